@@ -1,0 +1,21 @@
+// Test entry point shared by every test executable: one QApplication on the
+// offscreen platform and a registry file of its own for the whole process.
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    // Nothing a test does may touch the user's own registry file.
+    qputenv("QORVANE_REGISTRY", QDir(home.path()).filePath("registry.reg").toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
