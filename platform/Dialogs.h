@@ -59,8 +59,9 @@ QStringList buttonCaptions(MsgDlgButtons buttons);
 // "Warning", "Error", "Information", "Confirmation"; the application name for mtCustom.
 QString captionOfType(MsgDlgType type);
 
-// A message box captioned by its type. Closing it with the window's close
-// button answers mrCancel (or the only button's answer when there is no Cancel).
+// A message box captioned by its type. Esc and the window's close button give
+// Cancel's answer, else No's, else OK's; the first button is the default. Help
+// asks for help on helpContext and leaves the box open.
 ModalResult messageDlg(const QString& text, MsgDlgType type, MsgDlgButtons buttons,
                        int helpContext = 0);
 // A message box with a caption of the caller's.
