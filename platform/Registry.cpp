@@ -162,7 +162,10 @@ QString valueLine(const Value& value)
         if (hasControlCharacter(value.text)) {
             // Line breaks would break the layout: such text goes as the
             // export's hex form of a string, UTF-16 with its terminator.
-            QByteArray utf16(reinterpret_cast<const char*>(value.text.utf16()), value.text.size() * 2);
+            QByteArray utf16;
+            utf16.reserve((value.text.size() + 1) * 2);
+            for (const QChar c : value.text)
+                utf16.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
             utf16.append('\0').append('\0');
             line += QStringLiteral("hex(1):") + hexList(utf16);
         } else {
@@ -264,7 +267,10 @@ bool parseValueData(const QString& data, Value& value)
         QByteArray utf16;
         if (!readHexList(data.mid(7), utf16) || utf16.size() % 2)
             return false;
-        QString text(reinterpret_cast<const QChar*>(utf16.constData()), utf16.size() / 2);
+        QString text;
+        text.reserve(utf16.size() / 2);
+        for (qsizetype i = 0; i < utf16.size(); i += 2)
+            text += QChar(char16_t(quint8(utf16[i]) | (quint8(utf16[i + 1]) << 8)));
         if (text.endsWith(QChar(0)))
             text.chop(1);
         value.type = StringValue;

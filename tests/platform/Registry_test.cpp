@@ -115,6 +115,22 @@ TEST_F(Registry, FileHasTheLayoutOfARegistryExport)
                          "\n"));
 }
 
+TEST_F(Registry, KeyNamesWithBracketsAndBlanksRoundTrip)
+{
+    const QString name = QStringLiteral(" Test [1] = \"x\" ");
+    {
+        QvRegistry registry(file());
+        ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\") + name, true));
+        registry.writeString(QStringLiteral("Odd \"name\" ]"), QStringLiteral("v"));
+    }
+    QvRegistry other(copyOf(file(), m_dir));
+    ASSERT_TRUE(other.openKey(QStringLiteral("\\Software"), false));
+    EXPECT_EQ(other.keyNames(), QStringList{name});
+    ASSERT_TRUE(other.openKey(name, false));
+    EXPECT_EQ(other.valueNames(), QStringList{QStringLiteral("Odd \"name\" ]")});
+    EXPECT_EQ(other.readString(QStringLiteral("odd \"NAME\" ]")), QStringLiteral("v"));
+}
+
 TEST_F(Registry, ReadsAHandWrittenFile)
 {
     setContents(file(), QByteArray("\xef\xbb\xbfWindows Registry Editor Version 5.00\r\n"
