@@ -28,6 +28,15 @@ QChar upper(QChar c)
     return c.toUpper();
 }
 
+// Upper case character by character, so positions stay those of the format.
+QString upperFormatOf(const QString& format)
+{
+    QString result = format;
+    for (QChar& c : result)
+        c = upper(c);
+    return result;
+}
+
 bool isDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -92,7 +101,7 @@ int maskField(const QString& upperFormat, const QString& s, QChar letter, int co
 
 Ymd maskPass(const QString& format, const QString& s)
 {
-    const QString upperFormat = format.toUpper();
+    const QString upperFormat = upperFormatOf(format);
     Ymd date;
     date.month = maskField(upperFormat, s, QLatin1Char('M'), 3, true, 0);
     if (date.month == 0)
@@ -187,7 +196,7 @@ private:
 // text has it: a month name of any length does not shift the fields after it.
 std::optional<Ymd> formatPass(const QString& format, const QString& s)
 {
-    const QString upperFormat = format.toUpper();
+    const QString upperFormat = upperFormatOf(format);
     Scanner in(s);
     Ymd date{CurrentYear(), 0, 1};
     for (qsizetype i = 0; i < upperFormat.size();) {
@@ -293,7 +302,7 @@ std::optional<QDate> readDate(const QString& format, const QString& s)
     if (s.isEmpty())
         return NullDate();
     Ymd date = maskPass(format, s);
-    if (!date.isValid() && format.toUpper().contains(QLatin1String("MMM"))) {
+    if (!date.isValid() && upperFormatOf(format).contains(QLatin1String("MMM"))) {
         if (const auto byFormat = formatPass(format, s))
             date = *byFormat;
     }

@@ -139,6 +139,42 @@ TEST(ParentBackground, ParentThenSiblingsBelowOnly)
     EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::white));
 }
 
+// Paints nothing of its own but what lies behind it, as a transparent button does.
+class SeeThrough : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::black);
+        CopyParentBackground(this, painter);
+    }
+};
+
+TEST(ParentBackground, FromInsideAPaintEvent)
+{
+    QWidget parent;
+    parent.resize(60, 30);
+    QPalette p = parent.palette();
+    p.setColor(QPalette::Window, Qt::red);
+    parent.setPalette(p);
+    parent.setAutoFillBackground(true);
+    Filled below(&parent, Qt::green, QRect(0, 0, 20, 30));
+    SeeThrough first(&parent);
+    first.setGeometry(10, 5, 20, 20);
+    SeeThrough second(&parent); // sees the first, which sees the parent and the green one
+    second.setGeometry(15, 5, 20, 20);
+    parent.show();
+
+    const QImage shot = parent.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(17, 10), QColor(Qt::green));
+    EXPECT_EQ(shot.pixelColor(25, 10), QColor(Qt::red));
+    EXPECT_EQ(shot.pixelColor(40, 10), QColor(Qt::red));
+}
+
 // A 4 x 4 magenta bitmap with a black pixel at (1, 1) and a white one at (2, 2).
 QImage glyph()
 {
