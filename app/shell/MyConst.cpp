@@ -1,0 +1,246 @@
+#include "app/shell/MyConst.h"
+
+#include "components/StrUtils.h"
+#include "platform/Dialogs.h"
+
+#include <vector>
+
+const std::array<QString, CategoryCount> CategoryNames = {
+    QStringLiteral("Tables"),     QStringLiteral("Views"),
+    QStringLiteral("Procedures"), QStringLiteral("Triggers"),
+    QStringLiteral("Domains"),    QStringLiteral("Generators"),
+    QStringLiteral("User-defined Functions"), QStringLiteral("Exceptions")};
+
+const std::array<QString, 10> SQLFunctionNames = {
+    QStringLiteral("gen_id"), QStringLiteral("max"),   QStringLiteral("min"),
+    QStringLiteral("avg"),    QStringLiteral("cast"),  QStringLiteral("sum"),
+    QStringLiteral("upper"),  QStringLiteral("lower"), QString(), QString()};
+
+namespace {
+
+QString scaled(const char* base, int precision, int scale)
+{
+    return QStringLiteral("%1(%2,%3)").arg(QLatin1String(base)).arg(precision).arg(-scale);
+}
+
+int charLength(int length, int bytesPerChar)
+{
+    return bytesPerChar > 1 ? length / bytesPerChar : length;
+}
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isInteger(const QString& text)
+{
+    bool ok = false;
+    text.trimmed().toInt(&ok);
+    return ok;
+}
+
+} // namespace
+
+QString FieldTypeToStr(int fieldType, int length, int scale, int bytesPerChar)
+{
+    switch (fieldType) {
+    case 7:
+        return QStringLiteral("Smallint");
+    case 8:
+    case 9:
+        return scale == 0 ? QStringLiteral("Integer") : scaled("Numeric", 9, scale);
+    case 10:
+        return QStringLiteral("Float");
+    case 11:
+        return QStringLiteral("Numeric");
+    case 12:
+        // The calendar date of dialect 3; dialect 1 spells only the timestamp "Date".
+        return QStringLiteral("Sql_date");
+    case 13:
+        return QStringLiteral("Time");
+    case 14:
+        return QStringLiteral("Char(%1)").arg(charLength(length, bytesPerChar));
+    case 16:
+        return scale == 0 ? QStringLiteral("Bigint") : scaled("Numeric", 18, scale);
+    case 23:
+        return QStringLiteral("Boolean");
+    case 27:
+        return scale == 0 ? QStringLiteral("Double precision") : scaled("Numeric", 15, scale);
+    case 35:
+        return QStringLiteral("Date");
+    case 37:
+        return QStringLiteral("Varchar(%1)").arg(charLength(length, bytesPerChar));
+    case 40:
+        return QStringLiteral("CSTRING(%1)").arg(charLength(length, bytesPerChar));
+    case 261:
+        return QStringLiteral("Blob");
+    default:
+        return QStringLiteral("Integer");
+    }
+}
+
+bool IsValidIdentifier(const QString& name)
+{
+    if (name.isEmpty())
+        return true;
+    if (!isAsciiLetter(name.front()))
+        return false;
+    for (const QChar c : name) {
+        if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != u'_' && c != u'$')
+            return false;
+    }
+    return true;
+}
+
+bool CheckIdentifier(const QString& name)
+{
+    if (IsValidIdentifier(name))
+        return true;
+    qv::messageDlg(QLatin1Char('"') + name + QStringLiteral("\" is not valid Identifier !"),
+                   qv::mtError, qv::mbOK);
+    return false;
+}
+
+namespace {
+
+bool isValidTypeText(const QString& text)
+{
+    if (text.isEmpty())
+        return true;
+    if (!text.contains(u'(')) {
+        const QString lower = text.toLower();
+        return lower == u"integer" || lower == u"smallint" || lower == u"float"
+               || lower == u"double precision" || lower == u"date";
+    }
+    const QString base = ExtractWordN(1, text, TCharSet(u"(")).trimmed().toLower();
+    if (base != u"char" && base != u"varchar" && base != u"numeric" && base != u"decimal")
+        return false;
+    if (!text.contains(u')'))
+        return false;
+    const QString size = ExtractWordN(2, text, TCharSet(u"()")).trimmed();
+    if (size.contains(u',')) {
+        const TCharSet comma(u",");
+        return isInteger(ExtractWordN(1, size, comma)) && isInteger(ExtractWordN(2, size, comma));
+    }
+    return isInteger(size);
+}
+
+} // namespace
+
+bool CheckTypeName(const QString& typeText)
+{
+    if (isValidTypeText(typeText))
+        return true;
+    qv::messageDlg(QLatin1Char('"') + typeText + QStringLiteral("\"  is not valid Type"),
+                   qv::mtError, qv::mbOK);
+    return false;
+}
+
+bool IsValidTableName(const QString& name)
+{
+    if (name.isEmpty() || !isAsciiLetter(name.front()))
+        return false;
+    for (const QChar c : name) {
+        if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != u'-' && c != u'_')
+            return false;
+    }
+    return true;
+}
+
+bool IsQuotedType(const QString& typeName)
+{
+    return typeName == u"Char" || typeName == u"Varchar" || typeName == u"Date";
+}
+
+bool IsIntegerType(const QString& typeName)
+{
+    return typeName == u"Integer" || typeName == u"Smallint";
+}
+
+bool IsFloatType(const QString& typeName)
+{
+    return typeName == u"Decimal" || typeName == u"Numeric" || typeName == u"Float"
+           || typeName == u"Double";
+}
+
+bool IsNumberType(const QString& typeName)
+{
+    return IsIntegerType(typeName) || IsFloatType(typeName);
+}
+
+bool IsSQLFunctionName(const QString& word)
+{
+    const QString lower = word.toLower();
+    for (const QString& name : SQLFunctionNames) {
+        if (name == lower)
+            return true;
+    }
+    return false;
+}
+
+namespace {
+
+// For every position of text, whether it lies inside a comment. Comment
+// marks pair up as the old rule counted them ("/*" and "*/" each count,
+// whichever comes), and a "--" outside a block comment runs to the line end.
+std::vector<bool> commentMask(const QString& text)
+{
+    std::vector<bool> inside(static_cast<size_t>(text.size()), false);
+    int marks = 0;
+    bool lineComment = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
+        if (lineComment) {
+            inside[static_cast<size_t>(i)] = true;
+            if (c == u'\n' || c == u'\r')
+                lineComment = false;
+            continue;
+        }
+        const bool inBlock = marks % 2 != 0;
+        if ((c == u'/' && next == u'*') || (c == u'*' && next == u'/')) {
+            ++marks;
+            inside[static_cast<size_t>(i)] = true;
+            inside[static_cast<size_t>(i + 1)] = true;
+            ++i;
+            continue;
+        }
+        if (!inBlock && c == u'-' && next == u'-') {
+            lineComment = true;
+            inside[static_cast<size_t>(i)] = true;
+            continue;
+        }
+        inside[static_cast<size_t>(i)] = inBlock;
+    }
+    return inside;
+}
+
+bool isWordDelimiter(QChar c)
+{
+    static const TCharSet delimiters(u"\n\r ()*+,-/:;<=>");
+    return delimiters.contains(c);
+}
+
+} // namespace
+
+int PosOutsideComment(const QString& word, const QString& text)
+{
+    if (word.isEmpty())
+        return 0;
+    const std::vector<bool> inComment = commentMask(text);
+    const bool wordStartsWithDelimiter = isWordDelimiter(word.front());
+    for (qsizetype at = text.indexOf(word); at >= 0; at = text.indexOf(word, at + 1)) {
+        const qsizetype after = at + word.size();
+        const bool boundary = (at == 0 || isWordDelimiter(text.at(at - 1)))
+                              && (after >= text.size() || isWordDelimiter(text.at(after)));
+        if ((boundary || wordStartsWithDelimiter) && !inComment[static_cast<size_t>(at)])
+            return static_cast<int>(at + 1);
+    }
+    return 0;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+// Free routines and constant tables shared by the tree, the editors and the
+// SQL tools: column type texts, checks of names and type texts typed by the
+// user, and a search for a word outside comments.
+
+#include <QString>
+#include <array>
+
+// The tree's categories, in the order they are shown; every window
+// recognises a category node by these texts.
+inline constexpr int CategoryCount = 8;
+extern const std::array<QString, CategoryCount> CategoryNames;
+
+// Built-in function names (the last two entries are empty).
+extern const std::array<QString, 10> SQLFunctionNames;
+
+// Kinds of object shown by ShowObjectDDL and kept as link words.
+enum ObjectKind : int { okTable = 1, okView = 2, okProcedure = 3 };
+
+// The SQL type text of a column from its RDB$FIELD_TYPE, length and scale.
+// Lengths are in bytes as the system tables hold them; pass bytesPerChar
+// (from the column's character set) to get Char/Varchar lengths in characters.
+QString FieldTypeToStr(int fieldType, int length, int scale, int bytesPerChar = 1);
+
+bool IsValidIdentifier(const QString& name);
+// IsValidIdentifier, telling the user when the name is refused.
+bool CheckIdentifier(const QString& name);
+// Checks a type text typed by the user; tells the user when it is refused.
+bool CheckTypeName(const QString& typeText);
+bool IsValidTableName(const QString& name);
+
+bool IsQuotedType(const QString& typeName);
+bool IsIntegerType(const QString& typeName);
+bool IsFloatType(const QString& typeName);
+bool IsNumberType(const QString& typeName);
+bool IsSQLFunctionName(const QString& word);
+
+// 1-based position of the first whole-word occurrence of word in text that
+// lies outside /* */ and -- comments, or 0.
+int PosOutsideComment(const QString& word, const QString& text);

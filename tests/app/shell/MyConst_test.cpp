@@ -1,0 +1,97 @@
+#include "app/shell/MyConst.h"
+#include "platform/DialogScript.h"
+
+#include <gtest/gtest.h>
+
+TEST(FieldTypeToStr, NamesTheOldTypesAsBefore)
+{
+    EXPECT_EQ(FieldTypeToStr(8, 4, -2), "Numeric(9,2)");
+    EXPECT_EQ(FieldTypeToStr(7, 2, -2), "Smallint");
+    EXPECT_EQ(FieldTypeToStr(8, 4, 0), "Integer");
+    EXPECT_EQ(FieldTypeToStr(27, 8, 0), "Double precision");
+    EXPECT_EQ(FieldTypeToStr(27, 8, -3), "Numeric(15,3)");
+    EXPECT_EQ(FieldTypeToStr(37, 40, 0), "Varchar(40)");
+    EXPECT_EQ(FieldTypeToStr(14, 1, 0), "Char(1)");
+    EXPECT_EQ(FieldTypeToStr(35, 8, 0), "Date");
+    EXPECT_EQ(FieldTypeToStr(261, 8, 0), "Blob");
+    EXPECT_EQ(FieldTypeToStr(99, 8, 0), "Integer");
+}
+
+TEST(FieldTypeToStr, NeverCallsANewerTypeInteger)
+{
+    // Saving a column back with the wrong name would change its type.
+    EXPECT_EQ(FieldTypeToStr(16, 8, 0), "Bigint");
+    EXPECT_EQ(FieldTypeToStr(16, 8, -4), "Numeric(18,4)");
+    EXPECT_EQ(FieldTypeToStr(13, 4, 0), "Time");
+    EXPECT_EQ(FieldTypeToStr(23, 1, 0), "Boolean");
+    EXPECT_NE(FieldTypeToStr(12, 4, 0), "Date");
+}
+
+TEST(FieldTypeToStr, CharacterLengthsForMultiByteSets)
+{
+    EXPECT_EQ(FieldTypeToStr(37, 40, 0, 4), "Varchar(10)");
+    EXPECT_EQ(FieldTypeToStr(14, 12, 0, 3), "Char(4)");
+}
+
+TEST(NameChecks, Identifiers)
+{
+    EXPECT_TRUE(IsValidIdentifier(""));
+    EXPECT_TRUE(IsValidIdentifier("A$B_1"));
+    EXPECT_FALSE(IsValidIdentifier("1A"));
+    EXPECT_FALSE(IsValidIdentifier("A-B"));
+    EXPECT_FALSE(IsValidIdentifier("A B"));
+    EXPECT_FALSE(IsValidIdentifier("A\"B"));
+    EXPECT_TRUE(IsValidTableName("A-B_1"));
+    EXPECT_FALSE(IsValidTableName(""));
+    EXPECT_FALSE(IsValidTableName("_A"));
+}
+
+TEST(NameChecks, RefusedIdentifierIsReported)
+{
+    qv::DialogScript script;
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(CheckIdentifier("1A"));
+    ASSERT_EQ(script.messages().size(), 1);
+    EXPECT_EQ(script.messages().front(), "\"1A\" is not valid Identifier !");
+    EXPECT_TRUE(CheckIdentifier("OK_NAME"));
+    EXPECT_EQ(script.messages().size(), 1);
+}
+
+TEST(NameChecks, TypeTexts)
+{
+    qv::DialogScript script;
+    EXPECT_TRUE(CheckTypeName("VARCHAR(20)"));
+    EXPECT_TRUE(CheckTypeName("numeric(15,2)"));
+    EXPECT_TRUE(CheckTypeName("Double Precision"));
+    EXPECT_TRUE(CheckTypeName(""));
+    const QStringList refused{"varchar(x)", "numeric(15,y)", "float(5)", "char(10", "text"};
+    for (const QString& text : refused) {
+        script.answerMessage(qv::mrOk);
+        EXPECT_FALSE(CheckTypeName(text)) << text.toStdString();
+    }
+    ASSERT_EQ(script.messages().size(), refused.size());
+    EXPECT_EQ(script.messages().front(), "\"varchar(x)\"  is not valid Type");
+}
+
+TEST(TypeKinds, ExactNames)
+{
+    EXPECT_TRUE(IsQuotedType("Varchar"));
+    EXPECT_FALSE(IsQuotedType("VARCHAR"));
+    EXPECT_TRUE(IsNumberType("Smallint"));
+    EXPECT_TRUE(IsNumberType("Double"));
+    EXPECT_FALSE(IsNumberType("Blob"));
+    EXPECT_TRUE(IsSQLFunctionName("GEN_ID"));
+    EXPECT_TRUE(IsSQLFunctionName(""));
+    EXPECT_FALSE(IsSQLFunctionName("count"));
+}
+
+TEST(PosOutsideComment, SkipsBlockAndLineComments)
+{
+    EXPECT_EQ(PosOutsideComment("x", "/* x */ y = x"), 13);
+    EXPECT_EQ(PosOutsideComment("x", "max(x)"), 5);
+    EXPECT_EQ(PosOutsideComment("x", "-- x\ny = x"), 10);
+    EXPECT_EQ(PosOutsideComment("x", "/* -- */ x"), 10);
+    EXPECT_EQ(PosOutsideComment("x", "xy = xx"), 0);
+    EXPECT_EQ(PosOutsideComment("x", "/* x */"), 0);
+    EXPECT_EQ(PosOutsideComment("x", ""), 0);
+}
