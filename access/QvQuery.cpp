@@ -1,0 +1,478 @@
+#include "access/QvQuery.h"
+
+#include "access/QvSQLMonitor.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// Codes the server gives for a cursor or statement that is already gone.
+constexpr ISC_STATUS errorInvalidStatement = 335544485;  // isc_bad_stmt_handle
+constexpr ISC_STATUS errorCursorClosed = 335544577;      // isc_dsql_cursor_close_err
+constexpr ISC_STATUS errorFetchPastEnd = 335544572;      // isc_dsql_cursor_err
+
+bool isNameCharacter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == u'$' || u == u'_' || (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z')
+           || (u >= u'A' && u <= u'Z');
+}
+
+[[noreturn]] void parseError(const char* detail)
+{
+    QvError(qveSQLParseError, {QString::fromLatin1(detail)});
+}
+
+} // namespace
+
+QString PreprocessSQL(const QString& sql, QStringList& names)
+{
+    enum State { Normal, Comment, LineComment, String, Parameter };
+    QString processed;
+    processed.reserve(sql.size());
+    State state = Normal;
+    QChar quote;
+    QString name;
+    const qsizetype length = sql.size();
+    for (qsizetype i = 0; i < length; ++i) {
+        const QChar c = sql.at(i);
+        const QChar next = i + 1 < length ? sql.at(i + 1) : QChar();
+        switch (state) {
+        case Normal:
+            if (c == u'/' && next == u'*') {
+                processed += c;
+                processed += next;
+                ++i;
+                state = Comment;
+            } else if (c == u'-' && next == u'-') {
+                processed += c;
+                processed += next;
+                ++i;
+                state = LineComment;
+            } else if (c == u'"' || c == u'\'') {
+                processed += c;
+                quote = c;
+                state = String;
+            } else if (c == u':' || c == u'?') {
+                processed += u'?';
+                state = Parameter;
+            } else {
+                processed += c;
+            }
+            break;
+        case Comment:
+            processed += c;
+            if (c == u'*' && next == u'/') {
+                processed += next;
+                ++i;
+                state = Normal;
+            }
+            break;
+        case LineComment:
+            processed += c;
+            if (c == u'\n')
+                state = Normal;
+            break;
+        case String:
+            processed += c;
+            if (c == quote) {
+                if (next == quote) {
+                    processed += next;
+                    ++i;
+                } else {
+                    state = Normal;
+                }
+            }
+            break;
+        case Parameter:
+            if (!isNameCharacter(c))
+                parseError("Parameter name expected");
+            name += c;
+            // The character after the name is read in the normal state, so a
+            // comment or string right behind a name is still seen.
+            if (!isNameCharacter(next)) {
+                names.append(name);
+                name.clear();
+                state = Normal;
+            }
+            break;
+        }
+    }
+    if (state == Comment)
+        parseError("EOF in comment detected");
+    if (state == String)
+        parseError("EOF in string detected");
+    if (state == Parameter)
+        parseError("Parameter name expected");
+    return processed;
+}
+
+TQvQuery::TQvQuery(QObject* parent)
+    : QObject(parent)
+    , m_base(this)
+    , m_cursorDigits(MakeRandomDigitString(8))
+    , m_params(this)
+    , m_output(this)
+{
+    m_base.OnDatabaseDisconnecting = [this] {
+        CloseQuietly();
+        try {
+            FreeHandle();
+        } catch (const EQvError&) {
+            // The attachment is going away; its statements go with it.
+        }
+    };
+    m_base.OnTransactionEnding = [this] {
+        if (m_open)
+            CloseQuietly();
+    };
+    // A hard commit or rollback has closed the server's cursor already.
+    m_base.OnTransactionEnded = [this] { MarkClosed(); };
+}
+
+TQvQuery::~TQvQuery()
+{
+    CloseQuietly();
+    try {
+        FreeHandle();
+    } catch (const EQvError& error) {
+        qWarning("Freeing statement: %s", error.what());
+    }
+}
+
+void TQvQuery::SetDatabase(TQvDatabase* database)
+{
+    if (database == m_base.Database())
+        return;
+    CloseQuietly();
+    FreeHandle();
+    m_base.SetDatabase(database);
+}
+
+void TQvQuery::SetTransaction(TQvTransaction* transaction)
+{
+    if (transaction == m_base.Transaction())
+        return;
+    CheckClosed();
+    m_base.SetTransaction(transaction);
+}
+
+void TQvQuery::SetSQL(const QStringList& lines)
+{
+    CheckClosed();
+    emit OnSQLChanging();
+    FreeHandle();
+    m_sql = lines;
+}
+
+void TQvQuery::SetSQLText(const QString& text)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
+    QStringList lines = text.split(lineBreak);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    SetSQL(lines);
+}
+
+QString TQvQuery::SQLText() const
+{
+    QString text;
+    for (const QString& line : m_sql)
+        text += line + QStringLiteral("\r\n");
+    return text;
+}
+
+bool TQvQuery::Call(ISC_STATUS code, bool raise)
+{
+    if (TQvTransaction* transaction = m_base.Transaction())
+        return transaction->Call(code, raise);
+    if (TQvDatabase* database = m_base.Database())
+        return database->Call(code, raise);
+    if (raise && code > 0)
+        IBDataBaseError();
+    return code == 0;
+}
+
+bool TQvQuery::ReturnsCursor() const
+{
+    return m_sqlType == isc_info_sql_stmt_select || m_sqlType == isc_info_sql_stmt_select_for_upd;
+}
+
+void TQvQuery::CheckClosed() const
+{
+    if (m_open)
+        QvError(qveDatasetOpen);
+}
+
+void TQvQuery::CheckOpen() const
+{
+    if (!m_open)
+        QvError(qveDatasetClosed);
+}
+
+void TQvQuery::CheckValidStatement() const
+{
+    m_base.CheckTransaction();
+    if (!m_handle)
+        QvError(qveInvalidStatementHandle);
+}
+
+void TQvQuery::DescribeInput()
+{
+    // Room for at least one, so the server can tell how many there are.
+    const int room = std::max(m_params.Count(), 1);
+    m_params.Grow(room);
+    Call(isc_dsql_describe_bind(StatusVector(), &m_handle, SQLDA_VERSION1, m_params.AsXSQLDA()), true);
+    const int described = m_params.AsXSQLDA()->sqld;
+    m_params.Grow(described);
+    if (described > room)
+        Call(isc_dsql_describe_bind(StatusVector(), &m_handle, SQLDA_VERSION1, m_params.AsXSQLDA()), true);
+}
+
+void TQvQuery::DescribeOutput()
+{
+    m_output.SetCount(1);
+    Call(isc_dsql_describe(StatusVector(), &m_handle, SQLDA_VERSION1, m_output.AsXSQLDA()), true);
+    const int described = m_output.AsXSQLDA()->sqld;
+    if (described > 1) {
+        m_output.SetCount(described);
+        Call(isc_dsql_describe(StatusVector(), &m_handle, SQLDA_VERSION1, m_output.AsXSQLDA()), true);
+    } else if (described == 0) {
+        m_output.SetCount(0);
+    }
+    m_output.Initialize();
+}
+
+void TQvQuery::Prepare()
+{
+    CheckClosed();
+    m_base.CheckDatabase();
+    m_base.CheckTransaction();
+    if (m_prepared)
+        return;
+    QStringList names;
+    m_processedSQL = m_paramCheck ? PreprocessSQL(SQLText(), names) : SQLText();
+    if (m_processedSQL.trimmed().isEmpty())
+        QvError(qveEmptyQuery);
+    TQvDatabase* database = m_base.Database();
+    Call(isc_dsql_alloc_statement2(StatusVector(), m_base.GetDBHandle(), &m_handle), true);
+    try {
+        const QByteArray text = database->TextCodec().encode(m_processedSQL);
+        Call(isc_dsql_prepare(StatusVector(), m_base.GetTRHandle(), &m_handle, 0, text.constData(), 1, nullptr),
+             true);
+        const char item[] = {isc_info_sql_stmt_type};
+        const QByteArray reply = QvRequestInfo(8, [&](char* buffer, short length) {
+            Call(isc_dsql_sql_info(StatusVector(), &m_handle, sizeof item, item, length, buffer), true);
+        });
+        QvInfoValue value;
+        if (static_cast<unsigned char>(reply.at(0)) != isc_info_sql_stmt_type
+            || !QvFindInfoItem(reply, isc_info_sql_stmt_type, value))
+            QvError(qveUnknownError);
+        m_sqlType = int(value.integer());
+        switch (m_sqlType) {
+        case isc_info_sql_stmt_get_segment:
+        case isc_info_sql_stmt_put_segment:
+        case isc_info_sql_stmt_start_trans:
+            FreeHandle();
+            QvError(qveNotPermitted);
+        case isc_info_sql_stmt_select:
+        case isc_info_sql_stmt_insert:
+        case isc_info_sql_stmt_update:
+        case isc_info_sql_stmt_delete:
+        case isc_info_sql_stmt_ddl:
+        case isc_info_sql_stmt_exec_procedure:
+        case isc_info_sql_stmt_commit:
+        case isc_info_sql_stmt_rollback:
+        case isc_info_sql_stmt_select_for_upd:
+        case isc_info_sql_stmt_set_generator:
+            m_params.SetCount(int(names.size()));
+            for (int i = 0; i < names.size(); ++i)
+                m_params.AddName(names.at(i), i);
+            DescribeInput();
+            m_params.Initialize();
+            if (m_sqlType == isc_info_sql_stmt_select || m_sqlType == isc_info_sql_stmt_exec_procedure
+                || m_sqlType == isc_info_sql_stmt_select_for_upd)
+                DescribeOutput();
+            else
+                m_output.SetCount(0);
+            break;
+        default:
+            m_params.SetCount(0);
+            m_output.SetCount(0);
+            break;
+        }
+        m_prepared = true;
+        MonitorHook()->SQLPrepare(this);
+    } catch (...) {
+        try {
+            FreeHandle();
+        } catch (const EQvError&) {
+            // The first failure is the one to report.
+        }
+        throw;
+    }
+}
+
+TQvXSQLDA& TQvQuery::Params()
+{
+    if (!m_prepared)
+        Prepare();
+    return m_params;
+}
+
+void TQvQuery::ExecQuery()
+{
+    CheckClosed();
+    if (!m_prepared)
+        Prepare();
+    CheckValidStatement();
+    TQvTransaction* transaction = m_base.Transaction();
+    XSQLDA* input = m_params.AsXSQLDA();
+    if (ReturnsCursor()) {
+        Call(isc_dsql_execute(StatusVector(), m_base.GetTRHandle(), &m_handle, SQLDA_VERSION1, input), true);
+        m_open = true;
+        m_bof = true;
+        m_eof = false;
+        m_recordCount = 0;
+        try {
+            const QByteArray cursor = CursorName().toLatin1();
+            Call(isc_dsql_set_cursor_name(StatusVector(), &m_handle, cursor.constData(), 0), true);
+        } catch (...) {
+            CloseQuietly();
+            throw;
+        }
+        MonitorHook()->SQLExecute(this);
+        if (m_goToFirstRecordOnExecute)
+            Next();
+        return;
+    }
+    if (m_sqlType == isc_info_sql_stmt_exec_procedure) {
+        Call(isc_dsql_execute2(StatusVector(), m_base.GetTRHandle(), &m_handle, SQLDA_VERSION1, input,
+                               m_output.AsXSQLDA()),
+             true);
+    } else {
+        Call(isc_dsql_execute(StatusVector(), m_base.GetTRHandle(), &m_handle, SQLDA_VERSION1, input), true);
+        // COMMIT or ROLLBACK sent as text: the client library has ended the
+        // transaction and cleared its handle.
+        if ((m_sqlType == isc_info_sql_stmt_commit || m_sqlType == isc_info_sql_stmt_rollback)
+            && !transaction->Active())
+            transaction->EndedByStatement(m_sqlType == isc_info_sql_stmt_commit ? TACommit : TARollback);
+    }
+    MonitorHook()->SQLExecute(this);
+}
+
+TQvXSQLDA* TQvQuery::Next()
+{
+    if (m_eof)
+        return nullptr;
+    CheckOpen();
+    const ISC_STATUS code = isc_dsql_fetch(StatusVector(), &m_handle, SQLDA_VERSION1, m_output.AsXSQLDA());
+    Call(code, false);
+    if (code == 100 || (code && CheckStatusVector({errorFetchPastEnd}))) {
+        m_eof = true;
+        MonitorHook()->SQLFetch(this);
+        return nullptr;
+    }
+    if (code) {
+        try {
+            IBDataBaseError();
+        } catch (const EQvInterBaseError&) {
+            CloseQuietly();
+            throw;
+        }
+    }
+    ++m_recordCount;
+    m_bof = false;
+    MonitorHook()->SQLFetch(this);
+    return &m_output;
+}
+
+void TQvQuery::MarkClosed()
+{
+    m_bof = false;
+    m_eof = false;
+    m_open = false;
+    m_recordCount = 0;
+}
+
+void TQvQuery::Close()
+{
+    const bool cursorOpen = m_handle && m_open && ReturnsCursor();
+    MarkClosed();
+    if (!cursorOpen)
+        return;
+    const ISC_STATUS code = isc_dsql_free_statement(StatusVector(), &m_handle, DSQL_close);
+    if (code && !CheckStatusVector({errorInvalidStatement, errorCursorClosed}))
+        Call(code, true);
+    Call(code, false);
+}
+
+void TQvQuery::CloseQuietly()
+{
+    try {
+        Close();
+    } catch (const EQvError& error) {
+        qWarning("Closing cursor: %s", error.what());
+    }
+}
+
+void TQvQuery::FreeHandle()
+{
+    m_params.SetCount(0);
+    m_output.SetCount(0);
+    m_prepared = false;
+    MarkClosed();
+    if (!m_handle)
+        return;
+    const ISC_STATUS code = isc_dsql_free_statement(StatusVector(), &m_handle, DSQL_drop);
+    m_handle = 0;
+    if (code && !CheckStatusVector({errorInvalidStatement}))
+        Call(code, true);
+    Call(code, false);
+}
+
+TQvXSQLVAR& TQvQuery::Fields(int index)
+{
+    if (index < 0 || index >= m_output.Count())
+        QvError(qveFieldNotFound, {QStringLiteral("Field No: %1").arg(index)});
+    return m_output.Vars(index);
+}
+
+TQvXSQLVAR& TQvQuery::FieldByName(const QString& name)
+{
+    TQvXSQLVAR* field = m_output.ByName(name);
+    if (!field)
+        QvError(qveFieldNotFound, {name});
+    return *field;
+}
+
+int TQvQuery::FieldIndex(const QString& name) const
+{
+    return m_output.IndexOfName(name);
+}
+
+QString TQvQuery::Plan()
+{
+    if (!m_prepared)
+        return {};
+    switch (m_sqlType) {
+    case isc_info_sql_stmt_select:
+    case isc_info_sql_stmt_update:
+    case isc_info_sql_stmt_delete:
+    case isc_info_sql_stmt_exec_procedure:
+    case isc_info_sql_stmt_select_for_upd:
+        break;
+    default:
+        return {};
+    }
+    const char item[] = {isc_info_sql_get_plan};
+    const QByteArray reply = QvRequestInfo(16385, [&](char* buffer, short length) {
+        Call(isc_dsql_sql_info(StatusVector(), &m_handle, sizeof item, item, length, buffer), true);
+    });
+    QvInfoValue value;
+    if (static_cast<unsigned char>(reply.at(0)) != isc_info_sql_get_plan
+        || !QvFindInfoItem(reply, isc_info_sql_get_plan, value))
+        QvError(qveUnknownError);
+    const QvTextCodec& codec = m_base.Database() ? m_base.Database()->TextCodec() : QvTextCodec::binary();
+    return codec.decode(value.data, value.length).trimmed();
+}

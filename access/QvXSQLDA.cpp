@@ -1,0 +1,571 @@
+#include "access/QvQuery.h"
+
+#include <QTimeZone>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <limits>
+
+namespace {
+
+constexpr short charsetOctets = 1;
+
+bool isTextType(int type)
+{
+    return type == SQL_TEXT || type == SQL_VARYING;
+}
+
+template <typename T>
+T readValue(const char* data)
+{
+    T value;
+    std::memcpy(&value, data, sizeof value);
+    return value;
+}
+
+qint64 powerOfTen(int exponent)
+{
+    qint64 result = 1;
+    while (exponent-- > 0)
+        result *= 10;
+    return result;
+}
+
+// A scaled integer as exact decimal text, without trailing zeros after the point.
+QString scaledText(qint64 value, int scale)
+{
+    if (scale == 0)
+        return QString::number(value);
+    if (scale > 0)
+        return value == 0 ? QStringLiteral("0") : QString::number(value) + QString(scale, QLatin1Char('0'));
+    const bool negative = value < 0;
+    QString digits = QString::number(negative ? -value : value);
+    const int places = -scale;
+    if (digits.size() <= places)
+        digits = QString(places - digits.size() + 1, QLatin1Char('0')) + digits;
+    QString whole = digits.left(digits.size() - places);
+    QString fraction = digits.right(places);
+    while (fraction.endsWith(QLatin1Char('0')))
+        fraction.chop(1);
+    QString text = negative ? QStringLiteral("-") + whole : whole;
+    if (!fraction.isEmpty())
+        text += QLatin1Char('.') + fraction;
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+QString floatText(double value)
+{
+    return QString::number(value, 'g', 15);
+}
+
+void putDigits(QChar*& out, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        out[i] = QChar(u'0' + value % 10);
+        value /= 10;
+    }
+    out += width;
+}
+
+struct DecodedTimestamp
+{
+    std::tm fields{};
+    int milliseconds = 0;
+};
+
+DecodedTimestamp decodeTimestamp(const char* data)
+{
+    ISC_TIMESTAMP stamp = readValue<ISC_TIMESTAMP>(data);
+    DecodedTimestamp decoded;
+    isc_decode_timestamp(&stamp, &decoded.fields);
+    decoded.milliseconds = int(stamp.timestamp_time % 10000) / 10;
+    return decoded;
+}
+
+// ISO text the server reads back: the date, then the time when there is one.
+QString timestampText(const DecodedTimestamp& stamp)
+{
+    const std::tm& t = stamp.fields;
+    const bool hasTime = t.tm_hour || t.tm_min || t.tm_sec || stamp.milliseconds;
+    QString text(hasTime ? (stamp.milliseconds ? 23 : 19) : 10, Qt::Uninitialized);
+    QChar* out = text.data();
+    putDigits(out, t.tm_year + 1900, 4);
+    *out++ = u'-';
+    putDigits(out, t.tm_mon + 1, 2);
+    *out++ = u'-';
+    putDigits(out, t.tm_mday, 2);
+    if (hasTime) {
+        *out++ = u' ';
+        putDigits(out, t.tm_hour, 2);
+        *out++ = u':';
+        putDigits(out, t.tm_min, 2);
+        *out++ = u':';
+        putDigits(out, t.tm_sec, 2);
+        if (stamp.milliseconds) {
+            *out++ = u'.';
+            putDigits(out, stamp.milliseconds, 3);
+        }
+    }
+    return text;
+}
+
+QDateTime timestampValue(const DecodedTimestamp& stamp)
+{
+    const std::tm& t = stamp.fields;
+    // Wall-clock fields: a stored time stamp knows no zone or daylight saving.
+    return QDateTime(QDate(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday),
+                     QTime(t.tm_hour, t.tm_min, t.tm_sec, stamp.milliseconds), QTimeZone::utc());
+}
+
+QDateTime parseDateTime(const QString& text)
+{
+    QString iso = text.trimmed();
+    if (iso.size() == 10) {
+        const QDate date = QDate::fromString(iso, Qt::ISODate);
+        return date.isValid() ? QDateTime(date, QTime(0, 0), QTimeZone::utc()) : QDateTime();
+    }
+    if (iso.size() > 10 && iso.at(10) == QLatin1Char(' '))
+        iso[10] = QLatin1Char('T');
+    QDateTime value = QDateTime::fromString(iso, Qt::ISODateWithMs);
+    if (!value.isValid())
+        return {};
+    value.setTimeZone(QTimeZone::utc());
+    return value;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TQvXSQLVAR
+
+TQvXSQLVAR::TQvXSQLVAR(TQvXSQLDA* parent, int index)
+    : m_parent(parent)
+    , m_index(index)
+{
+}
+
+const QvTextCodec& TQvXSQLVAR::Codec() const
+{
+    if (isTextType(SQLType()) && (m_var->sqlsubtype & 0xff) == charsetOctets)
+        return QvTextCodec::binary();
+    static const QvTextCodec none;
+    const TQvDatabase* database = m_parent->m_query->Database();
+    return database ? database->TextCodec() : none;
+}
+
+bool TQvXSQLVAR::IsDBKey() const
+{
+    const QByteArray name(m_var->sqlname, std::clamp<int>(m_var->sqlname_length, 0, 32));
+    return name == "DB_KEY" || name == "RDB$DB_KEY";
+}
+
+bool TQvXSQLVAR::IsNull() const
+{
+    return IsNullable() && m_var->sqlind && *m_var->sqlind == -1;
+}
+
+void TQvXSQLVAR::SetIsNull(bool null)
+{
+    if (null) {
+        if (!IsNullable() || !m_var->sqlind) {
+            m_var->sqltype |= 1;
+            m_var->sqlind = &m_ownIndicator;
+        }
+        *m_var->sqlind = -1;
+    } else if (IsNullable() && m_var->sqlind) {
+        *m_var->sqlind = 0;
+    }
+    m_modified = true;
+}
+
+QString TQvXSQLVAR::AsString() const
+{
+    if (IsNull())
+        return {};
+    const char* data = m_var->sqldata;
+    switch (SQLType()) {
+    case SQL_TEXT:
+        return Codec().decode(data, m_var->sqllen);
+    case SQL_VARYING: {
+        const int length = std::clamp<int>(readValue<short>(data), 0, m_var->sqllen);
+        return Codec().decode(data + 2, length);
+    }
+    case SQL_SHORT:
+        return scaledText(readValue<short>(data), m_var->sqlscale);
+    case SQL_LONG:
+        return scaledText(readValue<ISC_LONG>(data), m_var->sqlscale);
+    case SQL_FLOAT:
+        return floatText(readValue<float>(data));
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+        return floatText(readValue<double>(data));
+    case SQL_TIMESTAMP:
+        return timestampText(decodeTimestamp(data));
+    case SQL_BLOB:
+        return QStringLiteral("(Blob)");
+    case SQL_ARRAY:
+        return QStringLiteral("(Array)");
+    default:
+        QvError(qveInvalidDataConversion);
+    }
+}
+
+double TQvXSQLVAR::AsDouble() const
+{
+    if (IsNull())
+        return 0.0;
+    const char* data = m_var->sqldata;
+    switch (SQLType()) {
+    case SQL_TEXT:
+    case SQL_VARYING: {
+        bool ok = false;
+        const double value = AsString().trimmed().toDouble(&ok);
+        if (!ok)
+            QvError(qveInvalidDataConversion);
+        return value;
+    }
+    case SQL_SHORT:
+    case SQL_LONG: {
+        const qint64 value = SQLType() == SQL_SHORT ? readValue<short>(data) : readValue<ISC_LONG>(data);
+        const int scale = m_var->sqlscale;
+        return scale < 0 ? double(value) / double(powerOfTen(-scale)) : double(value) * double(powerOfTen(scale));
+    }
+    case SQL_FLOAT:
+        return readValue<float>(data);
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+        return readValue<double>(data);
+    default:
+        QvError(qveInvalidDataConversion);
+    }
+}
+
+int TQvXSQLVAR::AsLong() const
+{
+    if (IsNull())
+        return 0;
+    const char* data = m_var->sqldata;
+    switch (SQLType()) {
+    case SQL_TEXT:
+    case SQL_VARYING: {
+        bool ok = false;
+        const int value = AsString().trimmed().toInt(&ok);
+        if (!ok)
+            QvError(qveInvalidDataConversion);
+        return value;
+    }
+    case SQL_SHORT:
+    case SQL_LONG: {
+        const qint64 value = SQLType() == SQL_SHORT ? readValue<short>(data) : readValue<ISC_LONG>(data);
+        const int scale = m_var->sqlscale;
+        if (scale <= 0)
+            return int(value / powerOfTen(-scale)); // truncates toward zero
+        const qint64 scaled = value * powerOfTen(scale);
+        if (scale > 9 || scaled < std::numeric_limits<int>::min() || scaled > std::numeric_limits<int>::max())
+            QvError(qveInvalidDataConversion);
+        return int(scaled);
+    }
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT: {
+        const double value = SQLType() == SQL_FLOAT ? readValue<float>(data) : readValue<double>(data);
+        const double truncated = std::trunc(value);
+        // Out of range would be a wrong number, not a conversion.
+        if (!(truncated >= std::numeric_limits<int>::min() && truncated <= std::numeric_limits<int>::max()))
+            QvError(qveInvalidDataConversion);
+        return int(truncated);
+    }
+    default:
+        QvError(qveInvalidDataConversion);
+    }
+}
+
+QDateTime TQvXSQLVAR::AsDateTime() const
+{
+    if (IsNull())
+        return {};
+    switch (SQLType()) {
+    case SQL_TEXT:
+    case SQL_VARYING: {
+        const QDateTime value = parseDateTime(AsString());
+        if (!value.isValid())
+            QvError(qveInvalidDataConversion);
+        return value;
+    }
+    case SQL_TIMESTAMP:
+        return timestampValue(decodeTimestamp(m_var->sqldata));
+    default:
+        QvError(qveInvalidDataConversion);
+    }
+}
+
+ISC_QUAD TQvXSQLVAR::AsQuad() const
+{
+    const int type = SQLType();
+    if (type != SQL_BLOB && type != SQL_ARRAY && type != SQL_QUAD)
+        QvError(qveInvalidDataConversion);
+    if (IsNull())
+        return ISC_QUAD{0, 0};
+    return readValue<ISC_QUAD>(m_var->sqldata);
+}
+
+char* TQvXSQLVAR::PrepareValue(short type, short length)
+{
+    m_var->sqltype = short(type | (m_var->sqltype & 1));
+    m_var->sqllen = length;
+    m_var->sqlscale = 0;
+    const std::size_t needed = std::max<std::size_t>(std::size_t(length), 1);
+    if (m_slot && needed <= m_slotSize) {
+        m_var->sqldata = m_slot;
+    } else {
+        m_ownValue.resize(needed);
+        m_var->sqldata = m_ownValue.data();
+    }
+    return m_var->sqldata;
+}
+
+void TQvXSQLVAR::Written()
+{
+    if (IsNullable() && m_var->sqlind)
+        *m_var->sqlind = 0;
+    m_modified = true;
+}
+
+void TQvXSQLVAR::SetAsString(const QString& value)
+{
+    if (IsDBKey()) {
+        // The raw key as the dataset passes it; a short value is zero-padded.
+        const QByteArray raw = value.toLatin1();
+        const std::size_t length = std::size_t(std::max<short>(m_var->sqllen, 0));
+        const std::size_t copied = std::min<std::size_t>(length, std::size_t(raw.size()));
+        std::memcpy(m_var->sqldata, raw.constData(), copied);
+        std::memset(m_var->sqldata + copied, 0, length - copied);
+        Written();
+        return;
+    }
+    const bool describedText = isTextType(m_describedType & ~1);
+    const QvTextCodec& codec = describedText && (m_describedSubType & 0xff) == charsetOctets
+                                   ? QvTextCodec::binary()
+                                   : (m_parent->m_query->Database() ? m_parent->m_query->Database()->TextCodec()
+                                                                    : QvTextCodec::binary());
+    const QByteArray bytes = codec.encode(value);
+    // Checked in bytes after encoding; the length travels in 16 bits.
+    const qsizetype limit = describedText ? m_describedLength : std::numeric_limits<short>::max();
+    if (bytes.size() > limit)
+        QvError(qveInvalidDataConversion);
+    char* data = PrepareValue(SQL_TEXT, short(bytes.size()));
+    m_var->sqlsubtype = describedText ? m_describedSubType : 0;
+    if (!bytes.isEmpty())
+        std::memcpy(data, bytes.constData(), std::size_t(bytes.size()));
+    Written();
+}
+
+void TQvXSQLVAR::SetAsDouble(double value)
+{
+    char* data = PrepareValue(SQL_DOUBLE, sizeof(double));
+    m_var->sqlsubtype = 0;
+    std::memcpy(data, &value, sizeof value);
+    Written();
+}
+
+void TQvXSQLVAR::SetAsLong(int value)
+{
+    const ISC_LONG number = value;
+    char* data = PrepareValue(SQL_LONG, sizeof(ISC_LONG));
+    m_var->sqlsubtype = 0;
+    std::memcpy(data, &number, sizeof number);
+    Written();
+}
+
+void TQvXSQLVAR::SetAsDateTime(const QDateTime& value)
+{
+    if (!value.isValid())
+        QvError(qveInvalidDataConversion);
+    const QDate date = value.date();
+    const QTime time = value.time();
+    std::tm fields{};
+    fields.tm_year = date.year() - 1900;
+    fields.tm_mon = date.month() - 1;
+    fields.tm_mday = date.day();
+    fields.tm_hour = time.hour();
+    fields.tm_min = time.minute();
+    fields.tm_sec = time.second();
+    ISC_TIMESTAMP stamp;
+    isc_encode_timestamp(&fields, &stamp);
+    stamp.timestamp_time += ISC_TIME(time.msec() * 10);
+    char* data = PrepareValue(SQL_TIMESTAMP, sizeof(ISC_TIMESTAMP));
+    m_var->sqlsubtype = 0;
+    std::memcpy(data, &stamp, sizeof stamp);
+    Written();
+}
+
+void TQvXSQLVAR::SetAsQuad(const ISC_QUAD& value)
+{
+    const int described = m_describedType & ~1;
+    if (described != SQL_BLOB && described != SQL_ARRAY)
+        QvError(qveInvalidDataConversion);
+    char* data = PrepareValue(short(described), sizeof(ISC_QUAD));
+    m_var->sqlsubtype = m_describedSubType;
+    std::memcpy(data, &value, sizeof value);
+    Written();
+}
+
+// ----------------------------------------------------------------- TQvXSQLDA
+
+TQvXSQLDA::TQvXSQLDA(TQvQuery* query)
+    : m_query(query)
+{
+}
+
+TQvXSQLDA::~TQvXSQLDA()
+{
+    m_vars.clear();
+    QvAlloc(m_sqlda, 0, 0);
+}
+
+void TQvXSQLDA::SetCount(int count)
+{
+    count = std::max(count, 0);
+    if (!m_sqlda || count > m_allocated) {
+        const int wanted = std::max(count, 1);
+        const std::size_t oldSize = m_sqlda ? XSQLDALength(m_allocated) : 0;
+        m_sqlda = static_cast<XSQLDA*>(QvAlloc(m_sqlda, oldSize, XSQLDALength(wanted)));
+        m_sqlda->version = SQLDA_VERSION1;
+        while (int(m_vars.size()) < wanted)
+            m_vars.push_back(std::make_unique<TQvXSQLVAR>(this, int(m_vars.size())));
+        m_allocated = wanted;
+        for (int i = 0; i < m_allocated; ++i)
+            m_vars[std::size_t(i)]->m_var = &m_sqlda->sqlvar[i];
+    }
+    m_names = QStringList(count);
+    for (auto& var : m_vars)
+        var->m_name.clear();
+    m_sqlda->sqln = short(count);
+    m_sqlda->sqld = short(count);
+    m_count = count;
+}
+
+void TQvXSQLDA::Grow(int count)
+{
+    const QStringList names = m_names;
+    SetCount(count);
+    for (int i = 0; i < count && i < names.size(); ++i) {
+        m_names[i] = names.at(i);
+        m_vars[std::size_t(i)]->m_name = names.at(i);
+    }
+}
+
+TQvXSQLVAR& TQvXSQLDA::Vars(int index) const
+{
+    if (index < 0 || index >= m_count)
+        QvError(qveXSQLDAIndexOutOfRange);
+    return *m_vars[std::size_t(index)];
+}
+
+int TQvXSQLDA::IndexOfName(const QString& name) const
+{
+    if (name.isEmpty())
+        return -1;
+    const QString wanted = name.toUpper();
+    for (int i = 0; i < m_count; ++i)
+        if (m_names.at(i) == wanted)
+            return i;
+    return -1;
+}
+
+TQvXSQLVAR* TQvXSQLDA::ByName(const QString& name) const
+{
+    const int index = IndexOfName(name);
+    return index < 0 ? nullptr : m_vars[std::size_t(index)].get();
+}
+
+void TQvXSQLDA::AddName(const QString& name, int index)
+{
+    if (index < 0 || index >= m_count || IndexOfName(name) >= 0)
+        return;
+    m_names[index] = name.toUpper();
+    m_vars[std::size_t(index)]->m_name = m_names.at(index);
+}
+
+void TQvXSQLDA::Initialize()
+{
+    // Lay out every value and indicator in one buffer; refuse unknown types
+    // before anything changes.
+    std::vector<std::size_t> offsets(static_cast<std::size_t>(m_count));
+    std::vector<std::size_t> sizes(static_cast<std::size_t>(m_count));
+    std::size_t total = 0;
+    for (int i = 0; i < m_count; ++i) {
+        const XSQLVAR& var = m_sqlda->sqlvar[i];
+        const int type = var.sqltype & ~1;
+        std::size_t bytes = 0;
+        switch (type) {
+        case SQL_VARYING:
+            bytes = std::size_t(std::max<short>(var.sqllen, 0)) + 2;
+            break;
+        case SQL_TEXT:
+        case SQL_DOUBLE:
+        case SQL_FLOAT:
+        case SQL_LONG:
+        case SQL_SHORT:
+        case SQL_TIMESTAMP:
+        case SQL_BLOB:
+        case SQL_D_FLOAT:
+        case SQL_ARRAY:
+        case SQL_QUAD:
+            bytes = std::size_t(std::max<short>(var.sqllen, 0));
+            break;
+        default:
+            QvError(qveUnknownSQLDataType, {type});
+        }
+        bytes = std::max<std::size_t>(bytes, 1);
+        offsets[std::size_t(i)] = total;
+        sizes[std::size_t(i)] = bytes;
+        total = (total + bytes + 7) & ~std::size_t(7);
+    }
+    const std::size_t indicators = total;
+    total += std::size_t(m_count) * sizeof(short);
+
+    const bool named = std::any_of(m_names.cbegin(), m_names.cend(), [](const QString& n) { return !n.isEmpty(); });
+    if (!named) {
+        const QvTextCodec& codec =
+            m_query->Database() ? m_query->Database()->TextCodec() : QvTextCodec::binary();
+        for (int i = 0; i < m_count; ++i) {
+            const XSQLVAR& var = m_sqlda->sqlvar[i];
+            const QString alias =
+                codec.decode(var.aliasname, std::clamp<int>(var.aliasname_length, 0, 32)).toUpper();
+            const QString base = alias.isEmpty() ? QStringLiteral("F_") : alias;
+            int number = alias.isEmpty() ? 1 : 0;
+            auto candidate = [&base](int n) {
+                if (n == 0)
+                    return base;
+                const QString digits = QString::number(n);
+                return base.left(31 - digits.size()) + digits;
+            };
+            QString name = candidate(number);
+            while (m_names.contains(name))
+                name = candidate(++number);
+            m_names[i] = name;
+            m_vars[std::size_t(i)]->m_name = name;
+        }
+    }
+
+    m_row.resize(0);
+    m_row.resize(total);
+    for (int i = 0; i < m_count; ++i) {
+        TQvXSQLVAR& wrapper = *m_vars[std::size_t(i)];
+        XSQLVAR& var = m_sqlda->sqlvar[i];
+        wrapper.m_slot = m_row.data() + offsets[std::size_t(i)];
+        wrapper.m_slotSize = sizes[std::size_t(i)];
+        wrapper.m_ownValue.resize(0);
+        wrapper.m_ownIndicator = 0;
+        wrapper.m_modified = false;
+        wrapper.m_describedType = var.sqltype;
+        wrapper.m_describedLength = var.sqllen;
+        wrapper.m_describedSubType = var.sqlsubtype;
+        var.sqldata = wrapper.m_slot;
+        var.sqlind = (var.sqltype & 1)
+                         ? reinterpret_cast<short*>(m_row.data() + indicators + std::size_t(i) * sizeof(short))
+                         : nullptr;
+    }
+}

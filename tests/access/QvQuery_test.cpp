@@ -1,0 +1,679 @@
+// Statements: parameter marks, prepare, execute, fetch, names, plans, and the
+// typed values of parameters and columns.
+
+#include "AccessTest_support.h"
+#include "access/QvQuery.h"
+
+#include <QLocale>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using qvaccess::connectParams;
+using qvaccess::createDatabase;
+
+namespace {
+
+template <typename Body>
+EQvClientError clientErrorOf(Body body)
+{
+    try {
+        body();
+    } catch (const EQvClientError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no client error raised";
+    return EQvClientError(-1, QString());
+}
+
+QString parseErrorOf(const QString& sql)
+{
+    QStringList names;
+    const EQvClientError error = clientErrorOf([&] { PreprocessSQL(sql, names); });
+    EXPECT_EQ(error.SQLCode(), 49);
+    return error.Message();
+}
+
+TEST(PreprocessSQL, NamedMarksBecomeQuestionMarks)
+{
+    QStringList names;
+    EXPECT_EQ(PreprocessSQL(QStringLiteral("select * from t where a = :a and b = 'x:y'\r\n"), names),
+              QStringLiteral("select * from t where a = ? and b = 'x:y'\r\n"));
+    EXPECT_EQ(names, QStringList{QStringLiteral("a")});
+    names.clear();
+    EXPECT_EQ(PreprocessSQL(QStringLiteral("update t set a = ?new_a where id = :OLD_ID /* :c */\n"), names),
+              QStringLiteral("update t set a = ? where id = ? /* :c */\n"));
+    EXPECT_EQ(names, (QStringList{QStringLiteral("new_a"), QStringLiteral("OLD_ID")}));
+}
+
+TEST(PreprocessSQL, StringsAndCommentsAreCopiedUnchanged)
+{
+    QStringList names;
+    const QString sql = QStringLiteral("select 'it''s :x', \"q:\"\"\" from t /* a ' b */ -- don't :y\n"
+                                       "where c = :c\n");
+    EXPECT_EQ(PreprocessSQL(sql, names),
+              QStringLiteral("select 'it''s :x', \"q:\"\"\" from t /* a ' b */ -- don't :y\nwhere c = ?\n"));
+    EXPECT_EQ(names, QStringList{QStringLiteral("c")});
+}
+
+TEST(PreprocessSQL, CommentOrStringRightAfterANameIsSeen)
+{
+    QStringList names;
+    EXPECT_EQ(PreprocessSQL(QStringLiteral("where a = :a/* :b */ and c = :c'x:y' || :d-- :e\n"), names),
+              QStringLiteral("where a = ?/* :b */ and c = ?'x:y' || ?-- :e\n"));
+    EXPECT_EQ(names, (QStringList{QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("d")}));
+}
+
+TEST(PreprocessSQL, ParseErrors)
+{
+    const QString expected = QStringLiteral("SQL Parse Error:\r\n\r\n%1");
+    EXPECT_EQ(parseErrorOf(QStringLiteral("select : from t\n")), expected.arg("Parameter name expected"));
+    EXPECT_EQ(parseErrorOf(QStringLiteral("select ? from t\n")), expected.arg("Parameter name expected"));
+    EXPECT_EQ(parseErrorOf(QStringLiteral("select 1 /* open\n")), expected.arg("EOF in comment detected"));
+    EXPECT_EQ(parseErrorOf(QStringLiteral("select 'open\n")), expected.arg("EOF in string detected"));
+    EXPECT_EQ(parseErrorOf(QStringLiteral("select :")), expected.arg("Parameter name expected"));
+    QStringList names;
+    EXPECT_NO_THROW(PreprocessSQL(QStringLiteral("select 1 from t -- don't\n"), names));
+}
+
+TEST(XSQLDA, OutputNamesAreMadeUnique)
+{
+    TQvQuery query;
+    TQvXSQLDA& output = query.Current();
+    output.SetCount(5);
+    const char* aliases[] = {"ID", "id", "", "", "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234"};
+    for (int i = 0; i < 5; ++i) {
+        XSQLVAR& var = output.AsXSQLDA()->sqlvar[i];
+        var.sqltype = SQL_LONG + 1;
+        var.sqllen = 4;
+        var.aliasname_length = short(std::strlen(aliases[i]));
+        std::memcpy(var.aliasname, aliases[i], std::strlen(aliases[i]));
+    }
+    output.AsXSQLDA()->sqlvar[4].sqltype = SQL_LONG;
+    output.Initialize();
+    EXPECT_EQ(output.Names(), (QStringList{QStringLiteral("ID"), QStringLiteral("ID1"), QStringLiteral("F_1"),
+                                           QStringLiteral("F_2"),
+                                           QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ01234")}));
+    EXPECT_EQ(output.ByName(QStringLiteral("id1")), &output.Vars(1));
+    EXPECT_EQ(output.Vars(3).Name(), QStringLiteral("F_2"));
+    // Values and indicators lie in one buffer; only nullable ones have an indicator.
+    EXPECT_NE(output.Vars(0).Data()->sqlind, nullptr);
+    EXPECT_EQ(output.Vars(4).Data()->sqlind, nullptr);
+    EXPECT_EQ(clientErrorOf([&] { output.Vars(5); }).Message(), QStringLiteral("XSQLDA index out of range."));
+    EXPECT_EQ(clientErrorOf([&] { output.Vars(-1); }).SQLCode(), 22);
+
+    // A taken name with a number cut to stay within 31 characters.
+    output.SetCount(2);
+    for (int i = 0; i < 2; ++i) {
+        XSQLVAR& var = output.AsXSQLDA()->sqlvar[i];
+        var.aliasname_length = 31;
+        std::memcpy(var.aliasname, aliases[4], 31);
+    }
+    output.Initialize();
+    EXPECT_EQ(output.Names().at(1), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ01231"));
+}
+
+TEST(XSQLDA, UnlistedTypeIsRefusedByItsNumber)
+{
+    TQvQuery query;
+    TQvXSQLDA& output = query.Current();
+    output.SetCount(1);
+    output.AsXSQLDA()->sqlvar[0].sqltype = SQL_INT64 + 1;
+    output.AsXSQLDA()->sqlvar[0].sqllen = 8;
+    EXPECT_EQ(clientErrorOf([&] { output.Initialize(); }).Message(), QStringLiteral("Unknown SQL Data type (580)."));
+}
+
+TEST(QueryChecks, WithoutDatabaseOrStatement)
+{
+    TQvQuery query;
+    query.SetSQLText(QStringLiteral("select 1 from rdb$database"));
+    EXPECT_EQ(clientErrorOf([&] { query.Prepare(); }).Message(), QStringLiteral("Database not assigned."));
+    EXPECT_EQ(clientErrorOf([&] { query.Next(); }).Message(), QStringLiteral("Dataset closed."));
+    EXPECT_TRUE(query.Eof());
+    EXPECT_EQ(clientErrorOf([&] { query.FieldByName(QStringLiteral("X")); }).Message(),
+              QStringLiteral("Field \"X\" not found."));
+    EXPECT_EQ(clientErrorOf([&] { query.Fields(5); }).Message(), QStringLiteral("Field \"Field No: 5\" not found."));
+    EXPECT_TRUE(query.Plan().isEmpty());
+    EXPECT_EQ(query.CursorName().size(), 8);
+}
+
+class QueryOnTarget : public ::testing::TestWithParam<qvtest::Target>
+{
+protected:
+    void SetUp() override
+    {
+        QV_SKIP_UNLESS_REACHABLE(GetParam());
+        database = createDatabase(GetParam(), dir);
+        transaction = std::make_unique<TQvTransaction>();
+        database->SetDefaultTransaction(transaction.get());
+        transaction->StartTransaction();
+    }
+
+    void TearDown() override
+    {
+        if (!database)
+            return;
+        queries.clear();
+        transaction.reset();
+        database->DropDatabase();
+    }
+
+    // Reconnects with a connection character set, in a fresh transaction.
+    void reconnect(const QString& lcCtype)
+    {
+        queries.clear();
+        transaction->Commit();
+        database->Close();
+        database->SetDBParams(connectParams(GetParam(), lcCtype));
+        database->Open();
+        transaction->StartTransaction();
+    }
+
+    TQvQuery& query(const QString& sql)
+    {
+        queries.push_back(std::make_unique<TQvQuery>());
+        TQvQuery& q = *queries.back();
+        q.SetDatabase(database.get());
+        q.SetSQLText(sql);
+        return q;
+    }
+
+    void run(const QString& sql)
+    {
+        TQvQuery& q = query(sql);
+        q.ExecQuery();
+    }
+
+    // One row's one column, fetched by a select.
+    TQvXSQLVAR& value(const QString& sql)
+    {
+        TQvQuery& q = query(sql);
+        q.ExecQuery();
+        EXPECT_FALSE(q.Eof()) << qPrintable(sql);
+        return q.Fields(0);
+    }
+
+    void ddl(const QString& sql)
+    {
+        run(sql);
+        transaction->Commit();
+        transaction->StartTransaction();
+    }
+
+    qvtest::TempDir dir;
+    std::unique_ptr<TQvDatabase> database;
+    std::unique_ptr<TQvTransaction> transaction;
+    std::vector<std::unique_ptr<TQvQuery>> queries;
+};
+
+TEST_P(QueryOnTarget, PlanOfASelect)
+{
+    TQvQuery& q = query(QStringLiteral("select * from rdb$database"));
+    q.Prepare();
+    EXPECT_EQ(q.SQLType(), isc_info_sql_stmt_select);
+    EXPECT_EQ(q.Plan(), QStringLiteral("PLAN (RDB$DATABASE NATURAL)"));
+    TQvQuery& create = query(QStringLiteral("create table T (A integer)"));
+    create.Prepare();
+    EXPECT_EQ(create.SQLType(), isc_info_sql_stmt_ddl);
+    EXPECT_TRUE(create.Plan().isEmpty());
+}
+
+TEST_P(QueryOnTarget, SyntaxErrorHasMessageLayout)
+{
+    TQvQuery& q = query(QStringLiteral("selec 1 from rdb$database"));
+    try {
+        q.Prepare();
+        FAIL() << "a misspelt statement was prepared";
+    } catch (const EQvInterBaseError& error) {
+        EXPECT_EQ(error.SQLCode(), -104);
+        const QStringList lines = error.Message().split(QStringLiteral("\r\n"));
+        ASSERT_GE(lines.size(), 4) << qPrintable(error.Message());
+        EXPECT_TRUE(lines.last().isEmpty());
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+            EXPECT_TRUE(lines.at(i).endsWith(QLatin1Char('.'))) << qPrintable(lines.at(i));
+        EXPECT_TRUE(error.Message().contains(QLatin1String("selec")));
+    }
+    EXPECT_FALSE(q.Prepared());
+    EXPECT_EQ(q.Handle(), 0u);
+}
+
+TEST_P(QueryOnTarget, FetchRowsToTheEnd)
+{
+    ddl(QStringLiteral("create table T (ID integer, NAME varchar(20))"));
+    for (int i = 1; i <= 3; ++i)
+        run(QStringLiteral("insert into T values (%1, 'row %1')").arg(i));
+    TQvQuery& q = query(QStringLiteral("select ID, NAME from T order by ID"));
+    q.SetGoToFirstRecordOnExecute(false);
+    q.ExecQuery();
+    EXPECT_TRUE(q.Open());
+    EXPECT_TRUE(q.Bof());
+    EXPECT_FALSE(q.Eof());
+    EXPECT_EQ(q.RecordCount(), 0);
+    QStringList seen;
+    while (TQvXSQLDA* row = q.Next())
+        seen << (*row)[0].AsString() + QLatin1Char('=') + row->ByName(QStringLiteral("name"))->AsString();
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("1=row 1"), QStringLiteral("2=row 2"), QStringLiteral("3=row 3")}));
+    EXPECT_TRUE(q.Eof());
+    EXPECT_FALSE(q.Bof());
+    EXPECT_EQ(q.RecordCount(), 3);
+    EXPECT_EQ(q.Next(), nullptr);
+    EXPECT_EQ(q.FieldIndex(QStringLiteral("NAME")), 1);
+    EXPECT_EQ(clientErrorOf([&] { q.FieldByName(QStringLiteral("X")); }).Message(),
+              QStringLiteral("Field \"X\" not found."));
+    EXPECT_EQ(clientErrorOf([&] { q.SetSQLText(QStringLiteral("select 1 from rdb$database")); }).Message(),
+              QStringLiteral("Dataset open."));
+    q.Close();
+    EXPECT_FALSE(q.Open());
+    EXPECT_EQ(q.RecordCount(), 0);
+    q.Close();
+    // Run again on the same prepared statement.
+    q.SetGoToFirstRecordOnExecute(true);
+    q.ExecQuery();
+    EXPECT_EQ(q.RecordCount(), 1);
+    EXPECT_EQ(q.Fields(0).AsLong(), 1);
+}
+
+TEST_P(QueryOnTarget, SameAliasTwiceGetsANumber)
+{
+    TQvQuery& q = query(QStringLiteral("select 1 as ID, 2 as ID, 3 as id from rdb$database"));
+    q.ExecQuery();
+    EXPECT_EQ(q.Current().Names(), (QStringList{QStringLiteral("ID"), QStringLiteral("ID1"), QStringLiteral("ID2")}));
+    EXPECT_EQ(q.FieldByName(QStringLiteral("ID1")).AsLong(), 2);
+    EXPECT_EQ(q.FieldByName(QStringLiteral("id")).AsLong(), 1);
+}
+
+TEST_P(QueryOnTarget, NamedParameters)
+{
+    ddl(QStringLiteral("create table T (ID integer, NAME varchar(10))"));
+    TQvQuery& insert = query(QStringLiteral("insert into T values (:id, :name)"));
+    QSignalSpy changing(&insert, &TQvQuery::OnSQLChanging);
+    EXPECT_EQ(insert.Params().Count(), 2);
+    EXPECT_TRUE(insert.Prepared());
+    EXPECT_EQ(insert.Params().Names(), (QStringList{QStringLiteral("ID"), QStringLiteral("NAME")}));
+    for (int i = 1; i <= 2; ++i) {
+        insert.Params().ByName(QStringLiteral("id"))->SetAsLong(i);
+        insert.Params().ByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("n%1").arg(i));
+        EXPECT_TRUE(insert.Params()[1].Modified());
+        insert.ExecQuery();
+    }
+    insert.SetSQLText(QStringLiteral("insert into T values (:id, :id)"));
+    EXPECT_EQ(changing.count(), 1);
+    EXPECT_FALSE(insert.Prepared());
+    // The same name twice: two positions, the first reachable by name.
+    EXPECT_EQ(insert.Params().Count(), 2);
+    EXPECT_EQ(insert.Params().Names(), (QStringList{QStringLiteral("ID"), QString()}));
+    insert.Params().ByName(QStringLiteral("ID"))->SetAsLong(3);
+    insert.Params()[1].SetAsString(QStringLiteral("3"));
+    insert.ExecQuery();
+
+    TQvQuery& select = query(QStringLiteral("select NAME from T where ID >= :low order by ID"));
+    select.Params()[0].SetAsLong(2);
+    select.ExecQuery();
+    EXPECT_EQ(select.Fields(0).AsString(), QStringLiteral("n2"));
+    ASSERT_NE(select.Next(), nullptr);
+    EXPECT_EQ(select.Fields(0).AsString(), QStringLiteral("3"));
+
+    // Without the check, marks reach the server as they are.
+    TQvQuery& plain = query(QStringLiteral("select count(*) from T where ID > ?"));
+    plain.SetParamCheck(false);
+    plain.Params()[0].SetAsLong(1);
+    plain.ExecQuery();
+    EXPECT_EQ(plain.Fields(0).AsLong(), 2);
+}
+
+TEST_P(QueryOnTarget, NullFlags)
+{
+    ddl(QStringLiteral("create table T (ID integer not null, A integer, S varchar(5))"));
+    TQvQuery& insert = query(QStringLiteral("insert into T values (:id, :a, :s)"));
+    insert.Params()[0].SetAsLong(1);
+    insert.Params()[1].SetIsNull(true);
+    insert.Params()[2].SetAsString(QStringLiteral("x"));
+    insert.Params()[2].SetIsNull(true);
+    EXPECT_TRUE(insert.Params()[2].IsNull());
+    insert.ExecQuery();
+    insert.Params()[0].SetAsLong(2);
+    insert.Params()[1].SetAsLong(7); // clears NULL
+    insert.Params()[2].SetIsNull(false);
+    insert.ExecQuery();
+
+    TQvQuery& select = query(QStringLiteral("select A, S, ID from T order by ID"));
+    select.ExecQuery();
+    EXPECT_TRUE(select.Fields(0).IsNull());
+    EXPECT_TRUE(select.Fields(1).IsNull());
+    EXPECT_EQ(select.Fields(0).AsString(), QString());
+    EXPECT_EQ(select.Fields(0).AsLong(), 0);
+    EXPECT_EQ(select.Fields(0).AsDouble(), 0.0);
+    EXPECT_FALSE(select.Fields(2).IsNullable());
+    EXPECT_FALSE(select.Fields(2).IsNull());
+    select.Next();
+    EXPECT_EQ(select.Fields(0).AsLong(), 7);
+    EXPECT_EQ(select.Fields(1).AsString(), QStringLiteral("x"));
+}
+
+TEST_P(QueryOnTarget, ScaledNumbersInDialectOne)
+{
+    TQvQuery& q = query(QStringLiteral("select cast(12.34 as numeric(9,2)), cast(12.34 as numeric(15,2)),"
+                                       " cast(-0.05 as numeric(4,2)), cast(12.30 as numeric(9,2)),"
+                                       " cast(1234 as integer), cast(2.9 as double precision),"
+                                       " cast(-2.9 as double precision), cast(1.5 as float)"
+                                       " from rdb$database"));
+    q.ExecQuery();
+    EXPECT_EQ(q.Fields(0).SQLType(), SQL_LONG);
+    EXPECT_EQ(q.Fields(0).SQLScale(), -2);
+    EXPECT_EQ(q.Fields(0).AsString(), QStringLiteral("12.34"));
+    EXPECT_EQ(q.Fields(0).AsLong(), 12);
+    EXPECT_DOUBLE_EQ(q.Fields(0).AsDouble(), 12.34);
+    EXPECT_EQ(q.Fields(1).SQLType(), SQL_DOUBLE);
+    EXPECT_DOUBLE_EQ(q.Fields(1).AsDouble(), 12.34);
+    EXPECT_EQ(q.Fields(1).AsString(), QStringLiteral("12.34"));
+    EXPECT_EQ(q.Fields(2).SQLType(), SQL_SHORT);
+    EXPECT_EQ(q.Fields(2).AsString(), QStringLiteral("-0.05"));
+    EXPECT_EQ(q.Fields(2).AsLong(), 0);
+    EXPECT_EQ(q.Fields(3).AsString(), QStringLiteral("12.3"));
+    EXPECT_EQ(q.Fields(4).AsString(), QStringLiteral("1234"));
+    EXPECT_EQ(q.Fields(5).AsLong(), 2);
+    EXPECT_EQ(q.Fields(5).AsString(), QStringLiteral("2.9"));
+    EXPECT_EQ(q.Fields(6).AsLong(), -2);
+    EXPECT_EQ(q.Fields(7).AsString(), QStringLiteral("1.5"));
+    EXPECT_EQ(clientErrorOf([&] { q.Fields(4).AsDateTime(); }).Message(), QStringLiteral("Invalid data conversion."));
+}
+
+TEST_P(QueryOnTarget, WritersRoundTripEveryType)
+{
+    ddl(QStringLiteral("create table T (I integer, S smallint, N numeric(9,2), D double precision,"
+                       " F float, TS timestamp, C char(4), V varchar(8))"));
+    TQvQuery& insert = query(QStringLiteral("insert into T values (:i, :s, :n, :d, :f, :ts, :c, :v)"));
+    TQvXSQLDA& p = insert.Params();
+    p[0].SetAsString(QStringLiteral("42"));
+    p[1].SetAsLong(-7);
+    p[2].SetAsLong(5); // five, not 0.05: the writer's own scale is 0
+    p[3].SetAsDouble(0.1);
+    p[4].SetAsString(QStringLiteral("2.5"));
+    p[5].SetAsDateTime(QDateTime(QDate(2024, 2, 29), QTime(13, 45, 30, 250)));
+    p[6].SetAsString(QStringLiteral("ab"));
+    p[7].SetAsLong(325);
+    EXPECT_EQ(p[0].SQLType(), SQL_TEXT);
+    EXPECT_EQ(p[1].SQLType(), SQL_LONG);
+    EXPECT_EQ(p[3].SQLType(), SQL_DOUBLE);
+    EXPECT_EQ(p[5].SQLType(), SQL_TIMESTAMP);
+    insert.ExecQuery();
+
+    TQvQuery& select = query(QStringLiteral("select * from T"));
+    select.ExecQuery();
+    EXPECT_EQ(select.FieldByName(QStringLiteral("I")).AsLong(), 42);
+    EXPECT_EQ(select.FieldByName(QStringLiteral("S")).AsString(), QStringLiteral("-7"));
+    EXPECT_EQ(select.FieldByName(QStringLiteral("N")).AsString(), QStringLiteral("5"));
+    EXPECT_EQ(select.FieldByName(QStringLiteral("D")).AsString(), QStringLiteral("0.1"));
+    EXPECT_DOUBLE_EQ(select.FieldByName(QStringLiteral("F")).AsDouble(), 2.5);
+    const TQvXSQLVAR& ts = select.FieldByName(QStringLiteral("TS"));
+    EXPECT_EQ(ts.AsDateTime().date(), QDate(2024, 2, 29));
+    EXPECT_EQ(ts.AsDateTime().time(), QTime(13, 45, 30, 250));
+    EXPECT_EQ(ts.AsString(), QStringLiteral("2024-02-29 13:45:30.250"));
+    EXPECT_EQ(select.FieldByName(QStringLiteral("C")).AsString(), QStringLiteral("ab  "));
+    EXPECT_EQ(select.FieldByName(QStringLiteral("V")).AsString(), QStringLiteral("325"));
+    EXPECT_EQ(select.FieldByName(QStringLiteral("V")).AsDouble(), 325.0);
+    EXPECT_EQ(select.FieldByName(QStringLiteral("C")).AsString().trimmed(), QStringLiteral("ab"));
+    EXPECT_EQ(clientErrorOf([&] { select.FieldByName(QStringLiteral("C")).AsLong(); }).SQLCode(), 32);
+    EXPECT_EQ(clientErrorOf([&] { select.FieldByName(QStringLiteral("TS")).AsLong(); }).SQLCode(), 32);
+    EXPECT_EQ(clientErrorOf([&] { select.FieldByName(QStringLiteral("TS")).AsDouble(); }).SQLCode(), 32);
+    EXPECT_EQ(clientErrorOf([&] { select.FieldByName(QStringLiteral("I")).AsQuad(); }).SQLCode(), 32);
+}
+
+TEST_P(QueryOnTarget, TextOfNumbersAndDatesIgnoresTheLocale)
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    ddl(QStringLiteral("create table T (D double precision, TS timestamp, DT timestamp)"));
+    TQvQuery& insert = query(QStringLiteral("insert into T values (:d, :ts, :dt)"));
+    insert.Params()[0].SetAsDouble(1234.5);
+    insert.Params()[1].SetAsDateTime(QDateTime(QDate(1999, 12, 31), QTime(23, 59, 58)));
+    insert.Params()[2].SetAsDateTime(QDateTime(QDate(2001, 1, 2), QTime(0, 0)));
+    insert.ExecQuery();
+    TQvQuery& select = query(QStringLiteral("select D, TS, DT from T"));
+    select.ExecQuery();
+    const QString number = select.Fields(0).AsString();
+    const QString stamp = select.Fields(1).AsString();
+    const QString date = select.Fields(2).AsString();
+    EXPECT_EQ(number, QStringLiteral("1234.5"));
+    EXPECT_EQ(stamp, QStringLiteral("1999-12-31 23:59:58"));
+    EXPECT_EQ(date, QStringLiteral("2001-01-02"));
+    // The texts read back on the server as written.
+    TQvQuery& back = query(QStringLiteral("select count(*) from T where D = %1 and TS = '%2' and DT = '%3'")
+                               .arg(number, stamp, date));
+    back.ExecQuery();
+    EXPECT_EQ(back.Fields(0).AsLong(), 1);
+    // And through text parameters.
+    TQvQuery& typed = query(QStringLiteral("select count(*) from T where D = :d and TS = :ts"));
+    typed.Params()[0].SetAsString(number);
+    typed.Params()[1].SetAsString(stamp);
+    typed.ExecQuery();
+    EXPECT_EQ(typed.Fields(0).AsLong(), 1);
+    EXPECT_EQ(select.Fields(1).AsDateTime(), QDateTime::fromString(QStringLiteral("1999-12-31T23:59:58Z"), Qt::ISODate));
+    QLocale::setDefault(saved);
+}
+
+TEST_P(QueryOnTarget, TextToDateTimeAndNumbers)
+{
+    TQvQuery& q = query(QStringLiteral("select '2020-05-06 07:08:09', '2020-05-06', 'no date', ' 17 ', '2.5e3'"
+                                       " from rdb$database"));
+    q.ExecQuery();
+    EXPECT_EQ(q.Fields(0).AsDateTime().time(), QTime(7, 8, 9));
+    EXPECT_EQ(q.Fields(1).AsDateTime().date(), QDate(2020, 5, 6));
+    EXPECT_EQ(clientErrorOf([&] { q.Fields(2).AsDateTime(); }).SQLCode(), 32);
+    EXPECT_EQ(clientErrorOf([&] { q.Fields(2).AsLong(); }).SQLCode(), 32);
+    EXPECT_EQ(q.Fields(3).AsLong(), 17);
+    EXPECT_EQ(q.Fields(4).AsDouble(), 2500.0);
+}
+
+TEST_P(QueryOnTarget, StringLongerThanTheColumnIsRefused)
+{
+    ddl(QStringLiteral("create table T (V varchar(5), I integer)"));
+    TQvQuery& insert = query(QStringLiteral("insert into T values (:v, :i)"));
+    EXPECT_EQ(clientErrorOf([&] { insert.Params()[0].SetAsString(QStringLiteral("123456")); }).Message(),
+              QStringLiteral("Invalid data conversion."));
+    EXPECT_EQ(clientErrorOf([&] { insert.Params()[1].SetAsString(QString(40000, QLatin1Char('1'))); }).SQLCode(), 32);
+    insert.Params()[0].SetAsString(QStringLiteral("12345"));
+    insert.Params()[1].SetAsString(QString(32767, QLatin1Char(' ')) .replace(0, 2, QStringLiteral("12")));
+    insert.ExecQuery();
+    TQvQuery& select = query(QStringLiteral("select V, I from T"));
+    select.ExecQuery();
+    EXPECT_EQ(select.Fields(0).AsString(), QStringLiteral("12345"));
+    EXPECT_EQ(select.Fields(1).AsLong(), 12);
+}
+
+TEST_P(QueryOnTarget, TypesTheLayerDoesNotKnowAreRefused)
+{
+    for (const auto& [sql, type] : {std::pair{QStringLiteral("select true from rdb$database"), 32764},
+                                    std::pair{QStringLiteral("select 1 from rdb$database where :p is null"), 32766},
+                                    std::pair{QStringLiteral("select rdb$initial_value from rdb$generators"), 580}}) {
+        TQvQuery& q = query(sql);
+        const EQvClientError error = clientErrorOf([&] { q.ExecQuery(); });
+        EXPECT_EQ(error.SQLCode(), 29) << qPrintable(sql);
+        EXPECT_EQ(error.Message(), QStringLiteral("Unknown SQL Data type (%1).").arg(type));
+        EXPECT_FALSE(q.Prepared());
+        EXPECT_EQ(q.Handle(), 0u);
+    }
+    // Dialect 1 itself refuses some of them.
+    TQvQuery& bigint = query(QStringLiteral("select cast(1 as bigint) from rdb$database"));
+    try {
+        bigint.Prepare();
+        FAIL();
+    } catch (const EQvInterBaseError& error) {
+        EXPECT_EQ(error.SQLCode(), -104);
+    }
+}
+
+TEST_P(QueryOnTarget, RefusedAndEmptyStatements)
+{
+    TQvQuery& set = query(QStringLiteral("set transaction"));
+    EXPECT_EQ(clientErrorOf([&] { set.Prepare(); }).Message(), QStringLiteral("Not permitted."));
+    EXPECT_EQ(set.Handle(), 0u);
+    EXPECT_FALSE(set.Prepared());
+    TQvQuery& empty = query(QString());
+    EXPECT_EQ(clientErrorOf([&] { empty.ExecQuery(); }).Message(), QStringLiteral("Empty query."));
+    TQvQuery& blank = query(QStringLiteral("  \n"));
+    EXPECT_EQ(clientErrorOf([&] { blank.Prepare(); }).SQLCode(), 36);
+    TQvQuery& unbound = query(QStringLiteral("select 1 from rdb$database"));
+    unbound.SetTransaction(nullptr);
+    unbound.SetDatabase(nullptr);
+    EXPECT_EQ(clientErrorOf([&] { unbound.Prepare(); }).SQLCode(), 20);
+    transaction->Commit();
+    TQvQuery& inactive = query(QStringLiteral("select 1 from rdb$database"));
+    EXPECT_EQ(clientErrorOf([&] { inactive.Prepare(); }).Message(), QStringLiteral("Transaction is not active."));
+    transaction->StartTransaction();
+}
+
+TEST_P(QueryOnTarget, ExecuteProcedureFillsCurrent)
+{
+    ddl(QStringLiteral("create procedure TWICE (A integer) returns (B integer) as begin B = A * 2; end"));
+    TQvQuery& q = query(QStringLiteral("execute procedure TWICE :a"));
+    q.Params()[0].SetAsLong(21);
+    q.ExecQuery();
+    EXPECT_EQ(q.SQLType(), isc_info_sql_stmt_exec_procedure);
+    EXPECT_FALSE(q.Open());
+    EXPECT_EQ(q.FieldByName(QStringLiteral("B")).AsLong(), 42);
+}
+
+TEST_P(QueryOnTarget, CursorNameServesPositionedUpdate)
+{
+    ddl(QStringLiteral("create table T (ID integer, A integer)"));
+    run(QStringLiteral("insert into T values (1, 0)"));
+    run(QStringLiteral("insert into T values (2, 0)"));
+    TQvQuery& cursor = query(QStringLiteral("select ID, A from T where ID = 2 for update"));
+    cursor.setObjectName(QStringLiteral("Positioned"));
+    EXPECT_TRUE(cursor.CursorName().startsWith(QLatin1String("Positioned")));
+    cursor.ExecQuery();
+    ASSERT_FALSE(cursor.Eof());
+    EXPECT_EQ(cursor.SQLType(), isc_info_sql_stmt_select_for_upd);
+    run(QStringLiteral("update T set A = 9 where current of ") + cursor.CursorName());
+    cursor.Close();
+    TQvXSQLVAR& changed = value(QStringLiteral("select sum(A) from T where ID = 2"));
+    EXPECT_EQ(changed.AsLong(), 9);
+}
+
+TEST_P(QueryOnTarget, DBKeyAndQuadValues)
+{
+    ddl(QStringLiteral("create table T (ID integer, B blob sub_type 1)"));
+    run(QStringLiteral("insert into T values (1, 'blob text')"));
+    TQvQuery& select = query(QStringLiteral("select rdb$db_key, B, ID from T"));
+    select.ExecQuery();
+    TQvXSQLVAR& key = select.Fields(0);
+    EXPECT_EQ(key.Name(), QStringLiteral("DB_KEY"));
+    const QString raw = key.AsString();
+    EXPECT_EQ(raw.size(), 8);
+    EXPECT_EQ(select.Fields(1).AsString(), QStringLiteral("(Blob)"));
+    const ISC_QUAD blob = select.Fields(1).AsQuad();
+    EXPECT_TRUE(blob.gds_quad_high != 0 || blob.gds_quad_low != 0);
+
+    // The key, as text, finds its row again.
+    TQvQuery& byKey = query(QStringLiteral("select ID from T where rdb$db_key = :k"));
+    byKey.Params()[0].SetAsString(raw);
+    byKey.ExecQuery();
+    ASSERT_FALSE(byKey.Eof());
+    EXPECT_EQ(byKey.Fields(0).AsLong(), 1);
+
+    // A blob id given to another row shares the text.
+    TQvQuery& insert = query(QStringLiteral("insert into T values (2, :b)"));
+    insert.Params()[0].SetAsQuad(blob);
+    insert.ExecQuery();
+    EXPECT_EQ(clientErrorOf([&] { select.Fields(2).AsQuad(); }).SQLCode(), 32);
+    TQvQuery& wrong = query(QStringLiteral("insert into T (ID) values (:id)"));
+    EXPECT_EQ(clientErrorOf([&] { wrong.Params()[0].SetAsQuad(blob); }).SQLCode(), 32);
+    TQvXSQLVAR& same = value(QStringLiteral("select count(*) from T where cast(B as varchar(20)) = 'blob text'"));
+    EXPECT_EQ(same.AsLong(), 2);
+
+    // A short key fills the start of the buffer and zeroes the rest.
+    key.SetAsString(QStringLiteral("ab"));
+    EXPECT_EQ(key.SQLType(), SQL_TEXT);
+    EXPECT_EQ(key.Data()->sqllen, 8);
+    EXPECT_EQ(QByteArray(key.Data()->sqldata, 8), QByteArray("ab\0\0\0\0\0\0", 8));
+    key.SetAsString(QStringLiteral("0123456789"));
+    EXPECT_EQ(QByteArray(key.Data()->sqldata, 8), QByteArray("01234567"));
+}
+
+TEST_P(QueryOnTarget, CharacterSetNoneKeepsBytes)
+{
+    ddl(QStringLiteral("create table T (V varchar(10))"));
+    TQvQuery& insert = query(QStringLiteral("insert into T values (:v)"));
+    insert.Params()[0].SetAsString(QStringLiteral("caf\u00e9"));
+    insert.ExecQuery();
+    TQvQuery& select = query(QStringLiteral("select V, octet_length(V) from T"));
+    select.ExecQuery();
+    EXPECT_EQ(select.Fields(0).AsString(), QStringLiteral("caf\u00e9"));
+    EXPECT_EQ(select.Fields(1).AsLong(), 4);
+}
+
+TEST_P(QueryOnTarget, CharacterSetUtf8)
+{
+    ddl(QStringLiteral("create table T (V varchar(4) character set UTF8, W varchar(4) character set WIN1252)"));
+    reconnect(QStringLiteral("UTF8"));
+    EXPECT_EQ(database->TextCodec().characterSet(), QStringLiteral("UTF8"));
+    const QString text = QStringLiteral("\u00fc\u20ac\u00df!");
+    TQvQuery& insert = query(QStringLiteral("insert into T values (:v, :w)"));
+    insert.Params()[0].SetAsString(text);
+    insert.Params()[1].SetAsString(text);
+    insert.ExecQuery();
+    // Five characters do not fit four: within the column's bytes the server refuses them.
+    insert.Params()[0].SetAsString(text + QStringLiteral("x"));
+    EXPECT_THROW(insert.ExecQuery(), EQvInterBaseError);
+    // More bytes than the column can ever hold never reach the server.
+    EXPECT_EQ(clientErrorOf([&] { insert.Params()[0].SetAsString(QString(5, QChar(0x20ac)) + text); }).SQLCode(), 32);
+    TQvQuery& select = query(QStringLiteral("select V, W, octet_length(V), octet_length(W) from T"));
+    select.ExecQuery();
+    EXPECT_EQ(select.Fields(0).AsString(), text);
+    EXPECT_EQ(select.Fields(1).AsString(), text);
+    EXPECT_EQ(select.Fields(2).AsLong(), 8);
+    EXPECT_EQ(select.Fields(3).AsLong(), 4);
+    TQvQuery& literal = query(QStringLiteral("select count(*) from T where V = '%1'").arg(text));
+    literal.ExecQuery();
+    EXPECT_EQ(literal.Fields(0).AsLong(), 1);
+}
+
+TEST_P(QueryOnTarget, CharacterSetByName)
+{
+    ddl(QStringLiteral("create table T (V varchar(6) character set WIN1251)"));
+    reconnect(QStringLiteral("WIN1251"));
+    const QString text = QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442");
+    TQvQuery& insert = query(QStringLiteral("insert into T values (:v)"));
+    insert.Params()[0].SetAsString(text);
+    insert.ExecQuery();
+    TQvQuery& select = query(QStringLiteral("select V, octet_length(V) from T"));
+    select.ExecQuery();
+    EXPECT_EQ(select.Fields(0).AsString(), text);
+    EXPECT_EQ(select.Fields(1).AsLong(), 6);
+}
+
+TEST_P(QueryOnTarget, CloseAfterTheServerClosedTheCursor)
+{
+    TQvQuery& q = query(QStringLiteral("select * from rdb$relations"));
+    q.ExecQuery();
+    ASSERT_TRUE(q.Open());
+    // The transaction ends behind the query's back; its cursor goes with it.
+    isc_tr_handle handle = *transaction->Handle();
+    ASSERT_EQ(isc_commit_transaction(StatusVector(), &handle), 0);
+    EXPECT_NO_THROW(q.Close());
+    EXPECT_FALSE(q.Open());
+    *transaction->Handle() = 0;
+    transaction->StartTransaction();
+}
+
+TEST_P(QueryOnTarget, DisconnectFreesStatements)
+{
+    TQvQuery& q = query(QStringLiteral("select * from rdb$database"));
+    q.ExecQuery();
+    EXPECT_TRUE(q.Open());
+    database->Close();
+    EXPECT_FALSE(q.Open());
+    EXPECT_FALSE(q.Prepared());
+    EXPECT_EQ(q.Handle(), 0u);
+    database->SetDBParams(connectParams(GetParam()));
+    database->Open();
+    transaction->StartTransaction();
+    q.ExecQuery();
+    EXPECT_FALSE(q.Eof());
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, QueryOnTarget, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);
+
+} // namespace
