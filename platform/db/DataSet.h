@@ -293,6 +293,12 @@ protected:
     void UpdateCursorPos();
     // Reads the active record again from the cursor; exact: it must be there.
     void Resync(bool exact);
+    // Runs one of the dataset's events when a handler is set.
+    void Fire(const TDataSetNotifyEvent& event)
+    {
+        if (event)
+            event(*this);
+    }
 
 private:
     friend class TField;
@@ -320,7 +326,6 @@ private:
     void FreeFieldBuffers();
     void Notify(TDataEvent event, TField* field, int distance);
     void NotifyQuietly(TDataEvent event, int distance = 0) noexcept;
-    void Fire(const TDataSetNotifyEvent& event) { if (event) event(*this); }
     bool RecordMatches(const QList<TField*>& fields, const QVariantList& keys, TLocateOptions options) const;
 
     void AddDataSource(TDataSource* source);

@@ -240,6 +240,48 @@ TEST_F(Model, CalculatedFieldsShowInEveryRow)
     EXPECT_FALSE(model.flags(model.index(0, 1)) & Qt::ItemIsEditable);
 }
 
+TEST_F(Model, TypedValuesFromAnEditorAreTakenAsTheyAre)
+{
+    ds.Open();
+    EXPECT_TRUE(model.setData(model.index(0, 0), QVariant(77)));
+    EXPECT_TRUE(model.setData(model.index(0, 2), QVariant(2.75)));
+    model.submit();
+    EXPECT_EQ(ds.StoredRow(0).value(0).toInt(), 77);
+    EXPECT_DOUBLE_EQ(ds.StoredRow(0).value(2).toDouble(), 2.75);
+    EXPECT_FALSE(model.setData(model.index(0, 1), "x", Qt::DisplayRole)); // only the edit role edits
+}
+
+TEST(ModelLifetime, SourceOrDatasetGoingAwayEmptiesTheModel)
+{
+    TDataSetModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    {
+        TVectorDataSet ds;
+        FillFiveProducts(ds);
+        TDataSource source;
+        source.SetDataSet(&ds);
+        model.setDataSource(&source);
+        ds.Open();
+        EXPECT_EQ(model.rowCount(), 5);
+        EXPECT_EQ(model.columnCount(), 3);
+    } // the source goes first, then the dataset
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.columnCount(), 0);
+    EXPECT_EQ(model.dataSource(), nullptr);
+
+    TDataSource source;
+    model.setDataSource(&source);
+    {
+        TVectorDataSet ds;
+        FillFiveProducts(ds);
+        source.SetDataSet(&ds);
+        ds.Open();
+        EXPECT_EQ(model.rowCount(), 5);
+    } // the dataset goes while the source stays
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(source.DataSet(), nullptr);
+}
+
 TEST_F(Model, ViewFetchesAsItScrolls)
 {
     TVectorDataSet big;

@@ -215,6 +215,29 @@ TEST(DataSetNavigation, RefreshReadsChangedStoreAndKeepsPosition)
     EXPECT_EQ(trace.Take(), QStringList({"BeforeRefresh", "AfterRefresh"}));
 }
 
+TEST(DataSetFilter, FilterSeesEachCandidateInFilterState)
+{
+    TVectorDataSet ds;
+    FillFiveProducts(ds);
+    QStringList states;
+    ds.SetOnFilterRecord([&](TDataSet& d, bool& accept) {
+        states.append(d.State() == dsFilter ? "filter" : "other");
+        EXPECT_THROW(d.FieldByName("NAME").SetAsString("x"), EDatabaseError);
+        accept = d.FieldByName("PRICE").AsFloat() > 2;
+    });
+    ds.SetFiltered(true);
+    ds.Open();
+    QStringList names;
+    for (; !ds.Eof(); ds.Next())
+        names.append(ds.FieldByName("NAME").AsString());
+    EXPECT_EQ(names, QStringList({"cherry", "Date"}));
+    EXPECT_FALSE(states.isEmpty());
+    EXPECT_FALSE(states.contains("other"));
+    EXPECT_EQ(ds.State(), dsBrowse);
+    ds.Prior();
+    EXPECT_EQ(ds.FieldByName("NAME").AsString(), "cherry");
+}
+
 TEST(Bookmarks, GotoBookmarkReturnsToTheRecord)
 {
     TVectorDataSet ds;

@@ -179,30 +179,39 @@ void TVectorDataSet::CopyRow(int index, TRecordBuffer& buffer) const
 
 TGetResult TVectorDataSet::GetRecord(TRecordBuffer& buffer, TGetMode mode, bool doCheck)
 {
+    // A filtered dataset skips the records its filter refuses, in the
+    // direction of the move.
+    auto passes = [&] {
+        CopyRow(m_pos, buffer);
+        return !Filtered() || FilterRecord(buffer);
+    };
     switch (mode) {
     case gmNext:
-        if (m_pos + 1 >= m_fetched && !FetchOne()) {
-            m_pos = m_fetched;
-            return grEOF;
-        }
-        ++m_pos;
-        break;
+        do {
+            if (m_pos + 1 >= m_fetched && !FetchOne()) {
+                m_pos = m_fetched;
+                return grEOF;
+            }
+            ++m_pos;
+        } while (!passes());
+        return grOK;
     case gmPrior:
-        if (m_pos - 1 < 0) {
-            m_pos = -1;
-            return grBOF;
-        }
-        m_pos = std::min(m_pos, m_fetched) - 1;
-        break;
+        do {
+            if (m_pos - 1 < 0) {
+                m_pos = -1;
+                return grBOF;
+            }
+            m_pos = std::min(m_pos, m_fetched) - 1;
+        } while (!passes());
+        return grOK;
     case gmCurrent:
-        if (m_pos < 0 || m_pos >= m_fetched) {
-            if (doCheck)
-                throw EDatabaseError("No current record");
-            return grError;
-        }
         break;
     }
-    CopyRow(m_pos, buffer);
+    if (m_pos < 0 || m_pos >= m_fetched || !passes()) {
+        if (doCheck)
+            throw EDatabaseError("No current record");
+        return grError;
+    }
     return grOK;
 }
 
