@@ -1,0 +1,280 @@
+// The editor's lines with their range states: text in and out, and
+// incremental rescanning that always ends where a full rescan would.
+#include "editor/qeEditList.h"
+#include "editor/qeGeneralSyn.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The range states a scan of the whole text from the first line gives.
+std::vector<int> fullScan(TqeGeneralSyn& syn, const QStringList& lines)
+{
+    std::vector<int> states;
+    syn.ResetRange();
+    for (const QString& line : lines) {
+        states.push_back(syn.GetRange());
+        syn.SetLine(line);
+        while (!syn.GetEol())
+            syn.Next();
+    }
+    return states;
+}
+
+std::vector<int> storedStates(const TqeEditList& list)
+{
+    std::vector<int> states;
+    for (int i = 0; i < list.Count(); ++i)
+        states.push_back(list.Objects(i));
+    return states;
+}
+
+class EditListScan : public ::testing::Test
+{
+protected:
+    EditListScan()
+    {
+        syn.SetComments(csCStyle);
+        list.SetHighlighter(&syn);
+    }
+    TqeGeneralSyn syn;
+    TqeEditList list;
+};
+
+QStringList plainLines(int n)
+{
+    QStringList lines;
+    for (int i = 0; i < n; ++i)
+        lines.append(QStringLiteral("select a%1 from t where x = 'y' -- %1").arg(i));
+    return lines;
+}
+
+} // namespace
+
+TEST(EditList, TextSplitsAtEveryLineBreakAndJoinsWithCrLf)
+{
+    TqeEditList list;
+    list.SetText(QStringLiteral("a\r\nb\nc\rd\r\n"));
+    EXPECT_EQ(list.ToStringList(), (QStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(list.Text(), QStringLiteral("a\r\nb\r\nc\r\nd\r\n"));
+    list.SetText(QStringLiteral("x\r\n\r\n"));
+    EXPECT_EQ(list.ToStringList(), (QStringList{"x", ""}));
+    list.SetText(QString());
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.Text(), QString());
+}
+
+TEST(EditList, ChangesAndTheirSignals)
+{
+    TqeEditList list;
+    QSignalSpy inserted(&list, &TqeEditList::LinesInserted);
+    QSignalSpy deleted(&list, &TqeEditList::LinesDeleted);
+    QSignalSpy put(&list, &TqeEditList::LinesPut);
+    QSignalSpy cleared(&list, &TqeEditList::Cleared);
+    QSignalSpy changed(&list, &TqeEditList::Changed);
+    list.Add(QStringLiteral("one"));
+    list.Insert(0, QStringLiteral("zero"));
+    list.Put(1, QStringLiteral("ONE"));
+    list.InsertLines(2, {QStringLiteral("two"), QStringLiteral("three")});
+    list.Delete(0);
+    EXPECT_EQ(list.ToStringList(), (QStringList{"ONE", "two", "three"}));
+    EXPECT_EQ(inserted.count(), 3);
+    EXPECT_EQ(put.count(), 1);
+    EXPECT_EQ(deleted.count(), 1);
+    EXPECT_EQ(cleared.count(), 0);
+    EXPECT_EQ(changed.count(), 5);
+
+    list.BeginUpdate();
+    list.Put(0, QStringLiteral("a"));
+    list.Put(1, QStringLiteral("b"));
+    list.BeginUpdate();
+    list.Delete(2);
+    list.EndUpdate();
+    EXPECT_EQ(changed.count(), 5);
+    list.EndUpdate();
+    EXPECT_EQ(changed.count(), 6);
+
+    list.SetText(QStringLiteral("x"));
+    EXPECT_EQ(cleared.count(), 1);
+}
+
+TEST(EditList, IndexesOutsideTheListRaise)
+{
+    TqeEditList list;
+    EXPECT_THROW(list.Strings(0), EqeListError);
+    EXPECT_THROW(list.Put(0, QString()), EqeListError);
+    EXPECT_THROW(list.Delete(0), EqeListError);
+    EXPECT_THROW(list.Insert(1, QString()), EqeListError);
+    EXPECT_NO_THROW(list.Insert(0, QString()));
+    EXPECT_EQ(list.LineOrEmpty(5), QString());
+}
+
+TEST(EditList, LongestLineFollowsEdits)
+{
+    TqeEditList list;
+    list.SetText(QStringLiteral("ab\r\nabcdef\r\nabc"));
+    EXPECT_EQ(list.MaxLineLength(), 6);
+    list.Put(1, QStringLiteral("a"));
+    EXPECT_EQ(list.MaxLineLength(), 3);
+    list.Add(QString(2000, QLatin1Char('x')));
+    EXPECT_EQ(list.MaxLineLength(), 2000);
+    list.Delete(3);
+    EXPECT_EQ(list.MaxLineLength(), 3);
+}
+
+TEST_F(EditListScan, SettingTheTextIsOneLinearPass)
+{
+    const QStringList lines = plainLines(1000);
+    list.Assign(lines);
+    EXPECT_EQ(list.LinesRescanned(), 999);  // the last line's end state has no line to go to
+    EXPECT_EQ(storedStates(list), fullScan(syn, lines));
+}
+
+TEST_F(EditListScan, TypingOnALineRescansThatLineOnly)
+{
+    list.Assign(plainLines(1000));
+    list.Put(500, list.Strings(500) + QStringLiteral("x"));
+    EXPECT_EQ(list.LinesRescanned(), 1);
+    list.Put(999, QStringLiteral("/* at the end"));
+    EXPECT_EQ(list.LinesRescanned(), 0);
+}
+
+TEST_F(EditListScan, OpeningACommentRescansToTheEndClosingItStopsAtTheFirstUnchangedState)
+{
+    const QStringList lines = plainLines(300);
+    list.Assign(lines);
+    QSignalSpy rescanned(&list, &TqeEditList::Rescanned);
+    list.Put(10, QStringLiteral("x /* open"));
+    EXPECT_EQ(list.LinesRescanned(), 289);
+    EXPECT_EQ(list.Objects(11), rsCStyle);
+    EXPECT_EQ(list.Objects(299), rsCStyle);
+    ASSERT_EQ(rescanned.count(), 1);
+    EXPECT_EQ(rescanned.at(0).at(0).toInt(), 10);
+    EXPECT_EQ(rescanned.at(0).at(1).toInt(), 299);
+
+    list.Put(20, QStringLiteral("still */ x"));
+    EXPECT_EQ(list.Objects(21), rsUnKnown);
+    EXPECT_EQ(list.LinesRescanned(), 279);
+
+    list.Put(10, QStringLiteral("x /* closed */"));
+    // Lines 11 to 20 leave the comment; line 21 already starts outside it.
+    EXPECT_EQ(list.LinesRescanned(), 11);
+    EXPECT_EQ(storedStates(list), fullScan(syn, list.ToStringList()));
+}
+
+TEST_F(EditListScan, AMultiLineInsertRescansEachNewLineOnce)
+{
+    list.Assign(plainLines(1000));
+    list.InsertLines(500, plainLines(400));
+    EXPECT_LE(list.LinesRescanned(), 402);
+    EXPECT_GE(list.LinesRescanned(), 401);
+    EXPECT_EQ(storedStates(list), fullScan(syn, list.ToStringList()));
+}
+
+TEST_F(EditListScan, NestedUpdatesRescanOnce)
+{
+    list.Assign(plainLines(100));
+    QSignalSpy rescanned(&list, &TqeEditList::Rescanned);
+    list.BeginUpdate();
+    list.Put(10, QStringLiteral("a /*"));
+    list.Put(80, QStringLiteral("*/ b"));
+    list.Delete(50);
+    list.Insert(30, QStringLiteral("new"));
+    list.EndUpdate();
+    EXPECT_EQ(rescanned.count(), 1);
+    EXPECT_EQ(storedStates(list), fullScan(syn, list.ToStringList()));
+}
+
+TEST_F(EditListScan, DeletingTheFirstLinesResetsTheFirstState)
+{
+    list.Assign({QStringLiteral("/* a"), QStringLiteral("b"), QStringLiteral("c */ d"), QStringLiteral("e")});
+    EXPECT_EQ(list.Objects(1), rsCStyle);
+    list.DeleteLines(0, 1);
+    EXPECT_EQ(list.Objects(0), rsUnKnown);
+    EXPECT_EQ(list.Objects(1), rsUnKnown);
+    EXPECT_EQ(storedStates(list), fullScan(syn, list.ToStringList()));
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0);
+    list.Add(QStringLiteral("/*"));
+    list.Add(QStringLiteral("x"));
+    EXPECT_EQ(list.Objects(1), rsCStyle);
+}
+
+TEST_F(EditListScan, ChangingTheCommentFormsRescans)
+{
+    list.Assign({QStringLiteral("{ a"), QStringLiteral("b")});
+    EXPECT_EQ(list.Objects(1), rsUnKnown);
+    syn.SetComments(csCStyle | csPasStyle);
+    EXPECT_EQ(list.Objects(1), rsPasStyle);
+}
+
+TEST_F(EditListScan, AHighlighterGivenLaterScansTheText)
+{
+    TqeEditList other;
+    other.Assign({QStringLiteral("/*"), QStringLiteral("x")});
+    EXPECT_EQ(other.Objects(1), TqeEditList::kUnscanned);
+    other.SetHighlighter(&syn);
+    EXPECT_EQ(other.Objects(1), rsCStyle);
+}
+
+TEST_F(EditListScan, RandomEditsAlwaysEndWithTheStatesOfAFullRescan)
+{
+    QRandomGenerator rng(20240611);
+    const QStringList fragments = {
+        QStringLiteral("select a from b"), QStringLiteral("/*"), QStringLiteral("*/"), QStringLiteral("x /* y */ z"),
+        QStringLiteral("'str /* not'"), QStringLiteral("/*/"), QStringLiteral(""), QStringLiteral("// c */"),
+        QStringLiteral("end */ begin /* again"), QStringLiteral("1.5e3 $1F #13"), QStringLiteral("*"),
+        QStringLiteral("/"),
+    };
+    auto randomLine = [&] {
+        QString line;
+        const int parts = rng.bounded(4);
+        for (int i = 0; i < parts; ++i)
+            line += fragments.at(rng.bounded(fragments.size())) + QLatin1Char(' ');
+        return line;
+    };
+    QStringList start;
+    for (int i = 0; i < 60; ++i)
+        start.append(randomLine());
+    list.Assign(start);
+    for (int step = 0; step < 3000; ++step) {
+        const bool batch = rng.bounded(5) == 0;
+        if (batch)
+            list.BeginUpdate();
+        const int edits = batch ? 1 + rng.bounded(5) : 1;
+        for (int e = 0; e < edits; ++e) {
+            const int count = list.Count();
+            switch (rng.bounded(5)) {
+            case 0:
+                if (count > 0)
+                    list.Put(rng.bounded(count), randomLine());
+                break;
+            case 1:
+                list.Insert(rng.bounded(count + 1), randomLine());
+                break;
+            case 2:
+                if (count > 0)
+                    list.Delete(rng.bounded(count));
+                break;
+            case 3: {
+                QStringList block;
+                for (int i = rng.bounded(1, 6); i > 0; --i)
+                    block.append(randomLine());
+                list.InsertLines(rng.bounded(count + 1), block);
+                break;
+            }
+            case 4:
+                if (count > 1) {
+                    const int at = rng.bounded(count - 1);
+                    list.DeleteLines(at, 1 + rng.bounded(std::min(4, count - at)));
+                }
+                break;
+            }
+        }
+        if (batch)
+            list.EndUpdate();
+        ASSERT_EQ(storedStates(list), fullScan(syn, list.ToStringList())) << "step " << step;
+    }
+}
