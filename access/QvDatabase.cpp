@@ -388,11 +388,11 @@ void TQvDatabase::SetDBName(const QString& name)
 
 void TQvDatabase::SetDBParams(const QStringList& lines)
 {
+    if (lines == m_dbParams)
+        return;
     CheckInactive();
-    if (lines != m_dbParams) {
-        m_dbParams = lines;
-        m_dpbChanged = true;
-    }
+    m_dbParams = lines;
+    m_dpbChanged = true;
 }
 
 void TQvDatabase::SetDefaultTransaction(TQvTransaction* transaction)
