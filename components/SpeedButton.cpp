@@ -601,6 +601,8 @@ void TQcSpeedButton::changeEvent(QEvent* event)
         if (!isEnabled()) {
             m_state = TButtonState::bsDisabled;
             m_dragging = false;
+            if (m_repeatTimer)
+                m_repeatTimer->stop();
         } else {
             m_state = (m_down && m_groupIndex != 0) ? TButtonState::bsExclusive
                                                     : TButtonState::bsUp;

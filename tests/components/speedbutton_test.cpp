@@ -367,6 +367,77 @@ TEST_F(SpeedButtonTest, PressingShowsTheMenuOnceAndNeverClicks)
     EXPECT_EQ(menuAt, button->mapToGlobal(QPoint(-1, button->height())));
 }
 
+TEST_F(SpeedButtonTest, ClickingTheButtonWhileItsMenuIsOpenOnlyClosesTheMenu)
+{
+    TQcSpeedButton* button = addButton(10);
+    QMenu menu;
+    menu.addAction(QStringLiteral("One"));
+    button->setDropDownMenu(&menu);
+    showWindow();
+    int clicks = 0;
+    countClicks(button, clicks);
+    int shown = 0;
+    QObject::connect(&menu, &QMenu::aboutToShow, &menu, [&] { ++shown; });
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, &menu, [&] {
+        if (menu.isVisible())
+            menu.close();
+    });
+    guard.start(500);
+
+    // The click arrives through the window system, as a user's would: the
+    // open menu takes it.
+    QTimer::singleShot(100, &menu, [&] {
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                          button->mapTo(window.get(), centre(button)));
+    });
+    QTest::mousePress(button, Qt::LeftButton, {}, centre(button));
+    EXPECT_FALSE(menu.isVisible());
+    QTest::mouseRelease(button, Qt::LeftButton, {}, centre(button));
+    QTest::qWait(100);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(button->State(), TButtonState::bsUp);
+}
+
+TEST_F(SpeedButtonTest, EnterAndLeaveAreReportedButNoLeaveWhileHeld)
+{
+    TQcSpeedButton* button = addButton(10);
+    button->setFlat(true);
+    showWindow();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    int entered = 0;
+    int left = 0;
+    button->OnMouseEnter = [&](QObject*) { ++entered; };
+    button->OnMouseLeave = [&](QObject*) { ++left; };
+    auto enter = [&] {
+        QEnterEvent event(QPointF(5, 5), QPointF(15, 15), QPointF(button->mapToGlobal(QPoint(5, 5))));
+        QApplication::sendEvent(button, &event);
+    };
+    auto leave = [&] {
+        QEvent event(QEvent::Leave);
+        QApplication::sendEvent(button, &event);
+    };
+    QEvent reset(QEvent::Leave);
+    QApplication::sendEvent(button, &reset);
+    left = 0;
+
+    enter();
+    EXPECT_EQ(entered, 1);
+    EXPECT_TRUE(button->MouseInControl());
+    leave();
+    EXPECT_EQ(left, 1);
+    EXPECT_FALSE(button->MouseInControl());
+
+    enter();
+    QTest::mousePress(button, Qt::LeftButton, {}, centre(button));
+    leave();
+    EXPECT_EQ(left, 1);
+    EXPECT_TRUE(button->MouseInControl());
+    QTest::mouseRelease(button, Qt::LeftButton, {}, centre(button));
+}
+
 TEST_F(SpeedButtonTest, AMenuCommandThatClosesTheWindowLeavesNothingDangling)
 {
     TQcSpeedButton* button = addButton(10);

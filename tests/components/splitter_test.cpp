@@ -2,6 +2,7 @@
 // position events, and controls or windows that go away during a drag.
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QWidget>
@@ -116,6 +117,44 @@ TEST_F(BottomSplitterTest, EscCancelsTheDrag)
     // Keys other than Esc, and Esc after the drag, are not taken.
     QTest::keyClick(&elsewhere, Qt::Key_A);
     EXPECT_EQ(elsewhere.text(), QStringLiteral("a"));
+}
+
+namespace {
+
+class HintCounter : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    int hints = 0;
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::ToolTip)
+            ++hints;
+        return QWidget::event(event);
+    }
+};
+
+void askForHint(QWidget* widget)
+{
+    QHelpEvent help(QEvent::ToolTip, QPoint(1, 1), widget->mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(widget, &help);
+}
+
+} // namespace
+
+TEST_F(BottomSplitterTest, HintsAreOffWhileDragging)
+{
+    auto* hinted = new HintCounter(form.get());
+    askForHint(hinted);
+    EXPECT_EQ(hinted->hints, 1);
+    QTest::mousePress(split, Qt::LeftButton, {}, QPoint(10, 1));
+    askForHint(hinted);
+    EXPECT_EQ(hinted->hints, 1);
+    QTest::mouseRelease(split, Qt::LeftButton, {}, QPoint(10, 1));
+    askForHint(hinted);
+    EXPECT_EQ(hinted->hints, 2);
 }
 
 TEST_F(BottomSplitterTest, TheBarStopsAtTheLimitsAndShowsNoDrop)
