@@ -89,6 +89,319 @@ QFont SeparatorFont()
 } // namespace
 
 // ---------------------------------------------------------------------------
+// Drawing one decorated item.
+
+namespace {
+
+class ItemPainter
+{
+public:
+    ItemPainter(const TImageMenu& images, const TImageMenuItem& item,
+                const QStyleOptionMenuItem& option, QPainter& painter, const QMenu* menu,
+                const QFont& font)
+        : m_images(images), m_item(item), m_option(option), m_painter(painter), m_menu(menu),
+          m_palette(menu->palette()), m_options(item.Options()), m_font(font), m_metrics(font),
+          m_hSpace(images.HSpace()), m_vSpace(images.VSpace()),
+          m_area(option.rect.adjusted(images.BarWidth(), 0, 0, 0)),
+          m_enabled(option.state & QStyle::State_Enabled),
+          m_selected(option.state & QStyle::State_Selected)
+    {
+        m_highlight = m_selected
+            && (m_enabled ? !(m_options & (omNoHighlightEnabled | omNoHighlightEnabledButDoText
+                                           | omNoHighlightEnabledButDoRoundRect))
+                          : !(m_options & omNoHighlightDisabled));
+        m_normColor = item.NormColor().isValid() ? item.NormColor()
+                                                 : m_palette.color(QPalette::Window);
+        m_selColor = item.SelColor().isValid() ? item.SelColor()
+                                               : m_palette.color(QPalette::Highlight);
+        m_shadowColor = m_palette.color(QPalette::Dark);
+        m_lightColor = m_palette.color(QPalette::Light);
+    }
+
+    void Paint()
+    {
+        Background(m_area, false);
+        if (m_option.menuItemType == QStyleOptionMenuItem::Separator) {
+            Separator();
+            return;
+        }
+        PlacePictureAndCaption();
+        Highlight();
+        if (!(m_options & omNoImageAttached))
+            Picture();
+        Bevels();
+        Texts();
+    }
+
+private:
+    // Colour or wallpaper, selected or not.
+    void Background(const QRect& r, bool selected)
+    {
+        const QImage paper = selected ? m_images.SelWallpaper() : m_images.Wallpaper();
+        const bool usePaper = selected ? (m_options & omPaintSelWallpaper)
+                                       : (m_options & omPaintWallpaper);
+        const bool tile = selected ? (m_options & omTileSelWallpaper)
+                                   : (m_options & omTileWallpaper);
+        if (usePaper && !paper.isNull()) {
+            if (tile)
+                m_painter.drawTiledPixmap(r, QPixmap::fromImage(paper), r.topLeft());
+            else
+                m_painter.drawImage(r, paper);
+        } else {
+            m_painter.fillRect(r, selected ? m_selColor : m_normColor);
+        }
+    }
+
+    void Separator()
+    {
+        const QRect& r = m_option.rect;
+        const int y = r.top() + r.height() / 2 - 1;
+        const int left = m_area.left() + m_hSpace;
+        const int right = m_area.right() + 1 - m_hSpace;
+        auto line = [&](int from, int to) {
+            if (to > from) {
+                m_painter.fillRect(QRect(from, y, to - from, 1), m_shadowColor);
+                m_painter.fillRect(QRect(from, y + 1, to - from, 1), m_lightColor);
+            }
+        };
+        const QString text = m_item.SeparatorText();
+        if (text.isEmpty()) {
+            line(left, right);
+            return;
+        }
+        const QFont font = SeparatorFont();
+        const int textWidth = QFontMetrics(font).horizontalAdvance(text);
+        const int textLeft = m_area.left() + (m_area.width() - textWidth) / 2;
+        line(left, textLeft - m_hSpace);
+        line(textLeft + textWidth + m_hSpace, right);
+        m_painter.setFont(font);
+        m_painter.setPen(m_palette.color(QPalette::Disabled, QPalette::WindowText));
+        m_painter.drawText(QRect(textLeft, r.top(), textWidth, r.height()), Qt::AlignCenter, text);
+    }
+
+    void PlacePictureAndCaption()
+    {
+        const QRect& r = m_option.rect;
+        const int textHeight = m_metrics.height();
+        const int picture = (m_options & omFixedImgSize) ? m_item.CustomImgSize() : textHeight;
+        const QString caption = m_option.text.section(QLatin1Char('\t'), 0, 0);
+        const int captionWidth = m_metrics.size(Qt::TextShowMnemonic, caption).width();
+        const bool showPicture = !(m_options & omNoImageAttached);
+        const int left = m_area.left() + m_hSpace;
+        const int captionTop = (m_options & omFixedImgSize)
+            ? r.top() + r.height() / 2 - textHeight / 2 - 1
+            : r.top() + m_vSpace;
+        const TTextAlign align =
+            (m_options & omNoTextAttached) ? TTextAlign::alRight : m_item.TextAlign();
+        switch (align) {
+        case TTextAlign::alRight:
+            m_pictureRect = QRect(left, r.top() + m_vSpace, picture, picture);
+            m_textRect = QRect(showPicture ? m_pictureRect.right() + 1 + m_hSpace : left,
+                               captionTop, captionWidth, textHeight);
+            break;
+        case TTextAlign::alLeft:
+            m_textRect = QRect(left, captionTop, captionWidth, textHeight);
+            m_pictureRect =
+                QRect(m_textRect.right() + 1 + m_hSpace, r.top() + m_vSpace, picture, picture);
+            break;
+        case TTextAlign::alBottom:
+            m_pictureRect = QRect(left, r.top() + m_vSpace, picture, picture);
+            m_textRect =
+                QRect(left, m_pictureRect.bottom() + 1 + m_vSpace, captionWidth, picture);
+            break;
+        case TTextAlign::alTop:
+            m_textRect = QRect(left, r.top() + m_vSpace, captionWidth, picture);
+            m_pictureRect = QRect(left, m_textRect.bottom() + 1 + m_vSpace, picture, picture);
+            break;
+        }
+        if (m_options & omNoTextAttached) {
+            const int inset = HasBevels() ? 3 : 0;
+            const QSize shown =
+                m_item.Picture().isNull() ? QSize(picture, picture) : m_item.Picture().size();
+            m_pictureRect = QRect(QPoint(left + inset, r.top() + m_vSpace + inset), shown);
+        }
+        if (m_options & omRightJustified) {
+            const int right = m_area.right() - m_hSpace - m_option.reservedShortcutWidth;
+            m_textRect.moveRight(std::max(m_textRect.right(), right));
+        }
+    }
+
+    // Leaves the picture out of the highlight when asked to.
+    void Highlight()
+    {
+        if (m_highlight) {
+            QRect lit = m_area;
+            if ((m_options & omNoHighlightImage) && !(m_options & omNoImageAttached)) {
+                if (m_item.TextAlign() == TTextAlign::alRight)
+                    lit.setLeft(m_pictureRect.right() + 1 + m_hSpace / 2);
+                else if (m_item.TextAlign() == TTextAlign::alLeft)
+                    lit.setRight(m_pictureRect.left() - 1 - m_hSpace / 2);
+            }
+            Background(lit, true);
+        } else if (m_selected && m_enabled && (m_options & omNoHighlightEnabledButDoRoundRect)) {
+            m_painter.save();
+            m_painter.setRenderHint(QPainter::Antialiasing);
+            m_painter.setPen(m_selColor);
+            m_painter.setBrush(Qt::NoBrush);
+            m_painter.drawRoundedRect(QRectF(m_area).adjusted(1.5, 1.5, -1.5, -1.5), 4, 4);
+            m_painter.restore();
+        }
+    }
+
+    // The picture, or the check or radio mark in its place.
+    void Picture()
+    {
+        const bool checked =
+            m_option.checked && m_option.checkType != QStyleOptionMenuItem::NotCheckable;
+        QImage shown = m_item.Picture();
+        QColor transparent = m_item.TrColor();
+        if (checked) {
+            shown = m_option.checkType == QStyleOptionMenuItem::Exclusive
+                ? m_images.RadioBitmap()
+                : m_images.CheckedBitmap();
+            transparent = BottomLeft(shown);
+        }
+        if (!m_enabled && !checked && !m_item.DisabledPicture().isNull()) {
+            shown = Transparent(m_item.DisabledPicture(), m_item.TrColor());
+        } else if (!m_enabled && !shown.isNull()) {
+            const QColor mask = transparent.isValid() ? transparent : QColor(Qt::transparent);
+            const QColor face = m_normColor;
+            const bool grey =
+                m_selected && !(m_options & (omNoHighlightImage | omNoHighlightDisabled));
+            const QImage drawn = grey
+                ? CreateDisabledBitmapColors(shown, mask, face, face, QColor(0x80, 0x80, 0x80), true)
+                : CreateDisabledBitmapColors(shown, mask, face, m_lightColor, m_shadowColor, false);
+            shown = Transparent(drawn, face);
+        } else if (!shown.isNull()) {
+            shown = Transparent(shown, transparent);
+        }
+        if (shown.isNull())
+            return;
+        if ((m_options & omFixedImgSize) && shown.size() != m_pictureRect.size())
+            shown = shown.scaled(m_pictureRect.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        m_painter.drawImage(m_pictureRect.topLeft(), shown);
+    }
+
+    bool HasBevels() const
+    {
+        return m_item.BevelInner() != TPanelBevel::bvNone
+            || m_item.BevelOuter() != TPanelBevel::bvNone;
+    }
+
+    void Bevels()
+    {
+        if (!HasBevels() || ((m_options & omBevelOnlyIfSel) && !m_selected))
+            return;
+        auto around = [&](QRect r) {
+            r.adjust(-2, -2, 2, 2);
+            if (m_item.BevelType() == TBevelType::btRoundedRect) {
+                m_painter.save();
+                m_painter.setRenderHint(QPainter::Antialiasing);
+                m_painter.setBrush(Qt::NoBrush);
+                m_painter.setPen(m_item.BevelOuter() == TPanelBevel::bvLowered ? m_shadowColor
+                                                                               : m_lightColor);
+                m_painter.drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+                m_painter.restore();
+                return;
+            }
+            DrawPanelBevel(m_painter, r, m_item.BevelOuter(), 1, m_palette);
+            DrawPanelBevel(m_painter, r, m_item.BevelInner(), 1, m_palette);
+        };
+        if (!(m_options & omNoImageAttached) && m_item.BevelStyle() != TBevelStyle::bsBevelOnlyText)
+            around(m_pictureRect);
+        if (!(m_options & omNoTextAttached) && m_item.BevelStyle() != TBevelStyle::bsBevelOnlyImage)
+            around(m_textRect);
+    }
+
+    QColor TextColor() const
+    {
+        if (!m_enabled)
+            return m_palette.color(QPalette::Disabled, QPalette::WindowText);
+        if (m_selected && (m_highlight || (m_options & omNoHighlightEnabledButDoText))) {
+            return m_item.SelTextColor().isValid() ? m_item.SelTextColor()
+                                                   : m_palette.color(QPalette::HighlightedText);
+        }
+        if (m_item.FontColor().isValid() && !(m_options & omAlwaysDefFontColor))
+            return m_item.FontColor();
+        return m_palette.color(QPalette::WindowText);
+    }
+
+    // The caption with its shadow, the shortcut and a submenu's arrow.
+    void Texts()
+    {
+        const QColor textColor = TextColor();
+        const QRect& r = m_option.rect;
+        m_painter.setFont(m_font);
+        if (!(m_options & omNoTextAttached)) {
+            const QString caption = m_option.text.section(QLatin1Char('\t'), 0, 0);
+            const QRect at = m_textRect.adjusted(0, 0, 1, 0);
+            const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic;
+            const TShadowText& shadow = m_item.Shadow();
+            const bool shadowNow = shadow.Active && m_enabled
+                && !(m_selected ? (shadow.Options & soNoShadowIfSel)
+                                : (shadow.Options & soNoShadowIfNormal));
+            if (shadowNow) {
+                const int size = m_selected ? shadow.SelShadowSize : shadow.ShadowSize;
+                const TShadowPos pos = m_selected ? shadow.SelShadowPos : shadow.ShadowPos;
+                const QColor colour = m_selected ? shadow.SelShadowColor : shadow.ShadowColor;
+                const bool leftwards = pos == TShadowPos::spLeftTop || pos == TShadowPos::spLeftBottom;
+                const bool upwards = pos == TShadowPos::spLeftTop || pos == TShadowPos::spRightTop;
+                m_painter.setPen(colour.isValid() ? colour : m_shadowColor);
+                m_painter.drawText(at.translated(leftwards ? -size : size, upwards ? -size : size),
+                                   flags, caption);
+            }
+            m_painter.setPen(textColor);
+            m_painter.drawText(at, flags, caption);
+        }
+        const bool submenu = m_option.menuItemType == QStyleOptionMenuItem::SubMenu;
+        const QString shortcut = m_option.text.section(QLatin1Char('\t'), 1);
+        if (!shortcut.isEmpty()) {
+            const int column = m_option.reservedShortcutWidth > 0
+                ? m_option.reservedShortcutWidth
+                : m_metrics.horizontalAdvance(shortcut);
+            const int x = r.right() + 1 - m_hSpace - (submenu ? kSubmenuArrowRoom : 0) - column;
+            m_painter.setPen(textColor);
+            m_painter.drawText(QRect(x, m_textRect.top(), column, m_textRect.height()),
+                               Qt::AlignLeft | Qt::AlignVCenter, shortcut);
+        }
+        if (submenu) {
+            QStyleOption arrow;
+            arrow.initFrom(m_menu);
+            arrow.rect = QRect(r.right() + 1 - kSubmenuArrowRoom, r.top(), kSubmenuArrowRoom,
+                               r.height());
+            arrow.palette.setColor(QPalette::ButtonText, textColor);
+            arrow.state = m_option.state;
+            m_menu->style()->drawPrimitive(QStyle::PE_IndicatorArrowRight, &arrow, &m_painter,
+                                           m_menu);
+        }
+    }
+
+    const TImageMenu& m_images;
+    const TImageMenuItem& m_item;
+    const QStyleOptionMenuItem& m_option;
+    QPainter& m_painter;
+    const QMenu* m_menu;
+    const QPalette m_palette;
+    const TMenuOptions m_options;
+    const QFont m_font;
+    const QFontMetrics m_metrics;
+    const int m_hSpace;
+    const int m_vSpace;
+    const QRect m_area;
+    const bool m_enabled;
+    const bool m_selected;
+    bool m_highlight = false;
+    QColor m_normColor;
+    QColor m_selColor;
+    QColor m_shadowColor;
+    QColor m_lightColor;
+    QRect m_pictureRect;
+    QRect m_textRect;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
 // The style the decorated menus are drawn with.
 
 class TImageMenuStyle : public QProxyStyle
@@ -870,256 +1183,7 @@ QSize TImageMenu::MeasureItem(const TImageMenuItem& item, const QStyleOptionMenu
 void TImageMenu::DrawItem(const TImageMenuItem& item, const QStyleOptionMenuItem& option,
                           QPainter& painter, const QMenu* menu) const
 {
-    const QPalette& palette = menu->palette();
-    const TMenuOptions options = item.m_options;
-    const int bar = BarWidth();
-    const QRect itemRect = option.rect;
-    const QRect area = itemRect.adjusted(bar, 0, 0, 0);
-    const bool enabled = option.state & QStyle::State_Enabled;
-    const bool selected = option.state & QStyle::State_Selected;
-    const bool highlight = selected
-        && (enabled ? !(options & (omNoHighlightEnabled | omNoHighlightEnabledButDoText
-                                   | omNoHighlightEnabledButDoRoundRect))
-                    : !(options & omNoHighlightDisabled));
-    const QColor normColor =
-        item.m_normColor.isValid() ? item.m_normColor : palette.color(QPalette::Window);
-    const QColor selColor =
-        item.m_selColor.isValid() ? item.m_selColor : palette.color(QPalette::Highlight);
-    const QColor selTextColor = item.m_selTextColor.isValid()
-        ? item.m_selTextColor
-        : palette.color(QPalette::HighlightedText);
-    const QColor shadowColor = palette.color(QPalette::Dark);
-    const QColor lightColor = palette.color(QPalette::Light);
-
-    // Background: colour or wallpaper, selected or not.
-    auto paintBackground = [&](const QRect& r, bool asSelected) {
-        const QImage& paper = asSelected ? m_selWallpaper : m_wallpaper;
-        const bool usePaper = asSelected ? (options & omPaintSelWallpaper) : (options & omPaintWallpaper);
-        const bool tile = asSelected ? (options & omTileSelWallpaper) : (options & omTileWallpaper);
-        if (usePaper && !paper.isNull()) {
-            if (tile)
-                painter.drawTiledPixmap(r, QPixmap::fromImage(paper), r.topLeft());
-            else
-                painter.drawImage(r, paper);
-        } else {
-            painter.fillRect(r, asSelected ? selColor : normColor);
-        }
-    };
-    paintBackground(area, false);
-
-    const QFont font = EffectiveFont(item, option, menu);
-    const QFontMetrics metrics(font);
-    const int textHeight = metrics.height();
-
-    if (option.menuItemType == QStyleOptionMenuItem::Separator) {
-        const int y = itemRect.top() + itemRect.height() / 2 - 1;
-        const int left = area.left() + m_hSpace;
-        const int right = area.right() - m_hSpace;
-        auto line = [&](int from, int to) {
-            if (to > from) {
-                painter.fillRect(QRect(from, y, to - from, 1), shadowColor);
-                painter.fillRect(QRect(from, y + 1, to - from, 1), lightColor);
-            }
-        };
-        if (item.m_separatorText.isEmpty()) {
-            line(left, right + 1);
-        } else {
-            const QFont separatorFont = SeparatorFont();
-            const int textWidth = QFontMetrics(separatorFont).horizontalAdvance(item.m_separatorText);
-            const int textLeft = area.left() + (area.width() - textWidth) / 2;
-            line(left, textLeft - m_hSpace);
-            line(textLeft + textWidth + m_hSpace, right + 1);
-            painter.setFont(separatorFont);
-            painter.setPen(palette.color(QPalette::Disabled, QPalette::WindowText));
-            painter.drawText(QRect(textLeft, itemRect.top(), textWidth, itemRect.height()),
-                             Qt::AlignCenter, item.m_separatorText);
-        }
-        return;
-    }
-
-    // Where picture and caption go.
-    const int picture = (options & omFixedImgSize) ? item.m_customImgSize : textHeight;
-    const QString caption = option.text.section(QLatin1Char('\t'), 0, 0);
-    const QString shortcut = option.text.section(QLatin1Char('\t'), 1);
-    const int captionWidth = metrics.size(Qt::TextShowMnemonic, caption).width();
-    const bool showPicture = !(options & omNoImageAttached);
-    const bool showText = !(options & omNoTextAttached);
-    QRect pictureRect;
-    QRect textRect;
-    const int captionTop = (options & omFixedImgSize)
-        ? itemRect.top() + itemRect.height() / 2 - textHeight / 2 - 1
-        : itemRect.top() + m_vSpace;
-    switch (showText ? item.m_textAlign : TTextAlign::alRight) {
-    case TTextAlign::alRight:
-        pictureRect = QRect(area.left() + m_hSpace, itemRect.top() + m_vSpace, picture, picture);
-        textRect = QRect(showPicture ? pictureRect.right() + 1 + m_hSpace : area.left() + m_hSpace,
-                         captionTop, captionWidth, textHeight);
-        break;
-    case TTextAlign::alLeft:
-        textRect = QRect(area.left() + m_hSpace, captionTop, captionWidth, textHeight);
-        pictureRect = QRect(textRect.right() + 1 + m_hSpace, itemRect.top() + m_vSpace, picture,
-                            picture);
-        break;
-    case TTextAlign::alBottom:
-        pictureRect = QRect(area.left() + m_hSpace, itemRect.top() + m_vSpace, picture, picture);
-        textRect = QRect(area.left() + m_hSpace, pictureRect.bottom() + 1 + m_vSpace,
-                         captionWidth, picture);
-        break;
-    case TTextAlign::alTop:
-        textRect = QRect(area.left() + m_hSpace, itemRect.top() + m_vSpace, captionWidth, picture);
-        pictureRect = QRect(area.left() + m_hSpace, textRect.bottom() + 1 + m_vSpace, picture,
-                            picture);
-        break;
-    }
-    if (options & omNoTextAttached) {
-        const bool bevels = item.m_bevelInner != TPanelBevel::bvNone
-            || item.m_bevelOuter != TPanelBevel::bvNone;
-        const QSize shown = item.m_picture.isNull() ? QSize(picture, picture) : item.m_picture.size();
-        pictureRect = QRect(area.left() + m_hSpace + (bevels ? 3 : 0),
-                            itemRect.top() + m_vSpace + (bevels ? 3 : 0), shown.width(),
-                            shown.height());
-    }
-    if ((options & omRightJustified) && showText) {
-        const int right = area.right() - m_hSpace - option.reservedShortcutWidth;
-        textRect.moveRight(std::max(textRect.left(), right));
-    }
-
-    // Highlight, leaving the picture out when asked.
-    if (highlight) {
-        QRect lit = area;
-        if ((options & omNoHighlightImage) && showPicture) {
-            if (item.m_textAlign == TTextAlign::alRight)
-                lit.setLeft(pictureRect.right() + 1 + m_hSpace / 2);
-            else if (item.m_textAlign == TTextAlign::alLeft)
-                lit.setRight(pictureRect.left() - 1 - m_hSpace / 2);
-        }
-        paintBackground(lit, true);
-    } else if (selected && enabled && (options & omNoHighlightEnabledButDoRoundRect)) {
-        painter.save();
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(selColor);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRectF(area).adjusted(1.5, 1.5, -1.5, -1.5), 4, 4);
-        painter.restore();
-    }
-
-    // The picture, or the check or radio mark in its place.
-    if (showPicture) {
-        QImage shown;
-        QColor transparent = item.m_trColor;
-        const bool checked = option.checked
-            && option.checkType != QStyleOptionMenuItem::NotCheckable;
-        if (checked) {
-            shown = option.checkType == QStyleOptionMenuItem::Exclusive ? m_radioBitmap
-                                                                        : m_checkedBitmap;
-            transparent = BottomLeft(shown);
-        } else {
-            shown = item.m_picture;
-        }
-        if (!enabled && !checked && !item.m_disabledPicture.isNull()) {
-            shown = Transparent(item.m_disabledPicture, item.m_trColor);
-        } else if (!enabled && !shown.isNull()) {
-            const QColor mask = transparent.isValid() ? transparent : QColor(Qt::transparent);
-            const QColor face = normColor;
-            const bool grey = selected
-                && !(options & (omNoHighlightImage | omNoHighlightDisabled));
-            const QImage drawn = grey
-                ? CreateDisabledBitmapColors(shown, mask, face, face, QColor(0x80, 0x80, 0x80), true)
-                : CreateDisabledBitmapColors(shown, mask, face, lightColor, shadowColor, false);
-            shown = Transparent(drawn, face);
-        } else if (!shown.isNull()) {
-            shown = Transparent(shown, transparent);
-        }
-        if (!shown.isNull()) {
-            if ((options & omFixedImgSize) && shown.size() != pictureRect.size())
-                shown = shown.scaled(pictureRect.size(), Qt::IgnoreAspectRatio,
-                                     Qt::FastTransformation);
-            painter.drawImage(pictureRect.topLeft(), shown);
-        }
-    }
-
-    // Bevels around picture and caption.
-    const bool bevelNow = !(options & omBevelOnlyIfSel) || selected;
-    if (bevelNow
-        && (item.m_bevelInner != TPanelBevel::bvNone || item.m_bevelOuter != TPanelBevel::bvNone)) {
-        auto bevelAround = [&](QRect r) {
-            r.adjust(-2, -2, 2, 2);
-            if (item.m_bevelType == TBevelType::btRoundedRect) {
-                painter.save();
-                painter.setRenderHint(QPainter::Antialiasing);
-                painter.setBrush(Qt::NoBrush);
-                painter.setPen(item.m_bevelOuter == TPanelBevel::bvLowered ? shadowColor
-                                                                           : lightColor);
-                painter.drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
-                painter.restore();
-                return;
-            }
-            DrawPanelBevel(painter, r, item.m_bevelOuter, 1, palette);
-            DrawPanelBevel(painter, r, item.m_bevelInner, 1, palette);
-        };
-        if (showPicture && item.m_bevelStyle != TBevelStyle::bsBevelOnlyText)
-            bevelAround(pictureRect);
-        if (showText && item.m_bevelStyle != TBevelStyle::bsBevelOnlyImage)
-            bevelAround(textRect);
-    }
-
-    // Caption (with its shadow) and shortcut.
-    QColor textColor;
-    if (!enabled)
-        textColor = palette.color(QPalette::Disabled, QPalette::WindowText);
-    else if (selected && (highlight || (options & omNoHighlightEnabledButDoText)))
-        textColor = selTextColor;
-    else if (item.m_fontColor.isValid() && !(options & omAlwaysDefFontColor))
-        textColor = item.m_fontColor;
-    else
-        textColor = palette.color(QPalette::WindowText);
-    painter.setFont(font);
-    const int textFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic;
-    auto drawText = [&](const QRect& r, const QString& text) {
-        const TShadowText& shadow = item.m_shadow;
-        const bool shadowNow = shadow.Active
-            && !(selected ? (shadow.Options & soNoShadowIfSel)
-                          : (shadow.Options & soNoShadowIfNormal));
-        if (shadowNow && enabled) {
-            const int sizeNow = selected ? shadow.SelShadowSize : shadow.ShadowSize;
-            const TShadowPos pos = selected ? shadow.SelShadowPos : shadow.ShadowPos;
-            QColor colour = selected ? shadow.SelShadowColor : shadow.ShadowColor;
-            if (!colour.isValid())
-                colour = shadowColor;
-            const int dx = (pos == TShadowPos::spLeftTop || pos == TShadowPos::spLeftBottom)
-                ? -sizeNow
-                : sizeNow;
-            const int dy = (pos == TShadowPos::spLeftTop || pos == TShadowPos::spRightTop)
-                ? -sizeNow
-                : sizeNow;
-            painter.setPen(colour);
-            painter.drawText(r.translated(dx, dy), textFlags, text);
-        }
-        painter.setPen(textColor);
-        painter.drawText(r, textFlags, text);
-    };
-    if (showText)
-        drawText(textRect.adjusted(0, 0, 1, 0), caption);
-    if (!shortcut.isEmpty()) {
-        const int column = option.reservedShortcutWidth > 0
-            ? option.reservedShortcutWidth
-            : metrics.horizontalAdvance(shortcut);
-        const int arrowRoom =
-            option.menuItemType == QStyleOptionMenuItem::SubMenu ? kSubmenuArrowRoom : 0;
-        const QRect shortcutRect(itemRect.right() + 1 - m_hSpace - arrowRoom - column,
-                                 textRect.top(), column, textRect.height());
-        painter.setPen(textColor);
-        painter.drawText(shortcutRect, Qt::AlignLeft | Qt::AlignVCenter, shortcut);
-    }
-    if (option.menuItemType == QStyleOptionMenuItem::SubMenu) {
-        QStyleOption arrow;
-        arrow.initFrom(menu);
-        arrow.rect = QRect(itemRect.right() + 1 - kSubmenuArrowRoom, itemRect.top(),
-                           kSubmenuArrowRoom, itemRect.height());
-        arrow.palette.setColor(QPalette::ButtonText, textColor);
-        arrow.state = option.state;
-        menu->style()->drawPrimitive(QStyle::PE_IndicatorArrowRight, &arrow, &painter, menu);
-    }
+    ItemPainter(*this, item, option, painter, menu, EffectiveFont(item, option, menu)).Paint();
 }
 
 bool TImageMenu::eventFilter(QObject* watched, QEvent* event)
