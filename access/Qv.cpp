@@ -113,15 +113,14 @@ void SetQvErrorOptions(unsigned char options)
     errorOptions = options;
 }
 
-EQvError::EQvError(int sqlCode, QString message)
-    : m_sqlCode(sqlCode)
-    , m_message(std::move(message))
-    , m_utf8(m_message.toUtf8())
+EQvError::EQvError(int sqlCode, const QString& message)
+    : EDatabaseError(message)
+    , m_sqlCode(sqlCode)
 {
 }
 
-EQvInterBaseError::EQvInterBaseError(int sqlCode, ISC_STATUS errorCode, QString message)
-    : EQvError(sqlCode, std::move(message))
+EQvInterBaseError::EQvInterBaseError(int sqlCode, ISC_STATUS errorCode, const QString& message)
+    : EQvError(sqlCode, message)
     , m_errorCode(errorCode)
 {
 }

@@ -4,6 +4,8 @@
 // exceptions every failure turns into, and the small buffer, random and
 // information-reply routines the rest of the layer shares.
 
+#include "platform/db/DatabaseError.h"
+
 #include <ibase.h>
 
 #include <QByteArray>
@@ -11,7 +13,6 @@
 #include <QVariant>
 
 #include <cstddef>
-#include <exception>
 #include <functional>
 #include <initializer_list>
 
@@ -91,26 +92,23 @@ enum TQvClientError : int {
 };
 constexpr int QvClientErrorCount = 57;
 
-// The base exception of the access layer.
-class EQvError : public std::exception
+// The base exception of the access layer; a database error of the dataset
+// framework, so a dataset's error handling sees it too.
+class EQvError : public EDatabaseError
 {
 public:
-    EQvError(int sqlCode, QString message);
+    EQvError(int sqlCode, const QString& message);
     int SQLCode() const { return m_sqlCode; }
-    const QString& Message() const { return m_message; }
-    const char* what() const noexcept override { return m_utf8.constData(); }
 
 private:
     int m_sqlCode;
-    QString m_message;
-    QByteArray m_utf8;
 };
 
 // An error the server or the client library reported in the status vector.
 class EQvInterBaseError : public EQvError
 {
 public:
-    EQvInterBaseError(int sqlCode, ISC_STATUS errorCode, QString message);
+    EQvInterBaseError(int sqlCode, ISC_STATUS errorCode, const QString& message);
     // The engine's own code (the first isc_arg_gds of the vector), e.g. 335544344.
     ISC_STATUS IBErrorCode() const { return m_errorCode; }
 

@@ -55,6 +55,18 @@ TEST(ClientErrors, CarryCodeAndTableText)
     EXPECT_STREQ(error.what(), "XSQLDA index out of range.");
 }
 
+TEST(ClientErrors, AreDatabaseErrorsOfTheDatasetFramework)
+{
+    try {
+        QvError(qveEmptyQuery);
+    } catch (const EDatabaseError& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Empty query."));
+        EXPECT_NE(dynamic_cast<const EQvClientError*>(&error), nullptr);
+        return;
+    }
+    FAIL() << "not caught as a database error";
+}
+
 TEST(ClientErrors, FormatTheirArguments)
 {
     EXPECT_EQ(clientErrorOf([] { QvError(qveDPBConstantNotSupported, {QStringLiteral("page_size")}); })
