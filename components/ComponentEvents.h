@@ -8,9 +8,10 @@
 
 class QObject;
 
-using TNotifyEvent = std::function<void(QObject* Sender)>;
-
 namespace qv {
+
+// In the namespace: the editor has a notify event of its own.
+using TNotifyEvent = std::function<void(QObject* Sender)>;
 
 // Runs a handler of the user's code. Whatever it raises is shown in the
 // application's error box and goes no further, so it never unwinds through

@@ -142,7 +142,7 @@ public:
     // The bar's width in a popup; 0 while inactive.
     int Width() const;
 
-    TNotifyEvent OnChanged;
+    qv::TNotifyEvent OnChanged;
 
 private:
     void Changed();
@@ -177,7 +177,7 @@ public:
     TPanelBevel BevelOuter() const { return m_bevelOuter; }
     void setBevelOuter(TPanelBevel bevel);
 
-    TNotifyEvent OnChanged;
+    qv::TNotifyEvent OnChanged;
 
 private:
     void Changed();

@@ -140,10 +140,10 @@ public:
     ContentLayout CalcLayout(const QRect& client, const QPoint& offset) const;
     const TQcButtonGlyph& GlyphObject() const { return m_glyph; }
 
-    TNotifyEvent OnClick;
-    TNotifyEvent OnDblClick;
-    TNotifyEvent OnMouseEnter;
-    TNotifyEvent OnMouseLeave;
+    qv::TNotifyEvent OnClick;
+    qv::TNotifyEvent OnDblClick;
+    qv::TNotifyEvent OnMouseEnter;
+    qv::TNotifyEvent OnMouseLeave;
 
 protected:
     bool event(QEvent* event) override;

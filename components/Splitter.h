@@ -61,10 +61,10 @@ public:
     QPoint SizingLineOrigin() const { return FPrevOrg; }
     QRect SizingLineRect() const;
 
-    TNotifyEvent OnPosChanged;
+    qv::TNotifyEvent OnPosChanged;
     TSplitterMoveEvent OnPosChanging;
-    TNotifyEvent OnClick;
-    TNotifyEvent OnDblClick;
+    qv::TNotifyEvent OnClick;
+    qv::TNotifyEvent OnDblClick;
 
 protected:
     virtual void PosChanged();
