@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLayout>
@@ -468,6 +469,9 @@ TFormPlacement::TFormPlacement(QObject* owner)
         m_options = fpState | fpPosition;
         m_hadMaximizeButton = m_form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint);
         m_form->installEventFilter(this);
+        // A dialog ended by accept or reject closes without a close event.
+        if (auto* dialog = qobject_cast<QDialog*>(m_form.data()))
+            connect(dialog, &QDialog::finished, this, [this] { saveOnFinish(); });
     }
     m_minMaxInfo.m_onChange = [this] {
         updateHook();
@@ -496,6 +500,18 @@ void TFormPlacement::saveOnDestruction() noexcept
     }
     m_saved = true;
     m_destroying = false;
+}
+
+void TFormPlacement::saveOnFinish()
+{
+    if (!m_active || m_saved)
+        return;  // a close event of the dialog saved already
+    m_shown = false;
+    try {
+        SaveFormPlacement();
+    } catch (const std::exception& error) {
+        report(error);
+    }
 }
 
 QString TFormPlacement::IniFileName() const

@@ -199,6 +199,7 @@ private:
 
     void addLink(TIniLink* link);
     void removeLink(TIniLink* link);
+    void saveOnFinish();
     void watchSubWindow();
     void updateHook();
     void applyLimits();

@@ -213,6 +213,25 @@ TEST_F(FormPlacementTest, FixedSizeDialogKeepsItsSize)
     EXPECT_EQ(dialog.size(), QSize(220, 140));
 }
 
+TEST_F(FormPlacementTest, DialogEndedByAcceptSavesAsClosed)
+{
+    {
+        TFixedDialog dialog;
+        dialog.show();
+        dialog.setGeometry(70, 80, 220, 140);
+        dialog.accept();
+        dialog.move(5, 5);  // after the save: not stored again when destroyed
+    }
+    EXPECT_EQ(stored("TFixedDialog", "Visible"), "0");
+    EXPECT_EQ(stored("TFixedDialog", "NormPos"), "70,80,290,220");
+
+    TFixedDialog again;
+    again.show();
+    EXPECT_EQ(again.size(), QSize(220, 140));
+    again.close();  // a close event and the dialog's end: one save, as closed
+    EXPECT_EQ(stored("TFixedDialog", "Visible"), "0");
+}
+
 TEST_F(FormPlacementTest, TwoNumberPositionKeepsCurrentRightAndBottom)
 {
     store("TPlacedForm", "NormPos", "40,30");
