@@ -2,8 +2,10 @@
 // text, replacing the selection, marks following the text.
 #include "editor/qeEditList.h"
 #include "editor/qeEditView.h"
+#include "editor/qeGeneralSyn.h"
 #include "editor/qeMarks.h"
 
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -273,4 +275,41 @@ TEST_F(EditView, SelectionOnEachLineForPainting)
     s = view.SelectionOnLine(2);
     EXPECT_EQ(s.from, 1);
     EXPECT_EQ(s.to, 3);
+}
+
+TEST(EditViewScan, RandomReplacementsKeepTheStatesOfAFullRescan)
+{
+    TqeGeneralSyn syn;
+    syn.SetComments(csCStyle);
+    TqeEditList lines;
+    lines.SetHighlighter(&syn);
+    TqeEditView view(&lines, nullptr);
+    view.SetWindowSize(40, 10);
+    QRandomGenerator rng(77);
+    const QStringList pieces = {QStringLiteral("a"), QStringLiteral("/*"), QStringLiteral("*/"), QStringLiteral("\r\n"),
+                                QStringLiteral("'q'"), QStringLiteral(" "), QStringLiteral("\n"), QStringLiteral("/")};
+    lines.SetText(QStringLiteral("start /*\r\nmiddle\r\nend */ x"));
+    for (int step = 0; step < 2000; ++step) {
+        const int count = std::max(1, lines.Count());
+        view.SetBlockBegin({1 + rng.bounded(12), 1 + rng.bounded(count)});
+        view.SetBlockEnd({1 + rng.bounded(12), 1 + rng.bounded(count)});
+        view.SetCaretXY(view.SelStart());
+        QString text;
+        for (int i = rng.bounded(6); i > 0; --i)
+            text += pieces.at(rng.bounded(pieces.size()));
+        view.SetSelText(text);
+        // The states a scan from the top gives.
+        std::vector<int> expected;
+        syn.ResetRange();
+        for (int i = 0; i < lines.Count(); ++i) {
+            expected.push_back(syn.GetRange());
+            syn.SetLine(lines.Strings(i));
+            while (!syn.GetEol())
+                syn.Next();
+        }
+        std::vector<int> stored;
+        for (int i = 0; i < lines.Count(); ++i)
+            stored.push_back(lines.Objects(i));
+        ASSERT_EQ(stored, expected) << "step " << step;
+    }
 }
