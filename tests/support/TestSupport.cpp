@@ -79,4 +79,9 @@ std::string targetName(const ::testing::TestParamInfo<Target>& info)
     return info.param.name.toStdString();
 }
 
+void PrintTo(const Target& target, std::ostream* os)
+{
+    *os << target.name.toStdString();
+}
+
 } // namespace qvtest

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace qvtest {
 
 // A fresh folder for one test's files, readable and writable by the server's
@@ -50,6 +52,9 @@ QString serverPassword();
 std::vector<Target> allTargets();
 
 std::string targetName(const ::testing::TestParamInfo<Target>& info);
+
+// How GoogleTest names a target in its output.
+void PrintTo(const Target& target, std::ostream* os);
 
 } // namespace qvtest
 
