@@ -226,6 +226,7 @@ private:
         QColor foreground;
         int style;
     };
+    void PaintRect(QPainter& canvas, const QRect& clip);
     void PaintHighlightedText(QPainter& canvas, const QRect& clip);
     void PaintLine(QPainter& canvas, int line, const QString& text, const std::vector<Segment>& segments);
     void DrawCells(QPainter& canvas, int x, int baseline, QStringView text);

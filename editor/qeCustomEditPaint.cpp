@@ -89,24 +89,18 @@ void TqeCustomEdit::paintEvent(QPaintEvent* event)
         return;
     }
     QPainter canvas(viewport());
-    const QRect clip = event->rect();
     ++m_paintCount;
     m_linesPainted = 0;
     try {
-        canvas.fillRect(clip, m_color);
-        if (!m_lines->IsEmpty()) {
-            if (m_highlighter)
-                PaintHighlightedText(canvas, clip);
-            else
-                PaintPlainText(canvas, clip);
+        // Separate dirty rectangles (a changed line and the caret elsewhere)
+        // are painted each for itself, not as their bounding rectangle.
+        const QRegion region = event->region();
+        if (region.rectCount() <= 8) {
+            for (const QRect& rect : region)
+                PaintRect(canvas, rect);
+        } else {
+            PaintRect(canvas, region.boundingRect());
         }
-        const int edge = RightEdgeX();
-        if (edge >= clip.left() && edge <= clip.right()) {
-            canvas.setPen(QColor(0xC0, 0xC0, 0xC0));
-            canvas.drawLine(edge, 0, edge, viewport()->height());
-        }
-        if (clip.left() < m_gutterWidth + 2)
-            PaintGutter(canvas, clip);
         if (OnPaint)
             OnPaint(this, canvas);
         PaintCaret(canvas);
@@ -115,6 +109,26 @@ void TqeCustomEdit::paintEvent(QPaintEvent* event)
         const QString message = QString::fromUtf8(e.what());
         QTimer::singleShot(0, [message] { qv::showException(message); });
     }
+}
+
+void TqeCustomEdit::PaintRect(QPainter& canvas, const QRect& clip)
+{
+    canvas.setClipRect(clip);
+    canvas.fillRect(clip, m_color);
+    if (!m_lines->IsEmpty()) {
+        if (m_highlighter)
+            PaintHighlightedText(canvas, clip);
+        else
+            PaintPlainText(canvas, clip);
+    }
+    const int edge = RightEdgeX();
+    if (edge >= clip.left() && edge <= clip.right()) {
+        canvas.setPen(QColor(0xC0, 0xC0, 0xC0));
+        canvas.drawLine(edge, 0, edge, viewport()->height());
+    }
+    if (clip.left() < m_gutterWidth + 2)
+        PaintGutter(canvas, clip);
+    canvas.setClipping(false);
 }
 
 void TqeCustomEdit::PaintHighlightedText(QPainter& canvas, const QRect& clip)

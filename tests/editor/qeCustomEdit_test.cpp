@@ -48,6 +48,8 @@ struct Window
 
     Window()
     {
+        // A blinking caret would add paints of its own.
+        QApplication::setCursorFlashTime(0);
         auto* layout = new QVBoxLayout(&top);
         edit = new TqeCustomEdit(&top);
         other = new QLineEdit(&top);
@@ -396,6 +398,13 @@ TEST(CustomEditPaint, OnlyTheChangedLinesArePainted)
     w.edit->Lines()->Put(4, QStringLiteral("changed"));
     QApplication::processEvents();
     EXPECT_EQ(w.edit->LinesPainted(), 1);
+
+    // A caret moving from line 3 to line 2 and a change on line 12: three
+    // lines, not the ten between them.
+    w.edit->SetCaretXY({1, 2});
+    w.edit->Lines()->Put(11, QStringLiteral("changed too"));
+    QApplication::processEvents();
+    EXPECT_LE(w.edit->LinesPainted(), 3);
 
     w.edit->SetTopLine(100);
     w.edit->viewport()->repaint();
