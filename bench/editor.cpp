@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace qe;
+
 namespace {
 
 // The keyword list the data module gives its highlighter.

@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <climits>
 
+using namespace qe;
+
 namespace {
 
 QColor paletteColor(QPalette::ColorRole role)

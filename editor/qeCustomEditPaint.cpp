@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <climits>
 
+using namespace qe;
+
 namespace {
 
 // Gives the highlighter its canvas for the time of one paint.

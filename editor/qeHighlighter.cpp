@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+using namespace qe;
+
 TqeIdentChars TqeIdentChars::Range(int first, int last)
 {
     TqeIdentChars set;

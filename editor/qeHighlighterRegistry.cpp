@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+using namespace qe;
+
 namespace {
 
 constexpr int kSystemColorFlag = static_cast<int>(0x80000000u);

@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+using namespace qe;
+
 const std::vector<TqeCommandName>& EditorCommandNames()
 {
     static const std::vector<TqeCommandName> names = {
@@ -140,6 +142,8 @@ bool StringToEditorCommand(const QString& text, TqeEditorCommand& command)
     return true;
 }
 
+namespace qe {
+
 TShortCut ShortCut(std::uint16_t key, TShiftState shift)
 {
     // Keys above 255 have no room beside the modifier bits: no shortcut.
@@ -166,6 +170,8 @@ void ShortCutToKey(TShortCut shortCut, std::uint16_t& key, TShiftState& shift)
     if (shortCut & scAlt)
         shift |= ssAlt;
 }
+
+} // namespace qe
 
 namespace {
 
@@ -218,7 +224,7 @@ QString keyName(std::uint16_t key)
 
 } // namespace
 
-QString ShortCutToText(TShortCut shortCut)
+QString qe::ShortCutToText(TShortCut shortCut)
 {
     const QString name = keyName(shortCut & 0xFF);
     if (name.isEmpty())

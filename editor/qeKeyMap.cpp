@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 
+using namespace qe;
+
 namespace {
 
 // Digit keys by the symbol Shift gives them on a US layout.

@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
+using namespace qe;
+
 namespace {
 
 QStringList numberedLines(int n, const QString& pattern = QStringLiteral("line %1"))

@@ -7,6 +7,8 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+using namespace qe;
+
 namespace {
 
 // The range states a scan of the whole text from the first line gives.

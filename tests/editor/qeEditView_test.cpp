@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+using namespace qe;
+
 namespace {
 
 class EditView : public ::testing::Test

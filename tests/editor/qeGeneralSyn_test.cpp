@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+using namespace qe;
+
 namespace {
 
 struct Token

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+
 TEST(WordList, OrdinalOrderFindsEveryEntry)
 {
     TqeWordList list({QStringLiteral("BASED"), QStringLiteral("BASE_NAME"), QStringLiteral("BASENAME"),
