@@ -12,8 +12,6 @@
 #include <cstdio>
 #include <vector>
 
-using namespace qe;
-
 namespace {
 
 // The keyword list the data module gives its highlighter.

@@ -17,8 +17,6 @@
 #include <algorithm>
 #include <climits>
 
-using namespace qe;
-
 namespace {
 
 QColor paletteColor(QPalette::ColorRole role)

@@ -24,23 +24,21 @@ class TqeCustomEdit;
 class QPainter;
 
 enum TCaretType { ctVerticalLine, ctHorizontalLine, ctHalfBlock, ctBlock };
-
-namespace qe {
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TBorderStyle { bsNone, bsSingle };
+
 using TNotifyEvent = std::function<void(TqeCustomEdit* sender)>;
 using TPaintEvent = std::function<void(TqeCustomEdit* sender, QPainter& canvas)>;
-// A handler may change or clear the key (0: no binding, no character).
-using TKeyEvent = std::function<void(TqeCustomEdit* sender, std::uint16_t& key, TShiftState shift)>;
-// A handler may change the character or set it to 0 to drop it.
-using TKeyPressEvent = std::function<void(TqeCustomEdit* sender, QChar& key)>;
-} // namespace qe
-
 using TPlaceMarkEvent = std::function<void(TqeCustomEdit* sender, std::unique_ptr<TMark>& mark)>;
 // Data is the command's argument (the point of ecGotoXY), usually null.
 using TProcessCommandEvent =
     std::function<void(TqeCustomEdit* sender, TqeEditorCommand& command, QChar& aChar, void* data)>;
 using THyperLinkClick = std::function<void(TqeCustomEdit* sender, const QString& hyperLink)>;
+// A handler may change or clear the key (0: no binding, no character).
+using TKeyEvent = std::function<void(TqeCustomEdit* sender, std::uint16_t& key, TShiftState shift)>;
+// A handler may change the character or set it to 0 to drop it.
+using TKeyPressEvent = std::function<void(TqeCustomEdit* sender, QChar& key)>;
+
 // The fixed-pitch text editor control of every SQL and procedure text. It
 // keeps the text in Lines (with the scanner's range states), the caret,
 // block and scroll position in its view, paints through its highlighter, and
@@ -111,8 +109,8 @@ public:
     void SetFontColor(const QColor& color);
     QColor Color() const { return m_color; }
     void SetColor(const QColor& color);
-    qe::TBorderStyle BorderStyle() const { return m_borderStyle; }
-    void SetBorderStyle(qe::TBorderStyle style);
+    TBorderStyle BorderStyle() const { return m_borderStyle; }
+    void SetBorderStyle(TBorderStyle style);
     int ExtraLineSpacing() const { return m_extraLineSpacing; }
     void SetExtraLineSpacing(int pixels);
     QColor GutterColor() const { return m_gutterColor; }
@@ -123,8 +121,8 @@ public:
     void SetHideSelection(bool on);
     int RightEdge() const { return m_rightEdge; }
     void SetRightEdge(int column);
-    qe::TScrollStyle ScrollBars() const { return m_scrollBars; }
-    void SetScrollBars(qe::TScrollStyle style);
+    TScrollStyle ScrollBars() const { return m_scrollBars; }
+    void SetScrollBars(TScrollStyle style);
     TqeSelectedColor* SelectedColor() const { return m_selectedColor; }
     TqeBookMarkOpt* BookMarkOptions() const { return m_bookMarkOptions; }
     TqeImageList* BookmarkImages() const { return m_bookmarkImages; }
@@ -175,14 +173,14 @@ public:
     virtual void ResetKeystrokes();
 
     // --- events -----------------------------------------------------------------
-    qe::TNotifyEvent OnChange;
-    qe::TPaintEvent OnPaint;
+    TNotifyEvent OnChange;
+    TPaintEvent OnPaint;
     TPlaceMarkEvent OnPlaceBookmark;
     TProcessCommandEvent OnProcessCommand;
     TProcessCommandEvent OnProcessUserCommand;
     THyperLinkClick OnHyperLinkClick;
-    qe::TKeyEvent OnKeyDown;
-    qe::TKeyPressEvent OnKeyPress;
+    TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
 
     // --- repainting -------------------------------------------------------------
     // Lines first..last (1-based; last may be INT_MAX for "to the bottom").
@@ -272,8 +270,8 @@ private:
     QColor m_fontColor;
     QColor m_color;
     QColor m_gutterColor;
-    qe::TBorderStyle m_borderStyle = qe::bsSingle;
-    qe::TScrollStyle m_scrollBars = qe::ssBoth;
+    TBorderStyle m_borderStyle = bsSingle;
+    TScrollStyle m_scrollBars = ssBoth;
     TCaretType m_insertCaret = ctVerticalLine;
     TCaretType m_overwriteCaret = ctBlock;
     int m_charWidth = 8;

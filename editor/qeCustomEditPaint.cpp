@@ -13,8 +13,6 @@
 #include <algorithm>
 #include <climits>
 
-using namespace qe;
-
 namespace {
 
 // Gives the highlighter its canvas for the time of one paint.

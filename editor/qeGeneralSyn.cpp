@@ -3,8 +3,6 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-using namespace qe;
-
 void TLineColorMark::Delete(int line, quint8 kind)
 {
     for (qsizetype i = 0; i < m_records.size(); ++i) {

@@ -5,8 +5,6 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-using namespace qe;
-
 TqeIdentChars TqeIdentChars::Range(int first, int last)
 {
     TqeIdentChars set;

@@ -18,10 +18,6 @@ class QvRegistry;
 int qeColorToInt(const QColor& color);
 QColor qeColorFromInt(int value);
 
-// The editor's own forms of the platform types it works with; in a namespace
-// so that they never meet other components' types of the same name.
-namespace qe {
-
 // Font style bits; IntegerStyle packs them as bit 0 bold, 1 italic,
 // 2 underline, 3 strike-out.
 enum TFontStyle : int {
@@ -31,9 +27,7 @@ enum TFontStyle : int {
     fsStrikeOut = 0x8,
 };
 Q_DECLARE_FLAGS(TFontStyles, TFontStyle)
-
-} // namespace qe
-Q_DECLARE_OPERATORS_FOR_FLAGS(qe::TFontStyles)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TFontStyles)
 
 // What a highlighter sets while the editor paints: the colours and font
 // style of the token just scanned. The editor reads them back to draw it.
@@ -41,7 +35,7 @@ struct TqeCanvas
 {
     QColor BrushColor;
     QColor FontColor;
-    qe::TFontStyles FontStyle;
+    TFontStyles FontStyle;
 };
 
 // The characters that count as word characters for word moves, double-click
@@ -79,13 +73,13 @@ public:
     QString Name() const { return m_name; }
     QColor Background() const { return m_background; }
     QColor Foreground() const { return m_foreground; }
-    qe::TFontStyles Style() const { return m_style; }
+    TFontStyles Style() const { return m_style; }
     int IntegerStyle() const { return m_style.toInt(); }
 
     void SetBackground(const QColor& color);
     void SetForeground(const QColor& color);
-    void SetStyle(qe::TFontStyles style);
-    void SetIntegerStyle(int bits) { SetStyle(qe::TFontStyles::fromInt(bits & 0xF)); }
+    void SetStyle(TFontStyles style);
+    void SetIntegerStyle(int bits) { SetStyle(TFontStyles::fromInt(bits & 0xF)); }
 
     // Copies colours, style and name without firing Changed.
     void Assign(const TqeHighLightAttributes& source);
@@ -104,7 +98,7 @@ private:
     QString m_name;
     QColor m_background;
     QColor m_foreground;
-    qe::TFontStyles m_style;
+    TFontStyles m_style;
 };
 
 // The base of every highlighter: splits one line at a time into tokens and,

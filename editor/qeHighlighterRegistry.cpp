@@ -7,8 +7,6 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-using namespace qe;
-
 namespace {
 
 constexpr int kSystemColorFlag = static_cast<int>(0x80000000u);

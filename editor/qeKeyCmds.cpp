@@ -4,8 +4,6 @@
 
 #include <QHash>
 
-using namespace qe;
-
 const std::vector<TqeCommandName>& EditorCommandNames()
 {
     static const std::vector<TqeCommandName> names = {
@@ -142,8 +140,6 @@ bool StringToEditorCommand(const QString& text, TqeEditorCommand& command)
     return true;
 }
 
-namespace qe {
-
 TShortCut ShortCut(std::uint16_t key, TShiftState shift)
 {
     // Keys above 255 have no room beside the modifier bits: no shortcut.
@@ -170,8 +166,6 @@ void ShortCutToKey(TShortCut shortCut, std::uint16_t& key, TShiftState& shift)
     if (shortCut & scAlt)
         shift |= ssAlt;
 }
-
-} // namespace qe
 
 namespace {
 
@@ -224,7 +218,7 @@ QString keyName(std::uint16_t key)
 
 } // namespace
 
-QString qe::ShortCutToText(TShortCut shortCut)
+QString ShortCutToText(TShortCut shortCut)
 {
     const QString name = keyName(shortCut & 0xFF);
     if (name.isEmpty())

@@ -117,8 +117,6 @@ struct TqeCommandName
 };
 const std::vector<TqeCommandName>& EditorCommandNames();
 
-namespace qe {
-
 // Modifier keys of a binding.
 enum TShiftStateFlag : int {
     ssShift = 0x1,
@@ -126,6 +124,7 @@ enum TShiftStateFlag : int {
     ssCtrl = 0x4,
 };
 Q_DECLARE_FLAGS(TShiftState, TShiftStateFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TShiftState)
 
 // A shortcut: the virtual-key code plus scShift, scCtrl and scAlt.
 using TShortCut = std::uint16_t;
@@ -137,9 +136,6 @@ TShortCut ShortCut(std::uint16_t key, TShiftState shift);
 void ShortCutToKey(TShortCut shortCut, std::uint16_t& key, TShiftState& shift);
 // "Shift+Ctrl+Z", "Up", "Ctrl+Ins"; "" for 0.
 QString ShortCutToText(TShortCut shortCut);
-
-} // namespace qe
-Q_DECLARE_OPERATORS_FOR_FLAGS(qe::TShiftState)
 
 // A binding set to a shortcut that another binding of its collection has.
 class EqeKeyError : public std::runtime_error
@@ -162,17 +158,17 @@ class TqeKeyStroke
 {
 public:
     std::uint16_t Key() const { return m_key; }
-    qe::TShiftState Shift() const { return m_shift; }
+    TShiftState Shift() const { return m_shift; }
     TqeEditorCommand Command() const { return m_command; }
-    qe::TShortCut ShortCut() const { return qe::ShortCut(m_key, m_shift); }
+    TShortCut ShortCut() const { return ::ShortCut(m_key, m_shift); }
 
     // No duplicate check: the defaults are set this way.
     void SetKey(std::uint16_t key) { m_key = key; }
-    void SetShift(qe::TShiftState shift) { m_shift = shift; }
+    void SetShift(TShiftState shift) { m_shift = shift; }
     void SetCommand(TqeEditorCommand command) { m_command = command; }
     // Raises EqeKeyError "Shortcut already exists" when another binding of the
     // collection has this non-zero shortcut; the binding is then unchanged.
-    void SetShortCut(qe::TShortCut shortCut);
+    void SetShortCut(TShortCut shortCut);
 
     // "<command name> - <shortcut text>".
     QString GetDisplayName() const;
@@ -187,7 +183,7 @@ private:
 
     TqeKeyStrokes* m_owner;
     std::uint16_t m_key = 0;
-    qe::TShiftState m_shift;
+    TShiftState m_shift;
     TqeEditorCommand m_command = ecNone;
 };
 
@@ -207,8 +203,8 @@ public:
     void Delete(int index);
     void Clear() { m_items.clear(); }
 
-    int FindKeycode(std::uint16_t key, qe::TShiftState shift) const;
-    int FindShortcut(qe::TShortCut shortCut) const;
+    int FindKeycode(std::uint16_t key, TShiftState shift) const;
+    int FindShortcut(TShortCut shortCut) const;
     int IndexOf(const TqeKeyStroke* item) const;
 
     // Clears and copies every binding in order.

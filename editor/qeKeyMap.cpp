@@ -3,8 +3,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 
-using namespace qe;
-
 namespace {
 
 // Digit keys by the symbol Shift gives them on a US layout.

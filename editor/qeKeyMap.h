@@ -63,7 +63,7 @@ constexpr std::uint16_t Oem7 = 0xDE;       // ' "
 struct TqeVirtualKey
 {
     std::uint16_t Key = 0;  // 0: a key no binding can name
-    qe::TShiftState Shift;
+    TShiftState Shift;
 };
 
 // The one table from Qt keys to virtual-key codes. Under X11 (and Wayland),

@@ -16,8 +16,6 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
-using namespace qe;
-
 namespace {
 
 QStringList numberedLines(int n, const QString& pattern = QStringLiteral("line %1"))

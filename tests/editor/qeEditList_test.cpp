@@ -7,8 +7,6 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-using namespace qe;
-
 namespace {
 
 // The range states a scan of the whole text from the first line gives.

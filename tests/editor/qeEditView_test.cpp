@@ -9,8 +9,6 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-using namespace qe;
-
 namespace {
 
 class EditView : public ::testing::Test

@@ -6,8 +6,6 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-using namespace qe;
-
 namespace {
 
 struct Token

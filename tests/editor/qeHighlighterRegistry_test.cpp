@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using namespace qe;
-
 namespace {
 
 class HighlighterRegistry : public ::testing::Test

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-using namespace qe;
-
 namespace {
 
 struct Expected

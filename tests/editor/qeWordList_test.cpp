@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
 TEST(WordList, OrdinalOrderFindsEveryEntry)
 {
     TqeWordList list({QStringLiteral("BASED"), QStringLiteral("BASE_NAME"), QStringLiteral("BASENAME"),
