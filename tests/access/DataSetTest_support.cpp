@@ -27,11 +27,12 @@ void DataSetDatabase::TearDown()
     database->DropDatabase();
 }
 
-void DataSetDatabase::run(const QString& sql)
+void DataSetDatabase::run(const QString& sql, bool paramCheck)
 {
     TQvQuery query;
     query.SetDatabase(database.get());
     query.SetTransaction(transaction.get());
+    query.SetParamCheck(paramCheck);
     query.SetSQLText(sql);
     query.ExecQuery();
 }

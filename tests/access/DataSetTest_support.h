@@ -19,8 +19,9 @@ protected:
     // The database's default character set, also the connection's.
     virtual QString characterSet() const { return QStringLiteral("NONE"); }
 
-    // Runs one statement in the fixture's transaction.
-    void run(const QString& sql);
+    // Runs one statement in the fixture's transaction; without the
+    // parameter check a ":name" stays as it is (PSQL variables).
+    void run(const QString& sql, bool paramCheck = true);
     // Runs DDL and commits it; the transaction is started again.
     void ddl(const QString& sql);
     void commit();
