@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include "access/QvDatabase.h"
+#include "access/QvDataSet.h"
 #include "access/QvQuery.h"
 #include "editor/qeGeneralSyn.h"
 
@@ -66,6 +67,7 @@ TDM::TDM(QObject* parent)
     , m_mainDB(new TQvDatabase(this))
     , m_ibTran(new TQvTransaction(this))
     , m_query(new TQvQuery(this))
+    , m_ibDs(new TQvDataSet(this))
     , m_syntax(new TqeGeneralSyn(this))
 {
     setObjectName(QStringLiteral("DM"));
@@ -76,6 +78,10 @@ TDM::TDM(QObject* parent)
     m_query->setObjectName(QStringLiteral("Query"));
     m_query->SetTransaction(m_ibTran);
     m_query->SetParamCheck(true);
+    m_ibDs->setObjectName(QStringLiteral("IBDs"));
+    m_ibDs->SetTransaction(m_ibTran);
+    m_ibDs->SetBufferChunks(32);
+    m_ibDs->SetCachedUpdates(false);
     m_syntax->setObjectName(QStringLiteral("Syntax"));
 
     m_syntax->SetComments(csCStyle);

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QStringList>
 
+class TQvDataSet;
 class TQvDatabase;
 class TQvQuery;
 class TQvTransaction;
@@ -22,6 +23,7 @@ public:
     TQvDatabase* MainDB() const { return m_mainDB; }
     TQvTransaction* IBTran() const { return m_ibTran; }
     TQvQuery* Query() const { return m_query; }
+    TQvDataSet* IBDs() const { return m_ibDs; }
     TqeGeneralSyn* Syntax() const { return m_syntax; }
 
     // The SQL keywords highlighted in every text, in their fixed order.
@@ -31,6 +33,7 @@ private:
     TQvDatabase* m_mainDB;
     TQvTransaction* m_ibTran;
     TQvQuery* m_query;
+    TQvDataSet* m_ibDs;
     TqeGeneralSyn* m_syntax;
 };
 

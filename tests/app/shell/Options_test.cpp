@@ -8,6 +8,7 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "access/QvDataSet.h"
 #include "app/shell/DataM.h"
 #include "editor/qeCustomEdit.h"
 #include "editor/qeGeneralSyn.h"
@@ -259,6 +260,9 @@ TEST(DataModule, SharedObjectsAndKeywords)
         EXPECT_EQ(dm.Syntax()->ExecutionPointAttri()->Foreground(), QColor(255, 255, 0));
         EXPECT_EQ(dm.Syntax()->BreakPointAttri()->IntegerStyle(), fsBold);
         EXPECT_EQ(dm.Query()->Transaction(), dm.IBTran());
+        EXPECT_EQ(dm.IBDs()->Transaction(), dm.IBTran());
+        EXPECT_EQ(dm.IBDs()->BufferChunks(), 32);
+        EXPECT_FALSE(dm.IBDs()->CachedUpdates());
         EXPECT_TRUE(dm.Query()->ParamCheck());
         EXPECT_FALSE(dm.MainDB()->Connected());
         EXPECT_EQ(dm.MainDB()->Timeout(), 0);
