@@ -219,6 +219,10 @@ void TQvQuery::CheckValidStatement() const
 
 void TQvQuery::DescribeInput()
 {
+    // The server marks parameters with "?" only: a text without one has none
+    // to describe, and a script of many statements saves a call on each.
+    if (m_params.Count() == 0 && !m_processedSQL.contains(QLatin1Char('?')))
+        return;
     // Room for at least one, so the server can tell how many there are.
     const int room = std::max(m_params.Count(), 1);
     m_params.Grow(room);
