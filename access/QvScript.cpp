@@ -1,0 +1,611 @@
+#include "access/QvScript.h"
+
+#include <QStringView>
+
+namespace {
+
+const QString failedPrefix = QStringLiteral("FAILED - ");
+const QString tooFewForConnect = QStringLiteral("Too few paramters for connect");
+const QString tooFewForCreate = QStringLiteral("Too few paramters for create");
+
+bool isBlank(QChar c)
+{
+    return c.unicode() <= u' ';
+}
+
+QString trimmedStart(const QString& text)
+{
+    qsizetype start = 0;
+    while (start < text.size() && isBlank(text.at(start)))
+        ++start;
+    return text.mid(start);
+}
+
+QString trimmedEnd(const QString& text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && isBlank(text.at(end - 1)))
+        --end;
+    return text.left(end);
+}
+
+bool isQuote(QChar c)
+{
+    return c == u'\'' || c == u'"';
+}
+
+bool sameWord(const QString& token, const char* word)
+{
+    return token.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+// Statements whose changes later statements can use only once committed.
+bool isDDLWord(const QString& word)
+{
+    return sameWord(word, "CREATE") || sameWord(word, "ALTER") || sameWord(word, "RECREATE")
+           || sameWord(word, "DECLARE");
+}
+
+QString quoted(const QString& value)
+{
+    QString text = value;
+    text.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+// Reads the clauses of a CONNECT or CREATE DATABASE word by word.
+class ClauseReader
+{
+public:
+    ClauseReader(const QStringList& tokens, int start, QString tooFew, QString unknownPrefix)
+        : m_tokens(tokens), m_position(start), m_tooFew(std::move(tooFew)),
+          m_unknownPrefix(std::move(unknownPrefix))
+    {
+    }
+
+    bool atEnd() const { return m_position >= m_tokens.size(); }
+    int position() const { return m_position; }
+    // The words read since `start`, as written.
+    QString textFrom(int start) const { return m_tokens.mid(start, m_position - start).join(QLatin1Char(' ')); }
+
+    bool accept(const char* word)
+    {
+        if (atEnd() || !sameWord(m_tokens.at(m_position), word))
+            return false;
+        ++m_position;
+        return true;
+    }
+    void expect(const char* word, int clauseStart)
+    {
+        if (atEnd())
+            throw EInvalidParameters(m_tooFew.toStdString());
+        if (!accept(word))
+            unknown(clauseStart);
+    }
+    QString value()
+    {
+        if (atEnd())
+            throw EInvalidParameters(m_tooFew.toStdString());
+        return m_tokens.at(m_position++);
+    }
+    [[noreturn]] void unknown(int clauseStart) const
+    {
+        throw EInvalidParameters((m_unknownPrefix + m_tokens.at(clauseStart)).toStdString());
+    }
+
+private:
+    const QStringList& m_tokens;
+    int m_position;
+    QString m_tooFew;
+    QString m_unknownPrefix;
+};
+
+} // namespace
+
+EScriptCommentError::EScriptCommentError() : std::runtime_error("Error parsing comments") {}
+
+QStringList ScriptTokens(const QStringList& lines, int limit)
+{
+    enum State { Normal, String, BlockComment, LineComment };
+    QStringList tokens;
+    QString token;
+    State state = Normal;
+    QChar quote;
+    // Past the limit the words are only scanned, not kept.
+    bool keep = limit != 0;
+    const auto endToken = [&] {
+        if (!token.isEmpty() && keep) {
+            tokens.append(token);
+            keep = limit < 0 || tokens.size() < limit;
+        }
+        token.clear();
+    };
+    const auto add = [&](QChar c) {
+        if (keep)
+            token += c;
+    };
+    for (const QString& line : lines) {
+        const qsizetype length = line.size();
+        for (qsizetype i = 0; i < length; ++i) {
+            const QChar c = line.at(i);
+            const QChar next = i + 1 < length ? line.at(i + 1) : QChar();
+            switch (state) {
+            case Normal:
+                if (c == u'/' && next == u'*') {
+                    endToken();
+                    state = BlockComment;
+                    ++i;
+                } else if (c == u'*' && next == u'/') {
+                    throw EScriptCommentError();
+                } else if (c == u'-' && next == u'-') {
+                    endToken();
+                    state = LineComment;
+                    i = length;
+                } else if (isQuote(c)) {
+                    add(c);
+                    quote = c;
+                    state = String;
+                } else if (isBlank(c)) {
+                    endToken();
+                } else {
+                    add(c);
+                }
+                break;
+            case String:
+                add(c);
+                if (c == quote) {
+                    if (next == quote) {
+                        add(next);
+                        ++i;
+                    } else {
+                        state = Normal;
+                    }
+                }
+                break;
+            case BlockComment:
+                if (c == u'*' && next == u'/') {
+                    state = Normal;
+                    ++i;
+                }
+                break;
+            case LineComment:
+                break;
+            }
+        }
+        // A line break separates words; inside a value it is kept.
+        if (state == String)
+            add(QLatin1Char('\n'));
+        else
+            endToken();
+        if (state == LineComment)
+            state = Normal;
+    }
+    if (state == BlockComment)
+        throw EScriptCommentError();
+    if (state == String)
+        token.chop(1);
+    endToken();
+    return tokens;
+}
+
+QString StripQuotes(const QString& token)
+{
+    if (token.isEmpty() || !isQuote(token.front()))
+        return token;
+    const QChar quote = token.front();
+    QString inner = token.mid(1, token.size() >= 2 ? token.size() - 2 : 0);
+    inner.replace(QString(2, quote), QString(quote));
+    return inner;
+}
+
+// Splits the script's lines into statements at the terminator, outside
+// strings and comments, carrying the scanner's state from line to line.
+class TQvScript::Collector
+{
+public:
+    bool inString() const { return m_state == String; }
+
+    // Position of the terminator in `text`, or -1; the state follows the text
+    // up to there.
+    qsizetype findTerminator(const QString& text, const QString& terminator)
+    {
+        const qsizetype length = text.size();
+        for (qsizetype i = 0; i < length; ++i) {
+            const QChar c = text.at(i);
+            const QChar next = i + 1 < length ? text.at(i + 1) : QChar();
+            switch (m_state) {
+            case Comment:
+                if (c == u'*' && next == u'/') {
+                    m_state = Normal;
+                    ++i;
+                }
+                break;
+            case String:
+                if (c == m_quote) {
+                    if (next == m_quote)
+                        ++i;
+                    else
+                        m_state = Normal;
+                }
+                break;
+            case Normal:
+                // Comment marks come first: with the terminator "/" or "*" the
+                // slash or asterisk of a comment mark never ends a statement.
+                if (c == u'/' && next == u'*') {
+                    m_state = Comment;
+                    ++i;
+                } else if (c == u'-' && next == u'-') {
+                    return -1; // the rest of the line is a comment
+                } else if (isQuote(c)) {
+                    m_quote = c;
+                    m_state = String;
+                } else if (!terminator.isEmpty() && QStringView(text).mid(i).startsWith(terminator)) {
+                    return i;
+                }
+                break;
+            }
+        }
+        return -1;
+    }
+
+private:
+    enum State { Normal, String, Comment };
+    State m_state = Normal;
+    QChar m_quote;
+};
+
+TQvScript::TQvScript(QObject* parent) : TQvQuery(parent) {}
+
+template <typename Step>
+void TQvScript::Guarded(Step step)
+{
+    try {
+        step();
+    } catch (const EQvError& error) {
+        Failed(error.Message());
+    } catch (const std::exception& error) {
+        Failed(QString::fromUtf8(error.what()));
+    }
+}
+
+void TQvScript::Failed(const QString& message)
+{
+    m_errorsOccurred = true;
+    emit OnError(failedPrefix + message, m_lineNo, int(m_script.size()));
+}
+
+TQvDatabase& TQvScript::RequireDatabase() const
+{
+    if (!Database())
+        QvError(qveDatabaseNotAssigned);
+    return *Database();
+}
+
+TQvTransaction& TQvScript::RequireTransaction() const
+{
+    if (!Transaction())
+        QvError(qveTransactionNotAssigned);
+    return *Transaction();
+}
+
+void TQvScript::ExecuteScript()
+{
+    m_terminator = QStringLiteral(";");
+    m_errorsOccurred = false;
+    Close();
+    SetSQL({});
+    m_lineNo = 0;
+    const int numLines = int(m_script.size());
+    // The script may be changed by a handler while it runs; read a copy.
+    const QStringList script = m_script;
+    Collector collector;
+    QStringList statement;
+    for (const QString& line : script) {
+        ++m_lineNo;
+        emit OnProcessLine(line, m_lineNo, numLines);
+        QString piece = line;
+        for (;;) {
+            // Text inside a string literal is data: it keeps its blanks.
+            const bool startsInString = collector.inString();
+            if (!startsInString)
+                piece = trimmedStart(piece);
+            const qsizetype position = collector.findTerminator(piece, m_terminator);
+            if (position < 0) {
+                const bool endsInString = collector.inString();
+                const QString part = endsInString ? piece : trimmedEnd(piece);
+                if (!part.isEmpty() || startsInString || endsInString)
+                    statement.append(part);
+                break;
+            }
+            const QString part = trimmedEnd(piece.left(position));
+            if (!part.isEmpty() || startsInString)
+                statement.append(part);
+            // What follows the terminator begins the next statement, read with
+            // the terminator this statement may set.
+            const QString rest = piece.mid(position + m_terminator.size());
+            RunStatement(statement);
+            statement.clear();
+            if (rest.trimmed().isEmpty())
+                break;
+            piece = rest;
+        }
+    }
+    if (!statement.isEmpty())
+        RunStatement(statement);
+
+    TQvDatabase* database = Database();
+    TQvTransaction* transaction = Transaction();
+    Guarded([&] {
+        if (transaction && transaction->Active())
+            transaction->Commit();
+    });
+    Guarded([&] {
+        if (database && database->Connected())
+            database->Close();
+    });
+}
+
+void TQvScript::RunStatement(const QStringList& lines)
+{
+    Guarded([&] {
+        SetSQL(lines);
+        // Four words tell a script-only statement and its word count apart.
+        const QStringList tokens = ScriptTokens(lines, 4);
+        // Nothing but comments: nothing to run.
+        if (tokens.isEmpty())
+            return;
+        if (!RunScriptOnly(tokens, lines))
+            Execute(tokens);
+        StartIfConnected();
+    });
+    try {
+        Close();
+        SetSQL({});
+    } catch (const EQvError& error) {
+        Failed(error.Message());
+    }
+}
+
+bool TQvScript::RunScriptOnly(const QStringList& tokens, const QStringList& lines)
+{
+    const QString& first = tokens.at(0);
+    if (sameWord(first, "CONNECT")) {
+        Connect(ScriptTokens(lines));
+        return true;
+    }
+    if (tokens.size() < 2)
+        return false;
+    const QString& second = tokens.at(1);
+    if (sameWord(first, "CREATE") && sameWord(second, "DATABASE")) {
+        CreateNewDatabase(ScriptTokens(lines));
+        return true;
+    }
+    if (sameWord(first, "DROP") && sameWord(second, "DATABASE")) {
+        DropCurrentDatabase(tokens);
+        return true;
+    }
+    if (sameWord(first, "SET") && sameWord(second, "TERM")) {
+        SetTerm(tokens);
+        return true;
+    }
+    return false;
+}
+
+void TQvScript::StartIfConnected()
+{
+    TQvDatabase* database = Database();
+    TQvTransaction* transaction = Transaction();
+    // After DROP DATABASE, or before any CONNECT, there is nothing to start on.
+    if (database && database->Connected() && transaction && !transaction->Active())
+        transaction->StartTransaction();
+}
+
+void TQvScript::LeaveConnection()
+{
+    TQvDatabase& database = RequireDatabase();
+    if (!database.Connected())
+        return;
+    TQvTransaction* transaction = Transaction();
+    if (transaction && transaction->Active()) {
+        try {
+            transaction->Commit();
+        } catch (const EQvError& error) {
+            Failed(error.Message());
+            transaction->EndTransaction(TARollback, true);
+        }
+    }
+    database.Close();
+}
+
+void TQvScript::ShowParameterLines(const QStringList& lines)
+{
+    if (!m_showParams)
+        return;
+    for (const QString& line : lines)
+        emit OnProcessLine(line, m_lineNo, int(m_script.size()));
+}
+
+void TQvScript::Connect(const QStringList& tokens)
+{
+    if (tokens.size() < 2)
+        throw EInvalidParameters(tooFewForConnect.toStdString());
+    QString user, password, role, characterSet;
+    bool hasUser = false, hasPassword = false, hasRole = false, hasCharacterSet = false;
+    ClauseReader reader(tokens, 2, tooFewForConnect, QStringLiteral("Unknown clause for connect: "));
+    while (!reader.atEnd()) {
+        const int start = reader.position();
+        if (reader.accept("USER")) {
+            user = StripQuotes(reader.value());
+            hasUser = true;
+        } else if (reader.accept("PASSWORD")) {
+            password = StripQuotes(reader.value());
+            hasPassword = true;
+        } else if (reader.accept("ROLE")) {
+            role = StripQuotes(reader.value());
+            hasRole = true;
+        } else if (reader.accept("DEFAULT")) {
+            reader.expect("CHARACTER", start);
+            reader.expect("SET", start);
+            characterSet = StripQuotes(reader.value());
+            hasCharacterSet = true;
+        } else {
+            reader.unknown(start);
+        }
+    }
+    // As the server's own tools do, the environment names the user and the
+    // password a script leaves out.
+    if (!hasUser && qEnvironmentVariableIsSet("ISC_USER")) {
+        user = qEnvironmentVariable("ISC_USER");
+        hasUser = true;
+    }
+    if (!hasPassword && qEnvironmentVariableIsSet("ISC_PASSWORD")) {
+        password = qEnvironmentVariable("ISC_PASSWORD");
+        hasPassword = true;
+    }
+    QStringList params;
+    if (hasUser)
+        params << QStringLiteral("isc_dpb_user_name=") + user;
+    if (hasPassword)
+        params << QStringLiteral("isc_dpb_password=") + password;
+    if (hasRole)
+        params << QStringLiteral("isc_dpb_sql_role_name=") + role;
+    if (hasCharacterSet)
+        params << QStringLiteral("isc_dpb_lc_ctype=") + characterSet;
+
+    TQvDatabase& database = RequireDatabase();
+    TQvTransaction& transaction = RequireTransaction();
+    LeaveConnection();
+    database.SetDBParams({});
+    database.SetDBName(StripQuotes(tokens.at(1)));
+    database.SetDBParams(params);
+    ShowParameterLines(params);
+    database.Open();
+    transaction.StartTransaction();
+}
+
+void TQvScript::CreateNewDatabase(const QStringList& tokens)
+{
+    if (tokens.size() < 3)
+        throw EInvalidParameters(tooFewForCreate.toStdString());
+    // "PAGE_SIZE=4096" is read as "PAGE_SIZE = 4096".
+    QStringList words;
+    for (qsizetype i = 3; i < tokens.size(); ++i) {
+        const QString& token = tokens.at(i);
+        if (isQuote(token.front()) || !token.contains(QLatin1Char('=')) || token.size() == 1) {
+            words << token;
+            continue;
+        }
+        const QStringList parts = token.split(QLatin1Char('='));
+        for (qsizetype j = 0; j < parts.size(); ++j) {
+            if (j > 0)
+                words << QStringLiteral("=");
+            if (!parts.at(j).isEmpty())
+                words << parts.at(j);
+        }
+    }
+    QStringList options;
+    bool hasUser = false, hasPassword = false;
+    ClauseReader reader(words, 0, tooFewForCreate, QStringLiteral("Unknown clause for create: "));
+    while (!reader.atEnd()) {
+        const int start = reader.position();
+        if (reader.accept("USER")) {
+            reader.value();
+            hasUser = true;
+        } else if (reader.accept("PASSWORD")) {
+            reader.value();
+            hasPassword = true;
+        } else if (reader.accept("ROLE")) {
+            reader.value();
+        } else if (reader.accept("PAGE_SIZE")) {
+            reader.accept("=");
+            reader.value();
+        } else if (reader.accept("LENGTH")) {
+            reader.accept("=");
+            reader.value();
+            if (!reader.accept("PAGES"))
+                reader.accept("PAGE");
+        } else if (reader.accept("SET")) {
+            reader.expect("NAMES", start);
+            reader.value();
+        } else if (reader.accept("DEFAULT")) {
+            reader.expect("CHARACTER", start);
+            reader.expect("SET", start);
+            reader.value();
+            if (reader.accept("COLLATION"))
+                reader.value();
+        } else if (reader.accept("FILE")) {
+            reader.value();
+        } else if (reader.accept("STARTING")) {
+            reader.accept("AT");
+            reader.accept("PAGE");
+            reader.value();
+        } else if (reader.accept("DIFFERENCE")) {
+            reader.expect("FILE", start);
+            reader.value();
+        } else {
+            reader.unknown(start);
+        }
+        options << reader.textFrom(start);
+    }
+    // The server reads the user and password before the other options.
+    QStringList fromEnvironment;
+    if (!hasUser && qEnvironmentVariableIsSet("ISC_USER"))
+        fromEnvironment << QStringLiteral("USER ") + quoted(qEnvironmentVariable("ISC_USER"));
+    if (!hasPassword && qEnvironmentVariableIsSet("ISC_PASSWORD"))
+        fromEnvironment << QStringLiteral("PASSWORD ") + quoted(qEnvironmentVariable("ISC_PASSWORD"));
+    options = fromEnvironment + options;
+
+    TQvDatabase& database = RequireDatabase();
+    TQvTransaction& transaction = RequireTransaction();
+    LeaveConnection();
+    database.SetDBParams({});
+    database.SetDBName(StripQuotes(tokens.at(2)));
+    database.SetDBParams(options);
+    ShowParameterLines(options);
+    database.CreateDatabase();
+    transaction.StartTransaction();
+}
+
+void TQvScript::DropCurrentDatabase(const QStringList& tokens)
+{
+    if (tokens.size() != 2)
+        throw EInvalidParameters("Incorrect Drop Database");
+    TQvDatabase& database = RequireDatabase();
+    TQvTransaction* transaction = Transaction();
+    if (transaction && transaction->Active())
+        transaction->Commit();
+    database.DropDatabase();
+}
+
+void TQvScript::SetTerm(const QStringList& tokens)
+{
+    if (tokens.size() != 3)
+        throw EInvalidParameters("Incorrect Set Term");
+    m_terminator = tokens.at(2);
+}
+
+void TQvScript::Execute(const QStringList& tokens)
+{
+    // DDL and other statements never share a transaction: a table is usable
+    // only once its creation is committed.
+    const bool ddl = isDDLWord(tokens.at(0));
+    if (ddl != m_ddl) {
+        m_ddl = ddl;
+        TQvTransaction& transaction = RequireTransaction();
+        if (transaction.Active()) {
+            try {
+                transaction.Commit();
+            } catch (const EQvError& error) {
+                // Reported on its own; the statement still runs, in a new
+                // transaction.
+                Failed(error.Message());
+                transaction.EndTransaction(TARollback, true);
+            }
+        }
+        StartIfConnected();
+    }
+    emit OnExecuteSQL();
+    ExecQuery();
+    Close();
+    SetSQL({});
+}

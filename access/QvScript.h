@@ -1,0 +1,100 @@
+#pragma once
+
+// Runs a whole SQL script statement by statement: splits its lines at a
+// changeable terminator, handles the script-only statements CONNECT,
+// CREATE DATABASE, DROP DATABASE and SET TERM itself, sends every other
+// statement to the server, reports each line and each failure, and goes on
+// after a failure.
+
+#include "access/QvQuery.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <stdexcept>
+
+// A script-only statement that cannot be carried out as written.
+class EInvalidParameters : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Comment marks that do not pair up in a statement; the message is
+// "Error parsing comments".
+class EScriptCommentError : public std::runtime_error
+{
+public:
+    EScriptCommentError();
+};
+
+// The words of a statement with its comments removed, cut at blanks outside
+// quoted values (a quoted value is one word, quotes kept); at most `limit`
+// of them when it is not negative. The whole text is checked all the same:
+// raises EScriptCommentError for an unclosed "/*" or a "*/" outside a comment.
+QStringList ScriptTokens(const QStringList& lines, int limit = -1);
+
+// A word without its quotes: a value in apostrophes or double quotes loses
+// them, and a doubled quote inside becomes one.
+QString StripQuotes(const QString& token);
+
+class TQvScript : public TQvQuery
+{
+    Q_OBJECT
+
+public:
+    explicit TQvScript(QObject* parent = nullptr);
+
+    // Runs every statement of Script (see the class comment); ends with the
+    // transaction committed and the database closed.
+    void ExecuteScript();
+
+    const QStringList& Script() const { return m_script; }
+    void SetScript(const QStringList& lines) { m_script = lines; }
+    // Pass the connection parameters CONNECT and CREATE DATABASE build to
+    // OnProcessLine.
+    bool ShowParams() const { return m_showParams; }
+    void SetShowParams(bool show) { m_showParams = show; }
+    // Whether a statement, a commit or the closing of the last run failed.
+    bool ErrorsOccurred() const { return m_errorsOccurred; }
+    // The statement terminator in force (";" at the start of every run).
+    const QString& Terminator() const { return m_terminator; }
+
+signals:
+    // Each line read, with its 1-based number and the script's line count;
+    // also each connection parameter line when ShowParams is set.
+    void OnProcessLine(const QString& line, int lineNo, int numLines);
+    // Right before a statement goes to the server.
+    void OnExecuteSQL();
+    // "FAILED - " and the message of each failure.
+    void OnError(const QString& line, int lineNo, int numLines);
+
+private:
+    class Collector;
+
+    void RunStatement(const QStringList& lines);
+    // `tokens` holds the statement's first words; `lines` the statement.
+    bool RunScriptOnly(const QStringList& tokens, const QStringList& lines);
+    void Connect(const QStringList& tokens);
+    void CreateNewDatabase(const QStringList& tokens);
+    void DropCurrentDatabase(const QStringList& tokens);
+    void SetTerm(const QStringList& tokens);
+    void Execute(const QStringList& tokens);
+    // Commits and closes a connection an earlier CONNECT or CREATE left open.
+    void LeaveConnection();
+    void ShowParameterLines(const QStringList& lines);
+    void StartIfConnected();
+    TQvDatabase& RequireDatabase() const;
+    TQvTransaction& RequireTransaction() const;
+    // Reports a failure; the run goes on.
+    void Failed(const QString& message);
+    template <typename Step>
+    void Guarded(Step step);
+
+    QStringList m_script;
+    QString m_terminator = QStringLiteral(";");
+    bool m_errorsOccurred = false;
+    bool m_showParams = false;
+    bool m_ddl = false;
+    int m_lineNo = 0;
+};
