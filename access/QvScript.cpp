@@ -303,7 +303,9 @@ void TQvScript::ExecuteScript()
     for (const QString& line : script) {
         ++m_lineNo;
         emit OnProcessLine(line, m_lineNo, numLines);
-        QString piece = line;
+        // A carriage return left by a file split at line feeds is the line
+        // break, not part of a string that goes on to the next line.
+        QString piece = line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line;
         for (;;) {
             // Text inside a string literal is data: it keeps its blanks.
             const bool startsInString = collector.inString();

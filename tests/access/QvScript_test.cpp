@@ -225,12 +225,15 @@ TEST_P(ScriptOnTarget, StringsAndCommentsNeverCutAStatement)
          QStringLiteral("INSERT INTO T VALUES (3, '  left blanks"),
          QString(),
          QStringLiteral("  ;right blanks  ');"),
+         QStringLiteral("INSERT INTO T VALUES (5, 'windows\r"),
+         QStringLiteral("line');\r"),
          QStringLiteral("/* a comment that spans;"),
          QStringLiteral("   lines; */ INSERT INTO T VALUES (4, 'after');")});
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errorTexts().join(QLatin1Char('\n')));
     EXPECT_EQ(rows(QStringLiteral("select ID, V from T order by ID")),
               (QStringList{QStringLiteral("1|a;b /* c ; */ -- d; 'e'"), QStringLiteral("2|x;y"),
-                           QStringLiteral("3|  left blanks\r\n\r\n  ;right blanks  "), QStringLiteral("4|after")}));
+                           QStringLiteral("3|  left blanks\r\n\r\n  ;right blanks  "), QStringLiteral("4|after"),
+                           QStringLiteral("5|windows\r\nline")}));
 }
 
 TEST_P(ScriptOnTarget, StatementsSharingALineAllRun)
