@@ -6,6 +6,7 @@
 //                                       bytes + a line break, then unregisters
 //   qv_monitor_reader PREFIX register   registers and exits without
 //                                       unregistering (a reader that died)
+//   qv_monitor_reader PREFIX hold       takes the mutex and exits holding it
 //   qv_monitor_reader PREFIX counters   prints "COUNTERS <chunk length>
 //                                       <readers to finish> <registered>"
 //
@@ -90,7 +91,7 @@ int readChunks(QvMonitorChannel& channel, int count)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: qv_monitor_reader PREFIX read N | register | counters\n");
+        std::fprintf(stderr, "usage: qv_monitor_reader PREFIX read N | register | hold | counters\n");
         return 1;
     }
     try {
@@ -100,6 +101,10 @@ int main(int argc, char** argv)
             return readChunks(channel, std::atoi(argv[3]));
         if (mode == "register")
             return changeRegistration(channel, +1) ? 0 : 2;
+        if (mode == "hold") {
+            // Ends as a crash would: nothing is released or unmapped.
+            std::_Exit(channel.mutex().lock(readerWait) ? 0 : 2);
+        }
         if (mode == "counters") {
             print("COUNTERS " + QByteArray::number(QvMonitorChannel::load(channel.chunkLength())) + ' '
                   + QByteArray::number(QvMonitorChannel::load(channel.readersToFinish())) + ' '
