@@ -63,7 +63,7 @@ QString statementOwnerName(const TQvQuery* query)
 {
     // A dataset's statements trace under the dataset's name.
     const QObject* owner = query->parent();
-    if (owner && owner->inherits("TQvDataSet"))
+    if (owner && owner->inherits("TQvCustomDataSet"))
         return owner->objectName();
     return query->objectName();
 }

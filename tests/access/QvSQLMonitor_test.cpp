@@ -6,6 +6,7 @@
 // tests running in parallel and a real monitor never see each other.
 
 #include "AccessTest_support.h"
+#include "access/QvDataSet.h"
 #include "access/QvQuery.h"
 #include "access/QvSQLMonitor.h"
 #include "access/QvSQLMonitorShared.h"
@@ -420,6 +421,30 @@ TEST_P(MonitorOnTarget, EveryStepIsTracedInOrder)
     EXPECT_EQ(records[7], QStringLiteral("TR1: [Rollback]"));
     EXPECT_EQ(records[8], QStringLiteral("DB1: [Disconnect]"));
     EXPECT_EQ(records[9], QStringLiteral("DB1: [Connect]"));
+}
+
+TEST_P(MonitorOnTarget, ADataSetsStatementsTraceUnderItsName)
+{
+    open();
+    run(QStringLiteral("insert into T values (1, 2)"));
+    TQvDataSet dataSet;
+    dataSet.setObjectName(QStringLiteral("CustomersDS"));
+    dataSet.SetDatabase(database.get());
+    dataSet.SetTransaction(transaction.get());
+    dataSet.SetSelectSQLText(QStringLiteral("select A from T"));
+    dataSet.Open();
+    TQvQuery* select = nullptr;
+    for (TQvQuery* query : dataSet.findChildren<TQvQuery*>())
+        if (query->Prepared())
+            select = query;
+    ASSERT_TRUE(select);
+    EXPECT_TRUE(TQvSQLMonitorHook::ExecuteRecord(select).startsWith(QStringLiteral("CustomersDS: [Execute] select A from T")))
+        << qPrintable(TQvSQLMonitorHook::ExecuteRecord(select));
+    TQvQuery own;
+    own.setObjectName(QStringLiteral("OwnQuery"));
+    own.SetSQLText(QStringLiteral("select 1 from rdb$database"));
+    EXPECT_EQ(TQvSQLMonitorHook::FetchRecord(&own),
+              QStringLiteral("OwnQuery: [Fetch] select 1 from rdb$database\r\n  End of file reached\r\n"));
 }
 
 TEST_P(MonitorOnTarget, AReaderThatDiedIsDroppedAndTheWorkStands)
