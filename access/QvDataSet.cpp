@@ -60,6 +60,60 @@ qint64 powerOfTen(int exponent)
     return result;
 }
 
+void putDigits(QChar*& out, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        out[i] = QChar(char16_t(u'0' + value % 10));
+        value /= 10;
+    }
+    out += width;
+}
+
+// "yyyy-MM-dd HH:mm:ss", with ".zzz" when there are milliseconds, as the
+// framework writes a date-time; false for years it would write otherwise.
+bool dateTimeTextOfMs(qint64 ms, QString& text)
+{
+    qint64 days = ms / msPerDay;
+    qint64 rest = ms % msPerDay;
+    if (rest < 0) {
+        rest += msPerDay;
+        --days;
+    }
+    // Civil date from days since 1970-01-01 (H. Hinnant's algorithm).
+    const qint64 unixDays = days - 40587;
+    const qint64 z = unixDays + 719468;
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 doe = z - era * 146097;
+    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const qint64 mp = (5 * doy + 2) / 153;
+    const int day = int(doy - (153 * mp + 2) / 5 + 1);
+    const int month = int(mp < 10 ? mp + 3 : mp - 9);
+    const qint64 year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    if (year < 1 || year > 9999)
+        return false;
+    const int msOfDay = int(rest);
+    const int milliseconds = msOfDay % 1000;
+    text.resize(milliseconds ? 23 : 19);
+    QChar* out = text.data();
+    putDigits(out, int(year), 4);
+    *out++ = u'-';
+    putDigits(out, month, 2);
+    *out++ = u'-';
+    putDigits(out, day, 2);
+    *out++ = u' ';
+    putDigits(out, msOfDay / 3600000, 2);
+    *out++ = u':';
+    putDigits(out, msOfDay / 60000 % 60, 2);
+    *out++ = u':';
+    putDigits(out, msOfDay / 1000 % 60, 2);
+    if (milliseconds) {
+        *out++ = u'.';
+        putDigits(out, milliseconds, 3);
+    }
+    return true;
+}
+
 QDateTime dateTimeOfMs(qint64 ms)
 {
     qint64 days = ms / msPerDay;
@@ -309,6 +363,22 @@ void TQvStringField::SetAsString(const QString& value)
     SetData(value.isEmpty() ? QVariant() : QVariant(value));
 }
 
+// ---------------------------------------------------------------- TQvDateTimeField
+
+TQvDateTimeField::TQvDateTimeField(const QString& fieldName)
+    : TDateTimeField(fieldName, ftDateTime)
+{
+}
+
+QString TQvDateTimeField::AsString() const
+{
+    QString text;
+    const auto* dataSet = qobject_cast<const TQvCustomDataSet*>(DataSet());
+    if (dataSet && dataSet->DateTimeText(*this, text))
+        return text;
+    return TDateTimeField::AsString();
+}
+
 // ---------------------------------------------------------------- TQvDataLink
 
 TQvDataLink::TQvDataLink(TQvCustomDataSet& dataSet)
@@ -553,12 +623,15 @@ bool TQvCustomDataSet::GetCanModify()
 
 std::unique_ptr<TField> TQvCustomDataSet::CreateFieldForDef(const TFieldDef& def)
 {
-    if (def.DataType() == ftString) {
-        auto field = std::make_unique<TQvStringField>(def.Name(), def.Size());
-        field->SetRequired(def.Required());
-        return field;
-    }
-    return TDataSet::CreateFieldForDef(def);
+    std::unique_ptr<TField> field;
+    if (def.DataType() == ftString)
+        field = std::make_unique<TQvStringField>(def.Name(), def.Size());
+    else if (def.DataType() == ftDateTime)
+        field = std::make_unique<TQvDateTimeField>(def.Name());
+    else
+        return TDataSet::CreateFieldForDef(def);
+    field->SetRequired(def.Required());
+    return field;
 }
 
 qint64 TQvCustomDataSet::CacheBytes() const
@@ -1286,6 +1359,21 @@ bool TQvCustomDataSet::GetFieldData(const TField& field, const TRecordBuffer& bu
         return false;
     value = ReadValue(ColumnOf(field), record.data.get());
     return value.isValid();
+}
+
+bool TQvCustomDataSet::DateTimeText(const TField& field, QString& text) const
+{
+    const auto* record = static_cast<const RecordBuffer*>(GetActiveRecordBuffer());
+    if (!record || record->size != m_recordSize || field.FieldNo() <= 0)
+        return false;
+    const Column& column = ColumnOf(field);
+    if (column.stored != Column::DateTime)
+        return false;
+    if (record->data[nullsOffset + int(&column - m_columns.data())]) {
+        text.clear();
+        return true;
+    }
+    return dateTimeTextOfMs(load<qint64>(record->data.get() + column.offset), text);
 }
 
 void TQvCustomDataSet::SetFieldData(TField& field, TRecordBuffer& buffer, const QVariant& value)

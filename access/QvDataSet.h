@@ -61,6 +61,15 @@ public:
     void SetAsString(const QString& value) override;
 };
 
+// The date-time field of the buffered dataset: its text is made straight
+// from the stored time stamp, the same text the framework's field gives.
+class TQvDateTimeField : public TDateTimeField
+{
+public:
+    explicit TQvDateTimeField(const QString& fieldName);
+    QString AsString() const override;
+};
+
 class TQvCustomDataSet;
 
 // The link of a detail dataset to its master's data source: a new master
@@ -189,6 +198,7 @@ protected:
 private:
     friend class TQvDSBlobStream;
     friend class TQvDataLink;
+    friend class TQvDateTimeField;
     struct Column;
     class RecordStore;
     class RecordBuffer;
@@ -224,6 +234,10 @@ private:
     int RowOfIndex(int index) const;
     int IndexOfRow(int row) const;
     int FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options);
+
+    // The text of a date-time field of the record fields read; false when
+    // there is no record.
+    bool DateTimeText(const TField& field, QString& text) const;
 
     // --- blobs
     void BlobFieldChanged(TField& field);

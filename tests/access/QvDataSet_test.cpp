@@ -5,6 +5,8 @@
 #include "DataSetTest_support.h"
 #include "access/QvDataSet.h"
 
+#include "platform/db/ValueText.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -106,6 +108,33 @@ TEST_P(DataSet, FieldsFollowTheColumnTypes)
     EXPECT_EQ(ds->FieldByName("NOTE").AsString(), QStringLiteral("note 2"));
     EXPECT_TRUE(ds->FieldByName("DATA").IsNull());
     EXPECT_EQ(ds->FieldByName("C").AsString(), QStringLiteral("ab  "));
+}
+
+TEST_P(DataSet, DateTimeTextIsTheFrameworksText)
+{
+    ddl(QStringLiteral("create table W (N integer, S date)"));
+    const QStringList stamps{"0001-01-01 00:00:00", "1800-02-28 23:59:59.999", "1858-11-16 12:00:00",
+                             "1858-11-17 00:00:00", "1900-03-01 00:00:01", "2000-02-29 12:34:56.789",
+                             "2024-12-31 23:00:00.5", "9999-12-31 23:59:59.999"};
+    for (int i = 0; i < stamps.size(); ++i)
+        run(QStringLiteral("insert into W values (%1, '%2')").arg(i).arg(stamps[i]));
+    run(QStringLiteral("insert into W values (99, null)"));
+    auto ds = dataSet(QStringLiteral("select S from W order by N"));
+    ds->Open();
+    TField& stamp = ds->FieldByName("S");
+    ASSERT_NE(dynamic_cast<TQvDateTimeField*>(&stamp), nullptr);
+    QStringList texts;
+    for (; !ds->Eof(); ds->Next()) {
+        if (stamp.IsNull()) {
+            EXPECT_EQ(stamp.AsString(), QString());
+            continue;
+        }
+        EXPECT_EQ(stamp.AsString(), ValueText::FromDateTime(stamp.AsDateTime()));
+        texts.append(stamp.DisplayText());
+    }
+    EXPECT_EQ(texts, (QStringList{"0001-01-01 00:00:00", "1800-02-28 23:59:59.999", "1858-11-16 12:00:00",
+                                  "1858-11-17 00:00:00", "1900-03-01 00:00:01", "2000-02-29 12:34:56.789",
+                                  "2024-12-31 23:00:00.500", "9999-12-31 23:59:59.999"}));
 }
 
 TEST_P(DataSet, RowsAreFetchedAsFarAsTheCursorMoves)
