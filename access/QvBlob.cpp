@@ -1,6 +1,7 @@
 #include "access/QvBlob.h"
 
 #include "access/QvDataSet.h"
+#include "access/QvQuery.h"
 #include "platform/db/Field.h"
 
 #include <algorithm>
@@ -317,6 +318,20 @@ void TQvBlobStream::LoadFromStream(TStream& stream)
         QvError(qveBlobCannotBeWritten);
     m_buffer = std::move(bytes);
     m_modified = true;
+}
+
+// ---------------------------------------------------------------- parameters
+
+void TQvXSQLVAR::LoadFromStream(TStream& stream)
+{
+    const TQvQuery* query = m_parent->Query();
+    TQvBlobStream blob;
+    blob.SetDatabase(query->Database());
+    blob.SetTransaction(query->Transaction());
+    blob.SetMode(bmWrite);
+    blob.LoadFromStream(stream);
+    blob.Finalize();
+    SetAsQuad(blob.BlobID());
 }
 
 // ---------------------------------------------------------------- TQvDSBlobStream

@@ -655,19 +655,6 @@ void TQvCustomDataSet::PrepareStatements()
             query->Prepare();
 }
 
-void TQvCustomDataSet::WriteBlobParam(TQvXSQLVAR& param, const QByteArray& bytes)
-{
-    TQvBlobStream stream;
-    stream.SetDatabase(Database());
-    stream.SetTransaction(Transaction());
-    stream.SetMode(bmWrite);
-    stream.WriteBytes(bytes);
-    if (bytes.isEmpty())
-        stream.Truncate();
-    stream.Finalize();
-    param.SetAsQuad(stream.BlobID());
-}
-
 void TQvCustomDataSet::ApplyMasterParams()
 {
     TDataSet* master = m_dataLink.DataSet();
@@ -705,10 +692,12 @@ void TQvCustomDataSet::ApplyMasterParams()
             break;
         default:
             if (auto* blob = dynamic_cast<TBlobField*>(field)) {
-                if (blob->IsNull())
+                if (blob->IsNull()) {
                     param.SetIsNull(true);
-                else
-                    WriteBlobParam(param, blob->AsBytes());
+                } else {
+                    TMemoryStream contents(blob->AsBytes());
+                    param.LoadFromStream(contents);
+                }
                 break;
             }
             QvError(qveUnsupportedFeature);

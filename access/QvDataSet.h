@@ -244,7 +244,6 @@ private:
     void FinalizeBlobs(RecordBuffer& buffer);
     void DropBlobStreams(int index);
     void ReadBlobAtOnce(TQvBlobStream& stream);
-    void WriteBlobParam(TQvXSQLVAR& param, const QByteArray& bytes);
 
     TQvBase m_base;
     TQvDataLink m_dataLink;

@@ -15,6 +15,7 @@
 
 class TQvQuery;
 class TQvXSQLDA;
+class TStream;
 
 // Translates the ":name" and "?name" parameter marks of a statement text into
 // the server's "?" marks, outside strings and comments. `names` receives the
@@ -60,6 +61,8 @@ public:
     void SetAsLong(int value);
     void SetAsDateTime(const QDateTime& value);
     void SetAsQuad(const ISC_QUAD& value);
+    // Writes the whole stream into a new blob and takes its id.
+    void LoadFromStream(TStream& stream);
 
 private:
     friend class TQvXSQLDA;

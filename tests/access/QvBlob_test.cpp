@@ -281,6 +281,23 @@ TEST_P(BlobStream, LoadFromStreamTakesTheWholeSource)
     EXPECT_EQ(read(s->BlobID()), pattern(20000));
 }
 
+TEST_P(BlobStream, ParameterLoadedFromAStream)
+{
+    TQvQuery insert;
+    insert.SetDatabase(database.get());
+    insert.SetSQLText(QStringLiteral("insert into B (ID, DATA) values (2, :DATA)"));
+    TMemoryStream contents(pattern(33000));
+    contents.SetPosition(100);
+    insert.Params().ByName(QStringLiteral("DATA"))->LoadFromStream(contents);
+    insert.ExecQuery();
+    TQvQuery select;
+    select.SetDatabase(database.get());
+    select.SetSQLText(QStringLiteral("select DATA from B where ID = 2"));
+    select.ExecQuery();
+    ASSERT_FALSE(select.Eof());
+    EXPECT_EQ(read(select.Fields(0).AsQuad()), pattern(33000));
+}
+
 TEST_P(BlobStream, DatabaseAndTransactionAreNeeded)
 {
     TQvBlobStream s;
