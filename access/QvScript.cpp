@@ -239,7 +239,8 @@ public:
                 } else if (isQuote(c)) {
                     m_quote = c;
                     m_state = String;
-                } else if (!terminator.isEmpty() && QStringView(text).mid(i).startsWith(terminator)) {
+                } else if (!terminator.isEmpty() && c == terminator.front()
+                           && QStringView(text).mid(i).startsWith(terminator)) {
                     return i;
                 }
                 break;
