@@ -341,6 +341,7 @@ TQvDSBlobStream::TQvDSBlobStream(TField& field, std::shared_ptr<TQvBlobStream> b
     , m_dataSet(qobject_cast<TQvCustomDataSet*>(field.DataSet()))
     , m_blobStream(std::move(blobStream))
     , m_mode(mode)
+    , m_openSerial(m_dataSet ? m_dataSet->OpenSerial() : 0)
 {
     if (mode == bmWrite) {
         CheckEditing();
@@ -372,7 +373,7 @@ void TQvDSBlobStream::CheckEditing() const
 void TQvDSBlobStream::Changed()
 {
     m_unreported = false;
-    if (m_dataSet)
+    if (m_dataSet && m_dataSet->Active() && m_dataSet->OpenSerial() == m_openSerial)
         m_dataSet->BlobFieldChanged(m_field);
 }
 

@@ -117,6 +117,9 @@ private:
     QPointer<TQvCustomDataSet> m_dataSet;
     std::shared_ptr<TQvBlobStream> m_blobStream;
     TBlobStreamMode m_mode;
+    // The open of the dataset the field belongs to; a change is reported only
+    // while that open lasts (the field goes with it).
+    quint64 m_openSerial = 0;
     // Truncated on creation but not written since: still a change to report.
     bool m_unreported = false;
 };

@@ -1501,6 +1501,7 @@ void TQvCustomDataSet::InternalPost()
         if (m_cachedUpdates)
             SaveCopy(m_current);
         char* record = RecordAt(m_current);
+        const bool wasVisible = Visible(m_current);
         std::memcpy(record + nullsOffset, buffer.data.get() + nullsOffset, valueBytes);
         const auto status = static_cast<TCachedUpdateStatus>(static_cast<unsigned char>(record[statusOffset]));
         if (status == cusUnmodified) {
@@ -1513,7 +1514,8 @@ void TQvCustomDataSet::InternalPost()
         }
         if (m_hasBlobColumns)
             m_recordBlobs[m_current] = buffer.blobs;
-        RebuildRows();
+        if (Visible(m_current) != wasVisible)
+            RebuildRows();
     }
     if (m_cachedUpdates)
         m_updatesPending = true;

@@ -439,6 +439,18 @@ TEST_P(DataSet, BlobStreamDestructorSwallowsAHandlersFailure)
     ds->Cancel();
 }
 
+TEST_P(DataSet, BlobStreamOutlivingItsOpenReportsNothing)
+{
+    auto ds = editable();
+    ds->Open();
+    ds->Edit();
+    auto stream = ds->CreateBlobStream(ds->FieldByName("DATA"), bmWrite);
+    ds->Close(); // the fields are gone
+    EXPECT_NO_THROW(stream.reset());
+    ds->Open();
+    EXPECT_TRUE(ds->FieldByName("DATA").IsNull());
+}
+
 TEST_P(DataSet, InsertedRecordWithABlob)
 {
     auto ds = editable();
