@@ -148,7 +148,8 @@ TEST_P(BlobStream, ManySmallSegmentsAndAnEmptyBlob)
     std::vector<QByteArray> segments;
     QByteArray whole;
     for (int i = 0; i < 50; ++i) {
-        segments.push_back(pattern(i * 3 + 1));
+        // Empty segments now and then: a read that brings nothing is no stall.
+        segments.push_back(i % 7 == 3 ? QByteArray() : pattern(i * 3 + 1));
         whole += segments.back();
     }
     EXPECT_EQ(read(writeRaw(segments)), whole);

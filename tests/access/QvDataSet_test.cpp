@@ -604,6 +604,23 @@ TEST_P(DataSet, MasterRecordReopensTheDetail)
     detail->SetDataSource(nullptr);
 }
 
+TEST_P(DataSet, MasterValuesOfEveryKindBecomeParameters)
+{
+    auto master = dataSet(QStringLiteral("select NAME, PRICE, STAMP, ID from T order by ID"));
+    TDataSource source;
+    source.SetDataSet(master.get());
+    auto detail = dataSet(QStringLiteral("select count(*) as N, max(ID) as M from T "
+                                         "where NAME = :NAME and PRICE = :PRICE and STAMP = :STAMP and ID = :ID"));
+    detail->SetDataSource(&source);
+    master->Open();
+    detail->Open();
+    for (int id = 1; id <= 3; ++id, master->Next()) {
+        EXPECT_EQ(detail->FieldByName("N").AsInteger(), 1) << id;
+        EXPECT_EQ(detail->FieldByName("M").AsInteger(), id);
+    }
+    detail->SetDataSource(nullptr);
+}
+
 TEST_P(DataSet, UniDirectionalKeepsTwoRecords)
 {
     auto ds = dataSet(QStringLiteral("select ID from T order by ID"));
