@@ -222,6 +222,9 @@ RefRun fetchReference(isc_db_handle* db)
 
 int main(int argc, char** argv)
 {
+    // The dataset shows a wait cursor, which needs a GUI application.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const long long rows = rowCount();
