@@ -116,12 +116,13 @@ void TQvSQLMonitorHook::EndWrite()
     std::int32_t* registered = channel.registeredReaders();
     std::int32_t* readersToFinish = channel.readersToFinish();
     // Every registered reader says it is ready; one that does not answer
-    // within a period is taken to be gone.
+    // within a period is taken to be gone. Once the readers still counted are
+    // all ready the chunk goes to them: waiting for one more would drop a
+    // reader that is alive.
     while (!channel.readEvent().wait(QvMonitorWaitPeriod)) {
         if (QvMonitorChannel::load(registered) > 0)
             QvMonitorChannel::decrement(registered);
-        const std::int32_t count = QvMonitorChannel::load(registered);
-        if (count == 0 || count == QvMonitorChannel::load(readersToFinish) + 1)
+        if (QvMonitorChannel::load(registered) <= QvMonitorChannel::load(readersToFinish))
             channel.readEvent().set();
     }
     channel.writeFinishedEvent().reset();

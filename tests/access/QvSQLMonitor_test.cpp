@@ -322,6 +322,37 @@ TEST_F(MonitorTest, RecordIsCutIntoChunksOf1012Bytes)
     EXPECT_TRUE(MonitoringEnabled());
 }
 
+TEST_F(MonitorTest, ADeadReaderCostsALiveOneNothing)
+{
+    TQvSQLMonitorHook* hook = MonitorHook();
+    Reader dead(prefix, {QStringLiteral("register")});
+    ASSERT_EQ(dead.finish(), 0);
+    Reader live(prefix, {QStringLiteral("read"), QStringLiteral("1")});
+    ASSERT_TRUE(live.waitReady());
+    EXPECT_EQ(hook->GetMonitorCount(), 2);
+
+    QElapsedTimer timer;
+    timer.start();
+    hook->WriteSQLData(QStringLiteral("one record"));
+    const qint64 elapsed = timer.elapsed();
+    ASSERT_EQ(live.finish(), 0);
+    ASSERT_EQ(live.chunks().size(), 1);
+    EXPECT_EQ(live.chunks()[0], (recordPrefix() + QStringLiteral("one record")).toUtf8());
+    // One period to give up on the dead reader, none on the live one, which
+    // stays counted until it leaves by itself.
+    EXPECT_GE(elapsed, QvMonitorWaitPeriod - 100);
+    EXPECT_LT(elapsed, 2 * QvMonitorWaitPeriod - 100);
+    EXPECT_EQ(hook->GetMonitorCount(), 0);
+
+    Reader next(prefix, {QStringLiteral("read"), QStringLiteral("1")});
+    ASSERT_TRUE(next.waitReady());
+    timer.restart();
+    hook->WriteSQLData(QStringLiteral("another"));
+    EXPECT_LT(timer.elapsed(), QvMonitorWaitPeriod / 2);
+    ASSERT_EQ(next.finish(), 0);
+    ASSERT_EQ(next.chunks().size(), 1);
+}
+
 TEST_F(MonitorTest, ABrokenObjectSwitchesTracingOff)
 {
     // A name the system refuses: the hook cannot be made, and nothing raises.
