@@ -89,7 +89,14 @@ TQvSQLMonitorHook::~TQvSQLMonitorHook() = default;
 int TQvSQLMonitorHook::GetMonitorCount()
 {
     Lock();
-    const int count = QvMonitorChannel::load(m_channel->registeredReaders());
+    std::int32_t* registered = m_channel->registeredReaders();
+    int count = QvMonitorChannel::load(registered);
+    // A reader dropped for being slow still unregisters when it leaves; the
+    // count it takes below zero would hide every later reader.
+    if (count < 0) {
+        QvMonitorChannel::store(registered, 0);
+        count = 0;
+    }
     Unlock();
     return count;
 }

@@ -353,6 +353,21 @@ TEST_F(MonitorTest, ADeadReaderCostsALiveOneNothing)
     ASSERT_EQ(next.chunks().size(), 1);
 }
 
+TEST_F(MonitorTest, ACountTakenBelowZeroDoesNotHideTheNextReader)
+{
+    TQvSQLMonitorHook* hook = MonitorHook();
+    QvMonitorChannel channel(prefix);
+    QvMonitorChannel::store(channel.registeredReaders(), -1);
+    EXPECT_EQ(hook->GetMonitorCount(), 0);
+    EXPECT_EQ(QvMonitorChannel::load(channel.registeredReaders()), 0);
+    Reader reader(prefix, {QStringLiteral("read"), QStringLiteral("1")});
+    ASSERT_TRUE(reader.waitReady());
+    EXPECT_EQ(hook->GetMonitorCount(), 1);
+    hook->WriteSQLData(QStringLiteral("seen"));
+    ASSERT_EQ(reader.finish(), 0);
+    EXPECT_EQ(reader.chunks().size(), 1);
+}
+
 TEST_F(MonitorTest, ABrokenObjectSwitchesTracingOff)
 {
     // A name the system refuses: the hook cannot be made, and nothing raises.
