@@ -272,7 +272,7 @@ void TQvScript::Guarded(Step step)
 void TQvScript::Failed(const QString& message)
 {
     m_errorsOccurred = true;
-    emit OnError(failedPrefix + message, m_lineNo, int(m_script.size()));
+    emit OnError(failedPrefix + message, m_lineNo, m_numLines);
 }
 
 TQvDatabase& TQvScript::RequireDatabase() const
@@ -296,14 +296,14 @@ void TQvScript::ExecuteScript()
     Close();
     SetSQL({});
     m_lineNo = 0;
-    const int numLines = int(m_script.size());
+    m_numLines = int(m_script.size());
     // The script may be changed by a handler while it runs; read a copy.
     const QStringList script = m_script;
     Collector collector;
     QStringList statement;
     for (const QString& line : script) {
         ++m_lineNo;
-        emit OnProcessLine(line, m_lineNo, numLines);
+        emit OnProcessLine(line, m_lineNo, m_numLines);
         // A carriage return left by a file split at line feeds is the line
         // break, not part of a string that goes on to the next line.
         QString piece = line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line;
@@ -425,7 +425,7 @@ void TQvScript::ShowParameterLines(const QStringList& lines)
     if (!m_showParams)
         return;
     for (const QString& line : lines)
-        emit OnProcessLine(line, m_lineNo, int(m_script.size()));
+        emit OnProcessLine(line, m_lineNo, m_numLines);
 }
 
 void TQvScript::Connect(const QStringList& tokens)

@@ -97,4 +97,5 @@ private:
     bool m_showParams = false;
     bool m_ddl = false;
     int m_lineNo = 0;
+    int m_numLines = 0;
 };
