@@ -1,5 +1,7 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/shell/DBListObject.h"
+#include "app/shell/Main.h"
+#include "app/shell/Startup.h"
+
 #include <cstdio>
 
 namespace {
@@ -22,11 +24,21 @@ int main(int argc, char** argv)
                      "  xvfb-run -a build/release/app/main/qorvane\n");
         return 2;
     }
-    QApplication app(argc, argv);
+    TQorvaneApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Qorvane"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Qorvane - Interbase SQL Utility"));
-    window.resize(900, 600);
-    window.show();
-    return app.exec();
+    // The program ends when the main window accepts its close, not when its
+    // last window happens to be hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Before any window: the registered databases are read from the registry,
+    // and written back once every window is gone.
+    TDBListScope databases;
+    int result = 0;
+    {
+        TQorvaneStartup windows;
+        QObject::connect(MainForm, &TMainForm::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+        windows.Show();
+        result = app.exec();
+    }
+    return result;
 }

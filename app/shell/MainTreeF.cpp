@@ -1,0 +1,754 @@
+#include "app/shell/MainTreeF.h"
+
+#include "access/QvDataSet.h"
+#include "access/QvQuery.h"
+#include "app/shell/CatalogQuery.h"
+#include "app/shell/DBListObject.h"
+#include "app/shell/DataM.h"
+#include "app/shell/GetDBPasswd.h"
+#include "app/shell/Main.h"
+#include "app/shell/MyConst.h"
+#include "app/shell/Options.h"
+#include "app/shell/SharedTransaction.h"
+#include "app/shell/ShellImages.h"
+#include "app/shell/ShowDesc.h"
+#include "components/FormPlacement.h"
+#include "components/StrUtils.h"
+#include "platform/Dialogs.h"
+#include "platform/EventPump.h"
+#include "platform/WaitCursor.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QScreen>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <memory>
+#include <optional>
+
+TMainTree* MainTree = nullptr;
+
+namespace {
+
+constexpr int kDataRole = Qt::UserRole;
+constexpr int kImageRole = Qt::UserRole + 1;
+
+const QString kPlaceholder = QStringLiteral("---");
+const QString kCommentPrefix = QStringLiteral("       (Comment: ");
+
+enum TCategory : int {
+    catTables,
+    catViews,
+    catProcedures,
+    catTriggers,
+    catDomains,
+    catGenerators,
+    catFunctions,
+    catExceptions,
+};
+
+enum TRunsOn : bool { onQuery = false, onDataSet = true };
+
+struct CategoryQuery
+{
+    const char* sql;
+    const char* nameColumn;
+    int image;
+    TRunsOn runsOn;   // the shared statement DM.Query or the shared dataset DM.IBDs
+};
+
+const CategoryQuery kCategoryQueries[CategoryCount] = {
+    {"select t.rdb$DBkey_length,t.RDB$RELATION_NAME,rdb$description from rdb$relations t where "
+     "rdb$relation_name not in (select rdb$view_name from rdb$view_relations) order by rdb$relation_name",
+     "RDB$RELATION_NAME", tiTable, onDataSet},
+    {"select rdb$relation_name from rdb$relations where rdb$view_blr is not null order by rdb$relation_name",
+     "RDB$RELATION_NAME", tiView, onQuery},
+    {"select rdb$procedure_name,rdb$description from rdb$procedures order by rdb$procedure_name",
+     "RDB$PROCEDURE_NAME", tiProcedure, onDataSet},
+    // The columns of "select *" that the filters and texts read: the access
+    // layer cannot describe the 64-bit columns Firebird 3 added to these
+    // tables. Whether a trigger's source begins with "check" is answered by
+    // the server, so that no source is read row by row.
+    {"select rdb$trigger_name,rdb$relation_name,cast(rdb$trigger_type as integer) as rdb$trigger_type,"
+     "iif(upper(rdb$trigger_source) starting with 'CHECK',1,0) as check_source,rdb$description,"
+     "rdb$system_flag from rdb$triggers order by rdb$trigger_name",
+     "RDB$TRIGGER_NAME", tiTrigger, onDataSet},
+    {"select rdb$field_name,rdb$description from rdb$fields order by rdb$field_name", "RDB$FIELD_NAME",
+     tiDomain, onDataSet},
+    {"select rdb$generator_name,rdb$system_flag from rdb$generators order by rdb$generator_name",
+     "RDB$GENERATOR_NAME", tiGenerator, onQuery},
+    {"select rdb$function_name,rdb$description from rdb$functions order by rdb$function_name",
+     "RDB$FUNCTION_NAME", tiFunction, onDataSet},
+    {"select rdb$exception_name,rdb$description from rdb$exceptions order by rdb$exception_name",
+     "RDB$EXCEPTION_NAME", tiException, onDataSet},
+};
+
+int categoryIndex(const QString& text)
+{
+    for (int i = 0; i < CategoryCount; ++i)
+        if (CategoryNames[i] == text)
+            return i;
+    return -1;
+}
+
+QString triggerTypeText(int type)
+{
+    switch (type) {
+    case 1: return QStringLiteral("  BEFORE INSERT]");
+    case 2: return QStringLiteral("  AFTER INSERT]");
+    case 3: return QStringLiteral("  BEFORE UPDATE]");
+    case 4: return QStringLiteral("  AFTER UPDATE]");
+    case 5: return QStringLiteral("  BEFORE DELETE]");
+    case 6: return QStringLiteral("  AFTER DELETE]");
+    default: return {};
+    }
+}
+
+// A description on one line: every line break becomes two blanks.
+QString oneLine(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("  "));
+    text.replace(QLatin1Char('\n'), QStringLiteral("  "));
+    text.replace(QLatin1Char('\r'), QStringLiteral("  "));
+    return text;
+}
+
+// Object nodes made while a category is read: freed unless handed to the tree.
+class PendingNodes
+{
+public:
+    PendingNodes() = default;
+    ~PendingNodes() { qDeleteAll(m_items); }
+    PendingNodes(const PendingNodes&) = delete;
+    PendingNodes& operator=(const PendingNodes&) = delete;
+
+    void Add(const QString& text, const QIcon& icon, int image)
+    {
+        // The image rides in the item's type: one stored value less per node.
+        auto* item = new QTreeWidgetItem(QTreeWidgetItem::UserType + image);
+        item->setText(0, text);
+        item->setIcon(0, icon);
+        m_items.append(item);
+    }
+    QList<QTreeWidgetItem*> Release() { return std::exchange(m_items, {}); }
+
+private:
+    QList<QTreeWidgetItem*> m_items;
+};
+
+// Reads one category's objects from the system tables: the nodes to add and
+// each object's description. The one place the category queries run.
+void ReadCategory(int category, TQvDatabase* database, bool commentInText, PendingNodes& nodes,
+                  QHash<QString, QString>& descriptions)
+{
+    const CategoryQuery& spec = kCategoryQueries[category];
+    const TOptions& options = Options();
+    const QIcon& icon = TreeImageList().at(spec.image);
+    const QString sql = QString::fromLatin1(spec.sql);
+    const std::unique_ptr<TCatalogQuery> source = spec.runsOn == onDataSet
+        ? std::make_unique<TCatalogQuery>(*DM->IBDs(), database, sql)
+        : std::make_unique<TCatalogQuery>(*DM->Query(), database, sql);
+    TCatalogQuery& rows = *source;
+    const int nameColumn = rows.Column(QString::fromLatin1(spec.nameColumn));
+    const int descriptionColumn = rows.Column(QStringLiteral("RDB$DESCRIPTION"));
+    const int dbkeyColumn = rows.Column(QStringLiteral("RDB$DBKEY_LENGTH"));
+    const int flagColumn = rows.Column(QStringLiteral("RDB$SYSTEM_FLAG"));
+    const int checkColumn = rows.Column(QStringLiteral("CHECK_SOURCE"));
+    const int relationColumn = rows.Column(QStringLiteral("RDB$RELATION_NAME"));
+    const int typeColumn = rows.Column(QStringLiteral("RDB$TRIGGER_TYPE"));
+    const bool withDescription = category != catViews && category != catGenerators;
+
+    for (; !rows.Eof(); rows.Next()) {
+        const QString name = rows.Name(nameColumn);
+        switch (category) {
+        case catTables:
+            if (!options.ShowSystemTables && IsSystemObjectName(name))
+                continue;
+            if (rows.Integer(dbkeyColumn) != 8)
+                continue;
+            break;
+        case catGenerators:
+            if (rows.Integer(flagColumn) >= 1)
+                continue;
+            break;
+        case catTriggers:
+            // System triggers (check constraints, foreign-key actions) carry the flag.
+            if (rows.Integer(flagColumn) >= 1)
+                continue;
+            if (rows.Integer(checkColumn) != 0)
+                continue;
+            if (IsSystemObjectName(name))
+                continue;
+            break;
+        default:
+            if (IsSystemObjectName(name))
+                continue;
+            break;
+        }
+        QString text = name;
+        if (!withDescription) {
+            nodes.Add(text, icon, spec.image);
+            continue;
+        }
+        const QString description =
+            rows.IsNull(descriptionColumn) ? QString() : oneLine(rows.Text(descriptionColumn));
+        if (category == catTriggers && options.ShowTriggerType)
+            text += QStringLiteral("       [Table: ") + rows.Text(relationColumn).trimmed()
+                + triggerTypeText(rows.Integer(typeColumn));
+        if (!description.isEmpty()) {
+            descriptions.insert(name, description);
+            if (commentInText)
+                text += kCommentPrefix + description + QLatin1Char(')');
+        }
+        nodes.Add(text, icon, spec.image);
+    }
+}
+
+// Turns repainting off while many nodes change.
+class UpdatesOff
+{
+public:
+    explicit UpdatesOff(QWidget* widget) : m_widget(widget), m_was(widget->updatesEnabled())
+    {
+        m_widget->setUpdatesEnabled(false);
+    }
+    ~UpdatesOff() { m_widget->setUpdatesEnabled(m_was); }
+    UpdatesOff(const UpdatesOff&) = delete;
+    UpdatesOff& operator=(const UpdatesOff&) = delete;
+
+private:
+    QWidget* m_widget;
+    bool m_was;
+};
+
+} // namespace
+
+bool IsSystemObjectName(const QString& name)
+{
+    return name.contains(QLatin1String("RDB$")) || name.startsWith(QLatin1String("MON$"))
+        || name.startsWith(QLatin1String("SEC$"));
+}
+
+TMainTree::TMainTree(QWidget* parent)
+    : QWidget(parent)
+    , m_tree(new QTreeWidget(this))
+    , m_topNode(new QTreeWidgetItem(QStringList(QStringLiteral("Registered databases"))))
+    , m_tmpEdit(new QLineEdit(this))
+    , m_formPl(new TFormPlacement(this))
+    , m_hint(new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint))
+{
+    setObjectName(QStringLiteral("MainTree"));
+    setWindowTitle(QStringLiteral("Databases and Database Objects"));
+    setWindowIcon(TreeImageList().at(tiDatabase));
+
+    m_tree->setObjectName(QStringLiteral("Tree"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setColumnCount(1);
+    m_tree->setFrameShape(QFrame::NoFrame);
+    m_tree->setIndentation(19);
+    m_tree->setUniformRowHeights(true);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tree->setIconSize(QSize(16, 16));
+    m_tree->setExpandsOnDoubleClick(true);
+    m_tree->addTopLevelItem(m_topNode);
+    SetNodeImage(m_topNode, tiTop);
+    m_tree->installEventFilter(this);
+
+    m_tmpEdit->setObjectName(QStringLiteral("TmpEdit"));
+    m_tmpEdit->hide();
+    m_formPl->setObjectName(QStringLiteral("FormPl"));
+    m_formPl->SetIniFileName(kFormPlacementsKey);
+
+    m_hint->setObjectName(QStringLiteral("HintWindow"));
+    m_hint->setWordWrap(true);
+    m_hint->setMargin(3);
+    m_hint->setFrameShape(QFrame::Box);
+    m_hint->setAutoFillBackground(true);
+    m_hint->setPalette(QToolTip::palette());
+    m_hint->hide();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_tree);
+    resize(300, 460);
+
+    connect(m_tree, &QTreeWidget::itemExpanded, this, &TMainTree::OnItemExpanded);
+    connect(m_tree, &QTreeWidget::itemCollapsed, this, &TMainTree::OnItemCollapsed);
+    connect(m_tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { TreeChange(current); });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            HideHint();
+    });
+}
+
+TMainTree::~TMainTree()
+{
+    CloseConnections();
+    if (MainTree == this)
+        MainTree = nullptr;
+}
+
+int TMainTree::NodeLevel(const QTreeWidgetItem* node)
+{
+    int level = -1;
+    for (; node; node = node->parent())
+        ++level;
+    return level;
+}
+
+bool TMainTree::NodeData(const QTreeWidgetItem* node)
+{
+    return node->data(0, kDataRole).toBool();
+}
+
+void TMainTree::SetNodeData(QTreeWidgetItem* node, bool loaded)
+{
+    node->setData(0, kDataRole, loaded ? QVariant(true) : QVariant());
+}
+
+void TMainTree::SetNodeImage(QTreeWidgetItem* node, int image)
+{
+    node->setIcon(0, TreeImageList().at(image));
+    node->setData(0, kImageRole, image);
+}
+
+int TMainTree::NodeImage(const QTreeWidgetItem* node)
+{
+    const QVariant image = node->data(0, kImageRole);
+    if (image.isValid())
+        return image.toInt();
+    return node->type() >= QTreeWidgetItem::UserType ? node->type() - QTreeWidgetItem::UserType : -1;
+}
+
+void TMainTree::AddPlaceholder(QTreeWidgetItem* node)
+{
+    node->addChild(new QTreeWidgetItem(QStringList(kPlaceholder)));
+}
+
+QString TMainTree::NodeObjectName(const QTreeWidgetItem* node)
+{
+    return node->text(0).section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+}
+
+QTreeWidgetItem* TMainTree::AddDatabaseNode(const QString& name)
+{
+    auto* node = new QTreeWidgetItem(QStringList(name));
+    SetNodeImage(node, tiDatabase);
+    AddPlaceholder(node);
+    m_topNode->addChild(node);
+    return node;
+}
+
+QTreeWidgetItem* TMainTree::DatabaseNode(const QTreeWidgetItem* node)
+{
+    int level = NodeLevel(node);
+    if (level < 1)
+        return nullptr;
+    auto* current = const_cast<QTreeWidgetItem*>(node);
+    for (; level > 1; --level)
+        current = current->parent();
+    return current;
+}
+
+int TMainTree::GetNodeDBNumber(const QTreeWidgetItem* node) const
+{
+    const QTreeWidgetItem* database = DatabaseNode(node);
+    if (!database || !DBList)
+        return 0;
+    return 1 + DBList->IndexOf(database->text(0));
+}
+
+quint64 TMainTree::GetNodeDBId(const QTreeWidgetItem* node) const
+{
+    const int number = GetNodeDBNumber(node);
+    return number > 0 ? DBList->GetId(number - 1) : 0;
+}
+
+void TMainTree::ReadDescriptionMode()
+{
+    m_commentInText = Options().ShowDescription == 1;
+    m_commentInStatus = Options().ShowDescription == 2;
+}
+
+void TMainTree::AddCategoryNodes(QTreeWidgetItem* databaseNode)
+{
+    for (const QString& name : CategoryNames) {
+        auto* category = new QTreeWidgetItem(QStringList(name));
+        SetNodeImage(category, tiCategory);
+        AddPlaceholder(category);
+        databaseNode->addChild(category);
+    }
+}
+
+void TMainTree::FillObjectNames(int index)
+{
+    static const struct
+    {
+        const char* sql;
+        const char* column;
+        int kind;
+    } kLists[] = {
+        {"select t.rdb$DBkey_length,t.RDB$RELATION_NAME,rdb$description from rdb$relations t where "
+         "rdb$relation_name not in (select rdb$view_name from rdb$view_relations) order by rdb$relation_name",
+         "RDB$RELATION_NAME", okTable},
+        {"select rdb$relation_name from rdb$relations where rdb$view_blr is not null order by rdb$relation_name",
+         "RDB$RELATION_NAME", okView},
+        {"SELECT rdb$procedure_Name FROM rdb$procedures order by rdb$procedure_name", "RDB$PROCEDURE_NAME",
+         okProcedure},
+    };
+    TQvDatabase* database = DBList->GetDatabase(index);
+    DM->Query()->SetDatabase(database);
+    DM->IBTran()->SetDefaultDatabase(database);
+    TDBObjectNames names;
+    TSharedTransaction transaction(DM->IBTran());
+    for (const auto& list : kLists) {
+        TCatalogQuery rows(*DM->Query(), database, QString::fromLatin1(list.sql));
+        const int column = rows.Column(QString::fromLatin1(list.column));
+        for (; !rows.Eof(); rows.Next()) {
+            const QString name = rows.Name(column);
+            if (!IsSystemObjectName(name))
+                names.push_back({name, list.kind});
+        }
+    }
+    transaction.Commit();
+    // A second connect in one run replaces the names instead of repeating them.
+    DBList->GetObjectNames(index) = std::move(names);
+}
+
+bool TMainTree::TreeExpanding(QTreeWidgetItem* node)
+{
+    const int level = NodeLevel(node);
+    if (level == 1 && !NodeData(node))
+        return ConnectDatabase(node);
+    if (level == 2 && !NodeData(node) && categoryIndex(node->text(0)) >= 0) {
+        FillCategory(node);
+        return true;
+    }
+    return true;
+}
+
+bool TMainTree::ConnectDatabase(QTreeWidgetItem* node)
+{
+    int index = DBList->IndexOf(node->text(0));
+    if (index < 0)
+        return false;
+    TQvDatabase* database = DBList->GetDatabase(index);
+    if (!database)
+        database = new TQvDatabase(this);
+    auto discard = [&] {
+        for (int i = 0; i < DBList->Count(); ++i)
+            if (DBList->GetDatabase(i) == database)
+                DBList->SetDatabase(i, nullptr);
+        delete database;
+    };
+
+    for (;;) {
+        QStringList params;
+        database->SetDBName(DBList->GetPath(index));
+        params << QStringLiteral("isc_dpb_user_name=") + DBList->GetUser(index);
+        const QString stored = DBList->GetPassword(index);
+        if (!stored.isEmpty()) {
+            params << QStringLiteral("isc_dpb_password=") + stored;
+        } else {
+            if (!GetDBPasswd || qv::showModal(*GetDBPasswd) != qv::mrOk) {
+                discard();
+                return false;
+            }
+            const QString typed = GetDBPasswd->Passwd()->text();
+            params << QStringLiteral("isc_dpb_password=") + typed;
+            if (GetDBPasswd->RemPasswd()->isChecked())
+                DBList->SetPassword(index, typed);
+        }
+        const QString charset = DBList->GetCharset(index);
+        if (!charset.isEmpty() && charset != QLatin1String("NONE"))
+            params << QStringLiteral("isc_dpb_lc_ctype=") + charset;
+        try {
+            if (!database->Connected()) {
+                database->SetDBParams(params);
+                database->Open();
+            }
+            break;
+        } catch (const EQvError& error) {
+            if (error.SQLCode() != -902) {
+                qv::showMessage(error.Message());
+                discard();
+                return false;
+            }
+            if (!MainForm || !MainForm->EditRegistration(DBList->GetName(index))) {
+                discard();
+                return false;
+            }
+            index = DBList->IndexOf(node->text(0));
+            if (index < 0) {
+                discard();
+                return false;
+            }
+        }
+    }
+
+    DBList->SetDatabase(index, database);
+    {
+        UpdatesOff updates(m_tree);
+        qDeleteAll(node->takeChildren());
+        AddCategoryNodes(node);
+    }
+    if (DM->IBTran()->FindDatabase(database) < 0)
+        DM->IBTran()->AddDatabase(database);
+    SetNodeData(node, true);
+    try {
+        FillObjectNames(index);
+    } catch (const EQvError& error) {
+        // The connection stands; only the link words are missing.
+        qv::showException(error.Message());
+    }
+    return true;
+}
+
+void TMainTree::FillCategory(QTreeWidgetItem* node)
+{
+    const int category = categoryIndex(node->text(0));
+    if (category < 0)
+        return;
+    qv::BusyGuard busy(this);
+    if (!busy.acquired())
+        return;
+    SetNodeData(node, true);
+    const int number = GetNodeDBNumber(node);
+    TQvDatabase* database = number > 0 ? DBList->GetDatabase(number - 1) : nullptr;
+    const quint64 id = number > 0 ? DBList->GetId(number - 1) : 0;
+
+    DM->Query()->SetDatabase(database);
+    {
+        UpdatesOff updates(m_tree);
+        qDeleteAll(node->takeChildren());
+    }
+    m_descriptions.remove({id, category});
+    std::optional<qv::WaitCursor> wait;
+    if (category == catTables) {
+        wait.emplace();
+        qv::processMessages();
+    }
+
+    PendingNodes nodes;
+    QHash<QString, QString> descriptions;
+    {
+        TSharedTransaction transaction(DM->IBTran());
+        ReadCategory(category, database, m_commentInText, nodes, descriptions);
+        transaction.Commit();
+    }
+    {
+        UpdatesOff updates(m_tree);
+        node->addChildren(nodes.Release());
+    }
+    if (!descriptions.isEmpty())
+        m_descriptions.insert({id, category}, std::move(descriptions));
+}
+
+void TMainTree::RefreshCategory(QTreeWidgetItem* node)
+{
+    const int level = NodeLevel(node);
+    if (level != 2 && level != 3)
+        return;
+    QTreeWidgetItem* category = level == 3 ? node->parent() : node;
+    CollapseQuietly(category);
+    {
+        UpdatesOff updates(m_tree);
+        qDeleteAll(category->takeChildren());
+    }
+    AddPlaceholder(category);
+    SetNodeData(category, false);
+    category->setExpanded(true);
+}
+
+void TMainTree::OnItemExpanded(QTreeWidgetItem* node)
+{
+    if (m_quietCollapse)
+        return;
+    bool allowed = false;
+    try {
+        allowed = TreeExpanding(node);
+    } catch (const EQvError& error) {
+        qv::showException(error.Message());
+    } catch (const std::exception& error) {
+        qv::showException(QString::fromUtf8(error.what()));
+    }
+    if (!allowed) {
+        CollapseQuietly(node);
+        return;
+    }
+    if (NodeLevel(node) == 2) {
+        SetNodeImage(node, tiCategoryOpen);
+        m_tree->setCurrentItem(node);
+    }
+}
+
+void TMainTree::OnItemCollapsed(QTreeWidgetItem* node)
+{
+    if (NodeLevel(node) == 2)
+        SetNodeImage(node, tiCategory);
+}
+
+void TMainTree::CollapseQuietly(QTreeWidgetItem* node)
+{
+    const bool was = std::exchange(m_quietCollapse, true);
+    node->setExpanded(false);
+    m_quietCollapse = was;
+}
+
+QString TMainTree::NodeDescription(const QTreeWidgetItem* node) const
+{
+    if (NodeLevel(node) != 3)
+        return {};
+    const int category = categoryIndex(node->parent()->text(0));
+    const auto list = m_descriptions.constFind({GetNodeDBId(node), category});
+    return list == m_descriptions.cend() ? QString() : list->value(NodeObjectName(node));
+}
+
+void TMainTree::SetNodeDescription(const QTreeWidgetItem* node, const QString& description)
+{
+    if (NodeLevel(node) != 3)
+        return;
+    const int category = categoryIndex(node->parent()->text(0));
+    m_descriptions[{GetNodeDBId(node), category}].insert(NodeObjectName(node), oneLine(description));
+}
+
+void TMainTree::TreeChange(QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    const int level = NodeLevel(node);
+    if (MainForm)
+        MainForm->EnableCommand(MainForm->SetDescription1, level >= 3);
+    HideHint();
+    if (level == 3 && MainForm && MainForm->ShowDescriptionsMenu->isChecked()) {
+        const QString description = NodeDescription(node);
+        if (!m_commentInText && !m_commentInStatus && ShowDesc)
+            ShowDesc->Descr()->setText(description);
+        if (m_commentInStatus)
+            MainForm->SetStatusPanel(1, QStringLiteral("Comment: ") + description);
+        if (m_commentInText) {
+            const QString word = NodeObjectName(node);
+            node->setText(0, description.isEmpty() ? word : word + kCommentPrefix + description + QLatin1Char(')'));
+        }
+        if (Options().ShowDescription == 3 && !description.isEmpty())
+            ShowHint(node, description);
+    }
+    if (!MainForm)
+        return;
+    MainForm->ObjectsMenu->menuAction()->setEnabled(level > 1);
+    MainForm->DatabasesMenu->menuAction()->setEnabled(level <= 1);
+    MainForm->EnableCommand(MainForm->Extractmetadata1, level >= 1);
+    if (level >= 1) {
+        const int number = GetNodeDBNumber(node);
+        if (number > 0)
+            MainForm->SetStatusPanel(0, QStringLiteral("Current database: ") + DBList->GetPath(number - 1));
+    }
+    if (level != 3) {
+        MainForm->ToolDataView->setToolTip(QStringLiteral("Data View (Ctlr-D)"));
+    } else {
+        const QString parent = node->parent()->text(0);
+        if (parent == CategoryNames[catTables])
+            MainForm->ToolDataView->setToolTip(QStringLiteral("Data View on table ") + NodeObjectName(node)
+                                               + QStringLiteral("  (Ctlr-D)"));
+        else if (parent == CategoryNames[catViews])
+            MainForm->ToolDataView->setToolTip(QStringLiteral("Data View on view ") + NodeObjectName(node)
+                                               + QStringLiteral("  (Ctlr-D)"));
+    }
+}
+
+void TMainTree::ShowHint(QTreeWidgetItem* node, const QString& description)
+{
+    const QRect itemRect = m_tree->visualItemRect(node);
+    const int textLeft = itemRect.left() + m_tree->iconSize().width() + 4;
+    const QRect bounds = m_hint->fontMetrics().boundingRect(QRect(0, 0, 300, 10000),
+                                                            Qt::TextWordWrap, description);
+    m_hint->setText(description);
+    m_hint->resize(bounds.width() + 2 * m_hint->margin() + 2, bounds.height() + 2 * m_hint->margin() + 2);
+    m_hint->move(m_tree->viewport()->mapToGlobal(QPoint(textLeft, itemRect.bottom() + 1)));
+    m_hint->show();
+}
+
+void TMainTree::HideHint()
+{
+    m_hint->hide();
+}
+
+void TMainTree::FormShow()
+{
+    LoadOptions();
+    ReadDescriptionMode();
+}
+
+void TMainTree::SetActiveChild(bool active)
+{
+    if (MainForm)
+        MainForm->EnableCommand(MainForm->Toolrefresh, active);
+    if (!active)
+        HideHint();
+}
+
+void TMainTree::closeEvent(QCloseEvent* event)
+{
+    // The tree lives for the whole run: a close by the user only minimizes it.
+    if (MainForm && !MainForm->ShuttingDown()) {
+        event->ignore();
+        if (QMdiSubWindow* sub = MdiSubWindowOf(this))
+            sub->showMinimized();
+        return;
+    }
+    HideHint();
+    QWidget::closeEvent(event);
+}
+
+bool TMainTree::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_tree && event->type() == QEvent::FocusOut)
+        HideHint();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMainTree::CloseConnections() noexcept
+{
+    if (!DBList)
+        return;
+    for (int i = 0; i < DBList->Count(); ++i) {
+        TQvDatabase* database = DBList->GetDatabase(i);
+        if (!database)
+            continue;
+        for (int t = 0; t < database->TransactionCount(); ++t) {
+            TQvTransaction* transaction = database->Transactions(t);
+            if (!transaction || !transaction->Active())
+                continue;
+            try {
+                transaction->Commit();
+            } catch (const std::exception& error) {
+                try {
+                    qv::showException(QString::fromUtf8(error.what()));
+                    transaction->EndTransaction(TARollback, true);
+                } catch (...) {
+                    // Forced: the handle is gone either way.
+                }
+            }
+        }
+        try {
+            if (database->Connected())
+                database->Close();
+        } catch (const std::exception&) {
+            try {
+                database->ForceClose();
+            } catch (...) {
+            }
+        }
+        DBList->SetDatabase(i, nullptr);
+        delete database;
+    }
+}

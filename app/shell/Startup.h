@@ -1,0 +1,53 @@
+#pragma once
+
+// The program's start-up and shutdown order. Before it, the caller creates
+// the application object and the registered-database list (TDBListScope);
+// this creates the main window and then, in order, the data module, the tree
+// window, the description window and the password prompt, and frees them all
+// again before the list goes.
+
+#include <QApplication>
+#include <QStringList>
+
+#include <memory>
+
+#include "access/QvDatabase.h"
+
+class TDM;
+class TGetDBPasswd;
+class TMainForm;
+class TShowDesc;
+
+// The application object: an exception that no handler caught gets the
+// standard message box instead of ending the program.
+class TQorvaneApplication : public QApplication
+{
+public:
+    TQorvaneApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+class TQorvaneStartup
+{
+public:
+    TQorvaneStartup();
+    // Destroys the windows, the tree (which closes every connection) and the
+    // data module; the registered databases are written by the list's end.
+    ~TQorvaneStartup();
+    TQorvaneStartup(const TQorvaneStartup&) = delete;
+    TQorvaneStartup& operator=(const TQorvaneStartup&) = delete;
+
+    // Shows the main window, whose first show lists the registered databases.
+    void Show();
+
+    // What was created, in order, for the record.
+    const QStringList& Steps() const { return m_steps; }
+
+private:
+    std::unique_ptr<TMainForm> m_mainForm;
+    std::unique_ptr<TDM> m_dm;
+    std::unique_ptr<TShowDesc> m_showDesc;
+    std::unique_ptr<TGetDBPasswd> m_getDBPasswd;
+    QStringList m_steps;
+    TQvLoginDialog m_previousLoginDialog;
+};

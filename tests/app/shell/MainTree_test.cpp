@@ -1,0 +1,357 @@
+// The tree window over real databases: connecting on expansion, the eight
+// categories, the objects each lists, descriptions, and the connect failures.
+
+#include "ShellTest_support.h"
+
+#include "access/QvQuery.h"
+#include "app/shell/DataM.h"
+#include "app/shell/GetDBPasswd.h"
+#include "app/shell/Main.h"
+#include "app/shell/MainTreeF.h"
+#include "app/shell/MyConst.h"
+#include "app/shell/NewDB.h"
+#include "app/shell/ShellImages.h"
+#include "platform/DialogScript.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace qvshell;
+
+namespace {
+
+const QStringList kShopSchema{
+    QStringLiteral("CREATE DOMAIN D_CODE AS VARCHAR(10)"),
+    QStringLiteral("CREATE TABLE CUSTOMER (ID INTEGER NOT NULL PRIMARY KEY, CODE D_CODE, "
+                   "CREDIT NUMERIC(9,2) CHECK (CREDIT >= 0))"),
+    QStringLiteral("CREATE TABLE ORDERS (ID INTEGER NOT NULL, CUST INTEGER REFERENCES CUSTOMER(ID) "
+                   "ON DELETE CASCADE)"),
+    // "RDB$" inside the name, not only at its start.
+    QStringLiteral("CREATE TABLE XRDB$HIDDEN (A INTEGER)"),
+    QStringLiteral("CREATE VIEW V_CUST AS SELECT ID FROM CUSTOMER"),
+    QStringLiteral("CREATE GENERATOR G_ORDERS"),
+    QStringLiteral("CREATE EXCEPTION E_FAIL 'failed'"),
+    QStringLiteral("CREATE PROCEDURE P_ONE RETURNS (X INTEGER) AS BEGIN X = 1; SUSPEND; END"),
+    QStringLiteral("CREATE TRIGGER CUSTOMER_BU FOR CUSTOMER BEFORE UPDATE AS BEGIN NEW.CODE = UPPER(NEW.CODE); END"),
+    QStringLiteral("DECLARE EXTERNAL FUNCTION F_ABS DOUBLE PRECISION RETURNS DOUBLE PRECISION BY VALUE "
+                   "ENTRY_POINT 'IB_UDF_abs' MODULE_NAME 'ib_udf'"),
+    QStringLiteral("COMMENT ON TABLE CUSTOMER IS 'People\r\nwho buy\nthings'"),
+    QStringLiteral("COMMENT ON TRIGGER CUSTOMER_BU IS 'Upper-cases codes'"),
+    QStringLiteral("COMMENT ON DOMAIN D_CODE IS 'Short codes'"),
+};
+
+class TreeTest : public ::testing::TestWithParam<qvtest::Target>
+{
+protected:
+    void SetUp() override
+    {
+        QV_SKIP_UNLESS_REACHABLE(target());
+    }
+    const qvtest::Target& target() const { return GetParam(); }
+
+    QString makeShop(const QString& file = QStringLiteral("shop.fdb"))
+    {
+        return createDatabase(target(), m_user.dir(), file, kShopSchema);
+    }
+    void registerShop(const QString& name, const QString& path)
+    {
+        registerInRegistry(name, path, target().user, target().password);
+    }
+    QTreeWidgetItem* connectedShop(const QString& name = QStringLiteral("Shop"))
+    {
+        QTreeWidgetItem* node = databaseNode(name);
+        if (node)
+            expand(node);
+        return node;
+    }
+
+    IsolatedUser m_user;
+    qv::DialogScript m_script;
+};
+
+QStringList allCategories()
+{
+    return QStringList(CategoryNames.begin(), CategoryNames.end());
+}
+
+} // namespace
+
+TEST_P(TreeTest, ExpandingADatabaseConnectsAndShowsTheEightCategories)
+{
+    const QString path = makeShop();
+    registerShop(QStringLiteral("Shop"), path);
+    Shell shell;
+    QTreeWidgetItem* node = databaseNode(QStringLiteral("Shop"));
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(childTexts(node), QStringList{QStringLiteral("---")});
+    EXPECT_FALSE(TMainTree::NodeData(node));
+
+    expand(node);
+    EXPECT_TRUE(node->isExpanded());
+    EXPECT_TRUE(TMainTree::NodeData(node));
+    EXPECT_EQ(childTexts(node), allCategories());
+    for (int i = 0; i < node->childCount(); ++i) {
+        EXPECT_EQ(childTexts(node->child(i)), QStringList{QStringLiteral("---")});
+        EXPECT_EQ(TMainTree::NodeImage(node->child(i)), tiCategory);
+    }
+    const int index = DBList->IndexOf(QStringLiteral("Shop"));
+    ASSERT_NE(DBList->GetDatabase(index), nullptr);
+    EXPECT_TRUE(DBList->GetDatabase(index)->Connected());
+    EXPECT_GE(DM->IBTran()->FindDatabase(DBList->GetDatabase(index)), 0);
+    EXPECT_FALSE(DM->IBTran()->Active());
+
+    MainTree->Tree()->setCurrentItem(node);
+    EXPECT_EQ(MainForm->StatusPanel(0), QStringLiteral("Current database: ") + path);
+    EXPECT_TRUE(m_script.shown().empty());
+
+    // Tables, views and procedures become the link words of SQL texts, once.
+    auto names = [&] {
+        QStringList list;
+        for (const TDBObjectName& name : DBList->GetObjectNames(index))
+            list << QStringLiteral("%1:%2").arg(name.Name).arg(name.Kind);
+        return list;
+    };
+    const QStringList expected{QStringLiteral("CUSTOMER:1"), QStringLiteral("ORDERS:1"),
+                               QStringLiteral("V_CUST:2"), QStringLiteral("P_ONE:3")};
+    EXPECT_EQ(names(), expected);
+    MainTree->FillObjectNames(index);
+    EXPECT_EQ(names(), expected);
+}
+
+TEST_P(TreeTest, EachCategoryListsExactlyTheUserObjects)
+{
+    registerShop(QStringLiteral("Shop"), makeShop());
+    Shell shell;
+    QTreeWidgetItem* shop = connectedShop();
+    ASSERT_NE(shop, nullptr);
+
+    const struct
+    {
+        QString category;
+        QStringList objects;
+        int image;
+    } expected[] = {
+        {QStringLiteral("Tables"), {QStringLiteral("CUSTOMER"), QStringLiteral("ORDERS")}, tiTable},
+        {QStringLiteral("Views"), {QStringLiteral("V_CUST")}, tiView},
+        {QStringLiteral("Procedures"), {QStringLiteral("P_ONE")}, tiProcedure},
+        // Neither the check constraint's nor the cascading key's system triggers.
+        {QStringLiteral("Triggers"), {QStringLiteral("CUSTOMER_BU")}, tiTrigger},
+        {QStringLiteral("Domains"), {QStringLiteral("D_CODE")}, tiDomain},
+        {QStringLiteral("Generators"), {QStringLiteral("G_ORDERS")}, tiGenerator},
+        {QStringLiteral("User-defined Functions"), {QStringLiteral("F_ABS")}, tiFunction},
+        {QStringLiteral("Exceptions"), {QStringLiteral("E_FAIL")}, tiException},
+    };
+    for (const auto& category : expected) {
+        SCOPED_TRACE(category.category.toStdString());
+        QTreeWidgetItem* node = categoryNode(shop, category.category);
+        ASSERT_NE(node, nullptr);
+        expand(node);
+        EXPECT_TRUE(node->isExpanded());
+        EXPECT_TRUE(TMainTree::NodeData(node));
+        EXPECT_EQ(TMainTree::NodeImage(node), tiCategoryOpen);
+        EXPECT_EQ(MainTree->Tree()->currentItem(), node);
+        EXPECT_EQ(childTexts(node), category.objects);
+        for (int i = 0; i < node->childCount(); ++i)
+            EXPECT_EQ(TMainTree::NodeImage(node->child(i)), category.image);
+        node->setExpanded(false);
+        EXPECT_EQ(TMainTree::NodeImage(node), tiCategory);
+    }
+    EXPECT_FALSE(DM->IBTran()->Active());
+    EXPECT_TRUE(m_script.shown().empty());
+}
+
+TEST_P(TreeTest, SystemTablesAreHiddenUnlessTheOptionShowsThem)
+{
+    registerShop(QStringLiteral("Shop"), makeShop());
+    {
+        Shell shell;
+        QTreeWidgetItem* tables = categoryNode(connectedShop(), QStringLiteral("Tables"));
+        expand(tables);
+        for (const QString& name : childTexts(tables)) {
+            EXPECT_FALSE(name.contains(QLatin1String("RDB$"))) << name.toStdString();
+            EXPECT_FALSE(name.startsWith(QLatin1String("MON$"))) << name.toStdString();
+            EXPECT_FALSE(name.startsWith(QLatin1String("SEC$"))) << name.toStdString();
+        }
+    }
+    writeOption(QStringLiteral("ShowSystemTables"), 1);
+    Shell shell;
+    QTreeWidgetItem* tables = categoryNode(connectedShop(), QStringLiteral("Tables"));
+    expand(tables);
+    const QStringList names = childTexts(tables);
+    for (const char* name : {"RDB$RELATIONS", "MON$DATABASE", "SEC$USERS", "XRDB$HIDDEN", "CUSTOMER"})
+        EXPECT_TRUE(names.contains(QLatin1String(name))) << name;
+    // Views stay out of the tables whatever the option says.
+    EXPECT_FALSE(names.contains(QStringLiteral("V_CUST")));
+}
+
+TEST_P(TreeTest, DescriptionsBelongToTheirDatabaseAndARefreshReplacesThem)
+{
+    registerShop(QStringLiteral("First"), makeShop(QStringLiteral("first.fdb")));
+    const QString second = makeShop(QStringLiteral("second.fdb"));
+    execute(target(), second, {QStringLiteral("COMMENT ON TABLE CUSTOMER IS 'Second customers'")});
+    registerShop(QStringLiteral("Second"), second);
+    writeOption(QStringLiteral("ShowDescription"), 2);
+    Shell shell;
+    MainForm->ShowDescriptionsMenu->trigger();
+    ASSERT_TRUE(MainForm->ShowDescriptionsMenu->isChecked());
+
+    QTreeWidgetItem* firstTables = categoryNode(connectedShop(QStringLiteral("First")), QStringLiteral("Tables"));
+    QTreeWidgetItem* secondTables = categoryNode(connectedShop(QStringLiteral("Second")), QStringLiteral("Tables"));
+    expand(firstTables);
+    expand(secondTables);
+    // Line breaks of any kind become two blanks.
+    const QString firstText = QStringLiteral("People  who buy  things");
+    EXPECT_EQ(MainTree->NodeDescription(firstTables->child(0)), firstText);
+    EXPECT_EQ(MainTree->NodeDescription(secondTables->child(0)), QStringLiteral("Second customers"));
+    EXPECT_EQ(MainTree->NodeDescription(firstTables->child(1)), QString());
+
+    MainTree->Tree()->setCurrentItem(firstTables->child(0));
+    EXPECT_EQ(MainForm->StatusPanel(1), QStringLiteral("Comment: ") + firstText);
+    MainTree->Tree()->setCurrentItem(secondTables->child(0));
+    EXPECT_EQ(MainForm->StatusPanel(1), QStringLiteral("Comment: Second customers"));
+    MainTree->Tree()->setCurrentItem(firstTables->child(1));
+    EXPECT_EQ(MainForm->StatusPanel(1), QStringLiteral("Comment: "));
+
+    // Changed on the server: collapsing and expanding asks nothing anew, a refresh does.
+    execute(target(), DBList->GetPath(DBList->IndexOf(QStringLiteral("First"))),
+            {QStringLiteral("COMMENT ON TABLE CUSTOMER IS 'Changed'"),
+             QStringLiteral("CREATE TABLE ADDED (A INTEGER)")});
+    firstTables->setExpanded(false);
+    expand(firstTables);
+    EXPECT_EQ(childTexts(firstTables), (QStringList{QStringLiteral("CUSTOMER"), QStringLiteral("ORDERS")}));
+    MainTree->Tree()->setCurrentItem(firstTables->child(1));
+    MainForm->Refresh1Click();
+    EXPECT_EQ(childTexts(firstTables),
+              (QStringList{QStringLiteral("ADDED"), QStringLiteral("CUSTOMER"), QStringLiteral("ORDERS")}));
+    EXPECT_EQ(MainTree->NodeDescription(firstTables->child(1)), QStringLiteral("Changed"));
+    EXPECT_EQ(MainTree->NodeDescription(secondTables->child(0)), QStringLiteral("Second customers"));
+}
+
+TEST_P(TreeTest, CommentsAndTriggerTypesInTheNodeText)
+{
+    registerShop(QStringLiteral("Shop"), makeShop());
+    writeOption(QStringLiteral("ShowDescription"), 1);
+    writeOption(QStringLiteral("ShowTriggerType"), 1);
+    Shell shell;
+    QTreeWidgetItem* shop = connectedShop();
+    QTreeWidgetItem* tables = categoryNode(shop, QStringLiteral("Tables"));
+    QTreeWidgetItem* triggers = categoryNode(shop, QStringLiteral("Triggers"));
+    expand(tables);
+    expand(triggers);
+    EXPECT_EQ(childTexts(tables),
+              (QStringList{QStringLiteral("CUSTOMER       (Comment: People  who buy  things)"),
+                           QStringLiteral("ORDERS")}));
+    ASSERT_EQ(triggers->childCount(), 1);
+    EXPECT_EQ(triggers->child(0)->text(0),
+              QStringLiteral("CUSTOMER_BU       [Table: CUSTOMER  BEFORE UPDATE]       (Comment: Upper-cases codes)"));
+    // Found by its name, the suffix notwithstanding.
+    EXPECT_EQ(MainTree->NodeDescription(triggers->child(0)), QStringLiteral("Upper-cases codes"));
+
+    // With descriptions shown, selecting rewrites the text from the name and the description.
+    MainForm->ShowDescriptionsMenu->trigger();
+    MainTree->Tree()->setCurrentItem(triggers->child(0));
+    EXPECT_EQ(triggers->child(0)->text(0), QStringLiteral("CUSTOMER_BU       (Comment: Upper-cases codes)"));
+    MainTree->Tree()->setCurrentItem(tables->child(1));
+    EXPECT_EQ(tables->child(1)->text(0), QStringLiteral("ORDERS"));
+}
+
+TEST_P(TreeTest, ACancelledPasswordPromptLeavesTheNodeClosed)
+{
+    registerInRegistry(QStringLiteral("Shop"), makeShop(), target().user, QString());
+    Shell shell;
+    QTreeWidgetItem* node = databaseNode(QStringLiteral("Shop"));
+    m_script.onModal([](QDialog& dialog) {
+        EXPECT_EQ(&dialog, GetDBPasswd);
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Enter database password"));
+        dialog.reject();
+    });
+    expand(node);
+    EXPECT_FALSE(node->isExpanded());
+    EXPECT_EQ(childTexts(node), QStringList{QStringLiteral("---")});
+    EXPECT_FALSE(TMainTree::NodeData(node));
+    EXPECT_EQ(DBList->GetDatabase(0), nullptr);
+
+    // Asked again; typed and remembered this time.
+    m_script.onModal([this](QDialog& dialog) {
+        GetDBPasswd->Passwd()->setText(target().password);
+        GetDBPasswd->RemPasswd()->setChecked(true);
+        dialog.accept();
+    });
+    expand(node);
+    EXPECT_TRUE(node->isExpanded());
+    EXPECT_EQ(childTexts(node), allCategories());
+    EXPECT_EQ(DBList->GetPassword(0), target().password);
+    EXPECT_EQ(m_script.pendingAnswers(), 0);
+}
+
+TEST_P(TreeTest, AFailedAttachmentOffersTheRegistrationAndRetriesWithTheCorrection)
+{
+    const QString path = makeShop();
+    registerShop(QStringLiteral("Shop"), path + QStringLiteral(".missing"));
+    Shell shell;
+    QTreeWidgetItem* node = databaseNode(QStringLiteral("Shop"));
+
+    m_script.onModal([](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Edit registration information"));
+        dialog.reject();
+    });
+    expand(node);
+    EXPECT_FALSE(node->isExpanded());
+    EXPECT_EQ(childTexts(node), QStringList{QStringLiteral("---")});
+    EXPECT_TRUE(m_script.messages().isEmpty());
+
+    m_script.onModal([&path](QDialog& dialog) {
+        auto& registration = dynamic_cast<TNewDB&>(dialog);
+        EXPECT_EQ(registration.DBName()->text(), QStringLiteral("Shop"));
+        EXPECT_TRUE(registration.RemPasswd()->isChecked());
+        registration.DBName()->setText(QStringLiteral("Corrected shop"));
+        registration.DBPath()->setText(path);
+        dialog.accept();
+    });
+    expand(node);
+    EXPECT_TRUE(node->isExpanded());
+    EXPECT_EQ(node->text(0), QStringLiteral("Corrected shop"));
+    EXPECT_EQ(DBList->GetName(0), QStringLiteral("Corrected shop"));
+    EXPECT_EQ(DBList->GetPath(0), path);
+    EXPECT_EQ(childTexts(node), allCategories());
+}
+
+TEST_P(TreeTest, OnTheServerAWrongPasswordLeadsToTheRegistration)
+{
+    if (!target().isServer())
+        GTEST_SKIP() << "the embedded engine checks no password";
+    registerInRegistry(QStringLiteral("Shop"), makeShop(), target().user, QStringLiteral("wrong-password"));
+    Shell shell;
+    QTreeWidgetItem* node = databaseNode(QStringLiteral("Shop"));
+    m_script.onModal([this](QDialog& dialog) {
+        auto& registration = dynamic_cast<TNewDB&>(dialog);
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Edit registration information"));
+        registration.Passwd()->setText(target().password);
+        dialog.accept();
+    });
+    expand(node);
+    EXPECT_TRUE(node->isExpanded());
+    EXPECT_EQ(childTexts(node), allCategories());
+    EXPECT_EQ(DBList->GetPassword(0), target().password);
+}
+
+TEST_P(TreeTest, AnotherConnectErrorIsShownAndTheNodeStaysClosed)
+{
+    registerInRegistry(QStringLiteral("Shop"), makeShop(), target().user, target().password,
+                       QStringLiteral("NO_SUCH_SET"));
+    Shell shell;
+    QTreeWidgetItem* node = databaseNode(QStringLiteral("Shop"));
+    m_script.answerMessage(qv::mrOk);
+    expand(node);
+    EXPECT_FALSE(node->isExpanded());
+    EXPECT_EQ(childTexts(node), QStringList{QStringLiteral("---")});
+    ASSERT_EQ(m_script.messages().size(), 1);
+    EXPECT_FALSE(m_script.messages().first().isEmpty());
+    EXPECT_EQ(DBList->GetDatabase(0), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, TreeTest, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);

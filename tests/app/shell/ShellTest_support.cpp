@@ -1,0 +1,157 @@
+#include "ShellTest_support.h"
+
+#include "access/QvQuery.h"
+#include "app/shell/Main.h"
+#include "app/shell/MainTreeF.h"
+#include "platform/Registry.h"
+
+#include <QTreeWidget>
+
+namespace qvshell {
+
+namespace {
+
+QStringList connectParams(const qvtest::Target& target)
+{
+    return {QStringLiteral("isc_dpb_user_name=") + target.user,
+            QStringLiteral("isc_dpb_password=") + target.password};
+}
+
+void run(TQvDatabase& database, const QStringList& statements)
+{
+    TQvTransaction transaction;
+    transaction.AddDatabase(&database);
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    query.SetParamCheck(false);
+    for (const QString& sql : statements) {
+        transaction.StartTransaction();
+        query.SetSQLText(sql);
+        query.ExecQuery();
+        if (query.Open())
+            query.Close();
+        transaction.Commit();
+    }
+}
+
+} // namespace
+
+QString createDatabase(const qvtest::Target& target, const qvtest::TempDir& dir, const QString& file,
+                       const QStringList& statements)
+{
+    const QString path = target.databasePath(dir, file);
+    TQvDatabase database;
+    database.SetDBName(path);
+    QStringList options{QStringLiteral("USER '%1'").arg(target.user)};
+    if (target.isServer())
+        options << QStringLiteral("PASSWORD '%1'").arg(target.password);
+    options << QStringLiteral("PAGE_SIZE 4096");
+    database.SetDBParams(options);
+    database.CreateDatabase();
+    run(database, statements);
+    database.Close();
+    return path;
+}
+
+void execute(const qvtest::Target& target, const QString& path, const QStringList& statements)
+{
+    TQvDatabase database;
+    database.SetDBName(path);
+    database.SetDBParams(connectParams(target));
+    database.Open();
+    run(database, statements);
+    database.Close();
+}
+
+IsolatedUser::IsolatedUser()
+    : m_registry(qgetenv("QORVANE_REGISTRY"))
+    , m_data(qgetenv("XDG_DATA_HOME"))
+{
+    qputenv("QORVANE_REGISTRY", registryFile().toUtf8());
+    qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
+}
+
+IsolatedUser::~IsolatedUser()
+{
+    qputenv("QORVANE_REGISTRY", m_registry);
+    if (m_data.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", m_data);
+}
+
+QString IsolatedUser::registryFile() const
+{
+    return m_dir.filePath(QStringLiteral("registry.reg"));
+}
+
+void registerInRegistry(const QString& name, const QString& path, const QString& user,
+                        const QString& password, const QString& charset)
+{
+    QvRegistry registry;
+    if (!registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\") + name, true))
+        throw std::runtime_error("cannot open the registry key");
+    registry.writeString(QStringLiteral("DBPath"), path);
+    registry.writeString(QStringLiteral("UserName"), user);
+    registry.writeString(QStringLiteral("UserPassword"), password);
+    registry.writeString(QStringLiteral("DBCharset"), charset);
+}
+
+void writeOption(const QString& name, int value)
+{
+    QvRegistry registry;
+    if (!registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Options"), true))
+        throw std::runtime_error("cannot open the registry key");
+    registry.writeInteger(name, value);
+}
+
+Shell::Shell()
+    : m_list(std::make_unique<TDBListScope>())
+    , m_startup(std::make_unique<TQorvaneStartup>())
+{
+    m_startup->Show();
+}
+
+Shell::~Shell()
+{
+    m_startup.reset();
+    m_list.reset();
+}
+
+void Shell::closeWindows()
+{
+    m_startup.reset();
+}
+
+QTreeWidgetItem* databaseNode(const QString& name)
+{
+    QTreeWidgetItem* top = MainTree->TopNode();
+    for (int i = 0; i < top->childCount(); ++i)
+        if (top->child(i)->text(0) == name)
+            return top->child(i);
+    return nullptr;
+}
+
+QTreeWidgetItem* categoryNode(QTreeWidgetItem* database, const QString& category)
+{
+    for (int i = 0; i < database->childCount(); ++i)
+        if (database->child(i)->text(0) == category)
+            return database->child(i);
+    return nullptr;
+}
+
+QStringList childTexts(const QTreeWidgetItem* node)
+{
+    QStringList texts;
+    for (int i = 0; i < node->childCount(); ++i)
+        texts << node->child(i)->text(0);
+    return texts;
+}
+
+void expand(QTreeWidgetItem* node)
+{
+    node->setExpanded(true);
+}
+
+} // namespace qvshell

@@ -1,0 +1,78 @@
+#pragma once
+
+// Test databases and a whole running shell for the tree and main-window tests.
+
+#include "access/QvDatabase.h"
+#include "app/shell/DBListObject.h"
+#include "app/shell/Startup.h"
+#include "support/TestSupport.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <memory>
+
+class QTreeWidgetItem;
+
+namespace qvshell {
+
+// Creates a dialect-1 database file in dir and runs the statements in it,
+// one transaction each; returns the path the target opens it by.
+QString createDatabase(const qvtest::Target& target, const qvtest::TempDir& dir, const QString& file,
+                       const QStringList& statements = {});
+// Runs statements in an existing database.
+void execute(const qvtest::Target& target, const QString& path, const QStringList& statements);
+
+// Points the registry and the user's data folder at a test's own folder for
+// the fixture's life.
+class IsolatedUser
+{
+public:
+    IsolatedUser();
+    ~IsolatedUser();
+    IsolatedUser(const IsolatedUser&) = delete;
+    IsolatedUser& operator=(const IsolatedUser&) = delete;
+
+    const qvtest::TempDir& dir() const { return m_dir; }
+    QString registryFile() const;
+
+private:
+    qvtest::TempDir m_dir;
+    QByteArray m_registry;
+    QByteArray m_data;
+};
+
+// Writes a registration straight into the registry (as an earlier run would have).
+void registerInRegistry(const QString& name, const QString& path, const QString& user,
+                        const QString& password, const QString& charset = QStringLiteral("NONE"));
+// Writes one option value under the Options key.
+void writeOption(const QString& name, int value);
+
+// The program as main() runs it: the list, then the windows, shown.
+class Shell
+{
+public:
+    Shell();
+    ~Shell();
+    Shell(const Shell&) = delete;
+    Shell& operator=(const Shell&) = delete;
+
+    TQorvaneStartup& startup() { return *m_startup; }
+    // Frees the windows (the tree closes its connections), keeping the list.
+    void closeWindows();
+
+private:
+    std::unique_ptr<TDBListScope> m_list;
+    std::unique_ptr<TQorvaneStartup> m_startup;
+};
+
+// The tree's database node of that name, or none.
+QTreeWidgetItem* databaseNode(const QString& name);
+// The category node below a database node.
+QTreeWidgetItem* categoryNode(QTreeWidgetItem* database, const QString& category);
+// Texts of a node's children.
+QStringList childTexts(const QTreeWidgetItem* node);
+// Expands a node the way a click on its button does.
+void expand(QTreeWidgetItem* node);
+
+} // namespace qvshell
