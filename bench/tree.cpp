@@ -1,0 +1,220 @@
+// Filling the tree's categories against running the same catalog queries
+// through the access layer alone.
+//   BENCH tree_tables_1000 ours=<s>s ref=<s>s ratio=<r>
+//   BENCH tree_tables_10000 ...
+//   BENCH tree_all_categories_500_700 ...
+// QV_BENCH_SCALE multiplies the numbers of tables and triggers.
+
+#include "access/QvQuery.h"
+#include "app/shell/DBListObject.h"
+#include "app/shell/DataM.h"
+#include "app/shell/MainTreeF.h"
+#include "app/shell/MyConst.h"
+#include "app/shell/Startup.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kRounds = 9;
+
+double scale()
+{
+    const double value = qEnvironmentVariable("QV_BENCH_SCALE", QStringLiteral("1")).toDouble();
+    return value > 0 ? value : 1;
+}
+
+const QStringList kParams{QStringLiteral("isc_dpb_user_name=SYSDBA"), QStringLiteral("isc_dpb_password=masterkey")};
+
+void run(TQvDatabase& database, const QString& sql)
+{
+    TQvTransaction transaction;
+    transaction.SetDefaultDatabase(&database);
+    transaction.StartTransaction();
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    query.SetParamCheck(false);
+    query.SetSQLText(sql);
+    query.ExecQuery();
+    transaction.Commit();
+}
+
+// A database with `tables` tables, and `triggers` triggers spread over them.
+QString makeDatabase(const QString& path, int tables, int triggers)
+{
+    TQvDatabase database;
+    database.SetDBName(path);
+    database.SetDBParams({QStringLiteral("USER 'SYSDBA'"), QStringLiteral("PAGE_SIZE 8192")});
+    database.CreateDatabase();
+    for (int first = 0; first < tables; first += 1000) {
+        run(database, QStringLiteral("execute block as declare i integer = %1; begin"
+                                     " while (i < %2) do begin"
+                                     "  execute statement 'create table TABLE_' || lpad(i, 6, '0') ||"
+                                     "   ' (ID integer not null, NAME varchar(40), AMOUNT numeric(15,2))';"
+                                     "  i = i + 1;"
+                                     " end end")
+                          .arg(first)
+                          .arg(std::min(tables, first + 1000)));
+    }
+    for (int first = 0; first < triggers; first += 500) {
+        run(database, QStringLiteral("execute block as declare i integer = %1; begin"
+                                     " while (i < %2) do begin"
+                                     "  execute statement 'create trigger TRG_' || lpad(i, 6, '0') ||"
+                                     "   ' for TABLE_' || lpad(mod(i, %3), 6, '0') ||"
+                                     "   ' before insert position 0 as begin new.ID = 0; end';"
+                                     "  i = i + 1;"
+                                     " end end")
+                          .arg(first)
+                          .arg(std::min(triggers, first + 500))
+                          .arg(tables));
+    }
+    database.Close();
+    return path;
+}
+
+const char* const kQueries[CategoryCount] = {
+    "select t.rdb$DBkey_length,t.RDB$RELATION_NAME,rdb$description from rdb$relations t where "
+    "rdb$relation_name not in (select rdb$view_name from rdb$view_relations) order by rdb$relation_name",
+    "select rdb$relation_name from rdb$relations where rdb$view_blr is not null order by rdb$relation_name",
+    "select rdb$procedure_name,rdb$description from rdb$procedures order by rdb$procedure_name",
+    "select rdb$trigger_name,rdb$relation_name,cast(rdb$trigger_type as integer) as rdb$trigger_type,iif(upper(rdb$trigger_source) starting with 'CHECK',1,0) as check_source,rdb$description,rdb$system_flag from rdb$triggers order by rdb$trigger_name",
+    "select rdb$field_name,rdb$description from rdb$fields order by rdb$field_name",
+    "select rdb$generator_name,rdb$system_flag from rdb$generators order by rdb$generator_name",
+    "select rdb$function_name,rdb$description from rdb$functions order by rdb$function_name",
+    "select rdb$exception_name,rdb$description from rdb$exceptions order by rdb$exception_name",
+};
+
+// The category's query through the access layer: every row fetched, its
+// name read as text.
+double reference(TQvDatabase& database, int category, int& rows)
+{
+    QElapsedTimer timer;
+    timer.start();
+    TQvTransaction transaction;
+    transaction.SetDefaultDatabase(&database);
+    transaction.StartTransaction();
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    query.SetSQLText(QString::fromLatin1(kQueries[category]));
+    query.ExecQuery();
+    const int name = category == 0 ? 1 : 0;
+    rows = 0;
+    qint64 characters = 0;
+    while (!query.Eof()) {
+        characters += query.Fields(name).AsString().size();
+        ++rows;
+        query.Next();
+    }
+    query.Close();
+    transaction.Commit();
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (characters < 0)
+        std::printf("impossible\n");
+    return seconds;
+}
+
+// Refreshes (collapses, empties and expands again) a category node of the tree.
+double ours(QTreeWidgetItem* category, int& nodes)
+{
+    QElapsedTimer timer;
+    timer.start();
+    MainTree->RefreshCategory(category);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    nodes = category->childCount();
+    return seconds;
+}
+
+double best(std::vector<double> values)
+{
+    return *std::min_element(values.begin(), values.end());
+}
+
+void report(const char* name, double ourSeconds, double refSeconds)
+{
+    std::printf("BENCH %s ours=%.4fs ref=%.4fs ratio=%.2f\n", name, ourSeconds, refSeconds, ourSeconds / refSeconds);
+    std::fflush(stdout);
+}
+
+// Measures the given categories of one database, in a session of the
+// program that has it as its only registered database (the shared
+// transaction then spans that database alone), best of a few rounds each.
+void measure(const char* name, const QString& path, const std::vector<int>& categories, const QString& registry)
+{
+    qputenv("QORVANE_REGISTRY", registry.toUtf8());
+    TDBListScope list;
+    const int index = DBList->Add(QStringLiteral("Bench"));
+    DBList->SetPath(index, path);
+    DBList->SetUser(index, QStringLiteral("SYSDBA"));
+    DBList->SetPassword(index, QStringLiteral("masterkey"));
+    TQorvaneStartup windows;
+    windows.Show();
+    QTreeWidgetItem* node = MainTree->TopNode()->child(0);
+    node->setExpanded(true);
+
+    TQvDatabase database;
+    database.SetDBName(path);
+    database.SetDBParams(kParams);
+    database.Open();
+
+    double ourTotal = 0;
+    double refTotal = 0;
+    for (const int category : categories) {
+        QTreeWidgetItem* categoryNode = node->child(category);
+        categoryNode->setExpanded(true);   // the first fill warms the caches
+        std::vector<double> ourTimes;
+        std::vector<double> refTimes;
+        int nodes = 0;
+        int rows = 0;
+        for (int round = 0; round < kRounds; ++round) {
+            ourTimes.push_back(ours(categoryNode, nodes));
+            refTimes.push_back(reference(database, category, rows));
+        }
+        std::fprintf(stderr, "  %s: %d nodes of %d rows, ours %.2f ms, ref %.2f ms\n",
+                     qPrintable(CategoryNames[category]), nodes, rows, best(ourTimes) * 1e3, best(refTimes) * 1e3);
+        ourTotal += best(ourTimes);
+        refTotal += best(refTimes);
+    }
+    database.Close();
+    report(name, ourTotal, refTotal);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir dir;
+    qputenv("QORVANE_REGISTRY", QDir(dir.path()).filePath(QStringLiteral("registry.reg")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+    TQorvaneApplication app(argc, argv);
+
+    const int small = int(1000 * scale());
+    const int large = int(10000 * scale());
+    const int mixedTables = int(500 * scale());
+    const int mixedTriggers = int(700 * scale());
+    const QString smallPath = makeDatabase(QDir(dir.path()).filePath(QStringLiteral("small.fdb")), small, 0);
+    const QString largePath = makeDatabase(QDir(dir.path()).filePath(QStringLiteral("large.fdb")), large, 0);
+    const QString mixedPath =
+        makeDatabase(QDir(dir.path()).filePath(QStringLiteral("mixed.fdb")), mixedTables, mixedTriggers);
+
+    const QByteArray smallName = QStringLiteral("tree_tables_%1").arg(small).toLatin1();
+    const QByteArray largeName = QStringLiteral("tree_tables_%1").arg(large).toLatin1();
+    const QByteArray mixedName = QStringLiteral("tree_all_categories_%1_%2").arg(mixedTables).arg(mixedTriggers).toLatin1();
+    const QDir folder(dir.path());
+    measure(smallName.constData(), smallPath, {0}, folder.filePath(QStringLiteral("small.reg")));
+    measure(largeName.constData(), largePath, {0}, folder.filePath(QStringLiteral("large.reg")));
+    std::vector<int> all(CategoryCount);
+    for (int i = 0; i < CategoryCount; ++i)
+        all[std::size_t(i)] = i;
+    measure(mixedName.constData(), mixedPath, all, folder.filePath(QStringLiteral("mixed.reg")));
+    return 0;
+}
