@@ -87,11 +87,14 @@ TqeCustomEdit::TqeCustomEdit(QWidget* parent)
         InvalidateLines(first + 1, last + 1);
     });
     connect(m_lines, &TqeEditList::Cleared, this, [this] {
-        m_undoList.Clear();
+        DropUndoHistory();
         Invalidate();
     });
     connect(m_lines, &TqeEditList::Changed, this, &TqeCustomEdit::OnLinesChanged);
     connect(m_marks, &TMarkList::Changed, this, &TqeCustomEdit::InvalidateGutter);
+    connect(m_marks, &TMarkList::MarkRemoved, this, &TqeCustomEdit::OnMarkRemoved);
+    m_recorder.OnUnrecorded = [this] { OnUnrecordedChange(); };
+    m_lines->SetRecorder(&m_recorder);
     connect(m_selectedColor, &TqeSelectedColor::Changed, this, [this] {
         if (SelAvail())
             Invalidate();
@@ -106,6 +109,7 @@ TqeCustomEdit::TqeCustomEdit(QWidget* parent)
     m_undoList.SetOnAdded(modified);
     m_redoList.SetOnAdded(modified);
 
+    SetUpMouse();
     MakeGlyphs();
     QFont font(QStringLiteral("Courier New"), 10);
     font.setStyleHint(QFont::TypeWriter);
@@ -118,6 +122,9 @@ TqeCustomEdit::TqeCustomEdit(QWidget* parent)
 
 TqeCustomEdit::~TqeCustomEdit()
 {
+    m_lines->SetRecorder(nullptr);
+    m_hintTimer.stop();
+    m_scrollTimer.stop();
     if (m_highlighter)
         m_highlighter->RemoveLinkedEditor(this);
 }
@@ -476,10 +483,6 @@ void TqeCustomEdit::ExecuteCommand(TqeEditorCommand command, QChar aChar, void* 
     EndUpdate();
 }
 
-void TqeCustomEdit::CommandProcessor(TqeEditorCommand, QChar, void*)
-{
-}
-
 // --- keyboard -------------------------------------------------------------------------
 
 bool TqeCustomEdit::focusNextPrevChild(bool next)
@@ -521,6 +524,9 @@ bool TqeCustomEdit::KeyboardInput(QKeyEvent* event)
     // A binding or the handler took the key: no character follows from it.
     if (pressed.Key != 0 && key == 0)
         return true;
+    // A template name before the caret becomes its text; the blank follows.
+    if (m_allowCodeTemplates && key == vk::Space && !m_readOnly)
+        ExpandCodeTemplate();
     // Alt with a key is a menu accelerator, not typing (AltGr is no Alt here).
     if ((event->modifiers() & Qt::AltModifier) && !(event->modifiers() & Qt::ControlModifier))
         return false;

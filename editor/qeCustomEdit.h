@@ -11,9 +11,11 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QFont>
+#include <QMenu>
 #include <QPixmap>
 #include <QPointer>
 #include <QRegion>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -21,6 +23,10 @@
 
 class TqeCustomHighLighter;
 class TqeCustomEdit;
+class QDrag;
+class QLabel;
+
+class QMimeData;
 class QPainter;
 
 enum TCaretType { ctVerticalLine, ctHorizontalLine, ctHalfBlock, ctBlock };
@@ -38,6 +44,8 @@ using THyperLinkClick = std::function<void(TqeCustomEdit* sender, const QString&
 using TKeyEvent = std::function<void(TqeCustomEdit* sender, std::uint16_t& key, TShiftState shift)>;
 // A handler may change the character or set it to 0 to drop it.
 using TKeyPressEvent = std::function<void(TqeCustomEdit* sender, QChar& key)>;
+// x and y are pixels of the text area (the viewport).
+using TMouseEvent = std::function<void(TqeCustomEdit* sender, Qt::MouseButton button, TShiftState shift, int x, int y)>;
 
 // The fixed-pitch text editor control of every SQL and procedure text. It
 // keeps the text in Lines (with the scanner's range states), the caret,
@@ -150,6 +158,7 @@ public:
     TqeKeyStrokes& Keystrokes() { return m_keystrokes; }
     const TqeKeyStrokes& Keystrokes() const { return m_keystrokes; }
     void SetKeystrokes(const TqeKeyStrokes& keystrokes) { m_keystrokes.Assign(keystrokes); }
+    // Value hints: each name directly followed by the text shown for it.
     TqeWordList& VarList() { return m_varList; }
     void SetVarList(const QStringList& list) { m_varList.Assign(list); }
     const QStringList& CodeTemplates() const { return m_codeTemplates; }
@@ -164,7 +173,35 @@ public:
     bool CanRedo() const { return m_redoList.Count() > 0; }
     int MaxUndo() const { return m_undoList.MaxUndo(); }
     void SetMaxUndo(int value);
+    // One step each; nothing when the list is empty or the editor read-only.
+    void Undo();
+    void Redo();
     TMarkList* Marks() const { return m_marks; }
+
+    // --- bookmarks --------------------------------------------------------------
+    // Numbers 0 to 9 on an existing line; other bookmarks of that line and
+    // the old mark of that number go. OnPlaceBookmark may change or cancel it.
+    void SetBookMark(int number, int column, int line);
+    void ClearBookMark(int number);
+    // Caret to the bookmark when its line still exists.
+    void GotoBookMark(int number);
+    // The mark of a bookmark number, nullptr when not set.
+    TMark* BookMark(int number) const;
+
+    // --- editing ----------------------------------------------------------------
+    void SelectAll();
+    // Empties the editor: one empty line, undo and redo lists emptied.
+    void ClearAll();
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    // Replaces the selection (or nothing) at the caret by the text, with undo
+    // records for both.
+    void ReplaceSelectionWithUndo(const QString& text);
+    // Word starts after and before the caret; word characters are the
+    // highlighter's.
+    virtual QPoint NextWordPos() const;
+    virtual QPoint PrevWordPos() const;
 
     // --- commands -------------------------------------------------------------
     // Reports the command to OnProcessCommand (or OnProcessUserCommand from
@@ -174,6 +211,9 @@ public:
 
     // --- events -----------------------------------------------------------------
     TNotifyEvent OnChange;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
     TPaintEvent OnPaint;
     TPlaceMarkEvent OnPlaceBookmark;
     TProcessCommandEvent OnProcessCommand;
@@ -198,9 +238,24 @@ public:
 
     QSize sizeHint() const override { return {200, 150}; }
 
+    // --- mouse ----------------------------------------------------------------------
+    static constexpr int kHintDelay = 700;        // ms the mouse rests before a value hint
+    static constexpr int kAutoScrollInterval = 100;  // ms per scroll step while selecting
+    // Shown on a right click instead of any other handling; not owned.
+    QMenu* PopupMenu() const { return m_popupMenu; }
+    void SetPopupMenu(QMenu* menu) { m_popupMenu = menu; }
+    // The text position (column, line) of a pixel of the text area, not
+    // limited to the text.
+    QPoint PixelToText(const QPoint& pixel) const;
+    // The word under a pixel, as link words and value hints see it.
+    QString WordUnderMouse(const QPoint& pixel) const;
+    // The value hint shown now ("" when hidden).
+    QString HintText() const;
+    bool HintTimerActive() const { return m_hintTimer.isActive(); }
+    bool AutoScrollActive() const { return m_scrollTimer.isActive(); }
+
 protected:
-    // The command table of the editing stage: what editor commands 1 to
-    // 1000 do. The control itself gives them no effect.
+    // What editor commands 1 to 1000 do (qeCustomEditCommands.cpp).
     virtual void CommandProcessor(TqeEditorCommand command, QChar aChar, void* data);
     virtual void DoProcessCommand(TqeEditorCommand& command, QChar& aChar, void* data);
     virtual void PaintGutter(QPainter& canvas, const QRect& clip);
@@ -215,6 +270,24 @@ protected:
     void timerEvent(QTimerEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool focusNextPrevChild(bool next) override;
+
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+    // Runs the drag of the selection; the platform's drag loop by default.
+    virtual Qt::DropAction ExecDrag(QDrag* drag);
+    // One step of scrolling while the mouse selects outside the window.
+    void AutoScrollTick();
+    // Shows the value hint of the word the mouse rested on.
+    void HintTimerTick();
 
 private:
     // A run of characters of one look (0-based columns).
@@ -244,6 +317,50 @@ private:
     QRect CaretRectAt(const QPoint& caret) const;
     QRect TextRect() const;
 
+    // --- commands (qeCustomEditCommands.cpp) ---
+    void MoveCommand(TqeEditorCommand command, void* data);
+    void EditCommand(TqeEditorCommand command, QChar aChar);
+    void BookmarkCommand(TqeEditorCommand command);
+    void ScrollCommand(TqeEditorCommand command);
+    void TypeChar(QChar aChar);
+    void InsertChar(QChar aChar, bool insert);
+    void DeleteLastChar();
+    void DeleteChar();
+    void DeleteRange(const QPoint& from, const QPoint& to, quint8 kind);
+    void DeleteLine();
+    void LineBreak(bool moveCaret);
+    void ShiftMarks(int fromLine, int delta);
+    bool ExpandCodeTemplate();
+    QPoint WordPos(const QPoint& from, bool forward) const;
+    TqeIdentChars WordChars() const;
+    void OnMarkRemoved(TMark* mark);
+
+    // --- undo (qeCustomEditUndo.cpp) ---
+    // One recorded change: begun before the text changes, committed with the
+    // record's kind and range after.
+    class UndoStep;
+    void ReplaceLines(int first, int oldCount, const QStringList& lines);
+    bool LinesMatch(int first, const QStringList& lines) const;
+    quint8 UndoOne(TUndoList& from, TUndoList& to, bool undo);
+    void ApplyByKind(const TUndoList::Record& record);
+    void OnUnrecordedChange();
+    void DropUndoHistory();
+
+    // --- mouse (qeCustomEditMouse.cpp) ---
+    void SetUpMouse();
+    void MousePress(QMouseEvent* event);
+    void MouseMove(QMouseEvent* event);
+    void MouseRelease(QMouseEvent* event);
+    void MouseDoubleClick(QMouseEvent* event);
+    void StartDragging();
+    void DropSelection(const QPoint& dropAt, bool copy);
+    bool IsOwnDrag(const QMimeData* data) const;
+    void UpdateMouseCursor(const QPoint& pixel);
+    void ArmValueHint(const QPoint& pixel);
+    void HideHint();
+    void UpdateAutoScroll(const QPoint& pixel);
+    QString WordAt(const QPoint& textPos, const TqeIdentChars& chars, int* wordStart) const;
+
     void OnCaretMoved(const QPoint& oldCaret);
     void OnTopLineChanged(int oldTopLine);
     void OnLeftCharChanged(int oldLeftChar);
@@ -264,6 +381,26 @@ private:
     TqeWordList m_varList;
     QStringList m_codeTemplates;
     std::array<QPixmap, 10> m_glyphs;
+    std::array<TMark*, 10> m_bookmarks {};  // in m_marks; cleared when it leaves
+    TqeChangeRecorder m_recorder;
+
+    // mouse state
+    QPointer<QMenu> m_popupMenu;
+    QTimer m_hintTimer;
+    QTimer m_scrollTimer;
+    QLabel* m_hintWindow = nullptr;
+    QString m_hintWord;
+    QPoint m_hintPoint;
+    QPoint m_mouseDownPixel;
+    QPoint m_mouseDownCaret {1, 1};
+    QPoint m_lastMousePixel;
+    QPoint m_dragSelStart;
+    QPoint m_dragSelEnd;
+    bool m_mouseCaptured = false;
+    bool m_dragPending = false;
+    bool m_dblClicked = false;
+    bool m_dragging = false;
+    quint64 m_dragId = 0;
 
     QFont m_font;
     std::array<QFont, 16> m_styleFonts;  // by TFontStyles bits

@@ -1,6 +1,7 @@
 #include "editor/qeEditList.h"
 
 #include "editor/qeHighlighter.h"
+#include "editor/qeUndoList.h"
 
 #include <algorithm>
 
@@ -125,6 +126,8 @@ int TqeEditList::MaxLineLength() const
 void TqeEditList::Put(int index, const QString& text)
 {
     CheckIndex(index);
+    if (m_recorder)
+        m_recorder->NotePut(*this, index);
     BeginUpdate();
     Line& line = m_lines[static_cast<size_t>(index)];
     NoteRemovedLength(static_cast<int>(line.text.size()));
@@ -153,8 +156,10 @@ void TqeEditList::InsertLines(int index, const QStringList& lines)
         throw EqeListError(index);
     if (lines.isEmpty())
         return;
-    BeginUpdate();
     const int count = static_cast<int>(lines.size());
+    if (m_recorder)
+        m_recorder->NoteInsert(*this, index, count);
+    BeginUpdate();
     std::vector<Line> fresh;
     fresh.reserve(lines.size());
     for (const QString& text : lines) {
@@ -181,6 +186,8 @@ void TqeEditList::DeleteLines(int index, int count)
         return;
     CheckIndex(index);
     CheckIndex(index + count - 1);
+    if (m_recorder)
+        m_recorder->NoteDelete(*this, index, count);
     BeginUpdate();
     for (int i = index; i < index + count; ++i)
         NoteRemovedLength(static_cast<int>(m_lines[static_cast<size_t>(i)].text.size()));
@@ -235,6 +242,8 @@ QStringList TqeEditList::SplitLines(const QString& text)
 
 void TqeEditList::ReplaceAll(std::vector<Line> lines)
 {
+    if (m_recorder)
+        m_recorder->NoteReset();
     BeginUpdate();
     const int oldCount = Count();
     m_lines = std::move(lines);

@@ -9,6 +9,8 @@
 
 #include "editor/qeHighlighter.h"
 
+class TqeChangeRecorder;
+
 // An index outside the list.
 class EqeListError : public std::out_of_range
 {
@@ -74,6 +76,9 @@ public:
     TqeCustomHighLighter* Highlighter() const { return m_highlighter; }
     void RescanAll();
 
+    // Told of every change before it happens (the editor's undo); not owned.
+    void SetRecorder(TqeChangeRecorder* recorder) { m_recorder = recorder; }
+
     // Lines scanned by the last rescan (the last outermost update).
     int LinesRescanned() const { return m_linesRescanned; }
     // Characters in the longest line.
@@ -111,6 +116,7 @@ private:
 
     std::vector<Line> m_lines;
     QPointer<TqeCustomHighLighter> m_highlighter;
+    TqeChangeRecorder* m_recorder = nullptr;
     int m_updateCount = 0;
     bool m_changed = false;
     int m_dirtyFirst = -1;

@@ -74,12 +74,12 @@ void TqeEditView::SetWindowSize(int charsInWindow, int linesInWindow)
     SetLeftChar(m_leftChar);
 }
 
-void TqeEditView::SetScrollPastEOL(bool on)
+void TqeEditView::SetScrollPastEOL(bool on, bool keepCaret)
 {
     if (m_scrollPastEOL == on)
         return;
     m_scrollPastEOL = on;
-    if (!on)
+    if (!on && !keepCaret)
         SetCaretX(m_caretX);
 }
 
@@ -122,8 +122,22 @@ void TqeEditView::SetCaretY(int line)
 
 void TqeEditView::SetCaretXY(const QPoint& caret)
 {
-    SetCaretY(caret.y());
-    SetCaretX(caret.x());
+    // Both at once: scrolling for a passing position (the old column on the
+    // new line) would lose the view's place.
+    const int y = std::clamp(caret.y(), 1, std::max(1, m_lines->Count()));
+    int x = std::max(1, caret.x());
+    if (m_scrollPastEOL) {
+        x = std::min(x, MaxCaretX());
+    } else {
+        x = std::min(x, LineLength(y) + 1);
+        const int chars = std::max(1, m_charsInWindow);
+        if (x >= m_leftChar + chars)
+            SetLeftChar(x - chars + 1);
+        else if (x < m_leftChar)
+            SetLeftChar(x);
+    }
+    MoveCaret(x, y);
+    EnsureCursorPosVisible();
 }
 
 void TqeEditView::EnsureCursorPosVisible()
@@ -138,6 +152,26 @@ void TqeEditView::EnsureCursorPosVisible()
         SetTopLine(m_caretY);
     else if (m_caretY > m_topLine + rows - 1)
         SetTopLine(m_caretY - rows + 1);
+}
+
+void TqeEditView::RestoreState(const TqeEditState& state)
+{
+    const int lastLine = std::max(1, m_lines->Count());
+    const auto clampPoint = [&](const QPoint& p) {
+        return QPoint(std::clamp(p.x(), 1, MaxLineWidth()), std::clamp(p.y(), 1, lastLine));
+    };
+    const QPoint caret = clampPoint(state.Caret);
+    MoveCaret(caret.x(), caret.y());
+    const bool hadSelection = SelAvail();
+    const QPoint oldStart = SelStart();
+    const QPoint oldEnd = SelEnd();
+    m_blockBegin = clampPoint(state.BlockBegin);
+    m_blockEnd = clampPoint(state.BlockEnd);
+    if (hadSelection)
+        emit SelectionChanged(oldStart.y(), oldEnd.y());
+    if (SelAvail())
+        emit SelectionChanged(SelStart().y(), SelEnd().y());
+    EnsureCursorPosVisible();
 }
 
 void TqeEditView::SetTopLine(int line)

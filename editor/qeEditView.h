@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QString>
 
+#include "editor/qeUndoList.h"
+
 class TqeEditList;
 class TMarkList;
 
@@ -33,7 +35,9 @@ public:
     int MaxLineWidth() const;
 
     bool ScrollPastEOL() const { return m_scrollPastEOL; }
-    void SetScrollPastEOL(bool on);
+    // Switching it off pulls the caret back inside its line, unless a command
+    // only lent the caret the freedom for one step (keepCaret).
+    void SetScrollPastEOL(bool on, bool keepCaret = false);
 
     int CaretX() const { return m_caretX; }
     int CaretY() const { return m_caretY; }
@@ -44,6 +48,11 @@ public:
     void SetCaretXY(const QPoint& caret);
     // Scrolls so that the caret is inside the window.
     void EnsureCursorPosVisible();
+
+    TqeEditState State() const { return {CaretXY(), m_blockBegin, m_blockEnd}; }
+    // Puts caret and block back where an undo record found them: lines are
+    // kept inside the text, columns are taken as they were.
+    void RestoreState(const TqeEditState& state);
 
     int TopLine() const { return m_topLine; }
     void SetTopLine(int line);

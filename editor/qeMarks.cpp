@@ -73,6 +73,7 @@ std::unique_ptr<TMark> TMarkList::Delete(int index)
 {
     if (index < 0 || index >= Count())
         return nullptr;
+    emit MarkRemoved(m_marks[static_cast<size_t>(index)].get());
     std::unique_ptr<TMark> mark = std::move(m_marks[static_cast<size_t>(index)]);
     m_marks.erase(m_marks.begin() + index);
     mark->m_edit = nullptr;
@@ -85,20 +86,24 @@ std::unique_ptr<TMark> TMarkList::Remove(TMark* mark)
     return Delete(IndexOf(mark));
 }
 
-void TMarkList::Place(std::unique_ptr<TMark> mark)
+TMark* TMarkList::Place(std::unique_ptr<TMark> mark)
 {
     if (m_owner && m_owner->OnPlaceBookmark)
         m_owner->OnPlaceBookmark(m_owner, mark);
+    TMark* placed = mark.get();
     if (mark)
         Add(std::move(mark));
+    return placed;
 }
 
 void TMarkList::ClearLine(int line)
 {
     for (int i = Count() - 1; i >= 0; --i) {
         const TMark* mark = m_marks[static_cast<size_t>(i)].get();
-        if (!mark->IsBookmark() && mark->Line() == line)
+        if (!mark->IsBookmark() && mark->Line() == line) {
+            emit MarkRemoved(m_marks[static_cast<size_t>(i)].get());
             m_marks.erase(m_marks.begin() + i);
+        }
     }
     emit Changed();
 }
@@ -107,6 +112,8 @@ void TMarkList::Clear()
 {
     if (m_marks.empty())
         return;
+    for (const auto& mark : m_marks)
+        emit MarkRemoved(mark.get());
     m_marks.clear();
     emit Changed();
 }

@@ -68,14 +68,16 @@ public:
     std::unique_ptr<TMark> Delete(int index);
     std::unique_ptr<TMark> Remove(TMark* mark);
     // Offers the mark to the owner's OnPlaceBookmark first, which may replace
-    // or drop it; what remains is added.
-    void Place(std::unique_ptr<TMark> mark);
+    // or drop it; what remains is added. The mark placed, or nullptr.
+    TMark* Place(std::unique_ptr<TMark> mark);
     // Removes (and frees) every plain mark on the line; bookmarks stay.
     void ClearLine(int line);
     void Clear();
 
 signals:
     void Changed();
+    // A mark is about to leave the list (and maybe be freed).
+    void MarkRemoved(TMark* mark);
 
 private:
     TqeCustomEdit* m_owner;
