@@ -26,6 +26,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -105,8 +106,8 @@ TMainForm::TMainForm(QWidget* parent)
         m_statusPanels[i]->setFrameShape(QFrame::Panel);
         m_statusPanels[i]->setFrameShadow(QFrame::Sunken);
     }
+    // At least 300 wide, and wide enough for a long database path.
     m_statusPanels[0]->setMinimumWidth(300);
-    m_statusPanels[0]->setMaximumWidth(300);
     status->addWidget(m_statusPanels[0]);
     status->addWidget(m_statusPanels[1], 1);
 
@@ -281,7 +282,10 @@ void TMainForm::DecorateMenus()
             item->setObjectName(action->objectName() + QStringLiteral("Image"));
             item->setMenu(menu);
             item->setMenuItem(action);
-            item->setPicture(CommandImage(static_cast<TCommandImage>(image.toInt())));
+            const QImage picture = CommandImage(static_cast<TCommandImage>(image.toInt()));
+            item->setPicture(picture);
+            item->setDisabledPicture(
+                QIcon(QPixmap::fromImage(picture)).pixmap(picture.size(), QIcon::Disabled).toImage());
         }
     }
 }
@@ -466,6 +470,12 @@ void TMainForm::ShowDescriptionsMenuClick()
     if (ShowDescriptionsMenu->isChecked()) {
         LoadOptions();
         if (Options().ShowDescription == 0 && ShowDesc) {
+            if (!ShowDesc->isVisible() && !ShowDesc->property("placed").toBool()) {
+                // First show: at the frame's upper right, unless a stored placement says otherwise.
+                const QRect area = m_mdiArea->geometry();
+                ShowDesc->move(mapToGlobal(QPoint(area.right() - ShowDesc->width() - 16, area.top() + 16)));
+                ShowDesc->setProperty("placed", true);
+            }
             ShowDesc->show();
             if (MainTree)
                 MainTree->TreeChange(MainTree->Tree()->currentItem());

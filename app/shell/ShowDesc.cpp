@@ -18,6 +18,7 @@ TShowDesc::TShowDesc(QWidget* parent)
     m_descr->setObjectName(QStringLiteral("Descr"));
     m_descr->setWordWrap(true);
     m_descr->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_descr->setMargin(4);
     m_descr->setAutoFillBackground(true);
     QPalette palette = m_descr->palette();
     palette.setColor(QPalette::Window, Qt::white);

@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
 
@@ -257,6 +258,25 @@ TEST_P(TreeTest, CommentsAndTriggerTypesInTheNodeText)
     EXPECT_EQ(triggers->child(0)->text(0), QStringLiteral("CUSTOMER_BU       (Comment: Upper-cases codes)"));
     MainTree->Tree()->setCurrentItem(tables->child(1));
     EXPECT_EQ(tables->child(1)->text(0), QStringLiteral("ORDERS"));
+}
+
+TEST_P(TreeTest, TheHintWindowShowsADescriptionUnderItsNode)
+{
+    registerShop(QStringLiteral("Shop"), makeShop());
+    writeOption(QStringLiteral("ShowDescription"), 3);
+    Shell shell;
+    MainForm->ShowDescriptionsMenu->trigger();
+    QTreeWidgetItem* tables = categoryNode(connectedShop(), QStringLiteral("Tables"));
+    expand(tables);
+    MainTree->Tree()->setCurrentItem(tables->child(0));
+    EXPECT_TRUE(MainTree->HintWindow()->isVisible());
+    EXPECT_EQ(MainTree->HintWindow()->text(), QStringLiteral("People  who buy  things"));
+    const QRect node = MainTree->Tree()->visualItemRect(tables->child(0));
+    EXPECT_GT(MainTree->HintWindow()->y(), MainTree->Tree()->viewport()->mapToGlobal(node.topLeft()).y());
+    // No description, no hint; the node text stays as it is.
+    MainTree->Tree()->setCurrentItem(tables->child(1));
+    EXPECT_FALSE(MainTree->HintWindow()->isVisible());
+    EXPECT_EQ(tables->child(0)->text(0), QStringLiteral("CUSTOMER"));
 }
 
 TEST_P(TreeTest, ACancelledPasswordPromptLeavesTheNodeClosed)

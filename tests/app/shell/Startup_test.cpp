@@ -111,6 +111,15 @@ TEST_F(StartupTest, WindowsComeUpInOrderAndListTheDatabasesInListOrder)
     }
     // Known databases: no sample is made.
     EXPECT_FALSE(QFileInfo::exists(SampleDatabasePath()));
+
+    // A node keeps finding its own entry when one before it goes.
+    QTreeWidgetItem* last = top->child(2);
+    const quint64 id = MainTree->GetNodeDBId(last);
+    DBList->Delete(0);
+    delete top->child(0);
+    EXPECT_EQ(MainTree->GetNodeDBId(last), id);
+    EXPECT_EQ(DBList->IndexOfId(id), 1);
+    EXPECT_EQ(MainTree->GetNodeDBNumber(last), 2);
 }
 
 TEST_F(StartupTest, CommandsOfLaterWindowsArePresentButDisabled)
