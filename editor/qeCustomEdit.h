@@ -85,6 +85,7 @@ public:
     void SetBlockEnd(const QPoint& point);
     bool SelAvail() const { return m_view->SelAvail(); }
     QString SelText() const { return m_view->SelText(); }
+    // Writes no undo record (ReplaceSelectionWithUndo does).
     void SetSelText(const QString& text);
     int TopLine() const { return m_view->TopLine(); }
     void SetTopLine(int line);
@@ -167,6 +168,9 @@ public:
     void SetAllowCodeTemplates(bool on) { m_allowCodeTemplates = on; }
 
     // --- undo and marks -------------------------------------------------------
+    // Every edit the editor makes writes its records here. Lines changed by
+    // others (SetSelText, Lines()) empty both lists: their records would no
+    // longer fit the text.
     TUndoList& UndoList() { return m_undoList; }
     TUndoList& RedoList() { return m_redoList; }
     bool CanUndo() const { return m_undoList.Count() > 0; }
@@ -205,7 +209,8 @@ public:
 
     // --- commands -------------------------------------------------------------
     // Reports the command to OnProcessCommand (or OnProcessUserCommand from
-    // ecUserFirst on), then carries out editor commands (1 to 1000).
+    // ecUserFirst on), then carries out editor commands (1 to 1000). Data of
+    // ecGotoXY and ecSelGotoXY points to a QPoint (column, line).
     virtual void ExecuteCommand(TqeEditorCommand command, QChar aChar, void* data);
     virtual void ResetKeystrokes();
 

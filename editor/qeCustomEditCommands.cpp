@@ -1,9 +1,8 @@
 // What the editor commands do: moves, edits with their undo records, the
 // clipboard, code templates and bookmarks.
 #include "editor/qeCustomEdit.h"
-#include "editor/qeCustomEditUndoStep.h"
+#include "editor/qeCustomEditPrivate.h"
 #include "editor/qeHighlighter.h"
-#include "editor/qeKeyMap.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -11,19 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-// One repaint for everything done while it lives.
-class UpdateLock
-{
-public:
-    explicit UpdateLock(TqeCustomEdit* edit) : m_edit(edit) { m_edit->BeginUpdate(); }
-    ~UpdateLock() { m_edit->EndUpdate(); }
-    UpdateLock(const UpdateLock&) = delete;
-    UpdateLock& operator=(const UpdateLock&) = delete;
-
-private:
-    TqeCustomEdit* m_edit;
-};
 
 bool isBlank(QChar c)
 {
@@ -190,7 +176,7 @@ void TqeCustomEdit::ScrollCommand(TqeEditorCommand command)
 
 void TqeCustomEdit::SelectAll()
 {
-    const UpdateLock lock(this);
+    const TqeUpdateLock lock(this);
     m_view->SetBlockBegin({1, 1});
     if (LineCount() == 0)
         return;
@@ -540,7 +526,7 @@ void TqeCustomEdit::InsertChar(QChar aChar, bool insert)
 
 void TqeCustomEdit::ClearAll()
 {
-    const UpdateLock lock(this);
+    const TqeUpdateLock lock(this);
     m_view->SetBlockBegin({1, 1});
     m_lines->Assign(QStringList {QString()});
     DropUndoHistory();
@@ -558,7 +544,7 @@ void TqeCustomEdit::CutToClipboard()
 {
     if (m_readOnly || !SelAvail())
         return;
-    const UpdateLock lock(this);
+    const TqeUpdateLock lock(this);
     QGuiApplication::clipboard()->setText(SelText());
     DeleteRange(m_view->SelStart(), m_view->SelEnd(), crDelete);
 }
@@ -578,7 +564,7 @@ void TqeCustomEdit::PasteFromClipboard()
 
 void TqeCustomEdit::ReplaceSelectionWithUndo(const QString& text)
 {
-    const UpdateLock lock(this);
+    const TqeUpdateLock lock(this);
     if (SelAvail())
         DeleteRange(m_view->SelStart(), m_view->SelEnd(), crDelete);
     if (text.isEmpty())
@@ -605,7 +591,7 @@ bool TqeCustomEdit::ExpandCodeTemplate()
         if (equals <= 0 || QStringView(entry).left(equals).compare(word, Qt::CaseInsensitive) != 0)
             continue;
         const QString value = entry.mid(equals + 1);
-        const UpdateLock lock(this);
+        const TqeUpdateLock lock(this);
         m_view->SetBlockBegin(start);
         m_view->SetBlockEnd(caret);
         for (const QChar c : value) {
@@ -685,7 +671,7 @@ void TqeCustomEdit::GotoBookMark(int number)
     const TMark* mark = BookMark(number);
     if (!mark || mark->Line() < 1 || mark->Line() > LineCount())
         return;
-    const UpdateLock lock(this);
+    const TqeUpdateLock lock(this);
     m_view->SetCaretXY({mark->Column(), mark->Line()});
     m_view->CollapseBlock();
     m_view->EnsureCursorPosVisible();

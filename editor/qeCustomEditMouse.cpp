@@ -3,7 +3,7 @@
 // selection, link words, dragging the selection to move or copy it, the
 // popup menu and the value hint of the word the mouse rests on.
 #include "editor/qeCustomEdit.h"
-#include "editor/qeCustomEditUndoStep.h"
+#include "editor/qeCustomEditPrivate.h"
 #include "editor/qeGeneralSyn.h"
 #include "platform/Dialogs.h"
 
@@ -35,18 +35,6 @@ void guarded(Handler&& handler)
         qv::showException(QStringLiteral("Unknown error"));
     }
 }
-
-class UpdateLock
-{
-public:
-    explicit UpdateLock(TqeCustomEdit* edit) : m_edit(edit) { m_edit->BeginUpdate(); }
-    ~UpdateLock() { m_edit->EndUpdate(); }
-    UpdateLock(const UpdateLock&) = delete;
-    UpdateLock& operator=(const UpdateLock&) = delete;
-
-private:
-    TqeCustomEdit* m_edit;
-};
 
 // Word characters of the word under the mouse: those of SQL names.
 const TqeIdentChars& mouseWordChars()
@@ -234,7 +222,7 @@ void TqeCustomEdit::MousePress(QMouseEvent* event)
         OnMouseDown(this, button, shiftOf(event->modifiers()), pixel.x(), pixel.y());
     m_mouseCaptured = true;
     {
-        const UpdateLock lock(this);
+        const TqeUpdateLock lock(this);
         m_view->SetCaretXY(PixelToText(pixel));
         const QPoint caret = CaretXY();
         m_mouseDownCaret = caret;
@@ -262,7 +250,13 @@ void TqeCustomEdit::MouseMove(QMouseEvent* event)
 {
     const QPoint pixel = event->position().toPoint();
     m_lastMousePixel = pixel;
-    if (m_dragPending && m_mouseCaptured && !m_readOnly) {
+    if (m_mouseCaptured && event->buttons() == Qt::NoButton) {
+        // The release went elsewhere (a window opened by a link click).
+        m_mouseCaptured = false;
+        m_dragPending = false;
+        m_scrollTimer.stop();
+    }
+    if (m_dragPending && m_mouseCaptured && !m_readOnly && (event->buttons() & Qt::LeftButton)) {
         const int distance = QApplication::startDragDistance();
         const QPoint moved = pixel - m_mouseDownPixel;
         if (std::abs(moved.x()) >= distance || std::abs(moved.y()) >= distance) {
@@ -274,7 +268,7 @@ void TqeCustomEdit::MouseMove(QMouseEvent* event)
     UpdateMouseCursor(pixel);
     ArmValueHint(pixel);
     if (m_mouseCaptured && (event->buttons() & Qt::LeftButton)) {
-        const UpdateLock lock(this);
+        const TqeUpdateLock lock(this);
         m_view->SetCaretXY(PixelToText(pixel));
         m_view->SetBlockEnd(CaretXY());
         UpdateAutoScroll(pixel);
@@ -293,7 +287,7 @@ void TqeCustomEdit::MouseRelease(QMouseEvent* event)
     m_scrollTimer.stop();
     if (m_dragPending && !m_dblClicked) {
         // Pressed inside the selection but not dragged: a plain click.
-        const UpdateLock lock(this);
+        const TqeUpdateLock lock(this);
         m_view->SetCaretXY(PixelToText(pixel));
         m_view->SetBlockBegin(CaretXY());
     }
@@ -309,7 +303,7 @@ void TqeCustomEdit::MouseDoubleClick(QMouseEvent* event)
     int start = 0;
     const QString word = WordAt(caret, WordChars(), &start);
     if (!word.isEmpty()) {
-        const UpdateLock lock(this);
+        const TqeUpdateLock lock(this);
         const QPoint end(start + static_cast<int>(word.size()), caret.y());
         m_view->SetBlockBegin({start, caret.y()});
         m_view->SetCaretXY(end);
@@ -359,7 +353,7 @@ void TqeCustomEdit::AutoScrollTick()
     const QSize size = viewport()->size();
     const int rows = std::max(1, LinesInWindow());
     const int chars = std::max(1, CharsInWindow());
-    const UpdateLock lock(this);
+    const TqeUpdateLock lock(this);
     QPoint caret = CaretXY();
     if (p.x() < m_gutterWidth) {
         m_view->SetLeftChar(LeftChar() - 1);
@@ -435,7 +429,7 @@ void TqeCustomEdit::dragMoveEvent(QDragMoveEvent* event)
     event->setDropAction((event->modifiers() & Qt::ControlModifier) ? Qt::CopyAction : Qt::MoveAction);
     event->accept();
     guarded([&] {
-        const UpdateLock lock(this);
+        const TqeUpdateLock lock(this);
         m_view->SetCaretXY(PixelToText(event->position().toPoint()));
     });
 }
@@ -443,7 +437,7 @@ void TqeCustomEdit::dragMoveEvent(QDragMoveEvent* event)
 void TqeCustomEdit::dragLeaveEvent(QDragLeaveEvent* event)
 {
     guarded([&] {
-        const UpdateLock lock(this);
+        const TqeUpdateLock lock(this);
         m_view->SetCaretXY(m_mouseDownCaret);
     });
     event->accept();
@@ -457,7 +451,7 @@ void TqeCustomEdit::dropEvent(QDropEvent* event)
     }
     const bool copy = event->modifiers() & Qt::ControlModifier;
     guarded([&] {
-        const UpdateLock lock(this);
+        const TqeUpdateLock lock(this);
         const bool pastEOL = ScrollPastEOL();
         m_view->SetScrollPastEOL(true);
         m_view->SetCaretXY(PixelToText(event->position().toPoint()));

@@ -4,7 +4,7 @@
 // the text and position it describes. Records that others add with only a
 // kind, a range and a text are undone by their kind.
 #include "editor/qeCustomEdit.h"
-#include "editor/qeCustomEditUndoStep.h"
+#include "editor/qeCustomEditPrivate.h"
 
 #include <algorithm>
 
@@ -222,29 +222,17 @@ void TqeCustomEdit::Undo()
 {
     if (m_readOnly)
         return;
-    BeginUpdate();
-    try {
-        // A drop is undone with the removal of the dragged text it moved.
-        if (UndoOne(m_undoList, m_redoList, true) == crDragDropInsert && m_undoList.PeekKind() == crDragDropDelete)
-            UndoOne(m_undoList, m_redoList, true);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TqeUpdateLock lock(this);
+    // A drop is undone with the removal of the dragged text it moved.
+    if (UndoOne(m_undoList, m_redoList, true) == crDragDropInsert && m_undoList.PeekKind() == crDragDropDelete)
+        UndoOne(m_undoList, m_redoList, true);
 }
 
 void TqeCustomEdit::Redo()
 {
     if (m_readOnly)
         return;
-    BeginUpdate();
-    try {
-        if (UndoOne(m_redoList, m_undoList, false) == crDragDropDelete && m_redoList.PeekKind() == crDragDropInsert)
-            UndoOne(m_redoList, m_undoList, false);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TqeUpdateLock lock(this);
+    if (UndoOne(m_redoList, m_undoList, false) == crDragDropDelete && m_redoList.PeekKind() == crDragDropInsert)
+        UndoOne(m_redoList, m_undoList, false);
 }

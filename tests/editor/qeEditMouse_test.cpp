@@ -84,6 +84,16 @@ TEST(EditMouse, DraggingSelectsAndAPressInsideTheSelectionThenReleaseCollapsesIt
     EXPECT_FALSE(edit.SelAvail());
     EXPECT_EQ(edit.CaretXY(), QPoint(10, 1));
     EXPECT_EQ(edit.drags, 0);
+
+    // A release that never came (a window opened meanwhile): moving without
+    // a button neither drags nor selects.
+    edit.SetBlockBegin({8, 1});
+    edit.SetBlockEnd({12, 1});
+    press(edit, cellPixel(edit, 9, 1));
+    moveTo(edit, cellPixel(edit, 16, 1), Qt::NoButton);
+    moveTo(edit, cellPixel(edit, 17, 1), Qt::LeftButton);
+    EXPECT_EQ(edit.drags, 0);
+    EXPECT_EQ(edit.SelText(), QStringLiteral("name"));
 }
 
 TEST(EditMouse, DoubleClickSelectsTheWordAndTheReleaseKeepsIt)

@@ -1,7 +1,20 @@
 #pragma once
 
-// Used by the editor's own sources only.
+// Helpers of the editor control's own sources.
 #include "editor/qeCustomEdit.h"
+
+// One repaint for everything done while it lives.
+class TqeUpdateLock
+{
+public:
+    explicit TqeUpdateLock(TqeCustomEdit* edit) : m_edit(edit) { m_edit->BeginUpdate(); }
+    ~TqeUpdateLock() { m_edit->EndUpdate(); }
+    TqeUpdateLock(const TqeUpdateLock&) = delete;
+    TqeUpdateLock& operator=(const TqeUpdateLock&) = delete;
+
+private:
+    TqeCustomEdit* m_edit;
+};
 
 // One change of the text as one undo record: made before the change (it
 // remembers caret and block and starts recording the lines touched) and
