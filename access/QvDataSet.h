@@ -138,6 +138,9 @@ public:
     TDataSource* DataSource() const { return m_dataLink.DataSource(); }
     void SetDataSource(TDataSource* source);
 
+    // Prepares the statements ahead of the open, which then only executes
+    // (for measuring what the open alone costs on the server).
+    void Prepare() { PrepareStatements(); }
     // Reverts every cached change (an edit or insert in progress is posted first).
     void CancelUpdates();
     // Reads the current record again through RefreshSQL.

@@ -1,0 +1,64 @@
+#include "app/sqltools/ResultGrid.h"
+
+#include "platform/db/DataSetModel.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+TResultGrid::TResultGrid(QWidget* parent)
+    : QTableView(parent)
+{
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setAlternatingRowColors(false);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumWidth(14);
+    verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    horizontalHeader()->setHighlightSections(false);
+}
+
+void TResultGrid::setResultModel(TDataSetModel* model)
+{
+    m_model = model;
+    setModel(model);
+    connect(model, &TDataSetModel::currentRowChanged, this, &TResultGrid::followDataSet);
+}
+
+void TResultGrid::followDataSet(int row)
+{
+    if (!m_model || row < 0 || row >= m_model->rowCount())
+        return;
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    if (column >= m_model->columnCount())
+        return;
+    m_following = true;
+    setCurrentIndex(m_model->index(row, column));
+    m_following = false;
+    scrollTo(currentIndex());
+}
+
+void TResultGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (!m_following && m_model && current.isValid() && current.row() != previous.row())
+        m_model->setCurrentRow(current.row());
+}
+
+void TResultGrid::keyPressEvent(QKeyEvent* event)
+{
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (event->key() == Qt::Key_End && OnLast) {
+            OnLast();
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_Home && OnFirst) {
+            OnFirst();
+            event->accept();
+            return;
+        }
+    }
+    QTableView::keyPressEvent(event);
+}

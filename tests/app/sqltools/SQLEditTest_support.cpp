@@ -1,0 +1,164 @@
+#include "SQLEditTest_support.h"
+
+#include "access/QvQuery.h"
+#include "app/sqltools/SQLEdit.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QHorizontalBarSeries>
+
+namespace qvsql {
+
+namespace {
+
+void run(TQvDatabase& database, const QStringList& statements)
+{
+    TQvTransaction transaction;
+    transaction.AddDatabase(&database);
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    query.SetParamCheck(false);
+    for (const QString& sql : statements) {
+        transaction.StartTransaction();
+        query.SetSQLText(sql);
+        query.ExecQuery();
+        if (query.Open())
+            query.Close();
+        transaction.Commit();
+    }
+}
+
+} // namespace
+
+QStringList connectParams(const qvtest::Target& target)
+{
+    return {QStringLiteral("isc_dpb_user_name=") + target.user,
+            QStringLiteral("isc_dpb_password=") + target.password};
+}
+
+QString createDatabase(const qvtest::Target& target, const qvtest::TempDir& dir, const QString& file,
+                       const QStringList& statements)
+{
+    const QString path = target.databasePath(dir, file);
+    TQvDatabase database;
+    database.SetDBName(path);
+    QStringList options{QStringLiteral("USER '%1'").arg(target.user)};
+    if (target.isServer())
+        options << QStringLiteral("PASSWORD '%1'").arg(target.password);
+    options << QStringLiteral("PAGE_SIZE 4096");
+    database.SetDBParams(options);
+    database.CreateDatabase();
+    run(database, statements);
+    database.Close();
+    return path;
+}
+
+QStringList tableStatements(int rows)
+{
+    return {QStringLiteral("create table T (ID integer not null primary key, NAME varchar(20))"),
+            QStringLiteral("execute block as declare i integer = 1; begin"
+                           " while (i <= %1) do begin insert into T values (:i, 'name ' || :i); i = i + 1; end end")
+                .arg(rows)};
+}
+
+void execute(const qvtest::Target& target, const QString& path, const QStringList& statements)
+{
+    TQvDatabase database;
+    database.SetDBName(path);
+    database.SetDBParams(connectParams(target));
+    database.Open();
+    run(database, statements);
+    database.Close();
+}
+
+QString scalar(const qvtest::Target& target, const QString& path, const QString& sql)
+{
+    TQvDatabase database;
+    database.SetDBName(path);
+    database.SetDBParams(connectParams(target));
+    database.Open();
+    QString value;
+    {
+        TQvTransaction transaction;
+        transaction.AddDatabase(&database);
+        TQvQuery query;
+        query.SetDatabase(&database);
+        query.SetTransaction(&transaction);
+        transaction.StartTransaction();
+        query.SetSQLText(sql);
+        query.ExecQuery();
+        if (!query.Eof())
+            value = query.Fields(0).AsString();
+        query.Close();
+        transaction.Commit();
+    }
+    database.Close();
+    return value;
+}
+
+RegisteredDatabases::RegisteredDatabases()
+    : m_list(std::make_unique<TDBListScope>())
+{
+}
+
+RegisteredDatabases::~RegisteredDatabases()
+{
+    for (auto& [id, database] : m_databases) {
+        if (database && database->Connected())
+            database->ForceClose();
+    }
+    m_databases.clear();
+    m_list.reset();
+}
+
+quint64 RegisteredDatabases::add(const QString& name, const qvtest::Target& target, const QString& path)
+{
+    const int index = DBList->Add(name);
+    DBList->SetPath(index, path);
+    DBList->SetUser(index, target.user);
+    DBList->SetPassword(index, target.password);
+    auto database = std::make_unique<TQvDatabase>();
+    database->SetDBName(path);
+    database->SetDBParams(connectParams(target));
+    database->Open();
+    DBList->SetDatabase(index, database.get());
+    const quint64 id = DBList->GetId(index);
+    m_databases.emplace_back(id, std::move(database));
+    return id;
+}
+
+TQvDatabase* RegisteredDatabases::database(quint64 id) const
+{
+    for (const auto& [entry, database] : m_databases)
+        if (entry == id)
+            return database.get();
+    return nullptr;
+}
+
+void RegisteredDatabases::freeDatabase(quint64 id)
+{
+    for (auto& [entry, database] : m_databases)
+        if (entry == id)
+            database.reset();
+}
+
+std::vector<ChartBar> chartBars(const QChartView* chart)
+{
+    std::vector<ChartBar> bars;
+    QHorizontalBarSeries* series = TSQLEditor::SeriesOf(chart);
+    if (!series || series->barSets().isEmpty())
+        return bars;
+    const QBarSet* set = series->barSets().first();
+    QStringList labels;
+    for (QAbstractAxis* axis : chart->chart()->axes(Qt::Vertical))
+        if (auto* categories = qobject_cast<QBarCategoryAxis*>(axis))
+            labels = categories->categories();
+    for (int i = 0; i < set->count(); ++i)
+        bars.push_back({i < labels.size() ? labels.at(i) : QString(), set->at(i), set->isBarSelected(i)});
+    return bars;
+}
+
+} // namespace qvsql

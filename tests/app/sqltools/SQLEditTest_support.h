@@ -1,0 +1,65 @@
+#pragma once
+
+// A registered, connected test database for the SQL editor's tests: the
+// registered-database list with one entry whose connection the fixture owns,
+// a throwaway dialect-1 database with a small table T, and helpers to read
+// the editor's charts.
+
+#include "access/QvDatabase.h"
+#include "app/shell/DBListObject.h"
+#include "support/TestSupport.h"
+
+#include <QStringList>
+
+#include <memory>
+
+class TSQLEditor;
+class QChartView;
+
+namespace qvsql {
+
+QStringList connectParams(const qvtest::Target& target);
+
+// Creates a database file in dir, runs the statements in it (each in a
+// transaction of its own) and returns the path the target opens it by.
+QString createDatabase(const qvtest::Target& target, const qvtest::TempDir& dir, const QString& file,
+                       const QStringList& statements = {});
+// Statements that make T (ID primary key, NAME) with rows 1..rows.
+QStringList tableStatements(int rows);
+// Runs statements on a connection of its own.
+void execute(const qvtest::Target& target, const QString& path, const QStringList& statements);
+// The first column of the first row of a query, read on a connection of its own.
+QString scalar(const qvtest::Target& target, const QString& path, const QString& sql);
+
+// The list (for the fixture's life) with registered, connected databases.
+class RegisteredDatabases
+{
+public:
+    RegisteredDatabases();
+    ~RegisteredDatabases();
+    RegisteredDatabases(const RegisteredDatabases&) = delete;
+    RegisteredDatabases& operator=(const RegisteredDatabases&) = delete;
+
+    // Registers the database under the name, connects it and returns the
+    // entry's identity.
+    quint64 add(const QString& name, const qvtest::Target& target, const QString& path);
+    TQvDatabase* database(quint64 id) const;
+    // Frees a connection as the tree does at shutdown.
+    void freeDatabase(quint64 id);
+
+private:
+    std::unique_ptr<TDBListScope> m_list;
+    std::vector<std::pair<quint64, std::unique_ptr<TQvDatabase>>> m_databases;
+};
+
+// One bar of a chart as drawn: label, value and whether it is drawn in the
+// second colour (indexed reads).
+struct ChartBar
+{
+    QString label;
+    double value = 0;
+    bool second = false;
+};
+std::vector<ChartBar> chartBars(const QChartView* chart);
+
+} // namespace qvsql
