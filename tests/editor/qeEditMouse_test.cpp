@@ -6,6 +6,7 @@
 #include "platform/DialogScript.h"
 #include "qeEditTest_support.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
@@ -227,8 +228,10 @@ TEST(EditMouse, SelectingOutsideTheWindowScrollsPerTimerTick)
 
     // The timer does it by itself every 100 ms.
     top = edit.TopLine();
-    QTest::qWait(350);
-    EXPECT_GE(edit.TopLine(), top + 2 * rows);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return edit.TopLine() >= top + 2 * rows; }, 5000));
+    EXPECT_GE(clock.elapsed(), 2 * TqeCustomEdit::kAutoScrollInterval - 20);
     release(edit, QPoint(cellPixel(edit, 25, 110).x(), height + 10));
     EXPECT_FALSE(edit.AutoScrollActive());
 }
@@ -367,7 +370,7 @@ TEST(EditHint, TheValueAppearsAfterTheMouseRests)
     EXPECT_EQ(edit.HintText(), QString());
     QTest::qWait(TqeCustomEdit::kHintDelay / 2);
     EXPECT_EQ(edit.HintText(), QString());
-    QTest::qWait(TqeCustomEdit::kHintDelay);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !edit.HintText().isEmpty(); }, 5000));
     EXPECT_EQ(edit.HintText(), QStringLiteral("X = 5"));
     EXPECT_FALSE(edit.HintTimerActive());
 
