@@ -260,6 +260,32 @@ TEST_P(TreeTest, CommentsAndTriggerTypesInTheNodeText)
     EXPECT_EQ(tables->child(1)->text(0), QStringLiteral("ORDERS"));
 }
 
+TEST_P(TreeTest, AFailedFillRollsTheSharedTransactionBackAndARefreshReloads)
+{
+    registerShop(QStringLiteral("Shop"), makeShop());
+    Shell shell;
+    QTreeWidgetItem* shop = connectedShop();
+    QTreeWidgetItem* tables = categoryNode(shop, QStringLiteral("Tables"));
+    // The entry loses its connection behind the tree's back: the shared
+    // transaction starts, the select cannot run.
+    TQvDatabase* connection = DBList->GetDatabase(0);
+    DBList->SetDatabase(0, nullptr);
+    m_script.answerMessage(qv::mrOk);
+    expand(tables);
+    ASSERT_EQ(m_script.messages().size(), 1);
+    EXPECT_FALSE(DM->IBTran()->Active());
+    EXPECT_FALSE(tables->isExpanded());
+    EXPECT_TRUE(TMainTree::NodeData(tables));
+    EXPECT_EQ(tables->childCount(), 0);
+
+    DBList->SetDatabase(0, connection);
+    MainTree->Tree()->setCurrentItem(tables);
+    MainForm->Refresh1Click();
+    EXPECT_TRUE(tables->isExpanded());
+    EXPECT_EQ(childTexts(tables), (QStringList{QStringLiteral("CUSTOMER"), QStringLiteral("ORDERS")}));
+    EXPECT_FALSE(DM->IBTran()->Active());
+}
+
 TEST_P(TreeTest, TheHintWindowShowsADescriptionUnderItsNode)
 {
     registerShop(QStringLiteral("Shop"), makeShop());
