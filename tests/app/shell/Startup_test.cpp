@@ -193,6 +193,22 @@ TEST_F(StartupTest, SelectionDrivesMenusStatusLineAndDataViewHint)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("SALARY       (Comment: monthly)"));
 }
 
+TEST_F(StartupTest, TheDescriptionWindowFollowsShowDescriptions)
+{
+    registerThree();
+    Shell shell;
+    ASSERT_FALSE(ShowDesc->isVisible());
+    MainForm->ShowDescriptionsMenu->trigger();
+    EXPECT_TRUE(MainForm->ShowDescriptionsMenu->isChecked());
+    EXPECT_TRUE(ShowDesc->isVisible());
+    EXPECT_EQ(ShowDesc->windowTitle(), QStringLiteral("Database object Description"));
+    // Its close box does nothing while descriptions are on.
+    EXPECT_FALSE(ShowDesc->close());
+    EXPECT_TRUE(ShowDesc->isVisible());
+    MainForm->ShowDescriptionsMenu->trigger();
+    EXPECT_FALSE(ShowDesc->isVisible());
+}
+
 TEST_F(StartupTest, RegisteringAddsANodeAndAnEntry)
 {
     registerThree();
