@@ -1,6 +1,7 @@
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/Startup.h"
+#include "app/sqltools/SQLEdit.h"
 
 #include <cstdio>
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv)
     int result = 0;
     {
         TQorvaneStartup windows;
+        InstallSQLEditorCommand();
         QObject::connect(MainForm, &TMainForm::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         windows.Show();
         result = app.exec();

@@ -295,6 +295,17 @@ void TMainForm::EnableCommand(QAction* action, bool enabled)
     action->setEnabled(enabled && CommandAvailable(action));
 }
 
+void TMainForm::SetCommandHandler(QAction* item, QAction* toolButton, std::function<void()> handler)
+{
+    for (QAction* action : {item, toolButton}) {
+        if (!action)
+            continue;
+        m_unavailable.remove(action);
+        action->setEnabled(true);
+    }
+    connect(item, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+}
+
 QList<QAction*> TMainForm::UnavailableCommands() const
 {
     QList<QAction*> list;

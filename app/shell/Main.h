@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QSet>
 
+#include <functional>
+
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -45,6 +47,9 @@ public:
     void EnableCommand(QAction* action, bool enabled);
     bool CommandAvailable(const QAction* action) const { return !m_unavailable.contains(action); }
     QList<QAction*> UnavailableCommands() const;
+    // Makes a command whose window lives in a library above this one
+    // available: the handler runs when the item or its tool button is used.
+    void SetCommandHandler(QAction* item, QAction* toolButton, std::function<void()> handler);
 
     // True while the frame asks its children whether they may close, and
     // from its accepted close on.

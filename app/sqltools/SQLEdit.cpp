@@ -1043,3 +1043,9 @@ TSQLEditor* ExecuteSQLBtnClick()
     editor->show();
     return editor;
 }
+
+void InstallSQLEditorCommand()
+{
+    if (MainForm)
+        MainForm->SetCommandHandler(MainForm->ExecuteSQLBtn, MainForm->ToolExecSQL, [] { ExecuteSQLBtnClick(); });
+}

@@ -176,3 +176,6 @@ private:
 // belongs to a connected database; else a new SQL editor on that database,
 // shown as a child window. Returns the window, or none.
 TSQLEditor* ExecuteSQLBtnClick();
+// Hooks the SQL editor into the main window: its "Execute SQL" item and tool
+// button (Ctrl+S) run ExecuteSQLBtnClick.
+void InstallSQLEditorCommand();

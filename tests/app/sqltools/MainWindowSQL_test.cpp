@@ -1,0 +1,182 @@
+// The SQL editor inside the running program: opened from the main window's
+// "Execute SQL" on the tree's selection, writing the status line, following
+// the options, and asked about its transaction when the program closes.
+
+#include "SQLEditTest_support.h"
+
+#include "access/QvQuery.h"
+#include "app/shell/Main.h"
+#include "app/shell/MainTreeF.h"
+#include "app/shell/Options.h"
+#include "app/shell/Startup.h"
+#include "app/sqltools/SQLEdit.h"
+#include "editor/qeCustomEdit.h"
+#include "editor/qeGeneralSyn.h"
+#include "platform/DialogScript.h"
+#include "platform/Registry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SQLEditorInProgram : public ::testing::TestWithParam<qvtest::Target>
+{
+protected:
+    void SetUp() override
+    {
+        target = GetParam();
+        if (target.isServer() && !qvtest::serverRunning())
+            GTEST_SKIP() << "Firebird server is not running on 127.0.0.1:3050; server test skipped";
+        m_registry = qgetenv("QORVANE_REGISTRY");
+        m_data = qgetenv("XDG_DATA_HOME");
+        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        path = qvsql::createDatabase(target, dir, QStringLiteral("program.fdb"), qvsql::tableStatements(10));
+        QvRegistry registry;
+        ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Test"), true));
+        registry.writeString(QStringLiteral("DBPath"), path);
+        registry.writeString(QStringLiteral("UserName"), target.user);
+        registry.writeString(QStringLiteral("UserPassword"), target.password);
+        registry.writeString(QStringLiteral("DBCharset"), QStringLiteral("NONE"));
+        m_list = std::make_unique<TDBListScope>();
+        m_startup = std::make_unique<TQorvaneStartup>();
+        InstallSQLEditorCommand();
+        m_startup->Show();
+    }
+
+    void TearDown() override
+    {
+        for (QWidget* child : MainForm ? MainForm->Children() : QList<QWidget*>())
+            if (auto* editor = qobject_cast<TSQLEditor*>(child); editor && editor->RunT->Active())
+                editor->RunT->Rollback();
+        m_startup.reset();
+        m_list.reset();
+        qputenv("QORVANE_REGISTRY", m_registry);
+        if (m_data.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", m_data);
+    }
+
+    QTreeWidgetItem* databaseNode() const
+    {
+        for (int i = 0; i < MainTree->TopNode()->childCount(); ++i)
+            if (MainTree->TopNode()->child(i)->text(0) == QStringLiteral("Test"))
+                return MainTree->TopNode()->child(i);
+        return nullptr;
+    }
+
+    QList<TSQLEditor*> editors() const
+    {
+        QList<TSQLEditor*> list;
+        for (QWidget* child : MainForm->Children())
+            if (auto* editor = qobject_cast<TSQLEditor*>(child))
+                list << editor;
+        return list;
+    }
+
+    qvtest::Target target;
+    qvtest::TempDir dir;
+    QString path;
+    qv::DialogScript script;
+
+private:
+    QByteArray m_registry;
+    QByteArray m_data;
+    std::unique_ptr<TDBListScope> m_list;
+    std::unique_ptr<TQorvaneStartup> m_startup;
+};
+
+TEST_P(SQLEditorInProgram, ExecuteSQLOpensAnEditorOnTheSelectedConnectedDatabase)
+{
+    ASSERT_TRUE(MainForm->ExecuteSQLBtn->isEnabled());
+    ASSERT_TRUE(MainForm->ToolExecSQL->isEnabled());
+    EXPECT_EQ(MainForm->ExecuteSQLBtn->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    QTreeWidgetItem* node = databaseNode();
+    ASSERT_NE(node, nullptr);
+
+    // The top node, and a database not connected yet, open nothing.
+    MainTree->Tree()->setCurrentItem(MainTree->TopNode());
+    MainForm->ExecuteSQLBtn->trigger();
+    MainTree->Tree()->setCurrentItem(node);
+    MainForm->ExecuteSQLBtn->trigger();
+    EXPECT_TRUE(editors().isEmpty());
+
+    node->setExpanded(true);
+    ASSERT_TRUE(TMainTree::NodeData(node)) << qPrintable(script.messages().join(u'\n'));
+    // An object's node belongs to its database as well.
+    MainTree->Tree()->setCurrentItem(node->child(0));
+    MainForm->ToolExecSQL->trigger();
+    ASSERT_EQ(editors().size(), 1);
+    TSQLEditor* editor = editors().first();
+    EXPECT_EQ(editor->DBNumber(), DBList->IndexOf(QStringLiteral("Test")) + 1);
+    EXPECT_EQ(editor->Database(), DBList->GetDatabase(DBList->IndexOf(QStringLiteral("Test"))));
+    EXPECT_EQ(editor->property("DBNumber").toInt(), editor->DBNumber());
+    EXPECT_TRUE(editor->Syntax->IsLinkWord(u"T"));
+    // Several may be open.
+    MainTree->Tree()->setCurrentItem(node);
+    MainForm->ExecuteSQLBtn->trigger();
+    EXPECT_EQ(editors().size(), 2);
+
+    editor->SQLText->SetText(QStringLiteral("select count(*) from T"));
+    editor->RunBtnClick();
+    EXPECT_TRUE(MainForm->SavetoFile->isEnabled());
+    editor->Pages->setCurrentWidget(editor->TabSQL);
+    EXPECT_FALSE(MainForm->SavetoFile->isEnabled());
+    editor->SQLText->SetText(QStringLiteral("update T set NAME = 'x' where ID = 1"));
+    editor->RunBtnClick();
+    EXPECT_EQ(MainForm->StatusPanel(0), QStringLiteral("Query executed successfully !"));
+    script.answerMessage(qv::mrOk);
+    editor->SQLText->SetText(QStringLiteral("selec * from T"));
+    editor->RunBtnClick();
+    EXPECT_EQ(MainForm->StatusPanel(0), QStringLiteral("Error in query !"));
+}
+
+TEST_P(SQLEditorInProgram, OptionsReachOpenEditorsAndQuittingAsksAboutTheTransaction)
+{
+    QTreeWidgetItem* node = databaseNode();
+    ASSERT_NE(node, nullptr);
+    node->setExpanded(true);
+    MainTree->Tree()->setCurrentItem(node);
+    TSQLEditor* editor = ExecuteSQLBtnClick();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->SQLText->TabSpace(), Options().TabStopCount);
+    {
+        QvRegistry registry;
+        ASSERT_TRUE(registry.openKey(kOptionsKey, true));
+        registry.writeInteger(QStringLiteral("TabStopCount"), 7);
+        registry.writeInteger(QStringLiteral("EditorRightEdge"), 60);
+    }
+    LoadOptions();
+    EXPECT_EQ(editor->SQLText->TabSpace(), 7);
+    EXPECT_EQ(editor->SQLText->RightEdge(), 60);
+
+    editor->SQLText->SetText(QStringLiteral("insert into T values (77, 'on quit')"));
+    editor->RunBtnClick();
+    ASSERT_TRUE(editor->RunT->Active());
+    // Cancel on the commit question stops the quit before its own question.
+    script.answerMessage(qv::mrCancel);
+    MainForm->close();
+    EXPECT_EQ(script.messages(), QStringList{QStringLiteral("Commit Work ?")});
+    ASSERT_EQ(editors().size(), 1);
+    EXPECT_TRUE(editor->RunT->Active());
+    // Yes commits, then the program asks its own question.
+    script.clearShown();
+    script.answerMessage(qv::mrYes);
+    script.answerMessage(qv::mrNo);
+    MainForm->close();
+    EXPECT_EQ(script.messages(),
+              (QStringList{QStringLiteral("Commit Work ?"), QStringLiteral("Do you want to quit Qorvane ?")}));
+    EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select NAME from T where ID = 77")), QStringLiteral("on quit"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, SQLEditorInProgram, ::testing::ValuesIn(qvtest::allTargets()),
+                         qvtest::targetName);
+
+} // namespace
