@@ -22,6 +22,7 @@ int main(int argc, char** argv)
     // Nothing a test does may touch the user's own registry file.
     qputenv("QORVANE_REGISTRY", QDir(home.path()).filePath("registry.reg").toUtf8());
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    qputenv("XDG_DATA_HOME", QDir(home.path()).filePath("data").toUtf8());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
