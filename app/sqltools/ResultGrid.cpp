@@ -1,6 +1,7 @@
 #include "app/sqltools/ResultGrid.h"
 
 #include "platform/db/DataSetModel.h"
+#include "platform/db/Field.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -24,6 +25,22 @@ void TResultGrid::setResultModel(TDataSetModel* model)
     m_model = model;
     setModel(model);
     connect(model, &TDataSetModel::currentRowChanged, this, &TResultGrid::followDataSet);
+    connect(model, &QAbstractItemModel::modelReset, this, &TResultGrid::sizeColumns);
+}
+
+void TResultGrid::sizeColumns()
+{
+    constexpr int widestField = 64;   // characters; longer texts are cut in the cell
+    const QFontMetrics cell(font());
+    const QFontMetrics title(horizontalHeader()->font());
+    const int padding = 2 * cell.horizontalAdvance(QLatin1Char(' ')) + 4;
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        const TField* field = m_model->fieldAt(column);
+        const int characters = field ? qBound(1, field->DisplayWidth(), widestField) : 10;
+        const int width = qMax(cell.averageCharWidth() * characters,
+                               title.horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString()));
+        setColumnWidth(column, width + padding);
+    }
 }
 
 void TResultGrid::followDataSet(int row)

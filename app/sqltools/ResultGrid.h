@@ -30,6 +30,9 @@ protected:
 
 private:
     void followDataSet(int row);
+    // Each column as wide as its field's display width (and its title), as
+    // the platform's grid lays out a dataset's columns.
+    void sizeColumns();
 
     TDataSetModel* m_model = nullptr;
     bool m_following = false;
