@@ -503,8 +503,15 @@ void TSQLEditor::FormShow()
             if (active == m_active)
                 return;
             m_active = active;
+            // The window losing the activation may hear of it after this
+            // one: the item is set once every handler of the change has run.
             if (active)
-                PagesChange();
+                QMetaObject::invokeMethod(
+                    this, [this] {
+                        if (m_active)
+                            PagesChange();
+                    },
+                    Qt::QueuedConnection);
             else
                 EnableSaveToFile(false);
         });

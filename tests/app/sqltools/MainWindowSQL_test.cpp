@@ -4,7 +4,7 @@
 
 #include "SQLEditTest_support.h"
 
-#include "access/QvQuery.h"
+#include "access/QvDataSet.h"
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/Options.h"
@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTreeWidget>
@@ -174,6 +175,55 @@ TEST_P(SQLEditorInProgram, OptionsReachOpenEditorsAndQuittingAsksAboutTheTransac
     EXPECT_EQ(script.messages(),
               (QStringList{QStringLiteral("Commit Work ?"), QStringLiteral("Do you want to quit Qorvane ?")}));
     EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select NAME from T where ID = 77")), QStringLiteral("on quit"));
+}
+
+TEST_P(SQLEditorInProgram, LinkWordsShowTheObjectsDefinitionOfTheWindowsDatabase)
+{
+    QTreeWidgetItem* node = databaseNode();
+    ASSERT_NE(node, nullptr);
+    node->setExpanded(true);
+    MainTree->Tree()->setCurrentItem(node);
+    TSQLEditor* editor = ExecuteSQLBtnClick();
+    ASSERT_NE(editor, nullptr);
+    QString shown;
+    script.onModal([&](QDialog& dialog) {
+        if (auto* memo = dialog.findChild<TqeCustomEdit*>())
+            shown = memo->Text();
+        dialog.accept();
+    });
+    editor->SQLTextHyperLinkClick(QStringLiteral("t"));
+    EXPECT_TRUE(shown.contains(QStringLiteral("CREATE TABLE T"))) << qPrintable(shown);
+    // A word that is not one of the database's objects does nothing.
+    const auto before = script.shown().size();
+    editor->SQLTextHyperLinkClick(QStringLiteral("NOSUCHTABLE"));
+    EXPECT_EQ(script.shown().size(), before);
+}
+
+TEST_P(SQLEditorInProgram, SaveToFileFollowsTheActiveEditorsResult)
+{
+    QTreeWidgetItem* node = databaseNode();
+    ASSERT_NE(node, nullptr);
+    node->setExpanded(true);
+    MainTree->Tree()->setCurrentItem(node);
+    TSQLEditor* first = ExecuteSQLBtnClick();
+    TSQLEditor* second = ExecuteSQLBtnClick();
+    ASSERT_TRUE(first && second);
+    QMdiSubWindow* firstWindow = qobject_cast<QMdiSubWindow*>(first->parentWidget());
+    QMdiSubWindow* secondWindow = qobject_cast<QMdiSubWindow*>(second->parentWidget());
+    ASSERT_TRUE(firstWindow && secondWindow);
+    MainForm->MdiArea()->setActiveSubWindow(firstWindow);
+    first->SQLText->SetText(QStringLiteral("select * from T"));
+    first->RunBtnClick();
+    EXPECT_TRUE(MainForm->SavetoFile->isEnabled());
+    MainForm->MdiArea()->setActiveSubWindow(secondWindow);
+    QApplication::processEvents();
+    EXPECT_FALSE(MainForm->SavetoFile->isEnabled());
+    MainForm->MdiArea()->setActiveSubWindow(firstWindow);
+    QApplication::processEvents();
+    EXPECT_TRUE(MainForm->SavetoFile->isEnabled());
+    first->RollbackBtnClick();
+    EXPECT_FALSE(first->DS->Active());
+    EXPECT_FALSE(MainForm->SavetoFile->isEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, SQLEditorInProgram, ::testing::ValuesIn(qvtest::allTargets()),
