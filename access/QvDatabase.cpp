@@ -124,15 +124,13 @@ TQvDatabase::~TQvDatabase()
     } catch (const std::exception& error) {
         qWarning("Closing database %s: %s", qPrintable(m_dbName), error.what());
     }
-    for (int i = 0; i < m_sqlObjects.size(); ++i) {
-        if (TQvBase* link = m_sqlObjects.at(i)) {
-            try {
-                link->DoDatabaseFree();
-            } catch (const std::exception& error) {
-                qWarning("Releasing database %s: %s", qPrintable(m_dbName), error.what());
-            }
+    m_sqlObjects.ForEach([this](TQvBase* link) {
+        try {
+            link->DoDatabaseFree();
+        } catch (const std::exception& error) {
+            qWarning("Releasing database %s: %s", qPrintable(m_dbName), error.what());
         }
-    }
+    });
     RemoveSQLObjects();
     RemoveTransactions();
 }
@@ -300,18 +298,15 @@ void TQvDatabase::ForceClose()
 
 void TQvDatabase::NotifyLinks(void (TQvBase::*notification)())
 {
-    for (int i = 0; i < m_sqlObjects.size(); ++i)
-        if (TQvBase* link = m_sqlObjects.at(i))
-            (link->*notification)();
+    m_sqlObjects.ForEach([notification](TQvBase* link) { (link->*notification)(); });
 }
 
 void TQvDatabase::EndTransactionsAndNotify()
 {
-    for (int i = 0; i < m_transactions.size(); ++i) {
-        TQvTransaction* transaction = m_transactions.at(i);
-        if (transaction && transaction->Active())
+    m_transactions.ForEach([](TQvTransaction* transaction) {
+        if (transaction->Active())
             transaction->EndTransaction(transaction->TimeoutAction(), true);
-    }
+    });
     NotifyLinks(&TQvBase::DoDatabaseDisconnecting);
 }
 
@@ -443,39 +438,29 @@ int TQvDatabase::AddTransaction(TQvTransaction* transaction)
     const int existing = FindTransaction(transaction);
     if (existing >= 0)
         return existing;
-    int index = int(m_transactions.indexOf(nullptr));
-    if (index < 0) {
-        index = int(m_transactions.size());
-        m_transactions.append(transaction);
-    } else
-        m_transactions[index] = transaction;
+    const int index = m_transactions.Add(transaction);
     transaction->AddDatabase(this);
     return index;
 }
 
 int TQvDatabase::FindTransaction(const TQvTransaction* transaction) const
 {
-    if (!transaction)
-        return -1;
-    return int(m_transactions.indexOf(transaction));
+    return m_transactions.Find(transaction);
 }
 
 TQvTransaction* TQvDatabase::Transactions(int index) const
 {
-    return index >= 0 && index < m_transactions.size() ? m_transactions.at(index) : nullptr;
+    return m_transactions.At(index);
 }
 
 int TQvDatabase::TransactionCount() const
 {
-    return int(m_transactions.size() - m_transactions.count(nullptr));
+    return m_transactions.Count();
 }
 
 void TQvDatabase::RemoveTransaction(int index)
 {
-    if (index < 0 || index >= m_transactions.size())
-        return;
-    TQvTransaction* transaction = m_transactions.at(index);
-    m_transactions[index] = nullptr;
+    TQvTransaction* transaction = m_transactions.Take(index);
     if (!transaction)
         return;
     if (m_defaultTransaction == transaction)
@@ -487,27 +472,18 @@ void TQvDatabase::RemoveTransaction(int index)
 
 void TQvDatabase::RemoveTransactions()
 {
-    for (int i = 0; i < m_transactions.size(); ++i)
+    for (int i = 0; i < m_transactions.SlotCount(); ++i)
         RemoveTransaction(i);
 }
 
 int TQvDatabase::AddSQLObject(TQvBase* link)
 {
-    int index = int(m_sqlObjects.indexOf(nullptr));
-    if (index < 0) {
-        index = int(m_sqlObjects.size());
-        m_sqlObjects.append(link);
-    } else
-        m_sqlObjects[index] = link;
-    return index;
+    return m_sqlObjects.Add(link);
 }
 
 void TQvDatabase::RemoveSQLObject(int index)
 {
-    if (index < 0 || index >= m_sqlObjects.size())
-        return;
-    TQvBase* link = m_sqlObjects.at(index);
-    m_sqlObjects[index] = nullptr;
+    TQvBase* link = m_sqlObjects.Take(index);
     if (link && link->m_database == this) {
         link->m_database = nullptr;
         link->m_indexInDatabase = -1;
@@ -516,7 +492,7 @@ void TQvDatabase::RemoveSQLObject(int index)
 
 void TQvDatabase::RemoveSQLObjects()
 {
-    for (int i = 0; i < m_sqlObjects.size(); ++i)
+    for (int i = 0; i < m_sqlObjects.SlotCount(); ++i)
         RemoveSQLObject(i);
 }
 

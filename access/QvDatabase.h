@@ -4,9 +4,9 @@
 // and blob stream to both.
 
 #include "access/Qv.h"
+#include "access/QvSlotList.h"
 #include "access/QvTextCodec.h"
 
-#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -182,8 +182,8 @@ private:
     QString InfoFirstString(unsigned char item, int bufferSize);
     QString ConnectionCharacterSet() const;
 
-    QList<TQvBase*> m_sqlObjects;
-    QList<TQvTransaction*> m_transactions;
+    TQvSlotList<TQvBase> m_sqlObjects;
+    TQvSlotList<TQvTransaction> m_transactions;
     QString m_dbName;
     QStringList m_dbParams;
     bool m_dpbChanged = true;
@@ -257,8 +257,8 @@ private:
     void NotifyLinks(void (TQvBase::*notification)());
     void TimeoutTransaction();
 
-    QList<TQvDatabase*> m_databases;
-    QList<TQvBase*> m_sqlObjects;
+    TQvSlotList<TQvDatabase> m_databases;
+    TQvSlotList<TQvBase> m_sqlObjects;
     TQvDatabase* m_defaultDatabase = nullptr;
     isc_tr_handle m_handle = 0;
     bool m_idle = false;

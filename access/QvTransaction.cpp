@@ -56,15 +56,13 @@ TQvTransaction::~TQvTransaction()
     } catch (const std::exception& error) {
         qWarning("Ending transaction %s: %s", qPrintable(objectName()), error.what());
     }
-    for (int i = 0; i < m_sqlObjects.size(); ++i) {
-        if (TQvBase* link = m_sqlObjects.at(i)) {
-            try {
-                link->DoTransactionFree();
-            } catch (const std::exception& error) {
-                qWarning("Releasing transaction %s: %s", qPrintable(objectName()), error.what());
-            }
+    m_sqlObjects.ForEach([this](TQvBase* link) {
+        try {
+            link->DoTransactionFree();
+        } catch (const std::exception& error) {
+            qWarning("Releasing transaction %s: %s", qPrintable(objectName()), error.what());
         }
-    }
+    });
     RemoveSQLObjects();
     RemoveDatabases();
 }
@@ -126,9 +124,7 @@ void TQvTransaction::CheckDatabasesInList() const
 bool TQvTransaction::Call(ISC_STATUS code, bool raise)
 {
     m_idle = false;
-    for (TQvDatabase* database : std::as_const(m_databases))
-        if (database)
-            database->ResetIdle();
+    m_databases.ForEach([](TQvDatabase* database) { database->ResetIdle(); });
     if (raise && code > 0)
         IBDataBaseError();
     return code == 0;
@@ -147,9 +143,9 @@ void TQvTransaction::StartTransaction()
         m_tpbChanged = false;
     }
     std::vector<TransactionElement> elements;
-    for (TQvDatabase* database : std::as_const(m_databases))
-        if (database)
-            elements.push_back({database->Handle(), m_tpbLength, m_tpb.data()});
+    m_databases.ForEach([&](TQvDatabase* database) {
+        elements.push_back({database->Handle(), m_tpbLength, m_tpb.data()});
+    });
     const ISC_STATUS code =
         isc_start_multiple(StatusVector(), &m_handle, short(elements.size()), elements.data());
     if (code) {
@@ -177,9 +173,7 @@ void TQvTransaction::Rollback()
 
 void TQvTransaction::NotifyLinks(void (TQvBase::*notification)())
 {
-    for (int i = 0; i < m_sqlObjects.size(); ++i)
-        if (TQvBase* link = m_sqlObjects.at(i))
-            (link->*notification)();
+    m_sqlObjects.ForEach([notification](TQvBase* link) { (link->*notification)(); });
 }
 
 void TQvTransaction::EndTransaction(TTransactionAction action, bool force)
@@ -231,15 +225,13 @@ void TQvTransaction::EndedByStatement(TTransactionAction action)
 {
     m_handle = 0;
     for (auto notification : {&TQvBase::DoTransactionEnding, &TQvBase::DoTransactionEnded}) {
-        for (int i = 0; i < m_sqlObjects.size(); ++i) {
-            if (TQvBase* link = m_sqlObjects.at(i)) {
-                try {
-                    (link->*notification)();
-                } catch (const std::exception& error) {
-                    qWarning("Ending transaction %s: %s", qPrintable(objectName()), error.what());
-                }
+        m_sqlObjects.ForEach([this, notification](TQvBase* link) {
+            try {
+                (link->*notification)();
+            } catch (const std::exception& error) {
+                qWarning("Ending transaction %s: %s", qPrintable(objectName()), error.what());
             }
-        }
+        });
     }
     if (action == TACommit)
         MonitorHook()->TRCommit(this);
@@ -309,39 +301,29 @@ int TQvTransaction::AddDatabase(TQvDatabase* database)
     const int existing = FindDatabase(database);
     if (existing >= 0)
         return existing;
-    int index = int(m_databases.indexOf(nullptr));
-    if (index < 0) {
-        index = int(m_databases.size());
-        m_databases.append(database);
-    } else
-        m_databases[index] = database;
+    const int index = m_databases.Add(database);
     database->AddTransaction(this);
     return index;
 }
 
 int TQvTransaction::FindDatabase(const TQvDatabase* database) const
 {
-    if (!database)
-        return -1;
-    return int(m_databases.indexOf(database));
+    return m_databases.Find(database);
 }
 
 TQvDatabase* TQvTransaction::Databases(int index) const
 {
-    return index >= 0 && index < m_databases.size() ? m_databases.at(index) : nullptr;
+    return m_databases.At(index);
 }
 
 int TQvTransaction::DatabaseCount() const
 {
-    return int(m_databases.size() - m_databases.count(nullptr));
+    return m_databases.Count();
 }
 
 void TQvTransaction::RemoveDatabase(int index)
 {
-    if (index < 0 || index >= m_databases.size())
-        return;
-    TQvDatabase* database = m_databases.at(index);
-    m_databases[index] = nullptr;
+    TQvDatabase* database = m_databases.Take(index);
     if (!database)
         return;
     if (m_defaultDatabase == database)
@@ -353,27 +335,18 @@ void TQvTransaction::RemoveDatabase(int index)
 
 void TQvTransaction::RemoveDatabases()
 {
-    for (int i = 0; i < m_databases.size(); ++i)
+    for (int i = 0; i < m_databases.SlotCount(); ++i)
         RemoveDatabase(i);
 }
 
 int TQvTransaction::AddSQLObject(TQvBase* link)
 {
-    int index = int(m_sqlObjects.indexOf(nullptr));
-    if (index < 0) {
-        index = int(m_sqlObjects.size());
-        m_sqlObjects.append(link);
-    } else
-        m_sqlObjects[index] = link;
-    return index;
+    return m_sqlObjects.Add(link);
 }
 
 void TQvTransaction::RemoveSQLObject(int index)
 {
-    if (index < 0 || index >= m_sqlObjects.size())
-        return;
-    TQvBase* link = m_sqlObjects.at(index);
-    m_sqlObjects[index] = nullptr;
+    TQvBase* link = m_sqlObjects.Take(index);
     if (link && link->m_transaction == this) {
         link->m_transaction = nullptr;
         link->m_indexInTransaction = -1;
@@ -382,6 +355,6 @@ void TQvTransaction::RemoveSQLObject(int index)
 
 void TQvTransaction::RemoveSQLObjects()
 {
-    for (int i = 0; i < m_sqlObjects.size(); ++i)
+    for (int i = 0; i < m_sqlObjects.SlotCount(); ++i)
         RemoveSQLObject(i);
 }
