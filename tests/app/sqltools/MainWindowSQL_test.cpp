@@ -20,6 +20,7 @@
 #include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -224,6 +225,37 @@ TEST_P(SQLEditorInProgram, SaveToFileFollowsTheActiveEditorsResult)
     first->RollbackBtnClick();
     EXPECT_FALSE(first->DS->Active());
     EXPECT_FALSE(MainForm->SavetoFile->isEnabled());
+}
+
+TEST_P(SQLEditorInProgram, ClosingTheChildWindowAsksAndLeavesNoEmptyFrame)
+{
+    QTreeWidgetItem* node = databaseNode();
+    ASSERT_NE(node, nullptr);
+    node->setExpanded(true);
+    MainTree->Tree()->setCurrentItem(node);
+    const int before = int(MainForm->MdiArea()->subWindowList().size());
+    QPointer<TSQLEditor> editor = ExecuteSQLBtnClick();
+    ASSERT_TRUE(editor);
+    QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow*>(editor->parentWidget());
+    ASSERT_TRUE(frame);
+    editor->SQLText->SetText(QStringLiteral("delete from T where ID = 4"));
+    editor->RunBtnClick();
+    // The frame's close button: the window is asked first.
+    script.answerMessage(qv::mrCancel);
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(editor);
+    EXPECT_TRUE(frame);
+    script.answerMessage(qv::mrNo);
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(editor);
+    EXPECT_FALSE(frame);
+    EXPECT_EQ(MainForm->MdiArea()->subWindowList().size(), before);
+    EXPECT_EQ(script.messages(), (QStringList{QStringLiteral("Commit Work ?"), QStringLiteral("Commit Work ?")}));
+    EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select count(*) from T where ID = 4")), QStringLiteral("1"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, SQLEditorInProgram, ::testing::ValuesIn(qvtest::allTargets()),
