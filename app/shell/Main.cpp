@@ -15,7 +15,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -437,10 +436,9 @@ void TMainForm::EditCutItemClick()
     QWidget* child = ActiveChild();
     if (!child || child == MainTree)
         return;
-    if (TqeCustomEdit* editor = textEditorOf(child); editor && editor->SelAvail()) {
-        QGuiApplication::clipboard()->setText(editor->SelText());
-        editor->SetSelText(QString());
-    }
+    // Through the editor's own commands, so the change can be undone.
+    if (TqeCustomEdit* editor = textEditorOf(child); editor && editor->SelAvail())
+        editor->CutToClipboard();
 }
 
 void TMainForm::EditCopyItemClick()
@@ -456,7 +454,7 @@ void TMainForm::EditCopyItemClick()
         return;
     }
     if (TqeCustomEdit* editor = textEditorOf(child); editor && editor->SelAvail())
-        QGuiApplication::clipboard()->setText(editor->SelText());
+        editor->CopyToClipboard();
 }
 
 void TMainForm::EditPasteItemClick()
@@ -465,7 +463,7 @@ void TMainForm::EditPasteItemClick()
     if (!child || child == MainTree)
         return;
     if (TqeCustomEdit* editor = textEditorOf(child))
-        editor->SetSelText(QGuiApplication::clipboard()->text());
+        editor->PasteFromClipboard();
 }
 
 void TMainForm::Refresh1Click()

@@ -15,6 +15,7 @@
 #include "app/shell/WindowList.h"
 #include "components/FormPlacement.h"
 #include "components/ImageMenu.h"
+#include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
 #include "platform/Registry.h"
 
@@ -436,4 +437,34 @@ TEST_F(StartupTest, WithDatabasesRegisteredNoSampleIsMade)
     EXPECT_FALSE(CreateSampleDatabase(*DBList));
     EXPECT_EQ(DBList->Count(), 1);
     EXPECT_FALSE(QFileInfo::exists(SampleDatabasePath()));
+}
+
+TEST_F(StartupTest, EditMenuCutAndPasteCanBeUndoneInTheEditor)
+{
+    Shell shell;
+    auto* window = new QWidget;
+    auto* editor = new TqeCustomEdit(window);
+    editor->SetText(QStringLiteral("select x from t"));
+    MainForm->AddChild(window)->show();
+    QApplication::setActiveWindow(window);
+    editor->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(MainForm->ActiveChild(), window);
+    const auto line = [editor] { return editor->Lines()->Strings(0); };
+
+    editor->SetBlockBegin(QPoint(8, 1));
+    editor->SetBlockEnd(QPoint(9, 1));
+    MainForm->EditCutItemClick();
+    EXPECT_EQ(line(), QStringLiteral("select  from t"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("x"));
+    editor->Undo();
+    EXPECT_EQ(line(), QStringLiteral("select x from t"));
+
+    editor->SetCaretXY(QPoint(1, 1));
+    editor->SetBlockBegin(QPoint(1, 1));
+    editor->SetBlockEnd(QPoint(1, 1));
+    MainForm->EditPasteItemClick();
+    EXPECT_EQ(line(), QStringLiteral("xselect x from t"));
+    editor->Undo();
+    EXPECT_EQ(line(), QStringLiteral("select x from t"));
 }
