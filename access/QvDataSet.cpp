@@ -1381,10 +1381,14 @@ void TQvCustomDataSet::SetFieldData(TField& field, TRecordBuffer& buffer, const 
 void TQvCustomDataSet::SetParam(TQvXSQLVAR& param, const Column& column, const char* record) const
 {
     const int index = int(&column - m_columns.data());
-    if (record[nullsOffset + index] || column.stored == Column::None) {
+    if (record[nullsOffset + index]) {
         param.SetIsNull(true);
         return;
     }
+    // The record holds no value of a type the dataset does not know: sending
+    // NULL or a stale value would overwrite the row's real one.
+    if (column.stored == Column::None)
+        QvError(qveUnknownSQLDataType, {column.sqlType});
     const char* data = record + column.offset;
     switch (column.stored) {
     case Column::Text:

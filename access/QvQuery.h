@@ -46,7 +46,9 @@ public:
     bool IsNull() const;
     void SetIsNull(bool null);
 
-    // Readers; a NULL reads as the empty text, 0 or 0.0.
+    // Readers; a NULL reads as the empty text, 0 or 0.0. A value of a type
+    // they do not know (BIGINT, BOOLEAN, the dialect-3 DATE and TIME) raises
+    // "Invalid data conversion."; its raw bytes are still in Data().
     QString AsString() const;
     double AsDouble() const;
     int AsLong() const;

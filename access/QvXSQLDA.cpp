@@ -490,34 +490,17 @@ void TQvXSQLDA::AddName(const QString& name, int index)
 
 void TQvXSQLDA::Initialize()
 {
-    // Lay out every value and indicator in one buffer; refuse unknown types
-    // before anything changes.
+    // Lay out every value and indicator in one buffer. Every type the server
+    // describes gets the room it asks for, so a row with a column the readers
+    // do not know still fetches; only reading that column is refused.
     std::vector<std::size_t> offsets(static_cast<std::size_t>(m_count));
     std::vector<std::size_t> sizes(static_cast<std::size_t>(m_count));
     std::size_t total = 0;
     for (int i = 0; i < m_count; ++i) {
         const XSQLVAR& var = m_sqlda->sqlvar[i];
-        const int type = var.sqltype & ~1;
-        std::size_t bytes = 0;
-        switch (type) {
-        case SQL_VARYING:
-            bytes = std::size_t(std::max<short>(var.sqllen, 0)) + 2;
-            break;
-        case SQL_TEXT:
-        case SQL_DOUBLE:
-        case SQL_FLOAT:
-        case SQL_LONG:
-        case SQL_SHORT:
-        case SQL_TIMESTAMP:
-        case SQL_BLOB:
-        case SQL_D_FLOAT:
-        case SQL_ARRAY:
-        case SQL_QUAD:
-            bytes = std::size_t(std::max<short>(var.sqllen, 0));
-            break;
-        default:
-            QvError(qveUnknownSQLDataType, {type});
-        }
+        std::size_t bytes = std::size_t(std::max<short>(var.sqllen, 0));
+        if ((var.sqltype & ~1) == SQL_VARYING)
+            bytes += 2;
         bytes = std::max<std::size_t>(bytes, 1);
         offsets[std::size_t(i)] = total;
         sizes[std::size_t(i)] = bytes;

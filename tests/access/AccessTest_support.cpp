@@ -31,11 +31,31 @@ std::unique_ptr<TQvDatabase> createDatabase(const qvtest::Target& target, const 
     return database;
 }
 
-void executeImmediate(TQvDatabase& database, TQvTransaction& transaction, const QString& sql)
+std::unique_ptr<TQvDatabase> createDialect3Database(const qvtest::Target& target, const qvtest::TempDir& dir,
+                                                    const QString& file)
+{
+    const QString path = target.databasePath(dir, file);
+    QString quoted = path;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    const QByteArray text =
+        QStringLiteral("CREATE DATABASE '%1' %2").arg(quoted, createOptions(target).join(QLatin1Char(' '))).toUtf8();
+    isc_db_handle handle = 0;
+    isc_tr_handle transaction = 0;
+    if (isc_dsql_execute_immediate(StatusVector(), &handle, &transaction, 0, text.constData(), 3, nullptr))
+        IBDataBaseError();
+    isc_detach_database(StatusVector(), &handle);
+    auto database = std::make_unique<TQvDatabase>();
+    database->SetDBName(path);
+    database->SetDBParams(connectParams(target));
+    database->Open();
+    return database;
+}
+
+void executeImmediate(TQvDatabase& database, TQvTransaction& transaction, const QString& sql, int dialect)
 {
     const QByteArray text = sql.toUtf8();
     transaction.Call(isc_dsql_execute_immediate(StatusVector(), database.Handle(), transaction.Handle(),
-                                                0, text.constData(), 1, nullptr),
+                                                0, text.constData(), static_cast<unsigned short>(dialect), nullptr),
                      true);
 }
 

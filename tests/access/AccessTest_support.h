@@ -22,8 +22,14 @@ std::unique_ptr<TQvDatabase> createDatabase(const qvtest::Target& target, const 
                                             const QString& file = QStringLiteral("test.fdb"),
                                             const QString& characterSet = QStringLiteral("NONE"));
 
+// The same in dialect 3, where DATE, TIME and BIGINT columns can be declared;
+// the returned component is attached to it (and still prepares in dialect 1).
+std::unique_ptr<TQvDatabase> createDialect3Database(const qvtest::Target& target, const qvtest::TempDir& dir,
+                                                    const QString& file = QStringLiteral("dialect3.fdb"));
+
 // Runs one statement without parameters or result through the client library
-// directly, in the given transaction.
-void executeImmediate(TQvDatabase& database, TQvTransaction& transaction, const QString& sql);
+// directly, in the given transaction. Dialect 3 declares what dialect 1
+// cannot (BIGINT, DATE, TIME columns).
+void executeImmediate(TQvDatabase& database, TQvTransaction& transaction, const QString& sql, int dialect = 1);
 
 } // namespace qvaccess

@@ -649,6 +649,65 @@ TEST_P(DataSet, NonSelectStatementIsSimplyExecuted)
     EXPECT_EQ(count(QStringLiteral("where NAME = 'all'")), 2);
 }
 
+TEST_P(DataSet, ColumnsOfUnlistedTypesHaveNoField)
+{
+    auto ds = dataSet(QStringLiteral("select * from rdb$triggers order by rdb$trigger_name"));
+    ds->Open();
+    EXPECT_EQ(ds->FindField(QStringLiteral("RDB$TRIGGER_TYPE")), nullptr); // BIGINT
+    ASSERT_NE(ds->FindField(QStringLiteral("RDB$TRIGGER_NAME")), nullptr);
+    ASSERT_NE(ds->FindField(QStringLiteral("RDB$SYSTEM_FLAG")), nullptr);
+    EXPECT_NE(ds->FindField(QStringLiteral("RDB$TRIGGER_SOURCE")), nullptr);
+    EXPECT_EQ(ds->FieldCount(), 13);
+    const QString first = ds->FieldByName("RDB$TRIGGER_NAME").AsString();
+    EXPECT_EQ(first.trimmed(), scalar(QStringLiteral("select first 1 rdb$trigger_name from rdb$triggers"
+                                                     " order by rdb$trigger_name"))
+                                   .trimmed());
+    ds->Last();
+    EXPECT_EQ(ds->RecordCount(), scalar(QStringLiteral("select count(*) from rdb$triggers")).toInt());
+    ds->First();
+    EXPECT_EQ(ds->FieldByName("RDB$TRIGGER_NAME").AsString(), first);
+
+    ddl(QStringLiteral("create table W (ID integer, B RDB$GENERATOR_VALUE, F boolean, S varchar(5))"));
+    run(QStringLiteral("insert into W values (1, 12345678901, true, 'one')"));
+    auto mixed = dataSet(QStringLiteral("select * from W"));
+    mixed->Open();
+    ASSERT_EQ(mixed->FieldCount(), 2);
+    EXPECT_EQ(mixed->Fields(0).FieldName(), QStringLiteral("ID"));
+    EXPECT_EQ(mixed->Fields(1).FieldName(), QStringLiteral("S"));
+    EXPECT_EQ(mixed->FieldByName("ID").AsInteger(), 1);
+    EXPECT_EQ(mixed->FieldByName("S").AsString(), QStringLiteral("one"));
+}
+
+TEST_P(DataSet, ValueTheRecordDoesNotHoldIsNeverSent)
+{
+    ddl(QStringLiteral("create table W (ID integer not null primary key, B RDB$GENERATOR_VALUE, S varchar(5))"));
+    run(QStringLiteral("insert into W values (1, 12345678901, 'one')"));
+    run(QStringLiteral("insert into W values (2, null, 'two')"));
+    commit();
+    auto ds = dataSet(QStringLiteral("select * from W order by ID"));
+    ds->SetUpdateSQLText(QStringLiteral("update W set S=?S, B=?B where ID=?old_ID"));
+    ds->Open();
+    ds->Edit();
+    ds->FieldByName("S").SetAsString(QStringLiteral("uno"));
+    // Neither NULL nor a stale value goes in place of the BIGINT the dataset cannot hold.
+    QString message;
+    EXPECT_EQ(clientErrorCode([&] { ds->Post(); }, &message), 29);
+    EXPECT_EQ(message, QStringLiteral("Unknown SQL Data type (580)."));
+    EXPECT_EQ(ds->State(), dsEdit);
+    ds->Cancel();
+    EXPECT_EQ(scalar(QStringLiteral("select cast(B as varchar(20)) || S from W where ID = 1")),
+              QStringLiteral("12345678901one"));
+    // A NULL one is known, and goes as NULL.
+    ds->Next();
+    ds->Edit();
+    ds->FieldByName("S").SetAsString(QStringLiteral("dos"));
+    ds->Post();
+    bool null = false;
+    EXPECT_EQ(scalar(QStringLiteral("select S from W where ID = 2")), QStringLiteral("dos"));
+    scalar(QStringLiteral("select B from W where ID = 2"), &null);
+    EXPECT_TRUE(null);
+}
+
 INSTANTIATE_TEST_SUITE_P(Targets, DataSet, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);
 
 // A UTF8 database through a UTF8 connection.

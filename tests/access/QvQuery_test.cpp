@@ -114,14 +114,49 @@ TEST(XSQLDA, OutputNamesAreMadeUnique)
     EXPECT_EQ(output.Names().at(1), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ01231"));
 }
 
-TEST(XSQLDA, UnlistedTypeIsRefusedByItsNumber)
+TEST(XSQLDA, UnlistedTypesGetTheRoomTheyAskFor)
 {
     TQvQuery query;
     TQvXSQLDA& output = query.Current();
-    output.SetCount(1);
-    output.AsXSQLDA()->sqlvar[0].sqltype = SQL_INT64 + 1;
-    output.AsXSQLDA()->sqlvar[0].sqllen = 8;
-    EXPECT_EQ(clientErrorOf([&] { output.Initialize(); }).Message(), QStringLiteral("Unknown SQL Data type (580)."));
+    const struct
+    {
+        short type;
+        short length;
+    } described[] = {{SQL_INT64 + 1, 8}, {SQL_BOOLEAN, 1}, {SQL_NULL + 1, 0}, {SQL_TYPE_DATE + 1, 4},
+                     {SQL_TYPE_TIME, 4}, {SQL_VARYING + 1, 5}, {SQL_LONG + 1, 4}};
+    const int count = int(std::size(described));
+    output.SetCount(count);
+    for (int i = 0; i < count; ++i) {
+        output.AsXSQLDA()->sqlvar[i].sqltype = described[i].type;
+        output.AsXSQLDA()->sqlvar[i].sqllen = described[i].length;
+    }
+    output.Initialize();
+    // No value overlaps the next one, and only nullable ones have an indicator.
+    for (int i = 0; i < count; ++i) {
+        const XSQLVAR* var = output.Vars(i).Data();
+        ASSERT_NE(var->sqldata, nullptr);
+        EXPECT_EQ(var->sqlind != nullptr, (described[i].type & 1) != 0) << i;
+        if (i + 1 < count) {
+            const std::ptrdiff_t room = output.Vars(i + 1).Data()->sqldata - var->sqldata;
+            const std::ptrdiff_t needed = var->sqllen + ((var->sqltype & ~1) == SQL_VARYING ? 2 : 0);
+            EXPECT_GE(room, std::max<std::ptrdiff_t>(needed, 1)) << i;
+        }
+    }
+    // Typed reads of a value the readers do not know are refused.
+    for (int i = 0; i < 5; ++i) {
+        const TQvXSQLVAR& var = output.Vars(i);
+        EXPECT_FALSE(var.IsNull()) << i;
+        EXPECT_EQ(clientErrorOf([&] { var.AsString(); }).Message(), QStringLiteral("Invalid data conversion.")) << i;
+        EXPECT_EQ(clientErrorOf([&] { var.AsLong(); }).SQLCode(), 32) << i;
+        EXPECT_EQ(clientErrorOf([&] { var.AsDouble(); }).SQLCode(), 32) << i;
+        EXPECT_EQ(clientErrorOf([&] { var.AsDateTime(); }).SQLCode(), 32) << i;
+        EXPECT_EQ(clientErrorOf([&] { var.AsQuad(); }).SQLCode(), 32) << i;
+    }
+    // NULL is NULL whatever the type.
+    *output.Vars(0).Data()->sqlind = -1;
+    EXPECT_TRUE(output.Vars(0).IsNull());
+    EXPECT_EQ(output.Vars(0).AsString(), QString());
+    EXPECT_EQ(output.Vars(0).AsLong(), 0);
 }
 
 TEST(QueryChecks, WithoutDatabaseOrStatement)
@@ -482,26 +517,288 @@ TEST_P(QueryOnTarget, StringLongerThanTheColumnIsRefused)
     EXPECT_EQ(select.Fields(1).AsLong(), 12);
 }
 
-TEST_P(QueryOnTarget, TypesTheLayerDoesNotKnowAreRefused)
+// The value of a 64-bit column as the server put it into the row.
+qint64 rawInt64(const TQvXSQLVAR& var)
 {
-    for (const auto& [sql, type] : {std::pair{QStringLiteral("select true from rdb$database"), 32764},
-                                    std::pair{QStringLiteral("select 1 from rdb$database where :p is null"), 32766},
-                                    std::pair{QStringLiteral("select rdb$initial_value from rdb$generators"), 580}}) {
-        TQvQuery& q = query(sql);
-        const EQvClientError error = clientErrorOf([&] { q.ExecQuery(); });
-        EXPECT_EQ(error.SQLCode(), 29) << qPrintable(sql);
-        EXPECT_EQ(error.Message(), QStringLiteral("Unknown SQL Data type (%1).").arg(type));
-        EXPECT_FALSE(q.Prepared());
-        EXPECT_EQ(q.Handle(), 0u);
+    EXPECT_EQ(var.SQLType(), SQL_INT64);
+    qint64 value = 0;
+    std::memcpy(&value, var.Data()->sqldata, sizeof value);
+    return value;
+}
+
+void expectTypedReadsRefused(const TQvXSQLVAR& var)
+{
+    EXPECT_EQ(clientErrorOf([&] { var.AsString(); }).Message(), QStringLiteral("Invalid data conversion."))
+        << qPrintable(var.Name());
+    EXPECT_EQ(clientErrorOf([&] { var.AsLong(); }).SQLCode(), 32);
+    EXPECT_EQ(clientErrorOf([&] { var.AsDouble(); }).SQLCode(), 32);
+    EXPECT_EQ(clientErrorOf([&] { var.AsDateTime(); }).SQLCode(), 32);
+    EXPECT_EQ(clientErrorOf([&] { var.AsQuad(); }).SQLCode(), 32);
+}
+
+TEST_P(QueryOnTarget, SelectStarOnTriggersFetchesEveryRow)
+{
+    ddl(QStringLiteral("create table T (ID integer)"));
+    ddl(QStringLiteral("create trigger T_BU for T before update as begin new.ID = old.ID + 1; end"));
+    // RDB$TRIGGER_TYPE is BIGINT: the row holds it though the readers refuse it.
+    TQvQuery& all = query(QStringLiteral("select * from rdb$triggers order by rdb$trigger_name"));
+    TQvQuery& listed = query(QStringLiteral("select rdb$trigger_name, rdb$relation_name, rdb$trigger_sequence,"
+                                            " rdb$system_flag, rdb$trigger_inactive,"
+                                            " cast(rdb$trigger_type as integer)"
+                                            " from rdb$triggers order by rdb$trigger_name"));
+    all.ExecQuery();
+    listed.ExecQuery();
+    const TQvXSQLVAR& type = all.FieldByName(QStringLiteral("RDB$TRIGGER_TYPE"));
+    int rows = 0;
+    bool sawOwn = false;
+    for (; !all.Eof(); all.Next(), listed.Next(), ++rows) {
+        ASSERT_FALSE(listed.Eof());
+        const QString name = all.FieldByName(QStringLiteral("RDB$TRIGGER_NAME")).AsString();
+        EXPECT_EQ(name, listed.Fields(0).AsString());
+        EXPECT_EQ(all.FieldByName(QStringLiteral("RDB$RELATION_NAME")).AsString(), listed.Fields(1).AsString());
+        EXPECT_EQ(all.FieldByName(QStringLiteral("RDB$TRIGGER_SEQUENCE")).AsLong(), listed.Fields(2).AsLong());
+        EXPECT_EQ(all.FieldByName(QStringLiteral("RDB$SYSTEM_FLAG")).AsLong(), listed.Fields(3).AsLong());
+        EXPECT_EQ(all.FieldByName(QStringLiteral("RDB$TRIGGER_INACTIVE")).IsNull(), listed.Fields(4).IsNull());
+        EXPECT_FALSE(type.IsNull());
+        EXPECT_EQ(rawInt64(type), listed.Fields(5).AsLong()) << qPrintable(name);
+        if (name.trimmed() == QLatin1String("T_BU")) {
+            sawOwn = true;
+            EXPECT_EQ(rawInt64(type), 3); // before update
+            EXPECT_EQ(all.FieldByName(QStringLiteral("RDB$TRIGGER_SOURCE")).AsString(), QStringLiteral("(Blob)"));
+            EXPECT_EQ(all.FieldByName(QStringLiteral("RDB$RELATION_NAME")).AsString().trimmed(), QStringLiteral("T"));
+        }
     }
-    // Dialect 1 itself refuses some of them.
-    TQvQuery& bigint = query(QStringLiteral("select cast(1 as bigint) from rdb$database"));
+    EXPECT_TRUE(listed.Eof());
+    EXPECT_TRUE(sawOwn);
+    EXPECT_EQ(all.RecordCount(), rows);
+    TQvQuery& count = query(QStringLiteral("select count(*) from rdb$triggers"));
+    count.ExecQuery();
+    EXPECT_EQ(rows, count.Fields(0).AsLong());
+    EXPECT_GT(rows, 1);
+
+    all.Close();
+    all.ExecQuery();
+    expectTypedReadsRefused(all.FieldByName(QStringLiteral("RDB$TRIGGER_TYPE")));
+    EXPECT_EQ(clientErrorOf([&] { all.FieldByName(QStringLiteral("RDB$TRIGGER_TYPE")).AsString(); }).SQLCode(), 32);
+}
+
+TEST_P(QueryOnTarget, SelectStarOnGeneratorsFetchesEveryRow)
+{
+    ddl(QStringLiteral("create sequence G_TEST start with 7 increment by 3"));
+    TQvQuery& all = query(QStringLiteral("select * from rdb$generators order by rdb$generator_name"));
+    TQvQuery& listed = query(QStringLiteral("select rdb$generator_name, rdb$generator_id, rdb$system_flag,"
+                                            " rdb$generator_increment, cast(rdb$initial_value as integer)"
+                                            " from rdb$generators order by rdb$generator_name"));
+    all.ExecQuery();
+    listed.ExecQuery();
+    const TQvXSQLVAR& initial = all.FieldByName(QStringLiteral("RDB$INITIAL_VALUE"));
+    int rows = 0;
+    bool sawOwn = false;
+    for (; !all.Eof(); all.Next(), listed.Next(), ++rows) {
+        ASSERT_FALSE(listed.Eof());
+        const QString name = all.FieldByName(QStringLiteral("RDB$GENERATOR_NAME")).AsString();
+        EXPECT_EQ(name, listed.Fields(0).AsString());
+        EXPECT_EQ(all.FieldByName(QStringLiteral("RDB$GENERATOR_ID")).AsLong(), listed.Fields(1).AsLong());
+        EXPECT_EQ(all.FieldByName(QStringLiteral("RDB$SYSTEM_FLAG")).AsLong(), listed.Fields(2).AsLong());
+        EXPECT_EQ(all.FieldByName(QStringLiteral("RDB$GENERATOR_INCREMENT")).AsLong(), listed.Fields(3).AsLong());
+        EXPECT_EQ(rawInt64(initial), listed.Fields(4).AsLong()) << qPrintable(name);
+        if (name.trimmed() == QLatin1String("G_TEST")) {
+            sawOwn = true;
+            EXPECT_EQ(rawInt64(initial), 7);
+            EXPECT_EQ(all.FieldByName(QStringLiteral("RDB$GENERATOR_INCREMENT")).AsLong(), 3);
+            EXPECT_EQ(all.FieldByName(QStringLiteral("RDB$SYSTEM_FLAG")).AsLong(), 0);
+            expectTypedReadsRefused(initial);
+        }
+    }
+    EXPECT_TRUE(listed.Eof());
+    EXPECT_TRUE(sawOwn);
+    TQvQuery& count = query(QStringLiteral("select count(*) from rdb$generators"));
+    count.ExecQuery();
+    EXPECT_EQ(rows, count.Fields(0).AsLong());
+}
+
+TEST_P(QueryOnTarget, BigintAndBooleanColumnsFetchAndKeepTheirNulls)
+{
+    // Dialect 1 declares no BIGINT, but a column may take the server's own domain.
+    ddl(QStringLiteral("create table T (ID integer, B RDB$GENERATOR_VALUE, F boolean, S varchar(10))"));
+    run(QStringLiteral("insert into T values (1, 12345678901, true, 'one')"));
+    run(QStringLiteral("insert into T values (2, null, null, 'two')"));
+    TQvQuery& q = query(QStringLiteral("select * from T order by ID"));
+    q.ExecQuery();
+    ASSERT_EQ(q.Current().Count(), 4);
+    const TQvXSQLVAR& b = q.FieldByName(QStringLiteral("B"));
+    const TQvXSQLVAR& f = q.FieldByName(QStringLiteral("F"));
+    EXPECT_EQ(f.SQLType(), SQL_BOOLEAN);
+    EXPECT_EQ(q.Fields(0).AsLong(), 1);
+    EXPECT_EQ(rawInt64(b), Q_INT64_C(12345678901));
+    EXPECT_EQ(*f.Data()->sqldata, 1);
+    EXPECT_EQ(q.Fields(3).AsString(), QStringLiteral("one"));
+    EXPECT_FALSE(b.IsNull());
+    EXPECT_FALSE(f.IsNull());
+    expectTypedReadsRefused(b);
+    expectTypedReadsRefused(f);
+    ASSERT_NE(q.Next(), nullptr);
+    EXPECT_EQ(q.Fields(0).AsLong(), 2);
+    EXPECT_TRUE(b.IsNull());
+    EXPECT_TRUE(f.IsNull());
+    EXPECT_EQ(b.AsString(), QString()); // a NULL reads as nothing whatever its type
+    EXPECT_EQ(q.Fields(3).AsString(), QStringLiteral("two"));
+    EXPECT_EQ(q.Next(), nullptr);
+
+    TQvQuery& constants = query(QStringLiteral("select true, false, 5 from rdb$database"));
+    constants.ExecQuery();
+    EXPECT_EQ(*constants.Fields(0).Data()->sqldata, 1);
+    EXPECT_EQ(*constants.Fields(1).Data()->sqldata, 0);
+    EXPECT_EQ(constants.Fields(2).AsLong(), 5);
+
+    // Dialect 1 itself refuses some of them in expressions.
+    for (const QString& sql : {QStringLiteral("select cast(1 as bigint) from rdb$database"),
+                              QStringLiteral("select current_time from rdb$database"),
+                              QStringLiteral("select current_date from rdb$database")}) {
+        TQvQuery& refused = query(sql);
+        try {
+            refused.Prepare();
+            ADD_FAILURE() << qPrintable(sql);
+        } catch (const EQvInterBaseError& error) {
+            EXPECT_EQ(error.SQLCode(), -104);
+        }
+    }
+}
+
+TEST_P(QueryOnTarget, ParametersOfUnlistedTypes)
+{
+    // "? is null": the server describes the parameter as its NULL type.
+    TQvQuery& isNull = query(QStringLiteral("select count(*) from rdb$database where :p is null"));
+    ASSERT_EQ(isNull.Params().Count(), 1);
+    TQvXSQLVAR& p = isNull.Params()[0];
+    EXPECT_EQ(p.SQLType(), SQL_NULL);
+    auto countOf = [&isNull] {
+        isNull.ExecQuery();
+        const int result = isNull.Fields(0).AsLong();
+        isNull.Close();
+        return result;
+    };
+    p.SetIsNull(true);
+    EXPECT_EQ(countOf(), 1);
+    p.SetIsNull(false);
+    EXPECT_EQ(countOf(), 0);
+    p.SetAsLong(5);
+    EXPECT_EQ(countOf(), 0);
+    p.SetIsNull(true);
+    EXPECT_EQ(countOf(), 1);
+
+    // The writer's own type goes and the server converts exactly, beyond 32 bits too.
+    ddl(QStringLiteral("create table T (ID integer, B RDB$GENERATOR_VALUE, F boolean)"));
+    TQvQuery& insert = query(QStringLiteral("insert into T values (:id, :b, :f)"));
+    TQvXSQLDA& params = insert.Params();
+    EXPECT_EQ(params[1].SQLType(), SQL_INT64);
+    EXPECT_EQ(params[2].SQLType(), SQL_BOOLEAN);
+    EXPECT_EQ(clientErrorOf([&] { params[1].SetAsQuad(ISC_QUAD{0, 1}); }).SQLCode(), 32);
+    params[0].SetAsLong(1);
+    params[1].SetAsString(QStringLiteral("12345678901"));
+    params[2].SetAsString(QStringLiteral("true"));
+    insert.ExecQuery();
+    params[0].SetAsLong(2);
+    params[1].SetAsLong(-7);
+    params[2].SetIsNull(true);
+    insert.ExecQuery();
+    params[0].SetAsLong(3);
+    params[1].SetIsNull(true);
+    params[2].SetAsString(QStringLiteral("false"));
+    insert.ExecQuery();
+    // A value the server cannot convert is its error, and nothing is written.
+    params[0].SetAsLong(4);
+    params[1].SetAsLong(1);
+    params[2].SetAsLong(1);
     try {
-        bigint.Prepare();
-        FAIL();
+        insert.ExecQuery();
+        ADD_FAILURE() << "a number was taken for a boolean";
     } catch (const EQvInterBaseError& error) {
-        EXPECT_EQ(error.SQLCode(), -104);
+        EXPECT_EQ(error.SQLCode(), -303);
     }
+    TQvQuery& select = query(QStringLiteral("select ID, cast(B as varchar(20)), cast(F as varchar(5)) from T"
+                                            " order by ID"));
+    select.ExecQuery();
+    QStringList rows;
+    for (; !select.Eof(); select.Next())
+        rows << QStringLiteral("%1|%2|%3").arg(select.Fields(0).AsString(),
+                                             select.Fields(1).IsNull() ? QStringLiteral("null") : select.Fields(1).AsString(),
+                                             select.Fields(2).IsNull() ? QStringLiteral("null") : select.Fields(2).AsString());
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("1|12345678901|TRUE"), QStringLiteral("2|-7|null"),
+                                 QStringLiteral("3|null|FALSE")}));
+}
+
+TEST_P(QueryOnTarget, DateTimeAndExactNumbersOfADialect3Database)
+{
+    using qvaccess::executeImmediate;
+    const std::unique_ptr<TQvDatabase> other = qvaccess::createDialect3Database(GetParam(), dir);
+    {
+        TQvTransaction work;
+        other->SetDefaultTransaction(&work);
+        work.StartTransaction();
+        executeImmediate(*other, work,
+                         QStringLiteral("create table T3 (ID integer, B bigint, D date, T time, F boolean,"
+                                        " TS timestamp, N numeric(18,2), I integer)"),
+                         3);
+        work.Commit();
+        work.StartTransaction();
+        executeImmediate(*other, work,
+                         QStringLiteral("insert into T3 values (1, 12345678901, '2024-02-29', '13:45:30.5', true,"
+                                        " '2024-01-02 03:04:05', 12.34, 7)"),
+                         3);
+        executeImmediate(*other, work,
+                         QStringLiteral("insert into T3 values (2, null, null, null, null, null, null, null)"), 3);
+        work.Commit();
+        work.StartTransaction();
+
+        TQvQuery q;
+        q.SetDatabase(other.get());
+        q.SetSQLText(QStringLiteral("select * from T3 order by ID"));
+        q.ExecQuery();
+        const TQvXSQLDA& row = q.Current();
+        ASSERT_EQ(row.Count(), 8);
+        EXPECT_EQ(row[2].SQLType(), SQL_TYPE_DATE);
+        EXPECT_EQ(row[3].SQLType(), SQL_TYPE_TIME);
+        EXPECT_EQ(row[6].SQLType(), SQL_INT64);
+        EXPECT_EQ(row[6].SQLScale(), -2);
+        EXPECT_EQ(row[0].AsLong(), 1);
+        EXPECT_EQ(rawInt64(row[1]), Q_INT64_C(12345678901));
+        EXPECT_EQ(rawInt64(row[6]), 1234);
+        EXPECT_EQ(row[5].AsString(), QStringLiteral("2024-01-02 03:04:05"));
+        EXPECT_EQ(row[7].AsLong(), 7);
+        for (int i : {1, 2, 3, 4, 6}) {
+            EXPECT_FALSE(row[i].IsNull()) << i;
+            expectTypedReadsRefused(row[i]);
+        }
+        ASSERT_NE(q.Next(), nullptr);
+        EXPECT_EQ(row[0].AsLong(), 2);
+        for (int i = 1; i < 8; ++i)
+            EXPECT_TRUE(row[i].IsNull()) << i;
+        EXPECT_EQ(q.Next(), nullptr);
+        q.Close();
+
+        // Parameters of those types take text and time stamps the server converts.
+        TQvQuery find;
+        find.SetDatabase(other.get());
+        find.SetSQLText(QStringLiteral("select ID from T3 where D = :d and T = :t and N = :n and B = :b"));
+        TQvXSQLDA& params = find.Params();
+        EXPECT_EQ(params[0].SQLType(), SQL_TYPE_DATE);
+        EXPECT_EQ(params[1].SQLType(), SQL_TYPE_TIME);
+        params[0].SetAsDateTime(QDateTime(QDate(2024, 2, 29), QTime(0, 0)));
+        params[1].SetAsString(QStringLiteral("13:45:30.5"));
+        params[2].SetAsDouble(12.34);
+        params[3].SetAsString(QStringLiteral("12345678901"));
+        find.ExecQuery();
+        ASSERT_FALSE(find.Eof());
+        EXPECT_EQ(find.Fields(0).AsLong(), 1);
+        find.Close();
+        params[3].SetAsString(QStringLiteral("12345678902"));
+        find.ExecQuery();
+        EXPECT_TRUE(find.Eof());
+        find.Close();
+        work.Commit();
+    }
+    other->DropDatabase();
 }
 
 TEST_P(QueryOnTarget, RefusedAndEmptyStatements)
