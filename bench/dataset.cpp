@@ -8,6 +8,7 @@
 // QV_BENCH_SCALE multiplies the 1,000,000 rows.
 
 #include "access/QvDataSet.h"
+#include "bench/BenchSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,53 +18,19 @@
 #include <malloc.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
+#include <limits>
 #include <vector>
 
 namespace {
 
-constexpr int columns = 4;
 constexpr int firstRows = 100;
-
-const char* const selectText = "select I, V, D, TS from T";
-
-long long rowCount()
-{
-    const double scale = qEnvironmentVariable("QV_BENCH_SCALE", QStringLiteral("1")).toDouble();
-    return (long long)(1000000 * (scale > 0 ? scale : 1));
-}
 
 // Bytes the process has taken from the heap, small and large blocks together.
 qint64 heapInUse()
 {
     const struct mallinfo2 info = mallinfo2();
     return qint64(info.uordblks) + qint64(info.hblkhd);
-}
-
-void fill(TQvDatabase& database, long long rows)
-{
-    TQvTransaction transaction;
-    transaction.SetDefaultDatabase(&database);
-    transaction.StartTransaction();
-    TQvQuery query;
-    query.SetDatabase(&database);
-    query.SetTransaction(&transaction);
-    query.SetParamCheck(false);
-    query.SetSQLText(QStringLiteral("create table T (I integer, V varchar(40), D double precision, TS timestamp)"));
-    query.ExecQuery();
-    transaction.Commit();
-    transaction.StartTransaction();
-    query.SetSQLText(QStringLiteral(
-        "execute block as declare i integer = 0; begin"
-        " while (i < %1) do begin"
-        "  insert into T values (:i, 'row number ' || :i || ' of the benchmark', :i * 0.25,"
-        "   dateadd(:i second to cast('2024-01-01 08:30:00' as timestamp)));"
-        "  i = i + 1;"
-        " end end")
-                         .arg(rows));
-    query.ExecQuery();
-    transaction.Commit();
 }
 
 struct OurRun
@@ -86,10 +53,10 @@ OurRun fetchOurs(TQvDatabase& database)
         TQvDataSet dataSet;
         dataSet.SetDatabase(&database);
         dataSet.SetTransaction(&transaction);
-        dataSet.SetSelectSQLText(QString::fromLatin1(selectText));
+        dataSet.SetSelectSQLText(QString::fromLatin1(qvbench::testTableSelect));
         dataSet.Open();
         std::vector<TField*> fields;
-        for (int c = 0; c < columns; ++c)
+        for (int c = 0; c < qvbench::testTableColumns; ++c)
             fields.push_back(&dataSet.Fields(c));
         while (!dataSet.Eof()) {
             for (TField* field : fields)
@@ -118,7 +85,7 @@ double firstRowsMs(TQvDatabase& database)
         TQvDataSet dataSet;
         dataSet.SetDatabase(&database);
         dataSet.SetTransaction(&transaction);
-        dataSet.SetSelectSQLText(QString::fromLatin1(selectText));
+        dataSet.SetSelectSQLText(QString::fromLatin1(qvbench::testTableSelect));
         dataSet.Open();
         qint64 characters = 0;
         for (int row = 0; row < firstRows && !dataSet.Eof(); ++row, dataSet.Next())
@@ -130,14 +97,6 @@ double firstRowsMs(TQvDatabase& database)
     }
     transaction.Commit();
     return elapsed;
-}
-
-void check(ISC_STATUS* status, const char* what)
-{
-    if (status[0] == 1 && status[1]) {
-        std::fprintf(stderr, "%s failed: %ld\n", what, long(status[1]));
-        std::exit(1);
-    }
 }
 
 // Text of a time stamp as the dataset's date-time fields give it.
@@ -164,57 +123,12 @@ struct RefRun
 // The same reading as a plain client-library loop.
 RefRun fetchReference(isc_db_handle* db)
 {
-    ISC_STATUS_ARRAY status;
-    isc_tr_handle transaction = 0;
-    isc_start_transaction(status, &transaction, 1, db, 0, nullptr);
-    check(status, "start");
-    isc_stmt_handle statement = 0;
-    isc_dsql_alloc_statement2(status, db, &statement);
-    check(status, "allocate");
-    auto* sqlda = static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(columns)));
-    sqlda->version = SQLDA_VERSION1;
-    sqlda->sqln = columns;
-    isc_dsql_prepare(status, &transaction, &statement, 0, selectText, 1, sqlda);
-    check(status, "prepare");
+    qvbench::RawCursor cursor(db, qvbench::testTableSelect);
     RefRun run;
-    std::vector<std::vector<char>> values(columns);
-    std::vector<short> indicators(columns);
-    for (int c = 0; c < columns; ++c) {
-        XSQLVAR& var = sqlda->sqlvar[c];
-        const int bytes = var.sqllen + ((var.sqltype & ~1) == SQL_VARYING ? 2 : 0);
-        run.rowBytes += bytes + ((var.sqltype & 1) ? int(sizeof(short)) : 0);
-        values[c].resize(std::size_t(bytes));
-        var.sqldata = values[c].data();
-        var.sqlind = &indicators[c];
-    }
-    isc_dsql_execute(status, &transaction, &statement, 1, nullptr);
-    check(status, "execute");
-    while (isc_dsql_fetch(status, &statement, 1, sqlda) == 0) {
-        for (int c = 0; c < columns; ++c) {
-            const XSQLVAR& var = sqlda->sqlvar[c];
-            QString value;
-            if (*var.sqlind != -1) {
-                switch (var.sqltype & ~1) {
-                case SQL_LONG:
-                    value = QString::number(*reinterpret_cast<const ISC_LONG*>(var.sqldata));
-                    break;
-                case SQL_VARYING:
-                    value = QString::fromLatin1(var.sqldata + 2, *reinterpret_cast<const short*>(var.sqldata));
-                    break;
-                case SQL_DOUBLE:
-                    value = QString::number(*reinterpret_cast<const double*>(var.sqldata), 'g', 15);
-                    break;
-                case SQL_TIMESTAMP:
-                    value = timestampText(*reinterpret_cast<const ISC_TIMESTAMP*>(var.sqldata));
-                    break;
-                }
-            }
-            run.characters += value.size();
-        }
-    }
-    isc_dsql_free_statement(status, &statement, DSQL_drop);
-    isc_commit_transaction(status, &transaction);
-    std::free(sqlda);
+    run.rowBytes = cursor.RowBytes();
+    while (cursor.Fetch())
+        for (int c = 0; c < cursor.Columns(); ++c)
+            run.characters += qvbench::rawText(cursor.Var(c), timestampText).size();
     return run;
 }
 
@@ -227,29 +141,20 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    const long long rows = rowCount();
+    const long long rows = qvbench::scaled(1000000);
     TQvDatabase database;
-    database.SetDBName(QDir(dir.path()).filePath(QStringLiteral("dataset.fdb")));
-    database.SetDBParams({QStringLiteral("USER 'SYSDBA'"), QStringLiteral("PAGE_SIZE 8192"),
-                          QStringLiteral("DEFAULT CHARACTER SET NONE")});
-    database.CreateDatabase();
-    fill(database, rows);
+    qvbench::createDatabase(database, QDir(dir.path()).filePath(QStringLiteral("dataset.fdb")));
+    qvbench::createTestTable(database, rows);
 
-    // Best of three, the two taking turns so both see the same cache state.
-    double ours = 1e300, ref = 1e300;
     OurRun ourRun;
     RefRun refRun;
     qint64 leastHeap = std::numeric_limits<qint64>::max();
-    for (int round = 0; round < 3; ++round) {
-        QElapsedTimer timer;
-        timer.start();
-        refRun = fetchReference(database.Handle());
-        ref = std::min(ref, timer.nsecsElapsed() / 1e9);
-        timer.restart();
-        ourRun = fetchOurs(database);
-        ours = std::min(ours, timer.nsecsElapsed() / 1e9);
-        leastHeap = std::min(leastHeap, ourRun.heapBytes);
-    }
+    const qvbench::BestTimes best = qvbench::bestOfTurns(
+        3, [&] { refRun = fetchReference(database.Handle()); },
+        [&] {
+            ourRun = fetchOurs(database);
+            leastHeap = std::min(leastHeap, ourRun.heapBytes);
+        });
     if (ourRun.characters != refRun.characters || ourRun.rows != rows) {
         std::fprintf(stderr, "texts differ: %lld characters in %lld rows against %lld characters in %lld rows\n",
                      (long long)ourRun.characters, (long long)ourRun.rows, (long long)refRun.characters, rows);
@@ -260,10 +165,9 @@ int main(int argc, char** argv)
         first = std::min(first, firstRowsMs(database));
 
     const double ourBytes = double(leastHeap) / double(rows);
-    std::printf("BENCH dataset_fetch ours=%.3fs ref=%.3fs ratio=%.2f\n", ours, ref, ours / ref);
-    std::printf("BENCH dataset_bytes_per_row ours=%.1fB ref=%dB ratio=%.2f\n", ourBytes, refRun.rowBytes,
-                ourBytes / refRun.rowBytes);
-    std::printf("BENCH dataset_first_rows ours=%.2fms\n", first);
+    qvbench::printBench("dataset_fetch", best.ours, best.ref, "s", 3);
+    qvbench::printBench("dataset_bytes_per_row", ourBytes, refRun.rowBytes, "B", 1);
+    qvbench::printBench("dataset_first_rows", first, "ms", 2);
     std::printf("# %lld rows; the dataset's own cache accounting: %.1f B per row\n", rows,
                 double(ourRun.cacheBytes) / double(rows));
     database.DropDatabase();

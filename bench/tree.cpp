@@ -11,9 +11,9 @@
 #include "app/shell/MainTreeF.h"
 #include "app/shell/MyConst.h"
 #include "app/shell/Startup.h"
+#include "bench/BenchSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -25,56 +25,34 @@ namespace {
 
 constexpr int kRounds = 9;
 
-double scale()
-{
-    const double value = qEnvironmentVariable("QV_BENCH_SCALE", QStringLiteral("1")).toDouble();
-    return value > 0 ? value : 1;
-}
-
 const QStringList kParams{QStringLiteral("isc_dpb_user_name=SYSDBA"), QStringLiteral("isc_dpb_password=masterkey")};
-
-void run(TQvDatabase& database, const QString& sql)
-{
-    TQvTransaction transaction;
-    transaction.SetDefaultDatabase(&database);
-    transaction.StartTransaction();
-    TQvQuery query;
-    query.SetDatabase(&database);
-    query.SetTransaction(&transaction);
-    query.SetParamCheck(false);
-    query.SetSQLText(sql);
-    query.ExecQuery();
-    transaction.Commit();
-}
 
 // A database with `tables` tables, and `triggers` triggers spread over them.
 QString makeDatabase(const QString& path, int tables, int triggers)
 {
     TQvDatabase database;
-    database.SetDBName(path);
-    database.SetDBParams({QStringLiteral("USER 'SYSDBA'"), QStringLiteral("PAGE_SIZE 8192")});
-    database.CreateDatabase();
+    qvbench::createDatabase(database, path);
     for (int first = 0; first < tables; first += 1000) {
-        run(database, QStringLiteral("execute block as declare i integer = %1; begin"
-                                     " while (i < %2) do begin"
-                                     "  execute statement 'create table TABLE_' || lpad(i, 6, '0') ||"
-                                     "   ' (ID integer not null, NAME varchar(40), AMOUNT numeric(15,2))';"
-                                     "  i = i + 1;"
-                                     " end end")
-                          .arg(first)
-                          .arg(std::min(tables, first + 1000)));
+        qvbench::execute(database, QStringLiteral("execute block as declare i integer = %1; begin"
+                                                  " while (i < %2) do begin"
+                                                  "  execute statement 'create table TABLE_' || lpad(i, 6, '0') ||"
+                                                  "   ' (ID integer not null, NAME varchar(40), AMOUNT numeric(15,2))';"
+                                                  "  i = i + 1;"
+                                                  " end end")
+                                       .arg(first)
+                                       .arg(std::min(tables, first + 1000)));
     }
     for (int first = 0; first < triggers; first += 500) {
-        run(database, QStringLiteral("execute block as declare i integer = %1; begin"
-                                     " while (i < %2) do begin"
-                                     "  execute statement 'create trigger TRG_' || lpad(i, 6, '0') ||"
-                                     "   ' for TABLE_' || lpad(mod(i, %3), 6, '0') ||"
-                                     "   ' before insert position 0 as begin new.ID = 0; end';"
-                                     "  i = i + 1;"
-                                     " end end")
-                          .arg(first)
-                          .arg(std::min(triggers, first + 500))
-                          .arg(tables));
+        qvbench::execute(database, QStringLiteral("execute block as declare i integer = %1; begin"
+                                                  " while (i < %2) do begin"
+                                                  "  execute statement 'create trigger TRG_' || lpad(i, 6, '0') ||"
+                                                  "   ' for TABLE_' || lpad(mod(i, %3), 6, '0') ||"
+                                                  "   ' before insert position 0 as begin new.ID = 0; end';"
+                                                  "  i = i + 1;"
+                                                  " end end")
+                                       .arg(first)
+                                       .arg(std::min(triggers, first + 500))
+                                       .arg(tables));
     }
     database.Close();
     return path;
@@ -93,11 +71,9 @@ const char* const kQueries[CategoryCount] = {
 };
 
 // The category's query through the access layer: every row fetched, its
-// name read as text.
-double reference(TQvDatabase& database, int category, int& rows)
+// name read as text. Gives the number of rows.
+int reference(TQvDatabase& database, int category)
 {
-    QElapsedTimer timer;
-    timer.start();
     TQvTransaction transaction;
     transaction.SetDefaultDatabase(&database);
     transaction.StartTransaction();
@@ -107,7 +83,7 @@ double reference(TQvDatabase& database, int category, int& rows)
     query.SetSQLText(QString::fromLatin1(kQueries[category]));
     query.ExecQuery();
     const int name = category == 0 ? 1 : 0;
-    rows = 0;
+    int rows = 0;
     qint64 characters = 0;
     while (!query.Eof()) {
         characters += query.Fields(name).AsString().size();
@@ -116,32 +92,9 @@ double reference(TQvDatabase& database, int category, int& rows)
     }
     query.Close();
     transaction.Commit();
-    const double seconds = timer.nsecsElapsed() / 1e9;
     if (characters < 0)
         std::printf("impossible\n");
-    return seconds;
-}
-
-// Refreshes (collapses, empties and expands again) a category node of the tree.
-double ours(QTreeWidgetItem* category, int& nodes)
-{
-    QElapsedTimer timer;
-    timer.start();
-    MainTree->RefreshCategory(category);
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    nodes = category->childCount();
-    return seconds;
-}
-
-double best(std::vector<double> values)
-{
-    return *std::min_element(values.begin(), values.end());
-}
-
-void report(const char* name, double ourSeconds, double refSeconds)
-{
-    std::printf("BENCH %s ours=%.4fs ref=%.4fs ratio=%.2f\n", name, ourSeconds, refSeconds, ourSeconds / refSeconds);
-    std::fflush(stdout);
+    return rows;
 }
 
 // Measures the given categories of one database, in a session of the
@@ -170,21 +123,19 @@ void measure(const char* name, const QString& path, const std::vector<int>& cate
     for (const int category : categories) {
         QTreeWidgetItem* categoryNode = node->child(category);
         categoryNode->setExpanded(true);   // the first fill warms the caches
-        std::vector<double> ourTimes;
-        std::vector<double> refTimes;
-        int nodes = 0;
         int rows = 0;
-        for (int round = 0; round < kRounds; ++round) {
-            ourTimes.push_back(ours(categoryNode, nodes));
-            refTimes.push_back(reference(database, category, rows));
-        }
+        // Refreshing collapses, empties and expands the category node again.
+        const qvbench::BestTimes best = qvbench::bestOfTurns(
+            kRounds, [&] { rows = reference(database, category); },
+            [&] { MainTree->RefreshCategory(categoryNode); });
+        const int nodes = categoryNode->childCount();
         std::fprintf(stderr, "  %s: %d nodes of %d rows, ours %.2f ms, ref %.2f ms\n",
-                     qPrintable(CategoryNames[category]), nodes, rows, best(ourTimes) * 1e3, best(refTimes) * 1e3);
-        ourTotal += best(ourTimes);
-        refTotal += best(refTimes);
+                     qPrintable(CategoryNames[category]), nodes, rows, best.ours * 1e3, best.ref * 1e3);
+        ourTotal += best.ours;
+        refTotal += best.ref;
     }
     database.Close();
-    report(name, ourTotal, refTotal);
+    qvbench::printBench(name, ourTotal, refTotal, "s", 4);
 }
 
 } // namespace
@@ -197,10 +148,10 @@ int main(int argc, char** argv)
     qputenv("XDG_DATA_HOME", dir.path().toUtf8());
     TQorvaneApplication app(argc, argv);
 
-    const int small = int(1000 * scale());
-    const int large = int(10000 * scale());
-    const int mixedTables = int(500 * scale());
-    const int mixedTriggers = int(700 * scale());
+    const int small = int(qvbench::scaled(1000));
+    const int large = int(qvbench::scaled(10000));
+    const int mixedTables = int(qvbench::scaled(500));
+    const int mixedTriggers = int(qvbench::scaled(700));
     const QString smallPath = makeDatabase(QDir(dir.path()).filePath(QStringLiteral("small.fdb")), small, 0);
     const QString largePath = makeDatabase(QDir(dir.path()).filePath(QStringLiteral("large.fdb")), large, 0);
     const QString mixedPath =
