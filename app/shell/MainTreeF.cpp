@@ -72,17 +72,17 @@ const CategoryQuery kCategoryQueries[CategoryCount] = {
      "RDB$RELATION_NAME", tiView, onQuery},
     {"select rdb$procedure_name,rdb$description from rdb$procedures order by rdb$procedure_name",
      "RDB$PROCEDURE_NAME", tiProcedure, onDataSet},
-    // The columns of "select *" that the filters and texts read: the access
-    // layer cannot describe the 64-bit columns Firebird 3 added to these
-    // tables. Whether a trigger's source begins with "check" is answered by
-    // the server, so that no source is read row by row.
+    // Not "select *": on Firebird 3 RDB$TRIGGER_TYPE is BIGINT, which the
+    // dataset holds no field for, and the type suffix needs it. Whether a
+    // trigger's source begins with "check" is answered by the server, so
+    // that no source is read row by row.
     {"select rdb$trigger_name,rdb$relation_name,cast(rdb$trigger_type as integer) as rdb$trigger_type,"
      "iif(upper(rdb$trigger_source) starting with 'CHECK',1,0) as check_source,rdb$description,"
      "rdb$system_flag from rdb$triggers order by rdb$trigger_name",
      "RDB$TRIGGER_NAME", tiTrigger, onDataSet},
     {"select rdb$field_name,rdb$description from rdb$fields order by rdb$field_name", "RDB$FIELD_NAME",
      tiDomain, onDataSet},
-    {"select rdb$generator_name,rdb$system_flag from rdb$generators order by rdb$generator_name",
+    {"select * from rdb$generators order by rdb$generator_name",
      "RDB$GENERATOR_NAME", tiGenerator, onQuery},
     {"select rdb$function_name,rdb$description from rdb$functions order by rdb$function_name",
      "RDB$FUNCTION_NAME", tiFunction, onDataSet},
