@@ -7,6 +7,7 @@
 //   BENCH sqleditor_fetch_all ours=<s>s ref=<s>s ratio=<r>
 // QV_BENCH_SCALE multiplies the 1,000,000 rows.
 
+#include "bench/BenchSupport.h"
 #include "access/QvDataSet.h"
 #include "app/shell/DBListObject.h"
 #include "app/sqltools/ResultGrid.h"
@@ -22,94 +23,27 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
+#include <memory>
 
 namespace {
 
-constexpr int columns = 4;
 const char* const selectText = "select * from T";
-
-long long rowCount()
-{
-    const double scale = qEnvironmentVariable("QV_BENCH_SCALE", QStringLiteral("1")).toDouble();
-    return (long long)(1000000 * (scale > 0 ? scale : 1));
-}
-
-void fill(TQvDatabase& database, long long rows)
-{
-    TQvTransaction transaction;
-    transaction.SetDefaultDatabase(&database);
-    transaction.StartTransaction();
-    TQvQuery query;
-    query.SetDatabase(&database);
-    query.SetTransaction(&transaction);
-    query.SetParamCheck(false);
-    query.SetSQLText(QStringLiteral("create table T (I integer, V varchar(40), D double precision, TS timestamp)"));
-    query.ExecQuery();
-    transaction.Commit();
-    transaction.StartTransaction();
-    query.SetSQLText(QStringLiteral(
-        "execute block as declare i integer = 0; begin"
-        " while (i < %1) do begin"
-        "  insert into T values (:i, 'row number ' || :i || ' of the benchmark', :i * 0.25,"
-        "   dateadd(:i second to cast('2024-01-01 08:30:00' as timestamp)));"
-        "  i = i + 1;"
-        " end end")
-                         .arg(rows));
-    query.ExecQuery();
-    transaction.Commit();
-}
-
-void check(ISC_STATUS* status, const char* what)
-{
-    if (status[0] == 1 && status[1]) {
-        std::fprintf(stderr, "%s failed: %ld\n", what, long(status[1]));
-        std::exit(1);
-    }
-}
 
 // Every row fetched by the client library and nothing more.
 long long fetchReference(isc_db_handle* db)
 {
-    ISC_STATUS_ARRAY status;
-    isc_tr_handle transaction = 0;
-    isc_start_transaction(status, &transaction, 1, db, 0, nullptr);
-    check(status, "start");
-    isc_stmt_handle statement = 0;
-    isc_dsql_alloc_statement2(status, db, &statement);
-    check(status, "allocate");
-    auto* sqlda = static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(columns)));
-    sqlda->version = SQLDA_VERSION1;
-    sqlda->sqln = columns;
-    isc_dsql_prepare(status, &transaction, &statement, 0, selectText, 1, sqlda);
-    check(status, "prepare");
-    std::vector<std::vector<char>> values(columns);
-    std::vector<short> indicators(columns);
-    for (int c = 0; c < columns; ++c) {
-        XSQLVAR& var = sqlda->sqlvar[c];
-        values[c].resize(std::size_t(var.sqllen) + 2);
-        var.sqldata = values[c].data();
-        var.sqlind = &indicators[c];
-    }
-    isc_dsql_execute(status, &transaction, &statement, 1, nullptr);
-    check(status, "execute");
+    qvbench::RawCursor cursor(db, selectText);
     long long rows = 0;
-    while (isc_dsql_fetch(status, &statement, 1, sqlda) == 0)
+    while (cursor.Fetch())
         ++rows;
-    isc_dsql_free_statement(status, &statement, DSQL_drop);
-    isc_commit_transaction(status, &transaction);
-    std::free(sqlda);
     return rows;
 }
 
 std::unique_ptr<TQvDatabase> makeDatabase(const QTemporaryDir& dir, const QString& file, long long rows)
 {
     auto database = std::make_unique<TQvDatabase>();
-    database->SetDBName(QDir(dir.path()).filePath(file));
-    database->SetDBParams({QStringLiteral("USER 'SYSDBA'"), QStringLiteral("PAGE_SIZE 8192"),
-                           QStringLiteral("DEFAULT CHARACTER SET NONE")});
-    database->CreateDatabase();
-    fill(*database, rows);
+    qvbench::createDatabase(*database, QDir(dir.path()).filePath(file));
+    qvbench::createTestTable(*database, rows);
     return database;
 }
 
@@ -148,7 +82,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir dir;
     qputenv("QORVANE_REGISTRY", QDir(dir.path()).filePath(QStringLiteral("registry.reg")).toUtf8());
-    const long long rows = rowCount();
+    const long long rows = qvbench::scaled(1000000);
     auto big = makeDatabase(dir, QStringLiteral("big.fdb"), rows);
     auto small = makeDatabase(dir, QStringLiteral("small.fdb"), 10000);
     int exitCode = 0;
