@@ -366,26 +366,19 @@ TGetResult TDataSet::Fetch(TRecordBuffer& buffer, TGetMode mode, bool doCheck)
 
 bool TDataSet::GetNextRecord()
 {
-    if (m_hasRecord)
-        UpdateCursorPos();
-    if (Fetch(*m_spare, gmNext, true) != grOK) {
-        CursorPosChanged();
-        return false;
-    }
-    std::swap(m_active, m_spare);
-    if (!m_hasRecord) {
-        m_hasRecord = true;
-        m_bof = m_eof = false;
-    }
-    m_cursorSynced = true;
-    return true;
+    return StepRecord(gmNext);
 }
 
 bool TDataSet::GetPriorRecord()
 {
+    return StepRecord(gmPrior);
+}
+
+bool TDataSet::StepRecord(TGetMode mode)
+{
     if (m_hasRecord)
         UpdateCursorPos();
-    if (Fetch(*m_spare, gmPrior, true) != grOK) {
+    if (Fetch(*m_spare, mode, true) != grOK) {
         CursorPosChanged();
         return false;
     }

@@ -317,6 +317,8 @@ private:
     TGetResult Fetch(TRecordBuffer& buffer, TGetMode mode, bool doCheck);
     bool GetNextRecord();
     bool GetPriorRecord();
+    // One record on in the given direction: the shared body of the two above.
+    bool StepRecord(TGetMode mode);
     void SetState(TDataSetState state);
     void BeginInsertAppend();
     void EndInsertAppend();

@@ -5,6 +5,7 @@
 #include "access/QvDatabase.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Startup.h"
+#include "support/DatabaseSupport.h"
 #include "support/TestSupport.h"
 
 #include <QByteArray>
@@ -16,12 +17,8 @@ class QTreeWidgetItem;
 
 namespace qvshell {
 
-// Creates a dialect-1 database file in dir and runs the statements in it,
-// one transaction each; returns the path the target opens it by.
-QString createDatabase(const qvtest::Target& target, const qvtest::TempDir& dir, const QString& file,
-                       const QStringList& statements = {});
-// Runs statements in an existing database.
-void execute(const qvtest::Target& target, const QString& path, const QStringList& statements);
+using qvtest::createDatabase;
+using qvtest::execute;
 
 // Points the registry and the user's data folder at a test's own folder for
 // the fixture's life.

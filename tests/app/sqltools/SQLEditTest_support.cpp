@@ -11,67 +11,12 @@
 
 namespace qvsql {
 
-namespace {
-
-void run(TQvDatabase& database, const QStringList& statements)
-{
-    TQvTransaction transaction;
-    transaction.AddDatabase(&database);
-    TQvQuery query;
-    query.SetDatabase(&database);
-    query.SetTransaction(&transaction);
-    query.SetParamCheck(false);
-    for (const QString& sql : statements) {
-        transaction.StartTransaction();
-        query.SetSQLText(sql);
-        query.ExecQuery();
-        if (query.Open())
-            query.Close();
-        transaction.Commit();
-    }
-}
-
-} // namespace
-
-QStringList connectParams(const qvtest::Target& target)
-{
-    return {QStringLiteral("isc_dpb_user_name=") + target.user,
-            QStringLiteral("isc_dpb_password=") + target.password};
-}
-
-QString createDatabase(const qvtest::Target& target, const qvtest::TempDir& dir, const QString& file,
-                       const QStringList& statements)
-{
-    const QString path = target.databasePath(dir, file);
-    TQvDatabase database;
-    database.SetDBName(path);
-    QStringList options{QStringLiteral("USER '%1'").arg(target.user)};
-    if (target.isServer())
-        options << QStringLiteral("PASSWORD '%1'").arg(target.password);
-    options << QStringLiteral("PAGE_SIZE 4096");
-    database.SetDBParams(options);
-    database.CreateDatabase();
-    run(database, statements);
-    database.Close();
-    return path;
-}
-
 QStringList tableStatements(int rows)
 {
     return {QStringLiteral("create table T (ID integer not null primary key, NAME varchar(20))"),
             QStringLiteral("execute block as declare i integer = 1; begin"
                            " while (i <= %1) do begin insert into T values (:i, 'name ' || :i); i = i + 1; end end")
                 .arg(rows)};
-}
-
-void execute(const qvtest::Target& target, const QString& path, const QStringList& statements)
-{
-    TQvDatabase database;
-    database.SetDBName(path);
-    database.SetDBParams(connectParams(target));
-    database.Open();
-    run(database, statements);
-    database.Close();
 }
 
 QString scalar(const qvtest::Target& target, const QString& path, const QString& sql)

@@ -7,6 +7,7 @@
 
 #include "access/QvDatabase.h"
 #include "app/shell/DBListObject.h"
+#include "support/DatabaseSupport.h"
 #include "support/TestSupport.h"
 
 #include <QStringList>
@@ -18,16 +19,12 @@ class QChartView;
 
 namespace qvsql {
 
-QStringList connectParams(const qvtest::Target& target);
+using qvtest::connectParams;
+using qvtest::createDatabase;
+using qvtest::execute;
 
-// Creates a database file in dir, runs the statements in it (each in a
-// transaction of its own) and returns the path the target opens it by.
-QString createDatabase(const qvtest::Target& target, const qvtest::TempDir& dir, const QString& file,
-                       const QStringList& statements = {});
 // Statements that make T (ID primary key, NAME) with rows 1..rows.
 QStringList tableStatements(int rows);
-// Runs statements on a connection of its own.
-void execute(const qvtest::Target& target, const QString& path, const QStringList& statements);
 // The first column of the first row of a query, read on a connection of its own.
 QString scalar(const qvtest::Target& target, const QString& path, const QString& sql);
 

@@ -1,0 +1,59 @@
+#include "support/DatabaseSupport.h"
+
+#include "access/QvDatabase.h"
+#include "access/QvQuery.h"
+
+namespace qvtest {
+
+QStringList connectParams(const Target& target)
+{
+    return {QStringLiteral("isc_dpb_user_name=") + target.user,
+            QStringLiteral("isc_dpb_password=") + target.password};
+}
+
+void runStatements(TQvDatabase& database, const QStringList& statements)
+{
+    TQvTransaction transaction;
+    transaction.AddDatabase(&database);
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    query.SetParamCheck(false);
+    for (const QString& sql : statements) {
+        transaction.StartTransaction();
+        query.SetSQLText(sql);
+        query.ExecQuery();
+        if (query.Open())
+            query.Close();
+        transaction.Commit();
+    }
+}
+
+QString createDatabase(const Target& target, const TempDir& dir, const QString& file,
+                       const QStringList& statements)
+{
+    const QString path = target.databasePath(dir, file);
+    TQvDatabase database;
+    database.SetDBName(path);
+    QStringList options{QStringLiteral("USER '%1'").arg(target.user)};
+    if (target.isServer())
+        options << QStringLiteral("PASSWORD '%1'").arg(target.password);
+    options << QStringLiteral("PAGE_SIZE 4096");
+    database.SetDBParams(options);
+    database.CreateDatabase();
+    runStatements(database, statements);
+    database.Close();
+    return path;
+}
+
+void execute(const Target& target, const QString& path, const QStringList& statements)
+{
+    TQvDatabase database;
+    database.SetDBName(path);
+    database.SetDBParams(connectParams(target));
+    database.Open();
+    runStatements(database, statements);
+    database.Close();
+}
+
+} // namespace qvtest

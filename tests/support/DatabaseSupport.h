@@ -1,0 +1,28 @@
+#pragma once
+
+// Throwaway databases for the window tests: made through the access layer,
+// filled by plain statements, each in a transaction of its own.
+
+#include "support/TestSupport.h"
+
+#include <QStringList>
+
+class TQvDatabase;
+
+namespace qvtest {
+
+// The connection lines for a target's user and password.
+QStringList connectParams(const Target& target);
+
+// Runs the statements on an open connection, each in a transaction of its own.
+void runStatements(TQvDatabase& database, const QStringList& statements);
+
+// Creates a dialect-1 database file in dir and runs the statements in it;
+// returns the path the target opens it by.
+QString createDatabase(const Target& target, const TempDir& dir, const QString& file,
+                       const QStringList& statements = {});
+
+// Runs statements in an existing database, on a connection of its own.
+void execute(const Target& target, const QString& path, const QStringList& statements);
+
+} // namespace qvtest
