@@ -9,9 +9,6 @@ sh tools/setup.sh
 scale=${1:-1}
 [ $# -gt 0 ] && shift
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=ON >/dev/null
-# Sources are globbed: make the moc step look again for classes in files
-# added since the last build (it can miss them in an existing build folder).
-find build/bench -path '*_autogen/timestamp' -delete 2>/dev/null || true
 cmake --build build/bench
 export QT_QPA_PLATFORM=offscreen QV_BENCH_SCALE="$scale"
 if [ $# -eq 0 ]; then

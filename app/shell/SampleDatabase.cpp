@@ -11,6 +11,12 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+// The shell is a static library: its resources register only when asked.
+static void initShellResources()
+{
+    Q_INIT_RESOURCE(shell);
+}
+
 namespace {
 
 const QString kUser = QStringLiteral("SYSDBA");
@@ -18,9 +24,11 @@ const QString kUser = QStringLiteral("SYSDBA");
 // expansion connects without asking.
 const QString kPassword = QStringLiteral("masterkey");
 
+// Compiled into the program, so a first start needs no source tree.
 QString scriptFile()
 {
-    return QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + QStringLiteral("/resources/sample.sql");
+    initShellResources();
+    return QStringLiteral(":/qorvane/sample.sql");
 }
 
 // Creates the file and runs the script in it; the failures' texts, none on success.
