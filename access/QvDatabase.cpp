@@ -257,6 +257,15 @@ void TQvDatabase::Open()
         Call(code, true);
     }
     m_codec = QvTextCodec(ConnectionCharacterSet());
+    try {
+        m_sqlDialect = int(InfoInteger(isc_info_db_sql_dialect));
+    } catch (...) {
+        // A connection that cannot answer this is of no use: leave nothing attached.
+        ISC_STATUS_ARRAY status;
+        isc_detach_database(status, &m_handle);
+        m_handle = 0;
+        throw;
+    }
     m_idle = false;
     emit OnConnect();
     MonitorHook()->DBConnect(this);
@@ -362,6 +371,7 @@ void TQvDatabase::CreateDatabase()
         Call(code, true);
     }
     m_codec = QvTextCodec();
+    m_sqlDialect = 1;
     m_idle = false;
 }
 

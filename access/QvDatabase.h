@@ -165,6 +165,10 @@ public:
     void ResetIdle() { m_idle = false; }
     // The character set texts of this attachment are converted with.
     const QvTextCodec& TextCodec() const { return m_codec; }
+    // The SQL dialect of the attached database (1 or 3), read when it was
+    // attached or created; what users write and what is generated for their
+    // objects is prepared in it.
+    int SQLDialect() const { return m_sqlDialect; }
 
     static QByteArray GenerateDPB(const QStringList& lines);
 
@@ -195,6 +199,7 @@ private:
     QTimer* m_timer;
     TQvTransaction* m_defaultTransaction = nullptr;
     QvTextCodec m_codec;
+    int m_sqlDialect = 1;
 };
 
 // One transaction over one or more databases.

@@ -203,10 +203,20 @@ TEST_P(DatabaseOnTarget, CreateInformationCloseReattachDrop)
     EXPECT_EQ(connects.count(), 1);
     EXPECT_EQ(database->PageSize(), 4096);
     EXPECT_EQ(database->TextCodec().characterSet(), QStringLiteral("NONE"));
+    EXPECT_EQ(database->SQLDialect(), 1);
 
     database->DropDatabase();
     EXPECT_FALSE(database->Connected());
     EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST_P(DatabaseOnTarget, TheDialectIsReadFromTheDatabase)
+{
+    const qvtest::Target target = GetParam();
+    QV_SKIP_UNLESS_REACHABLE(target);
+    qvtest::TempDir dir;
+    EXPECT_EQ(createDatabase(target, dir)->SQLDialect(), 1);
+    EXPECT_EQ(qvaccess::createDialect3Database(target, dir)->SQLDialect(), 3);
 }
 
 TEST_P(DatabaseOnTarget, PerTableCountersAfterWork)

@@ -1,0 +1,36 @@
+#include "access/QvSqlText.h"
+
+#include <gtest/gtest.h>
+
+TEST(SqlText, LiteralsFollowTheDialectAndDoubleTheirQuote)
+{
+    EXPECT_EQ(QvSql::Literal(QStringLiteral("abc"), 1), QStringLiteral("\"abc\""));
+    EXPECT_EQ(QvSql::Literal(QStringLiteral("abc"), 3), QStringLiteral("'abc'"));
+    EXPECT_EQ(QvSql::Literal(QStringLiteral("say \"hi\" it's"), 1), QStringLiteral("\"say \"\"hi\"\" it's\""));
+    EXPECT_EQ(QvSql::Literal(QStringLiteral("say \"hi\" it's"), 3), QStringLiteral("'say \"hi\" it''s'"));
+    EXPECT_EQ(QvSql::SingleQuoted(QStringLiteral("')--")), QStringLiteral("''')--'"));
+    EXPECT_EQ(QvSql::Literal(QString(), 3), QStringLiteral("''"));
+}
+
+TEST(SqlText, OnlyPlainUpperCaseNamesStandUnquoted)
+{
+    EXPECT_TRUE(QvSql::IsPlainName(QStringLiteral("CUSTOMER_2$")));
+    EXPECT_FALSE(QvSql::IsPlainName(QStringLiteral("Customer")));
+    EXPECT_FALSE(QvSql::IsPlainName(QStringLiteral("2ND")));
+    EXPECT_FALSE(QvSql::IsPlainName(QStringLiteral("_X")));
+    EXPECT_FALSE(QvSql::IsPlainName(QStringLiteral("MY TABLE")));
+    EXPECT_FALSE(QvSql::IsPlainName(QStringLiteral("ORDER")));
+    EXPECT_FALSE(QvSql::IsPlainName(QString::fromUtf8("STRAẞE")));
+    EXPECT_FALSE(QvSql::IsPlainName(QString()));
+
+    EXPECT_EQ(QvSql::Identifier(QStringLiteral("T1"), 3), QStringLiteral("T1"));
+    EXPECT_EQ(QvSql::Identifier(QStringLiteral("Name"), 3), QStringLiteral("\"Name\""));
+    EXPECT_EQ(QvSql::Identifier(QStringLiteral("ORDER"), 3), QStringLiteral("\"ORDER\""));
+    EXPECT_EQ(QvSql::Identifier(QStringLiteral("a\"b"), 3), QStringLiteral("\"a\"\"b\""));
+    EXPECT_EQ(QvSql::Identifier(QStringLiteral("Name"), 1), QStringLiteral("Name"));
+
+    EXPECT_TRUE(QvSql::CanName(QStringLiteral("my table"), 3));
+    EXPECT_FALSE(QvSql::CanName(QStringLiteral("my table"), 1));
+    EXPECT_TRUE(QvSql::CanName(QStringLiteral("T"), 1));
+    EXPECT_FALSE(QvSql::CanName(QString(), 3));
+}
