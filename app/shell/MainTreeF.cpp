@@ -9,7 +9,7 @@
 #include "app/shell/Main.h"
 #include "app/shell/MyConst.h"
 #include "app/shell/Options.h"
-#include "app/shell/SharedTransaction.h"
+#include "access/QvTransactionScope.h"
 #include "app/shell/ShellImages.h"
 #include "app/shell/ShowDesc.h"
 #include "components/FormPlacement.h"
@@ -409,7 +409,7 @@ void TMainTree::FillObjectNames(int index)
     DM->Query()->SetDatabase(database);
     DM->IBTran()->SetDefaultDatabase(database);
     TDBObjectNames names;
-    TSharedTransaction transaction(DM->IBTran());
+    TQvTransactionScope transaction(DM->IBTran());
     for (const auto& list : kLists) {
         TCatalogQuery rows(*DM->Query(), database, QString::fromLatin1(list.sql));
         const int column = rows.Column(QString::fromLatin1(list.column));
@@ -541,7 +541,7 @@ void TMainTree::FillCategory(QTreeWidgetItem* node)
     PendingNodes nodes;
     QHash<QString, QString> descriptions;
     {
-        TSharedTransaction transaction(DM->IBTran());
+        TQvTransactionScope transaction(DM->IBTran());
         ReadCategory(category, database, m_commentInText, nodes, descriptions);
         transaction.Commit();
     }

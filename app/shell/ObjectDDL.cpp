@@ -7,7 +7,7 @@
 #include "app/shell/DataM.h"
 #include "app/shell/MyConst.h"
 #include "app/shell/ProcPreview.h"
-#include "app/shell/SharedTransaction.h"
+#include "access/QvTransactionScope.h"
 #include "components/StrUtils.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/Dialogs.h"
@@ -264,7 +264,7 @@ QString BuildObjectDDL(const QString& name, TQvDatabase* database, int kind)
     if (dataSet.Active())
         dataSet.Close();
     dataSet.SetDatabase(database);
-    TSharedTransaction transaction(DM->IBTran());
+    TQvTransactionScope transaction(DM->IBTran());
     QString text;
     switch (kind) {
     case okTable: text = tableText(dataSet, query, database, name); break;

@@ -8,7 +8,7 @@
 #include "app/shell/DataM.h"
 #include "app/shell/ObjectDDL.h"
 #include "app/shell/ProcPreview.h"
-#include "app/shell/SharedTransaction.h"
+#include "access/QvTransactionScope.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
 
@@ -172,7 +172,7 @@ TEST_P(ObjectDDLTest, AFailingHandlerRollsTheSharedTransactionBack)
     TQvTransaction* shared = DM->IBTran();
     DM->Query()->SetDatabase(database);
     try {
-        TSharedTransaction transaction(shared);
+        TQvTransactionScope transaction(shared);
         DM->Query()->SetSQLText(QStringLiteral("insert into T values (1)"));
         DM->Query()->ExecQuery();
         TCatalogQuery broken(*DM->Query(), database, QStringLiteral("select no_such_column from T"));
@@ -182,7 +182,7 @@ TEST_P(ObjectDDLTest, AFailingHandlerRollsTheSharedTransactionBack)
     }
     EXPECT_FALSE(shared->Active());
     {
-        TSharedTransaction transaction(shared);
+        TQvTransactionScope transaction(shared);
         TCatalogQuery count(*DM->Query(), database, QStringLiteral("select count(*) as N from T"));
         EXPECT_EQ(count.Integer(QStringLiteral("N")), 0);
         transaction.Commit();

@@ -1,0 +1,38 @@
+#include "access/QvTransactionScope.h"
+
+#include "access/QvDatabase.h"
+
+TQvTransactionScope::TQvTransactionScope(TQvTransaction* transaction)
+    : m_transaction(transaction)
+{
+    m_transaction->StartTransaction();
+}
+
+TQvTransactionScope::~TQvTransactionScope()
+{
+    Rollback();
+}
+
+void TQvTransactionScope::Commit()
+{
+    m_transaction->Commit();
+    m_done = true;
+}
+
+void TQvTransactionScope::Rollback()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    if (!m_transaction->Active())
+        return;
+    try {
+        m_transaction->Rollback();
+    } catch (...) {
+        try {
+            m_transaction->EndTransaction(TARollback, true);
+        } catch (...) {
+            // Forced: the handle is gone either way.
+        }
+    }
+}
