@@ -11,7 +11,7 @@ public:
     {
         // A coarse timer may fire up to 5 % early.
         m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
             if (OnTimer)
                 OnTimer();
         });

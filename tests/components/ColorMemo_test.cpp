@@ -133,7 +133,13 @@ TEST_F(ColorMemoTest, ScrollingPastTheBeginMarkerLeavesTheRestUncolouredWithinKe
         lines << QStringLiteral("line %1").arg(i);
     lines[100] = kErrorBegin;
     lines[103] = QStringLiteral(" $$*/");
-    memo->setPlainText(lines.join(QLatin1Char('\n')));
+    int sideways = 0;
+    memo->OnHScroll = [&sideways](QObject*) { ++sideways; };
+    memo->setPlainText(lines.join(QLatin1Char('\n')) + QString(300, QLatin1Char('x')));
+    Settle();
+    memo->horizontalScrollBar()->setValue(20);
+    memo->horizontalScrollBar()->setValue(0);
+    EXPECT_EQ(sideways, 2);
 
     memo->verticalScrollBar()->setValue(98);
     Settle();
@@ -230,6 +236,8 @@ TEST_F(ColorMemoTest, KeywordsOfAnEventDrawRuleGoToOnDrawKeyWithTheirRectangle)
     memo->setColorRules(rules);
     QStringList keys;
     QList<QRect> rects;
+    int draws = 0;
+    memo->OnDraw = [&draws](QObject*, QPainter&) { ++draws; };
     memo->OnDrawKey = [&](QObject*, QPainter&, const QRect& rect, const QString& key) {
         keys << key;
         rects << rect;
@@ -237,7 +245,9 @@ TEST_F(ColorMemoTest, KeywordsOfAnEventDrawRuleGoToOnDrawKeyWithTheirRectangle)
     Settle();
     EXPECT_TRUE(memo->extraSelections().isEmpty()) << "their owner draws them";
     keys.clear();
+    draws = 0;
     memo->viewport()->repaint();
+    EXPECT_EQ(draws, 1);
     ASSERT_EQ(keys, (QStringList{QStringLiteral("from"), QStringLiteral("from")}));
     const int charWidth = memo->fontMetrics().horizontalAdvance(QLatin1Char('m'));
     EXPECT_NEAR(rects[0].width(), 4 * charWidth, 2);
