@@ -60,20 +60,25 @@ std::uintptr_t StackTop() noexcept
     return known ? reinterpret_cast<std::uintptr_t>(lowest) + size : 0;
 }
 
-// "<folder>/<name>", the folder from $ALLOCCHECK_DIR, else the working folder.
+// "<folder>/<name>", the folder from $ALLOCCHECK_DIR, else the working
+// folder; false when the path does not fit.
 bool LogPath(char* out, std::size_t size, const char* name) noexcept
 {
     TTextOut path(out, size);
     const char* folder = std::getenv("ALLOCCHECK_DIR");
+    std::size_t expected = std::strlen(name);
     if (folder && *folder) {
-        path.Text(folder);
-        if (folder[std::strlen(folder) - 1] != '/')
+        const std::size_t length = std::strlen(folder);
+        path.Text(folder, length);
+        expected += length;
+        if (folder[length - 1] != '/') {
             path.Char('/');
+            ++expected;
+        }
     }
     path.Text(name);
-    const std::size_t expected = (folder && *folder ? std::strlen(folder) + 1 : 0) + std::strlen(name);
     path.Data();
-    return path.Length() + 1 >= expected; // not cut short
+    return path.Length() == expected;
 }
 
 void ReportFileError(const char* what, const char* path, int error) noexcept
@@ -173,7 +178,8 @@ void WriteLeakReport() noexcept
     static char temporaryPath[PATH_MAX];
     static char logPath[PATH_MAX];
     if (!LogPath(temporaryPath, sizeof temporaryPath, kTemporaryName) || !LogPath(logPath, sizeof logPath, kLogName)) {
-        ReportFileError("the log folder's name is too long: ", std::getenv("ALLOCCHECK_DIR"), ENAMETOOLONG);
+        const char* folder = std::getenv("ALLOCCHECK_DIR");
+        ReportFileError("the log folder's name is too long: ", folder ? folder : "", ENAMETOOLONG);
         return;
     }
     const int fd = ::open(temporaryPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

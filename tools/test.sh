@@ -11,3 +11,9 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON \
 cmake --build build/asan
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
 ctest --test-dir build/asan --output-on-failure -j "$(nproc)" --timeout 300
+
+# The memory-leak checker replaces operator new and delete, as the sanitizers
+# do, so it has a small build of its own: only the checker and its tests.
+cmake -S . -B build/alloccheck -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_ALLOCCHECK_ONLY=ON >/dev/null
+cmake --build build/alloccheck
+ctest --test-dir build/alloccheck --output-on-failure -j "$(nproc)" --timeout 300

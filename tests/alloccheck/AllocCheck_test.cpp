@@ -240,6 +240,11 @@ TEST(AllocCheckRun, LogGoesToTheWorkingFolderUnlessTold)
     const TChildResult result = RunChild(kScenarios, {"leak"}, folder.Path(), "");
     EXPECT_EQ(result.ExitCode, 0) << result.Err;
     EXPECT_NE(ReadFile(folder.File("AllocCheck.Log")).find("Total leak: "), std::string::npos);
+
+    TTempFolder told;
+    const TChildResult toldResult = RunChild(kScenarios, {"leak"}, folder.Path(), told.Path() + "/");
+    EXPECT_EQ(toldResult.ExitCode, 0) << toldResult.Err;
+    EXPECT_TRUE(FileExists(told.File("AllocCheck.Log")));
 }
 
 TEST(AllocCheckRun, UnwritableLogIsReportedNotThrown)
