@@ -256,31 +256,6 @@ TEST(AllocCheckBlockTable, FindsEveryBlockAndKeepsTheAllocationOrder)
     EXPECT_EQ(table.Oldest()->Newer, records[2]);
 }
 
-TEST(AllocCheckBlockTable, LiveBlocksAreCopiedOldestFirstWithTheirFirstBytes)
-{
-    char first[40] = "first block, longer than a dump";
-    char second[4] = "abc";
-    char released[8] = "gone";
-    TBlockTable table;
-    for (auto [block, size] : {std::pair<char*, std::size_t>{first, sizeof first}, {released, sizeof released}, {second, 3}}) {
-        auto* record = new (std::malloc(sizeof(TBlockRecord))) TBlockRecord;
-        record->Block = block;
-        record->Size = size;
-        record->Stack.Frames[0] = block;
-        record->Stack.Depth = 1;
-        table.Insert(record);
-    }
-    table.MarkReleased(table.Find(released), nullptr);
-    TLiveBlock blocks[4];
-    ASSERT_EQ(CopyLiveBlocks(table, blocks, 4), 2u);
-    EXPECT_EQ(blocks[0].Size, sizeof first);
-    EXPECT_EQ(blocks[0].HeadSize, kDumpBytes);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(blocks[0].Head), kDumpBytes), std::string(first, kDumpBytes));
-    EXPECT_EQ(blocks[1].HeadSize, 3u);
-    EXPECT_EQ(blocks[1].Stack.Frames[0], second);
-    EXPECT_EQ(CopyLiveBlocks(table, blocks, 1), 1u);
-}
-
 TEST(AllocCheckTextOut, FormatsAndDropsOrFlushesWhatDoesNotFit)
 {
     char small[12];

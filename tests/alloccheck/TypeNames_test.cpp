@@ -1,6 +1,7 @@
 // Class names read from vtables without allocating: the demangler agrees with
 // the C++ library's own on every kind of name it claims to read.
 
+#include "alloccheck/Demangle.h"
 #include "alloccheck/TypeNames.h"
 
 #include <gtest/gtest.h>
