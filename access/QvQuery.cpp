@@ -149,6 +149,16 @@ void TQvQuery::SetDatabase(TQvDatabase* database)
     m_base.SetDatabase(database);
 }
 
+void TQvQuery::SetSQLDialect(int dialect)
+{
+    if (dialect == m_sqlDialect)
+        return;
+    // A prepared statement keeps the dialect it was prepared in.
+    CloseQuietly();
+    FreeHandle();
+    m_sqlDialect = dialect;
+}
+
 void TQvQuery::SetTransaction(TQvTransaction* transaction)
 {
     if (transaction == m_base.Transaction())
@@ -262,7 +272,8 @@ void TQvQuery::Prepare()
     Call(isc_dsql_alloc_statement2(StatusVector(), m_base.GetDBHandle(), &m_handle), true);
     try {
         const QByteArray text = database->TextCodec().encode(m_processedSQL);
-        Call(isc_dsql_prepare(StatusVector(), m_base.GetTRHandle(), &m_handle, 0, text.constData(), 1, nullptr),
+        Call(isc_dsql_prepare(StatusVector(), m_base.GetTRHandle(), &m_handle, 0, text.constData(),
+                              static_cast<unsigned short>(m_sqlDialect), nullptr),
              true);
         const char item[] = {isc_info_sql_stmt_type};
         const QByteArray reply = QvRequestInfo(8, [&](char* buffer, short length) {

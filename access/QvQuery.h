@@ -158,6 +158,11 @@ public:
     const QString& ProcessedSQL() const { return m_processedSQL; }
     bool ParamCheck() const { return m_paramCheck; }
     void SetParamCheck(bool check) { m_paramCheck = check; }
+    // The dialect the text is prepared in: 1, the catalog queries' dialect,
+    // unless set; what users write and what is generated for their objects
+    // takes the database's (TQvDatabase::SQLDialect()).
+    int SQLDialect() const { return m_sqlDialect; }
+    void SetSQLDialect(int dialect);
     bool GoToFirstRecordOnExecute() const { return m_goToFirstRecordOnExecute; }
     void SetGoToFirstRecordOnExecute(bool go) { m_goToFirstRecordOnExecute = go; }
     // The cursor's name: the object name followed by 8 random digits drawn
@@ -218,4 +223,5 @@ private:
     TQvXSQLDA m_params;
     TQvXSQLDA m_output;
     int m_sqlType = 0;
+    int m_sqlDialect = 1;
 };

@@ -1,0 +1,262 @@
+#include "app/editors/DebugVars.h"
+
+#include "access/QvQuery.h"
+#include "access/QvSqlText.h"
+#include "access/QvTransactionScope.h"
+#include "app/editors/DebugWords.h"
+#include "app/shell/MyConst.h"
+#include "components/StrUtils.h"
+#include "platform/db/ValueText.h"
+
+#include <QLocale>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+namespace {
+
+QString plainName(const QString& name)
+{
+    QString result;
+    result.reserve(name.size());
+    for (const QChar c : name) {
+        if (c != u'\r' && c != u'\n' && c != u' ' && c != u'\t')
+            result += c;
+    }
+    return result;
+}
+
+QString refusal(const char* format, const QString& value, const QString& name)
+{
+    return QString::fromLatin1(format).arg(value, name);
+}
+
+// The number as the server should read it: blanks trimmed and the user's
+// decimal separator, when it is not ".", read as ".".
+QString numberText(const QString& value)
+{
+    QString text = value.trimmed();
+    const QString decimal = QLocale().decimalPoint();
+    if (decimal != u"." && !text.contains(u'.') && text.count(decimal) == 1)
+        text.replace(decimal, QStringLiteral("."));
+    return text;
+}
+
+// The value ready to send, or a refusal naming value and variable.
+QString checkedText(const TSQLVar& var, TValueKind kind)
+{
+    static const QRegularExpression integer(QStringLiteral("^[+-]?\\d+$"));
+    static const QRegularExpression exact(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
+    static const QRegularExpression floating(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    switch (kind) {
+    case TValueKind::Text:
+        return var.Value;
+    case TValueKind::DateTime: {
+        const auto dateTime = ValueText::ToDateTime(var.Value);
+        if (!dateTime)
+            throw EDebugError(refusal("'%1' is not a valid date for variable %2", var.Value, var.Name));
+        return ValueText::FromDateTime(*dateTime);
+    }
+    case TValueKind::Time: {
+        const auto time = ValueText::ToTime(var.Value);
+        if (!time)
+            throw EDebugError(refusal("'%1' is not a valid time for variable %2", var.Value, var.Name));
+        return ValueText::FromTime(*time);
+    }
+    case TValueKind::Boolean: {
+        const QString text = var.Value.trimmed().toUpper();
+        if (text != u"TRUE" && text != u"FALSE")
+            throw EDebugError(refusal("'%1' is not a valid boolean value for variable %2", var.Value, var.Name));
+        return text;
+    }
+    case TValueKind::Integer: {
+        const QString text = var.Value.trimmed();
+        if (!integer.match(text).hasMatch())
+            throw EDebugError(refusal("'%1' is not a valid integer value for variable %2", var.Value, var.Name));
+        return text;
+    }
+    case TValueKind::Exact:
+    case TValueKind::Float: {
+        const QString text = numberText(var.Value);
+        const QRegularExpression& pattern = kind == TValueKind::Exact ? exact : floating;
+        if (!pattern.match(text).hasMatch())
+            throw EDebugError(refusal("'%1' is not a valid number for variable %2", var.Value, var.Name));
+        return text;
+    }
+    }
+    return var.Value;
+}
+
+} // namespace
+
+QString VariableNotFoundText(const QString& name)
+{
+    return QStringLiteral("Variable ") + name + QStringLiteral(" not found!");
+}
+
+void TInOutVar::AddVar(const QString& name, const QString& type, int kind)
+{
+    TSQLVar var;
+    var.Name = plainName(name);
+    var.Type = type.trimmed();
+    var.Kind = kind;
+    m_vars.push_back(var);
+}
+
+void TInOutVar::SetAllNull()
+{
+    for (TSQLVar& var : m_vars) {
+        var.IsNull = true;
+        var.Value.clear();
+    }
+}
+
+TSQLVar* TInOutVar::FindVar(const QString& name)
+{
+    const QString wanted = plainName(name);
+    for (TSQLVar& var : m_vars) {
+        if (var.Name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return &var;
+    }
+    return nullptr;
+}
+
+const TSQLVar* TInOutVar::FindVar(const QString& name) const
+{
+    return const_cast<TInOutVar*>(this)->FindVar(name);
+}
+
+bool TInOutVar::SetVar(const QString& name, const QString& value, bool isNull)
+{
+    TSQLVar* var = FindVar(name);
+    if (!var)
+        return false;
+    var->Value = isNull ? QString() : value;
+    var->IsNull = isNull;
+    return true;
+}
+
+std::vector<TSQLVar> TInOutVar::CollectUsedVars(const QString& text) const
+{
+    std::vector<TSQLVar> used;
+    for (const TSQLVar& var : m_vars) {
+        if (!var.Name.isEmpty() && PosWord(text, var.Name) > 0) {
+            TSQLVar copy = var;
+            copy.Name = var.Name.toLower();
+            used.push_back(copy);
+        }
+    }
+    return used;
+}
+
+bool IsNullText(const QString& text)
+{
+    return text.compare(u"null", Qt::CaseInsensitive) == 0;
+}
+
+QString DrawSessionTag(const TInOutVar& vars, const std::function<int(int)>& random)
+{
+    const auto clashes = [&](const QString& tag) {
+        for (const TSQLVar& var : vars.Items()) {
+            if (var.Name.compare(tag, Qt::CaseInsensitive) == 0)
+                return true;
+            for (const TSQLVar& other : vars.Items()) {
+                if ((var.Name + tag).compare(other.Name, Qt::CaseInsensitive) == 0)
+                    return true;
+            }
+        }
+        return false;
+    };
+    QString tag;
+    do {
+        tag.clear();
+        for (int i = 0; i < 4; ++i)
+            tag += QChar(u'a' + random(25));
+    } while (clashes(tag));
+    return tag;
+}
+
+QString DrawSessionTag(const TInOutVar& vars)
+{
+    return DrawSessionTag(vars, [](int n) { return int(QRandomGenerator::global()->bounded(n)); });
+}
+
+TValueKind ValueKindOf(const QString& type)
+{
+    const QString lower = type.trimmed().toLower();
+    const QString base = lower.left(lower.indexOf(u'(')).trimmed();
+    if (lower.contains(u"char") || lower.startsWith(u"blob"))
+        return TValueKind::Text;
+    if (base == u"date" || base == u"timestamp" || base == u"sql_date")
+        return TValueKind::DateTime;
+    if (base == u"time")
+        return TValueKind::Time;
+    if (base == u"boolean")
+        return TValueKind::Boolean;
+    if (base == u"smallint" || base == u"integer" || base == u"int" || base == u"bigint")
+        return TValueKind::Integer;
+    if (base == u"numeric" || base == u"decimal")
+        return TValueKind::Exact;
+    if (base == u"float" || base == u"double precision" || base == u"double" || base == u"real")
+        return TValueKind::Float;
+    // A domain or another type the server knows: it converts the text itself.
+    return TValueKind::Text;
+}
+
+void CheckVariableValue(const TSQLVar& var)
+{
+    if (!var.IsNull)
+        checkedText(var, ValueKindOf(var.Type));
+}
+
+void BindVariable(TQvXSQLVAR& param, const TSQLVar& var)
+{
+    if (var.IsNull) {
+        param.SetIsNull(true);
+        return;
+    }
+    const TValueKind kind = ValueKindOf(var.Type);
+    const QString text = checkedText(var, kind);
+    if (kind == TValueKind::DateTime)
+        param.SetAsDateTime(*ValueText::ToDateTime(text));
+    else
+        param.SetAsString(text);
+}
+
+void ReadVariable(const TQvXSQLVAR& column, TSQLVar& var)
+{
+    if (column.IsNull()) {
+        var.IsNull = true;
+        var.Value.clear();
+        return;
+    }
+    var.Value = column.AsString();
+    var.IsNull = false;
+}
+
+void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString& tableName)
+{
+    TQvTransaction transaction;
+    transaction.AddDatabase(&database);
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    query.SetParamCheck(false);
+    query.SetSQLText(QStringLiteral("select a.rdb$field_name,rdb$field_type,rdb$field_length,rdb$field_scale,"
+                                    "rdb$character_length from RDB$relation_Fields a inner join rdb$fields b "
+                                    "on not (a.RDB$Field_Name starting with \"RDB$\") "
+                                    "and a.rdb$field_source=b.rdb$field_name WHERE rdb$relation_name=")
+                     + QvSql::Literal(tableName, 1) + QStringLiteral(" order by a.rdb$field_position"));
+    TQvTransactionScope scope(transaction);
+    query.ExecQuery();
+    for (TQvXSQLDA* row = query.Eof() ? nullptr : &query.Current(); row; row = query.Next()) {
+        const QString column = StrTrimTrailingSpaces(row->Vars(0).AsString());
+        const int length = row->Vars(2).AsLong();
+        const int characters = row->Vars(4).IsNull() ? 0 : row->Vars(4).AsLong();
+        const int bytesPerChar = characters > 0 && length >= characters ? length / characters : 1;
+        const QString type = FieldTypeToStr(row->Vars(1).AsLong(), length, row->Vars(3).AsLong(), bytesPerChar);
+        vars.AddVar(QStringLiteral("old.") + column, type, vkInput);
+        vars.AddVar(QStringLiteral("new.") + column, type, vkInput);
+    }
+    query.Close();
+    scope.Commit();
+}

@@ -1,0 +1,176 @@
+#include "app/editors/DebugWrapper.h"
+
+#include "access/QvSqlText.h"
+#include "app/editors/DebugWords.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+// The name as it stands in the procedure text. Only names the server reads
+// as written without quotes are taken (the statement refers to them that
+// way); a reserved word is quoted in dialect 3, where the procedure itself
+// must have quoted it, and refused in dialect 1.
+QString procedureIdentifier(const QString& name, const TWrapperContext& context, const QString& varName)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z][A-Za-z0-9_$]*$"));
+    if (!plain.match(name).hasMatch())
+        throw EDebugError(QString::fromLatin1(DebugMessages::InvalidVariableName).arg(varName));
+    const QString upper = name.toUpper();
+    if (!QvSql::IsReservedWord(upper))
+        return name;
+    if (context.Dialect == 1)
+        throw EDebugError(QString::fromLatin1(DebugMessages::InvalidVariableName).arg(varName));
+    return QvSql::Identifier(upper, context.Dialect);
+}
+
+QString checkedType(const TSQLVar& var)
+{
+    static const QRegularExpression typeText(QStringLiteral("^[A-Za-z][A-Za-z0-9_$ (),.]*$"));
+    if (!typeText.match(var.Type).hasMatch())
+        throw EDebugError(QString::fromLatin1(DebugMessages::InvalidVariableType).arg(var.Type, var.Name));
+    return var.Type;
+}
+
+QString paramNameOf(const QString& varName, const TWrapperContext& context)
+{
+    if (context.Mode != dmTrigger)
+        return varName;
+    if (varName.startsWith(u"new.", Qt::CaseInsensitive))
+        return context.Tag + QLatin1Char('1') + varName.mid(4);
+    if (varName.startsWith(u"old.", Qt::CaseInsensitive))
+        return context.Tag + QLatin1Char('2') + varName.mid(4);
+    return varName;
+}
+
+// "(" + the declarations, each followed by a line break, separated by "," + ")".
+QString declarationList(const QStringList& declarations)
+{
+    QString list;
+    for (const QString& declaration : declarations) {
+        if (!list.isEmpty())
+            list += QLatin1Char(',');
+        list += declaration + CrLf;
+    }
+    return QLatin1Char('(') + list + QLatin1Char(')');
+}
+
+} // namespace
+
+TWrappedStatement BuildWrapper(const QString& statementText, const std::vector<TSQLVar>& used,
+                               const TWrapperContext& context)
+{
+    TWrappedStatement wrapped;
+    const QString first = FirstWordOfStatement(statementText);
+    wrapped.IsCondition = first == u"if" || first == u"while";
+    const QString tag = context.Tag;
+    const QString text = context.Mode == dmTrigger ? MapTriggerNames(statementText, tag) : statementText;
+
+    QStringList inputs;
+    QStringList outputs;
+    QStringList copies;
+    QStringList marks;
+    for (const TSQLVar& var : used) {
+        const QString param = paramNameOf(var.Name, context);
+        const QString type = checkedType(var);
+        const QString input = procedureIdentifier(param, context, var.Name);
+        const QString output = procedureIdentifier(param + tag, context, var.Name);
+        inputs << input + QLatin1Char(' ') + type;
+        outputs << output + QLatin1Char(' ') + type;
+        copies << output + QLatin1Char('=') + input + QLatin1Char(';');
+        marks << QLatin1Char('?') + param;
+        wrapped.Params.push_back({var.Name, param});
+    }
+    if (wrapped.IsCondition)
+        outputs << tag + QStringLiteral(" smallint");
+
+    QString statementLine;
+    if (first == u"if")
+        statementLine = text + QLatin1Char(' ') + tag + QStringLiteral("=0;") + CrLf + QStringLiteral(" else ") + tag
+                        + QStringLiteral("=1;");
+    else if (first == u"while")
+        statementLine = QStringLiteral("if ") + text.mid(5) + QStringLiteral(" then ") + tag
+                        + QStringLiteral("=0; else ") + tag + QStringLiteral("=1;");
+    else
+        statementLine = text + QLatin1Char(';');
+
+    QStringList lines{QStringLiteral("create procedure ") + context.ProcName};
+    if (!inputs.isEmpty())
+        lines << declarationList(inputs);
+    if (!outputs.isEmpty())
+        lines << QStringLiteral("returns ") + declarationList(outputs);
+    lines << QStringLiteral("as") << QStringLiteral("begin") << statementLine;
+    lines << copies;
+    lines << QStringLiteral("end");
+    wrapped.CreateText = lines.join(CrLf);
+
+    wrapped.ExecuteText = QStringLiteral("execute procedure ") + context.ProcName + QLatin1Char(' ');
+    if (!marks.isEmpty())
+        wrapped.ExecuteText += QLatin1Char('(') + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    wrapped.DropText = QStringLiteral("drop procedure ") + context.ProcName;
+    return wrapped;
+}
+
+QString MapTriggerNames(const QString& text, const QString& tag)
+{
+    const std::vector<bool> code = CodeMask(text);
+    QString mapped;
+    mapped.reserve(text.size() + 16);
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const bool wordStart = i == 0 || IsWordBoundary(text.at(i - 1));
+        const QStringView rest = QStringView(text).mid(i);
+        const bool isNew = rest.startsWith(u"new.", Qt::CaseInsensitive);
+        if (code[std::size_t(i)] && wordStart && (isNew || rest.startsWith(u"old.", Qt::CaseInsensitive))) {
+            if (i == 0 || text.at(i - 1) != u':')
+                mapped += QLatin1Char(':');
+            mapped += tag + (isNew ? QLatin1Char('1') : QLatin1Char('2'));
+            i += 4;
+            continue;
+        }
+        mapped += text.at(i);
+        ++i;
+    }
+    return mapped;
+}
+
+QString VariableOfParam(const QString& paramName, const TWrapperContext& context)
+{
+    if (context.Mode != dmTrigger || paramName.size() <= context.Tag.size() + 1
+        || !paramName.startsWith(context.Tag, Qt::CaseInsensitive))
+        return paramName;
+    const QChar which = paramName.at(context.Tag.size());
+    const QString column = paramName.mid(context.Tag.size() + 1);
+    if (which == u'1')
+        return QStringLiteral("new.") + column;
+    if (which == u'2')
+        return QStringLiteral("old.") + column;
+    return paramName;
+}
+
+TForSelect ParseForSelect(const QString& loopText, const TWrapperContext& context)
+{
+    QString text = loopText;
+    while (!text.isEmpty() && text.back().isSpace())
+        text.chop(1);
+    const int into = PosWord(text, QStringLiteral("into"));
+    if (into == 0)
+        throw EDebugError(QString::fromLatin1(DebugMessages::IntoNotFound));
+    TForSelect loop;
+    QString list = text.mid(into - 1 + 4);
+    list.remove(u'\r');
+    list.remove(u'\n');
+    list.remove(u':');
+    for (const QString& name : list.split(QLatin1Char(','))) {
+        const QString trimmed = name.trimmed();
+        if (!trimmed.isEmpty())
+            loop.Into << trimmed;
+    }
+    // The head starts with "for"; the select follows it.
+    loop.Select = text.mid(3, into - 1 - 3).trimmed();
+    if (context.Mode == dmTrigger)
+        loop.Select = MapTriggerNames(loop.Select, context.Tag);
+    return loop;
+}

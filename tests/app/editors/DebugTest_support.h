@@ -1,0 +1,34 @@
+#pragma once
+
+// Throwaway databases in dialect 1 or 3 for the debugger's tests, and a
+// second connection that reads back what reached the database.
+
+#include "access/QvDatabase.h"
+#include "support/TestSupport.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <tuple>
+
+namespace qvdebug {
+
+// Creates a database of that dialect in dir, runs the statements in it (in
+// that dialect, each in a transaction of its own) and returns a connection
+// attached to it.
+std::unique_ptr<TQvDatabase> createDatabase(const qvtest::Target& target, const qvtest::TempDir& dir, int dialect,
+                                            const QStringList& statements = {});
+
+// The first column of every row, as text, read on a connection of its own.
+QStringList column(const qvtest::Target& target, const QString& path, const QString& sql);
+
+// How many temporary procedures of the debugger the database holds.
+int temporaryProcedures(const qvtest::Target& target, const QString& path);
+
+// A target and a dialect: every database scenario runs on both engines and
+// in both dialects.
+using TargetDialect = std::tuple<qvtest::Target, int>;
+std::vector<TargetDialect> allTargetDialects();
+std::string targetDialectName(const ::testing::TestParamInfo<TargetDialect>& info);
+
+} // namespace qvdebug
