@@ -256,7 +256,8 @@ bool TProcTextParser::cutStatements()
         const QString first = terminator.Word == u"end" ? QStringLiteral("end") : FirstWordOfStatement(m_pending);
 
         // "begin" opens a block only when it is the whole of the pending text.
-        if (terminator.Word == u"begin" && withoutTrailingBlanks(m_pending).compare(u"begin", Qt::CaseInsensitive) == 0) {
+        const bool wholeBegin = withoutTrailingBlanks(m_pending).compare(u"begin", Qt::CaseInsensitive) == 0;
+        if (terminator.Word == u"begin" && wholeBegin) {
             m_stack.push_back({QStringLiteral("begin"), QStringLiteral("end"), -1});
             m_pending.clear();
             continue;

@@ -106,7 +106,7 @@ private:
 
 TStatementRunner::TStatementRunner(TQvDatabase* database) : m_database(database)
 {
-    m_forTran.SetTRParams({QStringLiteral("read_committed"), QStringLiteral("rec_version")});
+    m_forTran.SetTRParams({QStringLiteral("read"), QStringLiteral("read_committed"), QStringLiteral("rec_version")});
     m_forTran.SetTimeoutAction(TARollback);
     if (database) {
         m_tran.AddDatabase(database);
@@ -267,19 +267,20 @@ TExecOutcome TStatementRunner::ExecuteStatement(TSQLText& statements, int id, TI
         if (!m_inSession)
             BeginSession();
         if (first == u"for")
-            return RunForSelect(*statement, vars);
-        return RunWrapped(*statement, vars);
+            RunForSelect(*statement, vars, outcome);
+        else
+            RunWrapped(*statement, vars, outcome);
     } catch (const std::exception& error) {
-        outcome.Messages << messageOf(error);
+        // First the failure, then whatever cleaning up after it reported.
+        outcome.Messages.prepend(messageOf(error));
         outcome.NextID = id;
         outcome.Completed = false;
-        return outcome;
     }
+    return outcome;
 }
 
-TExecOutcome TStatementRunner::RunWrapped(TSQLString& statement, TInOutVar& vars)
+void TStatementRunner::RunWrapped(TSQLString& statement, TInOutVar& vars, TExecOutcome& outcome)
 {
-    TExecOutcome outcome;
     const std::vector<TSQLVar> used = vars.CollectUsedVars(statement.Text);
     // Nothing is sent before every value is known to convert.
     for (const TSQLVar& var : used)
@@ -317,7 +318,6 @@ TExecOutcome TStatementRunner::RunWrapped(TSQLString& statement, TInOutVar& vars
     Accumulate(statement);
     outcome.Completed = true;
     outcome.NextID = wrapped.IsCondition && condition != 0 ? statement.Jump : statement.Next;
-    return outcome;
 }
 
 void TStatementRunner::CreateTemporary(const QString& text)
@@ -354,9 +354,8 @@ bool TStatementRunner::DropTemporary(QString* error)
     }
 }
 
-TExecOutcome TStatementRunner::RunForSelect(TSQLString& statement, TInOutVar& vars)
+void TStatementRunner::RunForSelect(TSQLString& statement, TInOutVar& vars, TExecOutcome& outcome)
 {
-    TExecOutcome outcome;
     outcome.Completed = true;
     outcome.NextID = statement.Jump;  // past the loop, unless a row comes
     TForSelect loop;
@@ -364,7 +363,7 @@ TExecOutcome TStatementRunner::RunForSelect(TSQLString& statement, TInOutVar& va
         loop = ParseForSelect(statement.Text, Context());
     } catch (const EDebugError& error) {
         outcome.Messages << error.Message();
-        return outcome;
+        return;
     }
     const bool opening = m_cursors.count(statement.ID) == 0;
     std::vector<const TSQLVar*> params;
@@ -374,7 +373,7 @@ TExecOutcome TStatementRunner::RunForSelect(TSQLString& statement, TInOutVar& va
             PreprocessSQL(loop.Select, names);
         } catch (const std::exception& error) {
             outcome.Messages << messageOf(error);
-            return outcome;
+            return;
         }
         const TWrapperContext context = Context();
         for (const QString& name : names) {
@@ -391,13 +390,13 @@ TExecOutcome TStatementRunner::RunForSelect(TSQLString& statement, TInOutVar& va
         const bool row = opening ? OpenCursor(statement, loop, params) : FetchNext(statement);
         if (!row) {
             m_cursors.erase(statement.ID);
-            return outcome;
+            return;
         }
     } catch (const std::exception& error) {
         // A loop whose select fails is skipped.
         m_cursors.erase(statement.ID);
         outcome.Messages << messageOf(error);
-        return outcome;
+        return;
     }
 
     const TQvXSQLDA& row = m_cursors.at(statement.ID)->Current();
@@ -410,7 +409,7 @@ TExecOutcome TStatementRunner::RunForSelect(TSQLString& statement, TInOutVar& va
         ReadVariable(row.Vars(i), *var);
     }
     outcome.NextID = statement.Next;
-    return outcome;
+    return;
 }
 
 bool TStatementRunner::FetchNext(TSQLString& statement)

@@ -74,8 +74,8 @@ private:
     void CheckDatabase() const;
     TWrapperContext Context() const;
     void Send(TQvQuery& query, const QString& text);
-    TExecOutcome RunWrapped(TSQLString& statement, TInOutVar& vars);
-    TExecOutcome RunForSelect(TSQLString& statement, TInOutVar& vars);
+    void RunWrapped(TSQLString& statement, TInOutVar& vars, TExecOutcome& outcome);
+    void RunForSelect(TSQLString& statement, TInOutVar& vars, TExecOutcome& outcome);
     // The first visit of a loop: opens its select on the first row; false
     // when there is none. Later visits fetch the next row.
     bool OpenCursor(TSQLString& statement, const TForSelect& loop, const std::vector<const TSQLVar*>& params);

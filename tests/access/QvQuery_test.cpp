@@ -801,6 +801,39 @@ TEST_P(QueryOnTarget, DateTimeAndExactNumbersOfADialect3Database)
     other->DropDatabase();
 }
 
+TEST_P(QueryOnTarget, TextIsPreparedInTheDialectAsked)
+{
+    const std::unique_ptr<TQvDatabase> other = qvaccess::createDialect3Database(GetParam(), dir);
+    EXPECT_EQ(other->SQLDialect(), 3);
+    {
+        TQvTransaction work;
+        other->SetDefaultTransaction(&work);
+        work.StartTransaction();
+        TQvQuery q;
+        q.SetDatabase(other.get());
+        EXPECT_EQ(q.SQLDialect(), 1);
+        // Dialect 1 divides into a double (1.5 rounds to 2) and reads "..." as a string.
+        q.SetSQLText(QStringLiteral("select cast(3/2 as integer), \"x\" from rdb$database"));
+        q.ExecQuery();
+        EXPECT_EQ(q.Fields(0).AsLong(), 2);
+        EXPECT_EQ(q.Fields(1).AsString(), QStringLiteral("x"));
+        q.Close();
+        // Dialect 3 divides integers exactly and reads "..." as a name; the
+        // statement prepared before is prepared again.
+        q.SetSQLDialect(3);
+        EXPECT_FALSE(q.Prepared());
+        EXPECT_THROW(q.ExecQuery(), EQvInterBaseError);
+        q.SetSQLText(QStringLiteral("select cast(3/2 as integer), 'x' from rdb$database"
+                                    " where \"RDB$RELATION_ID\" is not null"));
+        q.ExecQuery();
+        EXPECT_EQ(q.Fields(0).AsLong(), 1);
+        EXPECT_EQ(q.Fields(1).AsString(), QStringLiteral("x"));
+        q.Close();
+        work.Commit();
+    }
+    other->DropDatabase();
+}
+
 TEST_P(QueryOnTarget, RefusedAndEmptyStatements)
 {
     TQvQuery& set = query(QStringLiteral("set transaction"));

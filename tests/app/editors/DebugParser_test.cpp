@@ -171,7 +171,9 @@ TEST(DebugParser, MalformedBodiesAreReportedNeverLooped)
         int line;
     } cases[] = {
         {{QStringLiteral("while (i < 10) do;")}, "Statement expected after DO", 0},
-        {{QStringLiteral("x = 0;"), QStringLiteral("for select a from t into :a do (x);")}, "Statement expected after DO", 1},
+        {{QStringLiteral("x = 0;"), QStringLiteral("for select a from t into :a do (x);")},
+         "Statement expected after DO",
+         1},
         {{QStringLiteral("while (i < 10);")}, "DO not found", 0},
         {{QStringLiteral("if (a = 1) x = 2;")}, "THEN not found", 0},
         {{QStringLiteral("x = 1; /* never closed"), QStringLiteral("y = 2;")}, "Comment not closed", 0},

@@ -15,8 +15,9 @@ std::unique_ptr<TQvDatabase> createDatabase(const qvtest::Target& target, const 
     QString options = QStringLiteral("USER '%1'").arg(target.user);
     if (target.isServer())
         options += QStringLiteral(" PASSWORD '%1'").arg(target.password);
-    const QByteArray text =
-        QStringLiteral("CREATE DATABASE '%1' %2 PAGE_SIZE 4096 DEFAULT CHARACTER SET NONE").arg(quoted, options).toUtf8();
+    const QByteArray text = QStringLiteral("CREATE DATABASE '%1' %2 PAGE_SIZE 4096 DEFAULT CHARACTER SET NONE")
+                                .arg(quoted, options)
+                                .toUtf8();
     isc_db_handle handle = 0;
     isc_tr_handle transaction = 0;
     if (isc_dsql_execute_immediate(StatusVector(), &handle, &transaction, 0, text.constData(),

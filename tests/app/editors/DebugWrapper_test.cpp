@@ -24,8 +24,8 @@ TWrapperContext context(int dialect = 1, TDebugMode mode = dmProcedure)
 
 TEST(DebugWrapper, AssignmentBecomesAProcedureWithItsVariablesInAndOut)
 {
-    const TWrappedStatement wrapped =
-        BuildWrapper(QStringLiteral("x = x + 1"), {variable(QStringLiteral("x"), QStringLiteral("Integer"))}, context());
+    const TWrappedStatement wrapped = BuildWrapper(
+        QStringLiteral("x = x + 1"), {variable(QStringLiteral("x"), QStringLiteral("Integer"))}, context());
     EXPECT_EQ(wrapped.CreateText, QStringLiteral("create procedure mmm$1234\r\n"
                                                  "(x Integer\r\n)\r\n"
                                                  "returns (xabcd Integer\r\n)\r\n"
@@ -49,7 +49,8 @@ TEST(DebugWrapper, ConditionsReturnTheirBranch)
     EXPECT_TRUE(ifStatement.IsCondition);
     EXPECT_EQ(ifStatement.CreateText, QStringLiteral("create procedure mmm$1234\r\n"
                                                      "(x Integer\r\n,s Varchar(10)\r\n)\r\n"
-                                                     "returns (xabcd Integer\r\n,sabcd Varchar(10)\r\n,abcd smallint\r\n)\r\n"
+                                                     "returns (xabcd Integer\r\n,sabcd Varchar(10)\r\n"
+                                                     ",abcd smallint\r\n)\r\n"
                                                      "as\r\nbegin\r\n"
                                                      "if (x > 0 and s = 'a') then abcd=0;\r\n else abcd=1;\r\n"
                                                      "xabcd=x;\r\nsabcd=s;\r\nend"));
@@ -90,8 +91,8 @@ TEST(DebugWrapper, NamesAndTypesCannotBreakTheText)
     EXPECT_EQ(refusal(variable(QStringLiteral("rows"), QStringLiteral("Integer")), 1),
               QStringLiteral("\"rows\" is not a valid variable name"));
     // A reserved word the dialect-3 procedure had to quote is quoted here too.
-    const TWrappedStatement quoted = BuildWrapper(QStringLiteral("\"ROWS\" = 1"),
-                                                  {variable(QStringLiteral("rows"), QStringLiteral("Integer"))}, context(3));
+    const TWrappedStatement quoted = BuildWrapper(
+        QStringLiteral("\"ROWS\" = 1"), {variable(QStringLiteral("rows"), QStringLiteral("Integer"))}, context(3));
     EXPECT_TRUE(quoted.CreateText.contains(QStringLiteral("(\"ROWS\" Integer\r\n)")));
     EXPECT_TRUE(quoted.CreateText.contains(QStringLiteral("rowsabcd=\"ROWS\";")));
     EXPECT_NO_THROW(BuildWrapper(QStringLiteral("y = 1"),
