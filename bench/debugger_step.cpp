@@ -1,6 +1,6 @@
 // The debugger stepping through a body of 200 assignments and 20 singleton
 // selects, every statement run as a temporary procedure, beside the same
-// create, execute and drop cycles issued directly through the access layer.
+// create, execute and drop cycles sent directly through the access layer.
 //   BENCH debugger_step ours=<s>s ref=<s>s ratio=<r>
 // QV_BENCH_SCALE multiplies the number of statements.
 

@@ -121,6 +121,7 @@ TStatementRunner::TStatementRunner(TQvDatabase* database) : m_database(database)
 
 TStatementRunner::~TStatementRunner()
 {
+    OnSend = nullptr;
     EndSession();
     setLive(m_tempName, false);
 }

@@ -51,6 +51,9 @@ TDebugger::TDebugger(TQvDatabase* database) : m_runner(database) {}
 TDebugger::~TDebugger()
 {
     m_state->Alive = false;
+    // The handlers may belong to a window that is being destroyed.
+    OnSend = nullptr;
+    m_runner.OnSend = nullptr;
     for (const QString& message : m_runner.EndSession())
         qWarning("Ending the debug session: %s", qPrintable(message));
 }
