@@ -50,8 +50,22 @@ TQcSplitter::~TQcSplitter()
 {
     if (FSizing) {
         qApp->removeEventFilter(this);
-        delete FLine.data();
+        ReleaseLine();
     }
+}
+
+void TQcSplitter::ReleaseLine()
+{
+    QWidget* line = FLine.data();
+    FLine = nullptr;
+    if (!line)
+        return;
+    // A parent on its way out hides its children walking a copy of its child
+    // list, and this may run from that walk: the line must outlive it. Out of
+    // the list and hidden, it is gone from the window at once.
+    line->hide();
+    line->setParent(nullptr);
+    line->deleteLater();
 }
 
 void TQcSplitter::setControlFirst(QWidget* control)
@@ -380,7 +394,7 @@ void TQcSplitter::StopSizing(const QPoint& pos, bool apply)
     bool allow = true;
     if (apply)
         Changing(pos.x(), pos.y(), allow);
-    delete FLine.data();
+    ReleaseLine();
 
     if (apply) {
         QPoint at = pos;

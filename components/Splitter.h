@@ -96,6 +96,7 @@ private:
     void StopSizing(const QPoint& pos, bool apply);
     void CheckPosition(QPoint& pos) const;
     void MoveLine(const QPoint& clipped);
+    void ReleaseLine();
     void ApplyResize(QPoint pos);
     int LineThickness() const;
     bool HorizontalLine() const { return FStyle == 1 || FStyle == 2; }
