@@ -1,6 +1,7 @@
 #include "components/SpeedButton.h"
 
 #include "components/DrawUtils.h"
+#include "platform/Timer.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -12,7 +13,6 @@
 #include <QPainter>
 #include <QShortcutEvent>
 #include <QThread>
-#include <QTimer>
 
 #include <map>
 #include <utility>
@@ -419,10 +419,8 @@ void TQcSpeedButton::PressLeft()
     m_menuTracking = false;
     if (m_allowTimer && m_dragging) {
         if (!m_repeatTimer) {
-            m_repeatTimer = new QTimer(this);
-            // A coarse timer may fire up to 5 % early.
-            m_repeatTimer->setTimerType(Qt::PreciseTimer);
-            connect(m_repeatTimer, &QTimer::timeout, this, &TQcSpeedButton::TimerExpired);
+            m_repeatTimer = new qv::Timer(this);
+            connect(m_repeatTimer, &qv::Timer::timeout, this, &TQcSpeedButton::TimerExpired);
         }
         m_repeatTimer->start(m_initPause);
     }

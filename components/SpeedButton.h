@@ -16,7 +16,10 @@
 
 #include "components/ComponentEvents.h"
 
-class QTimer;
+namespace qv {
+class Timer;
+}
+
 
 enum class TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 enum class TButtonStyle { bsAutoDetect, bsWin31, bsNew };
@@ -197,7 +200,7 @@ private:
     bool m_dragging = false;
     bool m_mouseInControl = false;
     bool m_menuTracking = false;
-    QTimer* m_repeatTimer = nullptr; // child; made on first use
+    qv::Timer* m_repeatTimer = nullptr; // child; made on first use
     TQcButtonGlyph m_glyph;
     int m_mnemonicId = 0;
 };

@@ -7,6 +7,7 @@
 #include "editor/qeMarks.h"
 #include "editor/qeUndoList.h"
 #include "editor/qeWordList.h"
+#include "platform/Timer.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -15,7 +16,6 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QRegion>
-#include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -391,8 +391,8 @@ private:
 
     // mouse state
     QPointer<QMenu> m_popupMenu;
-    QTimer m_hintTimer;
-    QTimer m_scrollTimer;
+    qv::Timer m_hintTimer;
+    qv::Timer m_scrollTimer;
     QLabel* m_hintWindow = nullptr;
     QString m_hintWord;
     QPoint m_hintPoint;

@@ -90,9 +90,9 @@ void TqeCustomEdit::SetUpMouse()
 
     m_hintTimer.setSingleShot(true);
     m_hintTimer.setInterval(kHintDelay);
-    connect(&m_hintTimer, &QTimer::timeout, this, [this] { guarded([this] { HintTimerTick(); }); });
+    connect(&m_hintTimer, &qv::Timer::timeout, this, [this] { guarded([this] { HintTimerTick(); }); });
     m_scrollTimer.setInterval(kAutoScrollInterval);
-    connect(&m_scrollTimer, &QTimer::timeout, this, [this] { guarded([this] { AutoScrollTick(); }); });
+    connect(&m_scrollTimer, &qv::Timer::timeout, this, [this] { guarded([this] { AutoScrollTick(); }); });
 
     m_hintWindow = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
     m_hintWindow->setObjectName(QStringLiteral("HintWindow"));

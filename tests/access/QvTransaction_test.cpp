@@ -3,6 +3,7 @@
 
 #include "AccessTest_support.h"
 #include "access/QvQuery.h"
+#include "platform/Timer.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -369,16 +370,20 @@ TEST_P(TransactionOnTarget, ForcedEndWhoseCommitFailsStillEnds)
 
 TEST_P(TransactionOnTarget, IdleTimeoutEndsWithItsAction)
 {
+    qv::ManualClock clock;
     QSignalSpy timeouts(transaction.get(), &TQvTransaction::OnTimeout);
     transaction->SetTimeoutAction(TACommit);
     transaction->SetTimeout(40);
     transaction->StartTransaction();
     for (int i = 0; i < 4; ++i) {
-        QTest::qWait(30);
+        clock.advance(30);
         run(*database, *transaction, QStringLiteral("insert into T (ID) values (%1)").arg(i));
         ASSERT_TRUE(transaction->Active());
     }
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !transaction->Active(); }, 2000));
+    clock.advance(40);
+    EXPECT_TRUE(transaction->Active()) << "one idle tick only marks it";
+    clock.advance(40);
+    EXPECT_FALSE(transaction->Active());
     EXPECT_EQ(timeouts.count(), 1);
     transaction->SetTimeout(0);
     EXPECT_EQ(countRows(*database, QStringLiteral("T")), 4);
@@ -388,7 +393,8 @@ TEST_P(TransactionOnTarget, IdleTimeoutEndsWithItsAction)
     transaction->SetTimeout(30);
     transaction->StartTransaction();
     run(*database, *transaction, QStringLiteral("insert into T (ID) values (10)"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !transaction->Active(); }, 2000));
+    clock.advance(60);
+    EXPECT_FALSE(transaction->Active());
     transaction->SetTimeout(0);
     EXPECT_EQ(countRows(*database, QStringLiteral("T")), 5);
     database->Close();

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "components/SpeedButton.h"
+#include "platform/Timer.h"
 #include "platform/DialogScript.h"
 
 namespace {
@@ -150,36 +151,29 @@ TEST_F(SpeedButtonTest, ReleasingOutsideDoesNotClickOrToggle)
 
 TEST_F(SpeedButtonTest, AHeldButtonRepeatsAfterTheInitialPauseThenEveryInterval)
 {
+    qv::ManualClock clock;
     TQcSpeedButton* button = addButton(10);
     button->setAllowTimer(true);
     showWindow();
-    QElapsedTimer held;
     std::vector<qint64> at;
-    button->OnClick = [&](QObject*) { at.push_back(held.elapsed()); };
+    button->OnClick = [&](QObject*) { at.push_back(clock.now()); };
 
-    held.start();
     QTest::mousePress(button, Qt::LeftButton, {}, centre(button));
-    QTest::qWait(420);
+    clock.advance(420);
     EXPECT_TRUE(at.empty()) << "nothing before the initial pause";
-    QTest::qWait(440); // about 860 ms held
+    clock.advance(440); // 860 ms held
     QTest::mouseRelease(button, Qt::LeftButton, {}, centre(button));
-    const size_t repeats = at.size() - 1; // the release clicked too
 
-    ASSERT_GE(repeats, 3u);
-    EXPECT_LE(repeats, 4u);
-    EXPECT_GE(at[0], 500);
-    EXPECT_LT(at[0], 600);
-    for (size_t i = 1; i < repeats; ++i) {
-        EXPECT_GE(at[i] - at[i - 1], 90);
-        EXPECT_LT(at[i] - at[i - 1], 190);
-    }
-    const size_t afterRelease = at.size();
-    QTest::qWait(250);
-    EXPECT_EQ(at.size(), afterRelease) << "the timer stops on release";
+    // At 500, then every 100 ms; the release clicks once more.
+    EXPECT_EQ(at, (std::vector<qint64>{500, 600, 700, 800, 860}));
+    clock.advance(1000);
+    EXPECT_EQ(at.size(), 5u) << "the timer stops on release";
+    EXPECT_EQ(clock.activeTimers(), 0);
 }
 
 TEST_F(SpeedButtonTest, AHeldButtonDoesNotRepeatWhileTheMouseIsOutside)
 {
+    qv::ManualClock clock;
     TQcSpeedButton* button = addButton(10);
     button->setAllowTimer(true);
     showWindow();
@@ -188,17 +182,16 @@ TEST_F(SpeedButtonTest, AHeldButtonDoesNotRepeatWhileTheMouseIsOutside)
 
     QTest::mousePress(button, Qt::LeftButton, {}, centre(button));
     QTest::mouseMove(button, QPoint(button->width() + 30, 5));
-    QTest::qWait(800);
+    clock.advance(800);
     EXPECT_EQ(clicks, 0);
 
     QTest::mouseMove(button, centre(button));
-    QTest::qWait(350);
-    EXPECT_GE(clicks, 2) << "repeating resumes once the mouse is back";
+    clock.advance(350);
+    EXPECT_EQ(clicks, 3) << "repeating resumes once the mouse is back: at 900, 1000 and 1100";
     QTest::mouseMove(button, QPoint(-30, 5));
-    const int before = clicks;
-    QTest::qWait(300);
+    clock.advance(300);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-30, 5));
-    EXPECT_EQ(clicks, before);
+    EXPECT_EQ(clicks, 3);
 }
 
 TEST_F(SpeedButtonTest, SwitchingTheTimerOffFreesIt)
@@ -207,9 +200,9 @@ TEST_F(SpeedButtonTest, SwitchingTheTimerOffFreesIt)
     button->setAllowTimer(true);
     showWindow();
     QTest::mouseClick(button, Qt::LeftButton, {}, centre(button));
-    EXPECT_NE(button->findChild<QTimer*>(), nullptr);
+    EXPECT_NE(button->findChild<qv::Timer*>(), nullptr);
     button->setAllowTimer(false);
-    EXPECT_EQ(button->findChild<QTimer*>(), nullptr);
+    EXPECT_EQ(button->findChild<qv::Timer*>(), nullptr);
 }
 
 TEST_F(SpeedButtonTest, AFailingRepeatHandlerIsShownAndTheTimerGoesOn)
@@ -219,6 +212,7 @@ TEST_F(SpeedButtonTest, AFailingRepeatHandlerIsShownAndTheTimerGoesOn)
     button->setInitPause(50);
     button->setRepeatInterval(40);
     showWindow();
+    qv::ManualClock clock;
     qv::DialogScript script;
     for (int i = 0; i < 20; ++i)
         script.answerMessage(qv::mrOk);
@@ -229,9 +223,9 @@ TEST_F(SpeedButtonTest, AFailingRepeatHandlerIsShownAndTheTimerGoesOn)
     };
 
     QTest::mousePress(button, Qt::LeftButton, {}, centre(button));
-    QTest::qWait(200);
+    clock.advance(200);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-5, -5));
-    EXPECT_GE(calls, 2);
+    EXPECT_EQ(calls, 4) << "at 50, 90, 130 and 170";
     ASSERT_FALSE(script.messages().isEmpty());
     EXPECT_EQ(script.messages().first(), QStringLiteral("repeat failed"));
     EXPECT_EQ(script.messages().size(), calls);

@@ -4,9 +4,9 @@
 #include "editor/qeCustomEdit.h"
 #include "editor/qeGeneralSyn.h"
 #include "platform/DialogScript.h"
+#include "platform/Timer.h"
 #include "qeEditTest_support.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
@@ -195,6 +195,7 @@ TEST(EditMouse, ARightClickWithAPopupMenuOnlyOpensTheMenu)
 
 TEST(EditMouse, SelectingOutsideTheWindowScrollsPerTimerTick)
 {
+    qv::ManualClock clock;
     Window<DragEdit> w;
     DragEdit& edit = *w.edit;
     edit.SetText(numbered(400));
@@ -228,10 +229,10 @@ TEST(EditMouse, SelectingOutsideTheWindowScrollsPerTimerTick)
 
     // The timer does it by itself every 100 ms.
     top = edit.TopLine();
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return edit.TopLine() >= top + 2 * rows; }, 5000));
-    EXPECT_GE(clock.elapsed(), 2 * TqeCustomEdit::kAutoScrollInterval - 20);
+    clock.advance(2 * TqeCustomEdit::kAutoScrollInterval - 1);
+    EXPECT_EQ(edit.TopLine(), top + rows) << "one tick in 199 ms";
+    clock.advance(1);
+    EXPECT_EQ(edit.TopLine(), top + 2 * rows);
     release(edit, QPoint(cellPixel(edit, 25, 110).x(), height + 10));
     EXPECT_FALSE(edit.AutoScrollActive());
 }
@@ -356,6 +357,7 @@ TEST(EditDragDrop, AnotherEditorsSelectionIsNotDroppedHere)
 
 TEST(EditHint, TheValueAppearsAfterTheMouseRests)
 {
+    qv::ManualClock clock;
     Window<DragEdit> w;
     DragEdit& edit = *w.edit;
     edit.SetText(QStringLiteral("x = x1 + total;"));
@@ -368,9 +370,9 @@ TEST(EditHint, TheValueAppearsAfterTheMouseRests)
     moveTo(edit, cellPixel(edit, 1, 1), Qt::NoButton);
     EXPECT_TRUE(edit.HintTimerActive());
     EXPECT_EQ(edit.HintText(), QString());
-    QTest::qWait(TqeCustomEdit::kHintDelay / 2);
+    clock.advance(TqeCustomEdit::kHintDelay - 1);
     EXPECT_EQ(edit.HintText(), QString());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !edit.HintText().isEmpty(); }, 5000));
+    clock.advance(1);
     EXPECT_EQ(edit.HintText(), QStringLiteral("X = 5"));
     EXPECT_FALSE(edit.HintTimerActive());
 
