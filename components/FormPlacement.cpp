@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <exception>
 
 #include "components/PropsStorage.h"
@@ -33,6 +34,8 @@ const QString kVisible = QStringLiteral("Visible");
 enum ShowCommand { swHide = 0, swShowNormal = 1, swShowMinimized = 2, swShowMaximized = 3 };
 enum PlacementFlag { wpfSetMinPosition = 1, wpfRestoreToMaximized = 2 };
 
+constexpr qint64 kCoordinateLimit = 1000000;
+
 QString positionText(int a, int b, int c, int d)
 {
     return QStringLiteral("%1,%2,%3,%4").arg(a).arg(b).arg(c).arg(d);
@@ -45,9 +48,8 @@ void parsePosition(const QString& text, int (&values)[4])
     static const QRegularExpression delimiters(QStringLiteral("[ ,]+"));
     const QStringList words = text.split(delimiters, Qt::SkipEmptyParts);
     for (int i = 0; i < 4 && i < words.size(); ++i) {
-        bool ok = false;
-        const int value = words.at(i).toInt(&ok);
-        values[i] = ok ? value : 0;
+        int value = 0;
+        values[i] = ReadStoredCoordinate(words.at(i), value) ? value : 0;
     }
 }
 
@@ -239,6 +241,20 @@ void IniEraseSection(TRegIniStorage* storage, const QString& section)
 
 // ---------------------------------------------------------------------------
 // Placement values
+
+int BoundedStoredCoordinate(qint64 value)
+{
+    return int(std::clamp(value, -kCoordinateLimit, kCoordinateLimit));
+}
+
+bool ReadStoredCoordinate(const QString& text, int& value)
+{
+    bool ok = false;
+    const qint64 number = text.trimmed().toLongLong(&ok);
+    if (ok)
+        value = BoundedStoredCoordinate(number);
+    return ok;
+}
 
 QMdiSubWindow* MdiSubWindowOf(const QWidget* form)
 {

@@ -26,6 +26,13 @@ class TFormPlacement;
 class TIniLink;
 class TQcWindowHook;
 
+// A stored coordinate or extent as a number the window geometry can do
+// arithmetic on: a hand-edited or damaged value far outside any screen
+// (e.g. "-2147483648") is brought within a million pixels either way.
+int BoundedStoredCoordinate(qint64 value);
+// The stored text as such a number; false when it is no number at all.
+bool ReadStoredCoordinate(const QString& text, int& value);
+
 // Where this application keeps every window's placement.
 inline const QString kFormPlacementsKey = QStringLiteral("Software\\Qyl\\Qorvane\\FormPlacements");
 

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "components/AlignLayout.h"
+#include "components/FormPlacement.h"
 
 namespace {
 
@@ -405,9 +406,8 @@ void TPropsStorage::applyText(const Property& property, const QString& text)
             }
             return;
         }
-        bool ok = false;
-        const int value = text.toInt(&ok);
-        if (!ok)
+        int value = 0;
+        if (!ReadStoredCoordinate(text, value))
             return;
         switch (property.geometry) {
         case Geometry::Left:

@@ -24,6 +24,13 @@ namespace {
 
 const QString kRootName = QStringLiteral("HKEY_CURRENT_USER");
 const QByteArray kHeader = QByteArrayLiteral("Windows Registry Editor Version 5.00");
+// Far more than any user's settings; a file beyond it is not a registry file.
+constexpr qint64 kMaximumFileSize = 16 * 1024 * 1024;
+
+QString tooLarge()
+{
+    return QStringLiteral("it is larger than %1 MB").arg(kMaximumFileSize / (1024 * 1024));
+}
 
 bool sameName(const QString& a, const QString& b)
 {
@@ -39,6 +46,12 @@ bool hasControlCharacter(const QString& text)
 {
     return std::any_of(text.cbegin(), text.cend(),
                        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+}
+
+// UTF-8 cannot carry a lone surrogate: it would be written as "?".
+bool hasLoneSurrogate(const QString& text)
+{
+    return !text.isValidUtf16();
 }
 
 QString systemError(int error)
@@ -624,7 +637,9 @@ private:
         m_loaded = true;
         m_unusable.clear();
         m_root = emptyRoot();
-        FileDescriptor fd(::open(QFile::encodeName(m_fileName).constData(), O_RDONLY | O_CLOEXEC));
+        // Never blocks: a FIFO put in the file's place opens at once and is refused below.
+        FileDescriptor fd(
+            ::open(QFile::encodeName(m_fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
         if (!fd.valid()) {
             const int error = errno;
             m_identity = {};
@@ -638,28 +653,41 @@ private:
         struct stat st;
         QByteArray data;
         bool readOk = ::fstat(fd.get(), &st) == 0;
+        ParseFailure failure;
         if (readOk) {
             m_identity = Identity::of(st);
-            char buffer[65536];
-            for (;;) {
-                const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n < 0)
-                    readOk = false;
-                if (n <= 0)
-                    break;
-                data.append(buffer, n);
+            if (!S_ISREG(st.st_mode)) {
+                failure.what = QStringLiteral("it is not a regular file");
+            } else if (st.st_size > kMaximumFileSize) {
+                failure.what = tooLarge();
+            } else {
+                // Bounded even when the file grows while it is read.
+                char buffer[65536];
+                for (;;) {
+                    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    if (n < 0)
+                        readOk = false;
+                    if (n <= 0)
+                        break;
+                    data.append(buffer, n);
+                    if (data.size() > kMaximumFileSize) {
+                        failure.what = tooLarge();
+                        break;
+                    }
+                }
             }
         }
         if (!readOk) {
             m_unusable = QStringLiteral("%1: %2").arg(m_fileName, systemError(errno));
             return;
         }
-        ParseFailure failure;
-        if (std::unique_ptr<Key> root = parse(data, failure)) {
-            m_root = std::move(root);
-            return;
+        if (failure.what.isEmpty()) {
+            if (std::unique_ptr<Key> root = parse(data, failure)) {
+                m_root = std::move(root);
+                return;
+            }
         }
         const QString reason = failure.line > 0
                                    ? QStringLiteral("line %1: %2").arg(failure.line).arg(failure.what)
@@ -790,7 +818,8 @@ std::optional<QStringList> QvRegistry::resolve(const QString& key) const
     if (path.isEmpty())
         return result;
     for (const QString& part : path.split(QLatin1Char('\\'))) {
-        if (part.isEmpty() || qvregistry_detail::hasControlCharacter(part))
+        if (part.isEmpty() || qvregistry_detail::hasControlCharacter(part)
+            || qvregistry_detail::hasLoneSurrogate(part))
             return std::nullopt;
         result << part;
     }
@@ -1028,6 +1057,12 @@ void QvRegistry::writeValue(const QString& name, int type, const QString& text, 
         throw EQvRegistryError(failedToSet(name) + QStringLiteral("\nthe key is open for reading only"));
     if (qvregistry_detail::hasControlCharacter(name))
         throw EQvRegistryError(failedToSet(name) + QStringLiteral("\na value name cannot hold control characters"));
+    if (qvregistry_detail::hasLoneSurrogate(name))
+        throw EQvRegistryError(failedToSet(name)
+                               + QStringLiteral("\na value name cannot hold a lone UTF-16 surrogate"));
+    if (type == qvregistry_detail::StringValue && qvregistry_detail::hasLoneSurrogate(text))
+        throw EQvRegistryError(failedToSet(name)
+                               + QStringLiteral("\nthe text holds a lone UTF-16 surrogate, which cannot be stored"));
     Value value;
     value.name = name;
     value.type = type;

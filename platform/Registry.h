@@ -60,7 +60,7 @@ public:
     // Makes key the current key. Without canCreate a missing key gives false;
     // with it the key and its missing parents are created (and written).
     // False also for an empty or malformed path ("a\\b") or a name holding a
-    // line break.
+    // line break or a lone UTF-16 surrogate.
     bool openKey(const QString& key, bool canCreate);
     // As openKey without creating; writes through this object then fail.
     bool openKeyReadOnly(const QString& key);
@@ -92,7 +92,8 @@ public:
     bool readBool(const QString& name) const;   // an integer, true unless 0
     QByteArray readBinary(const QString& name) const;
 
-    // A failed write raises "Failed to set data for '<name>'".
+    // A failed write raises "Failed to set data for '<name>'", followed by the
+    // reason; a name or text holding a lone UTF-16 surrogate is refused so.
     void writeString(const QString& name, const QString& value);
     void writeInteger(const QString& name, int value);
     void writeBool(const QString& name, bool value);   // the integer 0 or 1

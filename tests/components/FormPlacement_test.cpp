@@ -268,6 +268,40 @@ TEST_F(FormPlacementTest, MalformedValuesFallBackToDefaults)
     EXPECT_EQ(form.geometry(), QRect(100, 100, 300, 200));
 }
 
+TEST_F(FormPlacementTest, ExtremeStoredNumbersAreClampedBeforeTheMainWindowIsPlaced)
+{
+    // What a damaged or hand-edited registry may hold; each number is brought
+    // within reach before any arithmetic, so nothing overflows.
+    store("QMainWindow", "NormPos", "-2147483648,-2147483648,2147483647,2147483647");
+    store("QMainWindow", "MinMaxPos", "-2147483648,-2147483648,-2147483648,-2147483648");
+    store("QMainWindow", "ShowCmd", "1");
+    QMainWindow window;
+    window.setCentralWidget(new QMdiArea);
+    auto* placement = new TFormPlacement(&window);
+    placement->SetIniFileName(kFormPlacementsKey);
+    window.show();
+    EXPECT_FALSE(window.isMaximized());
+    const QRect placed = window.geometry();
+    EXPECT_GE(placed.left(), -1000000);
+    EXPECT_LE(placed.right(), 1000000);
+
+    // A rectangle whose clamped corners cross is not applied at all.
+    store("TPlacedForm", "NormPos", "-2147483648,-2147483648,-2147483648,-2147483648");
+    TPlacedForm form;
+    form.setGeometry(100, 100, 300, 200);
+    form.show();
+    EXPECT_EQ(form.geometry(), QRect(100, 100, 300, 200));
+
+    int value = 0;
+    EXPECT_TRUE(ReadStoredCoordinate(QStringLiteral(" -2147483648 "), value));
+    EXPECT_EQ(value, -1000000);
+    EXPECT_TRUE(ReadStoredCoordinate(QStringLiteral("99999999999"), value));
+    EXPECT_EQ(value, 1000000);
+    EXPECT_TRUE(ReadStoredCoordinate(QStringLiteral("640"), value));
+    EXPECT_EQ(value, 640);
+    EXPECT_FALSE(ReadStoredCoordinate(QStringLiteral("12px"), value));
+}
+
 TEST_F(FormPlacementTest, MaximizedStateIsStoredAndRestored)
 {
     {

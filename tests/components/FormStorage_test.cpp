@@ -314,6 +314,13 @@ TEST(PropsStorage, GeometryGoesThroughTheAdapter)
     EXPECT_EQ(AlignLayout::alignOf(panel), TAlign::alRight);
     EXPECT_EQ(panel->geometry().right(), 399);
 
+    // Stored numbers far off any screen are clamped before they are applied.
+    memory.values["Sec/Panel1_Left"] = "-2147483648";
+    memory.values["Sec/Panel1_Top"] = "2147483647";
+    storage.LoadProperty("Left");
+    storage.LoadProperty("Top");
+    EXPECT_EQ(panel->pos(), QPoint(-1000000, 1000000));
+
     // A widget outside an aligning layout has no alignment to store.
     QWidget loose;
     EXPECT_FALSE(TPropsStorage::HasStorableProperty(&loose, "Align"));

@@ -450,3 +450,80 @@ TEST_F(Registry, AFileThatCannotBeKeptAsideIsNeverWritten)
     EXPECT_EQ(contents(fileName), QByteArray("not a registry\n"));
     EXPECT_FALSE(notices.isEmpty());
 }
+
+TEST_F(Registry, OnlyARegularFileOfSaneSizeIsReadAnythingElseIsKeptAside)
+{
+    QStringList notices;
+    const auto previous = QvRegistry::setNoticeHandler([&](const QString& text) { notices << text; });
+    auto keptAside = [&](const QString& fileName, const QString& reason) {
+        notices.clear();
+        QvRegistry registry(fileName);
+        EXPECT_FALSE(registry.keyExists(kOptions));
+        ASSERT_EQ(notices.size(), 1) << fileName.toStdString();
+        EXPECT_TRUE(notices.first().contains(reason)) << notices.first().toStdString();
+        EXPECT_TRUE(notices.first().contains(fileName + QStringLiteral(".bad"))) << notices.first().toStdString();
+        // Writing goes on in a fresh, regular file.
+        ASSERT_TRUE(registry.openKey(kOptions, true));
+        registry.writeString(QStringLiteral("SQLFont"), QStringLiteral("Mono"));
+        EXPECT_TRUE(QFileInfo(fileName).isFile());
+        EXPECT_FALSE(QFileInfo(fileName).isSymLink());
+        QvRegistry reread(copyOf(fileName, m_dir));
+        ASSERT_TRUE(reread.openKey(kOptions, false));
+        EXPECT_EQ(reread.readString(QStringLiteral("SQLFont")), QStringLiteral("Mono"));
+    };
+
+    // A FIFO would block the first read until someone writes into it.
+    const QString fifo = m_dir.filePath(QStringLiteral("fifo.reg"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    keptAside(fifo, QStringLiteral("not a regular file"));
+    struct stat st;
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo + QStringLiteral(".bad")).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    // A link to an endless file would be read without bound.
+    const QString endless = m_dir.filePath(QStringLiteral("endless.reg"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), endless));
+    keptAside(endless, QStringLiteral("not a regular file"));
+    EXPECT_EQ(QFileInfo(endless + QStringLiteral(".bad")).symLinkTarget(), QStringLiteral("/dev/zero"));
+
+    // A regular file far larger than any settings.
+    const QString huge = m_dir.filePath(QStringLiteral("huge.reg"));
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(17 * 1024 * 1024));
+    }
+    keptAside(huge, QStringLiteral("larger than 16 MB"));
+    EXPECT_EQ(QFileInfo(huge + QStringLiteral(".bad")).size(), 17 * 1024 * 1024);
+    QvRegistry::setNoticeHandler(previous);
+}
+
+TEST_F(Registry, TextWithALoneSurrogateIsRefusedNeverWrittenAsAQuestionMark)
+{
+    QvRegistry registry(file());
+    ASSERT_TRUE(registry.openKey(kOptions, true));
+    const QString lone = QStringLiteral("before") + QChar(0xd800) + QStringLiteral("after");
+    const QString stray = QStringLiteral("x") + QChar(0xdc00);
+
+    try {
+        registry.writeString(QStringLiteral("Name"), lone);
+        FAIL() << "a lone surrogate was written";
+    } catch (const EQvRegistryError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("lone UTF-16 surrogate"))) << error.what();
+    }
+    EXPECT_THROW(registry.writeString(stray, QStringLiteral("value")), EQvRegistryError);
+    EXPECT_THROW(registry.writeInteger(lone, 1), EQvRegistryError);
+    EXPECT_FALSE(registry.valueExists(QStringLiteral("Name")));
+    // Neither can a key be made or found under such a name.
+    EXPECT_FALSE(registry.openKey(kOptions + QLatin1Char('\\') + lone, true));
+    EXPECT_FALSE(registry.keyExists(kOptions + QLatin1Char('\\') + lone));
+    EXPECT_FALSE(contents(file()).contains('?'));
+
+    // A proper pair is an ordinary character.
+    ASSERT_TRUE(registry.openKey(kOptions, true));
+    const QString pair = QStringLiteral("clef ") + QChar(0xd834) + QChar(0xdd1e);
+    registry.writeString(pair, pair);
+    QvRegistry reread(copyOf(file(), m_dir));
+    ASSERT_TRUE(reread.openKey(kOptions, false));
+    EXPECT_EQ(reread.readString(pair), pair);
+}
