@@ -42,15 +42,42 @@ TDBList::TDBList()
 
 TDBList::~TDBList()
 {
+    SaveShowingErrors();
+}
+
+void TDBList::SaveShowingErrors() noexcept
+{
     try {
         SaveToRegistry();
+        m_changed = false;
     } catch (const std::exception& error) {
         try {
             qv::showException(QString::fromUtf8(error.what()));
         } catch (...) {
-            // Nothing may leave a destructor; the registry keeps its last state.
+            // Nothing may leave here; the registry keeps its last state.
         }
     }
+}
+
+void TDBList::Changed()
+{
+    m_changed = true;
+    if (m_updateDepth == 0)
+        SaveShowingErrors();
+}
+
+void TDBList::EndUpdate()
+{
+    if (m_updateDepth > 0 && --m_updateDepth == 0 && m_changed)
+        SaveShowingErrors();
+}
+
+void TDBList::SetField(QString& field, const QString& value)
+{
+    if (field == value)
+        return;
+    field = value;
+    Changed();
 }
 
 void TDBList::CheckName(const QString& name, int exceptIndex) const
@@ -61,6 +88,9 @@ void TDBList::CheckName(const QString& name, int exceptIndex) const
         throw EDBListError(QStringLiteral("The database name \"%1\" cannot contain \"\\\".").arg(name));
     if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; }))
         throw EDBListError(QStringLiteral("The database name cannot contain line breaks or other control characters."));
+    if (!name.isValidUtf16())
+        throw EDBListError(QStringLiteral("The database name holds a character that cannot be stored "
+                                          "(a lone UTF-16 surrogate)."));
     for (int i = 0; i < Count(); ++i)
         if (i != exceptIndex && sameName(m_entries[i]->name, name))
             throw EDBListError(QStringLiteral("A database named \"%1\" is already registered.")
@@ -79,12 +109,15 @@ int TDBList::Append(const QString& name)
 int TDBList::Add(const QString& name)
 {
     CheckName(name, -1);
-    return Append(name);
+    const int index = Append(name);
+    Changed();
+    return index;
 }
 
 void TDBList::Delete(int index)
 {
     m_entries.erase(m_entries.begin() + index);
+    Changed();
 }
 
 int TDBList::IndexOf(const QString& name) const
@@ -98,7 +131,7 @@ int TDBList::IndexOf(const QString& name) const
 void TDBList::SetName(int index, const QString& name)
 {
     CheckName(name, index);
-    m_entries[index]->name = name;
+    SetField(m_entries[index]->name, name);
 }
 
 TQvDatabase* TDBList::GetDatabase(int index) const

@@ -1,8 +1,10 @@
 #pragma once
 
 // The databases the user has registered, read from the registry when the list
-// is created and written back when it is freed. Windows name a database by
-// its number, the 1-based position in this list.
+// is created, written back whenever a registration changes (so a killed
+// program loses none) and once more when the list is freed. Windows name a
+// database by the entry's identity (GetId), or by its number, the 1-based
+// position in this list.
 
 #include <QPointer>
 #include <QString>
@@ -46,6 +48,12 @@ public:
     TDBList(const TDBList&) = delete;
     TDBList& operator=(const TDBList&) = delete;
 
+    // Every operation that changes a registration writes the registry at once
+    // (a failure is shown, never thrown); inside an update the writes wait
+    // for its end (TDBListUpdate).
+    void BeginUpdate() { ++m_updateDepth; }
+    void EndUpdate();
+
     // Appends an entry with empty fields and returns its index. Refuses, with
     // EDBListError, a name that is empty, holds "\" or a line break, or
     // equals another entry's name without regard to case: each would lose a
@@ -64,10 +72,10 @@ public:
     QString GetCharset(int index) const { return m_entries[index]->charset; }
     // Refuses names as Add does (the entry's own name in another case is fine).
     void SetName(int index, const QString& name);
-    void SetPath(int index, const QString& path) { m_entries[index]->path = path; }
-    void SetUser(int index, const QString& user) { m_entries[index]->user = user; }
-    void SetPassword(int index, const QString& password) { m_entries[index]->password = password; }
-    void SetCharset(int index, const QString& charset) { m_entries[index]->charset = charset; }
+    void SetPath(int index, const QString& path) { SetField(m_entries[index]->path, path); }
+    void SetUser(int index, const QString& user) { SetField(m_entries[index]->user, user); }
+    void SetPassword(int index, const QString& password) { SetField(m_entries[index]->password, password); }
+    void SetCharset(int index, const QString& charset) { SetField(m_entries[index]->charset, charset); }
 
     // The entry's connection, set by the tree on its first connect and owned
     // there; none before, and none again once the tree has freed it.
@@ -102,12 +110,31 @@ private:
 
     void CheckName(const QString& name, int exceptIndex) const;
     int Append(const QString& name);
+    void SetField(QString& field, const QString& value);
+    // Writes the registry now, or at the end of the open update.
+    void Changed();
+    void SaveShowingErrors() noexcept;
 
     std::vector<std::unique_ptr<Entry>> m_entries;
     // The subkeys found at load: only these may be deleted at save, so a
     // database another running instance registered meanwhile survives.
     std::vector<QString> m_loadedNames;
     quint64 m_nextId = 1;
+    int m_updateDepth = 0;
+    bool m_changed = false;
+};
+
+// Changes to the list made while alive are written once, at its end.
+class TDBListUpdate
+{
+public:
+    explicit TDBListUpdate(TDBList& list) : m_list(list) { m_list.BeginUpdate(); }
+    ~TDBListUpdate() { m_list.EndUpdate(); }
+    TDBListUpdate(const TDBListUpdate&) = delete;
+    TDBListUpdate& operator=(const TDBListUpdate&) = delete;
+
+private:
+    TDBList& m_list;
 };
 
 // The program's one list, present from start-up until the last window is gone.

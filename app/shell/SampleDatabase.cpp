@@ -126,6 +126,7 @@ bool CreateSampleDatabase(TDBList& list)
             return false;
         }
     }
+    const TDBListUpdate update(list);
     const int index = list.Add(kSampleDatabaseName);
     list.SetPath(index, path);
     list.SetUser(index, kUser);

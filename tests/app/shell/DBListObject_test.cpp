@@ -63,8 +63,6 @@ TEST_F(DBListTest, RegisteredDatabasesComeBackAfterFreeAndReload)
         TDBList list;
         registerDatabase(list, QStringLiteral("Employee"), QStringLiteral("emp"));
         registerDatabase(list, QStringLiteral("Accounts \"main\""), QStringLiteral("acc"));
-        // Nothing is written while the program runs.
-        EXPECT_FALSE(QvRegistry().keyExists(kDatabases + QStringLiteral("\\Employee")));
     }
     TDBList list;
     ASSERT_EQ(list.Count(), 2);
@@ -85,6 +83,54 @@ TEST_F(DBListTest, RegisteredDatabasesComeBackAfterFreeAndReload)
     struct stat st;
     ASSERT_EQ(::stat(QFile::encodeName(registryFile()).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(DBListTest, EveryChangeIsOnDiskAtOnceSoAKilledProgramLosesNothing)
+{
+    int writes = 0;
+    QvRegistry::setBeforeReplaceHook([&](const QString&) { ++writes; });
+    // Never freed, as in a program that is killed: only what was written counts.
+    auto* list = new TDBList;
+    int copies = 0;
+    auto onDisk = [&] {
+        const QString copy = m_dir.filePath(QStringLiteral("copy%1.reg").arg(++copies));
+        EXPECT_TRUE(QFile::copy(registryFile(), copy));
+        QvRegistry registry(copy);
+        QStringList seen;
+        if (registry.openKey(kDatabases, false))
+            for (const QString& name : registry.keyNames()) {
+                QvRegistry entry(copy);
+                EXPECT_TRUE(entry.openKey(kDatabases + QLatin1Char('\\') + name, false));
+                seen << name + QLatin1Char('=') + entry.readString(QStringLiteral("DBPath")) + QLatin1Char('/')
+                            + entry.readString(QStringLiteral("UserPassword"));
+            }
+        return seen;
+    };
+
+    {
+        // A registration and its fields, set together, are written together at the end.
+        const TDBListUpdate update(*list);
+        writes = 0;
+        registerDatabase(*list, QStringLiteral("Employee"), QStringLiteral("emp"));
+        EXPECT_EQ(writes, 0);
+        EXPECT_EQ(onDisk(), QStringList());
+    }
+    EXPECT_GT(writes, 0);
+    EXPECT_EQ(onDisk(), QStringList{QStringLiteral("Employee=127.0.0.1:/data/emp.gdb/pw_emp")});
+
+    // A single change, such as a password remembered at connect, is written by itself.
+    list->SetPassword(0, QStringLiteral("remembered"));
+    EXPECT_EQ(onDisk(), QStringList{QStringLiteral("Employee=127.0.0.1:/data/emp.gdb/remembered")});
+    writes = 0;
+    list->SetPassword(0, QStringLiteral("remembered"));
+    EXPECT_EQ(writes, 0) << "an unchanged value writes nothing";
+
+    list->SetName(0, QStringLiteral("Staff"));
+    EXPECT_EQ(onDisk(), QStringList{QStringLiteral("Staff=127.0.0.1:/data/emp.gdb/remembered")});
+    list->Delete(0);
+    EXPECT_EQ(onDisk(), QStringList());
+    QvRegistry::setBeforeReplaceHook(nullptr);
+    delete list;
 }
 
 TEST_F(DBListTest, MissingValuesReadAsEmpty)
@@ -151,6 +197,22 @@ TEST_F(DBListTest, EntriesAfterADeletedOneRenumber)
     // The name list moved with its entry.
     EXPECT_EQ(&list.GetObjectNames(1), &threeNames);
     EXPECT_EQ(list.GetObjectNames(1).front().Name, QStringLiteral("EMPLOYEE"));
+}
+
+TEST_F(DBListTest, ANameWithALoneSurrogateIsRefused)
+{
+    TDBList list;
+    const QString broken = QStringLiteral("Sales ") + QChar(0xdc01);
+    try {
+        list.Add(broken);
+        FAIL() << "the name was taken";
+    } catch (const EDBListError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("lone UTF-16 surrogate"))) << error.what();
+    }
+    EXPECT_EQ(list.Count(), 0);
+    const int index = list.Add(QStringLiteral("Sales"));
+    EXPECT_THROW(list.SetName(index, broken), EDBListError);
+    EXPECT_EQ(list.GetName(index), QStringLiteral("Sales"));
 }
 
 TEST_F(DBListTest, IndexOfComparesOnlyNamesWithoutCase)
@@ -250,14 +312,14 @@ TEST_F(DBListTest, ARegistryThatCannotBeOpenedIsReportedOnLoadAndSave)
     }
     qputenv("QORVANE_REGISTRY", (blocker + QStringLiteral("/registry.reg")).toUtf8());
     qv::DialogScript script;
-    script.answerMessage(qv::mrOk);
-    script.answerMessage(qv::mrOk);
+    for (int i = 0; i < 3; ++i)
+        script.answerMessage(qv::mrOk);
     {
         TDBList list;
         EXPECT_EQ(list.Count(), 0);
-        list.Add(QStringLiteral("Lost"));
+        list.Add(QStringLiteral("Lost"));   // written at once, and again at the end
     }
-    ASSERT_EQ(script.shown().size(), 2u);
+    ASSERT_EQ(script.shown().size(), 3u);
     for (const qv::ShownDialog& shown : script.shown()) {
         EXPECT_EQ(shown.text, QStringLiteral("Error reading the registry !"));
         EXPECT_EQ(shown.type, qv::mtError);
