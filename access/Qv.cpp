@@ -1,5 +1,7 @@
 #include "access/Qv.h"
 
+#include <iberror.h>
+
 #include <QRandomGenerator>
 #include <QStringDecoder>
 
@@ -95,10 +97,36 @@ int normalisedClientCode(int code)
 
 } // namespace
 
+namespace {
+
+// The vector the thread's calls use while a QvScratchStatus is alive.
+thread_local ISC_STATUS* t_scratchStatus = nullptr;
+
+} // namespace
+
 ISC_STATUS* StatusVector()
 {
     thread_local TStatusVector status = {};
-    return status;
+    return t_scratchStatus ? t_scratchStatus : status;
+}
+
+QvScratchStatus::QvScratchStatus()
+    : m_status{}
+    , m_previous(t_scratchStatus)
+{
+    t_scratchStatus = m_status;
+}
+
+QvScratchStatus::~QvScratchStatus()
+{
+    t_scratchStatus = m_previous;
+}
+
+bool QvConnectionLostStatus(const ISC_STATUS* status)
+{
+    return CheckStatusVector(status, {isc_att_shutdown, isc_shutdown, isc_network_error, isc_net_read_err,
+                                      isc_net_write_err, isc_lost_db_connection, isc_conn_lost,
+                                      isc_bad_db_handle});
 }
 
 unsigned char QvErrorOptions()
@@ -224,7 +252,10 @@ void IBDataBaseError()
             message += lineBreak;
         }
     }
-    throw EQvInterBaseError(sqlCode, status[0] == isc_arg_gds ? status[1] : 0, message);
+    const ISC_STATUS errorCode = status[0] == isc_arg_gds ? status[1] : 0;
+    if (QvConnectionLostStatus(status))
+        throw EQvConnectionLost(sqlCode, errorCode, message);
+    throw EQvInterBaseError(sqlCode, errorCode, message);
 }
 
 bool CheckStatusVector(const ISC_STATUS* status, std::initializer_list<ISC_STATUS> codes)

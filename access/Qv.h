@@ -21,6 +21,27 @@
 using TStatusVector = ISC_STATUS_ARRAY;
 ISC_STATUS* StatusVector();
 
+// While alive, the calling thread's client calls fill a status vector of
+// their own: clean-up work done between a failed call and the report of its
+// error leaves that error as it was.
+class QvScratchStatus
+{
+public:
+    QvScratchStatus();
+    ~QvScratchStatus();
+    QvScratchStatus(const QvScratchStatus&) = delete;
+    QvScratchStatus& operator=(const QvScratchStatus&) = delete;
+
+private:
+    TStatusVector m_status;
+    ISC_STATUS* m_previous;
+};
+
+// True when a status vector says the attachment is gone: the server shut it
+// down (its MON$ATTACHMENTS row deleted, the database shut down), the network
+// failed, or the client library no longer knows the handle.
+bool QvConnectionLostStatus(const ISC_STATUS* status);
+
 // Which parts an error message built from the status vector consists of.
 enum TQvErrorOption : unsigned char {
     qvShowSQLCode = 1,    // a first line "SQLCODE: <code>"
@@ -116,6 +137,14 @@ private:
     ISC_STATUS m_errorCode;
 };
 
+// An error that means the attachment is gone (QvConnectionLostStatus): the
+// connection is of no further use and is being dropped.
+class EQvConnectionLost : public EQvInterBaseError
+{
+public:
+    using EQvInterBaseError::EQvInterBaseError;
+};
+
 // An error the access layer found itself; SQLCode() is the client error code.
 class EQvClientError : public EQvError
 {
@@ -131,7 +160,8 @@ QString QvClientErrorText(int code);
 QString QvFormat(const QString& format, const QVariantList& arguments);
 // Raises EQvClientError with the code and its formatted text.
 [[noreturn]] void QvError(int code, const QVariantList& arguments = {});
-// Raises EQvInterBaseError from the calling thread's status vector.
+// Raises EQvInterBaseError (EQvConnectionLost for a lost attachment) from
+// the calling thread's status vector.
 [[noreturn]] void IBDataBaseError();
 // True when the calling thread's status vector holds one of the codes, as an
 // error code or as a number argument.

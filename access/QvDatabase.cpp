@@ -2,13 +2,15 @@
 
 #include "access/QvSQLMonitor.h"
 #include "platform/Dialogs.h"
+#include "platform/TerminationSignals.h"
+#include "platform/Timer.h"
 
 #include <QSet>
-#include <QTimer>
 
 #include <array>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -109,15 +111,16 @@ TQvLoginDialog SetQvLoginDialog(TQvLoginDialog dialog)
 
 TQvDatabase::TQvDatabase(QObject* parent)
     : QObject(parent)
-    , m_timer(new QTimer(this))
+    , m_timer(new qv::Timer(this))
 {
     m_timer->setInterval(0);
-    connect(m_timer, &QTimer::timeout, this, &TQvDatabase::TimeoutConnection);
+    connect(m_timer, &qv::Timer::timeout, this, &TQvDatabase::TimeoutConnection);
 }
 
 TQvDatabase::~TQvDatabase()
 {
     m_timer->stop();
+    DropLostConnection();
     try {
         if (Connected())
             ForceClose();
@@ -223,9 +226,78 @@ void TQvDatabase::CheckInactive() const
 bool TQvDatabase::Call(ISC_STATUS code, bool raise)
 {
     m_idle = false;
+    if (code > 0 && QvConnectionLostStatus(StatusVector()))
+        NoteConnectionLost();
     if (raise && code > 0)
         IBDataBaseError();
     return code == 0;
+}
+
+void TQvDatabase::NoteConnectionLost()
+{
+    if (m_lost || m_dropping || !m_handle)
+        return;
+    m_lost = true;
+    // Not here and now: the call that found it may be deep inside a
+    // statement or dataset that the drop closes.
+    QMetaObject::invokeMethod(this, [this] { DropLostConnection(); }, Qt::QueuedConnection);
+}
+
+void TQvDatabase::CheckConnection()
+{
+    if (m_lost || m_dropping || !m_handle)
+        return;
+    const QvScratchStatus scratch;
+    const char items[] = {char(isc_info_db_sql_dialect), char(isc_info_end)};
+    char reply[32];
+    if (isc_database_info(StatusVector(), &m_handle, short(sizeof items), items, short(sizeof reply), reply)
+        && QvConnectionLostStatus(StatusVector()))
+        NoteConnectionLost();
+}
+
+void TQvDatabase::DropLostConnection() noexcept
+{
+    if (!m_lost || m_dropping)
+        return;
+    m_dropping = true;
+    {
+        // The error that revealed the loss may still be on its way to the user.
+        const QvScratchStatus scratch;
+        auto quietly = [this](const char* what, const std::function<void()>& step) {
+            try {
+                step();
+            } catch (const std::exception& error) {
+                qWarning("Dropping the lost connection to %s, %s: %s", qPrintable(m_dbName), what, error.what());
+            } catch (...) {
+                qWarning("Dropping the lost connection to %s, %s", qPrintable(m_dbName), what);
+            }
+        };
+        // Rolled back before the detach: the embedded engine must not lose an
+        // attachment under an open transaction.
+        m_transactions.ForEach([&](TQvTransaction* transaction) {
+            if (transaction->Active())
+                quietly("ending a transaction", [&] { transaction->EndTransaction(TARollback, true); });
+        });
+        m_sqlObjects.ForEach([&](TQvBase* link) {
+            quietly("closing a statement", [&] { link->DoDatabaseDisconnecting(); });
+        });
+        if (m_handle)
+            isc_detach_database(StatusVector(), &m_handle);
+        m_handle = 0;
+        quietly("tracing", [&] { MonitorHook()->DBDisconnect(this); });
+        m_sqlObjects.ForEach([&](TQvBase* link) {
+            quietly("closing a statement", [&] { link->DoDatabaseDisconnected(); });
+        });
+    }
+    m_lost = false;
+    m_dropping = false;
+    try {
+        emit OnConnectionLost();
+    } catch (const std::exception& error) {
+        qWarning("Telling of the lost connection to %s: %s", qPrintable(m_dbName), error.what());
+    } catch (...) {
+        qWarning("Telling of the lost connection to %s", qPrintable(m_dbName));
+    }
 }
 
 QString TQvDatabase::ConnectionCharacterSet() const
@@ -236,6 +308,7 @@ QString TQvDatabase::ConnectionCharacterSet() const
 
 void TQvDatabase::Open()
 {
+    DropLostConnection();
     CheckInactive();
     if (m_dbName.isEmpty())
         QvError(qveDatabaseNameMissing);
@@ -252,6 +325,8 @@ void TQvDatabase::Open()
     const QByteArray name = m_dbName.toUtf8();
     const ISC_STATUS code =
         isc_attach_database(StatusVector(), 0, name.constData(), &m_handle, m_dpbLength, m_dpb.data());
+    // The client library takes SIGTERM and SIGINT on its first attachment.
+    qv::TerminationSignals::Reclaim();
     if (code) {
         m_handle = 0;
         Call(code, true);
@@ -321,6 +396,11 @@ void TQvDatabase::EndTransactionsAndNotify()
 
 void TQvDatabase::InternalClose(bool force)
 {
+    // A lost attachment is closed by dropping it.
+    if (m_lost) {
+        DropLostConnection();
+        return;
+    }
     CheckActive();
     std::exception_ptr firstFailure;
     try {
@@ -366,6 +446,7 @@ void TQvDatabase::CreateDatabase()
     isc_tr_handle transaction = 0;
     const ISC_STATUS code = isc_dsql_execute_immediate(StatusVector(), &m_handle, &transaction, 0,
                                                        text.constData(), 1, nullptr);
+    qv::TerminationSignals::Reclaim();
     if (code) {
         m_handle = 0;
         Call(code, true);
@@ -461,6 +542,13 @@ int TQvDatabase::FindTransaction(const TQvTransaction* transaction) const
 TQvTransaction* TQvDatabase::Transactions(int index) const
 {
     return m_transactions.At(index);
+}
+
+QList<TQvTransaction*> TQvDatabase::TransactionList() const
+{
+    QList<TQvTransaction*> list;
+    m_transactions.ForEach([&list](TQvTransaction* transaction) { list.append(transaction); });
+    return list;
 }
 
 int TQvDatabase::TransactionCount() const

@@ -13,7 +13,9 @@
 
 #include <functional>
 
-class QTimer;
+namespace qv {
+class Timer;
+}
 class TQvDatabase;
 class TQvTransaction;
 
@@ -116,6 +118,8 @@ public:
     int FindTransaction(const TQvTransaction* transaction) const;
     TQvTransaction* Transactions(int index) const;
     int TransactionCount() const;
+    // The transactions that include this database, empty slots left out.
+    QList<TQvTransaction*> TransactionList() const;
     void RemoveTransaction(int index);
     void RemoveTransactions();
 
@@ -158,9 +162,27 @@ public:
 
     // The attachment handle, for the client calls that take its address.
     isc_db_handle* Handle() { return &m_handle; }
-    // Status check of a client call made for this database: marks it busy and,
-    // when asked, raises a failure. Returns true for success.
+    // Status check of a client call made for this database: marks it busy,
+    // notes a lost attachment and, when asked, raises a failure. Returns true
+    // for success.
     bool Call(ISC_STATUS code, bool raise);
+
+    // A lost attachment (the server shut it down, the network failed) is
+    // noted by the status check of the call that found it, and dropped as
+    // soon as the events are processed, or before the connection is used
+    // again: its transactions end rolled back (never committed), every
+    // linked statement, dataset and blob stream is told as at a close, the
+    // handle is let go, and OnConnectionLost tells the windows. Open then
+    // attaches anew.
+    bool ConnectionLost() const { return m_lost; }
+    // Marks the attachment lost; nothing is called on the server here.
+    void NoteConnectionLost();
+    // Asks the server whether the attachment still lives, noting it lost
+    // when not; the calling thread's status vector is left as it was.
+    void CheckConnection();
+    // Drops a lost attachment now; nothing is raised. Does nothing for a
+    // connection that was not lost.
+    void DropLostConnection() noexcept;
     // Marks the connection busy for the idle time-out.
     void ResetIdle() { m_idle = false; }
     // The character set texts of this attachment are converted with.
@@ -175,6 +197,8 @@ public:
 signals:
     void OnConnect();
     void OnTimeout();
+    // The attachment was lost and has been dropped.
+    void OnConnectionLost();
 
 private:
     void InternalClose(bool force);
@@ -196,10 +220,12 @@ private:
     isc_db_handle m_handle = 0;
     bool m_useLoginPrompt = false;
     bool m_idle = false;
-    QTimer* m_timer;
+    qv::Timer* m_timer;
     TQvTransaction* m_defaultTransaction = nullptr;
     QvTextCodec m_codec;
     int m_sqlDialect = 1;
+    bool m_lost = false;
+    bool m_dropping = false;
 };
 
 // One transaction over one or more databases.
@@ -247,7 +273,8 @@ public:
 
     isc_tr_handle* Handle() { return &m_handle; }
     // Status check of a client call made in this transaction: marks it and its
-    // databases busy and, when asked, raises a failure. True for success.
+    // databases busy, notes which of them a lost attachment is, and, when
+    // asked, raises a failure. True for success.
     bool Call(ISC_STATUS code, bool raise);
     // A statement executed in this transaction ended it (a COMMIT or ROLLBACK
     // sent as text): brings the component back in step with the server.
@@ -270,7 +297,7 @@ private:
     QvBuffer m_tpb;
     short m_tpbLength = 0;
     TTransactionAction m_timeoutAction = TARollback;
-    QTimer* m_timer;
+    qv::Timer* m_timer;
     QStringList m_trParams;
     bool m_tpbChanged = true;
 };

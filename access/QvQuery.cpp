@@ -194,6 +194,9 @@ QString TQvQuery::SQLText() const
 
 bool TQvQuery::Call(ISC_STATUS code, bool raise)
 {
+    // The statement's own database is the one a lost attachment belongs to.
+    if (code > 0 && m_base.Database() && QvConnectionLostStatus(StatusVector()))
+        m_base.Database()->NoteConnectionLost();
     if (TQvTransaction* transaction = m_base.Transaction())
         return transaction->Call(code, raise);
     if (TQvDatabase* database = m_base.Database())

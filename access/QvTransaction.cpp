@@ -1,8 +1,8 @@
 #include "access/QvDatabase.h"
 
 #include "access/QvSQLMonitor.h"
+#include "platform/Timer.h"
 
-#include <QTimer>
 
 #include <array>
 #include <cstring>
@@ -41,10 +41,10 @@ struct TransactionElement
 
 TQvTransaction::TQvTransaction(QObject* parent)
     : QObject(parent)
-    , m_timer(new QTimer(this))
+    , m_timer(new qv::Timer(this))
 {
     m_timer->setInterval(0);
-    connect(m_timer, &QTimer::timeout, this, &TQvTransaction::TimeoutTransaction);
+    connect(m_timer, &qv::Timer::timeout, this, &TQvTransaction::TimeoutTransaction);
 }
 
 TQvTransaction::~TQvTransaction()
@@ -125,6 +125,13 @@ bool TQvTransaction::Call(ISC_STATUS code, bool raise)
 {
     m_idle = false;
     m_databases.ForEach([](TQvDatabase* database) { database->ResetIdle(); });
+    if (code > 0 && QvConnectionLostStatus(StatusVector())) {
+        // One database: it is the one. Several: each is asked.
+        if (DatabaseCount() == 1)
+            m_databases.ForEach([](TQvDatabase* database) { database->NoteConnectionLost(); });
+        else
+            m_databases.ForEach([](TQvDatabase* database) { database->CheckConnection(); });
+    }
     if (raise && code > 0)
         IBDataBaseError();
     return code == 0;

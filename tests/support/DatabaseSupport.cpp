@@ -56,4 +56,26 @@ void execute(const Target& target, const QString& path, const QStringList& state
     database.Close();
 }
 
+qint64 attachmentId(TQvDatabase& database)
+{
+    TQvTransaction transaction;
+    transaction.AddDatabase(&database);
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    query.SetSQLText(QStringLiteral("select cast(current_connection as integer) from rdb$database"));
+    transaction.StartTransaction();
+    query.ExecQuery();
+    const qint64 id = query.Fields(0).AsLong();
+    query.Close();
+    transaction.Commit();
+    return id;
+}
+
+void killAttachment(const Target& target, const QString& path, qint64 attachmentId)
+{
+    execute(target, path,
+            {QStringLiteral("delete from mon$attachments where mon$attachment_id = %1").arg(attachmentId)});
+}
+
 } // namespace qvtest

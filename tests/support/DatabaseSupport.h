@@ -25,4 +25,11 @@ QString createDatabase(const Target& target, const TempDir& dir, const QString& 
 // Runs statements in an existing database, on a connection of its own.
 void execute(const Target& target, const QString& path, const QStringList& statements);
 
+// The server's number of an open connection's attachment (CURRENT_CONNECTION).
+qint64 attachmentId(TQvDatabase& database);
+// Ends another attachment from a connection of its own, as an administrator
+// does by deleting its MON$ATTACHMENTS row: the next call on it fails with
+// "connection shutdown".
+void killAttachment(const Target& target, const QString& path, qint64 attachmentId);
+
 } // namespace qvtest
