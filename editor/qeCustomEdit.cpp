@@ -527,8 +527,11 @@ bool TqeCustomEdit::KeyboardInput(QKeyEvent* event)
     // A template name before the caret becomes its text; the blank follows.
     if (m_allowCodeTemplates && key == vk::Space && !m_readOnly)
         ExpandCodeTemplate();
-    // Alt with a key is a menu accelerator, not typing (AltGr is no Alt here).
-    if ((event->modifiers() & Qt::AltModifier) && !(event->modifiers() & Qt::ControlModifier))
+    // Alt with a key is a menu accelerator, not typing (AltGr is no Alt here);
+    // Ctrl with a key is a command for the window, whatever text a platform
+    // gives it (Ctrl with Alt is AltGr on some keyboards, and types).
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & (Qt::AltModifier | Qt::ControlModifier);
+    if (modifiers == Qt::AltModifier || modifiers == Qt::ControlModifier)
         return false;
     return TypeText(event->text());
 }

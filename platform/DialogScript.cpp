@@ -56,7 +56,12 @@ DialogScript* DialogScript::active()
 
 void DialogScript::answerMessage(ModalResult result)
 {
-    m_messages.push_back(result);
+    m_messages.emplace_back(result, nullptr);
+}
+
+void DialogScript::answerMessage(ModalResult result, std::function<void()> whileShown)
+{
+    m_messages.emplace_back(result, std::move(whileShown));
 }
 
 void DialogScript::answerInput(const QString& text)
@@ -140,7 +145,9 @@ ModalResult DialogScript::takeMessage(const ShownDialog& shown, MsgDlgButtons bu
     m_shown.push_back(shown);
     if (m_messages.empty())
         fail(shown, QStringLiteral("no answer queued"));
-    const ModalResult answer = takeFront(m_messages);
+    const auto [answer, whileShown] = takeFront(m_messages);
+    if (whileShown)
+        whileShown();
     bool offered = false;
     for (unsigned bit = 1; bit <= mbHelp; bit <<= 1)
         if ((buttons & bit) && resultOfButton(static_cast<MsgDlgBtn>(bit)) == answer)

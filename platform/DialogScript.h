@@ -53,6 +53,9 @@ public:
 
     // Answers, consumed in the order queued, separately for each kind.
     void answerMessage(ModalResult result);
+    // The same, with what happens while the box is up (as a real box takes
+    // the focus, for instance) run before it answers.
+    void answerMessage(ModalResult result, std::function<void()> whileShown);
     void answerInput(const QString& text);
     void cancelInput();
     void answerFile(const QString& fileName);
@@ -85,7 +88,7 @@ private:
     [[noreturn]] void fail(const ShownDialog& shown, const QString& why) const;
 
     std::vector<ShownDialog> m_shown;
-    std::deque<ModalResult> m_messages;
+    std::deque<std::pair<ModalResult, std::function<void()>>> m_messages;
     std::deque<std::optional<QString>> m_inputs;
     std::deque<std::optional<std::pair<QStringList, int>>> m_files;
     std::deque<std::optional<QFont>> m_fonts;

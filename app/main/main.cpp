@@ -21,8 +21,8 @@ int main(int argc, char** argv)
     if (!displayAvailable()) {
         std::fprintf(stderr,
                      "Qorvane needs a graphical display, and none was found (DISPLAY is not set).\n"
-                     "On a machine without a screen, run it under a virtual one:\n"
-                     "  xvfb-run -a build/release/app/main/qorvane\n");
+                     "On a machine without a screen, \"sh tools/run.sh\" starts it on a virtual one,\n"
+                     "or run it under one yourself: xvfb-run -a build/release/app/main/qorvane\n");
         return 2;
     }
     TQorvaneApplication app(argc, argv);
@@ -38,9 +38,8 @@ int main(int argc, char** argv)
     {
         TQorvaneStartup windows;
         InstallSQLEditorCommand();
-        QObject::connect(MainForm, &TMainForm::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         windows.Show();
-        result = app.exec();
+        result = windows.Exec();
     }
     return result;
 }

@@ -362,7 +362,7 @@ void TMainForm::FormShow()
     if (!MainTree)
         return;
     for (int i = 0; DBList && i < DBList->Count(); ++i)
-        MainTree->AddDatabaseNode(DBList->GetName(i));
+        MainTree->AddDatabaseNode(i);
     MainTree->TopNode()->setExpanded(true);
     if (QMdiSubWindow* sub = MdiSubWindowOf(MainTree)) {
         sub->show();
@@ -544,6 +544,7 @@ void TMainForm::Registerdatabase1Click()
     if (qv::showModal(dialog) != qv::mrOk)
         return;
     const QString name = dialog.DBName()->text();
+    const TDBListUpdate update(*DBList);
     int index = -1;
     try {
         index = DBList->Add(name);
@@ -555,14 +556,14 @@ void TMainForm::Registerdatabase1Click()
     DBList->SetUser(index, dialog.UserName()->text());
     DBList->SetPassword(index, dialog.StoredPassword());
     DBList->SetCharset(index, dialog.Charset());
-    MainTree->AddDatabaseNode(name);
+    MainTree->AddDatabaseNode(index);
 }
 
-bool TMainForm::EditRegistration(const QString& name)
+bool TMainForm::EditRegistration(quint64 entryId)
 {
     if (!DBList)
         return false;
-    const int index = DBList->IndexOf(name);
+    const int index = DBList->IndexOfId(entryId);
     if (index < 0)
         return false;
     TNewDB dialog(this);
@@ -575,20 +576,17 @@ bool TMainForm::EditRegistration(const QString& name)
     dialog.SelectCharset(DBList->GetCharset(index));
     if (qv::showModal(dialog) != qv::mrOk)
         return false;
-    const QString oldName = DBList->GetName(index);
     const QString newName = dialog.DBName()->text();
+    const TDBListUpdate update(*DBList);
     try {
         DBList->SetName(index, newName);
     } catch (const EDBListError& error) {
         qv::messageDlg(error.message(), qv::mtError, qv::mbOK);
         return false;
     }
-    if (MainTree) {
-        QTreeWidgetItem* top = MainTree->TopNode();
-        for (int i = 0; i < top->childCount(); ++i)
-            if (top->child(i)->text(0) == oldName)
-                top->child(i)->setText(0, newName);
-    }
+    if (MainTree)
+        if (QTreeWidgetItem* node = MainTree->DatabaseNodeOf(entryId))
+            node->setText(0, newName);
     DBList->SetPath(index, dialog.DBPath()->text());
     DBList->SetUser(index, dialog.UserName()->text());
     DBList->SetPassword(index, dialog.StoredPassword());

@@ -70,8 +70,9 @@ public:
     void ShowDescriptionsMenuClick();
     void WindowList1Click();
     void Registerdatabase1Click();
-    // The registration dialog for one registered database; true when confirmed.
-    bool EditRegistration(const QString& name);
+    // The registration dialog for one registered database (its TDBList::GetId);
+    // true when confirmed.
+    bool EditRegistration(quint64 entryId);
     void Contents1Click();
 
     // Menus and items under the names the other windows use.

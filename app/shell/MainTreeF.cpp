@@ -39,20 +39,14 @@ namespace {
 
 constexpr int kDataRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;
+// The identities: a database node's registration, a category node's
+// category, an object node's exact name.
+constexpr int kEntryRole = Qt::UserRole + 2;
+constexpr int kCategoryRole = Qt::UserRole + 3;
+constexpr int kNameRole = Qt::UserRole + 4;
 
 const QString kPlaceholder = QStringLiteral("---");
 const QString kCommentPrefix = QStringLiteral("       (Comment: ");
-
-enum TCategory : int {
-    catTables,
-    catViews,
-    catProcedures,
-    catTriggers,
-    catDomains,
-    catGenerators,
-    catFunctions,
-    catExceptions,
-};
 
 enum TRunsOn : bool { onQuery = false, onDataSet = true };
 
@@ -90,14 +84,6 @@ const CategoryQuery kCategoryQueries[CategoryCount] = {
      "RDB$EXCEPTION_NAME", tiException, onDataSet},
 };
 
-int categoryIndex(const QString& text)
-{
-    for (int i = 0; i < CategoryCount; ++i)
-        if (CategoryNames[i] == text)
-            return i;
-    return -1;
-}
-
 QString triggerTypeText(int type)
 {
     switch (type) {
@@ -129,11 +115,12 @@ public:
     PendingNodes(const PendingNodes&) = delete;
     PendingNodes& operator=(const PendingNodes&) = delete;
 
-    void Add(const QString& text, const QIcon& icon, int image)
+    void Add(const QString& name, const QString& text, const QIcon& icon, int image)
     {
         // The image rides in the item's type: one stored value less per node.
         auto* item = new QTreeWidgetItem(QTreeWidgetItem::UserType + image);
         item->setText(0, text);
+        item->setData(0, kNameRole, name);
         item->setIcon(0, icon);
         m_items.append(item);
     }
@@ -194,7 +181,7 @@ void ReadCategory(int category, TQvDatabase* database, bool commentInText, Pendi
         }
         QString text = name;
         if (!withDescription) {
-            nodes.Add(text, icon, spec.image);
+            nodes.Add(name, text, icon, spec.image);
             continue;
         }
         const QString description =
@@ -207,7 +194,7 @@ void ReadCategory(int category, TQvDatabase* database, bool commentInText, Pendi
             if (commentInText)
                 text += kCommentPrefix + description + QLatin1Char(')');
         }
-        nodes.Add(text, icon, spec.image);
+        nodes.Add(name, text, icon, spec.image);
     }
 }
 
@@ -293,6 +280,8 @@ TMainTree::TMainTree(QWidget* parent)
 TMainTree::~TMainTree()
 {
     CloseConnections();
+    // Connections still among the children go with the window, which must not hear of them then.
+    disconnect(nullptr, nullptr, this, nullptr);
     if (MainTree == this)
         MainTree = nullptr;
 }
@@ -334,18 +323,90 @@ void TMainTree::AddPlaceholder(QTreeWidgetItem* node)
     node->addChild(new QTreeWidgetItem(QStringList(kPlaceholder)));
 }
 
-QString TMainTree::NodeObjectName(const QTreeWidgetItem* node)
+TNodeKind TMainTree::NodeKind(const QTreeWidgetItem* node)
 {
-    return node->text(0).section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    switch (NodeLevel(node)) {
+    case 0:
+        return TNodeKind::Top;
+    case 1:
+        return node->data(0, kEntryRole).isValid() ? TNodeKind::Database : TNodeKind::Placeholder;
+    case 2:
+        return node->data(0, kCategoryRole).isValid() ? TNodeKind::Category : TNodeKind::Placeholder;
+    case 3:
+        return node->data(0, kNameRole).isValid() ? TNodeKind::Object : TNodeKind::Placeholder;
+    default:
+        return TNodeKind::Placeholder;
+    }
 }
 
-QTreeWidgetItem* TMainTree::AddDatabaseNode(const QString& name)
+quint64 TMainTree::NodeEntryId(const QTreeWidgetItem* node)
 {
-    auto* node = new QTreeWidgetItem(QStringList(name));
+    const QTreeWidgetItem* database = DatabaseNode(node);
+    return database ? database->data(0, kEntryRole).toULongLong() : 0;
+}
+
+int TMainTree::NodeEntryIndex(const QTreeWidgetItem* node)
+{
+    const quint64 id = NodeEntryId(node);
+    return id != 0 && DBList ? DBList->IndexOfId(id) : -1;
+}
+
+int TMainTree::NodeCategory(const QTreeWidgetItem* node)
+{
+    const int level = NodeLevel(node);
+    const QTreeWidgetItem* category = level == 3 ? node->parent() : level == 2 ? node : nullptr;
+    const QVariant value = category ? category->data(0, kCategoryRole) : QVariant();
+    return value.isValid() ? value.toInt() : -1;
+}
+
+QString TMainTree::NodeObjectName(const QTreeWidgetItem* node)
+{
+    return NodeLevel(node) == 3 ? node->data(0, kNameRole).toString() : QString();
+}
+
+QTreeWidgetItem* TMainTree::AddDatabaseNode(int index)
+{
+    auto* node = new QTreeWidgetItem(QStringList(DBList->GetName(index)));
+    node->setData(0, kEntryRole, DBList->GetId(index));
     SetNodeImage(node, tiDatabase);
     AddPlaceholder(node);
     m_topNode->addChild(node);
     return node;
+}
+
+QTreeWidgetItem* TMainTree::DatabaseNodeOf(quint64 entryId) const
+{
+    for (int i = 0; i < m_topNode->childCount(); ++i) {
+        QTreeWidgetItem* node = m_topNode->child(i);
+        if (node->data(0, kEntryRole).toULongLong() == entryId)
+            return node;
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* TMainTree::CategoryNodeOf(quint64 entryId, int category) const
+{
+    QTreeWidgetItem* database = DatabaseNodeOf(entryId);
+    for (int i = 0; database && i < database->childCount(); ++i) {
+        QTreeWidgetItem* node = database->child(i);
+        if (NodeKind(node) == TNodeKind::Category && NodeCategory(node) == category)
+            return node;
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* TMainTree::AddObjectNode(QTreeWidgetItem* categoryNode, const QString& name)
+{
+    const int category = NodeCategory(categoryNode);
+    if (NodeLevel(categoryNode) != 2 || category < 0)
+        return nullptr;
+    const int image = kCategoryQueries[category].image;
+    auto* item = new QTreeWidgetItem(QTreeWidgetItem::UserType + image);
+    item->setText(0, name);
+    item->setData(0, kNameRole, name);
+    item->setIcon(0, TreeImageList().at(image));
+    categoryNode->addChild(item);
+    return item;
 }
 
 QTreeWidgetItem* TMainTree::DatabaseNode(const QTreeWidgetItem* node)
@@ -361,16 +422,7 @@ QTreeWidgetItem* TMainTree::DatabaseNode(const QTreeWidgetItem* node)
 
 int TMainTree::GetNodeDBNumber(const QTreeWidgetItem* node) const
 {
-    const QTreeWidgetItem* database = DatabaseNode(node);
-    if (!database || !DBList)
-        return 0;
-    return 1 + DBList->IndexOf(database->text(0));
-}
-
-quint64 TMainTree::GetNodeDBId(const QTreeWidgetItem* node) const
-{
-    const int number = GetNodeDBNumber(node);
-    return number > 0 ? DBList->GetId(number - 1) : 0;
+    return 1 + NodeEntryIndex(node);
 }
 
 void TMainTree::ReadDescriptionMode()
@@ -381,8 +433,9 @@ void TMainTree::ReadDescriptionMode()
 
 void TMainTree::AddCategoryNodes(QTreeWidgetItem* databaseNode)
 {
-    for (const QString& name : CategoryNames) {
-        auto* category = new QTreeWidgetItem(QStringList(name));
+    for (int i = 0; i < CategoryCount; ++i) {
+        auto* category = new QTreeWidgetItem(QStringList(CategoryNames[i]));
+        category->setData(0, kCategoryRole, i);
         SetNodeImage(category, tiCategory);
         AddPlaceholder(category);
         databaseNode->addChild(category);
@@ -429,7 +482,7 @@ bool TMainTree::TreeExpanding(QTreeWidgetItem* node)
     const int level = NodeLevel(node);
     if (level == 1 && !NodeData(node))
         return ConnectDatabase(node);
-    if (level == 2 && !NodeData(node) && categoryIndex(node->text(0)) >= 0) {
+    if (level == 2 && !NodeData(node) && NodeCategory(node) >= 0) {
         FillCategory(node);
         return true;
     }
@@ -438,12 +491,14 @@ bool TMainTree::TreeExpanding(QTreeWidgetItem* node)
 
 bool TMainTree::ConnectDatabase(QTreeWidgetItem* node)
 {
-    int index = DBList->IndexOf(node->text(0));
+    const quint64 id = NodeEntryId(node);
+    int index = NodeEntryIndex(node);
     if (index < 0)
         return false;
     TQvDatabase* database = DBList->GetDatabase(index);
     if (!database)
         database = new TQvDatabase(this);
+    database->DropLostConnection();
     auto discard = [&] {
         for (int i = 0; i < DBList->Count(); ++i)
             if (DBList->GetDatabase(i) == database)
@@ -483,11 +538,13 @@ bool TMainTree::ConnectDatabase(QTreeWidgetItem* node)
                 discard();
                 return false;
             }
-            if (!MainForm || !MainForm->EditRegistration(DBList->GetName(index))) {
+            // The server's reason first, then the chance to correct the registration.
+            qv::showMessage(error.Message());
+            if (!MainForm || !MainForm->EditRegistration(id)) {
                 discard();
                 return false;
             }
-            index = DBList->IndexOf(node->text(0));
+            index = DBList->IndexOfId(id);
             if (index < 0) {
                 discard();
                 return false;
@@ -496,6 +553,8 @@ bool TMainTree::ConnectDatabase(QTreeWidgetItem* node)
     }
 
     DBList->SetDatabase(index, database);
+    connect(database, &TQvDatabase::OnConnectionLost, this, &TMainTree::DatabaseConnectionLost,
+            Qt::UniqueConnection);
     {
         UpdatesOff updates(m_tree);
         qDeleteAll(node->takeChildren());
@@ -513,9 +572,23 @@ bool TMainTree::ConnectDatabase(QTreeWidgetItem* node)
     return true;
 }
 
+bool TMainTree::ConnectEntry(quint64 entryId)
+{
+    QTreeWidgetItem* node = DatabaseNodeOf(entryId);
+    if (!node)
+        return false;
+    if (!NodeData(node)) {
+        CollapseQuietly(node);
+        node->setExpanded(true);
+    }
+    const int index = DBList ? DBList->IndexOfId(entryId) : -1;
+    TQvDatabase* database = index >= 0 ? DBList->GetDatabase(index) : nullptr;
+    return NodeData(node) && database && database->Connected();
+}
+
 void TMainTree::FillCategory(QTreeWidgetItem* node)
 {
-    const int category = categoryIndex(node->text(0));
+    const int category = NodeCategory(node);
     if (category < 0)
         return;
     qv::BusyGuard busy(this);
@@ -569,6 +642,28 @@ void TMainTree::RefreshCategory(QTreeWidgetItem* node)
     category->setExpanded(true);
 }
 
+void TMainTree::DatabaseConnectionLost()
+{
+    auto* database = qobject_cast<TQvDatabase*>(sender());
+    if (!database)
+        return;
+    // The shared transaction spans connected databases only.
+    if (DM) {
+        const int at = DM->IBTran()->FindDatabase(database);
+        if (at >= 0 && !DM->IBTran()->Active())
+            DM->IBTran()->RemoveDatabase(at);
+    }
+    for (int i = 0; DBList && i < DBList->Count(); ++i) {
+        if (DBList->GetDatabase(i) != database)
+            continue;
+        // Back to "not connected", children kept: the next expansion connects again.
+        if (QTreeWidgetItem* node = DatabaseNodeOf(DBList->GetId(i))) {
+            SetNodeData(node, false);
+            CollapseQuietly(node);
+        }
+    }
+}
+
 void TMainTree::OnItemExpanded(QTreeWidgetItem* node)
 {
     if (m_quietCollapse)
@@ -576,6 +671,12 @@ void TMainTree::OnItemExpanded(QTreeWidgetItem* node)
     bool allowed = false;
     try {
         allowed = TreeExpanding(node);
+    } catch (const EQvConnectionLost& error) {
+        qv::showException(error.Message());
+        // Dropped now, not later: the tree is back to "not connected" at once.
+        const int index = NodeEntryIndex(node);
+        if (TQvDatabase* database = index >= 0 ? DBList->GetDatabase(index) : nullptr)
+            database->DropLostConnection();
     } catch (const EQvError& error) {
         qv::showException(error.Message());
     } catch (const std::exception& error) {
@@ -606,18 +707,18 @@ void TMainTree::CollapseQuietly(QTreeWidgetItem* node)
 
 QString TMainTree::NodeDescription(const QTreeWidgetItem* node) const
 {
-    if (NodeLevel(node) != 3)
+    if (NodeKind(node) != TNodeKind::Object)
         return {};
-    const int category = categoryIndex(node->parent()->text(0));
+    const int category = NodeCategory(node);
     const auto list = m_descriptions.constFind({GetNodeDBId(node), category});
     return list == m_descriptions.cend() ? QString() : list->value(NodeObjectName(node));
 }
 
 void TMainTree::SetNodeDescription(const QTreeWidgetItem* node, const QString& description)
 {
-    if (NodeLevel(node) != 3)
+    if (NodeKind(node) != TNodeKind::Object)
         return;
-    const int category = categoryIndex(node->parent()->text(0));
+    const int category = NodeCategory(node);
     m_descriptions[{GetNodeDBId(node), category}].insert(NodeObjectName(node), oneLine(description));
 }
 
@@ -655,11 +756,11 @@ void TMainTree::TreeChange(QTreeWidgetItem* node)
     if (level != 3) {
         MainForm->ToolDataView->setToolTip(QStringLiteral("Data View (Ctlr-D)"));
     } else {
-        const QString parent = node->parent()->text(0);
-        if (parent == CategoryNames[catTables])
+        const int category = NodeCategory(node);
+        if (category == catTables)
             MainForm->ToolDataView->setToolTip(QStringLiteral("Data View on table ") + NodeObjectName(node)
                                                + QStringLiteral("  (Ctlr-D)"));
-        else if (parent == CategoryNames[catViews])
+        else if (category == catViews)
             MainForm->ToolDataView->setToolTip(QStringLiteral("Data View on view ") + NodeObjectName(node)
                                                + QStringLiteral("  (Ctlr-D)"));
     }
@@ -724,9 +825,8 @@ void TMainTree::CloseConnections() noexcept
         TQvDatabase* database = DBList->GetDatabase(i);
         if (!database)
             continue;
-        for (int t = 0; t < database->TransactionCount(); ++t) {
-            TQvTransaction* transaction = database->Transactions(t);
-            if (!transaction || !transaction->Active())
+        for (TQvTransaction* transaction : database->TransactionList()) {
+            if (!transaction->Active())
                 continue;
             try {
                 transaction->Commit();

@@ -19,6 +19,21 @@ class QTreeWidgetItem;
 class TFormPlacement;
 class TQvDatabase;
 
+// The eight categories of objects below a connected database, in the order
+// of the shared table of category names (CategoryNames).
+enum TCategory : int {
+    catTables,
+    catViews,
+    catProcedures,
+    catTriggers,
+    catDomains,
+    catGenerators,
+    catFunctions,
+    catExceptions,
+};
+
+enum class TNodeKind { Top, Database, Category, Object, Placeholder };
+
 class TMainTree : public QWidget
 {
     Q_OBJECT
@@ -43,17 +58,39 @@ public:
     static int NodeImage(const QTreeWidgetItem* node);
     // Adds the "---" child that gives a node its expand button.
     static void AddPlaceholder(QTreeWidgetItem* node);
-    // The object name of a level-3 node: the first blank-delimited word.
+
+    // What a node stands for. Every node carries its identity as item data,
+    // never read back from its caption: a database node its registration's
+    // identity (TDBList::GetId), a category node its category, an object
+    // node the object's exact name; the nodes below a database take its
+    // registration from it, an object its category from its parent.
+    static TNodeKind NodeKind(const QTreeWidgetItem* node);
+    // The registration of a database, category or object node; 0 for the top
+    // node and for none.
+    static quint64 NodeEntryId(const QTreeWidgetItem* node);
+    // Its index in DBList now, -1 when it is gone (or for the top node).
+    static int NodeEntryIndex(const QTreeWidgetItem* node);
+    // The category of a category or object node, else -1.
+    static int NodeCategory(const QTreeWidgetItem* node);
+    // The exact name of an object node (whatever its caption shows beside
+    // it), else "".
     static QString NodeObjectName(const QTreeWidgetItem* node);
 
-    // A database node under the top node: image 2, not connected, placeholder.
-    QTreeWidgetItem* AddDatabaseNode(const QString& name);
+    // A database node under the top node for the registration at index:
+    // its name as caption, image 2, not connected, placeholder.
+    QTreeWidgetItem* AddDatabaseNode(int index);
+    // The database node of a registration, or none.
+    QTreeWidgetItem* DatabaseNodeOf(quint64 entryId) const;
+    // The category node of a registration, or none (none until connected).
+    QTreeWidgetItem* CategoryNodeOf(quint64 entryId, int category) const;
+    // An object node added under a filled category node, with its image.
+    static QTreeWidgetItem* AddObjectNode(QTreeWidgetItem* categoryNode, const QString& name);
     // The level-1 ancestor of a node (itself at level 1), or none.
     static QTreeWidgetItem* DatabaseNode(const QTreeWidgetItem* node);
     // 1 + the list index of the node's database (0 when it is not registered).
     int GetNodeDBNumber(const QTreeWidgetItem* node) const;
     // The stable identity of the node's database entry (TDBList::GetId), 0 when none.
-    quint64 GetNodeDBId(const QTreeWidgetItem* node) const;
+    quint64 GetNodeDBId(const QTreeWidgetItem* node) const { return NodeEntryId(node); }
 
     void ReadDescriptionMode();
     bool CommentInText() const { return m_commentInText; }
@@ -67,6 +104,9 @@ public:
     // Connects the database of a level-1 node; false when the user gave up
     // or the connection failed (the message was shown).
     bool ConnectDatabase(QTreeWidgetItem* node);
+    // Connects a registration's database as expanding its node does (the
+    // node expands); true when it is connected afterwards.
+    bool ConnectEntry(quint64 entryId);
     // Lists the objects of a category node from the system tables.
     void FillCategory(QTreeWidgetItem* node);
     // Returns a category node (or an object's category) to "not filled" and
@@ -94,6 +134,8 @@ private:
     void OnItemCollapsed(QTreeWidgetItem* node);
     void CollapseQuietly(QTreeWidgetItem* node);
     void CloseConnections() noexcept;
+    // A connection the tree made was lost and dropped (the sender).
+    void DatabaseConnectionLost();
     void ShowHint(QTreeWidgetItem* node, const QString& description);
 
     using DescriptionKey = QPair<quint64, int>;   // database entry, category

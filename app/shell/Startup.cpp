@@ -10,6 +10,7 @@
 #include "app/shell/ShowDesc.h"
 #include "components/FormPlacement.h"
 #include "platform/Dialogs.h"
+#include "platform/TerminationSignals.h"
 
 #include <QMdiSubWindow>
 
@@ -85,4 +86,41 @@ TQorvaneStartup::~TQorvaneStartup()
 void TQorvaneStartup::Show()
 {
     m_mainForm->show();
+}
+
+int TQorvaneStartup::Exec()
+{
+    int stoppedBy = 0;
+    qv::TerminationSignals termination;
+    QObject::connect(&termination, &qv::TerminationSignals::Received, qApp, [&stoppedBy](int signal) {
+        if (stoppedBy)
+            return;
+        stoppedBy = signal;
+        QCoreApplication::exit(128 + signal);
+    });
+    QObject::connect(m_mainForm.get(), &TMainForm::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    const int result = QApplication::exec();
+    if (stoppedBy)
+        AbandonOpenWork();
+    return result;
+}
+
+void TQorvaneStartup::AbandonOpenWork() noexcept
+{
+    if (!DBList)
+        return;
+    for (int i = 0; i < DBList->Count(); ++i) {
+        TQvDatabase* database = DBList->GetDatabase(i);
+        if (!database)
+            continue;
+        for (TQvTransaction* transaction : database->TransactionList()) {
+            if (!transaction->Active())
+                continue;
+            try {
+                transaction->EndTransaction(TARollback, true);
+            } catch (const std::exception& error) {
+                qWarning("Rolling back on the way out: %s", error.what());
+            }
+        }
+    }
 }

@@ -40,6 +40,17 @@ public:
     // Shows the main window, whose first show lists the registered databases.
     void Show();
 
+    // Runs the message loop until the main window has closed, or SIGTERM or
+    // SIGINT arrives. On such a signal every loop ends (an open dialog as if
+    // cancelled) and every open transaction of every connection is rolled
+    // back, never committed without the user's word, before the windows go
+    // and the connections close; the list's end then writes the registry.
+    // Returns the loop's exit code, or 128 + the signal's number.
+    int Exec();
+    // The rollback a signal leads to: every active transaction of every
+    // registered database's connection ends rolled back; nothing is raised.
+    static void AbandonOpenWork() noexcept;
+
     // What was created, in order, for the record.
     const QStringList& Steps() const { return m_steps; }
 

@@ -1,6 +1,7 @@
 #include "app/sqltools/ExecStatistics.h"
 
 #include "access/QvQuery.h"
+#include "access/QvTransactionScope.h"
 #include "components/StrUtils.h"
 
 #include <QHash>
@@ -55,20 +56,12 @@ QString RelationName(TQvDatabase& database, int relationId)
     query.SetParamCheck(false);
     query.SetSQLText(QStringLiteral("select rdb$relation_name from rdb$relations where rdb$relation_id=")
                      + QString::number(relationId));
-    transaction.StartTransaction();
-    try {
-        query.ExecQuery();
-        QString name;
-        if (!query.Eof())
-            name = StrTrimTrailingSpaces(query.FieldByName(QStringLiteral("rdb$relation_name")).AsString());
-        query.Close();
-        transaction.Commit();
-        return name.isEmpty() ? QStringLiteral("#") + QString::number(relationId) : name;
-    } catch (...) {
-        try {
-            transaction.Rollback();
-        } catch (...) {
-        }
-        throw;
-    }
+    TQvTransactionScope scope(transaction);
+    query.ExecQuery();
+    QString name;
+    if (!query.Eof())
+        name = StrTrimTrailingSpaces(query.FieldByName(QStringLiteral("rdb$relation_name")).AsString());
+    query.Close();
+    scope.Commit();
+    return name.isEmpty() ? QStringLiteral("#") + QString::number(relationId) : name;
 }

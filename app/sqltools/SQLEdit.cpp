@@ -166,6 +166,9 @@ TSQLEditor::~TSQLEditor()
 {
     qApp->removeEventFilter(this);
     EnableSaveToFile(false);
+    // A lost connection has nothing left to keep: it is dropped, never committed.
+    if (m_database)
+        m_database->DropLostConnection();
     // Nothing left open on the server: a transaction nobody was asked about is kept.
     try {
         if (DS->Active())
@@ -458,6 +461,12 @@ void TSQLEditor::BindDatabase()
     RunQ->SetDatabase(m_database);
     DS->SetDatabase(m_database);
     RunT->AddDatabase(m_database);
+    // The server dropped the attachment: the transaction and result went with it.
+    connect(m_database, &TQvDatabase::OnConnectionLost, this, [this] {
+        UpdateTransactionButtons();
+        ShowRecordCount();
+        PagesChange();
+    });
     QStringList words;
     for (const TDBObjectName& object : DBList->GetObjectNames(index))
         words << object.Name;
@@ -605,6 +614,7 @@ void TSQLEditor::RunSelect(const QString& text)
         return;
     }
     AddToHistory(text);
+    ClearErrorStatus();
     Pages->setCurrentWidget(TabResult);
     EnableSaveToFile(true);
 }
@@ -639,6 +649,10 @@ void TSQLEditor::RunStatement(const QString& text)
 
 void TSQLEditor::RunFailed(const std::exception& error)
 {
+    // Nothing of the run is on the stack any more: a lost connection goes now.
+    if (dynamic_cast<const EQvConnectionLost*>(&error) && m_database)
+        m_database->DropLostConnection();
+    UpdateTransactionButtons();
     SetStatus(QStringLiteral("Error in query !"));
     qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
 }
@@ -862,6 +876,8 @@ void TSQLEditor::CommitBtnClick()
         if (RunT->Active())
             RunT->Commit();
     } catch (const std::exception& error) {
+        if (dynamic_cast<const EQvConnectionLost*>(&error) && m_database)
+            m_database->DropLostConnection();
         qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
     }
     UpdateTransactionButtons();
@@ -877,6 +893,8 @@ void TSQLEditor::RollbackBtnClick()
         if (RunT->Active())
             RunT->Rollback();
     } catch (const std::exception& error) {
+        if (dynamic_cast<const EQvConnectionLost*>(&error) && m_database)
+            m_database->DropLostConnection();
         qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
     }
     UpdateTransactionButtons();
@@ -928,6 +946,13 @@ void TSQLEditor::SetStatus(const QString& text)
         MainForm->SetStatusPanel(0, text);
 }
 
+void TSQLEditor::ClearErrorStatus()
+{
+    // Only this window's own error text: the line may say something else by now.
+    if (MainForm && MainForm->StatusPanel(0) == QLatin1String("Error in query !"))
+        SetStatus(QString());
+}
+
 void TSQLEditor::EnableSaveToFile(bool enabled)
 {
     if (MainForm && MainForm->SavetoFile)
@@ -946,7 +971,12 @@ bool TSQLEditor::eventFilter(QObject* watched, QEvent* event)
         const bool first = widget == focus || (!(focus && isAncestorOf(focus)) && widget == this);
         if (first && (widget == this || isAncestorOf(widget))) {
             const auto* key = static_cast<QKeyEvent*>(event);
-            FormKeyDown(key->key(), key->modifiers());
+            // Acted on once the key has been delivered: a command that shows
+            // a message box moves the focus, and the key still on its way up
+            // through the parents would look like a first delivery again.
+            QMetaObject::invokeMethod(
+                this, [this, code = key->key(), modifiers = key->modifiers()] { FormKeyDown(code, modifiers); },
+                Qt::QueuedConnection);
         }
     }
     return false;
@@ -958,7 +988,7 @@ void TSQLEditor::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         return;
     switch (key) {
     case Qt::Key_R:
-        RunBtnClick();
+        RunBtn->trigger();
         break;
     case Qt::Key_P:
         PrevQueryBtnClick();
@@ -993,6 +1023,18 @@ bool TSQLEditor::FormCloseQuery()
             RunT->Commit();
         else
             RunT->Rollback();
+    } catch (const EQvConnectionLost& error) {
+        // The server dropped the work with the attachment. A rollback asked
+        // for is what happened; a commit asked for did not happen, which the
+        // user must hear of, once: the text stays, the next close goes.
+        if (m_database)
+            m_database->DropLostConnection();
+        UpdateTransactionButtons();
+        if (answer == qv::mrYes) {
+            qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
+            return false;
+        }
+        return true;
     } catch (const std::exception& error) {
         // The work is still there: the window stays so the user can decide again.
         qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
@@ -1043,8 +1085,16 @@ TSQLEditor* ExecuteSQLBtnClick()
     if (id == 0 || index < 0)
         return nullptr;
     TQvDatabase* database = DBList->GetDatabase(index);
-    if (!database || !database->Connected())
-        return nullptr;
+    if (database)
+        database->DropLostConnection();
+    if (!database || !database->Connected()) {
+        // As expanding the database does: asking for the password, showing why it failed.
+        if (!MainTree->ConnectEntry(id))
+            return nullptr;
+        database = DBList->GetDatabase(DBList->IndexOfId(id));
+        if (!database || !database->Connected())
+            return nullptr;
+    }
     auto* editor = new TSQLEditor(id);
     MainForm->AddChild(editor);
     editor->show();

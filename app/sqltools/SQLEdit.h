@@ -157,6 +157,8 @@ private:
     void UpdateTransactionButtons();
     void ShowRecordCount();
     void SetStatus(const QString& text);
+    // A later statement that succeeds takes "Error in query !" off the line.
+    void ClearErrorStatus();
     void EnableSaveToFile(bool enabled);
     void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     // Asks about an active transaction; false keeps the window open.
@@ -172,9 +174,10 @@ private:
     bool m_active = false;
 };
 
-// The main window's "Execute SQL": nothing unless the tree's selected node
-// belongs to a connected database; else a new SQL editor on that database,
-// shown as a child window. Returns the window, or none.
+// The main window's "Execute SQL": a new SQL editor, shown as a child window,
+// on the database of the tree's selected node, which is connected first as
+// expanding it does when it is not yet. Returns the window, or none (nothing
+// selected, the top node, or the connection refused or given up).
 TSQLEditor* ExecuteSQLBtnClick();
 // Hooks the SQL editor into the main window: its "Execute SQL" item and tool
 // button (Ctrl+S) run ExecuteSQLBtnClick.

@@ -12,6 +12,7 @@
 #include "app/shell/NewDB.h"
 #include "app/shell/ShellImages.h"
 #include "platform/DialogScript.h"
+#include "platform/Registry.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -341,6 +342,8 @@ TEST_P(TreeTest, AFailedAttachmentOffersTheRegistrationAndRetriesWithTheCorrecti
     Shell shell;
     QTreeWidgetItem* node = databaseNode(QStringLiteral("Shop"));
 
+    // The server's reason comes first, then the registration to correct.
+    m_script.answerMessage(qv::mrOk);
     m_script.onModal([](QDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Edit registration information"));
         dialog.reject();
@@ -348,7 +351,12 @@ TEST_P(TreeTest, AFailedAttachmentOffersTheRegistrationAndRetriesWithTheCorrecti
     expand(node);
     EXPECT_FALSE(node->isExpanded());
     EXPECT_EQ(childTexts(node), QStringList{QStringLiteral("---")});
-    EXPECT_TRUE(m_script.messages().isEmpty());
+    ASSERT_EQ(m_script.shown().size(), 2u);
+    EXPECT_EQ(m_script.shown()[0].kind, qv::DialogKind::Message);
+    EXPECT_TRUE(m_script.shown()[0].text.contains(QStringLiteral(".missing"))) << qPrintable(m_script.shown()[0].text);
+    EXPECT_EQ(m_script.shown()[1].kind, qv::DialogKind::Modal);
+
+    m_script.answerMessage(qv::mrOk);
 
     m_script.onModal([&path](QDialog& dialog) {
         auto& registration = dynamic_cast<TNewDB&>(dialog);
@@ -364,6 +372,11 @@ TEST_P(TreeTest, AFailedAttachmentOffersTheRegistrationAndRetriesWithTheCorrecti
     EXPECT_EQ(DBList->GetName(0), QStringLiteral("Corrected shop"));
     EXPECT_EQ(DBList->GetPath(0), path);
     EXPECT_EQ(childTexts(node), allCategories());
+    // The correction is on disk at once, not only when the program ends.
+    QvRegistry registry(copyOfRegistry(m_user));
+    EXPECT_FALSE(registry.keyExists(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Shop")));
+    ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Corrected shop"), false));
+    EXPECT_EQ(registry.readString(QStringLiteral("DBPath")), path);
 }
 
 TEST_P(TreeTest, OnTheServerAWrongPasswordLeadsToTheRegistration)
@@ -373,6 +386,7 @@ TEST_P(TreeTest, OnTheServerAWrongPasswordLeadsToTheRegistration)
     registerInRegistry(QStringLiteral("Shop"), makeShop(), target().user, QStringLiteral("wrong-password"));
     Shell shell;
     QTreeWidgetItem* node = databaseNode(QStringLiteral("Shop"));
+    m_script.answerMessage(qv::mrOk);
     m_script.onModal([this](QDialog& dialog) {
         auto& registration = dynamic_cast<TNewDB&>(dialog);
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Edit registration information"));
@@ -398,6 +412,100 @@ TEST_P(TreeTest, AnotherConnectErrorIsShownAndTheNodeStaysClosed)
     ASSERT_EQ(m_script.messages().size(), 1);
     EXPECT_FALSE(m_script.messages().first().isEmpty());
     EXPECT_EQ(DBList->GetDatabase(0), nullptr);
+}
+
+TEST_P(TreeTest, ALostConnectionClosesTheDatabaseNodeAndTheNextExpansionConnectsAgain)
+{
+    const QString path = makeShop();
+    registerShop(QStringLiteral("Shop"), path);
+    Shell shell;
+    QTreeWidgetItem* shop = connectedShop();
+    ASSERT_TRUE(TMainTree::NodeData(shop));
+    TQvDatabase* database = DBList->GetDatabase(0);
+    const qint64 first = qvtest::attachmentId(*database);
+
+    // Another connection ends this one, as an administrator would.
+    qvtest::killAttachment(target(), path, first);
+    m_script.answerMessage(qv::mrOk);
+    expand(categoryNode(shop, QStringLiteral("Tables")));
+    ASSERT_EQ(m_script.messages().size(), 1);
+    EXPECT_TRUE(m_script.messages().first().contains(QStringLiteral("connection shutdown")))
+        << qPrintable(m_script.messages().first());
+    // Not connected any more, nothing of it left in the shared transaction.
+    EXPECT_FALSE(TMainTree::NodeData(shop));
+    EXPECT_FALSE(shop->isExpanded());
+    EXPECT_FALSE(database->Connected());
+    EXPECT_LT(DM->IBTran()->FindDatabase(database), 0);
+    EXPECT_FALSE(DM->IBTran()->Active());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    EXPECT_EQ(m_script.messages().size(), 1) << "told once";
+
+    // Expanding connects again, with a new attachment, and lists as before.
+    expand(shop);
+    ASSERT_TRUE(TMainTree::NodeData(shop));
+    EXPECT_EQ(DBList->GetDatabase(0), database);
+    EXPECT_TRUE(database->Connected());
+    EXPECT_NE(qvtest::attachmentId(*database), first);
+    QTreeWidgetItem* tables = categoryNode(shop, QStringLiteral("Tables"));
+    expand(tables);
+    EXPECT_EQ(childTexts(tables), (QStringList{QStringLiteral("CUSTOMER"), QStringLiteral("ORDERS")}));
+    EXPECT_EQ(m_script.messages().size(), 1);
+}
+
+TEST_P(TreeTest, NodesKnowTheirRegistrationCategoryAndObjectWhateverTheirCaptions)
+{
+    registerShop(QStringLiteral("Shop"), makeShop());
+    registerShop(QStringLiteral("Other shop"), makeShop(QStringLiteral("other.fdb")));
+    writeOption(QStringLiteral("ShowDescription"), 1);
+    writeOption(QStringLiteral("ShowTriggerType"), 1);
+    Shell shell;
+    QTreeWidgetItem* shop = connectedShop();
+    ASSERT_NE(shop, nullptr);
+    const quint64 id = DBList->GetId(DBList->IndexOf(QStringLiteral("Shop")));
+
+    EXPECT_EQ(TMainTree::NodeKind(MainTree->TopNode()), TNodeKind::Top);
+    EXPECT_EQ(TMainTree::NodeEntryId(MainTree->TopNode()), 0u);
+    EXPECT_EQ(TMainTree::NodeKind(shop), TNodeKind::Database);
+    EXPECT_EQ(TMainTree::NodeEntryId(shop), id);
+    EXPECT_EQ(MainTree->DatabaseNodeOf(id), shop);
+    EXPECT_EQ(TMainTree::NodeKind(databaseNode(QStringLiteral("Other shop"))->child(0)), TNodeKind::Placeholder);
+
+    QTreeWidgetItem* triggers = MainTree->CategoryNodeOf(id, catTriggers);
+    ASSERT_NE(triggers, nullptr);
+    EXPECT_EQ(triggers, categoryNode(shop, QStringLiteral("Triggers")));
+    EXPECT_EQ(TMainTree::NodeKind(triggers), TNodeKind::Category);
+    EXPECT_EQ(TMainTree::NodeCategory(triggers), int(catTriggers));
+    EXPECT_EQ(TMainTree::NodeEntryId(triggers), id);
+    expand(triggers);
+    ASSERT_EQ(triggers->childCount(), 1);
+    QTreeWidgetItem* trigger = triggers->child(0);
+    // The caption carries the type and the comment; the identity is the name.
+    EXPECT_NE(trigger->text(0), QStringLiteral("CUSTOMER_BU"));
+    EXPECT_EQ(TMainTree::NodeKind(trigger), TNodeKind::Object);
+    EXPECT_EQ(TMainTree::NodeObjectName(trigger), QStringLiteral("CUSTOMER_BU"));
+    EXPECT_EQ(TMainTree::NodeCategory(trigger), int(catTriggers));
+    EXPECT_EQ(TMainTree::NodeEntryIndex(trigger), DBList->IndexOf(QStringLiteral("Shop")));
+
+    // A renamed registration keeps its node, its windows' numbers follow it.
+    const int index = DBList->IndexOf(QStringLiteral("Shop"));
+    DBList->SetName(index, QStringLiteral("Other shop 2"));
+    EXPECT_EQ(TMainTree::NodeEntryIndex(trigger), index);
+    EXPECT_EQ(MainTree->GetNodeDBNumber(trigger), index + 1);
+    shop->setText(0, QStringLiteral("Other shop"));   // even a caption like another's
+    EXPECT_EQ(TMainTree::NodeEntryId(trigger), id);
+    EXPECT_EQ(TMainTree::NodeEntryIndex(trigger), index);
+    // Once the registration goes, nothing is found through the node.
+    DBList->Delete(index);
+    EXPECT_EQ(TMainTree::NodeEntryIndex(trigger), -1);
+    EXPECT_EQ(MainTree->GetNodeDBNumber(trigger), 0);
+
+    // A node made for a new object carries its identity too.
+    QTreeWidgetItem* tables = MainTree->CategoryNodeOf(id, catTables);
+    QTreeWidgetItem* added = TMainTree::AddObjectNode(tables, QStringLiteral("New table"));
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(TMainTree::NodeObjectName(added), QStringLiteral("New table"));
+    EXPECT_EQ(TMainTree::NodeCategory(added), int(catTables));
+    EXPECT_EQ(TMainTree::NodeImage(added), tiTable);
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, TreeTest, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);

@@ -5,6 +5,7 @@
 #include "app/shell/MainTreeF.h"
 #include "platform/Registry.h"
 
+#include <QFile>
 #include <QTreeWidget>
 
 namespace qvshell {
@@ -29,6 +30,16 @@ IsolatedUser::~IsolatedUser()
 QString IsolatedUser::registryFile() const
 {
     return m_dir.filePath(QStringLiteral("registry.reg"));
+}
+
+QString copyOfRegistry(const IsolatedUser& user)
+{
+    static int copies = 0;
+    const QString copy = user.dir().filePath(QStringLiteral("registry-copy%1.reg").arg(++copies));
+    QFile::remove(copy);
+    if (!QFile::copy(user.registryFile(), copy))
+        throw std::runtime_error("cannot copy the registry file");
+    return copy;
 }
 
 void registerInRegistry(const QString& name, const QString& path, const QString& user,

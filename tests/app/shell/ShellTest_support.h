@@ -39,6 +39,10 @@ private:
     QByteArray m_data;
 };
 
+// A copy of the user's registry file as it is on disk now, under a new name:
+// what a program started after a kill would read.
+QString copyOfRegistry(const IsolatedUser& user);
+
 // Writes a registration straight into the registry (as an earlier run would have).
 void registerInRegistry(const QString& name, const QString& path, const QString& user,
                         const QString& password, const QString& charset = QStringLiteral("NONE"));

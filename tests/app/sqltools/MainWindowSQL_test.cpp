@@ -10,6 +10,7 @@
 #include "app/shell/Options.h"
 #include "app/shell/Startup.h"
 #include "app/sqltools/SQLEdit.h"
+#include "components/SpeedButton.h"
 #include "editor/qeCustomEdit.h"
 #include "editor/qeGeneralSyn.h"
 #include "platform/DialogScript.h"
@@ -103,15 +104,20 @@ TEST_P(SQLEditorInProgram, ExecuteSQLOpensAnEditorOnTheSelectedConnectedDatabase
     QTreeWidgetItem* node = databaseNode();
     ASSERT_NE(node, nullptr);
 
-    // The top node, and a database not connected yet, open nothing.
+    // The top node opens nothing.
     MainTree->Tree()->setCurrentItem(MainTree->TopNode());
     MainForm->ExecuteSQLBtn->trigger();
+    EXPECT_TRUE(editors().isEmpty());
+    // A database not connected yet is connected as expanding it does, then the editor opens.
     MainTree->Tree()->setCurrentItem(node);
     MainForm->ExecuteSQLBtn->trigger();
-    EXPECT_TRUE(editors().isEmpty());
-
-    node->setExpanded(true);
     ASSERT_TRUE(TMainTree::NodeData(node)) << qPrintable(script.messages().join(u'\n'));
+    EXPECT_TRUE(node->isExpanded());
+    ASSERT_EQ(editors().size(), 1);
+    editors().first()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(editors().isEmpty());
+
     // An object's node belongs to its database as well.
     MainTree->Tree()->setCurrentItem(node->child(0));
     MainForm->ToolExecSQL->trigger();
@@ -138,6 +144,115 @@ TEST_P(SQLEditorInProgram, ExecuteSQLOpensAnEditorOnTheSelectedConnectedDatabase
     editor->SQLText->SetText(QStringLiteral("selec * from T"));
     editor->RunBtnClick();
     EXPECT_EQ(MainForm->StatusPanel(0), QStringLiteral("Error in query !"));
+    // A later statement that succeeds takes the error off the line, a select as well.
+    editor->SQLText->SetText(QStringLiteral("select * from T"));
+    editor->RunBtnClick();
+    EXPECT_EQ(MainForm->StatusPanel(0), QString());
+}
+
+TEST_P(SQLEditorInProgram, ExecuteSQLOnADatabaseThatCannotConnectShowsWhyAndOpensNothing)
+{
+    // The list read the registry at start: change the entry as the dialog would.
+    DBList->SetPath(DBList->IndexOf(QStringLiteral("Test")), path + QStringLiteral(".missing"));
+    MainTree->Tree()->setCurrentItem(databaseNode());
+    script.answerMessage(qv::mrOk);
+    script.onModal([](QDialog& dialog) { dialog.reject(); });
+    MainForm->ExecuteSQLBtn->trigger();
+    EXPECT_TRUE(editors().isEmpty());
+    ASSERT_EQ(script.shown().size(), 2u);
+    EXPECT_TRUE(script.shown()[0].text.contains(QStringLiteral(".missing")));
+    EXPECT_EQ(script.shown()[1].kind, qv::DialogKind::Modal);
+    EXPECT_FALSE(TMainTree::NodeData(databaseNode()));
+}
+
+TEST_P(SQLEditorInProgram, ALostConnectionLetsTheEditorCloseAtOnceAndExecuteSQLConnectsAgain)
+{
+    QTreeWidgetItem* node = databaseNode();
+    ASSERT_NE(node, nullptr);
+    MainTree->Tree()->setCurrentItem(node);
+    QPointer<TSQLEditor> editor = ExecuteSQLBtnClick();
+    ASSERT_TRUE(editor);
+    TQvDatabase* database = editor->Database();
+    editor->SQLText->SetText(QStringLiteral("insert into T values (100, 'never committed')"));
+    editor->RunBtnClick();
+    ASSERT_TRUE(editor->RunT->Active());
+    ASSERT_TRUE(editor->CommitBtn->isEnabled());
+    qvtest::killAttachment(target, path, qvtest::attachmentId(*database));
+
+    // "Commit Work ?" No: the work is gone with the attachment anyway, and the
+    // window closes at once, without another message.
+    script.answerMessage(qv::mrNo);
+    EXPECT_TRUE(editor->close());
+    EXPECT_EQ(script.messages(), QStringList{QStringLiteral("Commit Work ?")});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    EXPECT_FALSE(editor);
+    EXPECT_EQ(script.messages().size(), 1);
+    // The tree heard of it: the database is shown as not connected.
+    EXPECT_FALSE(database->Connected());
+    EXPECT_FALSE(TMainTree::NodeData(node));
+    EXPECT_FALSE(node->isExpanded());
+
+    // Execute SQL connects it again, as expanding does, and the new editor works.
+    MainTree->Tree()->setCurrentItem(node);
+    MainForm->ExecuteSQLBtn->trigger();
+    ASSERT_EQ(editors().size(), 1);
+    EXPECT_TRUE(TMainTree::NodeData(node));
+    editor = editors().first();
+    EXPECT_EQ(editor->Database(), database);
+    editor->SQLText->SetText(QStringLiteral("select count(*) from T where ID = 100"));
+    editor->RunBtnClick();
+    EXPECT_EQ(script.messages().size(), 1);
+    EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select count(*) from T where ID = 100")), QStringLiteral("0"));
+}
+
+TEST_P(SQLEditorInProgram, ALostConnectionFoundByARunOrACommitIsToldOnceAndTheWindowStays)
+{
+    QTreeWidgetItem* node = databaseNode();
+    ASSERT_NE(node, nullptr);
+    MainTree->Tree()->setCurrentItem(node);
+    QPointer<TSQLEditor> editor = ExecuteSQLBtnClick();
+    ASSERT_TRUE(editor);
+    editor->SQLText->SetText(QStringLiteral("insert into T values (101, 'lost')"));
+    editor->RunBtnClick();
+    qvtest::killAttachment(target, path, qvtest::attachmentId(*editor->Database()));
+
+    // The next run reports the server's message once and leaves nothing open.
+    script.answerMessage(qv::mrOk);
+    editor->SQLText->SetText(QStringLiteral("select * from T"));
+    editor->RunBtnClick();
+    ASSERT_EQ(script.messages().size(), 1);
+    EXPECT_TRUE(script.messages().first().contains(QStringLiteral("connection shutdown")))
+        << qPrintable(script.messages().first());
+    EXPECT_EQ(MainForm->StatusPanel(0), QStringLiteral("Error in query !"));
+    EXPECT_FALSE(editor->RunT->Active());
+    EXPECT_FALSE(editor->CommitBtn->isEnabled());
+    EXPECT_FALSE(editor->RollbackBtn->isEnabled());
+    EXPECT_FALSE(TMainTree::NodeData(node));
+    // Closing asks nothing more: there is no work left to decide on.
+    EXPECT_TRUE(editor->close());
+    EXPECT_EQ(script.messages().size(), 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // A commit asked for on a lost connection did not happen, which is said
+    // once; the window keeps its text and the next close goes without a question.
+    MainTree->Tree()->setCurrentItem(node);
+    editor = ExecuteSQLBtnClick();
+    ASSERT_TRUE(editor);
+    editor->SQLText->SetText(QStringLiteral("insert into T values (102, 'lost too')"));
+    editor->RunBtnClick();
+    qvtest::killAttachment(target, path, qvtest::attachmentId(*editor->Database()));
+    script.clearShown();
+    script.answerMessage(qv::mrYes);
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(editor->close());
+    ASSERT_EQ(script.messages().size(), 2);
+    EXPECT_EQ(script.messages().first(), QStringLiteral("Commit Work ?"));
+    EXPECT_TRUE(script.messages().last().contains(QStringLiteral("connection shutdown")));
+    EXPECT_EQ(editor->StatementText(), QStringLiteral("insert into T values (102, 'lost too')"));
+    EXPECT_TRUE(editor->close());
+    EXPECT_EQ(script.messages().size(), 2);
+    EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select count(*) from T where ID > 100")), QStringLiteral("0"));
 }
 
 TEST_P(SQLEditorInProgram, OptionsReachOpenEditorsAndQuittingAsksAboutTheTransaction)

@@ -274,34 +274,62 @@ TEST_P(SQLEditorTest, HistoryStepsBackAndForth)
 
 TEST_P(SQLEditorTest, ControlKeysSwitchPagesRunAndWalkTheHistory)
 {
+    // The window acts on its keys once they have been delivered.
+    auto keyClick = [](QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(widget, key, modifiers);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    };
     QApplication::setActiveWindow(editor);
     editor->SQLText->setFocus();
     QApplication::processEvents();
     ASSERT_EQ(QApplication::focusWidget(), editor->SQLText);
-    QTest::keyClick(editor->SQLText, Qt::Key_3, Qt::ControlModifier);
+    keyClick(editor->SQLText, Qt::Key_3, Qt::ControlModifier);
     EXPECT_EQ(editor->Pages->currentWidget(), editor->TabStat);
     // Keys go to whichever control has the focus.
     editor->ResultGrid->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_2, Qt::ControlModifier);
+    keyClick(QApplication::focusWidget(), Qt::Key_2, Qt::ControlModifier);
     EXPECT_EQ(editor->Pages->currentWidget(), editor->TabResult);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_1, Qt::ControlModifier);
+    keyClick(QApplication::focusWidget(), Qt::Key_1, Qt::ControlModifier);
     EXPECT_EQ(editor->Pages->currentWidget(), editor->TabSQL);
 
     editor->SQLText->setFocus();
     editor->SQLText->SetText(QStringLiteral("select ID from T"));
-    QTest::keyClick(editor->SQLText, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    keyClick(editor->SQLText, Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(editor->History().size(), 1);
     EXPECT_EQ(editor->Pages->currentWidget(), editor->TabResult);
     editor->SQLText->SetText(QStringLiteral("select NAME from T"));
     editor->RunBtnClick();
     editor->SQLText->setFocus();
-    QTest::keyClick(editor->SQLText, Qt::Key_P, Qt::ControlModifier);
+    keyClick(editor->SQLText, Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(editor->HistoryIndex(), 0);
-    QTest::keyClick(editor->SQLText, Qt::Key_N, Qt::ControlModifier);
+    keyClick(editor->SQLText, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(editor->HistoryIndex(), 1);
     // Without Ctrl the keys are typing only.
-    QTest::keyClick(editor->SQLText, Qt::Key_3);
+    keyClick(editor->SQLText, Qt::Key_3);
     EXPECT_EQ(editor->Pages->currentWidget(), editor->TabResult);
+}
+
+TEST_P(SQLEditorTest, CtrlRRunsAFailingStatementOnceThoughItsMessageBoxTakesTheFocus)
+{
+    QApplication::setActiveWindow(editor);
+    editor->SQLText->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), editor->SQLText);
+    editor->SQLText->SetText(QStringLiteral("selec * from T"));
+    // A real box takes the focus while it is up.
+    script.answerMessage(qv::mrOk, [] {
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus();
+    });
+    QTest::keyClick(editor->SQLText, Qt::Key_R, Qt::ControlModifier);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    EXPECT_EQ(script.messages().size(), 1) << qPrintable(script.messages().join(u'\n'));
+    EXPECT_EQ(editor->History().size(), 1);
+    // The tool button is the same command.
+    script.answerMessage(qv::mrOk);
+    editor->RunBtn->trigger();
+    EXPECT_EQ(script.messages().size(), 2);
+    EXPECT_EQ(editor->History().size(), 2);
 }
 
 TEST_P(SQLEditorTest, ClosingWithActiveTransactionAndYesCommits)
