@@ -10,6 +10,12 @@ fi
 # Bind to the loopback address itself: a minimal system may not resolve "localhost".
 conf=/etc/firebird/3.0/firebird.conf
 if ! grep -q '^RemoteBindAddress = 127.0.0.1$' "$conf"; then
+  previous=$(grep '^RemoteBindAddress' "$conf" || true)
+  if [ -n "$previous" ]; then
+    echo "Changing $conf: replacing \"$previous\" with \"RemoteBindAddress = 127.0.0.1\" (the server listens on the loopback address only)."
+  else
+    echo "Changing $conf: adding \"RemoteBindAddress = 127.0.0.1\" (the server listens on the loopback address only)."
+  fi
   sed -i '/^RemoteBindAddress/d' "$conf"
   echo 'RemoteBindAddress = 127.0.0.1' >> "$conf"
 fi

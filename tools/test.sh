@@ -1,19 +1,29 @@
 #!/bin/sh
-# Installs what is missing, builds with AddressSanitizer and
-# UndefinedBehaviorSanitizer, starts the local Firebird server when it is not
-# running, and runs every test through ctest.
+# Installs what is missing, starts the local Firebird server when it is not
+# running, builds twice - with AddressSanitizer and UndefinedBehaviorSanitizer
+# (build/asan) and in Release (build/release) - and runs every test through
+# ctest in both: some faults show in one of them only. The memory-leak
+# checker has a small build of its own (build/alloccheck).
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh
 sh tools/fbserver.sh
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON \
   -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" >/dev/null
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_BUILD_TESTS=ON >/dev/null
 cmake --build build/asan
+cmake --build build/release
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
-ctest --test-dir build/asan --output-on-failure -j "$(nproc)" --timeout 300
+status=0
+echo "== every test under the sanitizers (build/asan)"
+ctest --test-dir build/asan --output-on-failure -j "$(nproc)" --timeout 300 || status=1
+echo "== every test in Release (build/release)"
+ctest --test-dir build/release --output-on-failure -j "$(nproc)" --timeout 300 || status=1
 
 # The memory-leak checker replaces operator new and delete, as the sanitizers
 # do, so it has a small build of its own: only the checker and its tests.
 cmake -S . -B build/alloccheck -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_ALLOCCHECK_ONLY=ON >/dev/null
 cmake --build build/alloccheck
-ctest --test-dir build/alloccheck --output-on-failure -j "$(nproc)" --timeout 300
+echo "== the memory-leak checker's tests (build/alloccheck)"
+ctest --test-dir build/alloccheck --output-on-failure -j "$(nproc)" --timeout 300 || status=1
+exit $status
