@@ -1,17 +1,16 @@
 #include "components/RepeatTimer.h"
 
-#include <QTimer>
+#include "platform/Timer.h"
 
 namespace {
 
+// On the program's timer, which a test's clock (qv::ManualClock) drives as well.
 class QtRepeatTimer : public TRepeatTimer
 {
 public:
     QtRepeatTimer()
     {
-        // A coarse timer may fire up to 5 % early.
-        m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+        QObject::connect(&m_timer, &qv::Timer::timeout, &m_timer, [this] {
             if (OnTimer)
                 OnTimer();
         });
@@ -24,7 +23,7 @@ public:
     int Interval() const override { return m_timer.interval(); }
 
 private:
-    QTimer m_timer;
+    qv::Timer m_timer;
 };
 
 } // namespace

@@ -28,5 +28,6 @@ public:
 
 using TRepeatTimerFactory = std::function<std::unique_ptr<TRepeatTimer>()>;
 
-// The real one: a precise QTimer on the GUI thread.
+// The real one: a precise timer on the GUI thread (platform/Timer.h), which a
+// test's qv::ManualClock drives as well.
 std::unique_ptr<TRepeatTimer> MakeRepeatTimer();
