@@ -97,6 +97,10 @@ void TInplaceEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     QLineEdit::keyPressEvent(event);
+    // A character a read-only editor refuses goes no further: the grid
+    // would hand it straight back.
+    if (IsPrintable(event))
+        event->accept();
 }
 
 // ---------------------------------------------------------------- TStringGrid
@@ -709,8 +713,11 @@ void TStringGrid::ShowEditor()
         m_editor->show();
         EditorPlaced();
     }
-    if (hasFocus())
+    if (hasFocus()) {
         m_editor->setFocus();
+        if (moved)
+            m_editor->selectAll(); // what is typed now replaces the cell's text
+    }
 }
 
 void TStringGrid::HideEditor()
@@ -825,8 +832,10 @@ void TStringGrid::paintEvent(QPaintEvent* event)
                         const bool vertical = fixed ? m_options.testFlag(goFixedVertLine) : m_options.testFlag(goVertLine);
                         const bool horizontal = fixed ? m_options.testFlag(goFixedHorzLine) : m_options.testFlag(goHorzLine);
                         const QColor line = fixed ? fixedLine : cellLine;
-                        if (vertical)
-                            painter.fillRect(QRect(x + w, y, m_gridLineWidth, h + m_gridLineWidth), line);
+                        if (vertical) {
+                            const int start = std::clamp(VerticalLineStart(col, row), 0, h);
+                            painter.fillRect(QRect(x + w, y + start, m_gridLineWidth, h - start + m_gridLineWidth), line);
+                        }
                         if (horizontal)
                             painter.fillRect(QRect(x, y + h, w + m_gridLineWidth, m_gridLineWidth), line);
                     }

@@ -164,6 +164,9 @@ protected:
     // The editor is about to be hidden or to leave its cell.
     virtual void EditorLeaving() {}
     virtual void ColWidthsChanged() {}
+    // Where the line right of a cell starts, from the cell's top: a title
+    // spanning several columns has none in its upper part.
+    virtual int VerticalLineStart(int /*col*/, int /*row*/) const { return 0; }
     virtual void ColumnMoved(int /*from*/, int /*to*/) {}
     virtual void TopLeftChanged() {}
 

@@ -80,7 +80,23 @@ TTypedGrid::~TTypedGrid()
 {
     if (!m_columnsRegistryKey.isEmpty())
         qv::runGuarded([this] { SaveColumnWidths(); });
-    // The editor reaches back into the columns while it goes.
+    // The window that set the handlers is going away: none of them may run
+    // while the editor and the columns go.
+    OnExitCell = nullptr;
+    OnEnterCell = nullptr;
+    OnCellEdited = nullptr;
+    OnComboSelection = nullptr;
+    OnButtonClick = nullptr;
+    OnFixedCellClick = nullptr;
+    OnDisplayText = nullptr;
+    OnConversionError = nullptr;
+    OnChangeCellAttributes = nullptr;
+    OnChangeCellBorders = nullptr;
+    OnGetCellImage = nullptr;
+    OnGetReadOnly = nullptr;
+    OnGetSuggestion = nullptr;
+    OnShowCellHint = nullptr;
+    disconnect(qApp, nullptr, this, nullptr);
     HideEditor();
 }
 
@@ -412,6 +428,16 @@ void TTypedGrid::DrawHeading(QPainter& painter, int col, const QRect& cell)
     painter.fillRect(QRect(left, rect.bottom() + 1, right - left + 1, 1), palette().color(QPalette::Dark));
 }
 
+int TTypedGrid::VerticalLineStart(int col, int row) const
+{
+    if (row != 0 || row >= FixedRows() || col + 1 >= ColCount())
+        return 0;
+    const int heading = GetColumn(col).HeadingIndex();
+    if (!m_headings.Item(heading) || GetColumn(col + 1).HeadingIndex() != heading)
+        return 0;
+    return RowHeights(row) / 2; // the heading runs on over the next column
+}
+
 void TTypedGrid::DrawCell(QPainter& painter, int col, int row, const QRect& cellRect, TGridDrawState state)
 {
     const bool fixed = state.testFlag(gdFixed);
@@ -550,14 +576,19 @@ bool TTypedGrid::IsInside(const QWidget* widget) const
     return false;
 }
 
-void TTypedGrid::FocusChanged(QWidget* old, QWidget* now)
+void TTypedGrid::FocusChanged(QWidget* /*old*/, QWidget* now)
 {
+    // Only a move of the focus inside the grid's own window enters or leaves
+    // the grid: another window coming to the front (a dialog, another
+    // program) or this window going away leaves it where it was.
+    if (!now || now->window() != window())
+        return;
     const bool inside = IsInside(now);
-    if (inside == m_focusInside || (!inside && !IsInside(old)))
+    if (inside == m_focusInside)
         return;
     m_focusInside = inside;
-    // A dialog opened by a cell handler takes the focus for a moment: that is
-    // not the user leaving or entering the grid.
+    // A cell handler that moves the focus itself is not the user leaving or
+    // entering the grid.
     if (m_cellHandlerDepth > 0)
         return;
     const CellHandlerScope scope(m_cellHandlerDepth);

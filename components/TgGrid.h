@@ -131,6 +131,7 @@ protected:
     void EditorPlaced() override;
     void EditorLeaving() override;
     void ColumnMoved(int from, int to) override;
+    int VerticalLineStart(int col, int row) const override;
 
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

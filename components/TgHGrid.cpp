@@ -66,9 +66,27 @@ QString TTgHintGrid::HintText() const
     return m_hintWindow ? m_hintWindow->text() : QString();
 }
 
-bool TTgHintGrid::HintTimerActive() const
+void TTgHintGrid::SetManualHintTicks(bool manual)
 {
-    return m_hintTimer->isActive();
+    m_manualTicks = manual;
+    if (manual)
+        m_hintTimer->stop();
+    else if (m_armed)
+        m_hintTimer->start();
+}
+
+void TTgHintGrid::StartCounting()
+{
+    m_ticks = 0;
+    m_armed = true;
+    if (!m_manualTicks)
+        m_hintTimer->start();
+}
+
+void TTgHintGrid::StopCounting()
+{
+    m_armed = false;
+    m_hintTimer->stop();
 }
 
 void TTgHintGrid::ArmHint(int col, int row)
@@ -77,11 +95,10 @@ void TTgHintGrid::ArmHint(int col, int row)
         HideCellHint();
     m_hintCol = col;
     m_hintRow = row;
-    m_ticks = 0;
     if (col >= 0 && row >= 0 && !HintShowing())
-        m_hintTimer->start();
+        StartCounting();
     else
-        m_hintTimer->stop();
+        StopCounting();
 }
 
 void TTgHintGrid::HideCellHint()
@@ -111,9 +128,9 @@ void TTgHintGrid::HintTimerTick()
         m_ticks = 0;
         return;
     }
-    if (++m_ticks < HintTicks)
+    if (!m_armed || ++m_ticks < HintTicks)
         return;
-    m_hintTimer->stop();
+    StopCounting();
     m_ticks = 0;
     if (!MayShowHint())
         return;
@@ -162,7 +179,7 @@ void TTgHintGrid::leaveEvent(QEvent* event)
 {
     TStringGrid::leaveEvent(event);
     if (m_hintFollowsMouse) {
-        m_hintTimer->stop();
+        StopCounting();
         HideCellHint();
         m_hintCol = m_hintRow = -1;
     }
@@ -195,7 +212,7 @@ void TTgHintGrid::ApplicationStateChanged(Qt::ApplicationState state)
         if (m_hintCol >= 0)
             ArmHint(m_hintCol, m_hintRow);
     } else {
-        m_hintTimer->stop();
+        StopCounting();
         HideCellHint();
     }
 }

@@ -52,7 +52,11 @@ public:
     TtgHintWindow* HintWindow() const { return m_hintWindow; }
     // One tick of the hint timer, as the timer runs it.
     void HintTimerTick();
-    bool HintTimerActive() const;
+    // Counting towards a hint.
+    bool HintTimerActive() const { return m_armed; }
+    // Ticks come from HintTimerTick alone, not from the timer (tests drive
+    // the clock themselves).
+    void SetManualHintTicks(bool manual);
 
 protected:
     // Starts counting for a cell (hiding a hint of another one).
@@ -69,12 +73,16 @@ protected:
 
 private:
     bool MayShowHint() const;
+    void StartCounting();
+    void StopCounting();
     void ApplicationStateChanged(Qt::ApplicationState state);
 
     bool m_hintFollowsMouse = true;
     QTimer* m_hintTimer = nullptr;
     QPointer<TtgHintWindow> m_hintWindow;
     int m_ticks = 0;
+    bool m_armed = false;
+    bool m_manualTicks = false;
     int m_hintCol = -1;
     int m_hintRow = -1;
 };
