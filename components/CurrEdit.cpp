@@ -437,10 +437,14 @@ void TCustomNumEdit::contextMenuEvent(QContextMenuEvent* event)
 
 void TCustomNumEdit::focusInEvent(QFocusEvent* event)
 {
-    m_focused = true;
-    DataChanged();
-    if (m_formatOnEditing)
-        ReformatEditText();
+    // Back after a refused exit or from another window: the entry stays as
+    // the user left it.
+    if (!m_focused) {
+        m_focused = true;
+        DataChanged();
+        if (m_formatOnEditing)
+            ReformatEditText();
+    }
     QLineEdit::focusInEvent(event);
     if (event->reason() != Qt::MouseFocusReason)
         selectAll();
