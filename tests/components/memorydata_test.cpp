@@ -210,6 +210,19 @@ TEST_F(MemoryDataTest, InsertGoesBeforeTheCurrentRecordAppendAtTheEnd)
     EXPECT_EQ(data.RecNo(), 2);
 }
 
+TEST_F(MemoryDataTest, ARecordCanBeMovedInTheList)
+{
+    FiveProducts();
+    TMemoryRecord* date = const_cast<TMemoryRecord*>(data.Records(3));
+    date->SetIndex(0);
+    EXPECT_EQ(date->Index(), 0);
+    EXPECT_EQ(data.Records(0), date);
+    data.First();
+    EXPECT_EQ(name->AsString(), "Date");
+    data.Next();
+    EXPECT_EQ(name->AsString(), "Apple");
+}
+
 TEST_F(MemoryDataTest, RecNoMovesWithinTheRecordsOnly)
 {
     FiveProducts();

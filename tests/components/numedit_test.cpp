@@ -162,6 +162,11 @@ TEST_F(NumEditTest, LeavingWithAValueOutOfRangeShowsTheMessageAndKeepsTheFocus)
 TEST_F(NumEditTest, TypingKeepsTheTextANumberInRange)
 {
     sizeEdit();
+    int changes = 0;
+    edit->OnChange = [&](QObject*) { ++changes; };
+    edit->SetValue(5);
+    edit->SetValue(0);
+    EXPECT_EQ(changes, 0); // the edit writing its own text reports nothing
     show();
     type(QStringLiteral("-"));
     EXPECT_EQ(edit->text(), ""); // "-" reads as minus zero: refused by its sign
@@ -169,6 +174,7 @@ TEST_F(NumEditTest, TypingKeepsTheTextANumberInRange)
     type(QStringLiteral("12a."));
     EXPECT_EQ(edit->text(), "12"); // no letters, and no decimals with DecimalPlaces 0
     EXPECT_EQ(beeps, 3);
+    EXPECT_EQ(changes, 2);
 
     edit->SetMaxValue(0); // no range: negative numbers are fine
     edit->SetDecimalPlaces(2);

@@ -318,6 +318,14 @@ TEST_F(TypedGridTest, TheDropDownListShowsDropDownCountRowsAndTakesTheChosenEntr
     key(Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(list->VisibleRows(), 2);
     QTest::keyClick(list, Qt::Key_Escape);
+
+    // ComboMaxWidth: as wide as the widest item.
+    type.SetItems({"A", "a rather long entry of the list"});
+    type.SetComboMaxWidth(true);
+    key(Qt::Key_Down, Qt::AltModifier);
+    EXPECT_GT(list->width(), editor->width());
+    EXPECT_GE(list->width(), list->fontMetrics().horizontalAdvance("a rather long entry of the list"));
+    QTest::keyClick(list, Qt::Key_Escape);
 }
 
 TEST_F(TypedGridTest, ExitCellKeepsTheCellUntilItAllowsAndEnterCellFollows)
@@ -521,6 +529,50 @@ TEST_F(TypedGridTest, ACellHintShowsOnTheSixtiethTickAndMovesWithTheCell)
     EXPECT_EQ(asked, 3);
 }
 
+TEST_F(TypedGridTest, AHintFollowingTheMouseCountsForTheCellUnderIt)
+{
+    threeColumns();
+    grid->SetManualHintTicks(true);
+    QString asked;
+    grid->OnShowCellHint = [&](QObject*, int col, int row, QString& text) {
+        asked = QStringLiteral("%1,%2").arg(col).arg(row);
+        text = asked;
+    };
+    show();
+    QTest::mouseMove(grid->viewport(), grid->CellRect(2, 3).center());
+    EXPECT_EQ(grid->HintCol(), 2);
+    EXPECT_EQ(grid->HintRow(), 3);
+    for (int i = 0; i < TTgHintGrid::HintTicks; ++i)
+        grid->HintTimerTick();
+    EXPECT_EQ(grid->HintText(), "2,3");
+    QTest::mouseMove(grid->viewport(), grid->CellRect(0, 1).center());
+    EXPECT_FALSE(grid->HintShowing());
+    EXPECT_EQ(grid->HintCol(), 0);
+    EXPECT_TRUE(grid->HintTimerActive());
+}
+
+TEST(TypedGridBorders, LinesStepInwardAndTheCellShrinksByThem)
+{
+    QImage image(20, 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    TtgCellBorders borders;
+    borders.Top = {tgbrdSolid, 2, clBlack};
+    borders.Left = {tgbrdDouble, 1, clBlack};
+    QRect rect(0, 0, 20, 20);
+    DrawCellBorders(painter, rect, borders);
+    painter.end();
+    EXPECT_EQ(rect, QRect(3, 2, 17, 18));
+    EXPECT_EQ(image.pixelColor(10, 0), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(10, 1), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(10, 2), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(0, 10), QColor(Qt::black)); // double: lines at 0 and width + 1
+    EXPECT_EQ(image.pixelColor(1, 10), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(2, 10), QColor(Qt::black));
+    EXPECT_EQ(TtgBorder{}.Extent(), 0);
+    EXPECT_EQ((TtgBorder{tgbrdDot, 3, clBlack}.Extent()), 3);
+}
+
 TEST_F(TypedGridTest, TitleClicksNameTheHeadingUnderThePoint)
 {
     threeColumns();
@@ -652,16 +704,39 @@ TEST_F(TypedGridTest, RendersTitlesHeadingsFormatsAndTheCellEditor)
     grid->SetCells(2, 1, QStringLiteral("1234.5"));
     grid->SetCells(2, 2, QStringLiteral("-1"));
     grid->SetGridOptions(tgoptDrawFocusRectangle | tgoptHighlightSelection);
+    grid->OnGetCellImage = [](QObject*, int col, int row, QPixmap& image) {
+        if (col == 0 && row == 3) {
+            image = QPixmap(8, 8);
+            image.fill(Qt::red);
+        }
+    };
+    grid->OnChangeCellBorders = [](QObject*, int col, int row, TGridDrawState, TtgCellBorders& borders) {
+        if (col == 2 && row == 3)
+            borders.Bottom = {tgbrdDouble, 1, clBlack};
+    };
     show();
     grid->FocusCell(1, 2);
     type(QStringLiteral("va"));
     QApplication::processEvents();
     const QImage image = window->grab().toImage();
     image.save(QStringLiteral("/tmp/typedgrid_render.png"));
+    // The cell image sits 2 pixels in from the cell's left edge, centred.
+    const QRect withImage = grid->CellRect(0, 3).translated(grid->viewport()->mapTo(window.get(), QPoint(0, 0)));
+    EXPECT_EQ(image.pixelColor(withImage.left() + 4, withImage.center().y()), QColor(Qt::red));
+    EXPECT_NE(image.pixelColor(withImage.left() + 1, withImage.center().y()), QColor(Qt::red));
     // The title row is drawn in the button face, the heading above the captions.
     EXPECT_EQ(image.pixelColor(QPoint(10 + 30, 10 + 8)), ColorToQColor(clBtnFace));
-    EXPECT_NE(grid->CellEditor(), nullptr);
-    EXPECT_TRUE(grid->CellEditor()->isVisible());
+    TTgInplaceEdit* editor = grid->CellEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible());
+    ASSERT_TRUE(editor->SuggestionVisible());
+    editor->SuggestionHint()->grab().save(QStringLiteral("/tmp/typedgrid_suggestion.png"));
+    key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(editor->ListVisible());
+    editor->DropDownList()->grab().save(QStringLiteral("/tmp/typedgrid_list.png"));
+    // The list opens just below the cell.
+    EXPECT_EQ(editor->DropDownList()->pos(), editor->mapToGlobal(QPoint(0, editor->height())));
+    QTest::keyClick(editor->DropDownList(), Qt::Key_Escape);
 }
 
 } // namespace
