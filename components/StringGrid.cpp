@@ -45,6 +45,8 @@ TInplaceEdit::TInplaceEdit(TStringGrid* grid)
 
 void TInplaceEdit::SetCellText(const QString& text)
 {
+    if (text.size() > maxLength())
+        setMaxLength(int(text.size())); // never cut what the cell holds
     m_settingText = true;
     setText(text);
     m_settingText = false;
@@ -825,7 +827,11 @@ void TStringGrid::paintEvent(QPaintEvent* event)
                     if (w > 0 && h > 0) {
                         painter.save();
                         painter.setClipRect(cell);
-                        DrawCell(painter, col, row, cell, state);
+                        try {
+                            DrawCell(painter, col, row, cell, state);
+                        } catch (const std::exception& error) {
+                            qWarning("Drawing cell %d,%d: %s", col, row, error.what());
+                        }
                         painter.restore();
                     }
                     if (m_gridLineWidth > 0) {

@@ -41,6 +41,12 @@ TtgDropDownList::TtgDropDownList(QWidget* owner)
     connect(this, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) { setCurrentItem(item); });
 }
 
+TtgDropDownList::~TtgDropDownList()
+{
+    // Hidden while it goes: nobody is left to take an entry.
+    OnCloseUp = nullptr;
+}
+
 void TtgDropDownList::SetLayout(int visibleRows, int itemHeight)
 {
     m_visibleRows = visibleRows;
@@ -125,8 +131,9 @@ void TTgInplaceEdit::Prepare(const TtgColumn* column, bool readOnly)
     }
     m_readOnly = readOnly;
     setReadOnly(readOnly);
+    // The limit holds for typing; a longer text already in the cell stays whole.
     const int limit = column ? column->MaxTextLength() : 0;
-    setMaxLength(limit > 0 ? limit : std::numeric_limits<int>::max());
+    setMaxLength(limit > 0 ? std::max(limit, int(text().size())) : std::numeric_limits<int>::max());
     if (column) {
         setFont(column->ColumnParentFont() ? Grid()->font() : column->ColumnFont());
         setAlignment(column->ColumnHAlignment() | Qt::AlignVCenter);

@@ -21,6 +21,7 @@ class TtgDropDownList : public QListWidget
 
 public:
     explicit TtgDropDownList(QWidget* owner);
+    ~TtgDropDownList() override;
 
     // Rows shown without scrolling, and the height of one.
     int VisibleRows() const { return m_visibleRows; }

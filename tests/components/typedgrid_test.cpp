@@ -632,6 +632,22 @@ TEST_F(TypedGridTest, ShiftEnterAndTheButtonReportButtonClicks)
     EXPECT_EQ(clicks.size(), 3);
 }
 
+TEST_F(TypedGridTest, TheTextLimitHoldsForTypingAndCutsNothingInTheCell)
+{
+    threeColumns();
+    grid->Columns().Item(0)->SetMaxTextLength(5);
+    grid->SetCells(0, 2, QStringLiteral("0123456789"));
+    show();
+    grid->FocusCell(0, 1);
+    type(QStringLiteral("abcdefg"));
+    EXPECT_EQ(grid->Cells(0, 1), "abcde");
+    key(Qt::Key_Down);
+    key(Qt::Key_F2);
+    key(Qt::Key_End);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(grid->Cells(0, 2), "012345678");
+}
+
 TEST_F(TypedGridTest, HandlersThatRaiseAreShownAndKeepTheCell)
 {
     threeColumns();
