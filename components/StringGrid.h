@@ -149,6 +149,9 @@ public:
     // Moves a column with its cells, objects and width.
     void MoveColumn(int from, int to);
 
+    // A key that types a character (no Ctrl, Alt or Meta).
+    static bool IsPrintableKey(const QKeyEvent* event);
+
 protected:
     // May the current cell move there?
     virtual bool SelectCell(int col, int row);
