@@ -21,12 +21,6 @@
 
 namespace {
 
-std::function<void()>& BeepHook()
-{
-    static std::function<void()> hook;
-    return hook;
-}
-
 QChar DecimalSeparator()
 {
     return LocaleSettings().decimalSeparator;
@@ -83,19 +77,15 @@ TCustomNumEdit::TCustomNumEdit(QWidget* parent)
 
 TCustomNumEdit::~TCustomNumEdit() = default;
 
-void TCustomNumEdit::SetBeepHook(std::function<void()> hook)
-{
-    BeepHook() = std::move(hook);
-}
-
 void TCustomNumEdit::Beep()
 {
-    if (!m_beepOnError)
-        return;
-    if (BeepHook())
-        BeepHook()();
-    else
-        DefaultBeep();
+    DefaultBeep();
+}
+
+void TCustomNumEdit::RefuseInput()
+{
+    if (m_beepOnError)
+        Beep();
 }
 
 // ---------------------------------------------------------------- value
@@ -395,7 +385,7 @@ void TCustomNumEdit::keyPressEvent(QKeyEvent* event)
     if (key == QLatin1Char('.') || key == QLatin1Char(','))
         key = DecimalSeparator();
     if (!IsValidChar(key)) {
-        Beep();
+        RefuseInput();
         event->accept();
         return;
     }
@@ -416,7 +406,7 @@ void TCustomNumEdit::Paste()
         selectAll();
         if (!hasFocus())
             setFocus();
-        Beep();
+        RefuseInput();
     }
 }
 

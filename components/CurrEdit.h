@@ -74,13 +74,12 @@ public:
     // Pastes the clipboard; a paste that leaves no number is undone.
     void Paste();
 
-    // Beeps on refused input; tests replace it.
-    static void SetBeepHook(std::function<void()> hook);
-
     qv::TNotifyEvent OnChange;
     qv::TNotifyEvent OnExit;
 
 protected:
+    // Refused input, when BeepOnError is on.
+    virtual void Beep();
     // Writes the value's edit text without reporting a change.
     virtual void DataChanged();
     // Reads the text into the value (EConvertError when it is no number).
@@ -97,7 +96,7 @@ private:
     void TextChanged();
     void ReformatEditText();
     void UpdateEditAlignment();
-    void Beep();
+    void RefuseInput();
     QString EditFormat() const;
     void SetEditText(const QString& text);
     void KeepFocus();

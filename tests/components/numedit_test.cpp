@@ -27,21 +27,35 @@ TLocaleSettings UsSettings()
     return s;
 }
 
+// Counts its beeps instead of sounding them.
+class TCountingEdit : public TCurrencyEdit
+{
+public:
+    TCountingEdit(QWidget* parent, int& beeps)
+        : TCurrencyEdit(parent)
+        , m_beeps(beeps)
+    {
+    }
+
+protected:
+    void Beep() override { ++m_beeps; }
+
+private:
+    int& m_beeps;
+};
+
 class NumEditTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        TCustomNumEdit::SetBeepHook([this] { ++beeps; });
         window = std::make_unique<QWidget>();
         window->resize(300, 100);
-        edit = new TCurrencyEdit(window.get());
+        edit = new TCountingEdit(window.get(), beeps);
         edit->setGeometry(10, 10, 120, 24);
         other = new QLineEdit(window.get());
         other->setGeometry(10, 50, 120, 24);
     }
-    void TearDown() override { TCustomNumEdit::SetBeepHook(nullptr); }
-
     void show()
     {
         window->show();
