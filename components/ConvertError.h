@@ -19,3 +19,19 @@ public:
 private:
     QString m_message;
 };
+
+// A value outside the range a control accepts. The message is the text shown
+// to the user, word for word.
+class ERangeError : public std::runtime_error
+{
+public:
+    explicit ERangeError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message)
+    {
+    }
+
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};

@@ -170,6 +170,13 @@ bool TRegIniStorage::ValueExists(const QString& section, const QString& ident) c
            && m_registry->dataType(ident) == QvRegistry::DataType::String;
 }
 
+QStringList TRegIniStorage::ValueNames(const QString& section) const
+{
+    if (!m_registry->openKeyReadOnly(keyOf(section)))
+        return {};
+    return m_registry->valueNames();
+}
+
 QString TRegIniStorage::ReadString(const QString& section, const QString& ident,
                                    const QString& def) const
 {

@@ -55,6 +55,9 @@ public:
     int ReadInteger(const QString& section, const QString& ident, int def) const;
     void WriteInteger(const QString& section, const QString& ident, int value);
     bool ValueExists(const QString& section, const QString& ident) const;
+    // The names of a section's values; none when the section does not exist
+    // (it is not created).
+    QStringList ValueNames(const QString& section) const;
     void EraseSection(const QString& section);
 
 private:
