@@ -17,7 +17,7 @@ void Arrow(QPainter& painter, int x, int top, int size, bool left, const QColor&
     const int half = size / 2;
     for (int i = 0; i <= half; ++i) {
         const int height = size - 2 * i;
-        const int column = left ? x + i : x + half - i;
+        const int column = left ? x + half - i : x + i;
         painter.fillRect(QRect(column, top + i, 1, height), color);
     }
 }

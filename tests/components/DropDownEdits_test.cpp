@@ -182,6 +182,19 @@ TEST_F(DateEditTest, TheCalendarDropsTakesKeysAndGivesItsDateOnEnter)
     EXPECT_EQ(edit->Date(), QDate(2022, 2, 28));
     edit->OnAcceptDate = nullptr;
 
+    // A press on the button closes it accepting, and the click that follows
+    // does not drop it again.
+    edit->EditButtonClick();
+    sendKey(edit, Qt::Key_Right);
+    QTest::mouseClick(edit->Button(), Qt::LeftButton);
+    EXPECT_FALSE(edit->PopupVisible());
+    EXPECT_EQ(edit->Date(), QDate(2022, 3, 1));
+    QTest::mouseClick(edit->Button(), Qt::LeftButton);
+    EXPECT_TRUE(edit->PopupVisible());
+    sendKey(edit, Qt::Key_Left);
+    sendKey(edit, Qt::Key_Return);
+    EXPECT_EQ(edit->Date(), QDate(2022, 2, 28));
+
     // A press somewhere else closes it without taking the date.
     edit->EditButtonClick();
     sendKey(edit, Qt::Key_Right);
