@@ -152,6 +152,15 @@ void TFilenameEdit::SetFileName(const QString& name)
     ClearFileList();
 }
 
+void TFilenameEdit::RestoreFileName(const QString& name) noexcept
+{
+    try {
+        SetFileName(name);
+    } catch (const EComboEditError&) {
+        // A stored value someone edited by hand: the edit keeps its text.
+    }
+}
+
 void TFilenameEdit::SetDialogOptions(TOpenOptions options)
 {
     m_dialog.options = options;

@@ -88,6 +88,9 @@ private:
 class TFilenameEdit : public TFileDirEdit
 {
     Q_OBJECT
+    // What the windows' stored properties save and restore.
+    Q_PROPERTY(QString FileName READ FileName WRITE RestoreFileName)
+
 public:
     explicit TFilenameEdit(QWidget* parent = nullptr);
 
@@ -98,6 +101,9 @@ public:
     void SetFileName(const QString& name);
     QString LongName() const { return GetLongName(); }
     QString ShortName() const { return GetShortName(); }
+
+    // SetFileName for a stored value: one that is no file name is left out.
+    void RestoreFileName(const QString& name) noexcept;
 
     TFileEditDialog& Dialog() { return m_dialog; }
     const TFileEditDialog& Dialog() const { return m_dialog; }

@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
@@ -57,6 +58,31 @@ TEST(EllipsisGlyph, ThreeDotsCentredInTheButton)
         EXPECT_EQ(qRed(glyph.pixel(x, 1)) == 0, dot) << x;
         EXPECT_EQ(qRed(glyph.pixel(x, 3)), 255) << x;
     }
+}
+
+TEST(PaintComboEdit, DrawsTheTextBesideTheButtonUnlessTheEditPaintsItself)
+{
+    TCustomComboEdit edit;
+    edit.resize(200, 24);
+    QImage image(edit.size(), QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    QPainter painter(&image);
+    EXPECT_FALSE(PaintComboEdit(edit, QStringLiteral("12,345.00"), Qt::AlignRight, true, painter));
+    EXPECT_EQ(image.pixel(5, 5), QColor(Qt::magenta).rgb());
+    ASSERT_TRUE(PaintComboEdit(edit, QStringLiteral("12,345.00"), Qt::AlignRight, false, painter));
+    painter.end();
+    // Text pixels lie in the right half, left of the button; nothing under the button.
+    const QRgb base = edit.palette().color(QPalette::Base).rgb();
+    int leftmostInk = image.width();
+    int rightmostInk = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != base) {
+                leftmostInk = std::min(leftmostInk, x);
+                rightmostInk = std::max(rightmostInk, x);
+            }
+    EXPECT_GT(leftmostInk, 100);
+    EXPECT_LT(rightmostInk, 200 - edit.ButtonWidth());
 }
 
 class DateEditTest : public ::testing::Test
@@ -361,6 +387,14 @@ TEST(FilenameEdit, NamesWithBlanksAreQuotedAndFileNameGivesThemBack)
     EXPECT_EQ(edit.FileName(), QStringLiteral("/home/me/My Files/a.fdb"));
     edit.SetDefaultExt(QStringLiteral("*.sql"));
     EXPECT_EQ(edit.DefaultExt(), QStringLiteral("sql"));
+
+    // The stored properties of a window read and write FileName; a stored
+    // value that is no file name is left out.
+    EXPECT_EQ(edit.property("FileName").toString(), QStringLiteral("/home/me/My Files/a.fdb"));
+    EXPECT_TRUE(edit.setProperty("FileName", QStringLiteral("/tmp/b.sql")));
+    EXPECT_EQ(edit.FileName(), QStringLiteral("/tmp/b.sql"));
+    edit.setProperty("FileName", QStringLiteral("<bad>"));
+    EXPECT_EQ(edit.FileName(), QStringLiteral("/tmp/b.sql"));
 }
 
 TEST(FilenameEdit, TheButtonRunsTheFileDialogAndTakesItsName)
