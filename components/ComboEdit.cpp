@@ -91,7 +91,7 @@ QImage EllipsisGlyph(int buttonWidth)
 // TPopupWindow
 
 TPopupWindow::TPopupWindow(QWidget* editor)
-    : QWidget(editor, Qt::ToolTip | Qt::FramelessWindowHint)
+    : QWidget(editor, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
     , m_editor(editor)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
