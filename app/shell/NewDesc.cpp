@@ -178,7 +178,7 @@ bool TNewDesc::FormShow()
         TQvTransactionScope transaction(Tran);
         QString description;
         {
-            TCatalogQuery rows(*Query, m_database, DescriptionSelect(category, ObjName->text()));
+            TCatalogQuery rows(*Query, m_database.data(), DescriptionSelect(category, ObjName->text()));
             if (!rows.Eof())
                 description = rows.Text(QStringLiteral("RDB$DESCRIPTION"));
         }

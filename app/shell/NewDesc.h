@@ -4,7 +4,10 @@
 // description, and writes the changed description back with COMMENT ON.
 // Opened from the tree's "Set description" on an object node.
 
+#include "access/QvDatabase.h"
+
 #include <QDialog>
+#include <QPointer>
 
 class QComboBox;
 class QLineEdit;
@@ -12,7 +15,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QTreeWidgetItem;
 class TMainTree;
-class TQvDatabase;
 class TQvQuery;
 class TQvTransaction;
 
@@ -60,7 +62,7 @@ private:
     int CategoryIndex() const;
 
     QString m_category;
-    TQvDatabase* m_database = nullptr;
+    QPointer<TQvDatabase> m_database;
 };
 
 // The tree's "Set description" on an object node: the editor, and after OK
