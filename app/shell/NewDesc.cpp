@@ -175,6 +175,8 @@ bool TNewDesc::FormShow()
         return false;
     }
     try {
+        // The catalog's select keeps the dialect of the system's own queries.
+        Query->SetSQLDialect(1);
         TQvTransactionScope transaction(Tran);
         QString description;
         {
@@ -207,6 +209,8 @@ bool TNewDesc::OkBtnClick()
         return false;
     }
     try {
+        // The object's name is spelled for the database's dialect, and sent in it.
+        Query->SetSQLDialect(dialect);
         TQvTransactionScope transaction(Tran);
         // Lines of a description end with CR LF, as every text this program writes.
         QString text = ObjDescr->toPlainText();

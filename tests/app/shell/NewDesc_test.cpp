@@ -287,13 +287,20 @@ TEST_P(DescriptionTest, ViewsAndGeneratorsAreRefusedAFailedSaveKeepsTheText)
 
 TEST_P(DescriptionTest, ADialect3DatabaseTakesTheSameStatements)
 {
-    openShell(createDialect3Database(target(), m_user.dir(), QStringLiteral("d3.fdb"), kSchema));
+    QStringList schema = kSchema;
+    schema << QStringLiteral("CREATE TABLE \"MixedCase\" (A INTEGER)");
+    openShell(createDialect3Database(target(), m_user.dir(), QStringLiteral("d3.fdb"), schema));
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(DBList->GetDatabase(0)->SQLDialect(), 3);
     setDescription(QStringLiteral("Tables"), QStringLiteral("CUSTOMER"), QStringLiteral("dialect 3's text"));
     EXPECT_EQ(description(QStringLiteral("rdb$relations"), QStringLiteral("rdb$relation_name"),
                           QStringLiteral("CUSTOMER")),
               QStringLiteral("dialect 3's text"));
+    // A name only dialect 3 can write is quoted and sent in dialect 3.
+    setDescription(QStringLiteral("Tables"), QStringLiteral("MixedCase"), QStringLiteral("quoted"));
+    EXPECT_EQ(description(QStringLiteral("rdb$relations"), QStringLiteral("rdb$relation_name"),
+                          QStringLiteral("MixedCase")),
+              QStringLiteral("quoted"));
     setDescription(QStringLiteral("Procedures"), QStringLiteral("P_ONE"), QString());
     EXPECT_EQ(description(QStringLiteral("rdb$procedures"), QStringLiteral("rdb$procedure_name"),
                           QStringLiteral("P_ONE")),
