@@ -1,11 +1,13 @@
 #include "app/shell/Main.h"
 
+#include "app/shell/AboutBox.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/NewDB.h"
 #include "app/shell/Options.h"
 #include "app/shell/ShellImages.h"
 #include "app/shell/ShowDesc.h"
+#include "app/shell/TextExport.h"
 #include "app/shell/WindowList.h"
 #include "components/FormPlacement.h"
 #include "components/ImageMenu.h"
@@ -25,7 +27,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPageSetupDialog>
 #include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -160,6 +165,9 @@ void TMainForm::CreateMenus()
     CloseSeparator = FileMenu->addSeparator();
     FileExitItem = AddItem(FileMenu, "FileExitItem", QStringLiteral("Exit"), ciExit);
     connect(FileMenu, &QMenu::aboutToShow, this, &TMainForm::FileMenuClick);
+    connect(SavetoFile, &QAction::triggered, this, &TMainForm::SavetoFileClick);
+    connect(FilePrintItem, &QAction::triggered, this, &TMainForm::FilePrintItemClick);
+    connect(FilePrintSetupItem, &QAction::triggered, this, &TMainForm::FilePrintSetupItemClick);
     connect(CloseBtn, &QAction::triggered, this, &TMainForm::CloseBtnClick);
     connect(CloseAllBtn, &QAction::triggered, this, &TMainForm::CloseAllBtnClick);
     connect(FileExitItem, &QAction::triggered, this, &QWidget::close);
@@ -204,6 +212,12 @@ void TMainForm::CreateMenus()
                               {}, 20);
     DependenciesMenu = AddItem(ObjectsMenu, "DependenciesMenu", QStringLiteral("De&pendencies..."),
                                ciDependencies, {}, 20);
+    // Enabled while an object node is selected.
+    SetDescription1->setEnabled(false);
+    connect(SetDescription1, &QAction::triggered, this, [] {
+        if (MainTree)
+            MainTree->SetDescriptionMenuClick();
+    });
 
     Tools1 = addMenu("Tools1", QStringLiteral("&Tools"));
     Extractmetadata1 = AddItem(Tools1, "Extractmetadata1", QStringLiteral("Extract Metadata"), ciExtract, {}, 203);
@@ -227,11 +241,12 @@ void TMainForm::CreateMenus()
     Contents1 = AddItem(HelpMenu, "Contents1", QStringLiteral("Contents"), ciHelp);
     HelpAboutItem = AddItem(HelpMenu, "HelpAboutItem", QStringLiteral("&About..."), ciAbout);
     connect(Contents1, &QAction::triggered, this, &TMainForm::Contents1Click);
+    connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAbout);
 
     // Commands whose windows this build does not have yet.
     for (QAction* action : {Dataview1, ExecuteSQLBtn, CreatedatabaseBtn, DropdatabaseBtn, UnregisterDatabase1,
-                            CreateDBobject1, EditDBObject1, DropDBObject1, SetDescription1, DependenciesMenu,
-                            Extractmetadata1, ExecuteScript, Options1, HelpAboutItem}) {
+                            CreateDBobject1, EditDBObject1, DropDBObject1, DependenciesMenu,
+                            Extractmetadata1, ExecuteScript, Options1}) {
         m_unavailable.insert(action);
         action->setEnabled(false);
     }
@@ -494,6 +509,32 @@ void TMainForm::ShowDescriptionsMenuClick()
     } else if (ShowDesc) {
         ShowDesc->hide();
     }
+}
+
+void TMainForm::SavetoFileClick()
+{
+    const auto* window = dynamic_cast<const TResultWindow*>(ActiveChild());
+    if (TDataSet* result = window ? window->ResultDataSet() : nullptr)
+        SaveResultToFile(*result);
+}
+
+void TMainForm::FilePrintItemClick()
+{
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    qv::showModal(dialog);
+}
+
+void TMainForm::FilePrintSetupItemClick()
+{
+    QPrinter printer;
+    QPageSetupDialog dialog(&printer, this);
+    qv::showModal(dialog);
+}
+
+void TMainForm::HelpAbout()
+{
+    ShowAboutBox(this);
 }
 
 void TMainForm::UpdateWindowMenu()

@@ -68,6 +68,11 @@ public:
     void EditPasteItemClick();
     void Refresh1Click();
     void ShowDescriptionsMenuClick();
+    // "Save to File": the active window's result as text.
+    void SavetoFileClick();
+    void FilePrintItemClick();
+    void FilePrintSetupItemClick();
+    void HelpAbout();
     void WindowList1Click();
     void Registerdatabase1Click();
     // The registration dialog for one registered database (its TDBList::GetId);

@@ -8,6 +8,7 @@
 #include "app/shell/GetDBPasswd.h"
 #include "app/shell/Main.h"
 #include "app/shell/MyConst.h"
+#include "app/shell/NewDesc.h"
 #include "app/shell/Options.h"
 #include "access/QvTransactionScope.h"
 #include "app/shell/ShellImages.h"
@@ -776,6 +777,11 @@ void TMainTree::ShowHint(QTreeWidgetItem* node, const QString& description)
     m_hint->resize(bounds.width() + 2 * m_hint->margin() + 2, bounds.height() + 2 * m_hint->margin() + 2);
     m_hint->move(m_tree->viewport()->mapToGlobal(QPoint(textLeft, itemRect.bottom() + 1)));
     m_hint->show();
+}
+
+void TMainTree::SetDescriptionMenuClick()
+{
+    EditObjectDescription(*this, m_tree->currentItem());
 }
 
 void TMainTree::HideHint()

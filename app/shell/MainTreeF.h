@@ -121,6 +121,8 @@ public:
     void SetNodeDescription(const QTreeWidgetItem* node, const QString& description);
 
     void FormShow();
+    // "Set description" on the selected object node.
+    void SetDescriptionMenuClick();
     void HideHint();
     // The tree window became (or stopped being) the active child window.
     void SetActiveChild(bool active);

@@ -8,6 +8,7 @@
 #include "app/shell/MainTreeF.h"
 #include "app/shell/SampleDatabase.h"
 #include "app/shell/ShowDesc.h"
+#include "app/shell/VersionRecord.h"
 #include "components/FormPlacement.h"
 #include "platform/Dialogs.h"
 #include "platform/TerminationSignals.h"
@@ -34,6 +35,7 @@ bool TQorvaneApplication::notify(QObject* receiver, QEvent* event)
 TQorvaneStartup::TQorvaneStartup()
 {
     m_previousLoginDialog = SetQvLoginDialog(qv::loginDialog);
+    RegisterProgramVersion();
 
     m_mainForm = std::make_unique<TMainForm>();
     m_steps << m_mainForm->objectName();

@@ -934,6 +934,12 @@ void TSQLEditor::SQLTextHyperLinkClick(const QString& word)
     }
 }
 
+TDataSet* TSQLEditor::ResultDataSet() const
+{
+    // Not under a fetch that still moves the dataset.
+    return DS->Active() && !Busy() ? DS : nullptr;
+}
+
 void TSQLEditor::PagesChange()
 {
     EnableSaveToFile(Pages->currentWidget() == TabResult && DS->Active());

@@ -8,6 +8,7 @@
 // buffer counters, per-table counters as bar charts) and kept in a history.
 
 #include "access/QvDatabase.h"
+#include "app/shell/TextExport.h"
 #include "app/sqltools/ExecStatistics.h"
 
 #include <QPointer>
@@ -35,7 +36,7 @@ class TResultGrid;
 class TqeCustomEdit;
 class TqeGeneralSyn;
 
-class TSQLEditor : public QWidget
+class TSQLEditor : public QWidget, public TResultWindow
 {
     Q_OBJECT
     // The shell finds the windows of a database through these.
@@ -67,6 +68,8 @@ public:
     const QString& StatusText() const { return m_statusText; }
     // True while a statement runs or the result is being fetched.
     bool Busy() const;
+    // The result set while it is open ("Save to File" writes it).
+    TDataSet* ResultDataSet() const override;
 
     // Handlers.
     void RunBtnClick();

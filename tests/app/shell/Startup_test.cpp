@@ -129,8 +129,8 @@ TEST_F(StartupTest, CommandsOfLaterWindowsArePresentButDisabled)
     Shell shell;
     const QStringList unavailable{
         "Dataview1", "ExecuteSQLBtn", "CreatedatabaseBtn", "DropdatabaseBtn", "UnregisterDatabase1",
-        "CreateDBobject1", "EditDBObject1", "DropDBObject1", "SetDescription1", "DependenciesMenu",
-        "Extractmetadata1", "ExecuteScript", "Options1", "HelpAboutItem", "ToolCreateDB", "ToolDropDB",
+        "CreateDBobject1", "EditDBObject1", "DropDBObject1", "DependenciesMenu",
+        "Extractmetadata1", "ExecuteScript", "Options1", "ToolCreateDB", "ToolDropDB",
         "ToolUnregDB", "CloseDBBtn", "ToolDataView", "ToolExecSQL"};
     for (const QString& name : unavailable) {
         auto* action = MainForm->findChild<QAction*>(name);
@@ -141,8 +141,12 @@ TEST_F(StartupTest, CommandsOfLaterWindowsArePresentButDisabled)
     }
     EXPECT_EQ(MainForm->UnavailableCommands().size(), unavailable.size());
     for (QAction* action : {MainForm->Registerdatabase1, MainForm->Refresh1, MainForm->WindowList1,
-                            MainForm->FileExitItem, MainForm->ShowDescriptionsMenu, MainForm->EditCopyItem})
+                            MainForm->FileExitItem, MainForm->ShowDescriptionsMenu, MainForm->EditCopyItem,
+                            MainForm->HelpAboutItem})
         EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
+    // Available, but only while an object node is selected.
+    EXPECT_FALSE(MainForm->SetDescription1->isEnabled());
+    EXPECT_TRUE(MainForm->CommandAvailable(MainForm->SetDescription1));
     EXPECT_FALSE(MainForm->SavetoFile->isEnabled());
     EXPECT_FALSE(MainForm->FilePrintItem->isVisible());
 

@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -371,6 +372,30 @@ TEST_P(SQLEditorInProgram, ClosingTheChildWindowAsksAndLeavesNoEmptyFrame)
     EXPECT_EQ(MainForm->MdiArea()->subWindowList().size(), before);
     EXPECT_EQ(script.messages(), (QStringList{QStringLiteral("Commit Work ?"), QStringLiteral("Commit Work ?")}));
     EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select count(*) from T where ID = 4")), QStringLiteral("1"));
+}
+
+TEST_P(SQLEditorInProgram, SaveToFileWritesTheResultAndKeepsTheGridsRow)
+{
+    QTreeWidgetItem* node = databaseNode();
+    ASSERT_NE(node, nullptr);
+    node->setExpanded(true);
+    MainTree->Tree()->setCurrentItem(node);
+    TSQLEditor* editor = ExecuteSQLBtnClick();
+    ASSERT_NE(editor, nullptr);
+    MainForm->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(editor->parentWidget()));
+    editor->SQLText->SetText(QStringLiteral("select ID, NAME, 'a;b' as ODD from T where ID <= 3 order by ID"));
+    editor->RunBtnClick();
+    ASSERT_TRUE(MainForm->SavetoFile->isEnabled());
+    editor->DS->SetRecNo(2);
+    const QString file = dir.filePath(QStringLiteral("result.txt"));
+    script.answerFile(file);
+    MainForm->SavetoFile->trigger();
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), QByteArray("1;name 1;\"a;b\"\r\n2;name 2;\"a;b\"\r\n3;name 3;\"a;b\"\r\n"));
+    EXPECT_EQ(editor->DS->RecNo(), 2);
+    EXPECT_FALSE(editor->DS->ControlsDisabled());
+    EXPECT_EQ(script.pendingAnswers(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, SQLEditorInProgram, ::testing::ValuesIn(qvtest::allTargets()),
