@@ -198,7 +198,7 @@ void TRunScript::CreateStatusBar()
     Progress = new QProgressBar(StatusBar);
     Progress->setObjectName(QStringLiteral("Progress"));
     Progress->setFormat(QStringLiteral("Line %v of %m"));
-    Progress->setMaximumWidth(220);
+    Progress->setFixedWidth(200);
     Progress->hide();
     StatusBar->addPermanentWidget(Progress);
 }

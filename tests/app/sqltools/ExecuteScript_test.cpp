@@ -463,6 +463,8 @@ TEST_P(RunScriptTest, WhileAScriptRunsItCanBeStoppedButNotRestartedReplacedOrClo
                         && window->StopBtn->isEnabled() && window->Progress->isVisible()
                         && qv::WaitCursor::depth() > 0;
             progressText = window->Progress->text();
+            if (const QString shots = qEnvironmentVariable("QV_SCREENSHOT_DIR"); !shots.isEmpty())
+                window->grab().save(shots + QStringLiteral("/runner_running_") + target.name + QStringLiteral(".png"));
             postKey(window, Qt::Key_F9);
             postKey(window, Qt::Key_F3);
             QMetaObject::invokeMethod(window, "close", Qt::QueuedConnection);
@@ -486,6 +488,12 @@ TEST_P(RunScriptTest, WhileAScriptRunsItCanBeStoppedButNotRestartedReplacedOrClo
               QStringList{QStringLiteral("Script stopped at line 151 of 403 - its open transaction was rolled back")});
     EXPECT_EQ(lastType(), qv::mtWarning);
     EXPECT_EQ(resultLines(), lines.mid(0, 151));
+    // The result text followed the run to its last line.
+    QCoreApplication::processEvents();
+    const QTextBlock last = window->ResText->document()->lastBlock();
+    const QRect lastLine = window->ResText->cursorRect(QTextCursor(last));
+    EXPECT_TRUE(window->ResText->viewport()->rect().contains(lastLine)) << lastLine.y();
+    EXPECT_EQ(window->ResText->verticalScrollBar()->value(), window->ResText->verticalScrollBar()->maximum());
     EXPECT_EQ(rows(target, path(QStringLiteral("long.fdb")), QStringLiteral("select count(*), max(ID) from T")),
               QStringList{QStringLiteral("20|20")});
     EXPECT_FALSE(window->QvDB->Connected());
