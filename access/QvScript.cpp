@@ -293,6 +293,8 @@ void TQvScript::ExecuteScript()
 {
     m_terminator = QStringLiteral(";");
     m_errorsOccurred = false;
+    m_stopRequested = false;
+    m_stoppedAtLine = 0;
     Close();
     SetSQL({});
     m_lineNo = 0;
@@ -301,9 +303,16 @@ void TQvScript::ExecuteScript()
     const QStringList script = m_script;
     Collector collector;
     QStringList statement;
+    const auto stopping = [this] {
+        if (m_stopRequested && m_stoppedAtLine == 0)
+            m_stoppedAtLine = m_lineNo;
+        return m_stopRequested;
+    };
     for (const QString& line : script) {
         ++m_lineNo;
         emit OnProcessLine(line, m_lineNo, m_numLines);
+        if (stopping())
+            break;
         // A carriage return left by a file split at line feeds is the line
         // break, not part of a string that goes on to the next line.
         QString piece = line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line;
@@ -326,21 +335,29 @@ void TQvScript::ExecuteScript()
             // What follows the terminator begins the next statement, read with
             // the terminator this statement may set.
             const QString rest = piece.mid(position + m_terminator.size());
+            if (stopping())
+                break;
             RunStatement(statement);
             statement.clear();
             if (rest.trimmed().isEmpty())
                 break;
             piece = rest;
         }
+        if (m_stoppedAtLine > 0)
+            break;
     }
-    if (!statement.isEmpty())
+    if (!stopping() && !statement.isEmpty())
         RunStatement(statement);
 
     TQvDatabase* database = Database();
     TQvTransaction* transaction = Transaction();
     Guarded([&] {
-        if (transaction && transaction->Active())
-            transaction->Commit();
+        if (transaction && transaction->Active()) {
+            if (m_stoppedAtLine > 0)
+                transaction->Rollback();
+            else
+                transaction->Commit();
+        }
     });
     Guarded([&] {
         if (database && database->Connected())

@@ -59,6 +59,13 @@ public:
     bool ErrorsOccurred() const { return m_errorsOccurred; }
     // The statement terminator in force (";" at the start of every run).
     const QString& Terminator() const { return m_terminator; }
+    // Ends the run before its next statement; meant for a handler of the
+    // run's events. The open transaction is rolled back, not committed, and
+    // the database closed.
+    void Stop() { m_stopRequested = true; }
+    // The line being read when the last run stopped (its statement did not
+    // run); 0 when the run went to the end.
+    int StoppedAtLine() const { return m_stoppedAtLine; }
 
 signals:
     // Each line read, with its 1-based number and the script's line count;
@@ -96,6 +103,8 @@ private:
     bool m_errorsOccurred = false;
     bool m_showParams = false;
     bool m_ddl = false;
+    bool m_stopRequested = false;
+    int m_stoppedAtLine = 0;
     int m_lineNo = 0;
     int m_numLines = 0;
 };

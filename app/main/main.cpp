@@ -1,6 +1,7 @@
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/Startup.h"
+#include "app/sqltools/ExecuteScript.h"
 #include "app/sqltools/SQLEdit.h"
 
 #include <cstdio>
@@ -38,6 +39,7 @@ int main(int argc, char** argv)
     {
         TQorvaneStartup windows;
         InstallSQLEditorCommand();
+        InstallScriptRunnerCommand();
         windows.Show();
         result = windows.Exec();
     }

@@ -438,6 +438,47 @@ TEST_P(ScriptOnTarget, EachRunStartsWithTheSemicolon)
     EXPECT_EQ(rows(QStringLiteral("select count(*) from T")), QStringList{QStringLiteral("2")});
 }
 
+TEST_P(ScriptOnTarget, StopEndsTheRunBeforeTheNextStatementAndRollsBack)
+{
+    // Stopped while line 5 is read: the committed table stays, the uncommitted
+    // inserts go, and nothing after line 5 is read or run.
+    const auto connection = QObject::connect(&script, &TQvScript::OnProcessLine, [this](const QString&, int lineNo, int) {
+        if (lineNo == 5)
+            script.Stop();
+    });
+    run({createStatement(), QStringLiteral("CREATE TABLE T (ID INTEGER);"), QStringLiteral("INSERT INTO T VALUES (1);"),
+         QStringLiteral("INSERT INTO T VALUES (2); INSERT INTO T VALUES (3);"),
+         QStringLiteral("INSERT INTO T VALUES (4);"), QStringLiteral("CREATE TABLE U (ID INTEGER);")});
+    QObject::disconnect(connection);
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errorTexts().join(QLatin1Char('\n')));
+    EXPECT_EQ(script.StoppedAtLine(), 5);
+    EXPECT_EQ(processed.size(), 5);
+    EXPECT_EQ(executed.size(), 4);
+    EXPECT_FALSE(database.Connected());
+    EXPECT_FALSE(transaction.Active());
+    EXPECT_EQ(rows(QStringLiteral("select count(*) from T")), QStringList{QStringLiteral("0")});
+    EXPECT_EQ(rows(QStringLiteral("select count(*) from RDB$RELATIONS where RDB$RELATION_NAME = 'U'")),
+              QStringList{QStringLiteral("0")});
+
+    // A stop asked for while a statement runs: it finishes, the next one on
+    // the same line does not run. The next run starts afresh.
+    const auto second = QObject::connect(&script, &TQvScript::OnExecuteSQL, [this] {
+        if (script.SQLText().contains(QStringLiteral("(12)")))
+            script.Stop();
+    });
+    run({connectStatement(), QStringLiteral("INSERT INTO T VALUES (11); INSERT INTO T VALUES (12); INSERT INTO T VALUES (13);"),
+         QStringLiteral("INSERT INTO T VALUES (14);")});
+    QObject::disconnect(second);
+    EXPECT_EQ(script.StoppedAtLine(), 2);
+    EXPECT_EQ(executed.size(), 2);
+    EXPECT_EQ(processed.size(), 2);
+    EXPECT_EQ(rows(QStringLiteral("select count(*) from T")), QStringList{QStringLiteral("0")});
+
+    run({connectStatement(), QStringLiteral("INSERT INTO T VALUES (21);")});
+    EXPECT_EQ(script.StoppedAtLine(), 0);
+    EXPECT_EQ(rows(QStringLiteral("select ID from T")), QStringList{QStringLiteral("21")});
+}
+
 INSTANTIATE_TEST_SUITE_P(Targets, ScriptOnTarget, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);
 
 } // namespace

@@ -1,0 +1,29 @@
+#pragma once
+
+// Reading a script file for the script runner: its bytes become text and
+// the text the executor's lines.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <stdexcept>
+
+// A script file that cannot be read; the message names the file and why.
+class EScriptFileError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// UTF-8 (a leading byte-order mark dropped); bytes that are not valid UTF-8
+// are read as Latin-1 instead, so no character of an older file is lost.
+QString DecodeScriptText(const QByteArray& bytes);
+
+// The lines of a script split at line feeds. A carriage return before a line
+// feed stays at the end of its line, where the executor reads it as part of
+// the line break; a final line feed ends the last line and starts none.
+QStringList ScriptTextLines(const QString& text);
+
+// The lines of a script file; raises EScriptFileError when it cannot be read.
+QStringList ReadScriptFile(const QString& fileName);
