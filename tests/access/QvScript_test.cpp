@@ -200,11 +200,11 @@ TEST_P(ScriptOnTarget, WholeScriptWithProcedureRunsWithoutErrors)
     EXPECT_FALSE(transaction.Active());
     EXPECT_EQ(script.Terminator(), QStringLiteral(";"));
 
-    // The whole body went as one statement, without its terminator, each
-    // line trimmed.
+    // The whole body went as one statement, without its terminator, as it
+    // stands in the script: blanks and line breaks kept.
     ASSERT_EQ(executed.size(), 5);
-    EXPECT_EQ(executed[3].toStdString(), "CREATE PROCEDURE DOUBLED (X INTEGER)\r\nRETURNS (Y INTEGER)\r\nAS\r\n"
-                                         "BEGIN\r\nY = X * 2;\r\nSUSPEND;\r\nEND\r\n");
+    EXPECT_EQ(executed[3].toStdString(), "CREATE PROCEDURE DOUBLED (X INTEGER)\nRETURNS (Y INTEGER)\nAS\n"
+                                         "BEGIN\n  Y = X * 2;\n  SUSPEND;\nEND\r\n");
     EXPECT_EQ(rows(QStringLiteral("select Y from DOUBLED(21)")), QStringList{QStringLiteral("42")});
     EXPECT_EQ(rows(QStringLiteral("select ID, NAME from T order by ID")),
               (QStringList{QStringLiteral("1|one"), QStringLiteral("2|two"), QStringLiteral("3|three")}));
@@ -232,7 +232,7 @@ TEST_P(ScriptOnTarget, StringsAndCommentsNeverCutAStatement)
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errorTexts().join(QLatin1Char('\n')));
     EXPECT_EQ(rows(QStringLiteral("select ID, V from T order by ID")),
               (QStringList{QStringLiteral("1|a;b /* c ; */ -- d; 'e'"), QStringLiteral("2|x;y"),
-                           QStringLiteral("3|  left blanks\r\n\r\n  ;right blanks  "), QStringLiteral("4|after"),
+                           QStringLiteral("3|  left blanks\n\n  ;right blanks  "), QStringLiteral("4|after"),
                            QStringLiteral("5|windows\r\nline")}));
 }
 
