@@ -248,6 +248,8 @@ public:
     qint64 AsScaled() const;
     void SetAsScaled(qint64 value);
     QVariant ConvertValue(const QVariant& value) const override;
+    // Compares the exact values: "1.50" is the key of 1.5.
+    bool MatchesKey(const QVariant& key, TLocateOptions options) const override;
 
     QVariant AsVariant() const override;
     void SetAsVariant(const QVariant& value) override;

@@ -191,6 +191,20 @@ QVariant TFMTBCDField::ConvertValue(const QVariant& value) const
     return Scaled(text);
 }
 
+bool TFMTBCDField::MatchesKey(const QVariant& key, TLocateOptions /*options*/) const
+{
+    if (!key.isValid())
+        return IsNull();
+    QVariant converted;
+    try {
+        converted = ConvertValue(key);
+    } catch (const EDatabaseError&) {
+        return false; // a key this field cannot hold matches none of its values
+    }
+    const QVariant current = GetData();
+    return current.isValid() && converted.isValid() && current.toLongLong() == converted.toLongLong();
+}
+
 qint64 TFMTBCDField::AsScaled() const
 {
     return GetData().toLongLong();
