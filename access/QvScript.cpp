@@ -593,16 +593,17 @@ void TQvScript::CreateNewDatabase(const QStringList& tokens)
         }
         options << reader.textFrom(start);
     }
-    // The server reads the user and password before the other options.
+    // The client library reads the user and password before the other options.
     QStringList fromEnvironment;
     if (!hasUser && qEnvironmentVariableIsSet("ISC_USER"))
         fromEnvironment << QStringLiteral("USER ") + quoted(qEnvironmentVariable("ISC_USER"));
     if (!hasPassword && qEnvironmentVariableIsSet("ISC_PASSWORD"))
         fromEnvironment << QStringLiteral("PASSWORD ") + quoted(qEnvironmentVariable("ISC_PASSWORD"));
-    options = fromEnvironment + options;
-    // The character set of the new connection, as SET NAMES chose it.
+    // The character set of the new connection, as SET NAMES chose it, among
+    // the options the client library reads before the server's own.
     if (!hasNames && !m_names.isEmpty())
-        options << QStringLiteral("SET NAMES ") + quoted(m_names);
+        fromEnvironment << QStringLiteral("SET NAMES ") + quoted(m_names);
+    options = fromEnvironment + options;
 
     TQvDatabase& database = RequireDatabase();
     TQvTransaction& transaction = RequireTransaction();
