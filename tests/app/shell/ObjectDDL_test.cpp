@@ -183,6 +183,22 @@ TEST_P(ObjectDDLTest, GeneratedKeyNamesAndUniqueConstraintsInAStableOrder)
                              ");"));
 }
 
+TEST_P(ObjectDDLTest, ADialect1TableNamesArraysTextBlobsAndCharacterSetsAsTheyAre)
+{
+    TQvDatabase* database = open({
+        QStringLiteral("CREATE TABLE T (A CHAR(5) [1:4], B INTEGER [0:2, 1:3], M BLOB SUB_TYPE 1, "
+                       "U VARCHAR(10) CHARACTER SET UTF8, D DATE)"),
+    });
+    EXPECT_EQ(BuildObjectDDL(QStringLiteral("T"), database, 1),
+              QStringLiteral("CREATE TABLE T (\r\n"
+                             "       A Char(5) [1:4],\r\n"
+                             "       B Integer [0:2, 1:3],\r\n"
+                             "       M Blob sub_type 1,\r\n"
+                             "       U Varchar(10) CHARACTER SET UTF8,\r\n"
+                             "       D Date\r\n"
+                             ");"));
+}
+
 TEST_P(ObjectDDLTest, QuotesInANameStayInsideTheLiteral)
 {
     TQvDatabase* database = open({QStringLiteral("CREATE TABLE T (A INTEGER)")});
