@@ -1,5 +1,7 @@
 #include "access/QvDataSet.h"
 
+#include "access/QvTransactionScope.h"
+#include "access/QvValue.h"
 #include "platform/WaitCursor.h"
 #include "platform/db/DatabaseError.h"
 #include "platform/db/ValueText.h"
@@ -10,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -22,16 +25,8 @@ constexpr int nullsOffset = 8;
 
 enum RecordKind : unsigned char { kindNone = 0, kindModified = 1, kindInserted = 2, kindDeleted = 3 };
 
-constexpr qint64 msPerDay = 86400000;
 // Rows a search asks for at a time when it runs past the records at hand.
 constexpr int locateFetchChunk = 64;
-
-qint64 epochJulianDay()
-{
-    // The server counts days from 17 November 1858.
-    static const qint64 day = QDate(1858, 11, 17).toJulianDay();
-    return day;
-}
 
 int alignUp(int value, int alignment)
 {
@@ -60,98 +55,22 @@ qint64 powerOfTen(int exponent)
     return result;
 }
 
-void putDigits(QChar*& out, int value, int width)
+// A scaled integer moved from one scale to another, exactly; none when it
+// does not fit or a digit would be lost.
+std::optional<qint64> rescaled(qint64 value, int from, int to)
 {
-    for (int i = width - 1; i >= 0; --i) {
-        out[i] = QChar(char16_t(u'0' + value % 10));
-        value /= 10;
+    if (from == to)
+        return value;
+    if (from > to) {
+        const int places = from - to;
+        if (places > 18)
+            return value == 0 ? std::optional<qint64>(0) : std::nullopt;
+        const qint64 factor = powerOfTen(places);
+        if (value > std::numeric_limits<qint64>::max() / factor || value < std::numeric_limits<qint64>::min() / factor)
+            return std::nullopt;
+        return value * factor;
     }
-    out += width;
-}
-
-// "yyyy-MM-dd HH:mm:ss", with ".zzz" when there are milliseconds, as the
-// framework writes a date-time; false for years it would write otherwise.
-bool dateTimeTextOfMs(qint64 ms, QString& text)
-{
-    qint64 days = ms / msPerDay;
-    qint64 rest = ms % msPerDay;
-    if (rest < 0) {
-        rest += msPerDay;
-        --days;
-    }
-    // Civil date from days since 1970-01-01 (H. Hinnant's algorithm).
-    const qint64 unixDays = days - 40587;
-    const qint64 z = unixDays + 719468;
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 doe = z - era * 146097;
-    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const qint64 mp = (5 * doy + 2) / 153;
-    const int day = int(doy - (153 * mp + 2) / 5 + 1);
-    const int month = int(mp < 10 ? mp + 3 : mp - 9);
-    const qint64 year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-    if (year < 1 || year > 9999)
-        return false;
-    const int msOfDay = int(rest);
-    const int milliseconds = msOfDay % 1000;
-    text.resize(milliseconds ? 23 : 19);
-    QChar* out = text.data();
-    putDigits(out, int(year), 4);
-    *out++ = u'-';
-    putDigits(out, month, 2);
-    *out++ = u'-';
-    putDigits(out, day, 2);
-    *out++ = u' ';
-    putDigits(out, msOfDay / 3600000, 2);
-    *out++ = u':';
-    putDigits(out, msOfDay / 60000 % 60, 2);
-    *out++ = u':';
-    putDigits(out, msOfDay / 1000 % 60, 2);
-    if (milliseconds) {
-        *out++ = u'.';
-        putDigits(out, milliseconds, 3);
-    }
-    return true;
-}
-
-QDateTime dateTimeOfMs(qint64 ms)
-{
-    qint64 days = ms / msPerDay;
-    qint64 rest = ms % msPerDay;
-    if (rest < 0) {
-        rest += msPerDay;
-        --days;
-    }
-    return ValueText::Naive(QDate::fromJulianDay(epochJulianDay() + days), QTime::fromMSecsSinceStartOfDay(int(rest)));
-}
-
-qint64 msOfDateTime(const QDateTime& value)
-{
-    return (value.date().toJulianDay() - epochJulianDay()) * msPerDay + value.time().msecsSinceStartOfDay();
-}
-
-qint64 msOfTimestamp(const ISC_TIMESTAMP& stamp)
-{
-    return qint64(stamp.timestamp_date) * msPerDay + qint64(stamp.timestamp_time / 10);
-}
-
-// Bytes one character of a Firebird character set can take.
-int bytesPerCharacter(int characterSet)
-{
-    switch (characterSet) {
-    case 3: return 3;  // UNICODE_FSS
-    case 4: return 4;  // UTF8
-    case 69: return 4; // GB18030
-    case 5:            // SJIS_0208
-    case 6:            // EUCJ_0208
-    case 44:           // KSC_5601
-    case 56:           // BIG_5
-    case 57:           // GB_2312
-    case 67:           // GBK
-    case 68:           // CP943C
-        return 2;
-    default: return 1;
-    }
+    return std::nullopt;
 }
 
 bool isUtf8Set(int characterSet)
@@ -180,12 +99,16 @@ void cutUtf8(QByteArray& bytes, int limit)
 
 // The text as the column stores it: no more characters than the column
 // holds, no more than `limit` bytes, and never part of a character.
-QByteArray fitText(const QvTextCodec& codec, int characterSet, const QString& text, int limit)
+QByteArray fitText(const QvTextCodec& codec, int characterSet, const QString& text, int limit,
+                   const QString& holder)
 {
+    // Refused, never changed: text the connection cannot carry never becomes "?".
+    if (codec.firstUncarried(text) >= 0)
+        codec.encodeStrict(text, holder);
     // Through a connection without a character set the text's characters
     // are the column's bytes.
     const bool rawBytes = codec.kind() == QvTextCodec::Latin1;
-    const QString kept = rawBytes ? text : leftCharacters(text, std::max(1, limit / bytesPerCharacter(characterSet)));
+    const QString kept = rawBytes ? text : leftCharacters(text, std::max(1, limit / QvTextCodec::bytesPerCharacter(characterSet)));
     QByteArray bytes = codec.encode(kept);
     if (bytes.size() <= limit)
         return bytes;
@@ -276,10 +199,13 @@ private:
 
 // ---------------------------------------------------------------- pieces
 
-// One column of the select, as the record stores it.
+// One column of the select, as the record stores it: text with its length,
+// a 32-bit integer or a double (the old types, as their fields hold them),
+// the server's own form of the newer number, date, time and boolean types
+// (Scalar, sent back byte for byte), or a blob id.
 struct TQvCustomDataSet::Column
 {
-    enum Stored { None, Text, Integer, Double, DateTime, Quad };
+    enum Stored { None, Text, Integer, Double, Scalar, Quad, Null };
 
     QString name;
     int sqlType = 0;
@@ -287,8 +213,11 @@ struct TQvCustomDataSet::Column
     int length = 0; // sqllen: bytes of text
     int characterSet = 0;
     Stored stored = None;
+    int size = 0;   // bytes of a Scalar
     int offset = 0;
     const QvTextCodec* codec = nullptr;
+
+    QString Holder() const { return QStringLiteral("Column \"") + name + QLatin1Char('"'); }
 };
 
 // Fixed-size records in chunks of BufferChunks records: growing never moves
@@ -365,8 +294,8 @@ void TQvStringField::SetAsString(const QString& value)
 
 // ---------------------------------------------------------------- TQvDateTimeField
 
-TQvDateTimeField::TQvDateTimeField(const QString& fieldName)
-    : TDateTimeField(fieldName, ftDateTime)
+TQvDateTimeField::TQvDateTimeField(const QString& fieldName, TFieldType dataType)
+    : TDateTimeField(fieldName, dataType)
 {
 }
 
@@ -374,9 +303,58 @@ QString TQvDateTimeField::AsString() const
 {
     QString text;
     const auto* dataSet = qobject_cast<const TQvCustomDataSet*>(DataSet());
-    if (dataSet && dataSet->DateTimeText(*this, text))
+    if (dataSet && dataSet->ScalarText(*this, text))
         return text;
     return TDateTimeField::AsString();
+}
+
+int TQvDateTimeField::DefaultWidth() const
+{
+    // Room for a fraction down to the ten-thousandth of a second.
+    switch (DataType()) {
+    case ftDate: return 10;
+    case ftTime: return 13;
+    default: return 24;
+    }
+}
+
+// ---------------------------------------------------------------- TQvFloatField
+
+TQvFloatField::TQvFloatField(const QString& fieldName)
+    : TFloatField(fieldName, ftFloat)
+{
+}
+
+QString TQvFloatField::AsString() const
+{
+    QString text;
+    const auto* dataSet = qobject_cast<const TQvCustomDataSet*>(DataSet());
+    if (dataSet && dataSet->ScalarText(*this, text))
+        return text;
+    return TFloatField::AsString();
+}
+
+QString TQvFloatField::GetText(bool /*displayText*/) const
+{
+    return AsString();
+}
+
+// ---------------------------------------------------------------- TQvMemoField
+
+TQvMemoField::TQvMemoField(const QString& fieldName)
+    : TMemoField(fieldName, ftMemo)
+{
+}
+
+void TQvMemoField::SetAsString(const QString& value)
+{
+    const auto* dataSet = qobject_cast<const TQvCustomDataSet*>(DataSet());
+    if (!dataSet) {
+        TMemoField::SetAsString(value);
+        return;
+    }
+    const QvTextCodec& codec = dataSet->Database() ? dataSet->Database()->TextCodec() : QvTextCodec::binary();
+    SetAsBytes(codec.encodeStrict(value, QStringLiteral("Column \"") + FieldName() + QLatin1Char('"')));
 }
 
 // ---------------------------------------------------------------- TQvDataLink
@@ -624,14 +602,41 @@ bool TQvCustomDataSet::GetCanModify()
 std::unique_ptr<TField> TQvCustomDataSet::CreateFieldForDef(const TFieldDef& def)
 {
     std::unique_ptr<TField> field;
-    if (def.DataType() == ftString)
+    switch (def.DataType()) {
+    case ftString:
         field = std::make_unique<TQvStringField>(def.Name(), def.Size());
-    else if (def.DataType() == ftDateTime)
-        field = std::make_unique<TQvDateTimeField>(def.Name());
-    else
+        break;
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+        field = std::make_unique<TQvDateTimeField>(def.Name(), def.DataType());
+        break;
+    case ftFloat:
+        field = std::make_unique<TQvFloatField>(def.Name());
+        break;
+    case ftMemo:
+        field = std::make_unique<TQvMemoField>(def.Name());
+        break;
+    default:
         return TDataSet::CreateFieldForDef(def);
+    }
     field->SetRequired(def.Required());
     return field;
+}
+
+int TQvCustomDataSet::SQLDialect() const
+{
+    return m_selectQuery->SQLDialect();
+}
+
+void TQvCustomDataSet::SetSQLDialect(int dialect)
+{
+    if (dialect == SQLDialect())
+        return;
+    if (Active())
+        QvError(qveDatasetOpen);
+    for (TQvQuery* query : {m_deleteQuery, m_insertQuery, m_refreshQuery, m_selectQuery, m_updateQuery})
+        query->SetSQLDialect(dialect);
 }
 
 qint64 TQvCustomDataSet::CacheBytes() const
@@ -667,7 +672,33 @@ void TQvCustomDataSet::ApplyMasterParams()
         if (!field)
             continue;
         TQvXSQLVAR& param = params.Vars(i);
+        // The types the old fields knew go as the platform passed them (a
+        // NULL text as an empty one); the others as NULL.
         switch (field->DataType()) {
+        case ftLargeint:
+        case ftFMTBcd:
+        case ftBoolean:
+        case ftDate:
+        case ftTime:
+        case ftDateTime:
+            if (field->IsNull()) {
+                param.SetIsNull(true);
+                continue;
+            }
+            break;
+        default:
+            break;
+        }
+        switch (field->DataType()) {
+        case ftLargeint:
+            param.SetAsInt64(static_cast<TLargeintField*>(field)->AsLargeInt());
+            break;
+        case ftFMTBcd:
+            param.SetAsInt64(static_cast<TFMTBCDField*>(field)->AsScaled(), -field->Size());
+            break;
+        case ftBoolean:
+            param.SetAsBoolean(field->AsBoolean());
+            break;
         case ftString:
             param.SetAsString(field->AsString());
             break;
@@ -683,12 +714,13 @@ void TQvCustomDataSet::ApplyMasterParams()
             param.SetAsDouble(field->AsFloat());
             break;
         case ftDate:
+            param.SetAsDate(field->AsVariant().toDate());
+            break;
         case ftTime:
+            param.SetAsTime(field->AsVariant().toTime());
+            break;
         case ftDateTime:
-            if (field->IsNull())
-                param.SetIsNull(true);
-            else
-                param.SetAsDateTime(field->AsDateTime());
+            param.SetAsDateTime(field->AsDateTime());
             break;
         default:
             if (auto* blob = dynamic_cast<TBlobField*>(field)) {
@@ -738,7 +770,16 @@ void TQvCustomDataSet::BuildLayout()
             column.stored = column.scale < 0 ? Column::Double : Column::Integer;
             fieldType = column.scale < 0 ? ftFloat : ftInteger;
             break;
+        case SQL_INT64:
+            // Exact: BIGINT as a 64-bit integer, NUMERIC(18,x) as a decimal.
+            column.stored = Column::Scalar;
+            fieldType = column.scale < 0 ? ftFMTBcd : ftLargeint;
+            size = column.scale < 0 ? -column.scale : 0;
+            break;
         case SQL_FLOAT:
+            column.stored = Column::Scalar;
+            fieldType = ftFloat;
+            break;
         case SQL_DOUBLE:
             column.stored = Column::Double;
             fieldType = ftFloat;
@@ -747,8 +788,26 @@ void TQvCustomDataSet::BuildLayout()
             column.stored = Column::Double;
             break;
         case SQL_TIMESTAMP:
-            column.stored = Column::DateTime;
+            column.stored = Column::Scalar;
             fieldType = ftDateTime;
+            break;
+        case SQL_TYPE_DATE:
+            column.stored = Column::Scalar;
+            fieldType = ftDate;
+            break;
+        case SQL_TYPE_TIME:
+            column.stored = Column::Scalar;
+            fieldType = ftTime;
+            break;
+        case SQL_BOOLEAN:
+            column.stored = Column::Scalar;
+            fieldType = ftBoolean;
+            break;
+        case SQL_NULL:
+            // Nothing but NULL: a text field that is always empty.
+            column.stored = Column::Null;
+            fieldType = ftString;
+            size = 1;
             break;
         case SQL_BLOB:
             column.stored = Column::Quad;
@@ -775,14 +834,20 @@ void TQvCustomDataSet::BuildLayout()
             column.offset = offset;
             offset += 4;
             break;
+        case Column::Scalar:
+            column.size = QvValue::ScalarSize(column.sqlType);
+            offset = alignUp(offset, std::min(column.size, 8));
+            column.offset = offset;
+            offset += column.size;
+            break;
         case Column::Double:
-        case Column::DateTime:
         case Column::Quad:
             offset = alignUp(offset, 8);
             column.offset = offset;
             offset += 8;
             break;
         case Column::None:
+        case Column::Null:
             break;
         }
         if (fieldType != ftUnknown) {
@@ -908,8 +973,8 @@ void TQvCustomDataSet::StoreVar(const Column& column, const TQvXSQLVAR& var, cha
     const XSQLVAR& raw = *var.Data();
     const int index = int(&column - m_columns.data());
     const bool null = (raw.sqltype & 1) && raw.sqlind && *raw.sqlind == -1;
-    record[nullsOffset + index] = null ? 1 : 0;
-    if (null || column.stored == Column::None)
+    record[nullsOffset + index] = null || column.stored == Column::Null ? 1 : 0;
+    if (null || column.stored == Column::None || column.stored == Column::Null)
         return;
     char* value = record + column.offset;
     const char* data = raw.sqldata;
@@ -920,9 +985,10 @@ void TQvCustomDataSet::StoreVar(const Column& column, const TQvXSQLVAR& var, cha
         case Column::Text: StoreValue(column, var.AsString(), record); break;
         case Column::Integer: store<qint32>(value, var.AsLong()); break;
         case Column::Double: store<double>(value, var.AsDouble()); break;
-        case Column::DateTime: store<qint64>(value, msOfDateTime(var.AsDateTime())); break;
+        case Column::Scalar: StoreScalar(column, var, value); break;
         case Column::Quad: store<ISC_QUAD>(value, var.AsQuad()); break;
-        case Column::None: break;
+        case Column::None:
+        case Column::Null: break;
         }
         return;
     }
@@ -949,22 +1015,62 @@ void TQvCustomDataSet::StoreVar(const Column& column, const TQvXSQLVAR& var, cha
         if (type == SQL_SHORT || type == SQL_LONG) {
             const qint64 integer = type == SQL_SHORT ? load<short>(data) : load<ISC_LONG>(data);
             number = double(integer) / double(powerOfTen(-column.scale));
-        } else if (type == SQL_FLOAT) {
-            number = load<float>(data);
         } else {
             number = load<double>(data);
         }
         store<double>(value, number);
         break;
     }
-    case Column::DateTime:
-        store<qint64>(value, msOfTimestamp(load<ISC_TIMESTAMP>(data)));
+    case Column::Scalar:
+        std::memcpy(value, data, std::size_t(column.size));
         break;
     case Column::Quad:
         std::memcpy(value, data, 8);
         break;
     case Column::None:
+    case Column::Null:
         break;
+    }
+}
+
+void TQvCustomDataSet::StoreScalar(const Column& column, const TQvXSQLVAR& var, char* value) const
+{
+    switch (column.sqlType) {
+    case SQL_INT64: {
+        // Exactly, from the other integer or from the text of anything else.
+        const int from = var.SQLType();
+        std::optional<qint64> scaled;
+        if (from == SQL_SHORT || from == SQL_LONG || from == SQL_INT64) {
+            const char* data = var.Data()->sqldata;
+            const qint64 integer = from == SQL_SHORT ? load<short>(data)
+                                   : from == SQL_LONG ? qint64(load<ISC_LONG>(data))
+                                                      : load<ISC_INT64>(data);
+            scaled = rescaled(integer, var.SQLScale(), column.scale);
+        }
+        if (!scaled)
+            scaled = ValueText::ToScaled(var.AsString(), column.scale);
+        if (!scaled)
+            QvError(qveInvalidDataConversion);
+        store<ISC_INT64>(value, *scaled);
+        break;
+    }
+    case SQL_FLOAT:
+        store<float>(value, float(var.AsDouble()));
+        break;
+    case SQL_TIMESTAMP:
+        store<ISC_TIMESTAMP>(value, QvValue::IscTimestamp(var.AsDateTime()));
+        break;
+    case SQL_TYPE_DATE:
+        store<ISC_DATE>(value, QvValue::IscDate(var.AsDateTime().date()));
+        break;
+    case SQL_TYPE_TIME:
+        store<ISC_TIME>(value, QvValue::IscTime(var.AsDateTime().time()));
+        break;
+    case SQL_BOOLEAN:
+        *value = var.AsBoolean() ? 1 : 0;
+        break;
+    default:
+        QvError(qveInvalidDataConversion);
     }
 }
 
@@ -984,14 +1090,16 @@ void TQvCustomDataSet::StoreRow(const TQvXSQLDA& row, char* record) const
 void TQvCustomDataSet::StoreValue(const Column& column, const QVariant& value, char* record) const
 {
     const int index = int(&column - m_columns.data());
-    const bool null = !value.isValid() || column.stored == Column::None;
-    record[nullsOffset + index] = null ? 1 : 0;
-    if (null)
+    const bool null = !value.isValid() || column.stored == Column::None || column.stored == Column::Null;
+    if (null) {
+        record[nullsOffset + index] = 1;
         return;
+    }
     char* data = record + column.offset;
     switch (column.stored) {
     case Column::Text: {
-        const QByteArray bytes = fitText(*column.codec, column.characterSet, value.toString(), column.length);
+        const QByteArray bytes =
+            fitText(*column.codec, column.characterSet, value.toString(), column.length, column.Holder());
         store<quint16>(data, quint16(bytes.size()));
         std::memcpy(data + 2, bytes.constData(), std::size_t(bytes.size()));
         break;
@@ -1002,14 +1110,51 @@ void TQvCustomDataSet::StoreValue(const Column& column, const QVariant& value, c
     case Column::Double:
         store<double>(data, value.toDouble());
         break;
-    case Column::DateTime: {
-        const QDateTime dateTime = value.toDateTime();
-        if (!dateTime.isValid())
-            record[nullsOffset + index] = 1;
-        else
-            store<qint64>(data, msOfDateTime(dateTime));
+    case Column::Scalar:
+        switch (column.sqlType) {
+        case SQL_INT64: {
+            // The field's own units are the column's, except for a positive scale.
+            const qint64 number = value.toLongLong();
+            store<ISC_INT64>(data, column.scale > 0 ? number / powerOfTen(std::min(column.scale, 18)) : number);
+            break;
+        }
+        case SQL_FLOAT:
+            store<float>(data, float(value.toDouble()));
+            break;
+        case SQL_TIMESTAMP: {
+            const QDateTime dateTime = value.toDateTime();
+            if (!dateTime.isValid()) {
+                record[nullsOffset + index] = 1;
+                return;
+            }
+            store<ISC_TIMESTAMP>(data, QvValue::IscTimestamp(dateTime));
+            break;
+        }
+        case SQL_TYPE_DATE: {
+            const QDate date = value.typeId() == QMetaType::QDateTime ? value.toDateTime().date() : value.toDate();
+            if (!date.isValid()) {
+                record[nullsOffset + index] = 1;
+                return;
+            }
+            store<ISC_DATE>(data, QvValue::IscDate(date));
+            break;
+        }
+        case SQL_TYPE_TIME: {
+            const QTime time = value.typeId() == QMetaType::QDateTime ? value.toDateTime().time() : value.toTime();
+            if (!time.isValid()) {
+                record[nullsOffset + index] = 1;
+                return;
+            }
+            store<ISC_TIME>(data, QvValue::IscTime(time));
+            break;
+        }
+        case SQL_BOOLEAN:
+            *data = value.toBool() ? 1 : 0;
+            break;
+        default:
+            break;
+        }
         break;
-    }
     case Column::Quad: {
         const QByteArray id = value.toByteArray();
         if (id.size() == 8)
@@ -1017,8 +1162,10 @@ void TQvCustomDataSet::StoreValue(const Column& column, const QVariant& value, c
         break;
     }
     case Column::None:
+    case Column::Null:
         break;
     }
+    record[nullsOffset + index] = 0;
 }
 
 QVariant TQvCustomDataSet::ReadValue(const Column& column, const char* record) const
@@ -1034,11 +1181,32 @@ QVariant TQvCustomDataSet::ReadValue(const Column& column, const char* record) c
         return load<qint32>(data);
     case Column::Double:
         return load<double>(data);
-    case Column::DateTime:
-        return dateTimeOfMs(load<qint64>(data));
+    case Column::Scalar:
+        switch (column.sqlType) {
+        case SQL_INT64: {
+            const qint64 number = load<ISC_INT64>(data);
+            if (column.scale <= 0)
+                return number;
+            const auto whole = rescaled(number, column.scale, 0);
+            return whole ? QVariant(*whole) : QVariant();
+        }
+        case SQL_FLOAT:
+            return double(load<float>(data));
+        case SQL_TIMESTAMP:
+            return QvValue::DateTimeOf(load<ISC_TIMESTAMP>(data));
+        case SQL_TYPE_DATE:
+            return QvValue::DateOf(load<ISC_DATE>(data));
+        case SQL_TYPE_TIME:
+            return QvValue::TimeOf(load<ISC_TIME>(data));
+        case SQL_BOOLEAN:
+            return *data != 0;
+        default:
+            return {};
+        }
     case Column::Quad:
         return QByteArray(data, 8);
     case Column::None:
+    case Column::Null:
         break;
     }
     return {};
@@ -1350,19 +1518,19 @@ bool TQvCustomDataSet::GetFieldData(const TField& field, const TRecordBuffer& bu
     return value.isValid();
 }
 
-bool TQvCustomDataSet::DateTimeText(const TField& field, QString& text) const
+bool TQvCustomDataSet::ScalarText(const TField& field, QString& text) const
 {
     const auto* record = static_cast<const RecordBuffer*>(GetActiveRecordBuffer());
     if (!record || record->size != m_recordSize || field.FieldNo() <= 0)
         return false;
     const Column& column = ColumnOf(field);
-    if (column.stored != Column::DateTime)
+    if (column.stored != Column::Scalar)
         return false;
     if (record->data[nullsOffset + int(&column - m_columns.data())]) {
         text.clear();
         return true;
     }
-    return dateTimeTextOfMs(load<qint64>(record->data.get() + column.offset), text);
+    return QvValue::ScalarText(column.sqlType, column.scale, record->data.get() + column.offset, text);
 }
 
 void TQvCustomDataSet::SetFieldData(TField& field, TRecordBuffer& buffer, const QVariant& value)
@@ -1400,13 +1568,15 @@ void TQvCustomDataSet::SetParam(TQvXSQLVAR& param, const Column& column, const c
     case Column::Double:
         param.SetAsDouble(load<double>(data));
         break;
-    case Column::DateTime:
-        param.SetAsDateTime(dateTimeOfMs(load<qint64>(data)));
+    case Column::Scalar:
+        // Byte for byte as it was read: the row's old key always matches.
+        param.SetAsScalar(column.sqlType, column.scale, data);
         break;
     case Column::Quad:
         param.SetAsQuad(load<ISC_QUAD>(data));
         break;
     case Column::None:
+    case Column::Null:
         break;
     }
 }
@@ -1731,33 +1901,32 @@ void TQvCustomDataSet::ReadBlobAtOnce(TQvBlobStream& stream)
 {
     TQvDatabase* database = Database();
     TQvTransaction* transaction = Transaction();
+    // What this read opens, it closes again, on every path.
     bool openedDatabase = false;
-    bool startedTransaction = false;
-    try {
-        if (database && !database->Connected()) {
-            database->Open();
-            openedDatabase = true;
-        }
-        if (transaction && !transaction->Active()) {
-            transaction->StartTransaction();
-            startedTransaction = true;
-        }
-        stream.Initialize();
-        if (startedTransaction)
-            transaction->Commit();
-        startedTransaction = false;
-        if (openedDatabase)
-            database->Close();
-    } catch (...) {
+    const Finally closeDatabase([&] {
+        if (!openedDatabase || !database->Connected())
+            return;
         try {
-            if (startedTransaction && transaction->Active())
-                transaction->Rollback();
-            if (openedDatabase && database->Connected())
-                database->ForceClose();
+            database->Close();
         } catch (const std::exception& error) {
-            qWarning("Cleaning up after a blob read: %s", error.what());
+            qWarning("Closing after a blob read: %s", error.what());
+            try {
+                database->ForceClose();
+            } catch (const std::exception&) {
+                // Forced: the handle is gone either way.
+            }
         }
-        throw;
+    });
+    if (database && !database->Connected()) {
+        database->Open();
+        openedDatabase = true;
+    }
+    if (transaction && !transaction->Active()) {
+        TQvTransactionScope scope(transaction);
+        stream.Initialize();
+        scope.Commit();
+    } else {
+        stream.Initialize();
     }
 }
 

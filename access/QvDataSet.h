@@ -61,13 +61,38 @@ public:
     void SetAsString(const QString& value) override;
 };
 
-// The date-time field of the buffered dataset: its text is made straight
-// from the stored time stamp, the same text the framework's field gives.
+// The date, time and time-stamp fields of the buffered dataset: their text
+// is made straight from the value as the server sent it, the same text a
+// statement's column gives (a time stamp at midnight is its date alone).
 class TQvDateTimeField : public TDateTimeField
 {
 public:
-    explicit TQvDateTimeField(const QString& fieldName);
+    explicit TQvDateTimeField(const QString& fieldName, TFieldType dataType = ftDateTime);
     QString AsString() const override;
+
+protected:
+    int DefaultWidth() const override;
+};
+
+// The float field of the buffered dataset: a single-precision column shows
+// the digits it holds (0.1, not 0.100000001490116).
+class TQvFloatField : public TFloatField
+{
+public:
+    explicit TQvFloatField(const QString& fieldName);
+    QString AsString() const override;
+
+protected:
+    QString GetText(bool displayText) const override;
+};
+
+// The text-blob field of the buffered dataset: text the connection's
+// character set cannot carry is refused, naming the column.
+class TQvMemoField : public TMemoField
+{
+public:
+    explicit TQvMemoField(const QString& fieldName);
+    void SetAsString(const QString& value) override;
 };
 
 class TQvCustomDataSet;
@@ -138,6 +163,11 @@ public:
     TDataSource* DataSource() const { return m_dataLink.DataSource(); }
     void SetDataSource(TDataSource* source);
 
+    // The SQL dialect of the five statements (see TQvQuery::SQLDialect):
+    // the database's unless set.
+    int SQLDialect() const;
+    void SetSQLDialect(int dialect);
+
     // Prepares the statements ahead of the open, which then only executes
     // (for measuring what the open alone costs on the server).
     void Prepare() { PrepareStatements(); }
@@ -202,6 +232,7 @@ private:
     friend class TQvDSBlobStream;
     friend class TQvDataLink;
     friend class TQvDateTimeField;
+    friend class TQvFloatField;
     struct Column;
     class RecordStore;
     class RecordBuffer;
@@ -218,6 +249,8 @@ private:
     // --- layout and records
     void BuildLayout();
     void StoreVar(const Column& column, const TQvXSQLVAR& var, char* record) const;
+    // A value of another statement's type converted into a Scalar column.
+    void StoreScalar(const Column& column, const TQvXSQLVAR& var, char* value) const;
     void StoreRow(const TQvXSQLDA& row, char* record) const;
     void StoreValue(const Column& column, const QVariant& value, char* record) const;
     QVariant ReadValue(const Column& column, const char* record) const;
@@ -238,9 +271,10 @@ private:
     int IndexOfRow(int row) const;
     int FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options);
 
-    // The text of a date-time field of the record fields read; false when
-    // there is no record.
-    bool DateTimeText(const TField& field, QString& text) const;
+    // The text of a field whose column holds the server's own form of its
+    // value (see Column), from those bytes; false for other columns and
+    // when there is no record.
+    bool ScalarText(const TField& field, QString& text) const;
 
     // --- blobs
     void BlobFieldChanged(TField& field);

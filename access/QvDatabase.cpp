@@ -1,10 +1,12 @@
 #include "access/QvDatabase.h"
 
 #include "access/QvSQLMonitor.h"
+#include "access/QvSqlText.h"
 #include "platform/Dialogs.h"
 #include "platform/TerminationSignals.h"
 #include "platform/Timer.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 #include <array>
@@ -332,15 +334,7 @@ void TQvDatabase::Open()
         Call(code, true);
     }
     m_codec = QvTextCodec(ConnectionCharacterSet());
-    try {
-        m_sqlDialect = int(InfoInteger(isc_info_db_sql_dialect));
-    } catch (...) {
-        // A connection that cannot answer this is of no use: leave nothing attached.
-        ISC_STATUS_ARRAY status;
-        isc_detach_database(status, &m_handle);
-        m_handle = 0;
-        throw;
-    }
+    ReadSQLDialect();
     m_idle = false;
     emit OnConnect();
     MonitorHook()->DBConnect(this);
@@ -433,26 +427,51 @@ void TQvDatabase::SetConnected(bool connected)
         Close();
 }
 
+void TQvDatabase::ReadSQLDialect()
+{
+    try {
+        m_sqlDialect = int(InfoInteger(isc_info_db_sql_dialect));
+    } catch (...) {
+        // A connection that cannot answer this is of no use: leave nothing attached.
+        ISC_STATUS_ARRAY status;
+        isc_detach_database(status, &m_handle);
+        m_handle = 0;
+        throw;
+    }
+}
+
+void TQvDatabase::SetCreateSQLDialect(int dialect)
+{
+    if (dialect != 1 && dialect != 3)
+        throw EQvClientError(qveInvalidDataConversion,
+                             QStringLiteral("SQL dialect %1 is not supported (1 or 3).").arg(dialect));
+    m_createDialect = dialect;
+}
+
 void TQvDatabase::CreateDatabase()
 {
     CheckInactive();
-    QString path = m_dbName;
-    // Dialect 1 reads a double-quoted text as a string; a quote inside is doubled.
-    path.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    QString statement = QStringLiteral("CREATE DATABASE \"") + path + QStringLiteral("\" ");
+    QString statement = QStringLiteral("CREATE DATABASE ") + QvSql::Literal(m_dbName, m_createDialect)
+        + QLatin1Char(' ');
     for (const QString& line : std::as_const(m_dbParams))
         statement += line + QStringLiteral("\r\n");
     const QByteArray text = statement.toUtf8();
     isc_tr_handle transaction = 0;
     const ISC_STATUS code = isc_dsql_execute_immediate(StatusVector(), &m_handle, &transaction, 0,
-                                                       text.constData(), 1, nullptr);
+                                                       text.constData(),
+                                                       static_cast<unsigned short>(m_createDialect), nullptr);
     qv::TerminationSignals::Reclaim();
     if (code) {
         m_handle = 0;
         Call(code, true);
     }
-    m_codec = QvTextCodec();
-    m_sqlDialect = 1;
+    // The client library takes SET NAMES among the options as the new
+    // connection's character set.
+    static const QRegularExpression names(QStringLiteral("\\bSET\\s+NAMES\\s+['\"]?([A-Za-z0-9_$]+)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = names.match(m_dbParams.join(QLatin1Char(' ')));
+    m_codec = QvTextCodec(match.hasMatch() ? match.captured(1) : QStringLiteral("NONE"));
+    ReadSQLDialect();
     m_idle = false;
 }
 

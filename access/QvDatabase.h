@@ -93,8 +93,12 @@ public:
     // Detaches and forgets the handle even when the detach fails.
     void ForceClose();
     // Creates the database DBName names, with the DBParams lines as the
-    // statement's options, and stays attached to it.
+    // statement's options, in CreateSQLDialect, and stays attached to it. A
+    // "SET NAMES x" among the options is the new connection's character set.
     void CreateDatabase();
+    // The SQL dialect CreateDatabase makes a database in: 1 (the default) or 3.
+    int CreateSQLDialect() const { return m_createDialect; }
+    void SetCreateSQLDialect(int dialect);
     void DropDatabase();
 
     bool Connected() const { return m_handle != 0; }
@@ -209,6 +213,8 @@ private:
     QvInfoValue InfoValue(unsigned char item, int bufferSize, QByteArray& reply);
     QString InfoFirstString(unsigned char item, int bufferSize);
     QString ConnectionCharacterSet() const;
+    // Reads the attached database's dialect; detaches when it cannot.
+    void ReadSQLDialect();
 
     TQvSlotList<TQvBase> m_sqlObjects;
     TQvSlotList<TQvTransaction> m_transactions;
@@ -226,6 +232,7 @@ private:
     int m_sqlDialect = 1;
     bool m_lost = false;
     bool m_dropping = false;
+    int m_createDialect = 1;
 };
 
 // One transaction over one or more databases.

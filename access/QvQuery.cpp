@@ -10,6 +10,7 @@ namespace {
 constexpr ISC_STATUS errorInvalidStatement = 335544485;  // isc_bad_stmt_handle
 constexpr ISC_STATUS errorCursorClosed = 335544577;      // isc_dsql_cursor_close_err
 constexpr ISC_STATUS errorFetchPastEnd = 335544572;      // isc_dsql_cursor_err
+constexpr ISC_STATUS errorDsqlError = 335544569;         // isc_dsql_error: the text did not prepare
 
 bool isNameCharacter(QChar c)
 {
@@ -149,16 +150,6 @@ void TQvQuery::SetDatabase(TQvDatabase* database)
     m_base.SetDatabase(database);
 }
 
-void TQvQuery::SetSQLDialect(int dialect)
-{
-    if (dialect == m_sqlDialect)
-        return;
-    // A prepared statement keeps the dialect it was prepared in.
-    CloseQuietly();
-    FreeHandle();
-    m_sqlDialect = dialect;
-}
-
 void TQvQuery::SetTransaction(TQvTransaction* transaction)
 {
     if (transaction == m_base.Transaction())
@@ -173,6 +164,8 @@ void TQvQuery::SetSQL(const QStringList& lines)
     emit OnSQLChanging();
     FreeHandle();
     m_sql = lines;
+    m_exactText.clear();
+    m_hasExactText = false;
 }
 
 void TQvQuery::SetSQLText(const QString& text)
@@ -182,14 +175,41 @@ void TQvQuery::SetSQLText(const QString& text)
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     SetSQL(lines);
+    m_exactText = text;
+    m_hasExactText = true;
 }
 
 QString TQvQuery::SQLText() const
 {
+    if (m_hasExactText) {
+        if (m_exactText.endsWith(QLatin1Char('\n')) || m_exactText.endsWith(QLatin1Char('\r')))
+            return m_exactText;
+        return m_exactText + QStringLiteral("\r\n");
+    }
     QString text;
     for (const QString& line : m_sql)
         text += line + QStringLiteral("\r\n");
     return text;
+}
+
+void TQvQuery::SetSQLDialect(int dialect)
+{
+    if (dialect != 0 && dialect != 1 && dialect != 3)
+        throw EQvClientError(qveInvalidDataConversion,
+                             QStringLiteral("SQL dialect %1 is not supported (1 or 3).").arg(dialect));
+    if (dialect == m_sqlDialect)
+        return;
+    CheckClosed();
+    FreeHandle();
+    m_sqlDialect = dialect;
+}
+
+int TQvQuery::EffectiveSQLDialect() const
+{
+    if (m_sqlDialect != 0)
+        return m_sqlDialect;
+    const TQvDatabase* database = m_base.Database();
+    return database ? database->SQLDialect() : 1;
 }
 
 bool TQvQuery::Call(ISC_STATUS code, bool raise)
@@ -274,9 +294,9 @@ void TQvQuery::Prepare()
     TQvDatabase* database = m_base.Database();
     Call(isc_dsql_alloc_statement2(StatusVector(), m_base.GetDBHandle(), &m_handle), true);
     try {
-        const QByteArray text = database->TextCodec().encode(m_processedSQL);
+        const QByteArray text = database->TextCodec().encodeStrict(m_processedSQL, QStringLiteral("The statement"));
         Call(isc_dsql_prepare(StatusVector(), m_base.GetTRHandle(), &m_handle, 0, text.constData(),
-                              static_cast<unsigned short>(m_sqlDialect), nullptr),
+                              static_cast<unsigned short>(EffectiveSQLDialect()), nullptr),
              true);
         const char item[] = {isc_info_sql_stmt_type};
         const QByteArray reply = QvRequestInfo(8, [&](char* buffer, short length) {
@@ -376,6 +396,31 @@ void TQvQuery::ExecQuery()
             && !transaction->Active())
             transaction->EndedByStatement(m_sqlType == isc_info_sql_stmt_commit ? TACommit : TARollback);
     }
+    MonitorHook()->SQLExecute(this);
+}
+
+void TQvQuery::ExecImmediate()
+{
+    CheckClosed();
+    m_base.CheckDatabase();
+    m_base.CheckTransaction();
+    FreeHandle();
+    m_processedSQL = SQLText();
+    if (m_processedSQL.trimmed().isEmpty())
+        QvError(qveEmptyQuery);
+    TQvDatabase* database = m_base.Database();
+    const QByteArray text = database->TextCodec().encodeStrict(m_processedSQL, QStringLiteral("The statement"));
+    const ISC_STATUS code =
+        isc_dsql_execute_immediate(StatusVector(), m_base.GetDBHandle(), m_base.GetTRHandle(), 0, text.constData(),
+                                   static_cast<unsigned short>(EffectiveSQLDialect()), nullptr);
+    if (code) {
+        // A statement the server could not even prepare would have left no
+        // prepare record; one that failed running would have left it.
+        if (StatusVector()[1] != errorDsqlError)
+            MonitorHook()->SQLPrepare(this);
+        Call(code, true);
+    }
+    MonitorHook()->SQLPrepare(this);
     MonitorHook()->SQLExecute(this);
 }
 

@@ -46,23 +46,37 @@ public:
     bool IsNull() const;
     void SetIsNull(bool null);
 
-    // Readers; a NULL reads as the empty text, 0 or 0.0. A value of a type
-    // they do not know (BIGINT, BOOLEAN, the dialect-3 DATE and TIME) raises
-    // "Invalid data conversion."; its raw bytes are still in Data().
+    // Readers; a NULL reads as the empty text, 0, 0.0 or false. Scaled
+    // integers (NUMERIC, DECIMAL, BIGINT) read exactly as text; AsLong
+    // raises "Invalid data conversion." for a value beyond 32 bits, and every
+    // reader raises it for a type it cannot read (a date as a number, ...).
     QString AsString() const;
     double AsDouble() const;
     int AsLong() const;
+    // The whole part of a number, or the number a text holds; 64 bits.
+    qint64 AsInt64() const;
     QDateTime AsDateTime() const;
+    bool AsBoolean() const;
     // The 8-byte id of a blob or array.
     ISC_QUAD AsQuad() const;
 
     // Writers; each clears NULL and marks the variable modified. The type
     // becomes the writer's own and the server converts on execution.
+    // Text the connection's character set cannot carry is refused, naming
+    // the parameter, before anything is sent.
     void SetAsString(const QString& value);
     void SetAsDouble(double value);
     void SetAsLong(int value);
+    // A 64-bit integer in units of 10^scale: exact for NUMERIC(18, -scale).
+    void SetAsInt64(qint64 value, int scale = 0);
     void SetAsDateTime(const QDateTime& value);
+    void SetAsDate(const QDate& value);
+    void SetAsTime(const QTime& value);
+    void SetAsBoolean(bool value);
     void SetAsQuad(const ISC_QUAD& value);
+    // A value in the server's own form of a number, date, time or boolean
+    // type (see QvValue::ScalarSize), sent back exactly as it was read.
+    void SetAsScalar(int sqlType, int scale, const char* data);
     // Writes the whole stream into a new blob and takes its id.
     void LoadFromStream(TStream& stream);
 
@@ -71,6 +85,8 @@ private:
 
     const QvTextCodec& Codec() const;
     bool IsDBKey() const;
+    // How messages name this parameter or column.
+    QString Holder() const;
     // Makes the value buffer hold `length` bytes for the given type.
     char* PrepareValue(short type, short length);
     void Written();
@@ -150,19 +166,23 @@ public:
 
     const QStringList& SQL() const { return m_sql; }
     void SetSQL(const QStringList& lines);
-    // Sets the lines from one text.
+    // Sets the statement from one text, which reaches the server as it
+    // stands: its line breaks are kept as they are (SQL() still lists its lines).
     void SetSQLText(const QString& text);
-    // The lines, each ended by a line break.
+    // The statement as sent, always ended by a line break: the lines set by
+    // SetSQL each ended by CR LF, or the text set by SetSQLText.
     QString SQLText() const;
+    // The SQL dialect the statement is prepared in: 1 or 3, or 0 (the
+    // default) for the dialect of its database. The system's own catalog
+    // queries ask for 1; what users write follows their database.
+    int SQLDialect() const { return m_sqlDialect; }
+    void SetSQLDialect(int dialect);
+    // The dialect Prepare uses now.
+    int EffectiveSQLDialect() const;
     // The text as sent to the server, with "?" for every named parameter.
     const QString& ProcessedSQL() const { return m_processedSQL; }
     bool ParamCheck() const { return m_paramCheck; }
     void SetParamCheck(bool check) { m_paramCheck = check; }
-    // The dialect the text is prepared in: 1, the catalog queries' dialect,
-    // unless set; what users write and what is generated for their objects
-    // takes the database's (TQvDatabase::SQLDialect()).
-    int SQLDialect() const { return m_sqlDialect; }
-    void SetSQLDialect(int dialect);
     bool GoToFirstRecordOnExecute() const { return m_goToFirstRecordOnExecute; }
     void SetGoToFirstRecordOnExecute(bool go) { m_goToFirstRecordOnExecute = go; }
     // The cursor's name: the object name followed by 8 random digits drawn
@@ -171,6 +191,10 @@ public:
 
     void Prepare();
     void ExecQuery();
+    // Runs the text in one call to the server, unprepared, for a statement
+    // that takes no parameters and returns no row. The SQL monitor gets the
+    // same prepare and execute records as for ExecQuery.
+    void ExecImmediate();
     // The next row, or nullptr at the end of the data.
     TQvXSQLDA* Next();
     void Close();
@@ -218,10 +242,13 @@ private:
     isc_stmt_handle m_handle = 0;
     QString m_cursorDigits;
     QStringList m_sql;
+    // Set by SetSQLText: the text as given, sent instead of the joined lines.
+    QString m_exactText;
+    bool m_hasExactText = false;
+    int m_sqlDialect = 0;
     bool m_paramCheck = true;
     QString m_processedSQL;
     TQvXSQLDA m_params;
     TQvXSQLDA m_output;
     int m_sqlType = 0;
-    int m_sqlDialect = 1;
 };

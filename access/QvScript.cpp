@@ -46,6 +46,11 @@ bool isDDLWord(const QString& word)
            || sameWord(word, "DECLARE");
 }
 
+bool isWordCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+}
+
 QString quoted(const QString& value)
 {
     QString text = value;
@@ -295,14 +300,36 @@ void TQvScript::ExecuteScript()
     m_errorsOccurred = false;
     m_stopRequested = false;
     m_stoppedAtLine = 0;
+    m_dialect = 0;
+    m_names.clear();
     Close();
     SetSQL({});
+    SetSQLDialect(0);
     m_lineNo = 0;
     m_numLines = int(m_script.size());
+    // A transaction started before the run is the run's work.
+    if (Transaction() && Transaction()->Active())
+        m_work.emplace(*Transaction(), TQvTransactionScope::TakeOverActive);
+    // Whatever way the run ends, no scope outlives it.
+    struct WorkReset
+    {
+        std::optional<TQvTransactionScope>& work;
+        ~WorkReset() { work.reset(); }
+    } workReset{m_work};
+
     // The script may be changed by a handler while it runs; read a copy.
     const QStringList script = m_script;
     Collector collector;
-    QStringList statement;
+    // The statement from its first non-blank character on, and the line
+    // break of its last line, written once another line follows.
+    QString statement;
+    QString pendingBreak;
+    const auto take = [&](const QString& part) {
+        if (statement.isEmpty())
+            statement = part;
+        else
+            statement += pendingBreak + part;
+    };
     const auto stopping = [this] {
         if (m_stopRequested && m_stoppedAtLine == 0)
             m_stoppedAtLine = m_lineNo;
@@ -313,32 +340,30 @@ void TQvScript::ExecuteScript()
         emit OnProcessLine(line, m_lineNo, m_numLines);
         if (stopping())
             break;
-        // A carriage return left by a file split at line feeds is the line
-        // break, not part of a string that goes on to the next line.
-        QString piece = line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line;
+        // A carriage return left by a file split at line feeds is part of the
+        // line break, not of the line.
+        const bool crlf = line.endsWith(QLatin1Char('\r'));
+        QString piece = crlf ? line.chopped(1) : line;
         for (;;) {
-            // Text inside a string literal is data: it keeps its blanks.
-            const bool startsInString = collector.inString();
-            if (!startsInString)
+            if (statement.isEmpty())
                 piece = trimmedStart(piece);
             const qsizetype position = collector.findTerminator(piece, m_terminator);
             if (position < 0) {
-                const bool endsInString = collector.inString();
-                const QString part = endsInString ? piece : trimmedEnd(piece);
-                if (!part.isEmpty() || startsInString || endsInString)
-                    statement.append(part);
+                if (!statement.isEmpty() || !piece.isEmpty())
+                    take(piece);
+                pendingBreak = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
                 break;
             }
-            const QString part = trimmedEnd(piece.left(position));
-            if (!part.isEmpty() || startsInString)
-                statement.append(part);
+            take(piece.left(position));
             // What follows the terminator begins the next statement, read with
             // the terminator this statement may set.
             const QString rest = piece.mid(position + m_terminator.size());
             if (stopping())
                 break;
-            RunStatement(statement);
+            const QString text = trimmedEnd(statement);
             statement.clear();
+            if (!text.isEmpty())
+                RunStatement(text);
             if (rest.trimmed().isEmpty())
                 break;
             piece = rest;
@@ -346,18 +371,19 @@ void TQvScript::ExecuteScript()
         if (m_stoppedAtLine > 0)
             break;
     }
-    if (!stopping() && !statement.isEmpty())
-        RunStatement(statement);
+    const QString last = trimmedEnd(statement);
+    if (!stopping() && !last.isEmpty())
+        RunStatement(last);
 
     TQvDatabase* database = Database();
-    TQvTransaction* transaction = Transaction();
     Guarded([&] {
-        if (transaction && transaction->Active()) {
-            if (m_stoppedAtLine > 0)
-                transaction->Rollback();
-            else
-                transaction->Commit();
-        }
+        // A stopped run's work is rolled back, never committed.
+        if (m_stoppedAtLine > 0) {
+            if (!m_work && Transaction())
+                m_work.emplace(*Transaction(), TQvTransactionScope::TakeOverActive);
+            m_work.reset();
+        } else
+            CommitWork();
     });
     Guarded([&] {
         if (database && database->Connected())
@@ -365,17 +391,19 @@ void TQvScript::ExecuteScript()
     });
 }
 
-void TQvScript::RunStatement(const QStringList& lines)
+void TQvScript::RunStatement(const QString& text)
 {
     Guarded([&] {
-        SetSQL(lines);
+        SetSQLText(text);
+        // Words are read line by line: a "--" comment ends with its line.
+        const QStringList lines = text.split(QLatin1Char('\n'));
         // Four words tell a script-only statement and its word count apart.
         const QStringList tokens = ScriptTokens(lines, 4);
         // Nothing but comments: nothing to run.
         if (tokens.isEmpty())
             return;
         if (!RunScriptOnly(tokens, lines))
-            Execute(tokens);
+            Execute(tokens, text);
         StartIfConnected();
     });
     try {
@@ -408,6 +436,14 @@ bool TQvScript::RunScriptOnly(const QStringList& tokens, const QStringList& line
         SetTerm(tokens);
         return true;
     }
+    if (sameWord(first, "SET") && sameWord(second, "NAMES")) {
+        SetNames(ScriptTokens(lines));
+        return true;
+    }
+    if (tokens.size() >= 3 && sameWord(first, "SET") && sameWord(second, "SQL") && sameWord(tokens.at(2), "DIALECT")) {
+        SetDialect(ScriptTokens(lines));
+        return true;
+    }
     return false;
 }
 
@@ -417,7 +453,23 @@ void TQvScript::StartIfConnected()
     TQvTransaction* transaction = Transaction();
     // After DROP DATABASE, or before any CONNECT, there is nothing to start on.
     if (database && database->Connected() && transaction && !transaction->Active())
-        transaction->StartTransaction();
+        m_work.emplace(*transaction);
+}
+
+void TQvScript::CommitWork()
+{
+    TQvTransaction* transaction = Transaction();
+    if (transaction && transaction->Active()) {
+        if (!m_work)
+            m_work.emplace(*transaction, TQvTransactionScope::TakeOverActive);
+        try {
+            m_work->Commit();
+        } catch (const EQvError& error) {
+            Failed(error.Message());
+        }
+    }
+    // A commit that failed leaves the work to be rolled back here.
+    m_work.reset();
 }
 
 void TQvScript::LeaveConnection()
@@ -425,15 +477,7 @@ void TQvScript::LeaveConnection()
     TQvDatabase& database = RequireDatabase();
     if (!database.Connected())
         return;
-    TQvTransaction* transaction = Transaction();
-    if (transaction && transaction->Active()) {
-        try {
-            transaction->Commit();
-        } catch (const EQvError& error) {
-            Failed(error.Message());
-            transaction->EndTransaction(TARollback, true);
-        }
-    }
+    CommitWork();
     database.Close();
 }
 
@@ -491,6 +535,8 @@ void TQvScript::Connect(const QStringList& tokens)
         params << QStringLiteral("isc_dpb_sql_role_name=") + role;
     if (hasCharacterSet)
         params << QStringLiteral("isc_dpb_lc_ctype=") + characterSet;
+    else if (!m_names.isEmpty())
+        params << QStringLiteral("isc_dpb_lc_ctype=") + m_names;
 
     TQvDatabase& database = RequireDatabase();
     TQvTransaction& transaction = RequireTransaction();
@@ -500,7 +546,7 @@ void TQvScript::Connect(const QStringList& tokens)
     database.SetDBParams(params);
     ShowParameterLines(params);
     database.Open();
-    transaction.StartTransaction();
+    m_work.emplace(transaction);
 }
 
 void TQvScript::CreateNewDatabase(const QStringList& tokens)
@@ -524,7 +570,7 @@ void TQvScript::CreateNewDatabase(const QStringList& tokens)
         }
     }
     QStringList options;
-    bool hasUser = false, hasPassword = false;
+    bool hasUser = false, hasPassword = false, hasNames = false;
     ClauseReader reader(words, 0, tooFewForCreate, QStringLiteral("Unknown clause for create: "));
     while (!reader.atEnd()) {
         const int start = reader.position();
@@ -547,6 +593,7 @@ void TQvScript::CreateNewDatabase(const QStringList& tokens)
         } else if (reader.accept("SET")) {
             reader.expect("NAMES", start);
             reader.value();
+            hasNames = true;
         } else if (reader.accept("DEFAULT")) {
             reader.expect("CHARACTER", start);
             reader.expect("SET", start);
@@ -567,12 +614,16 @@ void TQvScript::CreateNewDatabase(const QStringList& tokens)
         }
         options << reader.textFrom(start);
     }
-    // The server reads the user and password before the other options.
+    // The client library reads the user and password before the other options.
     QStringList fromEnvironment;
     if (!hasUser && qEnvironmentVariableIsSet("ISC_USER"))
         fromEnvironment << QStringLiteral("USER ") + quoted(qEnvironmentVariable("ISC_USER"));
     if (!hasPassword && qEnvironmentVariableIsSet("ISC_PASSWORD"))
         fromEnvironment << QStringLiteral("PASSWORD ") + quoted(qEnvironmentVariable("ISC_PASSWORD"));
+    // The character set of the new connection, as SET NAMES chose it, among
+    // the options the client library reads before the server's own.
+    if (!hasNames && !m_names.isEmpty())
+        fromEnvironment << QStringLiteral("SET NAMES ") + quoted(m_names);
     options = fromEnvironment + options;
 
     TQvDatabase& database = RequireDatabase();
@@ -581,9 +632,10 @@ void TQvScript::CreateNewDatabase(const QStringList& tokens)
     database.SetDBParams({});
     database.SetDBName(StripQuotes(tokens.at(2)));
     database.SetDBParams(options);
+    database.SetCreateSQLDialect(m_dialect == 0 ? 1 : m_dialect);
     ShowParameterLines(options);
     database.CreateDatabase();
-    transaction.StartTransaction();
+    m_work.emplace(transaction);
 }
 
 void TQvScript::DropCurrentDatabase(const QStringList& tokens)
@@ -592,8 +644,12 @@ void TQvScript::DropCurrentDatabase(const QStringList& tokens)
         throw EInvalidParameters("Incorrect Drop Database");
     TQvDatabase& database = RequireDatabase();
     TQvTransaction* transaction = Transaction();
-    if (transaction && transaction->Active())
-        transaction->Commit();
+    if (transaction && transaction->Active()) {
+        if (!m_work)
+            m_work.emplace(*transaction, TQvTransactionScope::TakeOverActive);
+        m_work->Commit();
+    }
+    m_work.reset();
     database.DropDatabase();
 }
 
@@ -604,28 +660,106 @@ void TQvScript::SetTerm(const QStringList& tokens)
     m_terminator = tokens.at(2);
 }
 
-void TQvScript::Execute(const QStringList& tokens)
+void TQvScript::SetDialect(const QStringList& tokens)
+{
+    if (tokens.size() != 4)
+        throw EInvalidParameters("Incorrect Set SQL Dialect");
+    const QString& value = tokens.at(3);
+    if (value != QLatin1String("1") && value != QLatin1String("3"))
+        throw EInvalidParameters(
+            QStringLiteral("Unsupported SQL dialect %1: a script can set dialect 1 or 3").arg(value).toStdString());
+    m_dialect = value.toInt();
+    SetSQLDialect(m_dialect);
+}
+
+void TQvScript::SetNames(const QStringList& tokens)
+{
+    if (tokens.size() != 3)
+        throw EInvalidParameters("Incorrect Set Names");
+    m_names = StripQuotes(tokens.at(2));
+}
+
+bool TQvScript::RunsImmediately(const QStringList& tokens, const QString& text) const
+{
+    // With parameter marks translated, only a prepared statement can take them.
+    if (ParamCheck())
+        return false;
+    const QString& first = tokens.at(0);
+    const bool setGenerator = tokens.size() > 1 && sameWord(first, "SET") && sameWord(tokens.at(1), "GENERATOR");
+    // Statements the monitor shows no plan for, that return nothing; UPDATE
+    // and DELETE have a plan, SELECT and EXECUTE a result.
+    if (!setGenerator && !sameWord(first, "INSERT") && !isDDLWord(first) && !sameWord(first, "DROP")
+        && !sameWord(first, "COMMENT") && !sameWord(first, "GRANT") && !sameWord(first, "REVOKE"))
+        return false;
+    // No "?" and no RETURNING outside strings and comments.
+    enum State { Normal, String, BlockComment, LineComment };
+    State state = Normal;
+    QChar quote;
+    const qsizetype length = text.size();
+    for (qsizetype i = 0; i < length; ++i) {
+        const QChar c = text.at(i);
+        const QChar next = i + 1 < length ? text.at(i + 1) : QChar();
+        switch (state) {
+        case Normal:
+            if (c == u'?')
+                return false;
+            if (c == u'/' && next == u'*') {
+                state = BlockComment;
+                ++i;
+            } else if (c == u'-' && next == u'-') {
+                state = LineComment;
+                ++i;
+            } else if (isQuote(c)) {
+                quote = c;
+                state = String;
+            } else if ((c == u'R' || c == u'r') && (i == 0 || !isWordCharacter(text.at(i - 1)))
+                       && QStringView(text).mid(i, 9).compare(QLatin1String("RETURNING"), Qt::CaseInsensitive) == 0
+                       && (i + 9 >= length || !isWordCharacter(text.at(i + 9)))) {
+                return false;
+            }
+            break;
+        case String:
+            if (c == quote) {
+                if (next == quote)
+                    ++i;
+                else
+                    state = Normal;
+            }
+            break;
+        case BlockComment:
+            if (c == u'*' && next == u'/') {
+                state = Normal;
+                ++i;
+            }
+            break;
+        case LineComment:
+            if (c == u'\n')
+                state = Normal;
+            break;
+        }
+    }
+    return true;
+}
+
+void TQvScript::Execute(const QStringList& tokens, const QString& text)
 {
     // DDL and other statements never share a transaction: a table is usable
     // only once its creation is committed.
     const bool ddl = isDDLWord(tokens.at(0));
     if (ddl != m_ddl) {
         m_ddl = ddl;
-        TQvTransaction& transaction = RequireTransaction();
-        if (transaction.Active()) {
-            try {
-                transaction.Commit();
-            } catch (const EQvError& error) {
-                // Reported on its own; the statement still runs, in a new
-                // transaction.
-                Failed(error.Message());
-                transaction.EndTransaction(TARollback, true);
-            }
-        }
+        RequireTransaction();
+        // A failed commit is reported on its own; the statement still runs,
+        // in a new transaction.
+        CommitWork();
         StartIfConnected();
     }
     emit OnExecuteSQL();
-    ExecQuery();
-    Close();
+    if (RunsImmediately(tokens, text)) {
+        ExecImmediate();
+    } else {
+        ExecQuery();
+        Close();
+    }
     SetSQL({});
 }

@@ -2,15 +2,17 @@
 
 // Runs a whole SQL script statement by statement: splits its lines at a
 // changeable terminator, handles the script-only statements CONNECT,
-// CREATE DATABASE, DROP DATABASE and SET TERM itself, sends every other
-// statement to the server, reports each line and each failure, and goes on
-// after a failure.
+// CREATE DATABASE, DROP DATABASE, SET TERM, SET SQL DIALECT and SET NAMES
+// itself, sends every other statement to the server, reports each line and
+// each failure, and goes on after a failure.
 
 #include "access/QvQuery.h"
+#include "access/QvTransactionScope.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <stdexcept>
 
 // A script-only statement that cannot be carried out as written.
@@ -46,9 +48,14 @@ public:
     explicit TQvScript(QObject* parent = nullptr);
 
     // Runs every statement of Script (see the class comment); ends with the
-    // transaction committed and the database closed.
+    // transaction committed and the database closed. A statement reaches the
+    // server as it stands in the script, from its first word to its
+    // terminator: blanks, blank lines and comments inside it are kept, and
+    // so are its line breaks (a line that ends in a carriage return, as a
+    // file split at line feeds leaves it, ends in CR LF; any other in LF).
     void ExecuteScript();
 
+    // The script's lines, split at line feeds.
     const QStringList& Script() const { return m_script; }
     void SetScript(const QStringList& lines) { m_script = lines; }
     // Pass the connection parameters CONNECT and CREATE DATABASE build to
@@ -66,6 +73,13 @@ public:
     // The line being read when the last run stopped (its statement did not
     // run); 0 when the run went to the end.
     int StoppedAtLine() const { return m_stoppedAtLine; }
+    // The dialect SET SQL DIALECT chose (1 or 3), or 0 before any: then a
+    // CREATE DATABASE makes a dialect-1 database and statements follow their
+    // database's dialect. Every run starts at 0.
+    int ScriptDialect() const { return m_dialect; }
+    // The character set SET NAMES chose for the next CONNECT or CREATE
+    // DATABASE; empty before any. Every run starts without one.
+    const QString& Names() const { return m_names; }
 
 signals:
     // Each line read, with its 1-based number and the script's line count;
@@ -79,16 +93,24 @@ signals:
 private:
     class Collector;
 
-    void RunStatement(const QStringList& lines);
+    void RunStatement(const QString& text);
     // `tokens` holds the statement's first words; `lines` the statement.
     bool RunScriptOnly(const QStringList& tokens, const QStringList& lines);
     void Connect(const QStringList& tokens);
     void CreateNewDatabase(const QStringList& tokens);
     void DropCurrentDatabase(const QStringList& tokens);
     void SetTerm(const QStringList& tokens);
-    void Execute(const QStringList& tokens);
+    void SetDialect(const QStringList& tokens);
+    void SetNames(const QStringList& tokens);
+    void Execute(const QStringList& tokens, const QString& text);
+    // Whether the statement can go in one call (no parameters, no result,
+    // nothing the monitor would show a plan for).
+    bool RunsImmediately(const QStringList& tokens, const QString& text) const;
     // Commits and closes a connection an earlier CONNECT or CREATE left open.
     void LeaveConnection();
+    // Commits the work so far; a failed commit is reported and the work
+    // rolled back.
+    void CommitWork();
     void ShowParameterLines(const QStringList& lines);
     void StartIfConnected();
     TQvDatabase& RequireDatabase() const;
@@ -105,6 +127,10 @@ private:
     bool m_ddl = false;
     bool m_stopRequested = false;
     int m_stoppedAtLine = 0;
+    int m_dialect = 0;
+    QString m_names;
     int m_lineNo = 0;
     int m_numLines = 0;
+    // The transaction's work since it started or was last committed.
+    std::optional<TQvTransactionScope> m_work;
 };

@@ -1,5 +1,7 @@
 #include "access/QvTextCodec.h"
 
+#include "access/Qv.h"
+
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -87,8 +89,108 @@ QByteArray QvTextCodec::encode(const QString& text) const
     return {};
 }
 
+namespace {
+
+// The first lone surrogate, or, for a one-byte set, the first character past
+// Latin-1 (pairs included); -1 when there is none.
+qsizetype firstUnpaired(const QString& text, bool latin1)
+{
+    const qsizetype length = text.size();
+    const QChar* chars = text.constData();
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t c = chars[i].unicode();
+        if (c < 0xd800 && (!latin1 || c <= 0xff))
+            continue;
+        if (latin1 && c > 0xff)
+            return i;
+        if (QChar::isHighSurrogate(c) && i + 1 < length && chars[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (QChar::isSurrogate(c))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+qsizetype QvTextCodec::firstUncarried(const QString& text) const
+{
+    const qsizetype unpaired = firstUnpaired(text, m_kind == Latin1);
+    if (unpaired >= 0 || m_kind != Named)
+        return unpaired;
+    QStringEncoder whole(m_converterName.constData());
+    (void)whole.encode(text);
+    return whole.hasError() ? firstUncarriedNamed(text) : -1;
+}
+
+qsizetype QvTextCodec::firstUncarriedNamed(const QString& text) const
+{
+    // One character at a time, only once the whole text failed.
+    const qsizetype length = text.size();
+    for (qsizetype i = 0; i < length; ++i) {
+        const qsizetype width = text.at(i).isHighSurrogate() && i + 1 < length ? 2 : 1;
+        QStringEncoder single(m_converterName.constData());
+        (void)single.encode(QStringView(text).mid(i, width));
+        if (single.hasError())
+            return i;
+        i += width - 1;
+    }
+    return 0;
+}
+
+QByteArray QvTextCodec::encodeStrict(const QString& text, const QString& holder) const
+{
+    qsizetype bad = firstUnpaired(text, m_kind == Latin1);
+    if (bad < 0) {
+        switch (m_kind) {
+        case Latin1:
+            return text.toLatin1();
+        case Utf8:
+            return text.toUtf8();
+        case Named: {
+            QStringEncoder encoder(m_converterName.constData());
+            QByteArray bytes = encoder.encode(text);
+            if (!encoder.hasError())
+                return bytes;
+            bad = firstUncarriedNamed(text);
+            break;
+        }
+        }
+    }
+    const QChar c = text.at(bad);
+    const bool pair = c.isHighSurrogate() && bad + 1 < text.size() && text.at(bad + 1).isLowSurrogate();
+    const char32_t code = pair ? QChar::surrogateToUcs4(c, text.at(bad + 1)) : c.unicode();
+    QString character = QStringLiteral("U+") + QString::number(uint(code), 16).toUpper().rightJustified(4, u'0');
+    if (!c.isSurrogate() || pair)
+        character = QLatin1Char('"') + text.mid(bad, pair ? 2 : 1) + QStringLiteral("\" (") + character
+            + QLatin1Char(')');
+    throw EQvClientError(qveInvalidDataConversion,
+                         QStringLiteral("%1: the connection's character set %2 cannot carry the character %3.")
+                             .arg(holder, m_characterSet, character));
+}
+
 const QvTextCodec& QvTextCodec::binary()
 {
     static const QvTextCodec codec(QStringLiteral("OCTETS"));
     return codec;
+}
+
+int QvTextCodec::bytesPerCharacter(int characterSetId)
+{
+    switch (characterSetId) {
+    case 3: return 3;  // UNICODE_FSS
+    case 4: return 4;  // UTF8
+    case 69: return 4; // GB18030
+    case 5:            // SJIS_0208
+    case 6:            // EUCJ_0208
+    case 44:           // KSC_5601
+    case 56:           // BIG_5
+    case 57:           // GB_2312
+    case 67:           // GBK
+    case 68:           // CP943C
+        return 2;
+    default: return 1;
+    }
 }

@@ -18,12 +18,25 @@ public:
     Kind kind() const { return m_kind; }
 
     QString decode(const char* bytes, qsizetype length) const;
+    // Characters the set cannot carry come out as its substitute ("?").
     QByteArray encode(const QString& text) const;
+    // The position of the first character the set cannot carry (a lone
+    // surrogate is carried by none), or -1 when it carries them all.
+    qsizetype firstUncarried(const QString& text) const;
+    // As encode, but text the set cannot carry is refused: raises "Invalid
+    // data conversion." with a message naming `holder` (for example
+    // 'Parameter "NAME"') and the character.
+    QByteArray encodeStrict(const QString& text, const QString& holder) const;
 
     // The codec for bytes that are not text (OCTETS columns, keys).
     static const QvTextCodec& binary();
+    // Bytes one character of a Firebird character set (by its id, as the
+    // system tables and descriptors give it) can take.
+    static int bytesPerCharacter(int characterSetId);
 
 private:
+    qsizetype firstUncarriedNamed(const QString& text) const;
+
     QString m_characterSet;
     Kind m_kind = Latin1;
     QByteArray m_converterName;

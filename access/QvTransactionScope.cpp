@@ -2,10 +2,11 @@
 
 #include "access/QvDatabase.h"
 
-TQvTransactionScope::TQvTransactionScope(TQvTransaction* transaction)
+TQvTransactionScope::TQvTransactionScope(TQvTransaction* transaction, StartMode mode)
     : m_transaction(transaction)
 {
-    m_transaction->StartTransaction();
+    if (mode == StartNew || !m_transaction->Active())
+        m_transaction->StartTransaction();
 }
 
 TQvTransactionScope::~TQvTransactionScope()

@@ -8,8 +8,16 @@ class TQvTransaction;
 class TQvTransactionScope
 {
 public:
-    explicit TQvTransactionScope(TQvTransaction* transaction);
-    explicit TQvTransactionScope(TQvTransaction& transaction) : TQvTransactionScope(&transaction) {}
+    enum StartMode {
+        StartNew,       // starts the transaction (raises when it is active)
+        TakeOverActive, // takes an active transaction over; starts one otherwise
+    };
+
+    explicit TQvTransactionScope(TQvTransaction* transaction, StartMode mode = StartNew);
+    explicit TQvTransactionScope(TQvTransaction& transaction, StartMode mode = StartNew)
+        : TQvTransactionScope(&transaction, mode)
+    {
+    }
     // Rolls back unless committed; never throws.
     ~TQvTransactionScope();
     TQvTransactionScope(const TQvTransactionScope&) = delete;

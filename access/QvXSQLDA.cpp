@@ -1,11 +1,11 @@
 #include "access/QvQuery.h"
 
-#include <QTimeZone>
+#include "access/QvValue.h"
+#include "platform/db/ValueText.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <ctime>
 #include <limits>
 
 namespace {
@@ -15,6 +15,11 @@ constexpr short charsetOctets = 1;
 bool isTextType(int type)
 {
     return type == SQL_TEXT || type == SQL_VARYING;
+}
+
+bool isScaledInteger(int type)
+{
+    return type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64;
 }
 
 template <typename T>
@@ -33,106 +38,35 @@ qint64 powerOfTen(int exponent)
     return result;
 }
 
-// A scaled integer as exact decimal text, without trailing zeros after the point.
-QString scaledText(qint64 value, int scale)
+qint64 integerValue(int type, const char* data)
 {
-    if (scale == 0)
-        return QString::number(value);
-    if (scale > 0)
-        return value == 0 ? QStringLiteral("0") : QString::number(value) + QString(scale, QLatin1Char('0'));
-    const bool negative = value < 0;
-    QString digits = QString::number(negative ? -value : value);
-    const int places = -scale;
-    if (digits.size() <= places)
-        digits = QString(places - digits.size() + 1, QLatin1Char('0')) + digits;
-    QString whole = digits.left(digits.size() - places);
-    QString fraction = digits.right(places);
-    while (fraction.endsWith(QLatin1Char('0')))
-        fraction.chop(1);
-    QString text = negative ? QStringLiteral("-") + whole : whole;
-    if (!fraction.isEmpty())
-        text += QLatin1Char('.') + fraction;
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
-}
-
-QString floatText(double value)
-{
-    return QString::number(value, 'g', 15);
-}
-
-void putDigits(QChar*& out, int value, int width)
-{
-    for (int i = width - 1; i >= 0; --i) {
-        out[i] = QChar(u'0' + value % 10);
-        value /= 10;
+    switch (type) {
+    case SQL_SHORT: return readValue<short>(data);
+    case SQL_LONG: return readValue<ISC_LONG>(data);
+    default: return readValue<ISC_INT64>(data);
     }
-    out += width;
 }
 
-struct DecodedTimestamp
+// The whole part of a scaled integer, truncated toward zero.
+qint64 wholePart(qint64 value, int scale)
 {
-    std::tm fields{};
-    int milliseconds = 0;
-};
-
-DecodedTimestamp decodeTimestamp(const char* data)
-{
-    ISC_TIMESTAMP stamp = readValue<ISC_TIMESTAMP>(data);
-    DecodedTimestamp decoded;
-    isc_decode_timestamp(&stamp, &decoded.fields);
-    decoded.milliseconds = int(stamp.timestamp_time % 10000) / 10;
-    return decoded;
+    if (scale <= 0)
+        return scale < -18 ? 0 : value / powerOfTen(-scale);
+    if (scale > 18)
+        QvError(qveInvalidDataConversion);
+    const qint64 factor = powerOfTen(scale);
+    if (value > std::numeric_limits<qint64>::max() / factor || value < std::numeric_limits<qint64>::min() / factor)
+        QvError(qveInvalidDataConversion);
+    return value * factor;
 }
 
-// ISO text the server reads back: the date, then the time when there is one.
-QString timestampText(const DecodedTimestamp& stamp)
+qint64 truncatedDouble(double value)
 {
-    const std::tm& t = stamp.fields;
-    const bool hasTime = t.tm_hour || t.tm_min || t.tm_sec || stamp.milliseconds;
-    QString text(hasTime ? (stamp.milliseconds ? 23 : 19) : 10, Qt::Uninitialized);
-    QChar* out = text.data();
-    putDigits(out, t.tm_year + 1900, 4);
-    *out++ = u'-';
-    putDigits(out, t.tm_mon + 1, 2);
-    *out++ = u'-';
-    putDigits(out, t.tm_mday, 2);
-    if (hasTime) {
-        *out++ = u' ';
-        putDigits(out, t.tm_hour, 2);
-        *out++ = u':';
-        putDigits(out, t.tm_min, 2);
-        *out++ = u':';
-        putDigits(out, t.tm_sec, 2);
-        if (stamp.milliseconds) {
-            *out++ = u'.';
-            putDigits(out, stamp.milliseconds, 3);
-        }
-    }
-    return text;
-}
-
-QDateTime timestampValue(const DecodedTimestamp& stamp)
-{
-    const std::tm& t = stamp.fields;
-    // Wall-clock fields: a stored time stamp knows no zone or daylight saving.
-    return QDateTime(QDate(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday),
-                     QTime(t.tm_hour, t.tm_min, t.tm_sec, stamp.milliseconds), QTimeZone::utc());
-}
-
-QDateTime parseDateTime(const QString& text)
-{
-    QString iso = text.trimmed();
-    if (iso.size() == 10) {
-        const QDate date = QDate::fromString(iso, Qt::ISODate);
-        return date.isValid() ? QDateTime(date, QTime(0, 0), QTimeZone::utc()) : QDateTime();
-    }
-    if (iso.size() > 10 && iso.at(10) == QLatin1Char(' '))
-        iso[10] = QLatin1Char('T');
-    QDateTime value = QDateTime::fromString(iso, Qt::ISODateWithMs);
-    if (!value.isValid())
-        return {};
-    value.setTimeZone(QTimeZone::utc());
-    return value;
+    const double truncated = std::trunc(value);
+    // Out of range would be a wrong number, not a conversion.
+    if (!(truncated >= -9.2e18 && truncated <= 9.2e18))
+        QvError(qveInvalidDataConversion);
+    return qint64(truncated);
 }
 
 } // namespace
@@ -179,6 +113,13 @@ void TQvXSQLVAR::SetIsNull(bool null)
     m_modified = true;
 }
 
+QString TQvXSQLVAR::Holder() const
+{
+    const bool column = m_parent->m_query && &m_parent->m_query->Current() == m_parent;
+    const QString name = m_name.isEmpty() ? QString::number(m_index + 1) : QLatin1Char('"') + m_name + QLatin1Char('"');
+    return (column ? QStringLiteral("Column ") : QStringLiteral("Parameter ")) + name;
+}
+
 QString TQvXSQLVAR::AsString() const
 {
     if (IsNull())
@@ -191,23 +132,18 @@ QString TQvXSQLVAR::AsString() const
         const int length = std::clamp<int>(readValue<short>(data), 0, m_var->sqllen);
         return Codec().decode(data + 2, length);
     }
-    case SQL_SHORT:
-        return scaledText(readValue<short>(data), m_var->sqlscale);
-    case SQL_LONG:
-        return scaledText(readValue<ISC_LONG>(data), m_var->sqlscale);
-    case SQL_FLOAT:
-        return floatText(readValue<float>(data));
-    case SQL_DOUBLE:
-    case SQL_D_FLOAT:
-        return floatText(readValue<double>(data));
-    case SQL_TIMESTAMP:
-        return timestampText(decodeTimestamp(data));
     case SQL_BLOB:
         return QStringLiteral("(Blob)");
     case SQL_ARRAY:
         return QStringLiteral("(Array)");
-    default:
-        QvError(qveInvalidDataConversion);
+    case SQL_NULL:
+        return {};
+    default: {
+        QString text;
+        if (!QvValue::ScalarText(SQLType(), m_var->sqlscale, data, text))
+            QvError(qveInvalidDataConversion);
+        return text;
+    }
     }
 }
 
@@ -216,7 +152,8 @@ double TQvXSQLVAR::AsDouble() const
     if (IsNull())
         return 0.0;
     const char* data = m_var->sqldata;
-    switch (SQLType()) {
+    const int type = SQLType();
+    switch (type) {
     case SQL_TEXT:
     case SQL_VARYING: {
         bool ok = false;
@@ -226,10 +163,11 @@ double TQvXSQLVAR::AsDouble() const
         return value;
     }
     case SQL_SHORT:
-    case SQL_LONG: {
-        const qint64 value = SQLType() == SQL_SHORT ? readValue<short>(data) : readValue<ISC_LONG>(data);
+    case SQL_LONG:
+    case SQL_INT64: {
+        const qint64 value = integerValue(type, data);
         const int scale = m_var->sqlscale;
-        return scale < 0 ? double(value) / double(powerOfTen(-scale)) : double(value) * double(powerOfTen(scale));
+        return scale < 0 ? double(value) / std::pow(10.0, -scale) : double(value) * std::pow(10.0, scale);
     }
     case SQL_FLOAT:
         return readValue<float>(data);
@@ -241,60 +179,84 @@ double TQvXSQLVAR::AsDouble() const
     }
 }
 
-int TQvXSQLVAR::AsLong() const
+qint64 TQvXSQLVAR::AsInt64() const
 {
     if (IsNull())
         return 0;
     const char* data = m_var->sqldata;
-    switch (SQLType()) {
+    const int type = SQLType();
+    switch (type) {
     case SQL_TEXT:
     case SQL_VARYING: {
         bool ok = false;
-        const int value = AsString().trimmed().toInt(&ok);
+        const qint64 value = AsString().trimmed().toLongLong(&ok);
         if (!ok)
             QvError(qveInvalidDataConversion);
         return value;
     }
     case SQL_SHORT:
-    case SQL_LONG: {
-        const qint64 value = SQLType() == SQL_SHORT ? readValue<short>(data) : readValue<ISC_LONG>(data);
-        const int scale = m_var->sqlscale;
-        if (scale <= 0)
-            return int(value / powerOfTen(-scale)); // truncates toward zero
-        const qint64 scaled = value * powerOfTen(scale);
-        if (scale > 9 || scaled < std::numeric_limits<int>::min() || scaled > std::numeric_limits<int>::max())
-            QvError(qveInvalidDataConversion);
-        return int(scaled);
-    }
+    case SQL_LONG:
+    case SQL_INT64:
+        return wholePart(integerValue(type, data), m_var->sqlscale);
     case SQL_FLOAT:
+        return truncatedDouble(readValue<float>(data));
     case SQL_DOUBLE:
-    case SQL_D_FLOAT: {
-        const double value = SQLType() == SQL_FLOAT ? readValue<float>(data) : readValue<double>(data);
-        const double truncated = std::trunc(value);
-        // Out of range would be a wrong number, not a conversion.
-        if (!(truncated >= std::numeric_limits<int>::min() && truncated <= std::numeric_limits<int>::max()))
-            QvError(qveInvalidDataConversion);
-        return int(truncated);
-    }
+    case SQL_D_FLOAT:
+        return truncatedDouble(readValue<double>(data));
     default:
         QvError(qveInvalidDataConversion);
     }
+}
+
+int TQvXSQLVAR::AsLong() const
+{
+    const qint64 value = AsInt64();
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        QvError(qveInvalidDataConversion);
+    return int(value);
 }
 
 QDateTime TQvXSQLVAR::AsDateTime() const
 {
     if (IsNull())
         return {};
+    const char* data = m_var->sqldata;
     switch (SQLType()) {
     case SQL_TEXT:
     case SQL_VARYING: {
-        const QDateTime value = parseDateTime(AsString());
-        if (!value.isValid())
+        const auto value = ValueText::ToDateTime(AsString());
+        if (!value)
             QvError(qveInvalidDataConversion);
-        return value;
+        return *value;
     }
     case SQL_TIMESTAMP:
-        return timestampValue(decodeTimestamp(m_var->sqldata));
+        return QvValue::DateTimeOf(readValue<ISC_TIMESTAMP>(data));
+    case SQL_TYPE_DATE:
+        return ValueText::Naive(QvValue::DateOf(readValue<ISC_DATE>(data)), QTime(0, 0));
+    case SQL_TYPE_TIME:
+        return ValueText::Naive(QvValue::TimeOnlyDate, QvValue::TimeOf(readValue<ISC_TIME>(data)));
+    default:
+        QvError(qveInvalidDataConversion);
+    }
+}
+
+bool TQvXSQLVAR::AsBoolean() const
+{
+    if (IsNull())
+        return false;
+    switch (SQLType()) {
+    case SQL_BOOLEAN:
+        return *m_var->sqldata != 0;
+    case SQL_TEXT:
+    case SQL_VARYING: {
+        // The words the server reads as booleans.
+        const QString text = AsString().trimmed();
+        if (text.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0)
+            return true;
+        if (text.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0)
+            return false;
+        QvError(qveInvalidDataConversion);
+    }
     default:
         QvError(qveInvalidDataConversion);
     }
@@ -349,7 +311,7 @@ void TQvXSQLVAR::SetAsString(const QString& value)
                                    ? QvTextCodec::binary()
                                    : (m_parent->m_query->Database() ? m_parent->m_query->Database()->TextCodec()
                                                                     : QvTextCodec::binary());
-    const QByteArray bytes = codec.encode(value);
+    const QByteArray bytes = codec.encodeStrict(value, Holder());
     // Checked in bytes after encoding; the length travels in 16 bits.
     const qsizetype limit = describedText ? m_describedLength : std::numeric_limits<short>::max();
     if (bytes.size() > limit)
@@ -361,43 +323,63 @@ void TQvXSQLVAR::SetAsString(const QString& value)
     Written();
 }
 
+void TQvXSQLVAR::SetAsScalar(int sqlType, int scale, const char* data)
+{
+    const int size = QvValue::ScalarSize(sqlType);
+    if (size == 0)
+        QvError(qveInvalidDataConversion);
+    char* value = PrepareValue(short(sqlType), short(size));
+    m_var->sqlscale = isScaledInteger(sqlType) ? short(scale) : short(0);
+    m_var->sqlsubtype = 0;
+    std::memcpy(value, data, std::size_t(size));
+    Written();
+}
+
 void TQvXSQLVAR::SetAsDouble(double value)
 {
-    char* data = PrepareValue(SQL_DOUBLE, sizeof(double));
-    m_var->sqlsubtype = 0;
-    std::memcpy(data, &value, sizeof value);
-    Written();
+    SetAsScalar(SQL_DOUBLE, 0, reinterpret_cast<const char*>(&value));
 }
 
 void TQvXSQLVAR::SetAsLong(int value)
 {
     const ISC_LONG number = value;
-    char* data = PrepareValue(SQL_LONG, sizeof(ISC_LONG));
-    m_var->sqlsubtype = 0;
-    std::memcpy(data, &number, sizeof number);
-    Written();
+    SetAsScalar(SQL_LONG, 0, reinterpret_cast<const char*>(&number));
+}
+
+void TQvXSQLVAR::SetAsInt64(qint64 value, int scale)
+{
+    const ISC_INT64 number = value;
+    SetAsScalar(SQL_INT64, scale, reinterpret_cast<const char*>(&number));
 }
 
 void TQvXSQLVAR::SetAsDateTime(const QDateTime& value)
 {
     if (!value.isValid())
         QvError(qveInvalidDataConversion);
-    const QDate date = value.date();
-    const QTime time = value.time();
-    std::tm fields{};
-    fields.tm_year = date.year() - 1900;
-    fields.tm_mon = date.month() - 1;
-    fields.tm_mday = date.day();
-    fields.tm_hour = time.hour();
-    fields.tm_min = time.minute();
-    fields.tm_sec = time.second();
-    ISC_TIMESTAMP stamp;
-    isc_encode_timestamp(&fields, &stamp);
-    stamp.timestamp_time += ISC_TIME(time.msec() * 10);
-    char* data = PrepareValue(SQL_TIMESTAMP, sizeof(ISC_TIMESTAMP));
-    m_var->sqlsubtype = 0;
-    std::memcpy(data, &stamp, sizeof stamp);
-    Written();
+    const ISC_TIMESTAMP stamp = QvValue::IscTimestamp(value);
+    SetAsScalar(SQL_TIMESTAMP, 0, reinterpret_cast<const char*>(&stamp));
+}
+
+void TQvXSQLVAR::SetAsDate(const QDate& value)
+{
+    if (!value.isValid())
+        QvError(qveInvalidDataConversion);
+    const ISC_DATE date = QvValue::IscDate(value);
+    SetAsScalar(SQL_TYPE_DATE, 0, reinterpret_cast<const char*>(&date));
+}
+
+void TQvXSQLVAR::SetAsTime(const QTime& value)
+{
+    if (!value.isValid())
+        QvError(qveInvalidDataConversion);
+    const ISC_TIME time = QvValue::IscTime(value);
+    SetAsScalar(SQL_TYPE_TIME, 0, reinterpret_cast<const char*>(&time));
+}
+
+void TQvXSQLVAR::SetAsBoolean(bool value)
+{
+    const char byte = value ? 1 : 0;
+    SetAsScalar(SQL_BOOLEAN, 0, &byte);
 }
 
 void TQvXSQLVAR::SetAsQuad(const ISC_QUAD& value)

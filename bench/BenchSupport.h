@@ -30,12 +30,13 @@ inline long long scaled(long long size)
     return (long long)(size * scale());
 }
 
-// A fresh dialect-1 database at path, attached.
-inline void createDatabase(TQvDatabase& database, const QString& path)
+// A fresh database at path, attached; dialect 1 unless asked.
+inline void createDatabase(TQvDatabase& database, const QString& path, int dialect = 1)
 {
     database.SetDBName(path);
     database.SetDBParams({QStringLiteral("USER 'SYSDBA'"), QStringLiteral("PAGE_SIZE 8192"),
                           QStringLiteral("DEFAULT CHARACTER SET NONE")});
+    database.SetCreateSQLDialect(dialect);
     database.CreateDatabase();
 }
 
@@ -86,14 +87,14 @@ inline void check(const ISC_STATUS* status, const char* what)
 class RawCursor
 {
 public:
-    RawCursor(isc_db_handle* db, const char* select)
+    RawCursor(isc_db_handle* db, const char* select, unsigned short dialect = 1)
     {
         isc_start_transaction(m_status, &m_transaction, 1, db, 0, nullptr);
         check(m_status, "start");
         isc_dsql_alloc_statement2(m_status, db, &m_statement);
         check(m_status, "allocate");
         m_sqlda = allocate(testTableColumns);
-        isc_dsql_prepare(m_status, &m_transaction, &m_statement, 0, select, 1, m_sqlda.get());
+        isc_dsql_prepare(m_status, &m_transaction, &m_statement, 0, select, dialect, m_sqlda.get());
         check(m_status, "prepare");
         if (m_sqlda->sqld > m_sqlda->sqln) {
             m_sqlda = allocate(m_sqlda->sqld);

@@ -6,7 +6,7 @@ set -eu
 packages="g++ cmake ninja-build pkg-config git ca-certificates
 qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
 firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils firebird3.0-server
-libgtest-dev libgmock-dev"
+firebird3.0-examples libgtest-dev libgmock-dev"
 # The virtual display server, for a machine without a screen.
 [ "${1:-}" = "--with-xvfb" ] && packages="$packages xvfb xauth"
 

@@ -16,6 +16,8 @@ TCatalogQuery::TCatalogQuery(TQvQuery& query, TQvDatabase* database, const QStri
 {
     if (m_query->Open())
         m_query->Close();
+    m_savedDialect = m_query->SQLDialect();
+    m_query->SetSQLDialect(1);
     m_query->SetDatabase(database);
     m_query->SetSQLText(sql);
     m_query->SetGoToFirstRecordOnExecute(true);
@@ -27,6 +29,8 @@ TCatalogQuery::TCatalogQuery(TQvDataSet& dataSet, TQvDatabase* database, const Q
 {
     if (m_dataSet->Active())
         m_dataSet->Close();
+    m_savedDialect = m_dataSet->SQLDialect();
+    m_dataSet->SetSQLDialect(1);
     m_dataSet->SetDatabase(database);
     m_dataSet->SetSelectSQLText(sql);
     m_dataSet->Open();
@@ -39,6 +43,11 @@ TCatalogQuery::~TCatalogQuery()
             m_query->Close();
         if (m_dataSet && m_dataSet->Active())
             m_dataSet->Close();
+        // The lender's statements go back to the dialect they had.
+        if (m_query)
+            m_query->SetSQLDialect(m_savedDialect);
+        if (m_dataSet)
+            m_dataSet->SetSQLDialect(m_savedDialect);
     } catch (...) {
         // The transaction's end releases the cursor anyway.
     }

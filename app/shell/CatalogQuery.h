@@ -1,7 +1,9 @@
 #pragma once
 
 // One select on the system tables, run on a statement or a buffered dataset
-// the caller lends (the shared ones of the data module), read row by row
+// the caller lends (the shared ones of the data module), in SQL dialect 1
+// whatever the database's (the system's own texts are written for it; it
+// reads every type on a dialect-3 database too), read row by row
 // with its columns found by name once, and text blobs (descriptions,
 // sources) read as text.
 
@@ -49,6 +51,7 @@ private:
 
     TQvQuery* m_query = nullptr;
     TQvDataSet* m_dataSet = nullptr;
+    int m_savedDialect = 0;
 };
 
 // A SQL string literal holding the text: quotes around it, quotes inside doubled.

@@ -3,6 +3,8 @@
 #include "components/StrUtils.h"
 #include "platform/Dialogs.h"
 
+#include <QStringList>
+
 #include <vector>
 
 const std::array<QString, CategoryCount> CategoryNames = {
@@ -47,11 +49,13 @@ bool isInteger(const QString& text)
 
 } // namespace
 
-QString FieldTypeToStr(int fieldType, int length, int scale, int bytesPerChar)
+QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int bytesPerChar, int subType)
 {
+    const bool dialect3 = dialect == 3;
     switch (fieldType) {
     case 7:
-        return QStringLiteral("Smallint");
+        // Dialect 3 declares NUMERIC(4,x) on a smallint; dialect 1 never did.
+        return scale == 0 || !dialect3 ? QStringLiteral("Smallint") : scaled("Numeric", 4, scale);
     case 8:
     case 9:
         return scale == 0 ? QStringLiteral("Integer") : scaled("Numeric", 9, scale);
@@ -60,8 +64,8 @@ QString FieldTypeToStr(int fieldType, int length, int scale, int bytesPerChar)
     case 11:
         return QStringLiteral("Numeric");
     case 12:
-        // The calendar date of dialect 3; dialect 1 spells only the timestamp "Date".
-        return QStringLiteral("Sql_date");
+        // Dialect 1 spells only the time stamp "Date"; it has no name for this one.
+        return dialect3 ? QStringLiteral("Date") : QStringLiteral("Sql_date");
     case 13:
         return QStringLiteral("Time");
     case 14:
@@ -73,16 +77,24 @@ QString FieldTypeToStr(int fieldType, int length, int scale, int bytesPerChar)
     case 27:
         return scale == 0 ? QStringLiteral("Double precision") : scaled("Numeric", 15, scale);
     case 35:
-        return QStringLiteral("Date");
+        return dialect3 ? QStringLiteral("Timestamp") : QStringLiteral("Date");
     case 37:
         return QStringLiteral("Varchar(%1)").arg(charLength(length, bytesPerChar));
     case 40:
         return QStringLiteral("CSTRING(%1)").arg(charLength(length, bytesPerChar));
     case 261:
-        return QStringLiteral("Blob");
+        return subType == 0 ? QStringLiteral("Blob") : QStringLiteral("Blob sub_type %1").arg(subType);
     default:
         return QStringLiteral("Integer");
     }
+}
+
+QString ArrayBoundsToStr(const QList<QPair<int, int>>& bounds)
+{
+    QStringList dimensions;
+    for (const auto& [lower, upper] : bounds)
+        dimensions << QStringLiteral("%1:%2").arg(lower).arg(upper);
+    return QLatin1Char('[') + dimensions.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
 
 bool IsValidIdentifier(const QString& name)

@@ -4,6 +4,8 @@
 // SQL tools: column type texts, checks of names and type texts typed by the
 // user, and a search for a word outside comments.
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <array>
 
@@ -18,10 +20,20 @@ extern const std::array<QString, 10> SQLFunctionNames;
 // Kinds of object shown by ShowObjectDDL and kept as link words.
 enum ObjectKind : int { okTable = 1, okView = 2, okProcedure = 3 };
 
-// The SQL type text of a column from its RDB$FIELD_TYPE, length and scale.
-// Lengths are in bytes as the system tables hold them; pass bytesPerChar
-// (from the column's character set) to get Char/Varchar lengths in characters.
-QString FieldTypeToStr(int fieldType, int length, int scale, int bytesPerChar = 1);
+// The SQL type text of a column from its RDB$FIELD_TYPE, length and scale,
+// as the database's SQL dialect spells it, so that DDL written with it makes
+// the same type again. Dialect 1 names the old types as the old server did
+// ("Date" is its date and time); dialect 3 names them as Firebird 3 does:
+// "Date", "Time", "Timestamp", "Bigint", "Boolean", "Numeric(18,4)" and any
+// scaled integer as a Numeric. Lengths are in bytes as the system tables
+// hold them; bytesPerChar (of the column's character set) turns Char and
+// Varchar lengths into characters. A blob with a subType other than 0 (1 is
+// text) is "Blob sub_type n".
+QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int bytesPerChar = 1, int subType = 0);
+
+// The bounds of an array, as an array column's type text ends:
+// {{1, 4}} gives "[1:4]", {{1, 4}, {0, 2}} "[1:4, 0:2]".
+QString ArrayBoundsToStr(const QList<QPair<int, int>>& bounds);
 
 bool IsValidIdentifier(const QString& name);
 // IsValidIdentifier, telling the user when the name is refused.

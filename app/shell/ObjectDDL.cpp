@@ -2,6 +2,7 @@
 
 #include "access/QvDataSet.h"
 #include "access/QvQuery.h"
+#include "access/QvSqlText.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
@@ -18,8 +19,9 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
-// The type of a column on an implicit domain, as the table text writes it.
-QString implicitDomainType(int type, int length, int scale)
+// The type of a column on an implicit domain, as the table text of a
+// dialect-1 database writes it; length in characters.
+QString implicitDomainType(int type, int length, int scale, int subType)
 {
     if (scale == 0) {
         switch (type) {
@@ -31,11 +33,11 @@ QString implicitDomainType(int type, int length, int scale)
         case 27: return QStringLiteral("Double precision");
         case 35: return QStringLiteral("Date");
         case 37: return QStringLiteral("Varchar(%1)").arg(length);
-        case 261: return QStringLiteral("Blob");
         case 9: return {};
         default:
-            // Newer types are named as they are, never dropped.
-            return FieldTypeToStr(type, length, scale);
+            // Newer types are named as they are, never dropped; a text blob
+            // is no binary one.
+            return FieldTypeToStr(type, length, scale, 1, 1, subType);
         }
     }
     switch (type) {
@@ -44,9 +46,14 @@ QString implicitDomainType(int type, int length, int scale)
     case 10:
     case 11:
     case 27: return QStringLiteral("Numeric(15,%1)").arg(-scale);
-    case 16: return FieldTypeToStr(type, length, scale);
+    case 16: return FieldTypeToStr(type, length, scale, 1);
     default: return {};
     }
+}
+
+bool isTextType(int type, int subType)
+{
+    return type == 14 || type == 37 || type == 40 || (type == 261 && subType == 1);
 }
 
 // Server-generated constraint names begin with "INTEG_".
@@ -55,15 +62,81 @@ bool generatedName(const QString& constraintName)
     return constraintName.contains(QLatin1String("INTEG"));
 }
 
+// Reads what the texts need beyond the catalog rows themselves.
+class CatalogFacts
+{
+public:
+    CatalogFacts(TQvQuery& query, TQvDatabase* database)
+        : m_query(query)
+        , m_database(database)
+        , m_dialect(database ? database->SQLDialect() : 1)
+    {
+    }
+
+    int Dialect() const { return m_dialect; }
+    // An object name as the text writes it: quoted where dialect 3 needs it.
+    QString Name(const QString& name) const { return QvSql::Identifier(name, m_dialect); }
+
+    // The name the system tables keep for what a link word or caller named:
+    // the name itself when an object has it exactly (dialect 3 keeps quoted
+    // names as written), else upper-cased, as dialect 1 keeps every name.
+    QString StoredName(const char* table, const char* column, const QString& name)
+    {
+        const QString upper = name.toUpper();
+        if (m_dialect != 3 || name == upper)
+            return upper;
+        TCatalogQuery exact(m_query, m_database,
+            QStringLiteral("select %1 from %2 where %1=").arg(QLatin1String(column), QLatin1String(table))
+                + QuotedLiteral(name));
+        return exact.Eof() ? upper : name;
+    }
+
+    // The id of the database's default character set (0, NONE, without one).
+    int DefaultCharacterSet()
+    {
+        if (m_defaultCharacterSet < 0) {
+            TCatalogQuery set(m_query, m_database,
+                QStringLiteral("select c.rdb$character_set_id from rdb$database d, rdb$character_sets c "
+                               "where c.rdb$character_set_name=d.rdb$character_set_name"));
+            m_defaultCharacterSet = set.Eof() ? 0 : set.Integer(0);
+        }
+        return m_defaultCharacterSet;
+    }
+
+    // " [1:4]" for an array field, with every dimension's bounds.
+    QString ArrayBounds(const QString& fieldSource)
+    {
+        QList<QPair<int, int>> bounds;
+        TCatalogQuery dimensions(m_query, m_database,
+            QStringLiteral("select rdb$lower_bound,rdb$upper_bound from rdb$field_dimensions where rdb$field_name=")
+                + QuotedLiteral(fieldSource) + QStringLiteral(" order by rdb$dimension"));
+        for (; !dimensions.Eof(); dimensions.Next())
+            bounds.append({dimensions.Integer(0), dimensions.Integer(1)});
+        return bounds.isEmpty() ? QString() : QLatin1Char(' ') + ArrayBoundsToStr(bounds);
+    }
+
+private:
+    TQvQuery& m_query;
+    TQvDatabase* m_database;
+    int m_dialect;
+    int m_defaultCharacterSet = -1;
+};
+
 QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, const QString& name)
 {
-    const QString key = name.toUpper();
+    CatalogFacts facts(query, database);
+    const bool dialect3 = facts.Dialect() == 3;
+    const QString key = facts.StoredName("rdb$relations", "rdb$relation_name", name);
     QString text;
     {
+        // The type's further facts follow the columns the text has always read.
         TCatalogQuery rows(dataSet, database,
             QStringLiteral("select a.rdb$relation_name,a.rdb$field_name,a.rdb$field_source,b.rdb$computed_source,"
                            "b.rdb$field_type,b.rdb$field_length,b.rdb$field_scale,a.rdb$default_source,"
-                           "a.rdb$null_flag,c.rdb$description Table_description,a.rdb$Description field_description "
+                           "a.rdb$null_flag,c.rdb$description Table_description,a.rdb$Description field_description,"
+                           "b.rdb$field_sub_type,b.rdb$character_set_id,b.rdb$dimensions,"
+                           "(select s.rdb$character_set_name from rdb$character_sets s where "
+                           "s.rdb$character_set_id=b.rdb$character_set_id) field_character_set "
                            "from RDB$relation_Fields a,rdb$fields b,rdb$relations c where not (a.RDB$Field_Name "
                            "starting with \"RDB$\") and a.rdb$field_source=b.rdb$field_name and  a.rdb$base_field "
                            "is null and a.rdb$relation_name=c.rdb$relation_name and c.rdb$relation_name=")
@@ -76,7 +149,7 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
                 text = QStringLiteral("/* ") + description + QStringLiteral("  */") + CRLF;
             }
         }
-        text += QStringLiteral("CREATE TABLE ") + name + QStringLiteral(" (");
+        text += QStringLiteral("CREATE TABLE ") + (dialect3 ? facts.Name(key) : name) + QStringLiteral(" (");
         const int relation = rows.Column(QStringLiteral("RDB$RELATION_NAME"));
         const int field = rows.Column(QStringLiteral("RDB$FIELD_NAME"));
         const int source = rows.Column(QStringLiteral("RDB$FIELD_SOURCE"));
@@ -86,18 +159,37 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
         const int scale = rows.Column(QStringLiteral("RDB$FIELD_SCALE"));
         const int defaultSource = rows.Column(QStringLiteral("RDB$DEFAULT_SOURCE"));
         const int nullFlag = rows.Column(QStringLiteral("RDB$NULL_FLAG"));
+        const int subType = rows.Column(QStringLiteral("RDB$FIELD_SUB_TYPE"));
+        const int characterSet = rows.Column(QStringLiteral("RDB$CHARACTER_SET_ID"));
+        const int dimensions = rows.Column(QStringLiteral("RDB$DIMENSIONS"));
+        const int characterSetName = rows.Column(QStringLiteral("FIELD_CHARACTER_SET"));
         for (; !rows.Eof() && StrTrimTrailingSpaces(rows.Text(relation)) == key; rows.Next()) {
-            QString line = QString(7, QLatin1Char(' ')) + StrTrimTrailingSpaces(rows.Text(field))
+            QString line = QString(7, QLatin1Char(' ')) + facts.Name(StrTrimTrailingSpaces(rows.Text(field)))
                 + QLatin1Char(' ');
             const QString computedSource = rows.Text(computed);
             if (!computedSource.isEmpty()) {
                 line += QStringLiteral("COMPUTED BY ") + computedSource;
             } else {
-                const QString domain = rows.Text(source);
-                if (domain.contains(QLatin1String("RDB$")))
-                    line += implicitDomainType(rows.Integer(type), rows.Integer(length), rows.Integer(scale));
-                else
-                    line += StrTrimTrailingSpaces(domain);
+                const QString domain = StrTrimTrailingSpaces(rows.Text(source));
+                if (domain.contains(QLatin1String("RDB$"))) {
+                    const int fieldType = rows.Integer(type);
+                    const int fieldSubType = rows.IsNull(subType) ? 0 : rows.Integer(subType);
+                    const int setId = rows.IsNull(characterSet) ? 0 : rows.Integer(characterSet);
+                    const int bytesPerChar = QvTextCodec::bytesPerCharacter(setId);
+                    line += dialect3 ? FieldTypeToStr(fieldType, rows.Integer(length), rows.Integer(scale), 3,
+                                                      bytesPerChar, fieldSubType)
+                                     : implicitDomainType(fieldType, rows.Integer(length) / bytesPerChar,
+                                                          rows.Integer(scale), fieldSubType);
+                    // An array is never named as its element alone.
+                    if (!rows.IsNull(dimensions) && rows.Integer(dimensions) > 0)
+                        line += facts.ArrayBounds(domain);
+                    // A text column whose set is not the database's own names it.
+                    if (isTextType(fieldType, fieldSubType) && !rows.IsNull(characterSet)
+                        && setId != facts.DefaultCharacterSet())
+                        line += QStringLiteral(" CHARACTER SET ") + rows.Name(characterSetName);
+                } else {
+                    line += facts.Name(domain);
+                }
                 const QString defaultText = rows.Text(defaultSource).trimmed();
                 if (!defaultText.isEmpty())
                     line += QLatin1Char(' ') + defaultText;
@@ -125,10 +217,10 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
             QStringLiteral("select * from rdb$index_segments where rdb$index_name=") + QuotedLiteral(indexName)
                 + QStringLiteral(" order by rdb$field_position"));
         for (const int column = segments.Column(QStringLiteral("RDB$FIELD_NAME")); !segments.Eof(); segments.Next())
-            columns << StrTrimTrailingSpaces(segments.Text(column));
+            columns << facts.Name(StrTrimTrailingSpaces(segments.Text(column)));
         const QString line = generatedName(constraintName)
             ? QStringLiteral("      PRIMARY KEY (") + columns.join(QLatin1Char(',')) + QLatin1Char(')')
-            : QStringLiteral("      CONSTRAINT ") + constraintName + QStringLiteral(" PRIMARY KEY (")
+            : QStringLiteral("      CONSTRAINT ") + facts.Name(constraintName) + QStringLiteral(" PRIMARY KEY (")
                 + columns.join(QLatin1Char(',')) + QLatin1Char(')');
         text += CRLF + line + QLatin1Char(',');
     }
@@ -150,7 +242,7 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
                 return;
             const QString line = generatedName(current)
                 ? QStringLiteral("      UNIQUE (") + columns.join(QLatin1Char(',')) + QLatin1Char(')')
-                : QStringLiteral("      CONSTRAINT ") + current + QStringLiteral(" UNIQUE (")
+                : QStringLiteral("      CONSTRAINT ") + facts.Name(current) + QStringLiteral(" UNIQUE (")
                     + columns.join(QLatin1Char(',')) + QLatin1Char(')');
             text += CRLF + line + QLatin1Char(',');
             columns.clear();
@@ -161,7 +253,7 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
                 flush();
                 current = constraint;
             }
-            columns << StrTrimTrailingSpaces(unique.Text(fieldColumn));
+            columns << facts.Name(StrTrimTrailingSpaces(unique.Text(fieldColumn)));
         }
         flush();
     }
@@ -171,9 +263,10 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
     return text + CRLF + QStringLiteral(");");
 }
 
-QString viewText(TQvDataSet& dataSet, TQvDatabase* database, const QString& name)
+QString viewText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, const QString& name)
 {
-    const QString key = name.toUpper();
+    CatalogFacts facts(query, database);
+    const QString key = facts.StoredName("rdb$relations", "rdb$relation_name", name);
     QString source;
     {
         TCatalogQuery view(dataSet, database,
@@ -190,15 +283,17 @@ QString viewText(TQvDataSet& dataSet, TQvDatabase* database, const QString& name
             QStringLiteral("select * from rdb$relation_fields where rdb$relation_name=") + QuotedLiteral(key)
                 + QStringLiteral(" order by rdb$field_position"));
         for (const int column = fields.Column(QStringLiteral("RDB$FIELD_NAME")); !fields.Eof(); fields.Next())
-            columns << StrTrimTrailingSpaces(fields.Text(column));
+            columns << facts.Name(StrTrimTrailingSpaces(fields.Text(column)));
     }
-    return QStringLiteral("CREATE VIEW ") + name + QLatin1Char('(') + columns.join(QLatin1Char(','))
-        + QLatin1Char(')') + CRLF + QStringLiteral("AS") + CRLF + source;
+    return QStringLiteral("CREATE VIEW ") + (facts.Dialect() == 3 ? facts.Name(key) : name) + QLatin1Char('(')
+        + columns.join(QLatin1Char(',')) + QLatin1Char(')') + CRLF + QStringLiteral("AS") + CRLF + source;
 }
 
-QString procedureText(TQvDataSet& dataSet, TQvDatabase* database, const QString& name)
+QString procedureText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, const QString& name)
 {
-    const QString key = name.toUpper();
+    CatalogFacts facts(query, database);
+    const QString key = facts.StoredName("rdb$procedures", "rdb$procedure_name", name);
+    const QString shownName = facts.Dialect() == 3 ? facts.Name(key) : name;
     QString inputs;
     QString outputs;
     {
@@ -213,16 +308,23 @@ QString procedureText(TQvDataSet& dataSet, TQvDatabase* database, const QString&
         const int type = rows.Column(QStringLiteral("RDB$FIELD_TYPE"));
         const int length = rows.Column(QStringLiteral("RDB$FIELD_LENGTH"));
         const int scale = rows.Column(QStringLiteral("RDB$FIELD_SCALE"));
+        const int subType = rows.Column(QStringLiteral("RDB$FIELD_SUB_TYPE"));
+        const int characterSet = rows.Column(QStringLiteral("RDB$CHARACTER_SET_ID"));
         // Both tables have a description; the parameter's comes first in the row.
         const int description = rows.Column(QStringLiteral("RDB$DESCRIPTION"));
         for (; !rows.Eof() && StrTrimTrailingSpaces(rows.Text(procedure)) == key; rows.Next()) {
-            QString text = StrTrimTrailingSpaces(rows.Text(parameter)) + QLatin1Char(' ')
-                + FieldTypeToStr(rows.Integer(type), rows.Integer(length), rows.Integer(scale));
+            const int bytesPerChar = characterSet < 0 || rows.IsNull(characterSet)
+                ? 1
+                : QvTextCodec::bytesPerCharacter(rows.Integer(characterSet));
+            const int fieldSubType = subType < 0 || rows.IsNull(subType) ? 0 : rows.Integer(subType);
+            QString text = facts.Name(StrTrimTrailingSpaces(rows.Text(parameter))) + QLatin1Char(' ')
+                + FieldTypeToStr(rows.Integer(type), rows.Integer(length), rows.Integer(scale), facts.Dialect(),
+                                 bytesPerChar, fieldSubType);
             const QString comment = StrTrimTrailingSpaces(rows.Text(description));
             if (!comment.isEmpty())
                 text += QStringLiteral(" /*") + comment + QStringLiteral("*/");
             if (rows.Integer(parameterType) == 0)
-                inputs += QString(name.size() + 18, QLatin1Char(' ')) + text + QLatin1Char(',') + CRLF;
+                inputs += QString(shownName.size() + 18, QLatin1Char(' ')) + text + QLatin1Char(',') + CRLF;
             else
                 outputs += QString(9, QLatin1Char(' ')) + text + QLatin1Char(',') + CRLF;
         }
@@ -243,7 +345,7 @@ QString procedureText(TQvDataSet& dataSet, TQvDatabase* database, const QString&
         if (!proc.Eof())
             source = proc.Text(QStringLiteral("RDB$PROCEDURE_SOURCE"));
     }
-    QString text = QStringLiteral("CREATE PROCEDURE ") + name;
+    QString text = QStringLiteral("CREATE PROCEDURE ") + shownName;
     if (!inputs.isEmpty())
         text += QLatin1Char('(') + inputs + QLatin1Char(')');
     if (!outputs.isEmpty())
@@ -268,8 +370,8 @@ QString BuildObjectDDL(const QString& name, TQvDatabase* database, int kind)
     QString text;
     switch (kind) {
     case okTable: text = tableText(dataSet, query, database, name); break;
-    case okView: text = viewText(dataSet, database, name); break;
-    default: text = procedureText(dataSet, database, name); break;
+    case okView: text = viewText(dataSet, query, database, name); break;
+    default: text = procedureText(dataSet, query, database, name); break;
     }
     transaction.Commit();
     return text;

@@ -1,6 +1,7 @@
 #include "app/shell/SampleDatabase.h"
 
 #include "access/QvScript.h"
+#include "access/QvTransactionScope.h"
 #include "app/shell/DBListObject.h"
 #include "platform/Dialogs.h"
 #include "platform/WaitCursor.h"
@@ -37,9 +38,10 @@ QStringList makeDatabase(const QString& path, const QStringList& script)
     TQvDatabase database;
     TQvTransaction transaction;
     database.SetDBName(path);
-    database.SetDBParams({QStringLiteral("USER \"%1\" PASSWORD \"%2\" ").arg(kUser, kPassword),
+    database.SetDBParams({QStringLiteral("USER '%1' PASSWORD '%2' ").arg(kUser, kPassword),
                           QStringLiteral("PAGE_SIZE 4096")});
     try {
+        database.SetCreateSQLDialect(3);
         database.CreateDatabase();
     } catch (const EQvError& error) {
         return {error.Message()};
@@ -59,14 +61,13 @@ QStringList makeDatabase(const QString& path, const QStringList& script)
                          failures << QStringLiteral("%1 (line %2)").arg(line).arg(lineNo);
                      });
     try {
-        transaction.StartTransaction();
+        // The run commits its work; a failure before that rolls it back.
+        TQvTransactionScope work(transaction);
         runner.ExecuteScript();
     } catch (const std::exception& error) {
         failures << QString::fromUtf8(error.what());
     }
     try {
-        if (transaction.Active())
-            transaction.Rollback();
         if (database.Connected())
             database.Close();
     } catch (const std::exception& error) {

@@ -34,10 +34,13 @@ void TResultGrid::sizeColumns()
     const QFontMetrics cell(font());
     const QFontMetrics title(horizontalHeader()->font());
     const int padding = 2 * cell.horizontalAdvance(QLatin1Char(' ')) + 4;
+    // Numbers and dates are digits, wider than the average character of a
+    // proportional font: a column sized by the average cuts them.
+    const int character = qMax(cell.averageCharWidth(), cell.horizontalAdvance(QLatin1Char('0')));
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const TField* field = m_model->fieldAt(column);
         const int characters = field ? qBound(1, field->DisplayWidth(), widestField) : 10;
-        const int width = qMax(cell.averageCharWidth() * characters,
+        const int width = qMax(character * characters,
                                title.horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString()));
         setColumnWidth(column, width + padding);
     }

@@ -26,6 +26,8 @@ const char* FieldTypeName(TFieldType type)
     case ftDBaseOle: return "DBaseOle";
     case ftTypedBinary: return "TypedBinary";
     case ftCursor: return "Cursor";
+    case ftLargeint: return "Largeint";
+    case ftFMTBcd: return "FMTBcd";
     }
     return "Unknown";
 }

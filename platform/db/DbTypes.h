@@ -42,6 +42,8 @@ enum TFieldType {
     ftDBaseOle,
     ftTypedBinary,
     ftCursor,
+    ftLargeint, // 64-bit whole numbers
+    ftFMTBcd,   // exact decimals on 64-bit integers (Size: digits after the point)
 };
 
 const char* FieldTypeName(TFieldType type);

@@ -15,7 +15,7 @@ const QString FalseText = QStringLiteral("False");
 
 QString BooleanText(bool value)
 {
-    return value ? TrueText : FalseText;
+    return ValueText::FromBoolean(value);
 }
 
 // Any value as text the locale-independent way.
@@ -1052,6 +1052,10 @@ std::unique_ptr<TField> CreateFieldOfType(TFieldType dataType, const QString& fi
     case ftDBaseOle:
     case ftTypedBinary:
         return std::make_unique<TBlobField>(fieldName, dataType);
+    case ftLargeint:
+        return std::make_unique<TLargeintField>(fieldName);
+    case ftFMTBcd:
+        return std::make_unique<TFMTBCDField>(fieldName, size);
     case ftUnknown:
     case ftCursor:
         break;

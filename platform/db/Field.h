@@ -212,6 +212,61 @@ private:
     int m_precision = 15;
 };
 
+// 64-bit whole numbers (ftLargeint). AsInteger refuses a value beyond 32 bits.
+class TLargeintField : public TField
+{
+public:
+    explicit TLargeintField(const QString& fieldName);
+
+    qint64 AsLargeInt() const;
+    void SetAsLargeInt(qint64 value);
+    QVariant ConvertValue(const QVariant& value) const override;
+
+    QVariant AsVariant() const override;
+    void SetAsVariant(const QVariant& value) override;
+    QString AsString() const override;
+    void SetAsString(const QString& value) override;
+    qint32 AsInteger() const override;
+    void SetAsInteger(qint32 value) override;
+    double AsFloat() const override;
+    void SetAsFloat(double value) override;
+
+protected:
+    int DefaultWidth() const override { return 20; }
+};
+
+// Exact decimals (ftFMTBcd): a 64-bit integer in units of 10^-Size, as the
+// server keeps NUMERIC(18, Size). The value never passes through a double:
+// AsVariant is its exact text ("12345678901234.5678"), AsScaled the integer.
+// Text with more decimals than Size is rounded half away from zero.
+class TFMTBCDField : public TField
+{
+public:
+    explicit TFMTBCDField(const QString& fieldName, int size = 4);
+
+    // The value in units of 10^-Size.
+    qint64 AsScaled() const;
+    void SetAsScaled(qint64 value);
+    QVariant ConvertValue(const QVariant& value) const override;
+    // Compares the exact values: "1.50" is the key of 1.5.
+    bool MatchesKey(const QVariant& key, TLocateOptions options) const override;
+
+    QVariant AsVariant() const override;
+    void SetAsVariant(const QVariant& value) override;
+    QString AsString() const override;
+    void SetAsString(const QString& value) override;
+    qint32 AsInteger() const override;
+    void SetAsInteger(qint32 value) override;
+    double AsFloat() const override;
+    void SetAsFloat(double value) override;
+
+protected:
+    int DefaultWidth() const override { return 20; }
+
+private:
+    qint64 Scaled(const QString& text) const;
+};
+
 // True or False; text "True" and "False", read by any leading part of either.
 class TBooleanField : public TField
 {

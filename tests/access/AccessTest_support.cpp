@@ -22,31 +22,22 @@ QStringList connectParams(const qvtest::Target& target, const QString& lcCtype)
 }
 
 std::unique_ptr<TQvDatabase> createDatabase(const qvtest::Target& target, const qvtest::TempDir& dir,
-                                            const QString& file, const QString& characterSet)
+                                            const QString& file, const QString& characterSet, int dialect)
 {
     auto database = std::make_unique<TQvDatabase>();
     database->SetDBName(target.databasePath(dir, file));
     database->SetDBParams(createOptions(target, characterSet));
+    database->SetCreateSQLDialect(dialect);
     database->CreateDatabase();
     return database;
 }
 
 std::unique_ptr<TQvDatabase> createDialect3Database(const qvtest::Target& target, const qvtest::TempDir& dir,
-                                                    const QString& file)
+                                                    const QString& file, const QString& characterSet)
 {
-    const QString path = target.databasePath(dir, file);
-    QString quoted = path;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-    const QByteArray text =
-        QStringLiteral("CREATE DATABASE '%1' %2").arg(quoted, createOptions(target).join(QLatin1Char(' '))).toUtf8();
-    isc_db_handle handle = 0;
-    isc_tr_handle transaction = 0;
-    if (isc_dsql_execute_immediate(StatusVector(), &handle, &transaction, 0, text.constData(), 3, nullptr))
-        IBDataBaseError();
-    isc_detach_database(StatusVector(), &handle);
-    auto database = std::make_unique<TQvDatabase>();
-    database->SetDBName(path);
-    database->SetDBParams(connectParams(target));
+    auto database = createDatabase(target, dir, file, characterSet, 3);
+    database->Close();
+    database->SetDBParams(connectParams(target, characterSet));
     database->Open();
     return database;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Throwaway dialect-1 databases for the access-layer tests.
+// Throwaway databases for the access-layer tests, in dialect 1 unless asked.
 
 #include "access/QvDatabase.h"
 #include "support/TestSupport.h"
@@ -20,12 +20,14 @@ QStringList connectParams(const qvtest::Target& target, const QString& lcCtype =
 // component attached to it.
 std::unique_ptr<TQvDatabase> createDatabase(const qvtest::Target& target, const qvtest::TempDir& dir,
                                             const QString& file = QStringLiteral("test.fdb"),
-                                            const QString& characterSet = QStringLiteral("NONE"));
+                                            const QString& characterSet = QStringLiteral("NONE"), int dialect = 1);
 
 // The same in dialect 3, where DATE, TIME and BIGINT columns can be declared;
-// the returned component is attached to it (and still prepares in dialect 1).
+// the returned component is attached to it through a connection with the
+// database's own character set.
 std::unique_ptr<TQvDatabase> createDialect3Database(const qvtest::Target& target, const qvtest::TempDir& dir,
-                                                    const QString& file = QStringLiteral("dialect3.fdb"));
+                                                    const QString& file = QStringLiteral("dialect3.fdb"),
+                                                    const QString& characterSet = QStringLiteral("NONE"));
 
 // Runs one statement without parameters or result through the client library
 // directly, in the given transaction. Dialect 3 declares what dialect 1

@@ -5,7 +5,7 @@ namespace qvdataset {
 void DataSetDatabase::SetUp()
 {
     QV_SKIP_UNLESS_REACHABLE(GetParam());
-    database = qvaccess::createDatabase(GetParam(), dir, QStringLiteral("dataset.fdb"), characterSet());
+    database = qvaccess::createDatabase(GetParam(), dir, QStringLiteral("dataset.fdb"), characterSet(), dialect());
     database->Close();
     database->SetDBParams(qvaccess::connectParams(GetParam(), characterSet()));
     database->Open();

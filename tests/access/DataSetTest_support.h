@@ -18,6 +18,8 @@ protected:
 
     // The database's default character set, also the connection's.
     virtual QString characterSet() const { return QStringLiteral("NONE"); }
+    // The database's SQL dialect.
+    virtual int dialect() const { return 1; }
 
     // Runs one statement in the fixture's transaction; without the
     // parameter check a ":name" stays as it is (PSQL variables).

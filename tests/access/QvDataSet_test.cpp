@@ -110,12 +110,12 @@ TEST_P(DataSet, FieldsFollowTheColumnTypes)
     EXPECT_EQ(ds->FieldByName("C").AsString(), QStringLiteral("ab  "));
 }
 
-TEST_P(DataSet, DateTimeTextIsTheFrameworksText)
+TEST_P(DataSet, DateTimeTextIsTheStatementsText)
 {
     ddl(QStringLiteral("create table W (N integer, S date)"));
     const QStringList stamps{"0001-01-01 00:00:00", "1800-02-28 23:59:59.999", "1858-11-16 12:00:00",
                              "1858-11-17 00:00:00", "1900-03-01 00:00:01", "2000-02-29 12:34:56.789",
-                             "2024-12-31 23:00:00.5", "9999-12-31 23:59:59.999"};
+                             "2024-12-31 23:00:00.5", "2024-06-01 08:00:00.1234", "9999-12-31 23:59:59.999"};
     for (int i = 0; i < stamps.size(); ++i)
         run(QStringLiteral("insert into W values (%1, '%2')").arg(i).arg(stamps[i]));
     run(QStringLiteral("insert into W values (99, null)"));
@@ -123,18 +123,26 @@ TEST_P(DataSet, DateTimeTextIsTheFrameworksText)
     ds->Open();
     TField& stamp = ds->FieldByName("S");
     ASSERT_NE(dynamic_cast<TQvDateTimeField*>(&stamp), nullptr);
+    TQvQuery query;
+    query.SetDatabase(database.get());
+    query.SetTransaction(transaction.get());
+    query.SetSQLText(QStringLiteral("select S from W order by N"));
+    query.ExecQuery();
     QStringList texts;
-    for (; !ds->Eof(); ds->Next()) {
+    for (; !ds->Eof(); ds->Next(), query.Next()) {
+        ASSERT_FALSE(query.Eof());
+        // One conversion for both: the dataset's text is the statement's.
+        EXPECT_EQ(stamp.AsString(), query.Fields(0).AsString());
         if (stamp.IsNull()) {
             EXPECT_EQ(stamp.AsString(), QString());
             continue;
         }
-        EXPECT_EQ(stamp.AsString(), ValueText::FromDateTime(stamp.AsDateTime()));
         texts.append(stamp.DisplayText());
     }
-    EXPECT_EQ(texts, (QStringList{"0001-01-01 00:00:00", "1800-02-28 23:59:59.999", "1858-11-16 12:00:00",
-                                  "1858-11-17 00:00:00", "1900-03-01 00:00:01", "2000-02-29 12:34:56.789",
-                                  "2024-12-31 23:00:00.500", "9999-12-31 23:59:59.999"}));
+    // A time stamp at midnight is its date alone; a fraction shows as far as it goes.
+    EXPECT_EQ(texts, (QStringList{"0001-01-01", "1800-02-28 23:59:59.999", "1858-11-16 12:00:00", "1858-11-17",
+                                  "1900-03-01 00:00:01", "2000-02-29 12:34:56.789", "2024-12-31 23:00:00.500",
+                                  "2024-06-01 08:00:00.1234", "9999-12-31 23:59:59.999"}));
 }
 
 TEST_P(DataSet, RowsAreFetchedAsFarAsTheCursorMoves)
@@ -649,19 +657,22 @@ TEST_P(DataSet, NonSelectStatementIsSimplyExecuted)
     EXPECT_EQ(count(QStringLiteral("where NAME = 'all'")), 2);
 }
 
-TEST_P(DataSet, ColumnsOfUnlistedTypesHaveNoField)
+TEST_P(DataSet, EveryColumnOfTheSystemTablesHasAField)
 {
     auto ds = dataSet(QStringLiteral("select * from rdb$triggers order by rdb$trigger_name"));
     ds->Open();
-    EXPECT_EQ(ds->FindField(QStringLiteral("RDB$TRIGGER_TYPE")), nullptr); // BIGINT
+    ASSERT_NE(ds->FindField(QStringLiteral("RDB$TRIGGER_TYPE")), nullptr); // BIGINT
+    EXPECT_EQ(ds->FieldByName("RDB$TRIGGER_TYPE").DataType(), ftLargeint);
     ASSERT_NE(ds->FindField(QStringLiteral("RDB$TRIGGER_NAME")), nullptr);
     ASSERT_NE(ds->FindField(QStringLiteral("RDB$SYSTEM_FLAG")), nullptr);
     EXPECT_NE(ds->FindField(QStringLiteral("RDB$TRIGGER_SOURCE")), nullptr);
-    EXPECT_EQ(ds->FieldCount(), 13);
+    EXPECT_EQ(ds->FieldCount(), 14);
     const QString first = ds->FieldByName("RDB$TRIGGER_NAME").AsString();
     EXPECT_EQ(first.trimmed(), scalar(QStringLiteral("select first 1 rdb$trigger_name from rdb$triggers"
                                                      " order by rdb$trigger_name"))
                                    .trimmed());
+    EXPECT_EQ(ds->FieldByName("RDB$TRIGGER_TYPE").AsString(),
+              scalar(QStringLiteral("select first 1 rdb$trigger_type from rdb$triggers order by rdb$trigger_name")));
     ds->Last();
     EXPECT_EQ(ds->RecordCount(), scalar(QStringLiteral("select count(*) from rdb$triggers")).toInt());
     ds->First();
@@ -671,33 +682,44 @@ TEST_P(DataSet, ColumnsOfUnlistedTypesHaveNoField)
     run(QStringLiteral("insert into W values (1, 12345678901, true, 'one')"));
     auto mixed = dataSet(QStringLiteral("select * from W"));
     mixed->Open();
-    ASSERT_EQ(mixed->FieldCount(), 2);
-    EXPECT_EQ(mixed->Fields(0).FieldName(), QStringLiteral("ID"));
-    EXPECT_EQ(mixed->Fields(1).FieldName(), QStringLiteral("S"));
+    ASSERT_EQ(mixed->FieldCount(), 4);
     EXPECT_EQ(mixed->FieldByName("ID").AsInteger(), 1);
+    EXPECT_EQ(mixed->FieldByName("B").AsString(), QStringLiteral("12345678901"));
+    EXPECT_EQ(mixed->FieldByName("B").AsVariant(), QVariant(Q_INT64_C(12345678901)));
+    EXPECT_EQ(mixed->FieldByName("F").DataType(), ftBoolean);
+    EXPECT_TRUE(mixed->FieldByName("F").AsBoolean());
+    EXPECT_EQ(mixed->FieldByName("F").DisplayText(), QStringLiteral("True"));
     EXPECT_EQ(mixed->FieldByName("S").AsString(), QStringLiteral("one"));
 }
 
-TEST_P(DataSet, ValueTheRecordDoesNotHoldIsNeverSent)
+TEST_P(DataSet, ABigintAndABooleanGoBackExactly)
 {
-    ddl(QStringLiteral("create table W (ID integer not null primary key, B RDB$GENERATOR_VALUE, S varchar(5))"));
-    run(QStringLiteral("insert into W values (1, 12345678901, 'one')"));
-    run(QStringLiteral("insert into W values (2, null, 'two')"));
+    ddl(QStringLiteral("create table W (ID integer not null primary key, B RDB$GENERATOR_VALUE, F boolean, "
+                       "S varchar(5))"));
+    run(QStringLiteral("insert into W values (1, 9007199254740993, true, 'one')"));
+    run(QStringLiteral("insert into W values (2, null, null, 'two')"));
     commit();
     auto ds = dataSet(QStringLiteral("select * from W order by ID"));
-    ds->SetUpdateSQLText(QStringLiteral("update W set S=?S, B=?B where ID=?old_ID"));
+    ds->SetUpdateSQLText(QStringLiteral("update W set S=?S, B=?B, F=?F where ID=?old_ID and B=?old_B"));
     ds->Open();
     ds->Edit();
     ds->FieldByName("S").SetAsString(QStringLiteral("uno"));
-    // Neither NULL nor a stale value goes in place of the BIGINT the dataset cannot hold.
-    QString message;
-    EXPECT_EQ(clientErrorCode([&] { ds->Post(); }, &message), 29);
-    EXPECT_EQ(message, QStringLiteral("Unknown SQL Data type (580)."));
-    EXPECT_EQ(ds->State(), dsEdit);
-    ds->Cancel();
+    ds->Post();
+    // 2^53 + 1 is no double: it went back as the integer it was, and found its row.
     EXPECT_EQ(scalar(QStringLiteral("select cast(B as varchar(20)) || S from W where ID = 1")),
-              QStringLiteral("12345678901one"));
-    // A NULL one is known, and goes as NULL.
+              QStringLiteral("9007199254740993uno"));
+    ds->Edit();
+    ds->FieldByName("B").SetAsString(QStringLiteral("-9223372036854775808"));
+    ds->FieldByName("F").SetAsBoolean(false);
+    ds->Post();
+    EXPECT_EQ(scalar(QStringLiteral("select cast(B as varchar(20)) || F from W where ID = 1")),
+              QStringLiteral("-9223372036854775808FALSE"));
+    ds->Edit();
+    EXPECT_THROW(ds->FieldByName("B").SetAsString(QStringLiteral("9223372036854775808")), EDatabaseError);
+    EXPECT_THROW(ds->FieldByName("B").AsInteger(), EDatabaseError);
+    ds->Cancel();
+    // NULLs go as NULL.
+    ds->SetUpdateSQLText(QStringLiteral("update W set S=?S, B=?B, F=?F where ID=?old_ID"));
     ds->Next();
     ds->Edit();
     ds->FieldByName("S").SetAsString(QStringLiteral("dos"));
@@ -705,6 +727,8 @@ TEST_P(DataSet, ValueTheRecordDoesNotHoldIsNeverSent)
     bool null = false;
     EXPECT_EQ(scalar(QStringLiteral("select S from W where ID = 2")), QStringLiteral("dos"));
     scalar(QStringLiteral("select B from W where ID = 2"), &null);
+    EXPECT_TRUE(null);
+    scalar(QStringLiteral("select F from W where ID = 2"), &null);
     EXPECT_TRUE(null);
 }
 

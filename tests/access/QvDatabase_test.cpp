@@ -1,6 +1,7 @@
 // Connections: parameter blocks, create, attach, information, close, drop.
 
 #include "AccessTest_support.h"
+#include "access/QvQuery.h"
 #include "platform/DialogScript.h"
 #include "platform/Timer.h"
 
@@ -218,6 +219,44 @@ TEST_P(DatabaseOnTarget, TheDialectIsReadFromTheDatabase)
     qvtest::TempDir dir;
     EXPECT_EQ(createDatabase(target, dir)->SQLDialect(), 1);
     EXPECT_EQ(qvaccess::createDialect3Database(target, dir)->SQLDialect(), 3);
+}
+
+TEST_P(DatabaseOnTarget, CreateMakesTheDialectAskedForWithTheNamesGiven)
+{
+    const qvtest::Target target = GetParam();
+    QV_SKIP_UNLESS_REACHABLE(target);
+    qvtest::TempDir dir;
+    TQvDatabase database;
+    EXPECT_EQ(database.CreateSQLDialect(), 1);
+    EXPECT_THROW(database.SetCreateSQLDialect(2), EQvClientError);
+    database.SetCreateSQLDialect(3);
+    // A quote in the path stays inside the dialect's own literal.
+    database.SetDBName(target.databasePath(dir, QStringLiteral("it's \"3\".fdb")));
+    database.SetDBParams(qvaccess::createOptions(target, QStringLiteral("UTF8"))
+                         << QStringLiteral("SET NAMES 'UTF8'"));
+    // The client library reads SET NAMES only before the server's options.
+    QStringList options = database.DBParams();
+    options.move(options.size() - 1, 1);
+    database.SetDBParams(options);
+    database.CreateDatabase();
+    EXPECT_TRUE(database.Connected());
+    EXPECT_EQ(database.SQLDialect(), 3);
+    EXPECT_EQ(database.TextCodec().characterSet(), QStringLiteral("UTF8"));
+    TQvTransaction transaction;
+    transaction.SetDefaultDatabase(&database);
+    transaction.StartTransaction();
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    // Dialect 3 and a UTF8 connection: a quoted name, and text beyond Latin-1.
+    query.SetSQLText(QStringLiteral("select '\u20ac' as \"Euro\", mon$character_set_id from mon$attachments "
+                                    "where mon$attachment_id = current_connection"));
+    query.ExecQuery();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("Euro")).AsString(), QStringLiteral("\u20ac"));
+    EXPECT_EQ(query.Fields(1).AsLong(), 4); // UTF8
+    query.Close();
+    transaction.Commit();
+    database.DropDatabase();
 }
 
 TEST_P(DatabaseOnTarget, PerTableCountersAfterWork)

@@ -420,8 +420,63 @@ TEST_P(MonitorOnTarget, ExecuteRecordListsTheParameters)
     const QList<QByteArray> chunks = reader.chunks();
     ASSERT_EQ(chunks.size(), 1);
     EXPECT_EQ(QString::fromUtf8(chunks[0]),
-              recordPrefix() + QStringLiteral("InsertQuery: [Execute] insert into T (A, B)\r\nvalues (:A, :B)\r\n")
+              // The text as it was set: its line break stays a line feed.
+              recordPrefix() + QStringLiteral("InsertQuery: [Execute] insert into T (A, B)\nvalues (:A, :B)\r\n")
                   + crlf + QStringLiteral("  A = <NULL>") + crlf + QStringLiteral("  B = 5"));
+}
+
+// The records of statements run in one call, beside those of the same
+// statements prepared and executed: the same, failures included.
+TEST_P(MonitorOnTarget, AStatementRunInOneCallIsTracedAsAPreparedOne)
+{
+    open();
+    const QStringList statements{
+        QStringLiteral("insert into T (A, B) values (1, 2)"),       // runs
+        QStringLiteral("insert into T (A, B) values ('x', 2)"),     // fails running
+        QStringLiteral("insert into T (A, C) values (1, 2)"),       // fails preparing
+        QStringLiteral("create table U (A integer)"),               // runs
+        QStringLiteral("create table U (A integer)"),               // fails running
+    };
+    auto traced = [&](bool immediately, QStringList& errors) {
+        Reader reader(prefix, {QStringLiteral("read"), QStringLiteral("6")});
+        EXPECT_TRUE(reader.waitReady());
+        TQvQuery q;
+        q.setObjectName(QStringLiteral("Q"));
+        q.SetDatabase(database.get());
+        q.SetTransaction(transaction.get());
+        q.SetParamCheck(false);
+        for (const QString& sql : statements) {
+            q.SetSQLText(sql);
+            try {
+                if (immediately) {
+                    q.ExecImmediate();
+                } else {
+                    q.ExecQuery();
+                    q.Close();
+                }
+                errors << QString();
+            } catch (const EQvError& error) {
+                errors << QString::number(error.SQLCode()) + QLatin1Char(' ') + error.Message();
+            }
+        }
+        EXPECT_EQ(reader.finish(), 0) << reader.output().constData();
+        QStringList records;
+        for (const QByteArray& chunk : reader.chunks())
+            records << QString::fromUtf8(chunk);
+        return records;
+    };
+    QStringList preparedErrors, immediateErrors;
+    const QStringList prepared = traced(false, preparedErrors);
+    transaction->Rollback();
+    transaction->StartTransaction();
+    const QStringList immediate = traced(true, immediateErrors);
+    ASSERT_EQ(prepared.size(), 6);
+    EXPECT_EQ(immediate, prepared);
+    EXPECT_EQ(immediateErrors, preparedErrors);
+    EXPECT_TRUE(immediateErrors[0].isEmpty());
+    EXPECT_FALSE(immediateErrors[1].isEmpty());
+    EXPECT_TRUE(immediateErrors[2].startsWith(QStringLiteral("-206 ")));
+    EXPECT_TRUE(prepared[0].endsWith(QStringLiteral("Q: [Prepare] insert into T (A, B) values (1, 2)\r\n\r\n  Plan: ")));
 }
 
 TEST_P(MonitorOnTarget, EveryStepIsTracedInOrder)

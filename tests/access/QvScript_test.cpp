@@ -145,12 +145,13 @@ protected:
     }
 
     // Reads the result of a query in a connection of its own.
-    QStringList rows(const QString& sql, const QString& file = QStringLiteral("script.fdb"))
+    QStringList rows(const QString& sql, const QString& file = QStringLiteral("script.fdb"),
+                     const QString& lcCtype = QString())
     {
         TQvDatabase check;
         TQvTransaction checkTransaction;
         check.SetDBName(path(file));
-        check.SetDBParams(connectParams(GetParam()));
+        check.SetDBParams(connectParams(GetParam(), lcCtype));
         checkTransaction.SetDefaultDatabase(&check);
         check.Open();
         checkTransaction.StartTransaction();
@@ -167,6 +168,15 @@ protected:
             result << fields.join(QLatin1Char('|'));
         }
         return result;
+    }
+
+    int dialectOf(const QString& file = QStringLiteral("script.fdb"))
+    {
+        TQvDatabase check;
+        check.SetDBName(path(file));
+        check.SetDBParams(connectParams(GetParam()));
+        check.Open();
+        return check.SQLDialect();
     }
 
     qvtest::TempDir dir;
@@ -200,11 +210,11 @@ TEST_P(ScriptOnTarget, WholeScriptWithProcedureRunsWithoutErrors)
     EXPECT_FALSE(transaction.Active());
     EXPECT_EQ(script.Terminator(), QStringLiteral(";"));
 
-    // The whole body went as one statement, without its terminator, each
-    // line trimmed.
+    // The whole body went as one statement, without its terminator, as it
+    // stands in the script: blanks and line breaks kept.
     ASSERT_EQ(executed.size(), 5);
-    EXPECT_EQ(executed[3].toStdString(), "CREATE PROCEDURE DOUBLED (X INTEGER)\r\nRETURNS (Y INTEGER)\r\nAS\r\n"
-                                         "BEGIN\r\nY = X * 2;\r\nSUSPEND;\r\nEND\r\n");
+    EXPECT_EQ(executed[3].toStdString(), "CREATE PROCEDURE DOUBLED (X INTEGER)\nRETURNS (Y INTEGER)\nAS\n"
+                                         "BEGIN\n  Y = X * 2;\n  SUSPEND;\nEND\r\n");
     EXPECT_EQ(rows(QStringLiteral("select Y from DOUBLED(21)")), QStringList{QStringLiteral("42")});
     EXPECT_EQ(rows(QStringLiteral("select ID, NAME from T order by ID")),
               (QStringList{QStringLiteral("1|one"), QStringLiteral("2|two"), QStringLiteral("3|three")}));
@@ -232,7 +242,7 @@ TEST_P(ScriptOnTarget, StringsAndCommentsNeverCutAStatement)
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errorTexts().join(QLatin1Char('\n')));
     EXPECT_EQ(rows(QStringLiteral("select ID, V from T order by ID")),
               (QStringList{QStringLiteral("1|a;b /* c ; */ -- d; 'e'"), QStringLiteral("2|x;y"),
-                           QStringLiteral("3|  left blanks\r\n\r\n  ;right blanks  "), QStringLiteral("4|after"),
+                           QStringLiteral("3|  left blanks\n\n  ;right blanks  "), QStringLiteral("4|after"),
                            QStringLiteral("5|windows\r\nline")}));
 }
 
@@ -477,6 +487,132 @@ TEST_P(ScriptOnTarget, StopEndsTheRunBeforeTheNextStatementAndRollsBack)
     run({connectStatement(), QStringLiteral("INSERT INTO T VALUES (21);")});
     EXPECT_EQ(script.StoppedAtLine(), 0);
     EXPECT_EQ(rows(QStringLiteral("select ID from T")), QStringList{QStringLiteral("21")});
+}
+
+TEST_P(ScriptOnTarget, SetSqlDialectMakesADialect3DatabaseAndPreparesInIt)
+{
+    run({QStringLiteral("set sql dialect 3;"), createStatement(), QStringLiteral("CREATE DOMAIN D_BIG AS BIGINT;"),
+         QStringLiteral("CREATE TABLE T (ID D_BIG, N NUMERIC(18,2), D DATE, \"Quoted\" VARCHAR(5));"),
+         QStringLiteral("INSERT INTO T VALUES (9007199254740993, 105900.01, '2024-02-29', 'q');"),
+         QStringLiteral("INSERT INTO T VALUES (2, 12345678901234.56, DATE '2000-01-01', 'it''s');")});
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errorTexts().join(QLatin1Char('\n')));
+    EXPECT_EQ(script.ScriptDialect(), 3);
+    EXPECT_EQ(dialectOf(), 3);
+    // Stored as 64-bit integers, to the cent.
+    EXPECT_EQ(rows(QStringLiteral("select ID, N, D, \"Quoted\" from T order by ID")),
+              (QStringList{QStringLiteral("2|12345678901234.56|2000-01-01|it's"),
+                           QStringLiteral("9007199254740993|105900.01|2024-02-29|q")}));
+    EXPECT_EQ(rows(QStringLiteral("select rdb$field_type, rdb$field_scale from rdb$fields f join rdb$relation_fields r "
+                                  "on r.rdb$field_source = f.rdb$field_name where r.rdb$field_name = 'N'")),
+              QStringList{QStringLiteral("16|-2")});
+
+    // Each run starts without a dialect of its own: CREATE DATABASE makes a
+    // dialect-1 database, as it always did.
+    run({createStatement(QStringLiteral("old.fdb")), QStringLiteral("CREATE TABLE T (D DATE);")});
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errorTexts().join(QLatin1Char('\n')));
+    EXPECT_EQ(script.ScriptDialect(), 0);
+    EXPECT_EQ(dialectOf(QStringLiteral("old.fdb")), 1);
+    EXPECT_EQ(rows(QStringLiteral("select rdb$field_type from rdb$fields f join rdb$relation_fields r "
+                                  "on r.rdb$field_source = f.rdb$field_name where r.rdb$relation_name = 'T'"),
+                   QStringLiteral("old.fdb")),
+              QStringList{QStringLiteral("35")});
+}
+
+TEST_P(ScriptOnTarget, ADialectSetLaterAppliesToEveryStatementAfterIt)
+{
+    run({QStringLiteral("SET SQL DIALECT 3;"), createStatement(), QStringLiteral("CREATE TABLE T (ID INTEGER, V VARCHAR(10));"),
+         QStringLiteral("SET SQL DIALECT 1;"), QStringLiteral("INSERT INTO T VALUES (1, \"dq\");"),
+         QStringLiteral("SET SQL DIALECT 3;"), QStringLiteral("INSERT INTO T VALUES (2, 'sq');"),
+         QStringLiteral("INSERT INTO T VALUES (3, \"dq\");")});
+    // In dialect 3 the double-quoted word names a column.
+    ASSERT_EQ(errors.size(), 1) << qPrintable(errorTexts().join(QLatin1Char('\n')));
+    EXPECT_EQ(errors[0].lineNo, 8);
+    EXPECT_EQ(rows(QStringLiteral("select ID, V from T order by ID")),
+              (QStringList{QStringLiteral("1|dq"), QStringLiteral("2|sq")}));
+}
+
+TEST_P(ScriptOnTarget, SetSqlDialectTakesOneOrThree)
+{
+    run({createStatement(), QStringLiteral("SET SQL DIALECT 2;"), QStringLiteral("SET SQL DIALECT;"),
+         QStringLiteral("SET SQL DIALECT 3 4;"), QStringLiteral("CREATE TABLE T (ID INTEGER);"),
+         QStringLiteral("INSERT INTO T VALUES (1);")});
+    EXPECT_EQ(errorTexts(), (QStringList{QStringLiteral("FAILED - Unsupported SQL dialect 2: a script can set dialect 1 or 3"),
+                                         QStringLiteral("FAILED - Incorrect Set SQL Dialect"),
+                                         QStringLiteral("FAILED - Incorrect Set SQL Dialect")}));
+    EXPECT_EQ(script.ScriptDialect(), 0);
+    EXPECT_EQ(rows(QStringLiteral("select ID from T")), QStringList{QStringLiteral("1")});
+}
+
+TEST_P(ScriptOnTarget, SetNamesIsTheCharacterSetOfTheNextConnection)
+{
+    QStringList connectionSets;
+    QObject::connect(&script, &TQvScript::OnExecuteSQL,
+                     [this, &connectionSets] { connectionSets << database.TextCodec().characterSet(); });
+    script.SetShowParams(true);
+    run({QStringLiteral("SET NAMES UTF8;"),
+         QStringLiteral("CREATE DATABASE '%1' USER '%2'%3 DEFAULT CHARACTER SET UTF8;")
+             .arg(path(), GetParam().user, passwordClause()),
+         QStringLiteral("CREATE TABLE T (ID INTEGER, V VARCHAR(5));"),
+         QStringLiteral("INSERT INTO T VALUES (1, '\u00e4\u00f6\u00fc\u20ac\U0001F600');")});
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errorTexts().join(QLatin1Char('\n')));
+    EXPECT_EQ(connectionSets, (QStringList{QStringLiteral("UTF8"), QStringLiteral("UTF8")}));
+    EXPECT_EQ(script.Names(), QStringLiteral("UTF8"));
+
+    processed.clear();
+    run({QStringLiteral("SET NAMES 'WIN1252';"), connectStatement(),
+         QStringLiteral("INSERT INTO T VALUES (2, '\u00e9\u20ac');")});
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errorTexts().join(QLatin1Char('\n')));
+    bool shown = false;
+    for (const Report& report : processed)
+        shown = shown || report.text == QStringLiteral("isc_dpb_lc_ctype=WIN1252");
+    EXPECT_TRUE(shown);
+    // Both went in their own character set and read back as written.
+    EXPECT_EQ(rows(QStringLiteral("select V from T order by ID"), QStringLiteral("script.fdb"), QStringLiteral("UTF8")),
+              (QStringList{QStringLiteral("\u00e4\u00f6\u00fc\u20ac\U0001F600"), QStringLiteral("\u00e9\u20ac")}));
+
+    // A run without SET NAMES connects without a character set.
+    run({connectStatement(), QStringLiteral("INSERT INTO T VALUES (3, 'x');")});
+    EXPECT_TRUE(script.Names().isEmpty());
+    EXPECT_EQ(connectionSets.last(), QStringLiteral("NONE"));
+    run({QStringLiteral("SET NAMES;")});
+    EXPECT_EQ(errorTexts(), QStringList{QStringLiteral("FAILED - Incorrect Set Names")});
+}
+
+TEST_P(ScriptOnTarget, LineBreaksAndBlanksReachTheServerAsTheyStand)
+{
+    // A file with CR LF line ends, split at line feeds, and one with LF.
+    const QStringList crlf{QStringLiteral("CREATE PROCEDURE P RETURNS (S VARCHAR(100)) AS\r"),
+                           QStringLiteral("  DECLARE X INTEGER = 1;   \r"),
+                           QStringLiteral("\r"),
+                           QStringLiteral("BEGIN\r"),
+                           QStringLiteral("\tS = 'a' || '\r"),
+                           QStringLiteral("b';  -- a comment; with a semicolon\r"),
+                           QStringLiteral("  SUSPEND;\r"),
+                           QStringLiteral("END ^\r")};
+    const QStringList lf{QStringLiteral("CREATE PROCEDURE Q RETURNS (S VARCHAR(100)) AS"), QStringLiteral("BEGIN"),
+                         QString(), QStringLiteral("  S = 'c"), QStringLiteral("d';"), QStringLiteral("  SUSPEND;"),
+                         QStringLiteral("END ^")};
+    run(QStringList{createStatement(), QStringLiteral("SET TERM ^ ;")} + crlf + lf
+        + QStringList{QStringLiteral("SET TERM ; ^")});
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errorTexts().join(QLatin1Char('\n')));
+    // The statements as sent: their lines joined by the breaks they had.
+    ASSERT_EQ(executed.size(), 2);
+    QString crlfText = crlf.join(QLatin1Char('\n'));
+    crlfText.chop(QStringLiteral(" ^\r").size());
+    EXPECT_EQ(executed[0], crlfText + QStringLiteral("\r\n"));
+    QString lfText = lf.join(QLatin1Char('\n'));
+    lfText.chop(2);
+    EXPECT_EQ(executed[1], lfText + QStringLiteral("\r\n"));
+    // The sources the server keeps, and the text inside the strings.
+    const QString source = QStringLiteral("select cast(rdb$procedure_source as varchar(1000)) from rdb$procedures "
+                                          "where rdb$procedure_name = ");
+    EXPECT_EQ(rows(source + QStringLiteral("'P'")),
+              QStringList{QStringLiteral("DECLARE X INTEGER = 1;   \r\n\r\nBEGIN\r\n\tS = 'a' || '\r\nb';  "
+                                         "-- a comment; with a semicolon\r\n  SUSPEND;\r\nEND")});
+    EXPECT_EQ(rows(source + QStringLiteral("'Q'")),
+              QStringList{QStringLiteral("BEGIN\n\n  S = 'c\nd';\n  SUSPEND;\nEND")});
+    EXPECT_EQ(rows(QStringLiteral("select S from P")), QStringList{QStringLiteral("a\r\nb")});
+    EXPECT_EQ(rows(QStringLiteral("select S from Q")), QStringList{QStringLiteral("c\nd")});
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, ScriptOnTarget, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);

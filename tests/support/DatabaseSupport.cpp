@@ -29,8 +29,10 @@ void runStatements(TQvDatabase& database, const QStringList& statements)
     }
 }
 
-QString createDatabase(const Target& target, const TempDir& dir, const QString& file,
-                       const QStringList& statements)
+namespace {
+
+QString create(const Target& target, const TempDir& dir, const QString& file, const QStringList& statements,
+               int dialect, const QString& characterSet)
 {
     const QString path = target.databasePath(dir, file);
     TQvDatabase database;
@@ -39,11 +41,28 @@ QString createDatabase(const Target& target, const TempDir& dir, const QString& 
     if (target.isServer())
         options << QStringLiteral("PASSWORD '%1'").arg(target.password);
     options << QStringLiteral("PAGE_SIZE 4096");
+    if (!characterSet.isEmpty())
+        options << QStringLiteral("DEFAULT CHARACTER SET %1").arg(characterSet);
     database.SetDBParams(options);
+    database.SetCreateSQLDialect(dialect);
     database.CreateDatabase();
     runStatements(database, statements);
     database.Close();
     return path;
+}
+
+} // namespace
+
+QString createDatabase(const Target& target, const TempDir& dir, const QString& file,
+                       const QStringList& statements)
+{
+    return create(target, dir, file, statements, 1, QString());
+}
+
+QString createDialect3Database(const Target& target, const TempDir& dir, const QString& file,
+                               const QStringList& statements, const QString& characterSet)
+{
+    return create(target, dir, file, statements, 3, characterSet);
 }
 
 void execute(const Target& target, const QString& path, const QStringList& statements)

@@ -22,6 +22,10 @@ void runStatements(TQvDatabase& database, const QStringList& statements);
 QString createDatabase(const Target& target, const TempDir& dir, const QString& file,
                        const QStringList& statements = {});
 
+// The same in dialect 3, with a default character set (NONE when empty).
+QString createDialect3Database(const Target& target, const TempDir& dir, const QString& file,
+                               const QStringList& statements = {}, const QString& characterSet = QString());
+
 // Runs statements in an existing database, on a connection of its own.
 void execute(const Target& target, const QString& path, const QStringList& statements);
 

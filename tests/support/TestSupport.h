@@ -58,6 +58,12 @@ void PrintTo(const Target& target, std::ostream* os);
 
 } // namespace qvtest
 
+// Texts in failure messages as text, not as lists of 2-byte objects.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 #define QV_SKIP_WITHOUT_SERVER()                                                          \
     do {                                                                                  \
         if (!qvtest::serverRunning())                                                     \

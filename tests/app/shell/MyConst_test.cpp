@@ -3,34 +3,63 @@
 
 #include <gtest/gtest.h>
 
-TEST(FieldTypeToStr, NamesTheOldTypesAsBefore)
+TEST(FieldTypeToStr, DialectOneNamesTheOldTypesAsBefore)
 {
-    EXPECT_EQ(FieldTypeToStr(8, 4, -2), "Numeric(9,2)");
-    EXPECT_EQ(FieldTypeToStr(7, 2, -2), "Smallint");
-    EXPECT_EQ(FieldTypeToStr(8, 4, 0), "Integer");
-    EXPECT_EQ(FieldTypeToStr(27, 8, 0), "Double precision");
-    EXPECT_EQ(FieldTypeToStr(27, 8, -3), "Numeric(15,3)");
-    EXPECT_EQ(FieldTypeToStr(37, 40, 0), "Varchar(40)");
-    EXPECT_EQ(FieldTypeToStr(14, 1, 0), "Char(1)");
-    EXPECT_EQ(FieldTypeToStr(35, 8, 0), "Date");
-    EXPECT_EQ(FieldTypeToStr(261, 8, 0), "Blob");
-    EXPECT_EQ(FieldTypeToStr(99, 8, 0), "Integer");
+    EXPECT_EQ(FieldTypeToStr(8, 4, -2, 1), "Numeric(9,2)");
+    EXPECT_EQ(FieldTypeToStr(7, 2, -2, 1), "Smallint");
+    EXPECT_EQ(FieldTypeToStr(8, 4, 0, 1), "Integer");
+    EXPECT_EQ(FieldTypeToStr(27, 8, 0, 1), "Double precision");
+    EXPECT_EQ(FieldTypeToStr(27, 8, -3, 1), "Numeric(15,3)");
+    EXPECT_EQ(FieldTypeToStr(37, 40, 0, 1), "Varchar(40)");
+    EXPECT_EQ(FieldTypeToStr(14, 1, 0, 1), "Char(1)");
+    EXPECT_EQ(FieldTypeToStr(35, 8, 0, 1), "Date");
+    EXPECT_EQ(FieldTypeToStr(261, 8, 0, 1), "Blob");
+    EXPECT_EQ(FieldTypeToStr(99, 8, 0, 1), "Integer");
+}
+
+TEST(FieldTypeToStr, DialectThreeNamesTypesAsFirebirdSpellsThem)
+{
+    EXPECT_EQ(FieldTypeToStr(12, 4, 0, 3), "Date");
+    EXPECT_EQ(FieldTypeToStr(13, 4, 0, 3), "Time");
+    EXPECT_EQ(FieldTypeToStr(35, 8, 0, 3), "Timestamp");
+    EXPECT_EQ(FieldTypeToStr(16, 8, 0, 3), "Bigint");
+    EXPECT_EQ(FieldTypeToStr(16, 8, -4, 3), "Numeric(18,4)");
+    EXPECT_EQ(FieldTypeToStr(23, 1, 0, 3), "Boolean");
+    EXPECT_EQ(FieldTypeToStr(8, 4, -2, 3), "Numeric(9,2)");
+    // A scaled smallint is a NUMERIC(4,x) there; dialect 1 never made one.
+    EXPECT_EQ(FieldTypeToStr(7, 2, -1, 3), "Numeric(4,1)");
+    EXPECT_EQ(FieldTypeToStr(7, 2, 0, 3), "Smallint");
+    EXPECT_EQ(FieldTypeToStr(10, 4, 0, 3), "Float");
+    EXPECT_EQ(FieldTypeToStr(27, 8, 0, 3), "Double precision");
+    EXPECT_EQ(FieldTypeToStr(37, 40, 0, 3), "Varchar(40)");
 }
 
 TEST(FieldTypeToStr, NeverCallsANewerTypeInteger)
 {
     // Saving a column back with the wrong name would change its type.
-    EXPECT_EQ(FieldTypeToStr(16, 8, 0), "Bigint");
-    EXPECT_EQ(FieldTypeToStr(16, 8, -4), "Numeric(18,4)");
-    EXPECT_EQ(FieldTypeToStr(13, 4, 0), "Time");
-    EXPECT_EQ(FieldTypeToStr(23, 1, 0), "Boolean");
-    EXPECT_NE(FieldTypeToStr(12, 4, 0), "Date");
+    for (const int dialect : {1, 3}) {
+        EXPECT_EQ(FieldTypeToStr(16, 8, 0, dialect), "Bigint");
+        EXPECT_EQ(FieldTypeToStr(16, 8, -4, dialect), "Numeric(18,4)");
+        EXPECT_EQ(FieldTypeToStr(13, 4, 0, dialect), "Time");
+        EXPECT_EQ(FieldTypeToStr(23, 1, 0, dialect), "Boolean");
+    }
+    // Dialect 1's "Date" is a time stamp: the calendar date is not called that.
+    EXPECT_NE(FieldTypeToStr(12, 4, 0, 1), "Date");
 }
 
 TEST(FieldTypeToStr, CharacterLengthsForMultiByteSets)
 {
-    EXPECT_EQ(FieldTypeToStr(37, 40, 0, 4), "Varchar(10)");
-    EXPECT_EQ(FieldTypeToStr(14, 12, 0, 3), "Char(4)");
+    EXPECT_EQ(FieldTypeToStr(37, 40, 0, 3, 4), "Varchar(10)");
+    EXPECT_EQ(FieldTypeToStr(14, 12, 0, 1, 3), "Char(4)");
+    EXPECT_EQ(FieldTypeToStr(40, 8, 0, 3, 4), "CSTRING(2)");
+}
+
+TEST(FieldTypeToStr, BlobSubTypesAndArrayBounds)
+{
+    EXPECT_EQ(FieldTypeToStr(261, 8, 0, 3, 1, 1), "Blob sub_type 1");
+    EXPECT_EQ(FieldTypeToStr(261, 8, 0, 1, 1, 0), "Blob");
+    EXPECT_EQ(ArrayBoundsToStr({{1, 4}}), "[1:4]");
+    EXPECT_EQ(ArrayBoundsToStr({{1, 4}, {-2, 0}}), "[1:4, -2:0]");
 }
 
 TEST(NameChecks, Identifiers)

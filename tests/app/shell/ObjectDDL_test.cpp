@@ -3,6 +3,7 @@
 
 #include "ShellTest_support.h"
 
+#include "access/QvDataSet.h"
 #include "access/QvQuery.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/DataM.h"
@@ -13,6 +14,8 @@
 #include "platform/DialogScript.h"
 
 #include <QDialog>
+#include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -37,9 +40,11 @@ protected:
     }
     const qvtest::Target& target() const { return GetParam(); }
 
-    TQvDatabase* open(const QStringList& schema)
+    TQvDatabase* open(const QStringList& schema, int dialect = 1, const QString& characterSet = QString())
     {
-        const QString path = createDatabase(target(), m_dir, QStringLiteral("ddl.fdb"), schema);
+        const QString path = dialect == 3
+            ? qvtest::createDialect3Database(target(), m_dir, QStringLiteral("ddl.fdb"), schema, characterSet)
+            : createDatabase(target(), m_dir, QStringLiteral("ddl.fdb"), schema);
         m_connection = std::make_unique<TQvDatabase>();
         m_connection->SetDBName(path);
         m_connection->SetDBParams({QStringLiteral("isc_dpb_user_name=") + target().user,
@@ -53,6 +58,74 @@ protected:
     std::unique_ptr<TDM> m_dm;
     std::unique_ptr<TQvDatabase> m_connection;
 };
+
+// Runs a script through isql-fb; its output, empty on success.
+QString runIsql(const qvtest::TempDir& dir, const QString& script)
+{
+    const QString file = dir.filePath(QStringLiteral("isql.sql"));
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return QStringLiteral("cannot write ") + file;
+    out.write(script.toUtf8());
+    out.close();
+    QProcess isql;
+    isql.setProcessChannelMode(QProcess::MergedChannels);
+    isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-q"), QStringLiteral("-i"), file});
+    if (!isql.waitForFinished(120000))
+        return QStringLiteral("isql-fb did not finish");
+    return QString::fromUtf8(isql.readAll()).trimmed();
+}
+
+// What the system tables say of a table's columns and keys: enough to tell
+// whether two tables are the same.
+QStringList tableFacts(const qvtest::Target& target, const QString& path, const QString& table)
+{
+    TQvDatabase database;
+    database.SetDBName(path);
+    database.SetDBParams(qvtest::connectParams(target));
+    database.Open();
+    TQvTransaction transaction;
+    transaction.SetDefaultDatabase(&database);
+    TQvTransactionScope scope(transaction);
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    query.SetSQLDialect(1);
+    const QString literal = QuotedLiteral(table);
+    QStringList facts;
+    for (const QString& sql : {
+             QStringLiteral("select r.rdb$field_name, r.rdb$field_position, r.rdb$null_flag, "
+                            "cast(r.rdb$default_source as varchar(200)), "
+                            "iif(r.rdb$field_source starting with 'RDB$', '', r.rdb$field_source), f.rdb$field_type, "
+                            "f.rdb$field_sub_type, f.rdb$field_length, f.rdb$field_scale, f.rdb$character_set_id, "
+                            "f.rdb$character_length, f.rdb$dimensions, cast(f.rdb$computed_source as varchar(200)) "
+                            "from rdb$relation_fields r "
+                            "join rdb$fields f on f.rdb$field_name = r.rdb$field_source where r.rdb$relation_name = ")
+                 + literal + QStringLiteral(" order by r.rdb$field_position"),
+             QStringLiteral("select r.rdb$field_name, d.rdb$dimension, d.rdb$lower_bound, d.rdb$upper_bound from "
+                            "rdb$relation_fields r join rdb$field_dimensions d on d.rdb$field_name = r.rdb$field_source "
+                            "where r.rdb$relation_name = ")
+                 + literal + QStringLiteral(" order by 1, 2"),
+             QStringLiteral("select c.rdb$constraint_type, iif(c.rdb$constraint_name starting with 'INTEG_', '', "
+                            "c.rdb$constraint_name), s.rdb$field_name, s.rdb$field_position from rdb$relation_constraints c "
+                            "join rdb$index_segments s on s.rdb$index_name = c.rdb$index_name where c.rdb$relation_name = ")
+                 + literal + QStringLiteral(" order by 1, 3")}) {
+        query.SetSQLText(sql);
+        query.ExecQuery();
+        for (; !query.Eof(); query.Next()) {
+            QStringList row;
+            for (int i = 0; i < query.Current().Count(); ++i)
+                row << (query.Fields(i).IsNull() ? QStringLiteral("<null>")
+                                                 : query.Fields(i).SQLType() == SQL_BLOB
+                                                     ? QStringLiteral("<blob>")
+                                                     : query.Fields(i).AsString().trimmed());
+            facts << row.join(QLatin1Char('|'));
+        }
+        query.Close();
+    }
+    scope.Commit();
+    return facts;
+}
 
 } // namespace
 
@@ -107,6 +180,22 @@ TEST_P(ObjectDDLTest, GeneratedKeyNamesAndUniqueConstraintsInAStableOrder)
               QStringLiteral("CREATE TABLE ONLYKEY (\r\n"
                              "       K Integer NOT NULL,\r\n"
                              "      PRIMARY KEY (K)\r\n"
+                             ");"));
+}
+
+TEST_P(ObjectDDLTest, ADialect1TableNamesArraysTextBlobsAndCharacterSetsAsTheyAre)
+{
+    TQvDatabase* database = open({
+        QStringLiteral("CREATE TABLE T (A CHAR(5) [1:4], B INTEGER [0:2, 1:3], M BLOB SUB_TYPE 1, "
+                       "U VARCHAR(10) CHARACTER SET UTF8, D DATE)"),
+    });
+    EXPECT_EQ(BuildObjectDDL(QStringLiteral("T"), database, 1),
+              QStringLiteral("CREATE TABLE T (\r\n"
+                             "       A Char(5) [1:4],\r\n"
+                             "       B Integer [0:2, 1:3],\r\n"
+                             "       M Blob sub_type 1,\r\n"
+                             "       U Varchar(10) CHARACTER SET UTF8,\r\n"
+                             "       D Date\r\n"
                              ");"));
 }
 
@@ -188,6 +277,89 @@ TEST_P(ObjectDDLTest, AFailingHandlerRollsTheSharedTransactionBack)
         transaction.Commit();
     }
     EXPECT_FALSE(shared->Active());
+}
+
+TEST_P(ObjectDDLTest, ADialect3TableReadsAsTextThatRecreatesIt)
+{
+    const QStringList schema{
+        QStringLiteral("CREATE DOMAIN D_MONEY AS NUMERIC(18,2) DEFAULT 0"),
+        QStringLiteral(
+            "CREATE TABLE \"Every Type\" (ID BIGINT NOT NULL, SI SMALLINT, I INTEGER, N41 NUMERIC(4,1), "
+            "N92 NUMERIC(9,2), N184 NUMERIC(18,4), F FLOAT, DP DOUBLE PRECISION, D DATE DEFAULT '2000-01-01', T TIME, "
+            "TS TIMESTAMP DEFAULT CURRENT_TIMESTAMP, B BOOLEAN DEFAULT TRUE NOT NULL, C CHAR(5), "
+            "V VARCHAR(20) CHARACTER SET WIN1252, \"lower\" VARCHAR(10), M BLOB SUB_TYPE TEXT, BIN BLOB SUB_TYPE BINARY, "
+            "A CHAR(5) [1:4], A2 INTEGER [0:2, 1:3], MONEY D_MONEY, \"Select\" INTEGER, DBL COMPUTED BY (I * 2), "
+            "CONSTRAINT \"Pk Every\" PRIMARY KEY (ID), UNIQUE (I, SI))"),
+    };
+    TQvDatabase* database = open(schema, 3, QStringLiteral("UTF8"));
+    const QString text = BuildObjectDDL(QStringLiteral("Every Type"), database, 1);
+    EXPECT_EQ(text, QStringLiteral("CREATE TABLE \"Every Type\" (\r\n"
+                                   "       ID Bigint NOT NULL,\r\n"
+                                   "       SI Smallint,\r\n"
+                                   "       I Integer,\r\n"
+                                   "       N41 Numeric(4,1),\r\n"
+                                   "       N92 Numeric(9,2),\r\n"
+                                   "       N184 Numeric(18,4),\r\n"
+                                   "       F Float,\r\n"
+                                   "       DP Double precision,\r\n"
+                                   "       D Date DEFAULT '2000-01-01',\r\n"
+                                   "       T Time,\r\n"
+                                   "       TS Timestamp DEFAULT CURRENT_TIMESTAMP,\r\n"
+                                   "       B Boolean DEFAULT TRUE NOT NULL,\r\n"
+                                   "       C Char(5),\r\n"
+                                   "       V Varchar(20) CHARACTER SET WIN1252,\r\n"
+                                   "       \"lower\" Varchar(10),\r\n"
+                                   "       M Blob sub_type 1,\r\n"
+                                   "       BIN Blob,\r\n"
+                                   "       A Char(5) [1:4],\r\n"
+                                   "       A2 Integer [0:2, 1:3],\r\n"
+                                   "       MONEY D_MONEY,\r\n"
+                                   "       \"Select\" Integer,\r\n"
+                                   "       DBL COMPUTED BY (I * 2),\r\n"
+                                   "      CONSTRAINT \"Pk Every\" PRIMARY KEY (ID),\r\n"
+                                   "      UNIQUE (I,SI)\r\n"
+                                   ");"));
+    EXPECT_FALSE(DM->IBTran()->Active());
+    // The catalog statements went back to the database's dialect afterwards.
+    EXPECT_EQ(DM->Query()->SQLDialect(), 0);
+    EXPECT_EQ(DM->IBDs()->SQLDialect(), 0);
+
+    // Run unchanged by isql on a new dialect-3 database, it makes the same table.
+    if (!QFile::exists(QStringLiteral("/usr/bin/isql-fb")))
+        GTEST_SKIP() << "isql-fb is not installed; the round trip through it is skipped";
+    const QString copy = target().databasePath(m_dir, QStringLiteral("copy.fdb"));
+    const QString password = target().isServer() ? QStringLiteral(" PASSWORD '%1'").arg(target().password) : QString();
+    const QString output = runIsql(m_dir, QStringLiteral("SET SQL DIALECT 3;\n"
+                                                         "CREATE DATABASE '%1' USER '%2'%3 DEFAULT CHARACTER SET UTF8;\n"
+                                                         "%4;\n%5\nCOMMIT;\n")
+                                              .arg(copy, target().user, password, schema[0], text));
+    ASSERT_TRUE(output.isEmpty()) << qPrintable(output);
+    const QStringList original = tableFacts(target(), m_connection->DBName(), QStringLiteral("Every Type"));
+    EXPECT_EQ(original.size(), 22 + 3 + 3); // columns, array dimensions, key segments
+    EXPECT_EQ(tableFacts(target(), copy, QStringLiteral("Every Type")), original);
+}
+
+TEST_P(ObjectDDLTest, Dialect3ViewsAndProceduresNameTheirTypesAsFirebirdDoes)
+{
+    TQvDatabase* database = open(
+        {
+            QStringLiteral("CREATE TABLE \"t\" (\"a\" BIGINT, B DATE)"),
+            QStringLiteral("CREATE VIEW \"My View\" (\"x\", Y) AS SELECT \"a\", B FROM \"t\""),
+            QStringLiteral("CREATE PROCEDURE P (IN_A BIGINT, IN_B VARCHAR(10), \"in\" NUMERIC(18,2)) "
+                           "RETURNS (OUT_D DATE, OUT_T TIMESTAMP, OUT_F BOOLEAN) AS BEGIN SUSPEND; END"),
+        },
+        3, QStringLiteral("UTF8"));
+    EXPECT_EQ(BuildObjectDDL(QStringLiteral("My View"), database, 2),
+              QStringLiteral("CREATE VIEW \"My View\"(\"x\",Y)\r\nAS\r\nSELECT \"a\", B FROM \"t\""));
+    EXPECT_EQ(BuildObjectDDL(QStringLiteral("p"), database, 3),
+              QStringLiteral("CREATE PROCEDURE P(IN_A Bigint,\r\n"
+                             "                   IN_B Varchar(10),\r\n"
+                             "                   \"in\" Numeric(18,2))\r\n"
+                             "RETURNS (OUT_D Date,\r\n"
+                             "         OUT_T Timestamp,\r\n"
+                             "         OUT_F Boolean)\r\n"
+                             " AS \r\n"
+                             "BEGIN SUSPEND; END"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, ObjectDDLTest, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);

@@ -423,6 +423,41 @@ TEST_F(StartupTest, AFirstStartMakesAndRegistersTheSampleDatabaseOnce)
         EXPECT_EQ(MainTree->NodeDescription(customer), QStringLiteral("People and firms who order products."));
         EXPECT_TRUE(m_script.shown().empty());
     }
+    // A dialect-3 database, with the types most Firebird databases have.
+    {
+        TQvDatabase sample;
+        sample.SetDBName(SampleDatabasePath());
+        sample.SetDBParams({QStringLiteral("isc_dpb_user_name=SYSDBA"), QStringLiteral("isc_dpb_password=masterkey")});
+        sample.Open();
+        EXPECT_EQ(sample.SQLDialect(), 3);
+        TQvTransaction transaction;
+        transaction.SetDefaultDatabase(&sample);
+        transaction.StartTransaction();
+        TQvQuery query;
+        query.SetDatabase(&sample);
+        query.SetTransaction(&transaction);
+        query.SetSQLText(QStringLiteral(
+            "select trim(r.rdb$relation_name) || '.' || trim(r.rdb$field_name), f.rdb$field_type, f.rdb$field_scale "
+            "from rdb$relation_fields r join rdb$fields f on f.rdb$field_name = r.rdb$field_source "
+            "where r.rdb$field_name in ('ORDER_ID', 'SINCE', 'CREDIT', 'ACTIVE') and r.rdb$relation_name in "
+            "('ORDERS', 'CUSTOMER') order by 1"));
+        query.ExecQuery();
+        QStringList types;
+        for (; !query.Eof(); query.Next())
+            types << query.Fields(0).AsString() + QLatin1Char(' ') + query.Fields(1).AsString() + QLatin1Char(' ')
+                    + query.Fields(2).AsString();
+        query.Close();
+        // BIGINT, NUMERIC(18,2), DATE and BOOLEAN.
+        EXPECT_EQ(types, (QStringList{"CUSTOMER.ACTIVE 23 0", "CUSTOMER.CREDIT 16 -2", "CUSTOMER.SINCE 12 0",
+                                      "ORDERS.ORDER_ID 16 0"}));
+        query.SetSQLText(QStringLiteral("select NAME, CREDIT, ACTIVE, SINCE from CUSTOMER where CUST_ID = 2"));
+        query.ExecQuery();
+        EXPECT_EQ(query.Fields(1).AsString(), QStringLiteral("250.5"));
+        EXPECT_EQ(query.Fields(2).AsString(), QStringLiteral("True"));
+        EXPECT_EQ(query.Fields(3).AsString(), QStringLiteral("1642-06-15"));
+        query.Close();
+        transaction.Commit();
+    }
     const QDateTime made = QFileInfo(SampleDatabasePath()).lastModified();
     // Registered now: the next start makes nothing.
     Shell shell;
