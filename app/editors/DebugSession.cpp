@@ -60,6 +60,8 @@ QStringList catalogColumn(TQvDatabase& database, const QString& sql)
     TQvQuery query;
     query.SetDatabase(&database);
     query.SetTransaction(&transaction);
+    // The catalog text is written in dialect 1.
+    query.SetSQLDialect(1);
     query.SetParamCheck(false);
     query.SetSQLText(sql);
     TQvTransactionScope scope(transaction);

@@ -240,6 +240,8 @@ void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString&
     TQvQuery query;
     query.SetDatabase(&database);
     query.SetTransaction(&transaction);
+    // The catalog text is written in dialect 1.
+    query.SetSQLDialect(1);
     query.SetParamCheck(false);
     query.SetSQLText(QStringLiteral("select a.rdb$field_name,rdb$field_type,rdb$field_length,rdb$field_scale,"
                                     "rdb$character_length from RDB$relation_Fields a inner join rdb$fields b "

@@ -834,7 +834,10 @@ TEST_P(QueryOnTarget, TextIsPreparedInTheDialectAsked)
         work.StartTransaction();
         TQvQuery q;
         q.SetDatabase(other.get());
-        EXPECT_EQ(q.SQLDialect(), 1);
+        // By default a statement follows its database; asked for, dialect 1.
+        EXPECT_EQ(q.SQLDialect(), 0);
+        EXPECT_EQ(q.EffectiveSQLDialect(), 3);
+        q.SetSQLDialect(1);
         // Dialect 1 divides into a double (1.5 rounds to 2) and reads "..." as a string.
         q.SetSQLText(QStringLiteral("select cast(3/2 as integer), \"x\" from rdb$database"));
         q.ExecQuery();

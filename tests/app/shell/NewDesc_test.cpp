@@ -71,31 +71,6 @@ const QStringList kSchema{
     QStringLiteral("COMMENT ON TABLE CUSTOMER IS 'People who buy'"),
 };
 
-// Creates a database in SQL dialect 3 with the statements run in dialect 3.
-QString createDialect3Database(const qvtest::Target& target, const qvtest::TempDir& dir, const QString& file,
-                               const QStringList& statements)
-{
-    const QString path = target.databasePath(dir, file);
-    QString options = QStringLiteral("USER '%1'").arg(target.user);
-    if (target.isServer())
-        options += QStringLiteral(" PASSWORD '%1'").arg(target.password);
-    const QByteArray create = QStringLiteral("CREATE DATABASE '%1' %2").arg(path, options).toUtf8();
-    ISC_STATUS_ARRAY status;
-    isc_db_handle handle = 0;
-    isc_tr_handle transaction = 0;
-    if (isc_dsql_execute_immediate(status, &handle, &transaction, 0, create.constData(), 3, nullptr))
-        throw std::runtime_error("cannot create the dialect 3 database");
-    for (const QString& statement : statements) {
-        const QByteArray text = statement.toUtf8();
-        if (isc_start_transaction(status, &transaction, 1, &handle, 0, nullptr)
-            || isc_dsql_execute_immediate(status, &handle, &transaction, 0, text.constData(), 3, nullptr)
-            || isc_commit_transaction(status, &transaction))
-            throw std::runtime_error(("cannot run: " + statement).toStdString());
-    }
-    isc_detach_database(status, &handle);
-    return path;
-}
-
 class DescriptionTest : public ::testing::TestWithParam<qvtest::Target>
 {
 protected:

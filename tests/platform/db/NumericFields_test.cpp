@@ -64,8 +64,9 @@ TEST(ScaledText, EveryValueReadsBackAsItself)
         const QString text = ValueText::FromScaled(value, scale);
         ASSERT_EQ(ValueText::ToScaled(text, scale), value) << qPrintable(text) << " scale " << scale;
         // The same number read at a finer scale is the same number.
-        if (scale > -18 && std::abs(value) < Q_INT64_C(900000000000000000))
+        if (scale > -18 && std::abs(value) < Q_INT64_C(900000000000000000)) {
             ASSERT_EQ(ValueText::ToScaled(text, scale - 1), value * 10) << qPrintable(text);
+        }
     }
 }
 
