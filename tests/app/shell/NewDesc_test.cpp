@@ -20,8 +20,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include <ibase.h>
-
 #include <gtest/gtest.h>
 
 using namespace qvshell;
@@ -264,7 +262,7 @@ TEST_P(DescriptionTest, ADialect3DatabaseTakesTheSameStatements)
 {
     QStringList schema = kSchema;
     schema << QStringLiteral("CREATE TABLE \"MixedCase\" (A INTEGER)");
-    openShell(createDialect3Database(target(), m_user.dir(), QStringLiteral("d3.fdb"), schema));
+    openShell(qvtest::createDialect3Database(target(), m_user.dir(), QStringLiteral("d3.fdb"), schema));
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(DBList->GetDatabase(0)->SQLDialect(), 3);
     setDescription(QStringLiteral("Tables"), QStringLiteral("CUSTOMER"), QStringLiteral("dialect 3's text"));
