@@ -332,7 +332,6 @@ TEST_F(NumEditTest, RendersTheDisplayTextWithoutTheFocus)
     other->setFocus();
     QApplication::processEvents();
     const QImage image = window->grab().toImage();
-    image.save(QStringLiteral("/tmp/numedit_render.png"));
     EXPECT_EQ(edit->GetDisplayText(), "4,096 rows");
     EXPECT_EQ(edit->text(), "4096");
 }
