@@ -325,6 +325,54 @@ TEST_P(RunScriptTest, FailedStatementsAreMarkedColouredAndTheRunGoesOn)
     }
 }
 
+// A statement over several lines reaches the server with its line breaks, so
+// the server's position names the line within it; its block follows its last
+// line. Two statements on one line: the block follows the line, and the one
+// after the failure still runs.
+TEST_P(RunScriptTest, ABlockFollowsTheLastLineOfItsStatementAsWritten)
+{
+    const QStringList lines{createLine(QStringLiteral("lines.fdb")),
+                            QStringLiteral("CREATE TABLE T (ID INTEGER);"),
+                            QStringLiteral("INSERT INTO T"),
+                            QStringLiteral("  /* the value */"),
+                            QStringLiteral("  VALUES (1,, 2);"),
+                            QStringLiteral("INSERT INTO NOPE VALUES (2); INSERT INTO T VALUES (3);"),
+                            QStringLiteral("INSERT INTO T VALUES (4);")};
+    open(writeScript(QStringLiteral("lines.sql"), lines));
+    run();
+    EXPECT_EQ(script.messages(), QStringList{QStringLiteral("Errors detected - see Error Window for details")});
+    EXPECT_EQ(rows(target, path(QStringLiteral("lines.fdb")), QStringLiteral("select ID from T order by ID")),
+              (QStringList{QStringLiteral("3"), QStringLiteral("4")}));
+
+    // The file's carriage returns are line breaks, in the echo and in the
+    // error texts alike.
+    const QString text = window->ResText->toPlainText();
+    EXPECT_FALSE(text.contains(QLatin1Char('\r')));
+    const QStringList shown = resultLines();
+    const auto blockEnd = [&](int begin) {
+        int end = begin + 1;
+        while (end < shown.size() && !shown[end].endsWith(QStringLiteral(" $$*/")))
+            ++end;
+        return end;
+    };
+    const int first = int(shown.indexOf(kErrorBegin));
+    ASSERT_EQ(first, 5) << qPrintable(text);
+    EXPECT_EQ(shown.mid(0, 5), lines.mid(0, 5));
+    EXPECT_TRUE(shown[first + 1].startsWith(QStringLiteral("FAILED - "))) << qPrintable(shown[first + 1]);
+    const int firstEnd = blockEnd(first);
+    ASSERT_LT(firstEnd, shown.size()) << qPrintable(text);
+    const QString firstBlock = shown.mid(first, firstEnd - first + 1).join(QLatin1Char('\n'));
+    EXPECT_TRUE(firstBlock.contains(QStringLiteral("line 3, column"))) << qPrintable(firstBlock);
+
+    ASSERT_GT(shown.size(), firstEnd + 2);
+    EXPECT_EQ(shown[firstEnd + 1], lines[5]);
+    EXPECT_EQ(shown[firstEnd + 2], kErrorBegin);
+    const int secondEnd = blockEnd(firstEnd + 2);
+    ASSERT_LT(secondEnd, shown.size()) << qPrintable(text);
+    EXPECT_TRUE(shown.mid(firstEnd + 2, secondEnd - firstEnd - 1).join(u'\n').contains(QStringLiteral("NOPE")));
+    EXPECT_EQ(shown.mid(secondEnd + 1), QStringList{lines[6]});
+}
+
 // A script written for isql: SET TERM, comments, terminators inside strings
 // and comments, procedures, triggers, an exception and a generator.
 QStringList isqlScriptBody()
