@@ -5,12 +5,14 @@
 #include "SQLEditTest_support.h"
 
 #include "access/QvDataSet.h"
+#include "app/shell/TextExport.h"
 #include "app/sqltools/ResultGrid.h"
 #include "app/sqltools/SQLEdit.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
 #include "platform/db/DataSetModel.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QPointer>
 #include <QTabWidget>
@@ -124,6 +126,21 @@ TEST_P(SQLEditorDialect3Test, SelectStarShowsEveryColumnWithItsExactValue)
     editor->grab().save(dir.filePath(QStringLiteral("grid.png")));
     if (qEnvironmentVariableIsSet("QV_KEEP_SCREENSHOTS"))
         editor->grab().save(qEnvironmentVariable("QV_KEEP_SCREENSHOTS") + QStringLiteral("/sqledit_dialect3.png"));
+}
+
+TEST_P(SQLEditorDialect3Test, SaveToFileWritesEveryColumnWithItsExactValue)
+{
+    run(QStringLiteral("select * from ALL_TYPES order by ID desc"));
+    ASSERT_TRUE(script.messages().isEmpty()) << qPrintable(script.messages().join(QLatin1Char('\n')));
+    ASSERT_NE(editor->ResultDataSet(), nullptr);
+    const QString file = dir.filePath(QStringLiteral("result.txt"));
+    ExportDataSet(*editor->ResultDataSet(), file);
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(written.readAll()),
+              QStringLiteral("9007199254740993;-7;2147483647;1234567.89;12345678901234.5678;0.1;2.5;2024-02-29;"
+                             "13:45:30.1234;1999-12-31 23:59:59.999;True;ab ;it's;(Blob)\r\n"
+                             "-1;;;;;;;;;2001-01-02;False;;;(Blob)\r\n"));
 }
 
 TEST_P(SQLEditorDialect3Test, QuotedNamesAndSingleQuotedTextsAreTheDialectsOwn)
