@@ -84,6 +84,7 @@ private:
     friend class TQvXSQLDA;
 
     const QvTextCodec& Codec() const;
+    QString PaddedToItsLength(QString text) const;
     bool IsDBKey() const;
     // How messages name this parameter or column.
     QString Holder() const;

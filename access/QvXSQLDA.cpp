@@ -120,6 +120,27 @@ QString TQvXSQLVAR::Holder() const
     return (column ? QStringLiteral("Column ") : QStringLiteral("Parameter ")) + name;
 }
 
+QString TQvXSQLVAR::PaddedToItsLength(QString text) const
+{
+    // A multi-byte character set pads CHAR(n) to n times its widest
+    // character in bytes: n characters, the rest is padding.
+    const int perCharacter = QvTextCodec::bytesPerCharacter(m_var->sqlsubtype & 0xFF);
+    if (perCharacter <= 1)
+        return text;
+    qsizetype characters = m_var->sqllen / perCharacter;
+    qsizetype end = 0;
+    while (end < text.size() && characters > 0) {
+        end += text.at(end).isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
+        --characters;
+    }
+    qsizetype cut = end;
+    while (cut < text.size() && text.at(cut) == QLatin1Char(' '))
+        ++cut;
+    if (cut == text.size())
+        text.truncate(end);
+    return text;
+}
+
 QString TQvXSQLVAR::AsString() const
 {
     if (IsNull())
@@ -127,7 +148,7 @@ QString TQvXSQLVAR::AsString() const
     const char* data = m_var->sqldata;
     switch (SQLType()) {
     case SQL_TEXT:
-        return Codec().decode(data, m_var->sqllen);
+        return PaddedToItsLength(Codec().decode(data, m_var->sqllen));
     case SQL_VARYING: {
         const int length = std::clamp<int>(readValue<short>(data), 0, m_var->sqllen);
         return Codec().decode(data + 2, length);
