@@ -5,7 +5,6 @@
 #include "access/QvQuery.h"
 #include "platform/Timer.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -259,8 +258,8 @@ TEST_P(TransactionOnTarget, NowaitWritersConflictOnOneRow)
     first.StartTransaction();
     second.StartTransaction();
     run(*database, first, QStringLiteral("update T set A = 1 where ID = 1"));
-    QElapsedTimer waited;
-    waited.start();
+    // No wait: the second writer is told while the first still holds the row
+    // (a waiting one would block here for good, as the first never ends meanwhile).
     try {
         run(*otherAttachment, second, QStringLiteral("update T set A = 2 where ID = 1"));
         FAIL() << "two writers changed one row";
@@ -272,8 +271,6 @@ TEST_P(TransactionOnTarget, NowaitWritersConflictOnOneRow)
         EXPECT_TRUE(error.Message().contains(QLatin1String("update conflicts with concurrent update")))
             << qPrintable(error.Message());
     }
-    // No wait: the second writer is told at once.
-    EXPECT_LT(waited.elapsed(), 2000);
     second.Rollback();
     first.Commit();
 }

@@ -395,6 +395,14 @@ TEST_F(StartupTest, AFirstStartMakesAndRegistersTheSampleDatabaseOnce)
         EXPECT_EQ(DBList->GetPath(0), SampleDatabasePath());
         EXPECT_TRUE(SampleDatabasePath().startsWith(m_user.dir().path()));
         EXPECT_TRUE(QFileInfo::exists(SampleDatabasePath()));
+        {
+            // Already on disk while the program runs: a kill now loses nothing.
+            QvRegistry registry(copyOfRegistry(m_user));
+            ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\")
+                                             + kSampleDatabaseName,
+                                         false));
+            EXPECT_EQ(registry.readString(QStringLiteral("DBPath")), SampleDatabasePath());
+        }
 
         QTreeWidgetItem* sample = databaseNode(kSampleDatabaseName);
         ASSERT_NE(sample, nullptr);
