@@ -237,7 +237,7 @@ void TMainForm::CreateMenus()
     // The object commands go through the tree window.
     auto viaTree = [this](QAction* action, void (TTreeCommands::*command)()) {
         connect(action, &QAction::triggered, this, [command] {
-            if (MainTree)
+            if (MainTree && MainTree->Commands())
                 (MainTree->Commands()->*command)();
         });
     };
@@ -249,7 +249,7 @@ void TMainForm::CreateMenus()
     viaTree(Extractmetadata1, &TTreeCommands::ExtractClick);
     viaTree(ExecuteScript, &TTreeCommands::RunScriptClick);
     connect(DropDBObject1, &QAction::triggered, this, [] {
-        if (MainTree)
+        if (MainTree && MainTree->Commands())
             MainTree->Commands()->Drop1Click();
     });
 
@@ -300,7 +300,7 @@ void TMainForm::UpdateOpenerCommands()
         action->setEnabled(available);
     }
     // New and Edit follow the selected node's category.
-    if (MainTree)
+    if (MainTree && MainTree->Commands())
         MainTree->Commands()->UpdateItems();
 }
 

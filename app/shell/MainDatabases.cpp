@@ -138,10 +138,8 @@ void TMainForm::DropdatabaseBtnClick()
         qv::showMessage(QString::fromUtf8(error.what()));
         return;
     }
-    const int index = DBList->IndexOfId(id);
-    DBList->SetDatabase(index, nullptr);
-    delete database;
-    DBList->Delete(index);
+    TMainTree::FreeEntryConnection(id);
+    DBList->Delete(DBList->IndexOfId(id));
     delete MainTree->DatabaseNodeOf(id);
     qv::messageDlg(QStringLiteral("Database dropped !"), qv::mtInformation, qv::mbOK);
 }

@@ -284,6 +284,8 @@ TMainTree::TMainTree(QWidget* parent)
 
 TMainTree::~TMainTree()
 {
+    // Its filters must not see the tree's own widgets go.
+    delete std::exchange(m_commands, nullptr);
     CloseConnections();
     // Connections still among the children go with the window, which must not hear of them then.
     disconnect(nullptr, nullptr, this, nullptr);
@@ -693,10 +695,30 @@ void TMainTree::CloseEntryConnection(quint64 entryId, bool freeConnection)
     if (!database)
         return;
     Disconnect(database);
-    if (freeConnection) {
-        DBList->SetDatabase(index, nullptr);
-        delete database;
+    if (freeConnection)
+        FreeEntryConnection(entryId);
+}
+
+void TMainTree::FreeEntryConnection(quint64 entryId)
+{
+    const int index = DBList ? DBList->IndexOfId(entryId) : -1;
+    TQvDatabase* database = index >= 0 ? DBList->GetDatabase(index) : nullptr;
+    if (!database)
+        return;
+    if (DM) {
+        if (DM->Query()->Database() == database) {
+            if (DM->Query()->Open())
+                DM->Query()->Close();
+            DM->Query()->SetDatabase(nullptr);
+        }
+        if (DM->IBDs()->Database() == database) {
+            if (DM->IBDs()->Active())
+                DM->IBDs()->Close();
+            DM->IBDs()->SetDatabase(nullptr);
+        }
     }
+    DBList->SetDatabase(index, nullptr);
+    delete database;
 }
 
 void TMainTree::DatabaseConnectionLost()
@@ -786,7 +808,8 @@ void TMainTree::TreeChange(QTreeWidgetItem* node)
     const int level = NodeLevel(node);
     if (MainForm)
         MainForm->EnableCommand(MainForm->SetDescription1, level >= 3);
-    m_commands->UpdateItems();
+    if (m_commands)
+        m_commands->UpdateItems();
     HideHint();
     if (level == 3 && MainForm && MainForm->ShowDescriptionsMenu->isChecked()) {
         const QString description = NodeDescription(node);

@@ -122,6 +122,9 @@ public:
     // detached; the node collapses, keeps its children and connects anew on
     // its next expansion. With freeConnection the connection object goes too.
     void CloseEntryConnection(quint64 entryId, bool freeConnection);
+    // Frees a registration's connection object; the shared statement and
+    // dataset let go of it first and keep their transaction.
+    static void FreeEntryConnection(quint64 entryId);
 
     // The selection handler.
     void TreeChange(QTreeWidgetItem* node);

@@ -406,6 +406,11 @@ TEST_P(DatabaseDialogsTest, UnregisteringAConnectedDatabaseClosesItsWindowsAndIt
     EXPECT_EQ(WindowIdentityOf(otherWindow).DBId, otherId);
     EXPECT_TRUE(connectionOf(QStringLiteral("Other"))->Connected());
     EXPECT_GE(DM->IBTran()->FindDatabase(connectionOf(QStringLiteral("Other"))), 0);
+    // The shared statement still lists the other database's objects.
+    QTreeWidgetItem* otherTables = categoryNode(databaseNode(QStringLiteral("Other")), QStringLiteral("Tables"));
+    expand(otherTables);
+    EXPECT_EQ(childTexts(otherTables), QStringList{QStringLiteral("T")});
+    EXPECT_TRUE(m_script.messages().size() == 1);
     // The registry no longer has it either.
     QFile registry(m_user.registryFile());
     ASSERT_TRUE(registry.open(QIODevice::ReadOnly));

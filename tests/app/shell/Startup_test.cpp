@@ -234,7 +234,9 @@ TEST_F(StartupTest, RegisteringAddsANodeAndAnEntry)
         EXPECT_FALSE(registration.OkBtn()->isEnabled());
         EXPECT_EQ(registration.UserName()->text(), QStringLiteral("SYSDBA"));
         EXPECT_EQ(registration.Charset(), QStringLiteral("NONE"));
-        EXPECT_EQ(registration.CharSet()->count(), 25);
+        // Firebird 3's character sets, UTF8 among them.
+        EXPECT_EQ(registration.CharSet()->count(), 52);
+        EXPECT_GE(registration.CharSet()->findText(QStringLiteral("UTF8")), 0);
         registration.DBName()->setText(QStringLiteral("Stock"));
         EXPECT_TRUE(registration.OkBtn()->isEnabled());
         registration.DBPath()->setText(QStringLiteral("server:/data/stock.fdb"));
