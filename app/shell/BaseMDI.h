@@ -7,6 +7,8 @@
 // the window's vertical layout, below the tool bar. The window frees itself
 // when closed.
 
+#include "app/shell/ObjectOpeners.h"
+
 #include <QWidget>
 
 class QAction;
@@ -18,6 +20,12 @@ class TBaseMDI : public QWidget
 public:
     explicit TBaseMDI(QWidget* parent = nullptr);
     ~TBaseMDI() override;
+
+    // What the window shows, for the shell's searches: the database entry
+    // (TDBList::GetId), the kind (a TCategory or TWindowKind) and the exact
+    // object name; set it again when a new object got its name.
+    void SetIdentity(const TWindowIdentity& identity) { SetWindowIdentity(this, identity); }
+    TWindowIdentity Identity() const { return WindowIdentityOf(this); }
 
     bool Modified() const { return m_modified; }
     // Something was changed: sets Modified and enables OkBtn.

@@ -4,10 +4,12 @@
 #include "app/shell/DBListObject.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/NewDB.h"
+#include "app/shell/ObjectOpeners.h"
 #include "app/shell/Options.h"
 #include "app/shell/ShellImages.h"
 #include "app/shell/ShowDesc.h"
 #include "app/shell/TextExport.h"
+#include "app/shell/TreeCommands.h"
 #include "app/shell/WindowList.h"
 #include "components/FormPlacement.h"
 #include "components/ImageMenu.h"
@@ -118,12 +120,16 @@ TMainForm::TMainForm(QWidget* parent)
     resize(1000, 700);
     // FormCreate: the Objects menu follows the tree window's visibility.
     m_activeFormHook = connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] { ActiveFormChange(); });
+    m_openersHook = connect(&TObjectOpeners::Instance(), &TObjectOpeners::Changed, this,
+                            [this] { UpdateOpenerCommands(); });
+    UpdateOpenerCommands();
 }
 
 TMainForm::~TMainForm()
 {
     // FormDestroy
     disconnect(m_activeFormHook);
+    disconnect(m_openersHook);
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -202,6 +208,9 @@ void TMainForm::CreateMenus()
     UnregisterDatabase1 = AddItem(DatabasesMenu, "UnregisterDatabase1", QStringLiteral("&UnRegister Database"),
                                   ciUnregisterDB, {}, 10);
     connect(Registerdatabase1, &QAction::triggered, this, &TMainForm::Registerdatabase1Click);
+    connect(UnregisterDatabase1, &QAction::triggered, this, &TMainForm::UnregisterDatabase1Click);
+    connect(CreatedatabaseBtn, &QAction::triggered, this, &TMainForm::CreatedatabaseBtnClick);
+    connect(DropdatabaseBtn, &QAction::triggered, this, &TMainForm::DropdatabaseBtnClick);
 
     ObjectsMenu = addMenu("ObjectsMenu", QStringLiteral("&Objects"));
     CreateDBobject1 = AddItem(ObjectsMenu, "CreateDBobject1", QStringLiteral("&New ..."), ciNew, {}, 20);
@@ -225,6 +234,25 @@ void TMainForm::CreateMenus()
     Tools1->addSeparator();
     Options1 = AddItem(Tools1, "Options1", QStringLiteral("Options"), ciOptions, {}, 1000);
 
+    // The object commands go through the tree window.
+    auto viaTree = [this](QAction* action, void (TTreeCommands::*command)()) {
+        connect(action, &QAction::triggered, this, [command] {
+            if (MainTree && MainTree->Commands())
+                (MainTree->Commands()->*command)();
+        });
+    };
+    viaTree(CreateDBobject1, &TTreeCommands::Createtable2Click);
+    viaTree(EditDBObject1, &TTreeCommands::Edittable1Click);
+    viaTree(Dataview1, &TTreeCommands::PMDataViewClick);
+    viaTree(ExecuteSQLBtn, &TTreeCommands::SQLEditorClick);
+    viaTree(DependenciesMenu, &TTreeCommands::DependenciesBtnClick);
+    viaTree(Extractmetadata1, &TTreeCommands::ExtractClick);
+    viaTree(ExecuteScript, &TTreeCommands::RunScriptClick);
+    connect(DropDBObject1, &QAction::triggered, this, [] {
+        if (MainTree && MainTree->Commands())
+            MainTree->Commands()->Drop1Click();
+    });
+
     WindowMenu = addMenu("WindowMenu", QStringLiteral("&Window"));
     WindowTileItem = AddItem(WindowMenu, "WindowTileItem", QStringLiteral("&Tile"), ciTile);
     WindowCascadeItem = AddItem(WindowMenu, "WindowCascadeItem", QStringLiteral("&Cascade"), ciCascade);
@@ -244,12 +272,36 @@ void TMainForm::CreateMenus()
     connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAbout);
 
     // Commands whose windows this build does not have yet.
-    for (QAction* action : {Dataview1, ExecuteSQLBtn, CreatedatabaseBtn, DropdatabaseBtn, UnregisterDatabase1,
-                            CreateDBobject1, EditDBObject1, DropDBObject1, DependenciesMenu,
-                            Extractmetadata1, ExecuteScript, Options1}) {
-        m_unavailable.insert(action);
-        action->setEnabled(false);
+    m_unavailable.insert(Options1);
+    Options1->setEnabled(false);
+    // Enabled while an object node is selected.
+    DropDBObject1->setEnabled(false);
+}
+
+void TMainForm::UpdateOpenerCommands()
+{
+    const TObjectOpeners& openers = TObjectOpeners::Instance();
+    const std::pair<QAction*, bool> commands[] = {
+        {CreateDBobject1, openers.HasAnyNew()},
+        {EditDBObject1, openers.HasAnyEdit()},
+        {Dataview1, openers.HasTool(TToolCommand::DataView)},
+        {ToolDataView, openers.HasTool(TToolCommand::DataView)},
+        {DependenciesMenu, openers.HasTool(TToolCommand::Dependencies)},
+        {Extractmetadata1, openers.HasTool(TToolCommand::Extract)},
+        {ExecuteScript, openers.HasTool(TToolCommand::RunScript)},
+        {ExecuteSQLBtn, openers.HasTool(TToolCommand::SQLEditor)},
+        {ToolExecSQL, openers.HasTool(TToolCommand::SQLEditor)},
+    };
+    for (const auto& [action, available] : commands) {
+        if (available)
+            m_unavailable.remove(action);
+        else
+            m_unavailable.insert(action);
+        action->setEnabled(available);
     }
+    // New and Edit follow the selected node's category.
+    if (MainTree && MainTree->Commands())
+        MainTree->Commands()->UpdateItems();
 }
 
 void TMainForm::CreateToolBar()
@@ -277,10 +329,7 @@ void TMainForm::CreateToolBar()
     bar->addSeparator();
     ToolDataView = button("ToolDataView", QStringLiteral("Data View (Ctrl-D)"), ciDataView, Dataview1);
     ToolExecSQL = button("ToolExecSQL", QStringLiteral("Execute SQL (Ctrl-S)"), ciExecSQL, ExecuteSQLBtn);
-    for (QAction* action : {ToolCreateDB, ToolDropDB, ToolUnregDB, CloseDBBtn, ToolDataView, ToolExecSQL}) {
-        m_unavailable.insert(action);
-        action->setEnabled(false);
-    }
+    connect(CloseDBBtn, &QAction::triggered, this, &TMainForm::CloseDBBtnClick);
     // Enabled while the tree window is the active child.
     Toolrefresh->setEnabled(false);
 }

@@ -78,6 +78,18 @@ public:
     // The registration dialog for one registered database (its TDBList::GetId);
     // true when confirmed.
     bool EditRegistration(quint64 entryId);
+    // The database commands of the selected database node (or, for closing,
+    // any node below it).
+    void UnregisterDatabase1Click();
+    void CreatedatabaseBtnClick();
+    void DropdatabaseBtnClick();
+    void CloseDBBtnClick();
+    // Asks every window of the database to close, then ends its connection
+    // (TMainTree::CloseEntryConnection). False, with the database left as it
+    // was, when a window refused; true also when it was not connected.
+    bool CloseDatabase(quint64 entryId, bool freeConnection = false);
+    // Asks the database's windows to close; true when none is left open.
+    bool CloseDatabaseWindows(quint64 entryId);
     void Contents1Click();
 
     // Menus and items under the names the other windows use.
@@ -145,6 +157,10 @@ private:
     void DecorateMenus();
     void UpdateWindowMenu();
     bool ChildrenAgreeToClose();
+    // Commands run by openers of the libraries above: available while registered.
+    void UpdateOpenerCommands();
+    // The selected tree node's registration, 0 unless the node is a database node (or below one with below).
+    quint64 SelectedEntry(bool below) const;
     QAction* AddItem(QMenu* menu, const char* name, const QString& caption, int image,
                      const QKeySequence& key = {}, int helpContext = 0);
 
@@ -158,6 +174,7 @@ private:
     bool m_shown = false;
     bool m_shuttingDown = false;
     QMetaObject::Connection m_activeFormHook;
+    QMetaObject::Connection m_openersHook;
 };
 
 extern TMainForm* MainForm;

@@ -13,6 +13,7 @@
 #include "access/QvTransactionScope.h"
 #include "app/shell/ShellImages.h"
 #include "app/shell/ShowDesc.h"
+#include "app/shell/TreeCommands.h"
 #include "components/FormPlacement.h"
 #include "components/StrUtils.h"
 #include "platform/Dialogs.h"
@@ -31,6 +32,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -268,6 +270,8 @@ TMainTree::TMainTree(QWidget* parent)
     layout->addWidget(m_tree);
     resize(300, 460);
 
+    m_commands = new TTreeCommands(this);
+
     connect(m_tree, &QTreeWidget::itemExpanded, this, &TMainTree::OnItemExpanded);
     connect(m_tree, &QTreeWidget::itemCollapsed, this, &TMainTree::OnItemCollapsed);
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
@@ -280,6 +284,8 @@ TMainTree::TMainTree(QWidget* parent)
 
 TMainTree::~TMainTree()
 {
+    // Its filters must not see the tree's own widgets go.
+    delete std::exchange(m_commands, nullptr);
     CloseConnections();
     // Connections still among the children go with the window, which must not hear of them then.
     disconnect(nullptr, nullptr, this, nullptr);
@@ -643,6 +649,78 @@ void TMainTree::RefreshCategory(QTreeWidgetItem* node)
     category->setExpanded(true);
 }
 
+void TMainTree::RemoveObjectNode(QTreeWidgetItem* node)
+{
+    if (NodeKind(node) != TNodeKind::Object)
+        return;
+    const quint64 id = NodeEntryId(node);
+    const int category = NodeCategory(node);
+    const QString name = NodeObjectName(node);
+    const auto descriptions = m_descriptions.find({id, category});
+    if (descriptions != m_descriptions.end())
+        descriptions->remove(name);
+    const int kind = category == catTables ? okTable
+        : category == catViews             ? okView
+        : category == catProcedures        ? okProcedure
+                                           : 0;
+    const int index = NodeEntryIndex(node);
+    if (kind != 0 && index >= 0) {
+        TDBObjectNames& names = DBList->GetObjectNames(index);
+        const auto found = std::find_if(names.begin(), names.end(), [&](const TDBObjectName& entry) {
+            return entry.Kind == kind && entry.Name == name;
+        });
+        if (found != names.end())
+            names.erase(found);
+    }
+    delete node;
+}
+
+void TMainTree::CloseEntryConnection(quint64 entryId, bool freeConnection)
+{
+    const int index = DBList ? DBList->IndexOfId(entryId) : -1;
+    if (index < 0)
+        return;
+    if (QTreeWidgetItem* node = DatabaseNodeOf(entryId)) {
+        // Collapsed with every descendant, so the next expansion starts from the top.
+        QList<QTreeWidgetItem*> pending{node};
+        while (!pending.isEmpty()) {
+            QTreeWidgetItem* current = pending.takeLast();
+            for (int i = 0; i < current->childCount(); ++i)
+                pending << current->child(i);
+            CollapseQuietly(current);
+        }
+        SetNodeData(node, false);
+    }
+    TQvDatabase* database = DBList->GetDatabase(index);
+    if (!database)
+        return;
+    Disconnect(database);
+    if (freeConnection)
+        FreeEntryConnection(entryId);
+}
+
+void TMainTree::FreeEntryConnection(quint64 entryId)
+{
+    const int index = DBList ? DBList->IndexOfId(entryId) : -1;
+    TQvDatabase* database = index >= 0 ? DBList->GetDatabase(index) : nullptr;
+    if (!database)
+        return;
+    if (DM) {
+        if (DM->Query()->Database() == database) {
+            if (DM->Query()->Open())
+                DM->Query()->Close();
+            DM->Query()->SetDatabase(nullptr);
+        }
+        if (DM->IBDs()->Database() == database) {
+            if (DM->IBDs()->Active())
+                DM->IBDs()->Close();
+            DM->IBDs()->SetDatabase(nullptr);
+        }
+    }
+    DBList->SetDatabase(index, nullptr);
+    delete database;
+}
+
 void TMainTree::DatabaseConnectionLost()
 {
     auto* database = qobject_cast<TQvDatabase*>(sender());
@@ -730,6 +808,8 @@ void TMainTree::TreeChange(QTreeWidgetItem* node)
     const int level = NodeLevel(node);
     if (MainForm)
         MainForm->EnableCommand(MainForm->SetDescription1, level >= 3);
+    if (m_commands)
+        m_commands->UpdateItems();
     HideHint();
     if (level == 3 && MainForm && MainForm->ShowDescriptionsMenu->isChecked()) {
         const QString description = NodeDescription(node);
@@ -823,6 +903,39 @@ bool TMainTree::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void TMainTree::Disconnect(TQvDatabase* database) noexcept
+{
+    for (TQvTransaction* transaction : database->TransactionList()) {
+        if (!transaction->Active())
+            continue;
+        try {
+            transaction->Commit();
+        } catch (const std::exception& error) {
+            try {
+                qv::showException(QString::fromUtf8(error.what()));
+                transaction->EndTransaction(TARollback, true);
+            } catch (...) {
+                // Forced: the handle is gone either way.
+            }
+        }
+    }
+    if (DM) {
+        const int at = DM->IBTran()->FindDatabase(database);
+        if (at >= 0)
+            DM->IBTran()->RemoveDatabase(at);
+    }
+    database->RemoveTransactions();
+    try {
+        if (database->Connected())
+            database->Close();
+    } catch (const std::exception&) {
+        try {
+            database->ForceClose();
+        } catch (...) {
+        }
+    }
+}
+
 void TMainTree::CloseConnections() noexcept
 {
     if (!DBList)
@@ -831,29 +944,7 @@ void TMainTree::CloseConnections() noexcept
         TQvDatabase* database = DBList->GetDatabase(i);
         if (!database)
             continue;
-        for (TQvTransaction* transaction : database->TransactionList()) {
-            if (!transaction->Active())
-                continue;
-            try {
-                transaction->Commit();
-            } catch (const std::exception& error) {
-                try {
-                    qv::showException(QString::fromUtf8(error.what()));
-                    transaction->EndTransaction(TARollback, true);
-                } catch (...) {
-                    // Forced: the handle is gone either way.
-                }
-            }
-        }
-        try {
-            if (database->Connected())
-                database->Close();
-        } catch (const std::exception&) {
-            try {
-                database->ForceClose();
-            } catch (...) {
-            }
-        }
+        Disconnect(database);
         DBList->SetDatabase(i, nullptr);
         delete database;
     }

@@ -18,6 +18,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TFormPlacement;
 class TQvDatabase;
+class TTreeCommands;
 
 // The eight categories of objects below a connected database, in the order
 // of the shared table of category names (CategoryNames).
@@ -48,6 +49,8 @@ public:
     TFormPlacement* FormPl() const { return m_formPl; }
     // The hint window of description mode 3.
     QLabel* HintWindow() const { return m_hint; }
+    // The pop-up menus, keys and object commands.
+    TTreeCommands* Commands() const { return m_commands; }
 
     // 0 the top node, 1 a database, 2 a category, 3 an object.
     static int NodeLevel(const QTreeWidgetItem* node);
@@ -112,6 +115,16 @@ public:
     // Returns a category node (or an object's category) to "not filled" and
     // expands it again, which lists it anew.
     void RefreshCategory(QTreeWidgetItem* node);
+    // Removes an object node (its object is gone) with its description and link word.
+    void RemoveObjectNode(QTreeWidgetItem* node);
+    // Ends a registration's connection: its transactions committed (rolled
+    // back when the commit fails) and removed, out of the shared transaction,
+    // detached; the node collapses, keeps its children and connects anew on
+    // its next expansion. With freeConnection the connection object goes too.
+    void CloseEntryConnection(quint64 entryId, bool freeConnection);
+    // Frees a registration's connection object; the shared statement and
+    // dataset let go of it first and keep their transaction.
+    static void FreeEntryConnection(quint64 entryId);
 
     // The selection handler.
     void TreeChange(QTreeWidgetItem* node);
@@ -136,6 +149,7 @@ private:
     void OnItemCollapsed(QTreeWidgetItem* node);
     void CollapseQuietly(QTreeWidgetItem* node);
     void CloseConnections() noexcept;
+    static void Disconnect(TQvDatabase* database) noexcept;
     // A connection the tree made was lost and dropped (the sender).
     void DatabaseConnectionLost();
     void ShowHint(QTreeWidgetItem* node, const QString& description);
@@ -147,6 +161,7 @@ private:
     QLineEdit* m_tmpEdit;
     TFormPlacement* m_formPl;
     QLabel* m_hint;
+    TTreeCommands* m_commands = nullptr;
     bool m_commentInText = false;
     bool m_commentInStatus = false;
     bool m_quietCollapse = false;

@@ -1,5 +1,7 @@
 #include "app/shell/NewDB.h"
 
+#include "app/shell/BDEList.h"
+
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 
@@ -13,33 +15,20 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-
-// User names are kept upper-cased as they are typed.
-class UpperCaseValidator : public QValidator
+QValidator::State TUpperCaseValidator::validate(QString& input, int&) const
 {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override
-    {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
-
-} // namespace
+    input = input.toUpper();
+    return Acceptable;
+}
 
 const QStringList& TNewDB::CharsetNames()
 {
-    static const QStringList names{
-        QStringLiteral("ASCII"), QStringLiteral("BIG_5"), QStringLiteral("CYRL"), QStringLiteral("DOS437"),
-        QStringLiteral("DOS850"), QStringLiteral("DOS852"), QStringLiteral("DOS857"), QStringLiteral("DOS860"),
-        QStringLiteral("DOS861"), QStringLiteral("DOS863"), QStringLiteral("DOS865"), QStringLiteral("EUCJ_0208"),
-        QStringLiteral("GB_2312"), QStringLiteral("ISO8859_1"), QStringLiteral("KSC_5601"), QStringLiteral("NEXT"),
-        QStringLiteral("NONE"), QStringLiteral("OCTETS"), QStringLiteral("SJIS_0208"), QStringLiteral("UNICODE_FSS"),
-        QStringLiteral("WIN1250"), QStringLiteral("WIN1251"), QStringLiteral("WIN1252"), QStringLiteral("WIN1253"),
-        QStringLiteral("WIN1254"),
-    };
+    static const QStringList names = QStringLiteral(
+        "ASCII BIG_5 CP943C CYRL DOS437 DOS737 DOS775 DOS850 DOS852 DOS857 DOS858 DOS860 DOS861 DOS862 DOS863 "
+        "DOS864 DOS865 DOS866 DOS869 EUCJ_0208 GB18030 GBK GB_2312 ISO8859_1 ISO8859_13 ISO8859_2 ISO8859_3 "
+        "ISO8859_4 ISO8859_5 ISO8859_6 ISO8859_7 ISO8859_8 ISO8859_9 KOI8R KOI8U KSC_5601 NEXT NONE OCTETS "
+        "SJIS_0208 TIS620 UNICODE_FSS UTF8 WIN1250 WIN1251 WIN1252 WIN1253 WIN1254 WIN1255 WIN1256 WIN1257 "
+        "WIN1258").split(QLatin1Char(' '));
     return names;
 }
 
@@ -60,16 +49,15 @@ TNewDB::TNewDB(QWidget* parent)
     m_dbName->setMaxLength(127);
     m_dbPath->setObjectName(QStringLiteral("DBPath"));
     m_userName->setObjectName(QStringLiteral("UserName"));
-    m_userName->setValidator(new UpperCaseValidator(m_userName));
+    m_userName->setValidator(new TUpperCaseValidator(m_userName));
     m_passwd->setObjectName(QStringLiteral("Passwd"));
     m_passwd->setEchoMode(QLineEdit::Password);
     m_remPasswd->setObjectName(QStringLiteral("RemPasswd"));
     m_charSet->setObjectName(QStringLiteral("CharSet"));
     m_charSet->addItems(CharsetNames());
     SelectCharset(QStringLiteral("NONE"));
-    // The alias list of another program's engine is offered by a later command.
     m_selectBDE->setObjectName(QStringLiteral("SelectBDE"));
-    m_selectBDE->setEnabled(false);
+    connect(m_selectBDE, &QPushButton::clicked, this, &TNewDB::SelectBDEClick);
     m_okBtn->setObjectName(QStringLiteral("OkBtn"));
     m_okBtn->setDefault(true);
     m_okBtn->setEnabled(false);
@@ -110,8 +98,13 @@ TNewDB::TNewDB(QWidget* parent)
 
 void TNewDB::SelectCharset(const QString& name)
 {
-    const int index = CharsetNames().indexOf(name);
-    m_charSet->setCurrentIndex(index >= 0 ? index : int(CharsetNames().indexOf(QStringLiteral("NONE"))));
+    const QString wanted = name.trimmed().isEmpty() ? QStringLiteral("NONE") : name.trimmed();
+    int index = m_charSet->findText(wanted, Qt::MatchFixedString);
+    if (index < 0) {
+        m_charSet->addItem(wanted);
+        index = m_charSet->count() - 1;
+    }
+    m_charSet->setCurrentIndex(index);
 }
 
 QString TNewDB::Charset() const
@@ -122,6 +115,18 @@ QString TNewDB::Charset() const
 QString TNewDB::StoredPassword() const
 {
     return m_remPasswd->isChecked() ? m_passwd->text() : QString();
+}
+
+void TNewDB::SelectBDEClick()
+{
+    TBDEList picker(ReadInterBaseAliases(AliasFilePath()), this);
+    if (qv::showModal(picker) != qv::mrOk)
+        return;
+    const TAlias alias = picker.SelectedAlias();
+    if (alias.Name.isEmpty())
+        return;
+    m_dbName->setText(alias.Name);
+    m_dbPath->setText(alias.Path);
 }
 
 void TNewDB::BrowseClick()

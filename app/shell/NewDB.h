@@ -6,11 +6,20 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <QValidator>
 
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+
+// Keeps user names upper-cased as they are typed.
+class TUpperCaseValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override;
+};
 
 class TNewDB : public QDialog
 {
@@ -18,7 +27,7 @@ class TNewDB : public QDialog
 public:
     explicit TNewDB(QWidget* parent = nullptr);
 
-    // The connection character sets offered, in list order.
+    // The character sets Firebird 3 knows, in list order.
     static const QStringList& CharsetNames();
 
     QLineEdit* DBName() const { return m_dbName; }
@@ -30,11 +39,15 @@ public:
     QPushButton* SelectBDE() const { return m_selectBDE; }
     QPushButton* OkBtn() const { return m_okBtn; }
 
-    // Selects the character set by name; an unknown name selects "NONE".
+    // Selects the character set by name; a name the list lacks is added and
+    // selected (a registration keeps what it stored), an empty one selects "NONE".
     void SelectCharset(const QString& name);
     QString Charset() const;
     // The password to keep: the typed one when "Remember password" is checked.
     QString StoredPassword() const;
+
+    // "Select From BDE": a database path picked from the alias list.
+    void SelectBDEClick();
 
 private:
     void BrowseClick();

@@ -3,6 +3,7 @@
 #include "access/QvDatabase.h"
 #include "access/QvScript.h"
 #include "app/shell/Main.h"
+#include "app/shell/ObjectOpeners.h"
 #include "app/sqltools/ScriptFile.h"
 #include "components/ColorMemo.h"
 #include "components/FormPlacement.h"
@@ -375,6 +376,5 @@ TRunScript* ExecuteScriptClick()
 
 void InstallScriptRunnerCommand()
 {
-    if (MainForm)
-        MainForm->SetCommandHandler(MainForm->ExecuteScript, nullptr, [] { ExecuteScriptClick(); });
+    TObjectOpeners::Instance().SetTool(TToolCommand::RunScript, [](const TObjectRef&) { ExecuteScriptClick(); });
 }

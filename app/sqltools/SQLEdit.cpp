@@ -6,6 +6,7 @@
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/ObjectDDL.h"
+#include "app/shell/ObjectOpeners.h"
 #include "app/shell/Options.h"
 #include "app/sqltools/ResultGrid.h"
 #include "components/AlignLayout.h"
@@ -1109,6 +1110,5 @@ TSQLEditor* ExecuteSQLBtnClick()
 
 void InstallSQLEditorCommand()
 {
-    if (MainForm)
-        MainForm->SetCommandHandler(MainForm->ExecuteSQLBtn, MainForm->ToolExecSQL, [] { ExecuteSQLBtnClick(); });
+    TObjectOpeners::Instance().SetTool(TToolCommand::SQLEditor, [](const TObjectRef&) { ExecuteSQLBtnClick(); });
 }

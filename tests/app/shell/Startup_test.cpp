@@ -7,6 +7,7 @@
 #include "app/shell/DataM.h"
 #include "app/shell/GetDBPasswd.h"
 #include "app/shell/Main.h"
+#include "app/shell/ObjectOpeners.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/NewDB.h"
 #include "app/shell/SampleDatabase.h"
@@ -123,15 +124,14 @@ TEST_F(StartupTest, WindowsComeUpInOrderAndListTheDatabasesInListOrder)
     EXPECT_EQ(MainTree->GetNodeDBNumber(last), 2);
 }
 
-TEST_F(StartupTest, CommandsOfLaterWindowsArePresentButDisabled)
+TEST_F(StartupTest, CommandsOfLaterWindowsArePresentButDisabledUntilRegistered)
 {
     registerThree();
     Shell shell;
-    const QStringList unavailable{
-        "Dataview1", "ExecuteSQLBtn", "CreatedatabaseBtn", "DropdatabaseBtn", "UnregisterDatabase1",
-        "CreateDBobject1", "EditDBObject1", "DropDBObject1", "DependenciesMenu",
-        "Extractmetadata1", "ExecuteScript", "Options1", "ToolCreateDB", "ToolDropDB",
-        "ToolUnregDB", "CloseDBBtn", "ToolDataView", "ToolExecSQL"};
+    // Without an opener registered by the libraries above, their commands stay off.
+    const QStringList unavailable{"Dataview1",        "ExecuteSQLBtn", "CreateDBobject1", "EditDBObject1",
+                                  "DependenciesMenu", "Extractmetadata1", "ExecuteScript", "Options1",
+                                  "ToolDataView",     "ToolExecSQL"};
     for (const QString& name : unavailable) {
         auto* action = MainForm->findChild<QAction*>(name);
         ASSERT_NE(action, nullptr) << name.toStdString();
@@ -140,9 +140,19 @@ TEST_F(StartupTest, CommandsOfLaterWindowsArePresentButDisabled)
         EXPECT_FALSE(action->isEnabled()) << name.toStdString();
     }
     EXPECT_EQ(MainForm->UnavailableCommands().size(), unavailable.size());
+    // A library that registers its opener turns its commands on, and off again when it goes.
+    TObjectOpeners::Instance().SetTool(TToolCommand::DataView, [](const TObjectRef&) {});
+    EXPECT_TRUE(MainForm->Dataview1->isEnabled());
+    EXPECT_TRUE(MainForm->ToolDataView->isEnabled());
+    EXPECT_FALSE(MainForm->UnavailableCommands().contains(MainForm->Dataview1));
+    TObjectOpeners::Instance().Clear();
+    EXPECT_FALSE(MainForm->Dataview1->isEnabled());
+    EXPECT_EQ(MainForm->UnavailableCommands().size(), unavailable.size());
     for (QAction* action : {MainForm->Registerdatabase1, MainForm->Refresh1, MainForm->WindowList1,
                             MainForm->FileExitItem, MainForm->ShowDescriptionsMenu, MainForm->EditCopyItem,
-                            MainForm->HelpAboutItem})
+                            MainForm->HelpAboutItem, MainForm->CreatedatabaseBtn, MainForm->DropdatabaseBtn,
+                            MainForm->UnregisterDatabase1, MainForm->ToolCreateDB, MainForm->ToolDropDB,
+                            MainForm->ToolUnregDB, MainForm->CloseDBBtn})
         EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
     // Available, but only while an object node is selected.
     EXPECT_FALSE(MainForm->SetDescription1->isEnabled());
@@ -224,7 +234,9 @@ TEST_F(StartupTest, RegisteringAddsANodeAndAnEntry)
         EXPECT_FALSE(registration.OkBtn()->isEnabled());
         EXPECT_EQ(registration.UserName()->text(), QStringLiteral("SYSDBA"));
         EXPECT_EQ(registration.Charset(), QStringLiteral("NONE"));
-        EXPECT_EQ(registration.CharSet()->count(), 25);
+        // Firebird 3's character sets, UTF8 among them.
+        EXPECT_EQ(registration.CharSet()->count(), 52);
+        EXPECT_GE(registration.CharSet()->findText(QStringLiteral("UTF8")), 0);
         registration.DBName()->setText(QStringLiteral("Stock"));
         EXPECT_TRUE(registration.OkBtn()->isEnabled());
         registration.DBPath()->setText(QStringLiteral("server:/data/stock.fdb"));

@@ -398,6 +398,47 @@ TEST_P(SQLEditorInProgram, SaveToFileWritesTheResultAndKeepsTheGridsRow)
     EXPECT_EQ(script.pendingAnswers(), 0);
 }
 
+TEST_P(SQLEditorInProgram, ClosingAndUnregisteringTheDatabaseCloseItsEditorsAndLeaveNoAttachment)
+{
+    const QString others = QStringLiteral(
+        "select count(*) from mon$attachments where mon$attachment_id <> current_connection and mon$system_flag = 0");
+    QTreeWidgetItem* node = databaseNode();
+    MainTree->Tree()->setCurrentItem(node);
+    QPointer<TSQLEditor> editor = ExecuteSQLBtnClick();
+    ASSERT_TRUE(editor);
+    editor->SQLText->SetText(QStringLiteral("insert into T values (200, 'kept?')"));
+    editor->RunBtnClick();
+    ASSERT_TRUE(editor->RunT->Active());
+    EXPECT_EQ(qvsql::scalar(target, path, others), QStringLiteral("1"));
+
+    // Close database: the editor's "Commit Work ?" answered Cancel keeps everything.
+    const QString question = QStringLiteral("Are ypu want to close database and all connected windows ?");
+    script.answerMessage(qv::mrYes);
+    script.answerMessage(qv::mrCancel);
+    MainForm->CloseDBBtn->trigger();
+    EXPECT_EQ(script.messages(), (QStringList{question, QStringLiteral("Commit Work ?")}));
+    ASSERT_TRUE(editor);
+    EXPECT_TRUE(editor->RunT->Active());
+    EXPECT_TRUE(TMainTree::NodeData(node));
+    EXPECT_TRUE(editor->Database()->Connected());
+
+    // Unregister: the editor is asked (Yes commits), then nothing stays attached.
+    script.clearShown();
+    script.answerMessage(qv::mrYes);
+    script.answerMessage(qv::mrYes);
+    MainTree->Tree()->setCurrentItem(node);
+    MainForm->UnregisterDatabase1->trigger();
+    EXPECT_EQ(script.messages(), (QStringList{QStringLiteral("Are you really want to unregister database ?"),
+                                              QStringLiteral("Commit Work ?")}));
+    EXPECT_FALSE(editor);
+    EXPECT_TRUE(editors().isEmpty());
+    EXPECT_EQ(databaseNode(), nullptr);
+    EXPECT_EQ(DBList->IndexOf(QStringLiteral("Test")), -1);
+    EXPECT_EQ(qvsql::scalar(target, path, others), QStringLiteral("0"));
+    EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select count(*) from T where ID = 200")),
+              QStringLiteral("1"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Targets, SQLEditorInProgram, ::testing::ValuesIn(qvtest::allTargets()),
                          qvtest::targetName);
 
