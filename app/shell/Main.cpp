@@ -5,6 +5,7 @@
 #include "app/shell/MainTreeF.h"
 #include "app/shell/NewDB.h"
 #include "app/shell/Options.h"
+#include "app/shell/OptionsDlg.h"
 #include "app/shell/ShellImages.h"
 #include "app/shell/ShowDesc.h"
 #include "app/shell/TextExport.h"
@@ -224,6 +225,7 @@ void TMainForm::CreateMenus()
     ExecuteScript = AddItem(Tools1, "ExecuteScript", QStringLiteral("Execute SQL Script"), ciScript, {}, 204);
     Tools1->addSeparator();
     Options1 = AddItem(Tools1, "Options1", QStringLiteral("Options"), ciOptions, {}, 1000);
+    connect(Options1, &QAction::triggered, this, [this] { ShowOptionsDialog(this); });
 
     WindowMenu = addMenu("WindowMenu", QStringLiteral("&Window"));
     WindowTileItem = AddItem(WindowMenu, "WindowTileItem", QStringLiteral("&Tile"), ciTile);
@@ -246,7 +248,7 @@ void TMainForm::CreateMenus()
     // Commands whose windows this build does not have yet.
     for (QAction* action : {Dataview1, ExecuteSQLBtn, CreatedatabaseBtn, DropdatabaseBtn, UnregisterDatabase1,
                             CreateDBobject1, EditDBObject1, DropDBObject1, DependenciesMenu,
-                            Extractmetadata1, ExecuteScript, Options1}) {
+                            Extractmetadata1, ExecuteScript}) {
         m_unavailable.insert(action);
         action->setEnabled(false);
     }
