@@ -37,6 +37,13 @@ namespace {
 
 constexpr TColor kOddColour = 0x00123456;   // none of the grid's 16
 
+// Clicks a check box or radio button on its indicator, the part that takes
+// clicks however wide the layout makes the widget.
+void clickBox(QAbstractButton* box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+}
+
 QByteArray registryBytes(const IsolatedUser& user)
 {
     QFile file(user.registryFile());
@@ -232,8 +239,8 @@ TEST_F(OptionsDialogTest, GridButtonsColourTheSelectedElementAndTheExample)
 
     clickCell(dialog, 12, Qt::LeftButton);     // blue text
     clickCell(dialog, 11, Qt::RightButton);    // on yellow
-    QTest::mouseClick(dialog.ItalicBox, Qt::LeftButton);
-    QTest::mouseClick(dialog.BoldBox, Qt::LeftButton);
+    clickBox(dialog.ItalicBox);
+    clickBox(dialog.BoldBox);
     const TEditorColorSlot keyword = dialog.WorkingColors().Slot(eeReservedWord);
     EXPECT_EQ(keyword.Foreground, TColor(0xFF0000));
     EXPECT_EQ(keyword.Background, TColor(0x00FFFF));
@@ -301,14 +308,14 @@ TEST_F(OptionsDialogTest, OkWritesEveryOptionAndReloadsThem)
     EXPECT_EQ(dialog.SampleFont2->font().family(), QStringLiteral("DejaVu Serif"));
 
     dialog.PageControl->setCurrentWidget(dialog.PreferencesPage);
-    QTest::mouseClick(dialog.DescriptionMode->button(1), Qt::LeftButton);
-    QTest::mouseClick(dialog.ShowTriggerType, Qt::LeftButton);
-    QTest::mouseClick(dialog.ShowParamDescr, Qt::LeftButton);
-    QTest::mouseClick(dialog.ShowSysTables, Qt::LeftButton);
+    clickBox(dialog.DescriptionMode->button(1));
+    clickBox(dialog.ShowTriggerType);
+    clickBox(dialog.ShowParamDescr);
+    clickBox(dialog.ShowSysTables);
     dialog.PageControl->setCurrentWidget(dialog.EditorPage);
     dialog.ElementList->setCurrentRow(eeString);
     clickCell(dialog, 5, Qt::LeftButton);    // purple
-    QTest::mouseClick(dialog.UnderlineBox, Qt::LeftButton);
+    clickBox(dialog.UnderlineBox);
 
     QTest::mouseClick(dialog.OKBtn, Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -390,12 +397,16 @@ TEST_F(OptionsDialogTest, KeysOfTheEditorPageAndHelp)
     QTest::keyClick(&dialog, Qt::Key_C, Qt::AltModifier);
     EXPECT_FALSE(dialog.ColorGrid->hasFocus());
 
+    qv::DialogScript script;
+    script.answerMessage(qv::mrOk);
+    script.answerMessage(qv::mrOk);
     qv::clearHelpRequests();
     QTest::keyClick(&dialog, Qt::Key_F1);
     QTest::mouseClick(dialog.HelpBtn, Qt::LeftButton);
     ASSERT_EQ(qv::helpRequests().size(), 2u);
     EXPECT_EQ(qv::helpRequests()[0].context, 1000);
     EXPECT_EQ(qv::helpRequests()[1].topic, QStringLiteral("Program_Options"));
+    EXPECT_EQ(script.messages(), QStringList(2, qv::kNoHelpText));
     EXPECT_TRUE(dialog.isVisible());
 }
 

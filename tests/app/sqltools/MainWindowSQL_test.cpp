@@ -36,6 +36,13 @@
 
 namespace {
 
+// Clicks a check box or radio button on its indicator, the part that takes
+// clicks however wide the layout makes the widget.
+void clickBox(QAbstractButton* box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+}
+
 class SQLEditorInProgram : public ::testing::TestWithParam<qvtest::Target>
 {
 protected:
@@ -422,8 +429,8 @@ TEST_P(SQLEditorInProgram, OptionsDialogRecoloursOpenEditorsOnOkOnly)
         TColorGrid* grid = options.ColorGrid;
         QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(ColorToGridIndex(0x0000FF)).center());
         QTest::mouseClick(grid, Qt::RightButton, {}, grid->CellRect(4).center());
-        QTest::mouseClick(options.BoldBox, Qt::LeftButton);
-        QTest::mouseClick(options.UnderlineBox, Qt::LeftButton);
+        clickBox(options.BoldBox);
+        clickBox(options.UnderlineBox);
         EXPECT_EQ(options.ExampleSyntax->KeyAttri()->Foreground(), QColor(255, 0, 0));
     };
     {
