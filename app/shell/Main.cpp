@@ -6,6 +6,7 @@
 #include "app/shell/NewDB.h"
 #include "app/shell/ObjectOpeners.h"
 #include "app/shell/Options.h"
+#include "app/shell/OptionsDlg.h"
 #include "app/shell/ShellImages.h"
 #include "app/shell/ShowDesc.h"
 #include "app/shell/TextExport.h"
@@ -233,6 +234,7 @@ void TMainForm::CreateMenus()
     ExecuteScript = AddItem(Tools1, "ExecuteScript", QStringLiteral("Execute SQL Script"), ciScript, {}, 204);
     Tools1->addSeparator();
     Options1 = AddItem(Tools1, "Options1", QStringLiteral("Options"), ciOptions, {}, 1000);
+    connect(Options1, &QAction::triggered, this, [this] { ShowOptionsDialog(this); });
 
     // The object commands go through the tree window.
     auto viaTree = [this](QAction* action, void (TTreeCommands::*command)()) {
@@ -271,9 +273,6 @@ void TMainForm::CreateMenus()
     connect(Contents1, &QAction::triggered, this, &TMainForm::Contents1Click);
     connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAbout);
 
-    // Commands whose windows this build does not have yet.
-    m_unavailable.insert(Options1);
-    Options1->setEnabled(false);
     // Enabled while an object node is selected.
     DropDBObject1->setEnabled(false);
 }

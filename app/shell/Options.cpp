@@ -9,6 +9,10 @@
 #include "editor/qeGeneralSyn.h"
 #include "platform/Registry.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace {
 
 constexpr TColor kGreen = 0x008000;
@@ -183,6 +187,43 @@ TOptions ReadOptions()
     return options;
 }
 
+void WriteOptions(const TOptions& options)
+{
+    QvRegistry registry;
+    if (!registry.openKey(kOptionsKey, true))
+        throw EQvRegistryError(QStringLiteral("Failed to create key '%1'").arg(kOptionsKey));
+    const auto writeFont = [&registry](const QString& prefix, const QFont& font, int charset) {
+        registry.writeString(prefix, font.family());
+        registry.writeInteger(prefix + QStringLiteral("Size"),
+                              font.pointSize() > 0 ? font.pointSize() : RoundOptionValue(font.pointSizeF()));
+        registry.writeInteger(prefix + QStringLiteral("Charset"), charset);
+    };
+    writeFont(QStringLiteral("SQLFont"), options.SQLFont, options.SQLFontCharset);
+    writeFont(QStringLiteral("DataFont"), options.DataFont, options.DataFontCharset);
+    registry.writeInteger(QStringLiteral("ShowDescription"), options.ShowDescription);
+    registry.writeBool(QStringLiteral("ShowTriggertype"), options.ShowTriggerType);
+    registry.writeBool(QStringLiteral("ShowProcParameterDescription"), options.ShowProcParameterDescription);
+    registry.writeInteger(QStringLiteral("TabStopCount"), options.TabStopCount);
+    registry.writeBool(QStringLiteral("ShowSystemTables"), options.ShowSystemTables);
+    registry.writeBinary(QStringLiteral("EditorColors"), options.EditorColors.Bytes());
+    registry.writeInteger(QStringLiteral("EditorRightEdge"), options.EditorRightEdge);
+}
+
+int RoundOptionValue(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    constexpr double low = std::numeric_limits<int>::min();
+    constexpr double high = std::numeric_limits<int>::max();
+    return static_cast<int>(std::clamp(std::round(value), low, high));
+}
+
+TOptionsNotifier* OptionsNotifier()
+{
+    static TOptionsNotifier notifier;
+    return &notifier;
+}
+
 void LoadOptions()
 {
     Options() = ReadOptions();
@@ -203,6 +244,7 @@ void LoadOptions()
             }
         }
     }
+    emit OptionsNotifier()->OptionsChanged();
 }
 
 void ApplyEditorColors(TqeCustomEdit* editor, TqeGeneralSyn* highlighter,

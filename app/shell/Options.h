@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QFont>
+#include <QObject>
 #include <QString>
 
 #include <array>
@@ -108,6 +109,23 @@ inline TEditorColors& EditorColors() { return Options().EditorColors; }
 void LoadOptions();
 // The options as read from the registry, without touching the globals.
 TOptions ReadOptions();
+// Every option into the registry key (created when missing), under the
+// names LoadOptions reads. EQvRegistryError when the key cannot be opened or
+// a value cannot be written.
+void WriteOptions(const TOptions& options);
+// A number edit's value as the integer option stored for it: rounded half
+// away from zero and kept within the range of an integer.
+int RoundOptionValue(double value);
+
+// Tells the windows above the shell that LoadOptions has just run, so that
+// what they show besides the editors LoadOptions reaches itself can follow.
+class TOptionsNotifier : public QObject
+{
+    Q_OBJECT
+signals:
+    void OptionsChanged();
+};
+TOptionsNotifier* OptionsNotifier();
 
 // Font, tab width, right edge and colours of the options for one editor and
 // its highlighter.

@@ -504,6 +504,9 @@ void TSQLEditor::FormShow()
     Pages->setCurrentWidget(TabSQL);
     ResultGrid->setFont(ReadOptions().DataFont);
     ApplyEditorOptions(SQLText, Syntax);
+    // The editor itself is reached by LoadOptions; the grid follows the data font here.
+    connect(OptionsNotifier(), &TOptionsNotifier::OptionsChanged, this,
+            [this] { ResultGrid->setFont(Options().DataFont); });
     SQLFavBtn->setVisible(false);
     AddToFavorites->setVisible(false);
     // FormActivate / FormDeactivate: the frame tells which child is active.

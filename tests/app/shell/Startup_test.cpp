@@ -130,7 +130,7 @@ TEST_F(StartupTest, CommandsOfLaterWindowsArePresentButDisabledUntilRegistered)
     Shell shell;
     // Without an opener registered by the libraries above, their commands stay off.
     const QStringList unavailable{"Dataview1",        "ExecuteSQLBtn", "CreateDBobject1", "EditDBObject1",
-                                  "DependenciesMenu", "Extractmetadata1", "ExecuteScript", "Options1",
+                                  "DependenciesMenu", "Extractmetadata1", "ExecuteScript",
                                   "ToolDataView",     "ToolExecSQL"};
     for (const QString& name : unavailable) {
         auto* action = MainForm->findChild<QAction*>(name);

@@ -8,8 +8,11 @@
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/Options.h"
+#include "app/shell/OptionsDlg.h"
 #include "app/shell/Startup.h"
 #include "app/sqltools/SQLEdit.h"
+#include "components/ColorGrid.h"
+#include "components/CurrEdit.h"
 #include "components/SpeedButton.h"
 #include "editor/qeCustomEdit.h"
 #include "editor/qeGeneralSyn.h"
@@ -18,16 +21,28 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFile>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// Clicks a check box or radio button on its indicator, the part that takes
+// clicks however wide the layout makes the widget.
+void clickBox(QAbstractButton* box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+}
 
 class SQLEditorInProgram : public ::testing::TestWithParam<qvtest::Target>
 {
@@ -437,6 +452,73 @@ TEST_P(SQLEditorInProgram, ClosingAndUnregisteringTheDatabaseCloseItsEditorsAndL
     EXPECT_EQ(qvsql::scalar(target, path, others), QStringLiteral("0"));
     EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select count(*) from T where ID = 200")),
               QStringLiteral("1"));
+}
+
+TEST_P(SQLEditorInProgram, OptionsDialogRecoloursOpenEditorsOnOkOnly)
+{
+    QTreeWidgetItem* node = databaseNode();
+    ASSERT_NE(node, nullptr);
+    node->setExpanded(true);
+    MainTree->Tree()->setCurrentItem(node);
+    TSQLEditor* editor = ExecuteSQLBtnClick();
+    ASSERT_NE(editor, nullptr);
+    ASSERT_EQ(editor->Syntax->KeyAttri()->Foreground(), QColor(Qt::black));
+
+    // Cancel after picking colours: the editor and the registry stay as they were.
+    const auto pickRedKeywordsOnNavy = [](TOptionsDlg& options) {
+        options.PageControl->setCurrentWidget(options.EditorPage);
+        options.ElementList->setCurrentRow(eeReservedWord);
+        TColorGrid* grid = options.ColorGrid;
+        QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(ColorToGridIndex(0x0000FF)).center());
+        QTest::mouseClick(grid, Qt::RightButton, {}, grid->CellRect(4).center());
+        clickBox(options.BoldBox);
+        clickBox(options.UnderlineBox);
+        EXPECT_EQ(options.ExampleSyntax->KeyAttri()->Foreground(), QColor(255, 0, 0));
+    };
+    {
+        QvRegistry registry;
+        ASSERT_TRUE(registry.openKey(kOptionsKey, true));
+        ASSERT_FALSE(registry.valueExists(QStringLiteral("EditorColors")));
+    }
+    script.onModal([&](QDialog& dialog) {
+        auto* options = qobject_cast<TOptionsDlg*>(&dialog);
+        ASSERT_NE(options, nullptr);
+        pickRedKeywordsOnNavy(*options);
+        QTest::mouseClick(options->CancelBtn, Qt::LeftButton);
+    });
+    MainForm->Options1->trigger();
+    EXPECT_EQ(editor->Syntax->KeyAttri()->Foreground(), QColor(Qt::black));
+    EXPECT_EQ(editor->Syntax->KeyAttri()->IntegerStyle(), esBold);
+    {
+        QvRegistry registry;
+        ASSERT_TRUE(registry.openKey(kOptionsKey, false));
+        EXPECT_FALSE(registry.valueExists(QStringLiteral("EditorColors")));
+        EXPECT_FALSE(registry.valueExists(QStringLiteral("TabStopCount")));
+    }
+
+    // OK: written, and the open editor follows at once.
+    script.onModal([&](QDialog& dialog) {
+        auto* options = qobject_cast<TOptionsDlg*>(&dialog);
+        ASSERT_NE(options, nullptr);
+        pickRedKeywordsOnNavy(*options);
+        options->TabStops->SetValue(2);
+        QTest::mouseClick(options->OKBtn, Qt::LeftButton);
+    });
+    MainForm->Options1->trigger();
+    EXPECT_TRUE(script.messages().isEmpty()) << qPrintable(script.messages().join(u'\n'));
+    EXPECT_EQ(editor->Syntax->KeyAttri()->Foreground(), QColor(255, 0, 0));
+    EXPECT_EQ(editor->Syntax->KeyAttri()->Background(), QColor(0, 0, 128));
+    EXPECT_EQ(editor->Syntax->KeyAttri()->IntegerStyle(), esUnderline);
+    EXPECT_EQ(editor->SQLText->TabSpace(), 2);
+    QvRegistry registry;
+    ASSERT_TRUE(registry.openKey(kOptionsKey, false));
+    TEditorColors colors;
+    ASSERT_TRUE(colors.SetBytes(registry.readBinary(QStringLiteral("EditorColors"))));
+    const TEditorColorSlot keyword = colors.Slot(eeReservedWord);
+    EXPECT_EQ(keyword.Foreground, TColor(0x0000FF));
+    EXPECT_EQ(keyword.Background, TColor(0x800000));
+    EXPECT_EQ(keyword.Style, esUnderline);
+    EXPECT_EQ(registry.readInteger(QStringLiteral("TabStopCount")), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, SQLEditorInProgram, ::testing::ValuesIn(qvtest::allTargets()),
