@@ -315,6 +315,7 @@ void TExtrMD::FormShow()
         return;
     TQvTransaction transaction;
     transaction.AddDatabase(database);
+    transaction.SetDefaultDatabase(database);
     QList<QTreeWidgetItem*> items;
     for (const TExtractItem& item : ListExtractObjects(*database, transaction))
         items << new TExtractListItem(item.name, item.kind);

@@ -31,6 +31,18 @@ QString HexLiteral(const QByteArray& bytes)
     return QStringLiteral("X'") + QString::fromLatin1(bytes.toHex().toUpper()) + QLatin1Char('\'');
 }
 
+// A CHAR value read in a set of several bytes a character comes padded to
+// its byte length; it keeps the blanks of its own length only.
+void TrimPadding(QString& text, qsizetype characters)
+{
+    if (characters <= 0 || text.size() <= characters)
+        return;
+    for (qsizetype i = characters; i < text.size(); ++i)
+        if (text.at(i) != u' ')
+            return;
+    text.truncate(characters);
+}
+
 class TRowWriter
 {
 public:
@@ -61,10 +73,15 @@ public:
                 length = *reinterpret_cast<const short*>(data);
                 data += sizeof(short);
             }
-            if ((var->sqlsubtype & 0xff) == OctetsCharacterSet)
+            const int characterSet = var->sqlsubtype & 0xff;
+            if (characterSet == OctetsCharacterSet) {
                 line += HexLiteral(QByteArray(data, length));
-            else
-                line += m_job.Literal(m_codec.decode(data, length));
+                return;
+            }
+            QString text = m_codec.decode(data, length);
+            if (field.SQLType() == SQL_TEXT)
+                TrimPadding(text, var->sqllen / QvTextCodec::bytesPerCharacter(characterSet));
+            line += m_job.Literal(text);
             return;
         }
         case SQL_FLOAT: {

@@ -392,9 +392,9 @@ void ExtractDrops(TExtractJob& job)
         QHash<QString, QSet<QString>> dependsOn;
         TCatalogQuery rows(query, &job.Database(),
             QStringLiteral("select distinct rdb$dependent_name, rdb$depended_on_name from rdb$dependencies "
-                           "where rdb$dependent_type=%1 and rdb$depended_on_type=%2")
+                           "where rdb$dependent_type=%1 and rdb$depended_on_type in (%2)")
                 .arg(dependentType)
-                .arg(dependentType == 1 ? 0 : dependentType));
+                .arg(dependentType == 1 ? QStringLiteral("0,1") : QString::number(dependentType)));
         for (; !rows.Eof(); rows.Next())
             dependsOn[rows.Name(0)].insert(rows.Name(1));
         return dependsOn;

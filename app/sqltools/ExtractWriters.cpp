@@ -441,9 +441,8 @@ void ExtractFunctions(TExtractJob& job)
         for (; !rows.Eof() && rows.Name(0) == name; rows.Next()) {
             const int mechanism = rows.IsNull(6) ? 1 : rows.Integer(6);
             QString type = job.Catalog().TypeText(types.Read(rows));
-            if (rows.Integer(5) == returnArgument) {
-                if (returnArgument > 0)
-                    continue;
+            // A result returned through an argument is an argument as well.
+            if (returnArgument == 0 && rows.Integer(5) == 0) {
                 result = type;
                 if (mechanism == 0)
                     result += QStringLiteral(" BY VALUE");
