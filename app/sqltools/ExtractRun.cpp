@@ -155,9 +155,12 @@ TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction,
         if (hasKind(items, ekTrigger))
             ExtractTriggers(job);
         result.lines << QStringLiteral("COMMIT WORK ^") << QStringLiteral("SET TERM ; ^");
+        ExtractGrants(job);
     }
     if ((flags & (efDataOnly | efMetadataAndData)) != 0)
         ExtractData(job);
+    if (job.Flag(efMetadataAndData) && hasKind(items, ekTable))
+        ExtractConstraints(job);
     result.reports = job.Reports();
     return result;
 }

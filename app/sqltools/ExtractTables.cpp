@@ -308,20 +308,19 @@ void WriteChecks(TExtractJob& job, TQvQuery& query)
 {
     QStringList& out = job.Output();
     out << QStringLiteral("/*  Check Constraints  */");
-    struct Row { QString relation, name, source; };
+    struct Row { QString relation, name, source, trigger; };
     std::vector<Row> checks;
     TCatalogQuery rows(query, &job.Database(),
-        QStringLiteral("select a.rdb$relation_name, a.rdb$constraint_name, c.rdb$trigger_source "
+        QStringLiteral("select a.rdb$relation_name, a.rdb$constraint_name, c.rdb$trigger_source, c.rdb$trigger_name "
                        "from rdb$relation_constraints a, rdb$check_constraints b, rdb$triggers c "
                        "where a.rdb$constraint_type='CHECK' and a.rdb$constraint_name=b.rdb$constraint_name "
                        "and b.rdb$trigger_name=c.rdb$trigger_name and c.rdb$trigger_type=1"));
     for (; !rows.Eof(); rows.Next())
         if (job.Selected(rows.Name(0)))
-            checks.push_back({rows.Name(0), rows.Name(1), rows.Text(2)});
-    // In the order the server made them, so a copy numbers them alike.
-    std::sort(checks.begin(), checks.end(), [](const Row& a, const Row& b) {
-        return a.relation != b.relation ? a.relation < b.relation : NaturalLess(a.name, b.name);
-    });
+            checks.push_back({rows.Name(0), rows.Name(1), rows.Text(2), rows.Name(3)});
+    // In the order the server made them (it numbers their triggers), so a
+    // copy makes and numbers them alike.
+    std::sort(checks.begin(), checks.end(), [](const Row& a, const Row& b) { return NaturalLess(a.trigger, b.trigger); });
     for (const Row& check : checks) {
         const QString head = QStringLiteral("ALTER TABLE ") + job.Name(check.relation)
             + (generatedName(check.name) ? QStringLiteral(" ADD  ")
@@ -369,9 +368,25 @@ void ExtractTables(TExtractJob& job)
         if (job.Flag(efIndices))
             WriteIndices(job, tables[std::size_t(k)].name, indices, keys);
     }
+    // With the data, foreign keys and checks follow the rows: a cycle of
+    // keys (or a table referring to itself) has no order in which rows
+    // could go first, and a check reading another table held when its row
+    // was written, not necessarily now.
+    if (!job.Flag(efMetadataAndData)) {
+        if (job.Flag(efKeys))
+            WriteForeignKeys(job, query, keys);
+        WriteChecks(job, query);
+    }
+    scope.Commit();
+}
+
+void ExtractConstraints(TExtractJob& job)
+{
+    TWriterScope scope(job);
     if (job.Flag(efKeys))
-        WriteForeignKeys(job, query, keys);
-    WriteChecks(job, query);
+        WriteForeignKeys(job, scope.Query(), ReadKeys(job, scope.Query()));
+    WriteChecks(job, scope.Query());
+    job.Output() << QStringLiteral("COMMIT WORK;");
     scope.Commit();
 }
 

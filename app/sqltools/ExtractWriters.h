@@ -111,6 +111,14 @@ void ExtractViews(TExtractJob& job);
 void ExtractFunctions(TExtractJob& job);
 void ExtractProcedures(TExtractJob& job);
 void ExtractTriggers(TExtractJob& job);
+// GRANTs of the privileges others hold on the selected tables, views and
+// procedures (their owner's own come with them).
+void ExtractGrants(TExtractJob& job);
+// With metadata and data, foreign keys and check constraints come after
+// the rows (keys may form a cycle no order of rows satisfies; a check may
+// read other tables as they were when its row was written): ExtractTables
+// leaves them out, and the run writes them here after ExtractData.
+void ExtractConstraints(TExtractJob& job);
 // INSERTs for the rows of the selected tables, parents before children,
 // then the selected generators' values.
 void ExtractData(TExtractJob& job);

@@ -127,9 +127,21 @@ QStringList ExpectExactRoundTrip(const Target& target, const QString& path, cons
             break;
         }
     if (IsqlAvailable()) {
-        const QString original = IsqlExtract(target, path);
-        EXPECT_FALSE(original.isEmpty());
-        EXPECT_EQ(original, IsqlExtract(target, copyPath));
+        const QStringList original = IsqlExtract(target, path).split(QLatin1Char('\n'));
+        const QStringList copied = IsqlExtract(target, copyPath).split(QLatin1Char('\n'));
+        EXPECT_GT(original.size(), 1);
+        EXPECT_EQ(original.size(), copied.size())
+            << "beyond the shorter: "
+            << (original.size() > copied.size() ? original : copied)
+                   .mid(std::min(original.size(), copied.size()))
+                   .join(QLatin1Char('\n'))
+                   .toStdString();
+        for (qsizetype i = 0; i < std::min(original.size(), copied.size()); ++i)
+            if (original.at(i) != copied.at(i)) {
+                ADD_FAILURE() << "isql-fb -x differs at line " << i << ":\n" << original.at(i).toStdString() << "\n"
+                              << copied.at(i).toStdString();
+                break;
+            }
     }
     return first.lines;
 }
