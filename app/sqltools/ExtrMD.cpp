@@ -266,8 +266,15 @@ TExtrMD::TExtrMD(quint64 entryId, const QString& preselected, QWidget* parent)
     connect(GenerateBtn, &QPushButton::clicked, this, &TExtrMD::GenerateBtnClick);
     connect(PreviewBtn, &QPushButton::clicked, this, &TExtrMD::PreviewBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TExtrMD::reject);
-    connect(SrcList, &QTreeWidget::itemDoubleClicked, this, &TExtrMD::IncludeBtnClick);
-    connect(DstList, &QTreeWidget::itemDoubleClicked, this, &TExtrMD::ExcludeBtnClick);
+    // The clicked item moves, with whatever else is selected.
+    connect(SrcList, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        item->setSelected(true);
+        IncludeBtnClick();
+    });
+    connect(DstList, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        item->setSelected(true);
+        ExcludeBtnClick();
+    });
     connect(DstList, &TExtractList::DroppedFromPartner, this, &TExtrMD::IncludeBtnClick);
     connect(SrcList, &TExtractList::DroppedFromPartner, this, &TExtrMD::ExcludeBtnClick);
 }
