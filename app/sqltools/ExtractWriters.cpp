@@ -477,6 +477,15 @@ void ExtractFunctions(TExtractJob& job)
         WriteCommentOn(job, QStringLiteral("EXTERNAL FUNCTION"), shown, description);
     }
     out << QString();
+    {
+        // Functions written in PSQL are no external ones; say so rather than drop them.
+        TCatalogQuery psql(scope.Query(), &job.Database(),
+            QStringLiteral("select rdb$function_name from rdb$functions where rdb$module_name is null "
+                           "and (rdb$system_flag is null or rdb$system_flag=0) order by rdb$function_name"));
+        for (; !psql.Eof(); psql.Next())
+            if (job.Selected(psql.Name(0)))
+                job.Report(QStringLiteral("Function %1 is written in PSQL and is not extracted.").arg(psql.Name(0)));
+    }
     scope.Commit();
 }
 

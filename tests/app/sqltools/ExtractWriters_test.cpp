@@ -222,8 +222,13 @@ TEST_P(ExtractWriters, QuotesAndCommentMarksInTextsAreMadeHarmless)
          QStringLiteral("declare external function F_ABS double precision returns double precision by value "
                         "entry_point 'ab''s' module_name 'ib''udf'"),
          QStringLiteral("insert into T values (1)")});
+    qvtest::execute(GetParam(), path,
+                    {QStringLiteral("create function F_PSQL returns integer as begin return 1; end")});
     ExtractSource source(GetParam(), path);
-    const QStringList lines = source.Extract(efMetadataOnly, QStringLiteral("/p/db.fdb")).lines;
+    const TExtractResult result = source.Extract(efMetadataOnly, QStringLiteral("/p/db.fdb"));
+    const QStringList& lines = result.lines;
+    // What cannot be written is said, not dropped.
+    EXPECT_EQ(result.reports, QStringList{QStringLiteral("Function F_PSQL is written in PSQL and is not extracted.")});
     EXPECT_NE(lines.indexOf(QStringLiteral("CREATE EXCEPTION E1 'Can''t do';")), -1);
     EXPECT_NE(lines.indexOf(QStringLiteral("/* it's  not  the end  */")), -1);
     EXPECT_NE(lines.indexOf(QStringLiteral("COMMENT ON TABLE T IS 'it''s /* not */ the end';")), -1);
