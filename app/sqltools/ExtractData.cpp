@@ -9,6 +9,7 @@
 #include "app/sqltools/ExtractSupport.h"
 #include "app/sqltools/ExtractWriters.h"
 
+#include <charconv>
 #include <cstring>
 #include <vector>
 
@@ -78,30 +79,44 @@ public:
                 line += HexLiteral(QByteArray(data, length));
                 return;
             }
+            if (m_codec.kind() == QvTextCodec::Latin1 && field.SQLType() == SQL_VARYING) {
+                // Bytes as they are: no text made on the way.
+                AppendLiteral(line, QLatin1StringView(data, length));
+                return;
+            }
             QString text = m_codec.decode(data, length);
             if (field.SQLType() == SQL_TEXT)
                 TrimPadding(text, var->sqllen / QvTextCodec::bytesPerCharacter(characterSet));
-            line += m_job.Literal(text);
+            AppendLiteral(line, text);
             return;
         }
         case SQL_FLOAT: {
             float value;
             std::memcpy(&value, data, sizeof value);
-            line += QString::number(double(value), 'g', 9);
+            AppendNumber(line, double(value), 9);
             return;
         }
         case SQL_DOUBLE:
         case SQL_D_FLOAT: {
             double value;
             std::memcpy(&value, data, sizeof value);
-            line += QString::number(value, 'g', 17);
+            AppendNumber(line, value, 17);
             return;
         }
         case SQL_BOOLEAN:
             line += *reinterpret_cast<const FB_BOOLEAN*>(data) ? QLatin1String("TRUE") : QLatin1String("FALSE");
             return;
-        case SQL_SHORT:
         case SQL_LONG:
+            if (field.SQLScale() == 0) {
+                ISC_LONG value;
+                std::memcpy(&value, data, sizeof value);
+                char digits[16];
+                const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+                line += QLatin1StringView(digits, end - digits);
+                return;
+            }
+            [[fallthrough]];
+        case SQL_SHORT:
         case SQL_INT64: {
             QString text;
             QvValue::ScalarText(field.SQLType(), field.SQLScale(), data, text);
@@ -113,7 +128,7 @@ public:
         case SQL_TIMESTAMP: {
             QString text;
             QvValue::ScalarText(field.SQLType(), 0, data, text);
-            line += m_job.Literal(text);
+            AppendLiteral(line, text);
             return;
         }
         case SQL_BLOB:
@@ -163,7 +178,45 @@ private:
             line += QLatin1String("NULL");
             return;
         }
-        line += m_job.Literal(value);
+        AppendLiteral(line, value);
+    }
+
+    // A string literal in the database's dialect, written straight into the line.
+    void AppendLiteral(QString& line, const QString& text) const
+    {
+        const QChar quote = Quote();
+        line += quote;
+        if (!text.contains(quote)) {
+            line += text;
+        } else {
+            for (const QChar c : text) {
+                if (c == quote)
+                    line += quote;
+                line += c;
+            }
+        }
+        line += quote;
+    }
+
+    void AppendLiteral(QString& line, QLatin1StringView text) const
+    {
+        if (text.contains(Quote())) {
+            AppendLiteral(line, QString(text));
+            return;
+        }
+        line += Quote();
+        line += text;
+        line += Quote();
+    }
+
+    QChar Quote() const { return m_job.Dialect() == 3 ? QLatin1Char('\'') : QLatin1Char('"'); }
+
+    // Locale-independent and exact: as "%.17g" writes a double.
+    static void AppendNumber(QString& line, double value, int precision)
+    {
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, precision).ptr;
+        line += QLatin1StringView(digits, end - digits);
     }
 
     TExtractJob& m_job;
