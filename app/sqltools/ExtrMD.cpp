@@ -4,6 +4,7 @@
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
+#include "app/shell/ObjectOpeners.h"
 #include "app/shell/ProcPreview.h"
 #include "app/shell/ShellImages.h"
 #include "app/sqltools/ExtractWriters.h"
@@ -580,19 +581,10 @@ void ExtractMetadataFor(quint64 entryId, const QString& objectName)
     qv::showModal(dialog);
 }
 
-void ExtractMetadataClick()
-{
-    if (!MainTree)
-        return;
-    const QTreeWidgetItem* node = MainTree->Tree()->currentItem();
-    if (!node || TMainTree::NodeLevel(node) == 0)
-        return;
-    const QString object = TMainTree::NodeKind(node) == TNodeKind::Object ? TMainTree::NodeObjectName(node) : QString();
-    ExtractMetadataFor(MainTree->GetNodeDBId(node), object);
-}
-
 void InstallExtractMetadataCommand()
 {
-    if (MainForm)
-        MainForm->SetCommandHandler(MainForm->Extractmetadata1, nullptr, [] { ExtractMetadataClick(); });
+    TObjectOpeners::Instance().SetTool(TToolCommand::Extract, [](const TObjectRef& ref) {
+        // An object's node starts with that object selected.
+        ExtractMetadataFor(ref.DBId, ref.Category >= 0 ? ref.Name : QString());
+    });
 }

@@ -127,6 +127,5 @@ public:
 // first as expanding its node does; an object of the given name starts
 // selected. Nothing opens when the database cannot be connected.
 void ExtractMetadataFor(quint64 entryId, const QString& objectName = QString());
-// The main window's "Extract Metadata": for the tree's selected node.
-void ExtractMetadataClick();
+// Makes ExtractMetadataFor the tree's and the main window's "Extract Metadata".
 void InstallExtractMetadataCommand();
