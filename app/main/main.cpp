@@ -2,6 +2,7 @@
 #include "app/shell/Main.h"
 #include "app/shell/Startup.h"
 #include "app/sqltools/ExecuteScript.h"
+#include "app/sqltools/ExtrMD.h"
 #include "app/sqltools/SQLEdit.h"
 
 #include <cstdio>
@@ -40,6 +41,7 @@ int main(int argc, char** argv)
         TQorvaneStartup windows;
         InstallSQLEditorCommand();
         InstallScriptRunnerCommand();
+        InstallExtractMetadataCommand();
         windows.Show();
         result = windows.Exec();
     }

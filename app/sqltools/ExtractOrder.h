@@ -1,0 +1,18 @@
+#pragma once
+
+// Orders in which an extracted script creates, drops and fills objects.
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+// Names ordered so that each comes after the names it depends on; among
+// names free to go, plain character-code order. A name's dependencies on
+// itself or on names not in the list are ignored; names caught in a cycle
+// follow the others in name order.
+QStringList DependencyOrder(QStringList names, const QHash<QString, QSet<QString>>& dependsOn);
+
+// Character-code order, except that runs of digits compare by their value:
+// INTEG_9 before INTEG_10, as the server numbered them.
+bool NaturalLess(const QString& a, const QString& b);

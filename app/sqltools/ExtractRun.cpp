@@ -1,0 +1,182 @@
+#include "app/sqltools/ExtractRun.h"
+
+#include "access/QvDatabase.h"
+#include "access/QvQuery.h"
+#include "access/QvTransactionScope.h"
+#include "app/shell/CatalogQuery.h"
+#include "app/shell/MainTreeF.h"
+#include "app/sqltools/ExtractWriters.h"
+
+#include <QSaveFile>
+
+namespace {
+
+bool hasKind(const QList<TExtractItem>& items, int kind)
+{
+    for (const TExtractItem& item : items)
+        if (item.kind == kind)
+            return true;
+    return false;
+}
+
+bool namesCharacterSet(const QString& characterSet)
+{
+    return !characterSet.isEmpty() && characterSet.compare(QLatin1String("NONE"), Qt::CaseInsensitive) != 0;
+}
+
+// The database's own default character set, which a new copy must have.
+QString DefaultCharacterSet(TQvDatabase& database, TQvTransaction& transaction)
+{
+    TQvTransactionScope scope(transaction);
+    TQvQuery query;
+    query.SetTransaction(&transaction);
+    QString name;
+    {
+        TCatalogQuery row(query, &database, QStringLiteral("select rdb$character_set_name from rdb$database"));
+        if (!row.Eof())
+            name = row.Name(0);
+    }
+    scope.Commit();
+    return name;
+}
+
+QStringList HeaderLines(TExtractJob& job, const TExtractHeader& header)
+{
+    QStringList lines;
+    const bool create = job.Flag(efCreateDatabase);
+    if (job.Dialect() == 3)
+        lines << QStringLiteral("SET SQL DIALECT 3;") << QString();
+    // A new database gets the original's character set; its connection the
+    // registration's.
+    QString characterSet = header.characterSet;
+    if (create) {
+        if (namesCharacterSet(header.characterSet))
+            lines << QStringLiteral("SET NAMES ") + header.characterSet + QLatin1Char(';');
+        characterSet = DefaultCharacterSet(job.Database(), job.Transaction());
+    }
+    QString line = create ? QStringLiteral("CREATE DATABASE ") : QStringLiteral("CONNECT ");
+    line += job.Literal(header.path) + QLatin1Char(' ');
+    if (job.Flag(efUserPassword))
+        line += QStringLiteral("USER ") + job.Literal(header.user) + QStringLiteral(" PASSWORD ")
+            + job.Literal(header.password);
+    if (namesCharacterSet(characterSet))
+        line += QStringLiteral(" DEFAULT CHARACTER SET ") + characterSet;
+    lines << QStringLiteral("/* Create database : ") + header.name + QStringLiteral("       */");
+    lines << line + QLatin1Char(';') << QString();
+    return lines;
+}
+
+} // namespace
+
+QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& transaction)
+{
+    QList<TExtractItem> items;
+    TQvTransactionScope scope(transaction);
+    TQvQuery query;
+    query.SetTransaction(&transaction);
+    const auto list = [&](int kind, const QString& sql, auto&& accept) {
+        TCatalogQuery rows(query, &database, sql);
+        for (; !rows.Eof(); rows.Next()) {
+            const QString name = rows.Name(0);
+            if (accept(rows, name))
+                items.append({name, kind});
+        }
+    };
+    const auto userObject = [](const TCatalogQuery&, const QString& name) { return !IsSystemObjectName(name); };
+    {
+        QList<TExtractItem> tables;
+        TCatalogQuery rows(query, &database,
+            QStringLiteral("select t.rdb$relation_name, t.rdb$dbkey_length from rdb$relations t "
+                           "where rdb$relation_name not in (select rdb$view_name from rdb$view_relations) "
+                           "and rdb$view_blr is null order by rdb$relation_name desc"));
+        for (; !rows.Eof(); rows.Next()) {
+            const QString name = rows.Name(0);
+            if (!IsSystemObjectName(name) && rows.Integer(1) == 8)
+                tables.prepend({name, ekTable});
+        }
+        items << tables;
+    }
+    // Once per view, not once per table it reads.
+    list(ekView, QStringLiteral("select distinct rdb$view_name from rdb$view_relations order by rdb$view_name"),
+         userObject);
+    list(ekProcedure, QStringLiteral("select rdb$procedure_name from rdb$procedures where rdb$package_name is null "
+                                     "order by rdb$procedure_name"),
+         userObject);
+    list(ekTrigger,
+         QStringLiteral("select rdb$trigger_name, rdb$trigger_source from rdb$triggers order by rdb$trigger_name"),
+         [](const TCatalogQuery& rows, const QString& name) {
+             return !IsSystemObjectName(name)
+                 && !rows.Text(1).trimmed().toUpper().startsWith(QLatin1String("CHECK"));
+         });
+    list(ekDomain, QStringLiteral("select rdb$field_name from rdb$fields order by rdb$field_name"), userObject);
+    list(ekGenerator,
+         QStringLiteral("select rdb$generator_name, rdb$system_flag from rdb$generators order by rdb$generator_name"),
+         [](const TCatalogQuery& rows, const QString&) { return rows.IsNull(1) || rows.Integer(1) < 1; });
+    list(ekFunction, QStringLiteral("select rdb$function_name from rdb$functions order by rdb$function_name"),
+         userObject);
+    list(ekException, QStringLiteral("select rdb$exception_name from rdb$exceptions order by rdb$exception_name"),
+         userObject);
+    scope.Commit();
+    return items;
+}
+
+TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction, const TExtractHeader& header,
+                             const QList<TExtractItem>& items, int flags, const std::function<void(int)>& progress)
+{
+    TExtractResult result;
+    QStringList selected;
+    for (const TExtractItem& item : items)
+        selected << item.name;
+    TExtractJob job(database, transaction, selected, flags, result.lines);
+    if (progress) {
+        progress(0);
+        job.SetProgressHandler(progress);
+    }
+    result.lines << HeaderLines(job, header);
+
+    if ((flags & (efMetadataOnly | efMetadataAndData)) != 0) {
+        if (job.Flag(efDropObjects))
+            ExtractDrops(job);
+        if (hasKind(items, ekDomain))
+            ExtractDomains(job);
+        if (hasKind(items, ekGenerator))
+            ExtractGenerators(job);
+        if (hasKind(items, ekException))
+            ExtractExceptions(job);
+        if (hasKind(items, ekTable))
+            ExtractTables(job);
+        if (hasKind(items, ekView))
+            ExtractViews(job);
+        if (hasKind(items, ekFunction))
+            ExtractFunctions(job);
+        result.lines << QStringLiteral("COMMIT WORK;") << QStringLiteral("SET TERM ^ ;");
+        if (hasKind(items, ekProcedure))
+            ExtractProcedures(job);
+        if (hasKind(items, ekTrigger))
+            ExtractTriggers(job);
+        result.lines << QStringLiteral("COMMIT WORK ^") << QStringLiteral("SET TERM ; ^");
+        ExtractGrants(job);
+    }
+    if ((flags & (efDataOnly | efMetadataAndData)) != 0)
+        ExtractData(job);
+    if (job.Flag(efMetadataAndData) && hasKind(items, ekTable))
+        ExtractConstraints(job);
+    result.reports = job.Reports();
+    return result;
+}
+
+QString ScriptText(const QStringList& lines)
+{
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+bool SaveScript(const QString& fileName, const QString& text)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = text.toUtf8();
+    if (file.write(bytes) != bytes.size())
+        return false;
+    return file.commit();
+}

@@ -1,0 +1,129 @@
+#pragma once
+
+// The writers of an extracted script: each turns one kind of object of a
+// database (or the rows of its tables) into script text. They read the
+// system tables on a connection and transaction they are lent, write only
+// the objects whose names are selected, and append lines to an output list.
+// An output line may hold line breaks of its own (a source or a value as the
+// database keeps it); the script joins the lines with CR LF.
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class TQvDatabase;
+class TQvTransaction;
+
+// Option flags of an extraction run.
+enum TExtractFlag : int {
+    efDropObjects = 1,
+    efIndices = 2,
+    efKeys = 4,
+    efPreview = 8,
+    efCreateDatabase = 16,
+    efUserPassword = 32,
+    efMetadataOnly = 64,
+    efMetadataAndData = 128,
+    efDataOnly = 256,
+};
+
+// Kinds of object in the selection, numbered as the extraction dialog's items.
+enum TExtractKind : int {
+    ekTable = 1,
+    ekView = 2,
+    ekProcedure = 3,
+    ekTrigger = 4,
+    ekDomain = 5,
+    ekGenerator = 6,
+    ekFunction = 7,
+    ekException = 8,
+};
+
+class TExtractCatalog;
+
+// One extraction's shared state: where the writers read, what they write,
+// and what they had to report.
+class TExtractJob
+{
+public:
+    // The transaction must be bound to the database and not active; each
+    // writer starts it and ends it. `selected` holds the names (trailing
+    // blanks removed) of the objects to write, whatever their kind.
+    TExtractJob(TQvDatabase& database, TQvTransaction& transaction, const QStringList& selected, int flags,
+                QStringList& output);
+    ~TExtractJob();
+    TExtractJob(const TExtractJob&) = delete;
+    TExtractJob& operator=(const TExtractJob&) = delete;
+
+    TQvDatabase& Database() const { return m_database; }
+    TQvTransaction& Transaction() const { return m_transaction; }
+    int Flags() const { return m_flags; }
+    bool Flag(int flag) const { return (m_flags & flag) != 0; }
+    int Dialect() const { return m_dialect; }
+    QStringList& Output() const { return m_output; }
+    bool Selected(const QString& name) const { return m_selected.contains(name); }
+
+    // An object name as a statement of the database's dialect writes it.
+    QString Name(const QString& name) const;
+    // A string literal in the database's dialect.
+    QString Literal(const QString& text) const;
+
+    // Called with the bar's new position (0 to 100) as the writers go.
+    void SetProgressHandler(std::function<void(int)> handler) { m_progress = std::move(handler); }
+    // Moves the bar to base + slice * k / n.
+    void Progress(int base, int slice, int k, int n) const;
+
+    // What the writers could not write as it is, for the user; each is also
+    // a comment in the script.
+    void Report(const QString& text);
+    const QStringList& Reports() const { return m_reports; }
+
+    // Character sets, collations and array bounds, read once per run.
+    TExtractCatalog& Catalog();
+
+private:
+    TQvDatabase& m_database;
+    TQvTransaction& m_transaction;
+    QSet<QString> m_selected;
+    int m_flags;
+    int m_dialect;
+    QStringList& m_output;
+    std::function<void(int)> m_progress;
+    QStringList m_reports;
+    std::unique_ptr<TExtractCatalog> m_catalog;
+};
+
+// With the drop flag, the run calls this first: a DROP for every selected
+// object, dependents before what they depend on, so each can succeed.
+void ExtractDrops(TExtractJob& job);
+
+// The writers, in the order an extraction run calls them.
+void ExtractDomains(TExtractJob& job);
+void ExtractGenerators(TExtractJob& job);
+void ExtractExceptions(TExtractJob& job);
+void ExtractTables(TExtractJob& job);
+// Views in dependency order. Views that need a procedure are written by
+// ExtractProcedures between its passes, when the procedures' headers exist.
+void ExtractViews(TExtractJob& job);
+void ExtractFunctions(TExtractJob& job);
+void ExtractProcedures(TExtractJob& job);
+void ExtractTriggers(TExtractJob& job);
+// GRANTs of the privileges others hold on the selected tables, views and
+// procedures (their owner's own come with them).
+void ExtractGrants(TExtractJob& job);
+// With metadata and data, foreign keys and check constraints come after
+// the rows (keys may form a cycle no order of rows satisfies; a check may
+// read other tables as they were when its row was written): ExtractTables
+// leaves them out, and the run writes them here after ExtractData.
+void ExtractConstraints(TExtractJob& job);
+// INSERTs for the rows of the selected tables, parents before children,
+// then the selected generators' values.
+void ExtractData(TExtractJob& job);
+
+// The banner of a section: four lines around a 37-character title line.
+void WriteBanner(QStringList& output, const QString& title);
+// A description as a comment line, with any comment marks inside removed.
+QString DescriptionComment(const QString& description);

@@ -1,0 +1,158 @@
+// Extraction to a script.
+//   BENCH extract_metadata ours=<s>s ref=<s>s ratio=<r>
+//     a database of 500 tables (keys, indices, foreign keys, checks), 200
+//     procedures, 300 triggers and 100 views, beside isql-fb -x of it;
+//   BENCH extract_data ours=<s>s ref=<s>s ratio=<r>
+//     1,000,000 rows of the test table as INSERTs, beside the plain fetch
+//     loop that turns the same fields into text.
+// QV_BENCH_SCALE multiplies the object counts and the rows.
+
+#include "access/QvQuery.h"
+#include "app/sqltools/ExtractRun.h"
+#include "app/sqltools/ExtractWriters.h"
+#include "bench/BenchSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+const QString isqlPath = QStringLiteral("/usr/bin/isql-fb");
+
+void createMetadata(TQvDatabase& database, long long tables, long long procedures, long long triggers,
+                    long long views)
+{
+    for (long long t = 0; t < tables; ++t) {
+        QString sql = QStringLiteral("create table TAB_%1 (ID integer not null, PARENT_ID integer, "
+                                     "NAME varchar(40), AMOUNT numeric(15,2) default 0, CREATED timestamp, "
+                                     "constraint PK_TAB_%1 primary key (ID), constraint CK_TAB_%1 check (AMOUNT >= 0)")
+                          .arg(t);
+        if (t > 0)
+            sql += QStringLiteral(", constraint FK_TAB_%1 foreign key (PARENT_ID) references TAB_%2 (ID)").arg(t).arg(t - 1);
+        qvbench::execute(database, sql + QLatin1Char(')'));
+        qvbench::execute(database, QStringLiteral("create index IX_TAB_%1 on TAB_%1 (NAME, CREATED)").arg(t));
+    }
+    for (long long p = 0; p < procedures; ++p)
+        qvbench::execute(database,
+                         QStringLiteral("create procedure PROC_%1 (A integer, B varchar(20)) returns (C integer) as\n"
+                                        "begin\n  select count(*) from TAB_%2 where ID > :A into :C;\n  suspend;\nend")
+                             .arg(p)
+                             .arg(p % tables));
+    for (long long r = 0; r < triggers; ++r)
+        qvbench::execute(database,
+                         QStringLiteral("create trigger TRG_%1 for TAB_%2 active before insert position %3 as\n"
+                                        "begin\n  new.NAME = upper(new.NAME);\nend")
+                             .arg(r)
+                             .arg(r % tables)
+                             .arg(r / tables));
+    for (long long v = 0; v < views; ++v)
+        qvbench::execute(database, QStringLiteral("create view VIEW_%1 (ID, NAME) as select ID, NAME from TAB_%2 "
+                                                  "where AMOUNT > 0")
+                                       .arg(v)
+                                       .arg(v % tables));
+}
+
+// Everything the database holds, to a script text, as the dialog does.
+qint64 extractOurs(const QString& path, int flags, const QList<TExtractItem>& only = {})
+{
+    TQvDatabase database;
+    database.SetDBName(path);
+    database.SetDBParams({QStringLiteral("isc_dpb_user_name=SYSDBA")});
+    database.Open();
+    TQvTransaction transaction;
+    transaction.SetDefaultDatabase(&database);
+    const QList<TExtractItem> items = only.isEmpty() ? ListExtractObjects(database, transaction) : only;
+    const TExtractResult result =
+        ExtractScript(database, transaction, TExtractHeader{QStringLiteral("bench"), path, {}, {}, {}}, items, flags);
+    const qint64 characters = ScriptText(result.lines).size();
+    database.Close();
+    return characters;
+}
+
+qint64 extractIsql(const QString& path)
+{
+    QProcess isql;
+    isql.start(isqlPath, {QStringLiteral("-x"), QStringLiteral("-user"), QStringLiteral("SYSDBA"), path});
+    isql.waitForFinished(600000);
+    return isql.readAllStandardOutput().size();
+}
+
+QString timestampText(const ISC_TIMESTAMP& stamp)
+{
+    std::tm t;
+    isc_decode_timestamp(const_cast<ISC_TIMESTAMP*>(&stamp), &t);
+    char text[64];
+    const int length = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900,
+                                     t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    return QString::fromLatin1(text, length);
+}
+
+qint64 fetchReference(isc_db_handle* db)
+{
+    qvbench::RawCursor cursor(db, qvbench::testTableSelect);
+    qint64 characters = 0;
+    while (cursor.Fetch())
+        for (int c = 0; c < cursor.Columns(); ++c)
+            characters += qvbench::rawText(cursor.Var(c), timestampText).size();
+    return characters;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+
+    if (QFile::exists(isqlPath)) {
+        const QString path = QDir(dir.path()).filePath(QStringLiteral("metadata.fdb"));
+        {
+            TQvDatabase database;
+            qvbench::createDatabase(database, path, 3);
+            createMetadata(database, qvbench::scaled(500), qvbench::scaled(200), qvbench::scaled(300),
+                           qvbench::scaled(100));
+            database.Close();
+        }
+        qint64 ours = 0, reference = 0;
+        const qvbench::BestTimes best = qvbench::bestOfTurns(
+            3, [&] { reference = extractIsql(path); },
+            [&] { ours = extractOurs(path, efMetadataOnly | efKeys | efIndices); });
+        if (ours == 0 || reference == 0) {
+            std::fprintf(stderr, "an extract came out empty: ours %lld, isql-fb %lld characters\n", (long long)ours,
+                         (long long)reference);
+            return 1;
+        }
+        qvbench::printBench("extract_metadata", best.ours, best.ref, "s", 3);
+    } else {
+        std::fprintf(stderr, "isql-fb is not installed: extract_metadata is not measured\n");
+    }
+
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("data.fdb"));
+    TQvDatabase database;
+    qvbench::createDatabase(database, path);
+    qvbench::createTestTable(database, qvbench::scaled(1000000));
+    database.Close();
+    database.SetDBParams({QStringLiteral("isc_dpb_user_name=SYSDBA")});
+    qint64 ours = 0, reference = 0;
+    const qvbench::BestTimes best = qvbench::bestOfTurns(
+        3,
+        [&] {
+            database.Open();
+            reference = fetchReference(database.Handle());
+            database.Close();
+        },
+        [&] { ours = extractOurs(path, efDataOnly, {{QStringLiteral("T"), ekTable}}); });
+    if (ours <= reference) {
+        std::fprintf(stderr, "the script is shorter than the values it holds: %lld against %lld characters\n",
+                     (long long)ours, (long long)reference);
+        return 1;
+    }
+    qvbench::printBench("extract_data", best.ours, best.ref, "s", 3);
+    return 0;
+}

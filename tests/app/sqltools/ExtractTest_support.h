@@ -1,0 +1,55 @@
+#pragma once
+
+// Extraction against real databases: a connection for the writers, the
+// script run back through the executor, and isql-fb's own extract.
+
+#include "access/QvDatabase.h"
+#include "app/sqltools/ExtractRun.h"
+#include "support/DatabaseSupport.h"
+
+#include <QStringList>
+
+namespace qvtest {
+
+// A connected database with a transaction for the writers.
+class ExtractSource
+{
+public:
+    ExtractSource(const Target& target, const QString& path, const QString& characterSet = QString());
+    ~ExtractSource();
+
+    TQvDatabase& Database() { return m_database; }
+    TQvTransaction& Transaction() { return m_transaction; }
+    QList<TExtractItem> AllObjects();
+    // Extracts the items (all objects when none are given) under a header
+    // naming the database "NAME" at `headerPath`.
+    TExtractResult Extract(int flags, const QString& headerPath, const QList<TExtractItem>& items = {});
+
+private:
+    Target m_target;
+    QString m_characterSet;
+    TQvDatabase m_database;
+    TQvTransaction m_transaction;
+};
+
+// Runs a script's text, split into lines as a file is, through the
+// executor; the failures, none when every statement ran.
+QStringList RunScriptText(const QString& text, const Target& target);
+
+// What `isql-fb -x` prints for the database, without the lines that name
+// its file; empty when isql-fb is not installed.
+QString IsqlExtract(const Target& target, const QString& path);
+bool IsqlAvailable();
+
+// The script without its header (everything before the first banner or
+// section), so that scripts of two databases compare.
+QStringList ScriptBody(const QStringList& lines);
+
+// Extracts everything with data from `path`, runs the script into a new
+// database at `copyPath`, extracts that, and checks that both scripts and
+// both isql-fb extracts are identical. The first script's lines.
+// `characterSet` is the connection's (the registration's), none when empty.
+QStringList ExpectExactRoundTrip(const Target& target, const QString& path, const QString& copyPath,
+                                 const QString& characterSet = QString());
+
+} // namespace qvtest
