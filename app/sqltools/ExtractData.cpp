@@ -32,18 +32,6 @@ QString HexLiteral(const QByteArray& bytes)
     return QStringLiteral("X'") + QString::fromLatin1(bytes.toHex().toUpper()) + QLatin1Char('\'');
 }
 
-// A CHAR value read in a set of several bytes a character comes padded to
-// its byte length; it keeps the blanks of its own length only.
-void TrimPadding(QString& text, qsizetype characters)
-{
-    if (characters <= 0 || text.size() <= characters)
-        return;
-    for (qsizetype i = characters; i < text.size(); ++i)
-        if (text.at(i) != u' ')
-            return;
-    text.truncate(characters);
-}
-
 class TRowWriter
 {
 public:
@@ -84,10 +72,8 @@ public:
                 AppendLiteral(line, QLatin1StringView(data, length));
                 return;
             }
-            QString text = m_codec.decode(data, length);
-            if (field.SQLType() == SQL_TEXT)
-                TrimPadding(text, var->sqllen / QvTextCodec::bytesPerCharacter(characterSet));
-            AppendLiteral(line, text);
+            // A CHAR value without the padding a multi-byte set adds.
+            AppendLiteral(line, field.SQLType() == SQL_TEXT ? field.AsString() : m_codec.decode(data, length));
             return;
         }
         case SQL_FLOAT: {

@@ -1,4 +1,5 @@
 #include "platform/db/Field.h"
+#include "platform/db/VariantKind.h"
 
 #include "platform/db/DataSet.h"
 #include "platform/db/DatabaseError.h"
@@ -38,31 +39,6 @@ QString VariantText(const QVariant& value)
     default:
         return value.toString();
     }
-}
-
-bool IsIntegerType(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsFloatType(const QVariant& value)
-{
-    return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
 }
 
 // Text against a Locate key: a partial key compares with the value's start.

@@ -3,6 +3,7 @@
 
 #include "platform/db/DatabaseError.h"
 #include "platform/db/Field.h"
+#include "platform/db/VariantKind.h"
 #include "platform/db/ValueText.h"
 
 #include <algorithm>
@@ -12,34 +13,9 @@
 
 namespace {
 
-bool isWholeNumber(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isFloatingPoint(const QVariant& value)
-{
-    return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
-}
-
 QString variantText(const QVariant& value)
 {
-    return isFloatingPoint(value) ? ValueText::FromFloat(value.toDouble()) : value.toString();
+    return IsFloatType(value) ? ValueText::FromFloat(value.toDouble()) : value.toString();
 }
 
 // Whole numbers beyond 64 bits do not fit either field.
@@ -74,12 +50,12 @@ QVariant TLargeintField::ConvertValue(const QVariant& value) const
         return {};
     if (value.typeId() == QMetaType::Bool)
         return qint64(value.toBool() ? 1 : 0);
-    if (isWholeNumber(value)) {
+    if (IsIntegerType(value)) {
         if (!fitsInt64(value))
             ConversionError(DbMessages::InvalidIntegerValue, value.toString());
         return value.toLongLong();
     }
-    if (isFloatingPoint(value)) {
+    if (IsFloatType(value)) {
         const double number = value.toDouble();
         if (!std::isfinite(number) || std::fabs(number) >= 9.2e18)
             ConversionError(DbMessages::InvalidIntegerValue, variantText(value));
@@ -174,12 +150,12 @@ QVariant TFMTBCDField::ConvertValue(const QVariant& value) const
         return {};
     if (value.typeId() == QMetaType::Bool)
         return Scaled(value.toBool() ? QStringLiteral("1") : QStringLiteral("0"));
-    if (isWholeNumber(value)) {
+    if (IsIntegerType(value)) {
         if (!fitsInt64(value))
             ConversionError(DbMessages::InvalidFloatValue, value.toString());
         return Scaled(QString::number(value.toLongLong()));
     }
-    if (isFloatingPoint(value)) {
+    if (IsFloatType(value)) {
         const auto scaled = scaledOfDouble(value.toDouble(), Size());
         if (!scaled)
             ConversionError(DbMessages::InvalidFloatValue, variantText(value));
