@@ -106,6 +106,77 @@ TDeclaration SplitDeclaration(const QString& piece)
     return declaration;
 }
 
+bool IsBoundary(QChar c)
+{
+    static const TCharSet delimiters(u"\n\r ()*+,-/:;<=>");
+    return delimiters.contains(c);
+}
+
+// Position of the first whole word (any letter case) outside /* */ and --
+// comments, counting comment marks as PosOutsideComment does; -1 for none.
+// It reads no further than it must: a long body after the word costs nothing.
+qsizetype FirstWordOutsideComments(QStringView text, QStringView word)
+{
+    int marks = 0;
+    bool lineComment = false;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        const QChar next = i + 1 < size ? text.at(i + 1) : QChar();
+        if (lineComment) {
+            if (c == u'\n' || c == u'\r')
+                lineComment = false;
+            continue;
+        }
+        if ((c == u'/' && next == u'*') || (c == u'*' && next == u'/')) {
+            ++marks;
+            ++i;
+            continue;
+        }
+        if (marks % 2 != 0)
+            continue;
+        if (c == u'-' && next == u'-') {
+            lineComment = true;
+            continue;
+        }
+        if ((i == 0 || IsBoundary(text.at(i - 1))) && i + word.size() <= size
+            && text.mid(i, word.size()).compare(word, Qt::CaseInsensitive) == 0
+            && (i + word.size() == size || IsBoundary(text.at(i + word.size()))))
+            return i;
+    }
+    return -1;
+}
+
+// Positions of the ";" outside comments, by the same rules.
+QList<qsizetype> SemicolonsOutsideComments(QStringView text)
+{
+    QList<qsizetype> positions;
+    int marks = 0;
+    bool lineComment = false;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        const QChar next = i + 1 < size ? text.at(i + 1) : QChar();
+        if (lineComment) {
+            if (c == u'\n' || c == u'\r')
+                lineComment = false;
+            continue;
+        }
+        if ((c == u'/' && next == u'*') || (c == u'*' && next == u'/')) {
+            ++marks;
+            ++i;
+            continue;
+        }
+        if (marks % 2 != 0)
+            continue;
+        if (c == u'-' && next == u'-')
+            lineComment = true;
+        else if (c == u';')
+            positions << i;
+    }
+    return positions;
+}
+
 } // namespace
 
 const TCharSet& SourceWordDelimiters()
@@ -116,21 +187,25 @@ const TCharSet& SourceWordDelimiters()
 
 TSourceParts SplitSource(const QString& source)
 {
-    QStringList lines = SplitLines(source);
-    qsizetype first = 0;
-    while (first < lines.size() && StrDeleteSpaces(lines.at(first)).isEmpty())
-        ++first;
-    lines.remove(0, first);
-    const QString text = JoinLines(lines);
+    // Leading lines that hold nothing but blanks go.
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < source.size(); ++i) {
+        const QChar c = source.at(i);
+        if (c == u'\r' || c == u'\n')
+            start = i + 1;
+        else if (c != u' ' && c != u'\t')
+            break;
+    }
+    const QStringView text = QStringView(source).mid(start);
     TSourceParts parts;
-    const int at = PosOutsideComment(QStringLiteral("begin"), text.toLower());
-    if (at == 0) {
-        parts.Header = text;
+    const qsizetype at = FirstWordOutsideComments(text, u"begin");
+    if (at < 0) {
+        parts.Header = text.toString();
         return parts;
     }
     parts.HasBegin = true;
-    parts.Header = text.left(at - 1);
-    parts.Body = text.mid(at - 1 + 5);
+    parts.Header = text.left(at).toString();
+    parts.Body = text.mid(at + 5).toString();
     return parts;
 }
 
@@ -138,11 +213,10 @@ TParamRows ParseLocalVariables(const QString& header)
 {
     TParamRows rows;
     const TCharSet& delimiters = SourceWordDelimiters();
-    QString rest = header;
-    for (int at = PosOutsideComment(QStringLiteral(";"), rest); at > 0;
-         at = PosOutsideComment(QStringLiteral(";"), rest)) {
-        const TDeclaration declaration = SplitDeclaration(rest.left(at - 1));
-        rest = rest.mid(at);
+    qsizetype start = 0;
+    for (const qsizetype at : SemicolonsOutsideComments(header)) {
+        const TDeclaration declaration = SplitDeclaration(header.mid(start, at - start));
+        start = at + 1;
         // "declare variable NAME TYPE", or Firebird's shorter "declare NAME TYPE".
         const bool withVariable = ExtractWordN(2, declaration.Code, delimiters).compare(
                                       QStringLiteral("variable"), Qt::CaseInsensitive)
@@ -170,15 +244,22 @@ QStringList BodyText(const QString& afterBegin, bool dropTrailingBlankLines)
     // The rest of the "begin" line, when blank, is not part of the body.
     if (!lines.isEmpty() && IsBlankLine(lines.first()) && afterBegin.size() > lines.first().size())
         lines.removeFirst();
-    QString text = JoinLines(lines);
-    const qsizetype endWord = LastWordStart(text);
-    if (endWord >= 0)
-        text.truncate(endWord);
-    if (text.endsWith(CRLF))
-        text.chop(2);
-    else if (text.endsWith(u'\n'))
-        text.chop(1);
-    lines = SplitLines(text);
+    // Cut before the last word (the final "end"). When it began its line,
+    // the line break before it goes too, and with it an empty line there.
+    for (qsizetype k = lines.size() - 1; k >= 0; --k) {
+        const qsizetype endWord = LastWordStart(lines.at(k));
+        if (endWord < 0)
+            continue;
+        if (endWord > 0) {
+            lines.resize(k + 1);
+            lines.last().truncate(endWord);
+        } else {
+            lines.resize(k);
+            if (!lines.isEmpty() && lines.last().isEmpty())
+                lines.removeLast();
+        }
+        break;
+    }
     if (dropTrailingBlankLines) {
         while (!lines.isEmpty() && StrDeleteSpaces(lines.last()).isEmpty())
             lines.removeLast();

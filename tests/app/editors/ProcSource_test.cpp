@@ -67,7 +67,7 @@ TEST(ProcSourceLoading, SplitsAtTheFirstBeginOutsideComments)
     const TSourceParts parts = SplitSource(source);
     ASSERT_TRUE(parts.HasBegin);
     EXPECT_EQ(parts.Header, QStringLiteral("  declare variable X integer; /* begin */\r\n-- begin here\r\n"));
-    EXPECT_EQ(parts.Body, QStringLiteral("\r\n  x = 1; begin end\r\nend\r\n"));
+    EXPECT_EQ(parts.Body, QStringLiteral("\r\n  x = 1; begin end\r\nend"));
     EXPECT_EQ(BodyText(parts.Body, true), QStringList{QStringLiteral("  x = 1; begin end")});
 }
 
