@@ -205,6 +205,7 @@ QWidget* TEditProc::CreateGridBox(const QString& title, TTypedGrid*& grid, TPara
     remove = bar->addAction(QStringLiteral("Remove"));
     remove->setToolTip(QStringLiteral("Remove ") + what);
     describe = bar->addAction(QStringLiteral("More..."));
+    describe->setIconText(describe->text()); // a tool button would drop the dots
     boxLayout->addWidget(bar);
     grid = new TTypedGrid(box);
     grid->SetDefaultRowHeight(20);
@@ -336,41 +337,39 @@ void TEditProc::LoadProcedure()
         TQvDatabase* database = Database();
         if (!database || !database->Connected())
             throw EDatabaseError(QStringLiteral("Database is not connected"));
-        LoadSource(database, name);
-        LoadParameters(database, name);
+        TWork work(database);
+        TQvTransactionScope scope(work.transaction);
+        LoadSource(work.query, name);
+        LoadParameters(work.query, name);
+        scope.Commit();
     }
     SetIdentity({m_dbId, catProcedures, IsNew ? QString() : name});
     ApplyEditorOptions(SQLText, Syntax);
     SetLinkWords();
 }
 
-void TEditProc::LoadSource(TQvDatabase* database, const QString& name)
+void TEditProc::LoadSource(TQvQuery& query, const QString& name)
 {
-    TWork work(database);
-    TQvTransactionScope scope(work.transaction);
     QString source;
     {
-        const TCatalogQuery select(work.query, database,
+        const TCatalogQuery select(query, query.Database(),
                                    QStringLiteral("select * from rdb$procedures where rdb$procedure_name=")
                                        + QuotedLiteral(name));
         if (!select.Eof())
             source = select.Text(QStringLiteral("rdb$procedure_source"));
     }
-    scope.Commit();
-
     const TSourceParts parts = SplitSource(source);
     Locals->SetRows(ParseLocalVariables(parts.Header));
     SQLText->SetLines(BodyText(parts.Body, true));
 }
 
-void TEditProc::LoadParameters(TQvDatabase* database, const QString& name)
+void TEditProc::LoadParameters(TQvQuery& query, const QString& name)
 {
+    TQvDatabase* database = query.Database();
     const int dialect = database->SQLDialect();
-    TWork work(database);
-    TQvTransactionScope scope(work.transaction);
     QString defaultCharset;
     {
-        const TCatalogQuery select(work.query, database,
+        const TCatalogQuery select(query, database,
                                    QStringLiteral("select rdb$character_set_name from rdb$database"));
         if (!select.Eof())
             defaultCharset = select.Name(0);
@@ -378,7 +377,7 @@ void TEditProc::LoadParameters(TQvDatabase* database, const QString& name)
     TParamRows inputs;
     TParamRows outputs;
     {
-        TCatalogQuery select(work.query, database, ParametersSelect.arg(QuotedLiteral(name.toUpper())));
+        TCatalogQuery select(query, database, ParametersSelect.arg(QuotedLiteral(name.toUpper())));
         const int nameCol = select.Column(QStringLiteral("rdb$parameter_name"));
         const int kindCol = select.Column(QStringLiteral("rdb$parameter_type"));
         const int descriptionCol = select.Column(QStringLiteral("rdb$description"));
@@ -405,7 +404,6 @@ void TEditProc::LoadParameters(TQvDatabase* database, const QString& name)
             (select.Integer(kindCol) == 0 ? inputs : outputs) << row;
         }
     }
-    scope.Commit();
     Inputs->SetRows(inputs);
     Outputs->SetRows(outputs);
 }

@@ -27,6 +27,7 @@ class QToolBar;
 class TFormPlacement;
 class TParamGrid;
 class TQvDatabase;
+class TQvQuery;
 class TTypedGrid;
 class TqeCustomEdit;
 class TqeGeneralSyn;
@@ -147,8 +148,8 @@ private:
     QWidget* CreateGridBox(const QString& title, TTypedGrid*& grid, TParamGrid*& params, const QString& what,
                            QAction*& add, QAction*& remove, QAction*& describe, QGroupBox*& box);
     void CreateBody(QWidget* parent);
-    void LoadSource(TQvDatabase* database, const QString& name);
-    void LoadParameters(TQvDatabase* database, const QString& name);
+    void LoadSource(TQvQuery& query, const QString& name);
+    void LoadParameters(TQvQuery& query, const QString& name);
     void WriteDescriptions(TQvDatabase* database);
     void RemoveRequest(TParamGrid* grid, int row);
     void SetLinkWords();

@@ -526,3 +526,25 @@ TEST_F(ProcEditorWindowTest, RowsDescriptionsPreviewAndDebugData)
 }
 
 } // namespace
+
+namespace {
+
+// Not a check: renders the window for a look when QV_SHOT names a file.
+TEST(ProcEditorLook, Render)
+{
+    const QString file = qEnvironmentVariable("QV_SHOT");
+    if (file.isEmpty())
+        GTEST_SKIP() << "QV_SHOT not set";
+    TEditProc editor(0);
+    editor.resize(760, 560);
+    editor.ProcName->setText("P");
+    editor.Inputs->SetRows({{"A", "Integer", "first"}, {"BB", "Varchar(10)", ""}});
+    editor.Outputs->SetRows({{"R", "Integer", ""}});
+    editor.Locals->SetRows({{"X", "Integer", "tmp"}});
+    editor.SQLText->SetText("R = A;\nsuspend;");
+    editor.show();
+    QApplication::processEvents();
+    editor.grab().save(file);
+}
+
+} // namespace

@@ -6,6 +6,7 @@
 #include "app/editors/ParamGrid.h"
 #include "app/editors/ParamList.h"
 #include "app/shell/MyConst.h"
+#include "app/shell/Options.h"
 #include "components/TgGrid.h"
 #include "platform/DialogScript.h"
 
@@ -73,6 +74,22 @@ TEST_F(ParamGridTest, RowsKeepTheirDescriptionsThroughRemoveAndSwap)
     EXPECT_TRUE(inputs.IsEmpty());
     EXPECT_EQ(inputs.Rows(), (TParamRows{{"", "", ""}}));
     EXPECT_GE(modified, 3);
+}
+
+TEST_F(ParamGridTest, DescriptionHintFollowsTheOption)
+{
+    const bool saved = Options().ShowProcParameterDescription;
+    Options().ShowProcParameterDescription = true;
+    inputs.SetRows({{"A", "Integer", "the first one"}, {"B", "Date", ""}});
+    inputs.Grid()->FocusCell(ParamTypeCol, 1);
+    EXPECT_TRUE(inputs.DescriptionHintShowing());
+    EXPECT_EQ(inputs.DescriptionHintText(), QStringLiteral("the first one"));
+    inputs.Grid()->FocusCell(ParamTypeCol, 2);
+    EXPECT_FALSE(inputs.DescriptionHintShowing());
+    Options().ShowProcParameterDescription = false;
+    inputs.Grid()->FocusCell(ParamNameCol, 1);
+    EXPECT_FALSE(inputs.DescriptionHintShowing());
+    Options().ShowProcParameterDescription = saved;
 }
 
 TEST_F(ParamGridTest, KeysAddAndDropRows)
