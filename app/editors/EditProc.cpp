@@ -89,7 +89,6 @@ TEditProc::TEditProc(quint64 dbId, QWidget* parent)
     resize(640, 560);
 
     // The base's tool bar carries the window's commands.
-    MainToolBar = ToolBar1;
     OkBtn->setText(QStringLiteral("Save Changes (F2)"));
     disconnect(OkBtn, &QAction::triggered, nullptr, nullptr);
     connect(OkBtn, &QAction::triggered, this, &TEditProc::SaveAndClose);

@@ -108,7 +108,6 @@ public:
     static std::function<void(TEditProc& editor, const TProcDebugData& data)>& DebuggerOpener();
 
     // Components.
-    QToolBar* MainToolBar;
     QAction* CompileBtn;
     QAction* ViewGenTextBtn;
     QAction* DebugProcBtn;

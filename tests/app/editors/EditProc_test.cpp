@@ -20,6 +20,7 @@
 #include "components/TgGrid.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
+#include "platform/Registry.h"
 #include "support/DatabaseSupport.h"
 
 #include <QAction>
@@ -48,34 +49,28 @@ const QString ExampleText = QStringLiteral(
     "CREATE PROCEDURE P (A  Integer /*first*/,\r\n     BB Varchar(10))\r\nreturns (R Integer)\r\nAS \r\n"
     "     declare variable X Integer   /*tmp */;\r\nbegin \r\nR = A;\r\n\r\nend ");
 
-// Rows of a select, read on a connection of its own, columns joined by "|".
-QStringList Rows(const qvtest::Target& target, const QString& path, const QString& sql)
+// Rows of a select, read in a transaction of its own on the test's own
+// connection, columns joined by "|".
+QStringList Rows(TQvDatabase& database, const QString& sql)
 {
-    TQvDatabase database;
-    database.SetDBName(path);
-    database.SetDBParams(qvtest::connectParams(target));
-    database.Open();
     QStringList rows;
+    TQvTransaction transaction;
+    transaction.AddDatabase(&database);
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    transaction.StartTransaction();
     {
-        TQvTransaction transaction;
-        transaction.AddDatabase(&database);
-        TQvQuery query;
-        query.SetDatabase(&database);
-        query.SetTransaction(&transaction);
-        transaction.StartTransaction();
-        {
-            // Reads text blobs (sources, descriptions) as text.
-            TCatalogQuery select(query, &database, sql);
-            for (; !select.Eof(); select.Next()) {
-                QStringList columns;
-                for (int i = 0; i < query.Current().Count(); ++i)
-                    columns << select.Text(i).trimmed();
-                rows << columns.join(u'|');
-            }
+        // Reads text blobs (sources, descriptions) as text.
+        TCatalogQuery select(query, &database, sql);
+        for (; !select.Eof(); select.Next()) {
+            QStringList columns;
+            for (int i = 0; i < query.Current().Count(); ++i)
+                columns << select.Text(i).trimmed();
+            rows << columns.join(u'|');
         }
-        transaction.Commit();
     }
-    database.Close();
+    transaction.Commit();
     return rows;
 }
 
@@ -105,7 +100,15 @@ protected:
         target = GetParam();
         QV_SKIP_UNLESS_REACHABLE(target);
         m_registry = qgetenv("QORVANE_REGISTRY");
+        m_data = qgetenv("XDG_DATA_HOME");
         qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        {
+            // A registered database, never opened: no sample database is made at start-up.
+            QvRegistry registry;
+            ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Other"), true));
+            registry.writeString(QStringLiteral("DBPath"), dir.filePath(QStringLiteral("other.fdb")));
+        }
         m_list = std::make_unique<TDBListScope>();
         m_startup = std::make_unique<TQorvaneStartup>();
         InstallProcEditor();
@@ -116,10 +119,16 @@ protected:
 
     void TearDown() override
     {
+        if (m_check.Connected())
+            m_check.Close();
         m_startup.reset();
         m_list.reset();
         TObjectOpeners::Instance().Clear();
         qputenv("QORVANE_REGISTRY", m_registry);
+        if (m_data.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", m_data);
     }
 
     // Registers and connects a fresh database made by the statements.
@@ -186,10 +195,21 @@ protected:
         QTest::keyClicks(editor->SQLText, text);
     }
 
+    // What reached the database, seen through a connection of the test's own.
+    QStringList Rows(const QString& sql)
+    {
+        if (!m_check.Connected()) {
+            m_check.SetDBName(path);
+            m_check.SetDBParams(qvtest::connectParams(target));
+            m_check.Open();
+        }
+        return ::Rows(m_check, sql);
+    }
+
     QString Source(const QString& name)
     {
-        const QStringList rows = Rows(
-            target, path, "select rdb$procedure_source from rdb$procedures where rdb$procedure_name = '" + name + "'");
+        const QStringList rows =
+            Rows("select rdb$procedure_source from rdb$procedures where rdb$procedure_name = '" + name + "'");
         return rows.isEmpty() ? QString() : Normalised(rows.first());
     }
 
@@ -199,7 +219,9 @@ protected:
     qv::DialogScript script;
 
 private:
+    TQvDatabase m_check;
     QByteArray m_registry;
+    QByteArray m_data;
     std::unique_ptr<TDBListScope> m_list;
     std::unique_ptr<TQorvaneStartup> m_startup;
 };
@@ -252,7 +274,7 @@ TEST_P(ProcEditorTest, ExampleProcedureIsCreatedReloadedAndAltered)
     EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join('\n').toStdString();
     EXPECT_EQ(Source("P").trimmed(),
               QStringLiteral("declare variable X Integer   /*tmp */;\nbegin \nR = A;\n\nend"));
-    EXPECT_EQ(Rows(target, path,
+    EXPECT_EQ(Rows(
                    "select rdb$parameter_name, rdb$description from rdb$procedure_parameters"
                    " where rdb$procedure_name = 'P' order by rdb$parameter_type, rdb$parameter_number"),
               (QStringList{"A|first", "BB|", "R|"}));
@@ -290,7 +312,7 @@ TEST_P(ProcEditorTest, ExampleProcedureIsCreatedReloadedAndAltered)
     EXPECT_FALSE(editor->Modified());
     EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join('\n').toStdString();
     EXPECT_TRUE(Source("P").contains(QStringLiteral("R = A; -- changed\n")));
-    EXPECT_EQ(Rows(target, path,
+    EXPECT_EQ(Rows(
                    "select rdb$description from rdb$procedure_parameters"
                    " where rdb$procedure_name = 'P' and rdb$parameter_name = 'BB'"),
               QStringList{"say \"hi\", it's"});
@@ -357,7 +379,7 @@ TEST_P(ProcEditorTest, FailedSavesKeepTheWindowAndItsText)
     ASSERT_TRUE(editor->InputList->isAncestorOf(cellEditor));
     PressF2(cellEditor);
     EXPECT_EQ(script.messages(), QStringList{"\"" + typed + "\" is not valid Identifier !"});
-    EXPECT_TRUE(Rows(target, path, "select 1 from rdb$procedures where rdb$procedure_name in ('1A', 'Q')").isEmpty());
+    EXPECT_TRUE(Rows("select 1 from rdb$procedures where rdb$procedure_name in ('1A', 'Q')").isEmpty());
     script.answerMessage(qv::mrNo);
     editor->close();
 }
@@ -389,7 +411,7 @@ TEST_P(ProcEditorTest, HandWrittenProcedureSavesBackUnchanged)
         " f.rdb$field_scale, f.rdb$field_sub_type, f.rdb$character_set_id"
         " from rdb$procedure_parameters a join rdb$fields f on f.rdb$field_name = a.rdb$field_source"
         " where a.rdb$procedure_name = 'ALLTYPES' order by a.rdb$parameter_type, a.rdb$parameter_number");
-    const QStringList typesBefore = Rows(target, path, typesSql);
+    const QStringList typesBefore = Rows(typesSql);
     const QString sourceBefore = Source("ALLTYPES");
     ASSERT_EQ(typesBefore.size(), 18);
 
@@ -412,8 +434,8 @@ TEST_P(ProcEditorTest, HandWrittenProcedureSavesBackUnchanged)
     EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join('\n').toStdString();
     EXPECT_FALSE(editor->Modified());
     EXPECT_EQ(Source("ALLTYPES"), sourceBefore);
-    EXPECT_EQ(Rows(target, path, typesSql), typesBefore);
-    EXPECT_EQ(Rows(target, path,
+    EXPECT_EQ(Rows(typesSql), typesBefore);
+    EXPECT_EQ(Rows(
                    "select rdb$description from rdb$procedure_parameters"
                    " where rdb$procedure_name = 'ALLTYPES' and rdb$parameter_name = 'I'"),
               QStringList{"an 'integer'"});
