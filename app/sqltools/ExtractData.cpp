@@ -245,18 +245,19 @@ void WriteRows(TExtractJob& job, TQvTransaction& transaction, const QString& tab
     TRowWriter writer(job, query, table);
     const int count = int(names.size());
     qint64 row = 0;
+    // One buffer for every row, so that each line is made once at its size.
+    QString line = head;
+    line.reserve(4 * head.size() + 32 * count);
     for (; !query.Eof(); query.Next()) {
         ++row;
-        QString line;
-        line.reserve(head.size() + 16 * count);
-        line += head;
+        line.truncate(head.size());
         for (int i = 0; i < count; ++i) {
             if (i > 0)
                 line += QLatin1Char(',');
             writer.AppendValue(line, i, row);
         }
         line += QLatin1String(");");
-        out << line;
+        out << QString(line.constData(), line.size());
     }
     query.Close();
 }
