@@ -27,6 +27,14 @@ struct TDataColumn
     bool array = false;
 };
 
+struct TIdentity
+{
+    QString table;
+    QString column;
+    QString generator;
+    QString start;
+};
+
 QString HexLiteral(const QByteArray& bytes)
 {
     return QStringLiteral("X'") + QString::fromLatin1(bytes.toHex().toUpper()) + QLatin1Char('\'');
@@ -301,18 +309,46 @@ void ExtractData(TExtractJob& job)
             if (job.Selected(rows.Name(0)))
                 generators << rows.Name(0);
     }
-    if (!generators.isEmpty()) {
+    // An identity column's generator is the system's: the rows above do not
+    // move it, so without a restart the copy would hand out taken values.
+    std::vector<TIdentity> identities;
+    {
+        TCatalogQuery rows(catalog, &job.Database(),
+            QStringLiteral("select a.rdb$relation_name, a.rdb$field_name, a.rdb$generator_name, "
+                           "cast(g.rdb$initial_value as varchar(20)) from rdb$relation_fields a, rdb$generators g "
+                           "where a.rdb$identity_type is not null and g.rdb$generator_name=a.rdb$generator_name "
+                           "order by a.rdb$relation_name, a.rdb$field_position"));
+        for (; !rows.Eof(); rows.Next())
+            if (tables.contains(rows.Name(0)))
+                identities.push_back({rows.Name(0), rows.Name(1), rows.Name(2), rows.Text(3).trimmed()});
+    }
+    if (!generators.isEmpty() || !identities.empty()) {
         TQvQuery value;
         value.SetDatabase(&job.Database());
         value.SetTransaction(&job.Transaction());
         value.SetSQLDialect(job.Dialect());
-        for (const QString& generator : generators) {
+        const auto current = [&](const QString& generator) {
             value.SetSQLText(QStringLiteral("select gen_id(%1, 0) from rdb$database").arg(job.Name(generator)));
             value.ExecQuery();
-            out << QStringLiteral("SET GENERATOR %1 TO %2;").arg(job.Name(generator), value.Fields(0).AsString());
+            const QString text = value.Fields(0).AsString();
             value.Close();
+            return text;
+        };
+        qsizetype written = 0;
+        for (const QString& generator : generators) {
+            out << QStringLiteral("SET GENERATOR %1 TO %2;").arg(job.Name(generator), current(generator));
+            ++written;
         }
-        out << QString() << QStringLiteral("COMMIT WORK;");
+        for (const TIdentity& identity : identities) {
+            const QString reached = current(identity.generator);
+            if (reached == identity.start)
+                continue;
+            out << QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 RESTART WITH %3;")
+                       .arg(job.Name(identity.table), job.Name(identity.column), reached);
+            ++written;
+        }
+        if (written > 0)
+            out << QString() << QStringLiteral("COMMIT WORK;");
     }
     scope.Commit();
 }
