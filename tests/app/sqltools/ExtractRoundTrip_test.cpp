@@ -87,6 +87,8 @@ const QStringList dialect3Objects{
     QStringLiteral("insert into NUMBERED (NAME) values ('one')"),
     QStringLiteral("insert into NUMBERED (NAME) values ('two')"),
     QStringLiteral("insert into UNNUMBERED (ID, NAME) values (5, 'given')"),
+    QStringLiteral("create trigger T_DDL after create table or drop view or alter mapping position 3 as\nbegin\nend"),
+    QStringLiteral("create trigger T_ANY_DDL inactive before any ddl statement as\nbegin\nend"),
 };
 
 const QStringList dialect1Objects{
@@ -148,6 +150,8 @@ TEST_P(ExtractRoundTrip, DialectThreeDatabaseWithEveryKind)
         << ScriptText(lines).toStdString();
     EXPECT_NE(lines.indexOf(QStringLiteral("ALTER TABLE NUMBERED ALTER COLUMN ID RESTART WITH 102;")), -1);
     EXPECT_FALSE(ScriptText(lines).contains(QStringLiteral("UNNUMBERED ALTER COLUMN")));
+    EXPECT_NE(lines.indexOf(QStringLiteral("ACTIVE AFTER CREATE TABLE OR DROP VIEW OR ALTER MAPPING POSITION 3")), -1);
+    EXPECT_NE(lines.indexOf(QStringLiteral("INACTIVE BEFORE ANY DDL STATEMENT POSITION 0")), -1);
     qvtest::ExtractSource copy(GetParam(), copyPath());
     TQvTransactionScope scope(copy.Transaction());
     TQvQuery query;
