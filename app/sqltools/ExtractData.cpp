@@ -294,9 +294,32 @@ void ExtractData(TExtractJob& job)
                 columns[table].push_back({rows.Name(1), !rows.IsNull(2) && rows.Integer(2) > 0});
         }
     }
+    // The script made these triggers above; the rows are as they already
+    // fired, and firing them again would change or add rows.
+    QStringList silenced;
+    if (job.Flag(efMetadataAndData)) {
+        TCatalogQuery rows(catalog, &job.Database(),
+            QStringLiteral("select rdb$trigger_name, rdb$relation_name from rdb$triggers "
+                           "where rdb$relation_name is not null and (rdb$trigger_inactive is null or "
+                           "rdb$trigger_inactive=0) and (rdb$system_flag is null or rdb$system_flag=0) "
+                           "order by rdb$trigger_name"));
+        for (; !rows.Eof(); rows.Next())
+            if (job.Selected(rows.Name(0)) && tables.contains(rows.Name(1)))
+                silenced << job.Name(rows.Name(0));
+    }
+    if (!silenced.isEmpty()) {
+        for (const QString& trigger : silenced)
+            out << QStringLiteral("ALTER TRIGGER ") + trigger + QStringLiteral(" INACTIVE;");
+        out << QString() << QStringLiteral("COMMIT WORK;");
+    }
     for (const QString& table : tables) {
         out << QStringLiteral("/*  Table Data: ") + table + QStringLiteral("    */");
         WriteRows(job, job.Transaction(), table, columns.value(table));
+        out << QString() << QStringLiteral("COMMIT WORK;");
+    }
+    if (!silenced.isEmpty()) {
+        for (const QString& trigger : silenced)
+            out << QStringLiteral("ALTER TRIGGER ") + trigger + QStringLiteral(" ACTIVE;");
         out << QString() << QStringLiteral("COMMIT WORK;");
     }
 

@@ -109,6 +109,9 @@ const QStringList dialect1Objects{
     QStringLiteral("create procedure P2 (A integer) returns (B integer) as\nbegin\n  B = A * 2;\n  suspend;\nend"),
     QStringLiteral("create trigger TR1 for T active before insert position 0 as\nbegin\n"
                    "  new.NAME = upper(new.NAME);\nend"),
+    QStringLiteral("create table LOG (ID integer, NOTE varchar(10))"),
+    QStringLiteral("create trigger TR_LOG for U active after insert position 0 as\nbegin\n"
+                   "  insert into LOG values (new.ID, 'added');\nend"),
     QStringLiteral("comment on table T is 'a \"quoted\" table'"),
     QStringLiteral("insert into T values (1, 'abc', 12.5, 1.5, 0.1, '2001-02-03 04:05:06', 'x\"y', 'memo', 3.25)"),
     QStringLiteral("insert into U values (1, 1)"),
@@ -167,6 +170,13 @@ TEST_P(ExtractRoundTrip, DialectOneDatabaseWithEveryKind)
     const QString path = qvtest::createDatabase(GetParam(), dir, QStringLiteral("all1.fdb"), dialect1Objects);
     const QStringList lines = qvtest::ExpectExactRoundTrip(GetParam(), path, copyPath());
     EXPECT_EQ(lines.indexOf(QStringLiteral("SET SQL DIALECT 3;")), -1);
+    // The rows load with the triggers silent, so the log gets no second row.
+    const qsizetype off = lines.indexOf(QStringLiteral("ALTER TRIGGER TR_LOG INACTIVE;"));
+    const qsizetype on = lines.indexOf(QStringLiteral("ALTER TRIGGER TR_LOG ACTIVE;"));
+    EXPECT_NE(off, -1);
+    EXPECT_LT(off, lines.indexOf(QStringLiteral("INSERT INTO U(ID,T_ID) VALUES(1,1);")));
+    EXPECT_GT(on, lines.indexOf(QStringLiteral("INSERT INTO U(ID,T_ID) VALUES(1,1);")));
+    EXPECT_NE(lines.indexOf(QStringLiteral("ALTER TRIGGER TR1 INACTIVE;")), -1);
     EXPECT_NE(lines.indexOf(QStringLiteral("INSERT INTO T(ID,NAME,PRICE,QTY,W,D,C,NOTE,N) VALUES(1,\"ABC\",12.5,1.5,"
                                            "0.10000000000000001,\"2001-02-03 04:05:06\",\"x\"\"y  \",\"memo\",3.25);")),
               -1)
