@@ -3,8 +3,10 @@
 //     a database of 500 tables (keys, indices, foreign keys, checks), 200
 //     procedures, 300 triggers and 100 views, beside isql-fb -x of it;
 //   BENCH extract_data ours=<s>s ref=<s>s ratio=<r>
-//     1,000,000 rows of the test table as INSERTs, beside the plain fetch
-//     loop that turns the same fields into text.
+//     1,000,000 rows of the test table as INSERTs saved to a script file, as
+//     the extraction dialog saves them, beside the plain fetch loop that
+//     turns the same fields into text and saves that text, UTF-8 in blocks
+//     of a megabyte, through the same kind of file. Both sides write.
 // QV_BENCH_SCALE multiplies the object counts and the rows.
 
 #include "access/QvQuery.h"
@@ -15,7 +17,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSaveFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -58,8 +63,10 @@ void createMetadata(TQvDatabase& database, long long tables, long long procedure
                                        .arg(v % tables));
 }
 
-// Everything the database holds, to a script text, as the dialog does.
-qint64 extractOurs(const QString& path, int flags, const QList<TExtractItem>& only = {})
+// Everything the database holds, to a script text, as the dialog does; to
+// the file when one is given.
+qint64 extractOurs(const QString& path, int flags, const QList<TExtractItem>& only = {},
+                   const QString& scriptFile = {})
 {
     TQvDatabase database;
     database.SetDBName(path);
@@ -70,9 +77,12 @@ qint64 extractOurs(const QString& path, int flags, const QList<TExtractItem>& on
     const QList<TExtractItem> items = only.isEmpty() ? ListExtractObjects(database, transaction) : only;
     const TExtractResult result =
         ExtractScript(database, transaction, TExtractHeader{QStringLiteral("bench"), path, {}, {}, {}}, items, flags);
-    const qint64 characters = ScriptText(result.lines).size();
     database.Close();
-    return characters;
+    if (scriptFile.isEmpty())
+        return ScriptText(result.lines).size();
+    if (!SaveScript(scriptFile, result.lines))
+        return 0;
+    return QFileInfo(scriptFile).size();
 }
 
 qint64 extractIsql(const QString& path)
@@ -93,14 +103,27 @@ QString timestampText(const ISC_TIMESTAMP& stamp)
     return QString::fromLatin1(text, length);
 }
 
-qint64 fetchReference(isc_db_handle* db)
+// The fields' texts back to back, saved as the script is saved.
+qint64 fetchReference(isc_db_handle* db, const QString& textFile)
 {
+    QSaveFile file(textFile);
+    if (!file.open(QIODevice::WriteOnly))
+        return 0;
+    QStringEncoder encoder(QStringConverter::Utf8);
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    qsizetype used = 0;
     qvbench::RawCursor cursor(db, qvbench::testTableSelect);
-    qint64 characters = 0;
     while (cursor.Fetch())
-        for (int c = 0; c < cursor.Columns(); ++c)
-            characters += qvbench::rawText(cursor.Var(c), timestampText).size();
-    return characters;
+        for (int c = 0; c < cursor.Columns(); ++c) {
+            const QString text = qvbench::rawText(cursor.Var(c), timestampText);
+            if (used + encoder.requiredSpace(text.size()) > block.size()) {
+                file.write(block.constData(), used);
+                used = 0;
+            }
+            used = encoder.appendToBuffer(block.data() + used, text) - block.constData();
+        }
+    file.write(block.constData(), used);
+    return file.commit() ? QFileInfo(textFile).size() : 0;
 }
 
 } // namespace
@@ -144,12 +167,15 @@ int main(int argc, char** argv)
         3,
         [&] {
             database.Open();
-            reference = fetchReference(database.Handle());
+            reference = fetchReference(database.Handle(), QDir(dir.path()).filePath(QStringLiteral("values.txt")));
             database.Close();
         },
-        [&] { ours = extractOurs(path, efDataOnly, {{QStringLiteral("T"), ekTable}}); });
+        [&] {
+            ours = extractOurs(path, efDataOnly, {{QStringLiteral("T"), ekTable}},
+                               QDir(dir.path()).filePath(QStringLiteral("data.sql")));
+        });
     if (ours <= reference) {
-        std::fprintf(stderr, "the script is shorter than the values it holds: %lld against %lld characters\n",
+        std::fprintf(stderr, "the script is shorter than the values it holds: %lld against %lld bytes\n",
                      (long long)ours, (long long)reference);
         return 1;
     }

@@ -540,14 +540,13 @@ void TExtractForm::Extract(TQvDatabase& database, const TExtractHeader& header, 
         ProgressBar->setValue(position);
         qv::processMessages();
     });
-    const QString text = ScriptText(result.lines);
     if ((flags & efPreview) != 0) {
         TProcPreview preview(this);
         preview.setWindowTitle(QStringLiteral("Database Metadata"));
-        preview.Memo()->SetText(text);
+        preview.Memo()->SetText(ScriptText(result.lines));
         hide();
         qv::showModal(preview);
-    } else if (!SaveScript(fileName, text)) {
+    } else if (!SaveScript(fileName, result.lines)) {
         hide();
         qv::messageDlg(QStringLiteral("Error writing to the file !"), qv::mtError, qv::mbOK);
         return;

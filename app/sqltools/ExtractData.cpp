@@ -27,6 +27,14 @@ struct TDataColumn
     bool array = false;
 };
 
+struct TIdentity
+{
+    QString table;
+    QString column;
+    QString generator;
+    QString start;
+};
+
 QString HexLiteral(const QByteArray& bytes)
 {
     return QStringLiteral("X'") + QString::fromLatin1(bytes.toHex().toUpper()) + QLatin1Char('\'');
@@ -245,18 +253,19 @@ void WriteRows(TExtractJob& job, TQvTransaction& transaction, const QString& tab
     TRowWriter writer(job, query, table);
     const int count = int(names.size());
     qint64 row = 0;
+    // One buffer for every row, so that each line is made once at its size.
+    QString line = head;
+    line.reserve(4 * head.size() + 32 * count);
     for (; !query.Eof(); query.Next()) {
         ++row;
-        QString line;
-        line.reserve(head.size() + 16 * count);
-        line += head;
+        line.truncate(head.size());
         for (int i = 0; i < count; ++i) {
             if (i > 0)
                 line += QLatin1Char(',');
             writer.AppendValue(line, i, row);
         }
         line += QLatin1String(");");
-        out << line;
+        out << QString(line.constData(), line.size());
     }
     query.Close();
 }
@@ -285,9 +294,32 @@ void ExtractData(TExtractJob& job)
                 columns[table].push_back({rows.Name(1), !rows.IsNull(2) && rows.Integer(2) > 0});
         }
     }
+    // The script made these triggers above; the rows are as they already
+    // fired, and firing them again would change or add rows.
+    QStringList silenced;
+    if (job.Flag(efMetadataAndData)) {
+        TCatalogQuery rows(catalog, &job.Database(),
+            QStringLiteral("select rdb$trigger_name, rdb$relation_name from rdb$triggers "
+                           "where rdb$relation_name is not null and (rdb$trigger_inactive is null or "
+                           "rdb$trigger_inactive=0) and (rdb$system_flag is null or rdb$system_flag=0) "
+                           "order by rdb$trigger_name"));
+        for (; !rows.Eof(); rows.Next())
+            if (job.Selected(rows.Name(0)) && tables.contains(rows.Name(1)))
+                silenced << job.Name(rows.Name(0));
+    }
+    if (!silenced.isEmpty()) {
+        for (const QString& trigger : silenced)
+            out << QStringLiteral("ALTER TRIGGER ") + trigger + QStringLiteral(" INACTIVE;");
+        out << QString() << QStringLiteral("COMMIT WORK;");
+    }
     for (const QString& table : tables) {
         out << QStringLiteral("/*  Table Data: ") + table + QStringLiteral("    */");
         WriteRows(job, job.Transaction(), table, columns.value(table));
+        out << QString() << QStringLiteral("COMMIT WORK;");
+    }
+    if (!silenced.isEmpty()) {
+        for (const QString& trigger : silenced)
+            out << QStringLiteral("ALTER TRIGGER ") + trigger + QStringLiteral(" ACTIVE;");
         out << QString() << QStringLiteral("COMMIT WORK;");
     }
 
@@ -300,18 +332,46 @@ void ExtractData(TExtractJob& job)
             if (job.Selected(rows.Name(0)))
                 generators << rows.Name(0);
     }
-    if (!generators.isEmpty()) {
+    // An identity column's generator is the system's: the rows above do not
+    // move it, so without a restart the copy would hand out taken values.
+    std::vector<TIdentity> identities;
+    {
+        TCatalogQuery rows(catalog, &job.Database(),
+            QStringLiteral("select a.rdb$relation_name, a.rdb$field_name, a.rdb$generator_name, "
+                           "cast(g.rdb$initial_value as varchar(20)) from rdb$relation_fields a, rdb$generators g "
+                           "where a.rdb$identity_type is not null and g.rdb$generator_name=a.rdb$generator_name "
+                           "order by a.rdb$relation_name, a.rdb$field_position"));
+        for (; !rows.Eof(); rows.Next())
+            if (tables.contains(rows.Name(0)))
+                identities.push_back({rows.Name(0), rows.Name(1), rows.Name(2), rows.Text(3).trimmed()});
+    }
+    if (!generators.isEmpty() || !identities.empty()) {
         TQvQuery value;
         value.SetDatabase(&job.Database());
         value.SetTransaction(&job.Transaction());
         value.SetSQLDialect(job.Dialect());
-        for (const QString& generator : generators) {
+        const auto current = [&](const QString& generator) {
             value.SetSQLText(QStringLiteral("select gen_id(%1, 0) from rdb$database").arg(job.Name(generator)));
             value.ExecQuery();
-            out << QStringLiteral("SET GENERATOR %1 TO %2;").arg(job.Name(generator), value.Fields(0).AsString());
+            const QString text = value.Fields(0).AsString();
             value.Close();
+            return text;
+        };
+        qsizetype written = 0;
+        for (const QString& generator : generators) {
+            out << QStringLiteral("SET GENERATOR %1 TO %2;").arg(job.Name(generator), current(generator));
+            ++written;
         }
-        out << QString() << QStringLiteral("COMMIT WORK;");
+        for (const TIdentity& identity : identities) {
+            const QString reached = current(identity.generator);
+            if (reached == identity.start)
+                continue;
+            out << QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 RESTART WITH %3;")
+                       .arg(job.Name(identity.table), job.Name(identity.column), reached);
+            ++written;
+        }
+        if (written > 0)
+            out << QString() << QStringLiteral("COMMIT WORK;");
     }
     scope.Commit();
 }

@@ -180,3 +180,26 @@ bool SaveScript(const QString& fileName, const QString& text)
         return false;
     return file.commit();
 }
+
+bool SaveScript(const QString& fileName, const QStringList& lines)
+{
+    constexpr qsizetype blockBytes = 1 << 20;
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray block;
+    block.reserve(2 * blockBytes);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            block += "\r\n";
+        // Each line on its own gives the bytes of the joined text: a line
+        // holds whole characters, and the separator is plain ASCII.
+        block += lines.at(i).toUtf8();
+        if (block.size() >= blockBytes) {
+            if (file.write(block) != block.size())
+                return false;
+            block.resize(0);
+        }
+    }
+    return file.write(block) == block.size() && file.commit();
+}

@@ -56,3 +56,7 @@ QString ScriptText(const QStringList& lines);
 // Writes the text to the file, replacing what it held; false when the file
 // cannot be created or written (the old file is then left as it was).
 bool SaveScript(const QString& fileName, const QString& text);
+// The same for the lines joined with CR LF, written as ScriptText(lines)
+// would be, but encoded and written a block at a time: a script of a
+// million rows is never held whole in memory a second time.
+bool SaveScript(const QString& fileName, const QStringList& lines);

@@ -543,8 +543,56 @@ void ExtractProcedures(TExtractJob& job)
 
 namespace {
 
-QString TriggerEvent(int type)
+constexpr qint64 DdlTriggerFlag = 0x4000;
+// Every event bit: what ANY DDL STATEMENT stores besides the flag and phase.
+constexpr qint64 AnyDdlEvents = 0x7FFFFFFFFFFFDFFELL & ~DdlTriggerFlag;
+
+// The statement a DDL trigger's event bit stands for; the bits 13 to 15
+// belong to the trigger kinds and name no event.
+const char* DdlEventWords(int bit)
 {
+    static const char* const objects[] = {"TABLE", "PROCEDURE", "FUNCTION", "TRIGGER", nullptr,
+                                          "EXCEPTION", "VIEW", "DOMAIN", "ROLE", "INDEX", "SEQUENCE", "USER"};
+    static const char* const actions[] = {"CREATE ", "ALTER ", "DROP "};
+    static const char* const later[] = {"CREATE COLLATION", "DROP COLLATION", "ALTER CHARACTER SET",
+                                        "CREATE PACKAGE", "ALTER PACKAGE", "DROP PACKAGE",
+                                        "CREATE PACKAGE BODY", "DROP PACKAGE BODY",
+                                        "CREATE MAPPING", "ALTER MAPPING", "DROP MAPPING"};
+    static QList<QByteArray> words = [] {
+        QList<QByteArray> list(48);
+        for (int object = 0; object < 12; ++object)
+            if (objects[object])
+                for (int action = 0; action < 3; ++action)
+                    list[1 + object * 3 + action] = QByteArray(actions[action]) + objects[object];
+        for (int i = 0; i < 11; ++i)
+            list[37 + i] = later[i];
+        return list;
+    }();
+    return bit > 0 && bit < words.size() && !words[bit].isEmpty() ? words[bit].constData() : nullptr;
+}
+
+QString DdlTriggerEvent(qint64 type)
+{
+    const QString phase = (type & 1) == 0 ? QStringLiteral(" BEFORE ") : QStringLiteral(" AFTER ");
+    const qint64 events = type & ~(DdlTriggerFlag | 1);
+    if (events == AnyDdlEvents)
+        return phase + QStringLiteral("ANY DDL STATEMENT");
+    QStringList names;
+    for (int bit = 1; bit < 63; ++bit) {
+        if ((events & (qint64(1) << bit)) == 0)
+            continue;
+        const char* words = DdlEventWords(bit);
+        if (!words)
+            return {};
+        names << QLatin1String(words);
+    }
+    return names.isEmpty() ? QString() : phase + names.join(QStringLiteral(" OR "));
+}
+
+QString TriggerEvent(qint64 type)
+{
+    if ((type & DdlTriggerFlag) != 0)
+        return DdlTriggerEvent(type);
     if (type >= 1 && type <= 6) {
         static const char* const single[] = {" BEFORE INSERT", " AFTER INSERT", " BEFORE UPDATE",
                                              " AFTER UPDATE", " BEFORE DELETE", " AFTER DELETE"};
@@ -559,7 +607,7 @@ QString TriggerEvent(int type)
     if (type < 0 || type >= 0x2000)
         return {};
     // Several actions in one trigger: two bits per action after the phase bit.
-    const int value = type + 1;
+    const int value = int(type) + 1;
     QStringList actions;
     for (int slot = 1; slot <= 3; ++slot) {
         const QString action = ActionWord((value >> (slot * 2 - 1)) & 3);
@@ -579,16 +627,18 @@ void ExtractTriggers(TExtractJob& job)
     WriteBanner(out, QStringLiteral("/*              Triggers           */"));
     TWriterScope scope(job);
     TCatalogQuery rows(scope.Query(), &job.Database(),
-        QStringLiteral("select rdb$trigger_name, rdb$relation_name, rdb$trigger_type, rdb$trigger_sequence, "
+        // The type as text: a DDL trigger's needs all 64 bits.
+        QStringLiteral("select rdb$trigger_name, rdb$relation_name, cast(rdb$trigger_type as varchar(20)), "
+                       "rdb$trigger_sequence, "
                        "rdb$trigger_inactive, rdb$trigger_source, rdb$description from rdb$triggers "
                        "where rdb$trigger_name not starting with 'RDB$' and ")
             + systemFlagFree("") + QStringLiteral(" order by rdb$trigger_name"));
-    struct Row { QString name, relation; int type, position; bool inactive; QString source, description; };
+    struct Row { QString name, relation; qint64 type; int position; bool inactive; QString source, description; };
     std::vector<Row> triggers;
     for (; !rows.Eof(); rows.Next()) {
         const QString name = rows.Name(0);
         if (job.Selected(name))
-            triggers.push_back({name, rows.Name(1), rows.IsNull(2) ? 0 : rows.Integer(2),
+            triggers.push_back({name, rows.Name(1), rows.Text(2).trimmed().toLongLong(),
                                 rows.IsNull(3) ? 0 : rows.Integer(3), !rows.IsNull(4) && rows.Integer(4) != 0,
                                 rows.Text(5), rows.Text(6)});
     }
@@ -597,15 +647,19 @@ void ExtractTriggers(TExtractJob& job)
         job.Progress(75, 20, k, n);
         const Row& trigger = triggers[std::size_t(k)];
         const QString name = job.Name(trigger.name);
-        if ((trigger.type & 0x4000) != 0) {
-            job.Report(QStringLiteral("Trigger %1 fires on DDL statements and is not extracted.").arg(trigger.name));
+        const QString event = TriggerEvent(trigger.type);
+        if (event.isEmpty()) {
+            job.Report(QStringLiteral("Trigger %1 fires on an event of type %2, which cannot be written; it is not "
+                                      "extracted.")
+                           .arg(trigger.name)
+                           .arg(trigger.type));
             continue;
         }
         if (!trigger.description.isEmpty())
             out << DescriptionComment(trigger.description);
         out << QStringLiteral("CREATE TRIGGER ") + name
                 + (trigger.relation.isEmpty() ? QString() : QStringLiteral(" FOR ") + job.Name(trigger.relation));
-        out << (trigger.inactive ? QStringLiteral("INACTIVE") : QStringLiteral("ACTIVE")) + TriggerEvent(trigger.type)
+        out << (trigger.inactive ? QStringLiteral("INACTIVE") : QStringLiteral("ACTIVE")) + event
                 + QStringLiteral(" POSITION %1").arg(trigger.position);
         out << trigger.source;
         out << QStringLiteral(" ^ ");

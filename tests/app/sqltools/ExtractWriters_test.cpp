@@ -7,6 +7,8 @@
 #include "app/sqltools/ExtractOrder.h"
 #include "app/sqltools/ExtractWriters.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -262,6 +264,42 @@ TEST(ExtractOrder, NumbersInNamesCompareByValue)
     EXPECT_TRUE(NaturalLess(QStringLiteral("A"), QStringLiteral("B")));
     EXPECT_FALSE(NaturalLess(QStringLiteral("A1"), QStringLiteral("A01")));
     EXPECT_FALSE(NaturalLess(QStringLiteral("A"), QStringLiteral("A")));
+}
+
+// The saved file holds the bytes of the joined text, whatever falls on the
+// boundaries of the blocks it is written in; a file that cannot be made
+// leaves the old one as it was.
+TEST(ExtractSave, FileHoldsTheJoinedTextInUtf8)
+{
+    qvtest::TempDir dir;
+    QStringList lines{QStringLiteral("/* Create database : NAME       */"), QString(),
+                      QStringLiteral("INSERT INTO T(ID,NAME) VALUES(1,'Gr\u00fc\u00dfe \u20ac');")};
+    // Lines long enough to cross the blocks at different offsets, with
+    // characters of two, three and four bytes, a line break inside a value
+    // and an unpaired surrogate last.
+    const QString pair = QString::fromUcs4(U"\U0001F600");
+    for (int i = 0; i < 40; ++i)
+        lines << QStringLiteral("INSERT INTO T(ID,NAME) VALUES(%1,'").arg(i)
+                     + QString(70000 + 7 * i, QChar(i % 3 == 0 ? u'\u00e9' : (i % 3 == 1 ? u'\u20ac' : u'x')))
+                     + pair + QStringLiteral("\nend');");
+    lines << QString(3 << 20, QLatin1Char('y')) << QString() << QStringLiteral("end") + QChar(0xd800);
+    const QString file = dir.filePath(QStringLiteral("out.sql"));
+    ASSERT_TRUE(SaveScript(file, lines));
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    saved.close();
+    EXPECT_TRUE(bytes == ScriptText(lines).toUtf8()) << bytes.size() << " bytes";
+
+    ASSERT_TRUE(SaveScript(file, QStringList{}));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().isEmpty());
+    saved.close();
+
+    ASSERT_TRUE(SaveScript(file, QStringList{QStringLiteral("kept")}));
+    EXPECT_FALSE(SaveScript(dir.filePath(QStringLiteral("missing/out.sql")), lines));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("kept"));
 }
 
 } // namespace
