@@ -1,3 +1,5 @@
+#include "app/editors/Depend.h"
+#include "app/editors/EditUDF.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/Startup.h"
@@ -42,6 +44,8 @@ int main(int argc, char** argv)
         InstallSQLEditorCommand();
         InstallScriptRunnerCommand();
         InstallExtractMetadataCommand();
+        InstallUDFEditor();
+        InstallDependencies();
         windows.Show();
         result = windows.Exec();
     }
