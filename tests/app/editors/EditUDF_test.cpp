@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QRadioButton>
 #include <QTest>
+#include <QTreeWidgetItem>
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,7 @@ TEST_P(EditUDFTest, DeclaresAFunctionThenRedeclaresItInOneTransaction)
 {
     open();
     qv::DialogScript script;
+    const qveditors::TreeWithDatabase tree(db->id(), catFunctions);
 
     // A new function, typed in.
     QPointer<TEditUDF> editor = NewUDFClick(ref(QString()));
@@ -95,6 +97,10 @@ TEST_P(EditUDFTest, DeclaresAFunctionThenRedeclaresItInOneTransaction)
     ASSERT_TRUE(editor->SaveChanges()) << script.messages().join(QLatin1Char('\n')).toStdString();
     settle();
     EXPECT_TRUE(editor.isNull()) << "a saved editor closes";
+    // The tree lists it under its category.
+    ASSERT_EQ(tree.category()->childCount(), 1);
+    EXPECT_EQ(TMainTree::NodeObjectName(tree.category()->child(0)), "ABS_X");
+    EXPECT_EQ(TMainTree::NodeKind(tree.category()->child(0)), TNodeKind::Object);
 
     TStoredUDF absX = stored(QStringLiteral("ABS_X"));
     ASSERT_TRUE(absX.Found);
@@ -161,6 +167,8 @@ TEST_P(EditUDFTest, DeclaresAFunctionThenRedeclaresItInOneTransaction)
     ASSERT_TRUE(editor->SaveChanges()) << script.messages().join(QLatin1Char('\n')).toStdString();
     settle();
     EXPECT_EQ(stored(QStringLiteral("ABS_X")).Arguments, (QStringList{"Double precision", "Smallint"}));
+    // A re-declaration adds no second node.
+    EXPECT_EQ(tree.category()->childCount(), 1);
     EXPECT_EQ(script.pendingAnswers(), 0);
 }
 

@@ -1,6 +1,9 @@
 #include "WindowTest_support.h"
 
 #include "app/shell/DBListObject.h"
+#include "app/shell/MainTreeF.h"
+
+#include <QTreeWidgetItem>
 
 namespace qveditors {
 
@@ -34,6 +37,27 @@ RegisteredDatabase::~RegisteredDatabase()
 QString RegisteredDatabase::path() const
 {
     return m_database->DBName();
+}
+
+TreeWithDatabase::TreeWithDatabase(quint64 dbId, int filledCategory)
+    : m_tree(std::make_unique<TMainTree>())
+{
+    MainTree = m_tree.get();
+    QTreeWidgetItem* database = m_tree->AddDatabaseNode(DBList->IndexOfId(dbId));
+    qDeleteAll(database->takeChildren());
+    m_tree->AddCategoryNodes(database);
+    TMainTree::SetNodeData(database, true);
+    m_category = m_tree->CategoryNodeOf(dbId, filledCategory);
+    qDeleteAll(m_category->takeChildren());
+    TMainTree::SetNodeData(m_category, true);
+}
+
+TreeWithDatabase::~TreeWithDatabase()
+{
+    for (int i = 0; DBList && i < DBList->Count(); ++i)
+        DBList->SetDatabase(i, nullptr);
+    MainTree = nullptr;
+    m_tree.reset();
 }
 
 } // namespace qveditors

@@ -10,7 +10,9 @@
 
 #include <memory>
 
+class QTreeWidgetItem;
 class TDBListScope;
+class TMainTree;
 
 namespace qveditors {
 
@@ -33,6 +35,24 @@ private:
     std::unique_ptr<TDBListScope> m_list;
     std::unique_ptr<TQvDatabase> m_database;
     quint64 m_id = 0;
+};
+
+// The tree window (as the global MainTree) with the database's node and its
+// categories, the category of a kind already listed (empty). The tree lets go
+// of the list's connections before it goes, so the fixture keeps owning them.
+class TreeWithDatabase
+{
+public:
+    TreeWithDatabase(quint64 dbId, int filledCategory);
+    ~TreeWithDatabase();
+    TreeWithDatabase(const TreeWithDatabase&) = delete;
+    TreeWithDatabase& operator=(const TreeWithDatabase&) = delete;
+
+    QTreeWidgetItem* category() const { return m_category; }
+
+private:
+    std::unique_ptr<TMainTree> m_tree;
+    QTreeWidgetItem* m_category = nullptr;
 };
 
 } // namespace qveditors
