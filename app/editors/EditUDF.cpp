@@ -9,7 +9,6 @@
 #include "app/shell/MainTreeF.h"
 #include "app/shell/MyConst.h"
 #include "app/shell/ShellImages.h"
-#include "components/TgEdit.h"
 #include "components/TgGrid.h"
 #include "platform/Dialogs.h"
 #include "platform/db/DatabaseError.h"
@@ -176,6 +175,7 @@ void TEditUDF::LoadFunction(const QString& name)
             InputList->SetRowCount(InputList->RowCount() + 1);
         InputList->SetCells(kTypeColumn, InputList->RowCount() - 1, argument);
     }
+    m_plainArguments = stored.PlainArguments;
     SetRetByIndex(ReturnMechanismIndex(stored.ReturnMechanism));
     FreeIT->setChecked(stored.ReturnMechanism < 0);
     PType->setCurrentIndex(ReturnTypeListIndex(UDFTypeNames(), stored.ReturnType));
@@ -241,6 +241,13 @@ bool TEditUDF::CheckDeclaration(const TUDFDeclaration& declaration, int dialect)
                            qv::mbOK);
             return false;
         }
+    }
+    if (!m_plainArguments) {
+        qv::messageDlg(QStringLiteral("Some arguments of %1 are passed by descriptor or with NULL, which this "
+                                      "editor cannot declare; the function is left as it is.")
+                           .arg(declaration.Name),
+                       qv::mtError, qv::mbOK);
+        return false;
     }
     if (RetByIndex() < 0) {
         qv::messageDlg(QStringLiteral("Choose how the function returns its value: by value or by reference."),

@@ -75,6 +75,7 @@ private:
 
     quint64 m_dbId;
     bool m_loading = false;
+    bool m_plainArguments = true;
 };
 
 // The tree's New and Edit commands of the "User-defined Functions" category.

@@ -112,6 +112,10 @@ void ReadArguments(TQvQuery& query, TQvDatabase& database, const QString& litera
             stored.ReturnMechanism = arguments.Integer(2);
         } else {
             stored.Arguments << type;
+            // A plain argument goes by reference; a blob by its blob structure.
+            const int plainMechanism = arguments.Integer(3) == 261 ? 3 : 1;
+            if (arguments.Integer(2) != plainMechanism)
+                stored.PlainArguments = false;
         }
     }
 }

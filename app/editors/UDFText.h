@@ -45,6 +45,9 @@ struct TStoredUDF
     QString ModuleName;
     QString EntryPoint;
     QStringList Arguments;   // type texts, by argument position
+    // False when an argument is passed in a way a type text cannot say (by
+    // descriptor, or with NULL): a re-declaration would change the calls.
+    bool PlainArguments = true;
     QString ReturnType;
     int ReturnMechanism = 0; // as stored
 };

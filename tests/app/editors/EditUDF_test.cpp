@@ -179,6 +179,8 @@ TEST_P(EditUDFTest, LoadsWhatTheCatalogHolds)
                          "ENTRY_POINT 'many' MODULE_NAME 'many_udf'"),
           QStringLiteral("DECLARE EXTERNAL FUNCTION DESCR Integer RETURNS Integer BY DESCRIPTOR "
                          "ENTRY_POINT 'descr' MODULE_NAME 'descr_udf'"),
+          QStringLiteral("DECLARE EXTERNAL FUNCTION ARGD Integer BY DESCRIPTOR, Integer NULL RETURNS Integer "
+                         "BY VALUE ENTRY_POINT 'argd' MODULE_NAME 'argd_udf'"),
           QStringLiteral("CREATE FUNCTION PSQL_F (A INTEGER) RETURNS INTEGER AS BEGIN RETURN A + 1; END")});
     qv::DialogScript script;
 
@@ -209,6 +211,18 @@ TEST_P(EditUDFTest, LoadsWhatTheCatalogHolds)
     EXPECT_FALSE(editor->SaveChanges());
     EXPECT_EQ(script.messages().last(), "Choose how the function returns its value: by value or by reference.");
     EXPECT_EQ(stored(QStringLiteral("DESCR")).ReturnMechanism, 2);
+    delete editor.data();
+
+    // Nor are arguments passed in a way a type text cannot say.
+    editor = EditUDFClick(ref(QStringLiteral("ARGD")));
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->Declaration().Arguments, (QStringList{"Integer", "Integer"}));
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(editor->SaveChanges());
+    EXPECT_EQ(script.messages().last(), "Some arguments of ARGD are passed by descriptor or with NULL, which this "
+                                         "editor cannot declare; the function is left as it is.");
+    EXPECT_FALSE(stored(QStringLiteral("ARGD")).PlainArguments);
+    EXPECT_TRUE(stored(QStringLiteral("MANY")).PlainArguments) << "blobs go by their structure";
     delete editor.data();
 
     // A PSQL function never opens here.
