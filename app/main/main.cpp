@@ -1,4 +1,6 @@
+#include "app/editors/Depend.h"
 #include "app/editors/EditProc.h"
+#include "app/editors/EditUDF.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/Startup.h"
@@ -44,6 +46,8 @@ int main(int argc, char** argv)
         InstallScriptRunnerCommand();
         InstallExtractMetadataCommand();
         InstallProcEditor();
+        InstallUDFEditor();
+        InstallDependencies();
         windows.Show();
         result = windows.Exec();
     }
