@@ -127,6 +127,8 @@ TTableDefinition TTableCatalog::LoadTable(const QString& table)
     LoadChecks(definition);
     LoadUniques(definition);
     scope.Commit();
+    // The window keeps the catalog open for its lookups; no statement stays prepared meanwhile.
+    m_query->FreeHandle();
     return definition;
 }
 
@@ -135,7 +137,7 @@ void TTableCatalog::LoadColumns(TTableDefinition& table)
     const int dialect = m_database->SQLDialect();
     TCatalogQuery rows(*m_query, m_database, TableColumnsSelect(table.Name));
     for (; !rows.Eof(); rows.Next()) {
-        TTableColumn column;
+        TTableColumn& column = table.Columns.emplace_back();
         TColumnDef& def = column.Def;
         def.Name = rows.Name(0);
         def.Description = rows.Text(7);
@@ -161,7 +163,6 @@ void TTableCatalog::LoadColumns(TTableDefinition& table)
         }
         column.Stored = def;
         column.State = csUnchanged;
-        table.Columns.push_back(std::move(column));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "app/editors/TableSave.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/MyConst.h"
+#include "app/shell/Options.h"
 #include "app/shell/ObjectOpeners.h"
 #include "components/TgGrid.h"
 #include "platform/Dialogs.h"
@@ -26,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -208,6 +210,8 @@ TNewTable::TNewTable(TQvDatabase* database, QWidget* parent)
             image = StateImage(index);
     };
     FieldList->installEventFilter(this);
+    FieldList->viewport()->installEventFilter(this);
+    FieldList->OnEnterCell = [this](QObject*, int, int row) { ShowDescriptionHint(row); };
 
     SQLText = new QPlainTextEdit(this);
     SQLText->setObjectName(QStringLiteral("SQLText"));
@@ -293,8 +297,6 @@ TNewTable::TNewTable(TQvDatabase* database, QWidget* parent)
     layout->addLayout(bottom);
     layout->addWidget(SQLText);
 
-    FieldParam = new TFieldParam(this);
-    AlterProcess = new TAlterProcess(this);
 
     auto* save = new QShortcut(QKeySequence(Qt::Key_F2), this);
     connect(save, &QShortcut::activated, this, [this] { SaveChanges(); });
@@ -360,12 +362,7 @@ void TNewTable::NewTable()
     setWindowTitle(QStringLiteral("New Table"));
     TableName->clear();
     TableName->setReadOnly(false);
-    try {
-        m_domains = m_catalog->LoadDomains();
-    } catch (const EDatabaseError& error) {
-        qv::messageDlg(error.Message(), qv::mtError, qv::mbOK);
-    }
-    FieldParam->SetTypes(BuiltInTypes(m_database->SQLDialect()), m_domains);
+    m_domainsLoaded = false;
     ShowAll();
     DisableConstraintButtons();
     m_modified = false;
@@ -375,7 +372,6 @@ void TNewTable::NewTable()
 bool TNewTable::LoadTable(const QString& name)
 {
     try {
-        m_domains = m_catalog->LoadDomains();
         m_table = m_catalog->LoadTable(name);
     } catch (const EDatabaseError& error) {
         qv::messageDlg(error.Message(), qv::mtError, qv::mbOK);
@@ -385,12 +381,32 @@ bool TNewTable::LoadTable(const QString& name)
     setWindowTitle(QStringLiteral("Edit Table"));
     TableName->setText(name);
     TableName->setReadOnly(true);
-    FieldParam->SetTypes(BuiltInTypes(m_database->SQLDialect()), m_domains);
+    m_domainsLoaded = false;
     ShowAll();
     EnableConstraintButtons();
     m_modified = false;
     FieldList->setFocus();
     return true;
+}
+
+TFieldParam* TNewTable::ColumnDialog()
+{
+    // The domains are read when a column is first edited, once per opening.
+    if (!m_domainsLoaded) {
+        try {
+            m_domains = m_catalog->LoadDomains();
+        } catch (const EDatabaseError& error) {
+            qv::messageDlg(error.Message(), qv::mtError, qv::mbOK);
+        }
+        m_domainsLoaded = true;
+        if (FieldParam)
+            FieldParam->SetTypes(BuiltInTypes(m_database->SQLDialect()), m_domains);
+    }
+    if (!FieldParam) {
+        FieldParam = new TFieldParam(this);
+        FieldParam->SetTypes(BuiltInTypes(m_database->SQLDialect()), m_domains);
+    }
+    return FieldParam;
 }
 
 bool TNewTable::IsDomain(const QString& type) const
@@ -446,21 +462,12 @@ void TNewTable::ShowRow(int row)
 
 void TNewTable::UpdateStatementText()
 {
-    // The statement a new table's save runs; for an existing table the
-    // clause of every row as the grid now defines it.
-    const int dialect = m_database->SQLDialect();
-    QStringList lines;
-    if (m_table.IsNew) {
-        lines = CreateTableLines(m_table, dialect);
-    } else {
-        lines << QStringLiteral("CREATE TABLE ") + m_table.Name + QLatin1Char('(');
-        for (const TTableColumn& column : m_table.Columns)
-            lines << ColumnClause(column.Def, column.DomainType, dialect) + QLatin1Char(',');
-        if (lines.size() > 1)
-            lines.last().chop(1);
-        lines << QStringLiteral(");");
-    }
-    SQLText->setPlainText(lines.join(QLatin1Char('\n')));
+    // The statement saving runs for a new table. An existing table's
+    // changes are built from the rows' states when it is saved.
+    if (m_table.IsNew)
+        SQLText->setPlainText(CreateTableLines(m_table, m_database->SQLDialect()).join(QLatin1Char('\n')));
+    else
+        SQLText->clear();
 }
 
 void TNewTable::ShowPrimaryKey()
@@ -551,7 +558,7 @@ void TNewTable::LoadFieldParam(int row)
     QStringList others = ColumnNames();
     if (!newRow)
         others.removeAt(row - 1);
-    FieldParam->SetOtherNames(others);
+    ColumnDialog()->SetOtherNames(others);
     FieldParam->LoadColumn(before);
     const QRect cell = FieldList->CellRect(fcName, row);
     const QPoint at = FieldList->mapTo(this, cell.topLeft());
@@ -572,6 +579,8 @@ void TNewTable::LoadFieldParam(int row)
 
 void TNewTable::StoreFieldRow(int row, bool newRow)
 {
+    if (!FieldParam)
+        return;
     if (newRow) {
         TTableColumn column;
         column.Def = FieldParam->Column(TColumnDef{});
@@ -815,6 +824,28 @@ void TNewTable::DropConstraint(TConstraintKind kind)
 
 // ------------------------------------------------------------- descriptions
 
+void TNewTable::ShowDescriptionHint(int row)
+{
+    const bool show = Options().ShowProcParameterDescription && row >= 1 && row <= ColumnCount()
+        && !m_table.Columns[size_t(row - 1)].Def.Description.isEmpty();
+    if (!show) {
+        if (DescriptionHint)
+            DescriptionHint->hide();
+        return;
+    }
+    if (!DescriptionHint) {
+        DescriptionHint = new QLabel(this, Qt::ToolTip);
+        DescriptionHint->setObjectName(QStringLiteral("DescriptionHint"));
+        DescriptionHint->setWordWrap(true);
+        DescriptionHint->setMaximumWidth(200);
+        DescriptionHint->setStyleSheet(QStringLiteral("QLabel { background: #ffffe1; border: 1px solid black; }"));
+    }
+    DescriptionHint->setText(m_table.Columns[size_t(row - 1)].Def.Description);
+    DescriptionHint->adjustSize();
+    DescriptionHint->move(FieldList->mapToGlobal(QPoint(30, (row + 1) * FieldList->DefaultRowHeight())));
+    DescriptionHint->show();
+}
+
 void TNewTable::EditDescriptions()
 {
     QDialog dialog(this);
@@ -859,6 +890,8 @@ bool TNewTable::SaveChanges()
     if (m_table.IsNew)
         m_table.Name = TableName->text().trimmed();
     TTableSaver saver(m_database, m_table);
+    if (!AlterProcess)
+        AlterProcess = new TAlterProcess(this);
     saver.OnProgress = [this](const QString& step) {
         AlterProcess->AlterText->setText(step);
         AlterProcess->show();
@@ -904,7 +937,8 @@ bool TNewTable::SaveChanges()
 
 void TNewTable::ShowAlterError(const QString& step, const QString& serverMessage)
 {
-    AlterProcess->hide();
+    if (AlterProcess)
+        AlterProcess->hide();
     TMyError error(step, serverMessage, this);
     qv::showModal(error);
 }
@@ -970,6 +1004,17 @@ bool TNewTable::eventFilter(QObject* watched, QEvent* event)
             default: break;
             }
         }
+    } else if (event->type() == QEvent::MouseButtonPress && watched == FieldList->viewport()) {
+        // A click above the empty row being filled in gives it up.
+        int col = -1;
+        int row = -1;
+        FieldList->MouseToCell(static_cast<QMouseEvent*>(event)->position().toPoint(), col, row);
+        if (m_blankRow && row >= 1 && row < FieldList->RowCount() - 1) {
+            m_blankRow = false;
+            ShowColumns();
+        }
+    } else if (event->type() == QEvent::FocusOut && watched == FieldList && DescriptionHint) {
+        DescriptionHint->hide();
     } else if (event->type() == QEvent::FocusIn) {
         // Entering a list with nothing selected selects its first entry.
         if (auto* list = qobject_cast<QListWidget*>(watched); list && list->currentRow() < 0 && list->count() > 0)

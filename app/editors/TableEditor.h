@@ -86,6 +86,8 @@ public:
     void DropConstraint(TConstraintKind kind);
 
     void EditDescriptions();
+    // With the option on, the description of the row's column beside the grid.
+    void ShowDescriptionHint(int row);
     // Saves; true when everything was written (the window then closes).
     bool SaveChanges();
     void ShowAlterError(const QString& step, const QString& serverMessage);
@@ -113,8 +115,10 @@ public:
     QPushButton* MoreBtn;
     QPushButton* SaveBtn;
     QPushButton* CancelBtn;
-    TFieldParam* FieldParam;
-    TAlterProcess* AlterProcess;
+    // Made when first needed.
+    TFieldParam* FieldParam = nullptr;
+    TAlterProcess* AlterProcess = nullptr;
+    QLabel* DescriptionHint = nullptr;
 
     QListWidget* List(TConstraintKind kind) const;
     QPushButton* AddButton(TConstraintKind kind) const { return m_buttons[int(kind)][0]; }
@@ -139,6 +143,7 @@ private:
     void UpdateStatementText();
     void TableNameExit();
     bool GridKey(int key);
+    TFieldParam* ColumnDialog();
     int ColumnCount() const { return int(m_table.Columns.size()); }
     QStringList ColumnNames() const;
     // Runs a constraint dialog for an item (none for a new one); true on OK with item set.
@@ -148,6 +153,7 @@ private:
     TTableDefinition m_table;
     std::unique_ptr<TTableCatalog> m_catalog;
     std::vector<TDomainInfo> m_domains;
+    bool m_domainsLoaded = false;
     bool m_modified = false;
     bool m_closing = false;
     // A row below the last column the user is filling in.

@@ -4,6 +4,8 @@
 #include "app/editors/ConstraintDialogs.h"
 #include "app/editors/FieldParam.h"
 #include "app/editors/TableEditor.h"
+#include "app/shell/MainTreeF.h"
+#include "app/shell/ObjectOpeners.h"
 
 #include "DebugTest_support.h"
 #include "components/CurrEdit.h"
@@ -18,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -142,8 +145,27 @@ TEST_P(TableEditorTest, NewTableTypedAndSaved)
     EXPECT_EQ(captions(editor.IndexList), QStringList({"IX"}));
     EXPECT_EQ(editor.Definition().Indices[0].SubItems, QStringList({"Unique", "Desc", "Active", "NAME", "ID"}));
 
+    // Descriptions typed in the description dialog show beside the grid.
+    m_script.onModal([](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Field Descriptions");
+        auto* grid = dialog.findChild<QTableWidget*>("DescriptionGrid");
+        ASSERT_EQ(grid->rowCount(), 2);
+        EXPECT_EQ(grid->item(1, 0)->text(), "NAME");
+        grid->item(1, 2)->setText("the name");
+        dialog.accept();
+    });
+    QTest::mouseClick(editor.MoreBtn, Qt::LeftButton);
+    editor.FieldList->SetRow(2);
+    ASSERT_NE(editor.DescriptionHint, nullptr);
+    EXPECT_TRUE(editor.DescriptionHint->isVisible());
+    EXPECT_EQ(editor.DescriptionHint->text(), "the name");
+    editor.FieldList->SetRow(1);
+    EXPECT_FALSE(editor.DescriptionHint->isVisible());
+
     EXPECT_TRUE(editor.SaveChanges());
     EXPECT_EQ(created, QStringList({"T"}));
+    EXPECT_EQ(read("select cast(rdb$description as varchar(20)) from rdb$relation_fields where rdb$field_name='NAME'"),
+              QStringList({"the name"}));
     EXPECT_FALSE(editor.Modified());
     EXPECT_EQ(editor.result(), QDialog::Accepted);
     EXPECT_EQ(read("select rdb$field_name from rdb$relation_fields where rdb$relation_name='T' order by rdb$field_position"),
@@ -334,4 +356,37 @@ TEST(FieldParamDialog, DefaultsFollowTheType)
     const TColumnDef computed = param.Column(column);
     EXPECT_EQ(computed.Computed, "ID * 2");
     EXPECT_TRUE(computed.Type.isEmpty());
+}
+
+TEST(TableEditorOpeners, TheTreeOpensTablesThroughTheRegistry)
+{
+    TObjectOpeners::Instance().Clear();
+    InstallTableEditor();
+    EXPECT_TRUE(TObjectOpeners::Instance().HasNew(catTables));
+    EXPECT_TRUE(TObjectOpeners::Instance().HasEdit(catTables));
+    EXPECT_FALSE(TObjectOpeners::Instance().HasEdit(catViews));
+
+    qvtest::TempDir dir;
+    auto database = qvdebug::createDatabase(qvtest::embeddedTarget(), dir, 3, {"create table T (ID integer)"});
+    qv::DialogScript script;
+    TWindowIdentity identity;
+    QStringList columns;
+    script.onModal([&](QDialog& dialog) {
+        auto& editor = dynamic_cast<TNewTable&>(dialog);
+        EXPECT_EQ(editor.windowTitle(), "Edit Table");
+        identity = WindowIdentityOf(&editor);
+        columns << editor.FieldList->Cells(TNewTable::fcName, 1);
+        dialog.reject();
+    });
+    TObjectRef ref;
+    ref.DBId = 7;
+    ref.Database = database.get();
+    ref.Category = catTables;
+    ref.Name = "T";
+    EXPECT_TRUE(TObjectOpeners::Instance().OpenEdit(ref));
+    EXPECT_EQ(identity.DBId, 7u);
+    EXPECT_EQ(identity.Kind, int(catTables));
+    EXPECT_EQ(identity.ObjectName, "T");
+    EXPECT_EQ(columns, QStringList({"ID"}));
+    TObjectOpeners::Instance().Clear();
 }
