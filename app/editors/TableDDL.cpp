@@ -420,6 +420,13 @@ QString DropConstraintStatement(const QString& table, const QString& name, int d
     return QStringLiteral("alter table ") + Id(table, dialect) + QStringLiteral(" drop constraint ") + Id(name, dialect);
 }
 
+QString DropConstraintStatement(TConstraintKind kind, const QString& table, const QString& name, int dialect)
+{
+    if (kind == TConstraintKind::ForeignKey)
+        return DropConstraintStatement(table, name, dialect);
+    return QStringLiteral("ALTER TABLE ") + Id(table, dialect) + QStringLiteral(" drop constraint ") + Id(name, dialect);
+}
+
 QString AddForeignKeyStatement(const QString& table, const TConstraintItem& item, int dialect)
 {
     QString statement = QStringLiteral("alter table ") + Id(table, dialect) + QStringLiteral(" add constraint ")

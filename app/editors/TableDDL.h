@@ -133,6 +133,9 @@ QString AlterColumnsStatement(const TTableDefinition& table, int dialect);
 
 QString AddPrimaryKeyStatement(const QString& table, const QString& keyName, const QStringList& fields, int dialect);
 QString DropConstraintStatement(const QString& table, const QString& name, int dialect);
+// The drop of a list item's constraint as each list has always written it
+// (checks and uniques in capitals); an index is dropped by DropIndexStatement.
+QString DropConstraintStatement(TConstraintKind kind, const QString& table, const QString& name, int dialect);
 QString AddForeignKeyStatement(const QString& table, const TConstraintItem& item, int dialect);
 QString CreateIndexStatement(const QString& table, const TConstraintItem& item, int dialect);
 QString DropIndexStatement(const QString& name, int dialect);

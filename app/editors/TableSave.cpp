@@ -155,7 +155,7 @@ bool TTableSaver::SaveItems(TConstraintKind kind)
     const auto drop = [&](const TConstraintItem& item) {
         const QString name = item.StoredName.isEmpty() ? item.Caption : item.StoredName;
         const QString sql = kind == TConstraintKind::Index ? DropIndexStatement(name, m_dialect)
-                                                           : DropConstraintStatement(m_table.Name, name, m_dialect);
+                                                           : DropConstraintStatement(kind, m_table.Name, name, m_dialect);
         return Execute(sql, QString::fromLatin1(texts.cantDrop) + name);
     };
     for (auto it = items.begin(); it != items.end();) {

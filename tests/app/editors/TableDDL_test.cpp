@@ -135,6 +135,9 @@ TEST(TableDDL, ConstraintStatements)
     EXPECT_EQ(AddPrimaryKeyStatement("t", "pk", {"A", "b"}, 3),
               "alter table \"t\" add constraint \"pk\" primary key (A,\"b\")");
     EXPECT_EQ(DropConstraintStatement("T", "T_PK", 1), "alter table T drop constraint T_PK");
+    EXPECT_EQ(DropConstraintStatement(TConstraintKind::ForeignKey, "T", "FK", 1), "alter table T drop constraint FK");
+    EXPECT_EQ(DropConstraintStatement(TConstraintKind::Check, "T", "CK", 1), "ALTER TABLE T drop constraint CK");
+    EXPECT_EQ(DropConstraintStatement(TConstraintKind::Unique, "t", "UQ", 3), "ALTER TABLE \"t\" drop constraint UQ");
 
     const TConstraintItem plain = ConstraintItems::ForeignKey("FK1", "P", "NO ACTION", "NO ACTION", {"A", "B"});
     EXPECT_EQ(AddForeignKeyStatement("T", plain, 1), "alter table T add constraint FK1 foreign key (A,B) references P");

@@ -224,6 +224,15 @@ TEST_P(TableSaveTest, HandWrittenTableSavesBackUnchanged)
             EXPECT_EQ(table.Items(kind)[i].State, isLoaded);
         }
     }
+
+    // A stored constraint renamed in the editor goes by the name the database knows.
+    table.Checks[0].Caption = "H_CK3";
+    table.Checks[0].State = isChanged;
+    EXPECT_EQ(save(table), QStringList({"ALTER TABLE H drop constraint H_CK1",
+                                        "ALTER TABLE H add constraint H_CK3 CHECK (qty>0\r\n)"}));
+    EXPECT_EQ(read("select rdb$constraint_name from rdb$check_constraints where rdb$constraint_name starting with 'H_CK' "
+                   "group by rdb$constraint_name"),
+              QStringList({"H_CK2", "H_CK3"}));
 }
 
 // Refusals, a retry after a failure, the question before values are lost,
