@@ -1,6 +1,7 @@
 #include "app/editors/Depend.h"
 #include "app/editors/EditProc.h"
 #include "app/editors/EditUDF.h"
+#include "app/editors/TableEditor.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/Startup.h"
@@ -48,6 +49,7 @@ int main(int argc, char** argv)
         InstallProcEditor();
         InstallUDFEditor();
         InstallDependencies();
+        InstallTableEditor();
         windows.Show();
         result = windows.Exec();
     }

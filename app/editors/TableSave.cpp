@@ -1,0 +1,222 @@
+#include "app/editors/TableSave.h"
+
+#include "access/Qv.h"
+#include "access/QvDatabase.h"
+#include "access/QvQuery.h"
+#include "access/QvTransactionScope.h"
+#include "app/editors/TableCatalog.h"
+#include "app/shell/MyConst.h"
+
+namespace {
+
+struct TItemTexts
+{
+    const char* progress;
+    const char* cantAdd;
+    const char* cantDrop;
+};
+
+TItemTexts TextsOf(TConstraintKind kind)
+{
+    switch (kind) {
+    case TConstraintKind::ForeignKey:
+        return {"Saving Foreign Key", "Can't create Foreign Key: ", "Can't drop Foreign Key: "};
+    case TConstraintKind::Index:
+        return {"Saving Indices", "Error creating Index: ", "Can't drop Index: "};
+    case TConstraintKind::Check:
+        return {"Saving Check Constraints", "Can't create Check Constraint: ", "Can't drop Check Constraint: "};
+    case TConstraintKind::Unique:
+        break;
+    }
+    return {"Saving Check Constraints", "Can't create Unique Constraint: ", "Can't drop Unique Constraint: "};
+}
+
+} // namespace
+
+TTableSaver::TTableSaver(TQvDatabase* database, TTableDefinition& table)
+    : m_database(database)
+    , m_table(table)
+    , m_dialect(database->SQLDialect())
+    , m_transaction(std::make_unique<TQvTransaction>())
+    , m_query(std::make_unique<TQvQuery>())
+    , m_catalog(std::make_unique<TTableCatalog>(database))
+{
+    m_transaction->SetDefaultDatabase(database);
+    m_query->SetDatabase(database);
+    m_query->SetTransaction(m_transaction.get());
+    m_query->SetParamCheck(false);
+}
+
+TTableSaver::~TTableSaver() = default;
+
+QString TTableSaver::Validate() const
+{
+    if (m_table.Name.isEmpty() || !IsValidIdentifier(m_table.Name))
+        return QLatin1Char('"') + m_table.Name + QStringLiteral("\" is not valid table name !");
+    if (m_table.LiveColumnCount() == 0)
+        return QStringLiteral("Table has no fields !");
+    for (const TConstraintItem& item : m_table.ForeignKeys) {
+        const bool created = item.State == isNew || item.State == isChanged;
+        if (created && ConstraintItems::Fields(TConstraintKind::ForeignKey, item).isEmpty())
+            return QStringLiteral("Foreign Key ") + item.Caption + QStringLiteral(" has no fields !");
+    }
+    return {};
+}
+
+TTableSaver::Result TTableSaver::Save()
+{
+    m_refusal = Validate();
+    m_failedStep.clear();
+    m_serverMessage.clear();
+    if (!m_refusal.isEmpty())
+        return Refused;
+    const QStringList losing = ColumnsLosingData(m_table);
+    if (!losing.isEmpty() && !(ConfirmDataLoss && ConfirmDataLoss(losing)))
+        return Declined;
+    const bool saved = SaveColumns() && SavePrimaryKey() && SaveItems(TConstraintKind::ForeignKey)
+        && SaveItems(TConstraintKind::Index) && SaveItems(TConstraintKind::Check) && SaveItems(TConstraintKind::Unique)
+        && SaveDescriptions();
+    return saved ? Saved : Failed;
+}
+
+bool TTableSaver::SaveColumns()
+{
+    Progress(QStringLiteral("Changing table"));
+    const QString statement = m_table.IsNew ? CreateTableLines(m_table, m_dialect).join(QStringLiteral("\r\n"))
+                                            : AlterColumnsStatement(m_table, m_dialect);
+    if (statement.isEmpty())
+        return true;
+    if (!Execute(statement, QStringLiteral("Can't Modify table fields !")))
+        return false;
+    // The columns are now as the grid shows them; what was stored of their
+    // descriptions survives only a change made in place.
+    std::erase_if(m_table.Columns, [](const TTableColumn& column) { return column.State == csDropped; });
+    for (TTableColumn& column : m_table.Columns) {
+        if (column.State == csUnchanged)
+            continue;
+        const bool keptInPlace = column.State == csChanged && column.Stored && !NeedsDropAndAdd(*column.Stored, column.Def);
+        const QString storedDescription = keptInPlace ? column.Stored->Description : QString();
+        column.Stored = column.Def;
+        column.Stored->Description = storedDescription;
+        column.State = csUnchanged;
+    }
+    if (m_table.IsNew) {
+        m_table.IsNew = false;
+        if (OnTableCreated)
+            OnTableCreated();
+    }
+    return true;
+}
+
+bool TTableSaver::SavePrimaryKey()
+{
+    if (!m_table.PKChanged)
+        return true;
+    Progress(QStringLiteral("Saving Primary Key"));
+    TPrimaryKeyInfo stored;
+    try {
+        stored = m_catalog->PrimaryKey(m_table.Name);
+    } catch (const EDatabaseError& error) {
+        m_failedStep = QStringLiteral("Can't drop Primary Key !");
+        m_serverMessage = error.Message();
+        return false;
+    }
+    // A key that could not be dropped stops the save: adding the new one
+    // would fail anyway, and the user must learn that the old one stays.
+    if (!stored.Name.isEmpty()
+        && !Execute(DropConstraintStatement(m_table.Name, stored.Name, m_dialect), QStringLiteral("Can't drop Primary Key !")))
+        return false;
+    if (!m_table.PKFields.isEmpty()) {
+        if (m_table.PKName.isEmpty())
+            m_table.PKName = m_table.Name + QStringLiteral("_PK");
+        if (!Execute(AddPrimaryKeyStatement(m_table.Name, m_table.PKName, m_table.PKFields, m_dialect),
+                     QStringLiteral("Can't add promary key !")))
+            return false;
+    }
+    m_table.PKChanged = false;
+    return true;
+}
+
+bool TTableSaver::SaveItems(TConstraintKind kind)
+{
+    const TItemTexts texts = TextsOf(kind);
+    Progress(QString::fromLatin1(texts.progress));
+    std::vector<TConstraintItem>& items = m_table.Items(kind);
+    const auto add = [&](const TConstraintItem& item) {
+        QString sql;
+        switch (kind) {
+        case TConstraintKind::ForeignKey: sql = AddForeignKeyStatement(m_table.Name, item, m_dialect); break;
+        case TConstraintKind::Index: sql = CreateIndexStatement(m_table.Name, item, m_dialect); break;
+        case TConstraintKind::Check: sql = AddCheckStatement(m_table.Name, item, m_dialect); break;
+        case TConstraintKind::Unique: sql = AddUniqueStatement(m_table.Name, item, m_dialect); break;
+        }
+        return Execute(sql, QString::fromLatin1(texts.cantAdd) + item.Caption);
+    };
+    const auto drop = [&](const TConstraintItem& item) {
+        const QString name = item.StoredName.isEmpty() ? item.Caption : item.StoredName;
+        const QString sql = kind == TConstraintKind::Index ? DropIndexStatement(name, m_dialect)
+                                                           : DropConstraintStatement(kind, m_table.Name, name, m_dialect);
+        return Execute(sql, QString::fromLatin1(texts.cantDrop) + name);
+    };
+    for (auto it = items.begin(); it != items.end();) {
+        TConstraintItem& item = *it;
+        if (item.State == isDropped) {
+            if (!drop(item))
+                return false;
+            it = items.erase(it);
+            continue;
+        }
+        if (item.State == isChanged && !item.StoredName.isEmpty()) {
+            if (!drop(item))
+                return false;
+            // Gone from the database: a retry only creates it.
+            item.StoredName.clear();
+            item.State = isNew;
+        }
+        if (item.State == isNew || item.State == isChanged) {
+            if (!add(item))
+                return false;
+            item.State = isLoaded;
+            item.StoredName = item.Caption;
+        }
+        ++it;
+    }
+    return true;
+}
+
+bool TTableSaver::SaveDescriptions()
+{
+    for (TTableColumn& column : m_table.Columns) {
+        const QString stored = column.Stored ? column.Stored->Description : QString();
+        if (column.Def.Description == stored)
+            continue;
+        if (!Execute(CommentOnColumnStatement(m_table.Name, column.Def.Name, column.Def.Description, m_dialect),
+                     QStringLiteral("Can't save description of field: ") + column.Def.Name))
+            return false;
+        if (column.Stored)
+            column.Stored->Description = column.Def.Description;
+    }
+    return true;
+}
+
+bool TTableSaver::Execute(const QString& sql, const QString& failedStep)
+{
+    m_sent << sql;
+    try {
+        TQvTransactionScope scope(m_transaction.get());
+        m_query->SetSQLText(sql);
+        m_query->ExecQuery();
+        scope.Commit();
+        return true;
+    } catch (const EDatabaseError& error) {
+        m_failedStep = failedStep;
+        m_serverMessage = error.Message();
+        return false;
+    }
+}
+
+void TTableSaver::Progress(const QString& step) const
+{
+    if (OnProgress)
+        OnProgress(step);
+}

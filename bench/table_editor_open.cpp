@@ -1,0 +1,121 @@
+// Opening a large table in the table editor.
+//   BENCH table_editor_open ours=<s>s ref=<s>s ratio=<r>
+//     a table of 500 columns, 50 indices, 20 foreign keys and 20 checks
+//     loaded into the editor window (definition, grid, lists), beside the
+//     editor's catalog selects read row by row through the access layer alone.
+// QV_BENCH_SCALE multiplies the object counts.
+
+#include "access/QvQuery.h"
+#include "access/QvTransactionScope.h"
+#include "app/editors/TableCatalog.h"
+#include "app/editors/TableEditor.h"
+#include "app/shell/CatalogQuery.h"
+#include "bench/BenchSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+void createTable(TQvDatabase& database, long long columns, long long indices, long long foreignKeys, long long checks)
+{
+    qvbench::execute(database, QStringLiteral("create table P (ID integer not null primary key)"));
+    QString sql = QStringLiteral("create table BIG (ID integer not null primary key");
+    for (long long c = 1; c < columns; ++c) {
+        switch (c % 4) {
+        case 0: sql += QStringLiteral(", C%1 integer default 0").arg(c); break;
+        case 1: sql += QStringLiteral(", C%1 varchar(40) default 'x'").arg(c); break;
+        case 2: sql += QStringLiteral(", C%1 numeric(15,2)").arg(c); break;
+        default: sql += QStringLiteral(", C%1 timestamp not null").arg(c); break;
+        }
+    }
+    qvbench::execute(database, sql + QLatin1Char(')'));
+    for (long long i = 0; i < indices; ++i)
+        qvbench::execute(database, QStringLiteral("create index IX_%1 on BIG (C%2, C%3)").arg(i).arg(i * 4 % columns + 1)
+                                       .arg(i * 4 % columns + 2));
+    for (long long f = 0; f < foreignKeys; ++f)
+        qvbench::execute(database, QStringLiteral("alter table BIG add constraint FK_%1 foreign key (C%2) references P "
+                                                  "on delete cascade")
+                                       .arg(f)
+                                       .arg(f * 4 % columns + 4));
+    for (long long c = 0; c < checks; ++c)
+        qvbench::execute(database, QStringLiteral("alter table BIG add constraint CK_%1 check (C%2 >= 0 and (C%2 < %3))")
+                                       .arg(c)
+                                       .arg(c * 4 % columns + 4)
+                                       .arg(1000 + c));
+}
+
+// The editor's selects, every value of every row read as text.
+qint64 readReference(TQvDatabase& database)
+{
+    qint64 characters = 0;
+    TQvTransaction transaction;
+    transaction.SetDefaultDatabase(&database);
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    query.SetParamCheck(false);
+    TQvTransactionScope scope(transaction);
+    for (const QString& select : TableLoadSelects(QStringLiteral("BIG"))) {
+        TCatalogQuery rows(query, &database, select);
+        const int columns = query.Current().Count();
+        for (; !rows.Eof(); rows.Next())
+            for (int c = 0; c < columns; ++c)
+                characters += rows.Text(c).size();
+    }
+    scope.Commit();
+    return characters;
+}
+
+// The window stays open: closing it (the grid writes its column widths to
+// the registry) is not part of opening it.
+qint64 openEditor(TQvDatabase& database, std::vector<std::unique_ptr<TNewTable>>& open)
+{
+    open.push_back(std::make_unique<TNewTable>(&database));
+    TNewTable& editor = *open.back();
+    if (!editor.LoadTable(QStringLiteral("BIG")))
+        return 0;
+    // What the window posted for itself (layout requests) is handled as the
+    // event loop would before it is painted.
+    QCoreApplication::sendPostedEvents();
+    const TTableDefinition& table = editor.Definition();
+    return qint64(table.Columns.size() + table.Indices.size() + table.ForeignKeys.size() + table.Checks.size());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir dir;
+    qputenv("QORVANE_REGISTRY", QDir(dir.path()).filePath(QStringLiteral("registry.reg")).toUtf8());
+    QApplication app(argc, argv);
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("table.fdb"));
+    const long long columns = qvbench::scaled(500);
+    const long long indices = qvbench::scaled(50);
+    const long long foreignKeys = qvbench::scaled(20);
+    const long long checks = qvbench::scaled(20);
+    TQvDatabase database;
+    qvbench::createDatabase(database, path, 3);
+    createTable(database, columns, indices, foreignKeys, checks);
+
+    qint64 ours = 0, reference = 0;
+    std::vector<std::unique_ptr<TNewTable>> open;
+    const qvbench::BestTimes best = qvbench::bestOfTurns(
+        15, [&] { reference = readReference(database); }, [&] { ours = openEditor(database, open); });
+    open.clear();
+    if (ours != columns + indices + foreignKeys + checks || reference == 0) {
+        std::fprintf(stderr, "the editor loaded %lld items, expected %lld\n", (long long)ours,
+                     columns + indices + foreignKeys + checks);
+        return 1;
+    }
+    qvbench::printBench("table_editor_open", best.ours, best.ref, "s", 4);
+    database.Close();
+    return 0;
+}
