@@ -1,6 +1,7 @@
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/Startup.h"
+#include "app/sqltools/DataView.h"
 #include "app/sqltools/ExecuteScript.h"
 #include "app/sqltools/ExtrMD.h"
 #include "app/sqltools/SQLEdit.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
         InstallSQLEditorCommand();
         InstallScriptRunnerCommand();
         InstallExtractMetadataCommand();
+        InstallDataView();
         windows.Show();
         result = windows.Exec();
     }
