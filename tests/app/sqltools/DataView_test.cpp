@@ -71,6 +71,8 @@ protected:
         // The window sees keys first only while it holds the focus.
         view->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(view));
+        // Laid out and its first screen of rows fetched, as shown to a user.
+        QCoreApplication::processEvents();
         return view;
     }
 
