@@ -1175,8 +1175,12 @@ QVariant TQvCustomDataSet::ReadValue(const Column& column, const char* record) c
         return {};
     const char* data = record + column.offset;
     switch (column.stored) {
-    case Column::Text:
-        return column.codec->decode(data + 2, load<quint16>(data));
+    case Column::Text: {
+        const QString text = column.codec->decode(data + 2, load<quint16>(data));
+        if (column.sqlType != SQL_TEXT)
+            return text;
+        return QvTextCodec::withoutCharPadding(text, column.characterSet, column.length);
+    }
     case Column::Integer:
         return load<qint32>(data);
     case Column::Double:
@@ -1637,6 +1641,56 @@ void TQvCustomDataSet::FinalizeBlobs(RecordBuffer& buffer)
     }
 }
 
+void TQvCustomDataSet::ExecModify(TQvQuery& query)
+{
+    if (!m_singleRowChanges) {
+        query.ExecQuery();
+        return;
+    }
+    TQvQuery savepoint;
+    savepoint.SetDatabase(query.Database());
+    savepoint.SetTransaction(query.Transaction());
+    const auto run = [&savepoint](const char* text) {
+        savepoint.SetSQLText(QString::fromLatin1(text));
+        savepoint.ExecImmediate();
+    };
+    run("SAVEPOINT QV_SINGLE_ROW");
+    qint64 rows = -1;
+    try {
+        query.ExecQuery();
+        rows = query.RowsAffected();
+    } catch (...) {
+        try {
+            run("ROLLBACK TO SAVEPOINT QV_SINGLE_ROW");
+        } catch (const std::exception& error) {
+            qWarning("Rolling back to the savepoint: %s", error.what());
+        }
+        throw;
+    }
+    if (rows == 1) {
+        run("RELEASE SAVEPOINT QV_SINGLE_ROW ONLY");
+        return;
+    }
+    run("ROLLBACK TO SAVEPOINT QV_SINGLE_ROW");
+    run("RELEASE SAVEPOINT QV_SINGLE_ROW ONLY");
+    const bool deleting = query.SQLType() == isc_info_sql_stmt_delete;
+    const QString change = deleting ? QStringLiteral("The record was not deleted")
+                                    : QStringLiteral("The record was not saved");
+    if (query.SQLType() == isc_info_sql_stmt_insert)
+        DatabaseError(change + QStringLiteral(": the insert added %1 rows, not one. Nothing was changed.").arg(rows));
+    if (rows == 0)
+        DatabaseError(change
+                      + QStringLiteral(": no row of the table holds the record's old values any more. "
+                                       "A column that holds NULL matches no row; another user may also "
+                                       "have changed or deleted the row."));
+    if (rows > 1)
+        DatabaseError(change
+                      + QStringLiteral(": %1 rows of the table hold the record's values, and the change "
+                                       "would have reached every one of them. Nothing was changed.")
+                            .arg(rows));
+    DatabaseError(change + QStringLiteral(": the server did not say how many rows the statement changed."));
+}
+
 void TQvCustomDataSet::InternalPost()
 {
     const qv::WaitCursor wait;
@@ -1651,7 +1705,7 @@ void TQvCustomDataSet::InternalPost()
         FinalizeBlobs(buffer);
         TQvQuery& query = inserting ? *m_insertQuery : *m_updateQuery;
         FillParams(query, buffer.data.get(), inserting ? buffer.data.get() : OldRecord(m_current));
-        query.ExecQuery();
+        ExecModify(query);
     }
 
     const std::size_t valueBytes = std::size_t(m_recordSize - nullsOffset);
@@ -1738,7 +1792,7 @@ void TQvCustomDataSet::InternalDelete()
         record[statusOffset] = char(status == cusInserted ? cusUninserted : cusDeleted);
     } else {
         FillParams(*m_deleteQuery, record, OldRecord(m_current));
-        m_deleteQuery->ExecQuery();
+        ExecModify(*m_deleteQuery);
         record[statusOffset] = char(cusUnmodified);
     }
     record[kindOffset] = char(kindDeleted);

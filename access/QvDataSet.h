@@ -156,6 +156,13 @@ public:
     // Only the last two records are kept. Needs a closed dataset.
     bool UniDirectional() const { return m_uniDirectional; }
     void SetUniDirectional(bool uniDirectional);
+    // Each insert, update and delete sent runs under a savepoint and must
+    // change exactly one row: statements that match rows by their old values
+    // match none when a value was NULL and several when rows are identical.
+    // Otherwise the savepoint is rolled back and the change refused, saying
+    // why; the record stays as it was (in edit for a post). Off by default.
+    bool SingleRowChanges() const { return m_singleRowChanges; }
+    void SetSingleRowChanges(bool single) { m_singleRowChanges = single; }
     const TQvUpdateRecordTypes& UpdateRecordTypes() const { return m_updateRecordTypes; }
     void SetUpdateRecordTypes(const TQvUpdateRecordTypes& types);
     bool UpdatesPending() const { return m_updatesPending; }
@@ -245,6 +252,8 @@ private:
     void BeforeTransactionEnd();
     void FillParams(TQvQuery& query, const char* current, const char* old);
     void SetParam(TQvXSQLVAR& param, const Column& column, const char* record) const;
+    // Runs an insert, update or delete (see SingleRowChanges).
+    void ExecModify(TQvQuery& query);
 
     // --- layout and records
     void BuildLayout();
@@ -292,6 +301,7 @@ private:
     int m_bufferChunks = 32;
     bool m_cachedUpdates = false;
     bool m_uniDirectional = false;
+    bool m_singleRowChanges = false;
     TQvUpdateRecordTypes m_updateRecordTypes{cusUnmodified, cusModified, cusInserted};
 
     // Layout of this open.

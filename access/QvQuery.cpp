@@ -514,6 +514,32 @@ int TQvQuery::FieldIndex(const QString& name) const
     return m_output.IndexOfName(name);
 }
 
+qint64 TQvQuery::RowsAffected()
+{
+    unsigned char count = 0;
+    switch (m_sqlType) {
+    case isc_info_sql_stmt_insert: count = isc_info_req_insert_count; break;
+    case isc_info_sql_stmt_update: count = isc_info_req_update_count; break;
+    case isc_info_sql_stmt_delete: count = isc_info_req_delete_count; break;
+    default: return -1;
+    }
+    if (!m_prepared || !m_handle)
+        return -1;
+    const char item[] = {isc_info_sql_records};
+    const QByteArray reply = QvRequestInfo(64, [&](char* buffer, short length) {
+        Call(isc_dsql_sql_info(StatusVector(), &m_handle, sizeof item, item, length, buffer), true);
+    });
+    QvInfoValue records;
+    if (!QvFindInfoItem(reply, isc_info_sql_records, records))
+        return -1;
+    // The counts are a reply of their own inside the item.
+    const QByteArray counts(records.data, records.length);
+    QvInfoValue value;
+    if (!QvFindInfoItem(counts, count, value))
+        return 0;
+    return value.integer();
+}
+
 QString TQvQuery::Plan()
 {
     if (!m_prepared)

@@ -217,6 +217,10 @@ public:
     TQvXSQLVAR& FieldByName(const QString& name);
     int FieldIndex(const QString& name) const;
     QString Plan();
+    // The rows the last execution of an insert, update or delete changed
+    // (the server's count for the statement's own kind); -1 when the
+    // statement is of another kind or has not run.
+    qint64 RowsAffected();
 
     void CheckClosed() const;
     void CheckOpen() const;

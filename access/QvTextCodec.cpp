@@ -194,3 +194,22 @@ int QvTextCodec::bytesPerCharacter(int characterSetId)
     default: return 1;
     }
 }
+
+QString QvTextCodec::withoutCharPadding(QString text, int characterSetId, int byteLength)
+{
+    const int perCharacter = bytesPerCharacter(characterSetId);
+    if (perCharacter <= 1)
+        return text;
+    qsizetype characters = byteLength / perCharacter;
+    qsizetype end = 0;
+    while (end < text.size() && characters > 0) {
+        end += text.at(end).isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
+        --characters;
+    }
+    qsizetype cut = end;
+    while (cut < text.size() && text.at(cut) == QLatin1Char(' '))
+        ++cut;
+    if (cut == text.size())
+        text.truncate(end);
+    return text;
+}

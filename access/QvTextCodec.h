@@ -33,6 +33,10 @@ public:
     // Bytes one character of a Firebird character set (by its id, as the
     // system tables and descriptors give it) can take.
     static int bytesPerCharacter(int characterSetId);
+    // A CHAR value of `byteLength` bytes in a multi-byte character set is
+    // padded to that many bytes, more than its characters: the text keeps
+    // its declared number of characters when only blanks follow them.
+    static QString withoutCharPadding(QString text, int characterSetId, int byteLength);
 
 private:
     qsizetype firstUncarriedNamed(const QString& text) const;

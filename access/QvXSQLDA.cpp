@@ -122,23 +122,7 @@ QString TQvXSQLVAR::Holder() const
 
 QString TQvXSQLVAR::PaddedToItsLength(QString text) const
 {
-    // A multi-byte character set pads CHAR(n) to n times its widest
-    // character in bytes: n characters, the rest is padding.
-    const int perCharacter = QvTextCodec::bytesPerCharacter(m_var->sqlsubtype & 0xFF);
-    if (perCharacter <= 1)
-        return text;
-    qsizetype characters = m_var->sqllen / perCharacter;
-    qsizetype end = 0;
-    while (end < text.size() && characters > 0) {
-        end += text.at(end).isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
-        --characters;
-    }
-    qsizetype cut = end;
-    while (cut < text.size() && text.at(cut) == QLatin1Char(' '))
-        ++cut;
-    if (cut == text.size())
-        text.truncate(end);
-    return text;
+    return QvTextCodec::withoutCharPadding(std::move(text), m_var->sqlsubtype & 0xFF, m_var->sqllen);
 }
 
 QString TQvXSQLVAR::AsString() const

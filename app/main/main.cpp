@@ -5,6 +5,7 @@
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/Startup.h"
+#include "app/sqltools/DataView.h"
 #include "app/sqltools/ExecuteScript.h"
 #include "app/sqltools/ExtrMD.h"
 #include "app/sqltools/SQLEdit.h"
@@ -50,6 +51,7 @@ int main(int argc, char** argv)
         InstallUDFEditor();
         InstallDependencies();
         InstallTableEditor();
+        InstallDataView();
         windows.Show();
         result = windows.Exec();
     }

@@ -1,0 +1,413 @@
+// The data view on real databases: the statements it makes, sorting, the
+// read-only fallback, and edits that reach the database only when exactly
+// the row shown is changed, checked through a second connection.
+
+#include "SQLEditTest_support.h"
+
+#include "access/QvDataSet.h"
+#include "app/shell/Main.h"
+#include "app/shell/ObjectOpeners.h"
+#include "app/sqltools/DataView.h"
+#include "app/sqltools/FormSort.h"
+#include "components/DBControls.h"
+#include "components/DBGrid.h"
+#include "platform/DialogScript.h"
+#include "platform/db/DataSetModel.h"
+#include "platform/db/Field.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using qvsql::scalar;
+
+class DataViewTest : public ::testing::TestWithParam<qvtest::Target>
+{
+protected:
+    void SetUp() override
+    {
+        target = GetParam();
+        QV_SKIP_UNLESS_REACHABLE(target);
+        m_registry = qgetenv("QORVANE_REGISTRY");
+        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        databases = std::make_unique<qvsql::RegisteredDatabases>();
+    }
+
+    void TearDown() override
+    {
+        for (auto& view : views)
+            delete view.data();
+        databases.reset();
+        if (!m_registry.isNull())
+            qputenv("QORVANE_REGISTRY", m_registry);
+    }
+
+    quint64 makeDatabase(const QStringList& statements, int dialect = 1, const QString& file = QStringLiteral("dv.fdb"))
+    {
+        path = dialect == 1 ? qvtest::createDatabase(target, dir, file, statements)
+                            : qvtest::createDialect3Database(target, dir, file, statements);
+        return databases->add(file, target, path);
+    }
+
+    TFDataView* open(quint64 id, const QString& table)
+    {
+        auto* view = new TFDataView(id, table);
+        views.append(view);
+        EXPECT_TRUE(view->OpenOn(databases->database(id)));
+        view->resize(700, 400);
+        view->show();
+        // The window sees keys first only while it holds the focus.
+        view->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(view));
+        // Laid out and its first screen of rows fetched, as shown to a user.
+        QCoreApplication::processEvents();
+        return view;
+    }
+
+    // A key as the user presses it: to the focused control of the window.
+    static void press(TFDataView* view, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget* target = QApplication::focusWidget();
+        if (!target || !view->isAncestorOf(target))
+            target = view;
+        QTest::keyClick(target, Qt::Key(key), modifiers);
+    }
+
+    // Rows not fetched yet are fetched as scrolling to them would.
+    static void fetchTo(TFDataView* view, int row)
+    {
+        QAbstractItemModel* model = view->TableViewGrid->model();
+        while (model->rowCount() <= row && model->canFetchMore(QModelIndex()))
+            model->fetchMore(QModelIndex());
+    }
+
+    QString cell(TFDataView* view, int row, int column) const
+    {
+        fetchTo(view, row);
+        const QAbstractItemModel* model = view->TableViewGrid->model();
+        return model->data(model->index(row, column), Qt::DisplayRole).toString();
+    }
+
+    // Types a new text into a cell and presses Enter, which posts the record.
+    void editCell(TFDataView* view, int row, int column, const QString& text)
+    {
+        TQcDBGrid* grid = view->TableViewGrid;
+        fetchTo(view, row);
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(row, column));
+        QTest::keyClick(grid, Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The delegate commits and posts from the event loop, and the
+        // model's errors come the same way.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+
+    QString value(const QString& sql) const { return scalar(target, path, sql); }
+
+    qvtest::Target target;
+    qvtest::TempDir dir;
+    QString path;
+    std::unique_ptr<qvsql::RegisteredDatabases> databases;
+    QList<QPointer<TFDataView>> views;
+    qv::DialogScript script;
+
+private:
+    QByteArray m_registry;
+};
+
+const QStringList twoColumnTable{
+    QStringLiteral("create table T (A integer, B varchar(10), C varchar(10))"),
+    QStringLiteral("insert into T values (1, 'one', 'x')"),
+    QStringLiteral("insert into T values (2, 'two', 'y')"),
+    QStringLiteral("insert into T values (3, 'three', 'z')"),
+    QStringLiteral("create table T2 (A integer, B varchar(10))"),
+    QStringLiteral("insert into T2 values (1, 'one')"),
+    QStringLiteral("create view V (A, N) as select A, count(*) from T group by A"),
+    QStringLiteral("create view SV as select A, B from T2"),
+};
+
+// Only reads: the statements, sorting from the popup, the buttons and the
+// dialog, the record count and the read-only fallback, on one database.
+TEST_P(DataViewTest, StatementsSortingCountAndReadOnlyOnOneDatabase)
+{
+    const quint64 id = makeDatabase(twoColumnTable);
+    TFDataView* view = open(id, QStringLiteral("T2"));
+    EXPECT_EQ(view->windowTitle(), QStringLiteral("Data View on T2"));
+    EXPECT_EQ(view->DS->InsertSQL().join(QString()), QStringLiteral("INSERT INTO T2(A,B) VALUES (?A,?B)"));
+    EXPECT_EQ(view->DS->UpdateSQL().join(QString()),
+              QStringLiteral("UPDATE T2 SET A=?A,B=?B WHERE A=?old_A and B=?old_B"));
+    EXPECT_EQ(view->DS->DeleteSQL().join(QString()), QStringLiteral("DELETE FROM T2 WHERE A=?old_A and B=?old_B"));
+    EXPECT_EQ(view->DS->RefreshSQL().join(QString()), QStringLiteral("SELECT * from T2 WHERE A=?A and B=?B"));
+    EXPECT_EQ(view->DS->SelectSQL().join(QString()), QStringLiteral("SELECT * FROM T2"));
+    EXPECT_FALSE(view->CommitBtn->isEnabled());
+    EXPECT_EQ(view->Orderby->text(), QStringLiteral("ORDER BY:"));
+
+    // A ascending, then B descending, from the popup.
+    TFDataView* t = open(id, QStringLiteral("T"));
+    TQcDBGrid* grid = t->TableViewGrid;
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    t->UpdatePopupChecks();
+    EXPECT_TRUE(t->NoSortMenu->isChecked());
+    t->AscSortMenu->trigger();
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    t->DescSortMenu->trigger();
+    EXPECT_EQ(t->DS->SelectSQL().join(QString()), QStringLiteral("SELECT * FROM T ORDER BY A,B DESCENDING"));
+    EXPECT_EQ(t->Orderby->text(), QStringLiteral(" ORDER BY A,B DESCENDING"));
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    t->UpdatePopupChecks();
+    EXPECT_TRUE(t->DescSortMenu->isChecked());
+    EXPECT_FALSE(t->NoSortMenu->isChecked());
+
+    // The dialog lists the sort columns in column order; C is moved last.
+    script.onModal([](QDialog& dialog) {
+        auto& sort = static_cast<TFormSort&>(dialog);
+        EXPECT_EQ(sort.windowTitle(), QStringLiteral("Select Sort Fields and there order"));
+        ASSERT_EQ(sort.SortList->topLevelItemCount(), 2);
+        EXPECT_EQ(sort.SortList->topLevelItem(0)->text(0), QStringLiteral("A"));
+        ASSERT_EQ(sort.FromList->topLevelItemCount(), 1);
+        EXPECT_EQ(sort.FromList->currentItem()->text(0), QStringLiteral("C"));
+        QTest::keyClick(sort.FromList, Qt::Key_Right, Qt::AltModifier);
+        EXPECT_EQ(sort.FromList->topLevelItemCount(), 0);
+        EXPECT_EQ(sort.FromList->currentItem(), nullptr);
+        dialog.accept();
+    });
+    grid->setFocus();
+    press(t, Qt::Key_F3);
+    EXPECT_EQ(t->DS->SelectSQL().join(QString()),
+              QStringLiteral("SELECT * FROM T ORDER BY A,B DESCENDING,C DESCENDING"));
+    EXPECT_EQ(cell(t, 0, 0), QStringLiteral("1"));
+
+    // Ctrl+C copies the cell the user selected, then drops the order.
+    grid->setFocus();
+    fetchTo(t, 2);
+    grid->setCurrentIndex(grid->model()->index(2, 1));
+    press(t, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("three"));
+    EXPECT_EQ(t->TempE->text(), QStringLiteral("three"));
+    EXPECT_TRUE(t->OrderFields.isEmpty());
+    EXPECT_EQ(t->Orderby->text(), QStringLiteral("ORDER BY:"));
+
+    // F4 counts the rows in the window's transaction; nothing without one.
+    press(t, Qt::Key_F4);
+    EXPECT_EQ(t->RCount->text(), QStringLiteral("3"));
+    t->RCount->clear();
+    t->Tran->Commit();
+    t->RecCountBtnClick();
+    EXPECT_EQ(t->RCount->text(), QString());
+
+    // A view the server cannot update is browsed read-only; reopening it
+    // does not mark the caption again.
+    TFDataView* v = open(id, QStringLiteral("V"));
+    EXPECT_TRUE(v->ReadOnlyView);
+    EXPECT_TRUE(v->DS->UpdateSQL().isEmpty() || v->DS->UpdateSQL().join(QString()).isEmpty());
+    v->NoSortBtnClick();
+    v->NoSortBtnClick();
+    EXPECT_EQ(v->windowTitle(), QStringLiteral("Data View on V (Read-Only)"));
+    fetchTo(v, 3);
+    EXPECT_EQ(v->TableViewGrid->model()->rowCount(), 3);
+
+    // A view the server can update is edited like a table.
+    TFDataView* sv = open(id, QStringLiteral("SV"));
+    EXPECT_FALSE(sv->ReadOnlyView);
+    EXPECT_EQ(sv->windowTitle(), QStringLiteral("Data View on SV"));
+    EXPECT_EQ(sv->DS->UpdateSQL().join(QString()),
+              QStringLiteral("UPDATE SV SET A=?A,B=?B WHERE A=?old_A and B=?old_B"));
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_P(DataViewTest, EditCommitAndReopenKeepsTheChange)
+{
+    const quint64 id = makeDatabase(twoColumnTable);
+    TFDataView* view = open(id, QStringLiteral("T"));
+    editCell(view, 1, 1, QStringLiteral("deux"));
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(view->DS->State(), dsBrowse);
+    EXPECT_TRUE(view->CommitBtn->isEnabled());
+    // Not yet visible to anyone else.
+    EXPECT_EQ(value(QStringLiteral("select B from T where A = 2")), QStringLiteral("two"));
+    view->CommitBtn->click();
+    EXPECT_FALSE(view->CommitBtn->isEnabled());
+    EXPECT_EQ(value(QStringLiteral("select B from T where A = 2")), QStringLiteral("deux"));
+    EXPECT_EQ(value(QStringLiteral("select count(*) from T")), QStringLiteral("3"));
+
+    // A change rolled back is gone; closing commits without asking.
+    editCell(view, 0, 1, QStringLiteral("uno"));
+    view->RollbackBtn->click();
+    EXPECT_EQ(cell(view, 0, 1), QStringLiteral("one"));
+    editCell(view, 2, 2, QStringLiteral("zz"));
+    view->close();
+    EXPECT_EQ(value(QStringLiteral("select C from T where A = 3")), QStringLiteral("zz"));
+
+    TFDataView* again = open(id, QStringLiteral("T"));
+    EXPECT_EQ(cell(again, 1, 1), QStringLiteral("deux"));
+    EXPECT_EQ(cell(again, 0, 1), QStringLiteral("one"));
+}
+
+TEST_P(DataViewTest, IdenticalRowsAndNullValuesAreRefusedNeverReportedSaved)
+{
+    const quint64 id = makeDatabase({
+        QStringLiteral("create table D (A integer, B varchar(10))"),
+        QStringLiteral("insert into D values (1, 'same')"),
+        QStringLiteral("insert into D values (1, 'same')"),
+        QStringLiteral("create table N (A integer, B varchar(10), C varchar(10))"),
+        QStringLiteral("insert into N values (1, 'b', null)"),
+    });
+    TFDataView* view = open(id, QStringLiteral("D"));
+    script.answerMessage(qv::mrOk);
+    editCell(view, 0, 1, QStringLiteral("changed"));
+    ASSERT_EQ(script.messages().size(), 1);
+    EXPECT_TRUE(script.messages().at(0).startsWith(QStringLiteral("The record was not saved: 2 rows")))
+        << script.messages().at(0).toStdString();
+    EXPECT_EQ(view->DS->State(), dsEdit);
+    view->DS->Cancel();
+    view->CommitBtnClick();
+    EXPECT_EQ(value(QStringLiteral("select count(*) from D where B = 'same'")), QStringLiteral("2"));
+
+    script.clearShown();
+    TFDataView* nulls = open(id, QStringLiteral("N"));
+    script.answerMessage(qv::mrOk);
+    editCell(nulls, 0, 1, QStringLiteral("new"));
+    ASSERT_EQ(script.messages().size(), 1);
+    EXPECT_TRUE(script.messages().at(0).contains(QStringLiteral("NULL"))) << script.messages().at(0).toStdString();
+    nulls->DS->Cancel();
+    nulls->CommitBtnClick();
+    EXPECT_EQ(value(QStringLiteral("select B from N")), QStringLiteral("b"));
+}
+
+TEST_P(DataViewTest, RefusedDeleteShowsTheServersMessageOnceAndKeepsTheRow)
+{
+    const quint64 id = makeDatabase({
+        QStringLiteral("create table P (ID integer not null primary key, NAME varchar(10))"),
+        QStringLiteral("create table C (ID integer, PID integer references P (ID))"),
+        QStringLiteral("insert into P values (1, 'parent')"),
+        QStringLiteral("insert into P values (2, 'alone')"),
+        QStringLiteral("insert into C values (1, 1)"),
+    });
+    TFDataView* view = open(id, QStringLiteral("P"));
+    TQcDBGrid* grid = view->TableViewGrid;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    script.answerMessage(qv::mrYes);
+    script.answerMessage(qv::mrOk);
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(script.messages().size(), 2);
+    EXPECT_EQ(script.messages().at(0), QStringLiteral("Delete record?"));
+    EXPECT_TRUE(script.messages().at(1).contains(QStringLiteral("FOREIGN KEY"), Qt::CaseInsensitive))
+        << script.messages().at(1).toStdString();
+    EXPECT_EQ(view->DS->State(), dsBrowse);
+    EXPECT_EQ(view->DS->RecordCount(), 2);
+    EXPECT_EQ(view->DS->FieldByName(QStringLiteral("NAME")).AsString(), QStringLiteral("parent"));
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+
+    // The other row goes, and stays gone once committed.
+    fetchTo(view, 1);
+    grid->setCurrentIndex(grid->model()->index(1, 1));
+    script.answerMessage(qv::mrYes);
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(view->DS->RecordCount(), 1);
+    view->CommitBtnClick();
+    EXPECT_EQ(value(QStringLiteral("select count(*) from P")), QStringLiteral("1"));
+}
+
+TEST_P(DataViewTest, FormViewEditsTheRecordAndComputedColumnsAreShownNotWritten)
+{
+    const quint64 id = makeDatabase({
+        QStringLiteral("create table F (ID integer not null primary key, NAME varchar(20), "
+                       "TWICE computed by (ID * 2), NOTE blob sub_type text)"),
+        QStringLiteral("insert into F values (1, 'first', 'a memo')"),
+        QStringLiteral("insert into F values (2, 'second', 'another memo')"),
+    });
+    TFDataView* view = open(id, QStringLiteral("F"));
+    ASSERT_EQ(view->TableViewGrid->model()->columnCount(), 4);
+    EXPECT_EQ(view->TableViewGrid->ColumnGlyph(3), QStringLiteral("DBG_MEMO"));
+    EXPECT_EQ(view->DS->UpdateSQL().join(QString()),
+              QStringLiteral("UPDATE F SET ID=?ID,NAME=?NAME,NOTE=?NOTE WHERE ID=?old_ID and NAME=?old_NAME and NOTE=?old_NOTE"));
+    const QAbstractItemModel* model = view->TableViewGrid->model();
+    EXPECT_FALSE(model->flags(model->index(0, 2)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(model->flags(model->index(0, 1)) & Qt::ItemIsEditable);
+    const QString shots = qEnvironmentVariable("QV_SCREENSHOT_DIR");
+    if (!shots.isEmpty())
+        view->grab().save(shots + QStringLiteral("/dataview_grid_") + target.name + QStringLiteral(".png"));
+
+    view->TableViewGrid->setFocus();
+    press(view, Qt::Key_2, Qt::ControlModifier);
+    ASSERT_EQ(view->Pages->currentWidget(), view->FormSheet);
+    EXPECT_FALSE(view->FormViewPending);
+    QWidget* host = view->SB1->widget();
+    auto* label = host->findChild<QLabel*>(QStringLiteral("FormLabel1"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), QStringLiteral("NAME:"));
+    auto* name = host->findChild<TQcDBEdit*>(QStringLiteral("FormEdit1"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), QStringLiteral("first"));
+    EXPECT_NE(host->findChild<TQcDBMemo*>(QStringLiteral("FormEdit3")), nullptr);
+    if (!shots.isEmpty())
+        view->grab().save(shots + QStringLiteral("/dataview_form_") + target.name + QStringLiteral(".png"));
+
+    // Ctrl+Right moves to the next record; the form follows.
+    press(view, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(name->text(), QStringLiteral("second"));
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("zweite"));
+    EXPECT_EQ(view->DS->State(), dsEdit);
+    view->NavPost->trigger();
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+    view->CommitBtnClick();
+    EXPECT_EQ(value(QStringLiteral("select NAME from F where ID = 2")), QStringLiteral("zweite"));
+    EXPECT_EQ(value(QStringLiteral("select TWICE from F where ID = 2")), QStringLiteral("4"));
+}
+
+TEST_P(DataViewTest, DialectThreeQuotedNamesAreEditedAndTheOpenerFindsByDatabase)
+{
+    const QStringList schema{QStringLiteral("create table \"Name\" (\"Col\" varchar(10), ID integer)"),
+                             QStringLiteral("insert into \"Name\" values ('quoted', 1)")};
+    const quint64 first = makeDatabase(schema, 3, QStringLiteral("one.fdb"));
+    const QString firstPath = path;
+    const quint64 second = makeDatabase(schema, 3, QStringLiteral("two.fdb"));
+    TMainForm main;
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    TFDataView* view = OpenDataView(first, QStringLiteral("Name"));
+    ASSERT_NE(view, nullptr);
+    views.append(view);
+    EXPECT_EQ(view->DS->UpdateSQL().join(QString()),
+              QStringLiteral("UPDATE \"Name\" SET \"Col\"=?Col,ID=?ID WHERE \"Col\"=?old_Col and ID=?old_ID"));
+    TFDataView* other = OpenDataView(second, QStringLiteral("Name"));
+    views.append(other);
+    EXPECT_NE(other, view);
+    EXPECT_EQ(OpenDataView(first, QStringLiteral("Name")), view);
+    EXPECT_EQ(main.Children().size(), 2);
+
+    BringForward(view);
+    editCell(view, 0, 0, QStringLiteral("it's"));
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+    view->CommitBtnClick();
+    path = firstPath;
+    EXPECT_EQ(value(QStringLiteral("select \"Col\" from \"Name\"")), QStringLiteral("it's"));
+    for (auto& window : views)
+        delete window.data();
+    views.clear();
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, DataViewTest, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);
+
+} // namespace
