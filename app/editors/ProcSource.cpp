@@ -1,0 +1,306 @@
+#include "app/editors/ProcSource.h"
+
+#include "access/QvSqlText.h"
+#include "app/shell/MyConst.h"
+#include "components/StrUtils.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+constexpr QChar CommentOpen = QChar(3);
+constexpr QChar CommentClose = QChar(4);
+
+// Lines as the editors keep them: split at CR LF, LF or CR; a final line
+// break adds no empty line.
+QStringList SplitLines(const QString& text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines << text.mid(start);
+    return lines;
+}
+
+QString JoinLines(const QStringList& lines)
+{
+    QString text;
+    qsizetype size = 0;
+    for (const QString& line : lines)
+        size += line.size() + 2;
+    text.reserve(size);
+    for (const QString& line : lines) {
+        text += line;
+        text += CRLF;
+    }
+    return text;
+}
+
+bool IsBlankLine(const QString& line)
+{
+    return std::all_of(line.begin(), line.end(), [](QChar c) { return c == u' ' || c == u'\t'; });
+}
+
+// Start of the last word of text, or -1.
+qsizetype LastWordStart(const QString& text)
+{
+    const TCharSet& delimiters = SourceWordDelimiters();
+    qsizetype end = text.size();
+    while (end > 0 && delimiters.contains(text.at(end - 1)))
+        --end;
+    if (end == 0)
+        return -1;
+    qsizetype start = end;
+    while (start > 0 && !delimiters.contains(text.at(start - 1)))
+        --start;
+    return start;
+}
+
+// One declaration of a header, split into what is code and what stands in
+// its /* */ comments; "--" comments belong to neither.
+struct TDeclaration
+{
+    QString Code;
+    QString Comment;
+};
+
+TDeclaration SplitDeclaration(const QString& piece)
+{
+    QString marked = piece;
+    marked.replace(QStringLiteral("/*"), QString(CommentOpen));
+    marked.replace(QStringLiteral("*/"), QString(CommentClose));
+    TDeclaration declaration;
+    bool inComment = false;
+    bool inLineComment = false;
+    for (qsizetype i = 0; i < marked.size(); ++i) {
+        const QChar c = marked.at(i);
+        if (inLineComment) {
+            if (c == u'\r' || c == u'\n') {
+                inLineComment = false;
+                declaration.Code += c;
+            }
+        } else if (c == CommentOpen) {
+            inComment = true;
+        } else if (c == CommentClose) {
+            inComment = false;
+        } else if (inComment) {
+            declaration.Comment += c;
+        } else if (c == u'-' && i + 1 < marked.size() && marked.at(i + 1) == u'-') {
+            inLineComment = true;
+        } else {
+            declaration.Code += c;
+        }
+    }
+    return declaration;
+}
+
+} // namespace
+
+const TCharSet& SourceWordDelimiters()
+{
+    static const TCharSet delimiters(u"\n\r *+-/:;<=>");
+    return delimiters;
+}
+
+TSourceParts SplitSource(const QString& source)
+{
+    QStringList lines = SplitLines(source);
+    qsizetype first = 0;
+    while (first < lines.size() && StrDeleteSpaces(lines.at(first)).isEmpty())
+        ++first;
+    lines.remove(0, first);
+    const QString text = JoinLines(lines);
+    TSourceParts parts;
+    const int at = PosOutsideComment(QStringLiteral("begin"), text.toLower());
+    if (at == 0) {
+        parts.Header = text;
+        return parts;
+    }
+    parts.HasBegin = true;
+    parts.Header = text.left(at - 1);
+    parts.Body = text.mid(at - 1 + 5);
+    return parts;
+}
+
+TParamRows ParseLocalVariables(const QString& header)
+{
+    TParamRows rows;
+    const TCharSet& delimiters = SourceWordDelimiters();
+    QString rest = header;
+    for (int at = PosOutsideComment(QStringLiteral(";"), rest); at > 0;
+         at = PosOutsideComment(QStringLiteral(";"), rest)) {
+        const TDeclaration declaration = SplitDeclaration(rest.left(at - 1));
+        rest = rest.mid(at);
+        // "declare variable NAME TYPE", or Firebird's shorter "declare NAME TYPE".
+        const bool withVariable = ExtractWordN(2, declaration.Code, delimiters).compare(
+                                      QStringLiteral("variable"), Qt::CaseInsensitive)
+                                  == 0;
+        const int nameWord = withVariable ? 3 : 2;
+        TParamRow row;
+        row.Name = ExtractWordN(nameWord, declaration.Code, delimiters);
+        if (row.Name.isEmpty())
+            continue;
+        const int typeStart = StrWordPosition(nameWord + 1, declaration.Code, delimiters);
+        if (typeStart > 0)
+            row.Type = declaration.Code.mid(typeStart - 1).trimmed();
+        row.Description = declaration.Comment;
+        // The blank the layout puts before the closing mark is not part of it.
+        if (row.Description.endsWith(u' '))
+            row.Description.chop(1);
+        rows << row;
+    }
+    return rows;
+}
+
+QStringList BodyText(const QString& afterBegin, bool dropTrailingBlankLines)
+{
+    QStringList lines = SplitLines(afterBegin);
+    // The rest of the "begin" line, when blank, is not part of the body.
+    if (!lines.isEmpty() && IsBlankLine(lines.first()) && afterBegin.size() > lines.first().size())
+        lines.removeFirst();
+    QString text = JoinLines(lines);
+    const qsizetype endWord = LastWordStart(text);
+    if (endWord >= 0)
+        text.truncate(endWord);
+    if (text.endsWith(CRLF))
+        text.chop(2);
+    else if (text.endsWith(u'\n'))
+        text.chop(1);
+    lines = SplitLines(text);
+    if (dropTrailingBlankLines) {
+        while (!lines.isEmpty() && StrDeleteSpaces(lines.last()).isEmpty())
+            lines.removeLast();
+    }
+    return lines;
+}
+
+QString CommentText(const QString& description)
+{
+    QString text = description;
+    text.remove(u'\r');
+    text.remove(u'\n');
+    // Broken apart until none is left: "*/*/" would otherwise join again.
+    while (text.contains(QStringLiteral("*/")) || text.contains(QStringLiteral("/*"))) {
+        text.replace(QStringLiteral("*/"), QStringLiteral("* /"));
+        text.replace(QStringLiteral("/*"), QStringLiteral("/ *"));
+    }
+    return text;
+}
+
+QString SourceName(const QString& name, int dialect)
+{
+    const QString upper = name.toUpper();
+    if (QvSql::IsPlainName(upper))
+        return name;
+    // A reserved word typed in any case means the upper-case name.
+    if (IsValidIdentifier(name) && QvSql::IsReservedWord(upper))
+        return QvSql::Identifier(upper, dialect);
+    return QvSql::Identifier(name, dialect);
+}
+
+QString LocalVariablesText(const TParamRows& locals, int dialect)
+{
+    QStringList lines;
+    for (const TParamRow& row : locals) {
+        if (row.Name.isEmpty())
+            continue;
+        QString line = QStringLiteral("     declare variable ") + SourceName(row.Name, dialect) + u' ' + row.Type;
+        if (!row.Description.isEmpty())
+            line += QStringLiteral("   /*") + CommentText(row.Description) + QStringLiteral(" */");
+        line += u';';
+        lines << line;
+    }
+    return lines.join(CRLF);
+}
+
+QString ParameterListText(const TParamRows& parameters, int dialect)
+{
+    qsizetype width = 0;
+    for (const TParamRow& row : parameters)
+        width = std::max(width, SourceName(row.Name, dialect).size());
+    QString text;
+    for (const TParamRow& row : parameters) {
+        if (row.Name.isEmpty())
+            continue;
+        if (!text.isEmpty())
+            text += QStringLiteral(",\r\n     ");
+        const QString name = SourceName(row.Name, dialect);
+        text += name + QString(std::max<qsizetype>(1, width + 1 - name.size()), u' ') + row.Type;
+        if (!row.Description.isEmpty())
+            text += QStringLiteral(" /*") + CommentText(row.Description) + QStringLiteral("*/");
+    }
+    return text;
+}
+
+QString ProcedureText(const QString& name, const TParamRows& inputs, const TParamRows& outputs,
+                      const TParamRows& locals, const QStringList& bodyLines, int dialect)
+{
+    QString text = QStringLiteral("CREATE PROCEDURE ") + SourceName(name, dialect) + u' ';
+    const QString inputText = ParameterListText(inputs, dialect);
+    if (!inputText.isEmpty())
+        text += u'(' + inputText + u')';
+    const QString outputText = ParameterListText(outputs, dialect);
+    if (!outputText.isEmpty())
+        text += QStringLiteral("\r\nreturns (") + outputText + u')';
+    text += QStringLiteral("\r\nAS \r\n");
+    text += LocalVariablesText(locals, dialect);
+    text += QStringLiteral("\r\nbegin \r\n");
+    text += JoinLines(bodyLines);
+    text += QStringLiteral("\r\nend ");
+    return text;
+}
+
+QString AlterText(const QString& createText)
+{
+    if (!createText.startsWith(QStringLiteral("CREATE")))
+        return createText;
+    return QStringLiteral("ALTER") + createText.mid(6);
+}
+
+QPoint ErrorPosition(const QString& message)
+{
+    static const QRegularExpression position(QStringLiteral(R"(line\s+(\d+)\s*,\s*column\s+(\d+))"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = position.match(message);
+    if (!match.hasMatch())
+        return {};
+    bool lineOk = false;
+    bool columnOk = false;
+    const int line = match.captured(1).toInt(&lineOk);
+    const int column = match.captured(2).toInt(&columnOk);
+    if (!lineOk || !columnOk)
+        return {};
+    return {column, line};
+}
+
+QPoint BodyCaretForError(const QString& message, const QString& executedText, const QStringList& bodyLines)
+{
+    const QPoint position = ErrorPosition(message);
+    if (position.isNull())
+        return {};
+    const QStringList executed = SplitLines(executedText);
+    qsizetype beginLine = executed.size();
+    for (qsizetype i = 0; i < executed.size(); ++i) {
+        if (executed.at(i).trimmed().toLower() == u"begin") {
+            beginLine = i;
+            break;
+        }
+    }
+    const qsizetype lineCount = std::max<qsizetype>(1, bodyLines.size());
+    const qsizetype line = std::clamp<qsizetype>(position.y() - beginLine - 1, 1, lineCount);
+    const qsizetype lineLength = line <= bodyLines.size() ? bodyLines.at(line - 1).size() : 0;
+    const qsizetype column = std::clamp<qsizetype>(qsizetype(position.x()) + 2, 1, lineLength + 1);
+    return {int(column), int(line)};
+}

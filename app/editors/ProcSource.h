@@ -1,0 +1,88 @@
+#pragma once
+
+// The text side of the procedure and trigger editors, without a window:
+// splitting a stored source into its declarations and its body, reading the
+// local variables back from the declarations, and writing parameter lists,
+// local variables and the whole CREATE PROCEDURE text in the layout the
+// editors use, so that what they write reads back the same.
+
+#include <QList>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+class TCharSet;
+
+// One row of a parameter or variable grid.
+struct TParamRow
+{
+    QString Name;
+    QString Type;
+    QString Description;
+
+    bool operator==(const TParamRow& other) const = default;
+};
+using TParamRows = QList<TParamRow>;
+
+// Words of a source are the runs of characters outside these: line breaks,
+// blank, "*", "+", "-", "/", ":", ";", "<", "=" and ">".
+const TCharSet& SourceWordDelimiters();
+
+struct TSourceParts
+{
+    QString Header; // the declarations before the first "begin"
+    QString Body;   // everything after that "begin"
+    bool HasBegin = false;
+};
+
+// Drops the leading blank lines and splits the source at its first whole
+// word "begin" (any letter case) outside comments. Without one, all of it
+// is the header.
+TSourceParts SplitSource(const QString& source);
+
+// The local variables a header declares, one per ";" outside comments:
+// name, type (the rest of the declaration) and the text of its comments.
+TParamRows ParseLocalVariables(const QString& header);
+
+// The body's lines as the editor shows them, from the text after "begin": the rest of
+// the "begin" line when blank, and the final "end" with the line break
+// before it, are dropped. The procedure editor drops the trailing blank
+// lines as well; the trigger editor keeps them.
+QStringList BodyText(const QString& afterBegin, bool dropTrailingBlankLines);
+
+// A description as it may stand inside a /* */ comment of generated text:
+// line breaks become blanks and comment marks are broken up, so nothing
+// typed can end the comment early or start another.
+QString CommentText(const QString& description);
+
+// How a name from a grid or a name edit stands in generated text: as typed
+// when the server reads it as a plain name, else quoted where the dialect
+// can quote (a reserved word, say).
+QString SourceName(const QString& name, int dialect);
+
+// The declarations of the named rows, one per line:
+// "     declare variable NAME TYPE   /*description */;", without the line
+// break after the last one ("" when there is none).
+QString LocalVariablesText(const TParamRows& locals, int dialect);
+
+// A parameter list's inside: the named rows, names padded to the longest
+// one plus a blank, each description in a comment, separated by "," and a
+// line break with five blanks. "" when there is none.
+QString ParameterListText(const TParamRows& parameters, int dialect);
+
+// The CREATE PROCEDURE text of a procedure (bodyLines without line breaks).
+QString ProcedureText(const QString& name, const TParamRows& inputs, const TParamRows& outputs,
+                      const TParamRows& locals, const QStringList& bodyLines, int dialect);
+
+// The same with ALTER in place of CREATE.
+QString AlterText(const QString& createText);
+
+// Where a server message places an error ("... line 12, column 5 ..."):
+// the 1-based line and column, or (0, 0) when it names none.
+QPoint ErrorPosition(const QString& message);
+
+// The caret position in the body editor for a server message about an
+// executed text whose body follows its "begin" line: the line counted from
+// the body's first line, the column two past the server's, both clamped to
+// the body's lines. (0, 0) when the message names no position.
+QPoint BodyCaretForError(const QString& message, const QString& executedText, const QStringList& bodyLines);
