@@ -81,10 +81,10 @@ TTriggerRecord LoadTriggerRecord(TQvDatabase& database, const QString& name)
 }
 
 void GatherTriggerDebugVars(TInOutVar& vars, TQvDatabase& database, const QString& tableName,
-                            const std::vector<TTriggerLocal>& locals)
+                            const TParamRows& locals)
 {
     AddTriggerColumnVars(vars, database, tableName);
-    for (const TTriggerLocal& local : locals) {
+    for (const TParamRow& local : locals) {
         if (local.Name.isEmpty())
             break;
         vars.AddVar(local.Name, local.Type, vkLocal);

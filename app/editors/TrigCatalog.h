@@ -4,12 +4,11 @@
 // trigger can be made for, a stored trigger, and the variables the
 // debugger gets for a trigger.
 
+#include "app/editors/ProcSource.h"
 #include "app/editors/TrigText.h"
 
 #include <QString>
 #include <QStringList>
-
-#include <vector>
 
 class TInOutVar;
 class TQvDatabase;
@@ -23,15 +22,8 @@ QStringList TriggerTableNames(TQvDatabase& database);
 // "Trigger <name> not found" when there is none.
 TTriggerRecord LoadTriggerRecord(TQvDatabase& database, const QString& name);
 
-// A local variable as the editor's grid holds it.
-struct TTriggerLocal
-{
-    QString Name;
-    QString Type;
-};
-
 // The debugger's variables of a trigger: each column of its table as
 // "old." and "new." (kind input), in column order, then the local
 // variables up to the first one without a name (kind local).
 void GatherTriggerDebugVars(TInOutVar& vars, TQvDatabase& database, const QString& tableName,
-                            const std::vector<TTriggerLocal>& locals);
+                            const TParamRows& locals);

@@ -52,36 +52,6 @@ bool IsWordChar(QChar c)
     return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
 }
 
-// The text with every comment and literal blanked out, of the same length.
-QString WithoutComments(const QString& text)
-{
-    QString code = text;
-    qsizetype i = 0;
-    const qsizetype n = code.size();
-    while (i < n) {
-        const QChar c = code.at(i);
-        qsizetype end = i;
-        if (c == QLatin1Char('/') && i + 1 < n && code.at(i + 1) == QLatin1Char('*')) {
-            end = code.indexOf(QLatin1String("*/"), i + 2);
-            end = end < 0 ? n : end + 2;
-        } else if (c == QLatin1Char('-') && i + 1 < n && code.at(i + 1) == QLatin1Char('-')) {
-            end = i;
-            while (end < n && code.at(end) != QLatin1Char('\n') && code.at(end) != QLatin1Char('\r'))
-                ++end;
-        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            end = code.indexOf(c, i + 1);
-            end = end < 0 ? n : end + 1;
-        } else {
-            ++i;
-            continue;
-        }
-        for (qsizetype k = i; k < end; ++k)
-            code[k] = QLatin1Char(' ');
-        i = end;
-    }
-    return code;
-}
-
 } // namespace
 
 const QStringList& TriggerStyleNames()
@@ -163,35 +133,4 @@ bool StripTriggerAs(const QString& source, QString& rest)
         return false;
     rest = source.mid(start + 2);
     return true;
-}
-
-QString TriggerBodyText(const QString& afterBegin)
-{
-    QString body = afterBegin;
-    // The rest of the "begin" line goes when it holds nothing.
-    qsizetype lineEnd = 0;
-    while (lineEnd < body.size() && (body.at(lineEnd) == QLatin1Char(' ') || body.at(lineEnd) == QLatin1Char('\t')))
-        ++lineEnd;
-    if (lineEnd < body.size() && (body.at(lineEnd) == QLatin1Char('\r') || body.at(lineEnd) == QLatin1Char('\n'))) {
-        if (body.at(lineEnd) == QLatin1Char('\r') && lineEnd + 1 < body.size() && body.at(lineEnd + 1) == QLatin1Char('\n'))
-            ++lineEnd;
-        body.remove(0, lineEnd + 1);
-    }
-    // The final "end": the last whole word "end" outside comments (one
-    // may follow it) and literals.
-    const QString code = WithoutComments(body);
-    qsizetype wordStart = body.size();
-    for (qsizetype at = code.size() - 3; at >= 0; --at) {
-        if (code.mid(at, 3).compare(QLatin1String("end"), Qt::CaseInsensitive) == 0
-            && (at == 0 || !IsWordChar(code.at(at - 1))) && (at + 3 >= code.size() || !IsWordChar(code.at(at + 3)))) {
-            wordStart = at;
-            break;
-        }
-    }
-    body.truncate(wordStart);
-    if (body.endsWith(QLatin1String("\r\n")))
-        body.chop(2);
-    else if (body.endsWith(QLatin1Char('\n')))
-        body.chop(1);
-    return body;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The trigger editor without its window: the kinds of trigger it can
-// express, the CREATE / ALTER TRIGGER text it generates and the reading of
-// a stored trigger source back into local variables and body.
+// express and the CREATE / ALTER TRIGGER text it generates. The source
+// after its "AS" is read back as the procedure editor reads its own.
 
 #include <QString>
 #include <QStringList>
@@ -64,9 +64,3 @@ QString BuildTriggerText(const TTriggerDefinition& definition);
 // A stored source without its leading "AS" (after any leading blanks and
 // line breaks). False when the source does not start with it.
 bool StripTriggerAs(const QString& source, QString& rest);
-
-// The body of a trigger as the editor shows it, from the text after the
-// first "begin": the rest of the "begin" line goes when it is blank, the
-// final "end" goes with one line break before it; blank lines at both
-// ends stay.
-QString TriggerBodyText(const QString& afterBegin);

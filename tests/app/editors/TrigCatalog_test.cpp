@@ -9,7 +9,7 @@
 #include "access/QvTransactionScope.h"
 #include "app/editors/Debugger.h"
 #include "app/editors/TrigCatalog.h"
-#include "app/shell/MyConst.h"
+#include "app/editors/ProcSource.h"
 #include "platform/db/DatabaseError.h"
 
 #include <gtest/gtest.h>
@@ -55,8 +55,8 @@ protected:
     {
         QString rest;
         EXPECT_TRUE(StripTriggerAs(trigger.Source, rest)) << trigger.Source.toStdString();
-        const int begin = PosOutsideComment(QStringLiteral("begin"), rest.toLower());
-        return TriggerBodyText(rest.mid(begin - 1 + 5));
+        const QStringList lines = BodyText(SplitSource(rest).Body, false);
+        return lines.isEmpty() ? QString() : lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     }
 
     qvtest::Target target;
@@ -158,9 +158,9 @@ TEST_P(TriggerCatalog, TablesTriggersAndDebuggerVariablesRoundTrip)
     // with the dialect's type names, then the named locals.
     TDebugger debugger(database.get());
     GatherTriggerDebugVars(debugger.Vars(), *database, QStringLiteral("ORDERS"),
-                           {{QStringLiteral("X"), QStringLiteral("Integer")},
-                            {QString(), QString()},
-                            {QStringLiteral("Y"), QStringLiteral("Integer")}});
+                           {{QStringLiteral("X"), QStringLiteral("Integer"), QString()},
+                            {QString(), QString(), QString()},
+                            {QStringLiteral("Y"), QStringLiteral("Integer"), QString()}});
     QStringList names;
     for (const TSQLVar& var : debugger.Vars().Items())
         names << var.Name + QLatin1Char(' ') + var.Type + QLatin1Char(' ') + QString::number(var.Kind);

