@@ -159,6 +159,7 @@ void TEditTrig::CreateControls()
     bodyLayout->addWidget(SQLText);
     splitter->addWidget(bodyPanel);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({120, 280});
     layout()->addWidget(splitter);
 
     Status = new QStatusBar(this);

@@ -1,3 +1,4 @@
+#include "app/editors/EditTrig.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/Startup.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
         InstallSQLEditorCommand();
         InstallScriptRunnerCommand();
         InstallExtractMetadataCommand();
+        InstallTriggerEditor();
         windows.Show();
         result = windows.Exec();
     }
