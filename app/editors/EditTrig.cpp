@@ -211,6 +211,13 @@ void TEditTrig::CreateLocalList()
     connect(SetDescription, &QPushButton::clicked, this, &TEditTrig::SetDescriptionClick);
 }
 
+void TEditTrig::SetTriggerName(const QString& name)
+{
+    // A stored name stays exactly as it is: no upper-casing.
+    TriggerName->setValidator(nullptr);
+    TriggerName->setText(name);
+}
+
 // ---------------------------------------------------------------- database
 
 int TEditTrig::DBNumber() const
@@ -240,7 +247,7 @@ void TEditTrig::LoadTrigger()
 
     StyleList->setCurrentIndex(0);
     const QString name = TriggerName->text();
-    setWindowTitle(IsNew ? QStringLiteral("Create Trigger") : QStringLiteral("Edit Trigger: ") + name);
+    setWindowTitle(IsNew ? QStringLiteral("Create Tirgger") : QStringLiteral("Edit Trigger: ") + name);
     TQvDatabase* database = Database();
     m_dialect = database->SQLDialect();
 
@@ -613,7 +620,7 @@ void OpenTriggerEditor(const TObjectRef& ref, bool isNew)
     window->IsNew = isNew;
     window->SetDatabaseEntry(ref.DBId);
     if (!isNew)
-        window->TriggerName->setText(ref.Name);
+        window->SetTriggerName(ref.Name);
     window->LoadTrigger();
     TEditTrig* shown = window.release();
     MainForm->AddChild(shown);

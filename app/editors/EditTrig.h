@@ -40,6 +40,8 @@ public:
     // registration and, when editing, the trigger's exact name.
     bool IsNew = true;
     void SetDatabaseEntry(quint64 dbId) { m_dbId = dbId; }
+    // The exact name of the stored trigger to edit.
+    void SetTriggerName(const QString& name);
     quint64 DatabaseEntry() const { return m_dbId; }
     // 1 + the database's place in the list now, 0 when it is gone.
     int DBNumber() const;

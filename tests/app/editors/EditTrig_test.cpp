@@ -46,13 +46,15 @@ protected:
         qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
         qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
         {
-            const auto database = qvdebug::createDatabase(
-                target, dir, dialect,
-                {QStringLiteral("create table ORDERS (ID integer, NAME varchar(20))"),
-                 QStringLiteral("create trigger T_OLD for ORDERS inactive after delete position 3 as\r\n"
-                                "declare variable N integer; /* rows */\r\nbegin\r\n  N = 1;\r\nend"),
-                 QStringLiteral("create trigger TM for ORDERS before insert or update as "
-                                "begin new.NAME = upper(new.NAME); end")});
+            QStringList statements{
+                QStringLiteral("create table ORDERS (ID integer, NAME varchar(20))"),
+                QStringLiteral("create trigger T_OLD for ORDERS inactive after delete position 3 as\r\n"
+                               "declare variable N integer; /* rows */\r\nbegin\r\n  N = 1;\r\nend"),
+                QStringLiteral("create trigger TM for ORDERS before insert or update as "
+                               "begin new.NAME = upper(new.NAME); end")};
+            if (dialect == 3)
+                statements << QStringLiteral("create trigger \"low trig\" for ORDERS before delete as begin end");
+            const auto database = qvdebug::createDatabase(target, dir, dialect, statements);
             path = database->DBName();
         }
         QvRegistry registry;
@@ -150,7 +152,15 @@ TEST_P(TriggerEditorInProgram, ANewTriggerIsTypedSavedWithF2AndShownInTheTree)
     ASSERT_TRUE(MainForm->CreateDBobject1->isEnabled());
     QPointer<TEditTrig> editor = open(triggers, MainForm->CreateDBobject1);
     ASSERT_NE(editor, nullptr) << qPrintable(script.messages().join(u'\n'));
-    EXPECT_EQ(editor->windowTitle(), QStringLiteral("Create Trigger"));
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral("Create Tirgger"));
+    // Every type offered passes the type check (the sized ones with their size).
+    const QStringList types = editor->LocalList->GetColumn(1).Items();
+    EXPECT_TRUE(types.contains(QStringLiteral("Double precision")));
+    EXPECT_FALSE(types.contains(QStringLiteral("Double")));
+    EXPECT_EQ(types.size(), 10);
+    for (const QString& type : types)
+        EXPECT_TRUE(IsValidParamType(type) || IsValidParamType(type + QStringLiteral("(10)"))) << qPrintable(type);
+    EXPECT_TRUE(IsValidParamType(QStringLiteral("Blob")));
     // Tables only: no views, no system relations.
     QStringList tables;
     for (int i = 0; i < editor->TableList->count(); ++i)
@@ -260,8 +270,14 @@ TEST_P(TriggerEditorInProgram, EditingSendsAlterWithWhatIsStoredAndOddTriggersOp
     // The Edit command brings the open window forward instead of a second one.
     EXPECT_EQ(open(triggerNode(QStringLiteral("T_OLD")), MainForm->EditDBObject1), editor.data());
     EXPECT_EQ(WindowsOfDatabase(dbId).size(), 1);
-    // F2 sends the text even without changes.
-    QTest::keyClick(editor->SQLText, Qt::Key_F2);
+    // Changing the position is a change the window asks about.
+    editor->Position->setFocus();
+    QTest::keyClick(editor->Position, Qt::Key_Up);
+    QTest::keyClick(editor->Position, Qt::Key_Down);
+    EXPECT_EQ(editor->Position->AsInteger(), 3);
+    EXPECT_TRUE(editor->Modified());
+    // F2 sends the text, changed or not.
+    QTest::keyClick(editor->Position, Qt::Key_F2);
     settle();
     EXPECT_TRUE(editor.isNull());
     EXPECT_EQ(stored(QStringLiteral("T_OLD")), QStringLiteral("6,3,1"));
@@ -290,6 +306,16 @@ TEST_P(TriggerEditorInProgram, EditingSendsAlterWithWhatIsStoredAndOddTriggersOp
     editor->close();
     settle();
     EXPECT_TRUE(editor.isNull()) << "nothing to ask about";
+
+    if (dialect == 3) {
+        // A stored name that only quotes can express is kept as it is.
+        editor = open(triggerNode(QStringLiteral("low trig")), MainForm->EditDBObject1);
+        ASSERT_NE(editor, nullptr);
+        EXPECT_TRUE(editor->BuildTriggerText().startsWith(QStringLiteral("ALTER TRIGGER \"low trig\" ACTIVE ")));
+        QTest::keyClick(editor->SQLText, Qt::Key_F2);
+        settle();
+        EXPECT_TRUE(editor.isNull()) << qPrintable(script.messages().join(u'\n'));
+    }
 }
 
 TEST_P(TriggerEditorInProgram, LocalVariablesAreKeptWithTheirDescriptionsAndPastedWithF4)
