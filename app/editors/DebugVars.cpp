@@ -244,7 +244,8 @@ void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString&
     query.SetSQLDialect(1);
     query.SetParamCheck(false);
     query.SetSQLText(QStringLiteral("select a.rdb$field_name,rdb$field_type,rdb$field_length,rdb$field_scale,"
-                                    "rdb$character_length from RDB$relation_Fields a inner join rdb$fields b "
+                                    "rdb$character_length,rdb$field_sub_type from RDB$relation_Fields a "
+                                    "inner join rdb$fields b "
                                     "on not (a.RDB$Field_Name starting with \"RDB$\") "
                                     "and a.rdb$field_source=b.rdb$field_name WHERE rdb$relation_name=")
                      + QvSql::Literal(tableName, 1) + QStringLiteral(" order by a.rdb$field_position"));
@@ -255,7 +256,11 @@ void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString&
         const int length = row->Vars(2).AsLong();
         const int characters = row->Vars(4).IsNull() ? 0 : row->Vars(4).AsLong();
         const int bytesPerChar = characters > 0 && length >= characters ? length / characters : 1;
-        const QString type = FieldTypeToStr(row->Vars(1).AsLong(), length, row->Vars(3).AsLong(), bytesPerChar);
+        const int subType = row->Vars(5).IsNull() ? 0 : row->Vars(5).AsLong();
+        // Named as the database's dialect spells the type: the temporary
+        // procedure declares the variables with it.
+        const QString type = FieldTypeToStr(row->Vars(1).AsLong(), length, row->Vars(3).AsLong(),
+                                            database.SQLDialect(), bytesPerChar, subType);
         vars.AddVar(QStringLiteral("old.") + column, type, vkInput);
         vars.AddVar(QStringLiteral("new.") + column, type, vkInput);
     }

@@ -1,5 +1,6 @@
 #include "app/editors/Depend.h"
 #include "app/editors/EditProc.h"
+#include "app/editors/EditTrig.h"
 #include "app/editors/EditUDF.h"
 #include "app/editors/TableEditor.h"
 #include "app/shell/DBListObject.h"
@@ -52,6 +53,7 @@ int main(int argc, char** argv)
         InstallDependencies();
         InstallTableEditor();
         InstallDataView();
+        InstallTriggerEditor();
         windows.Show();
         result = windows.Exec();
     }
