@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -187,8 +188,13 @@ void TInitialValueRow::NullBoxClick()
 
 bool TInitialValueRow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == TimeEdit && event->type() == QEvent::FocusOut)
-        CheckTime();
+    // Only when the user moves on inside the window: a window being closed
+    // or left for another one takes the focus without a word.
+    if (watched == TimeEdit && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason)
+            CheckTime();
+    }
     return false;
 }
 

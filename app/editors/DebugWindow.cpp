@@ -644,9 +644,20 @@ bool Ts_debug::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     }
 }
 
+bool Ts_debug::IsOwnKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    const Qt::KeyboardModifiers shifts = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (key == Qt::Key_F2)
+        return shifts == Qt::ControlModifier;
+    return shifts == Qt::NoModifier
+           && (key == Qt::Key_F9 || key == Qt::Key_F8 || key == Qt::Key_F4 || key == Qt::Key_F5
+               || key == Qt::Key_Escape);
+}
+
 bool Ts_debug::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);
     QWidget* focus = QApplication::focusWidget();
@@ -655,7 +666,14 @@ bool Ts_debug::eventFilter(QObject* watched, QEvent* event)
     const bool first = widget == focus || (!(focus && isAncestorOf(focus)) && widget == this);
     if (!first || !(widget == this || isAncestorOf(widget)))
         return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (type == QEvent::ShortcutOverride) {
+        // The main window's shortcuts (F5 refreshes the tree) must not take
+        // the debugger's keys away while it has the focus.
+        if (IsOwnKey(key->key(), key->modifiers()))
+            key->accept();
+        return false;
+    }
     return FormKeyDown(key->key(), key->modifiers());
 }
 

@@ -146,6 +146,8 @@ private:
     void RunSession(bool toCursor);
     void UpdateCommands();
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // F9, F8, F4, F5, Ctrl+F2 and Esc: the keys the window takes itself.
+    static bool IsOwnKey(int key, Qt::KeyboardModifiers modifiers);
     // Whether the window may close now (asks while a session runs).
     bool FormCloseQuery();
     QString DatabaseName() const;

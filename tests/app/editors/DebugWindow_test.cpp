@@ -85,6 +85,7 @@ protected:
         list = std::make_unique<TDBListScope>();
         id = registerDatabase(QStringLiteral("Test"));
         main = std::make_unique<TMainForm>();
+        main->show();
     }
 
     void TearDown() override
@@ -300,6 +301,19 @@ TEST_P(DebugWindowTest, BreakpointsRunToCursorResetAndClosing)
     press(window, Qt::Key_F4);
     EXPECT_EQ(window->Debugger().CurrentLine(), 11);
     EXPECT_EQ(shown(window, QStringLiteral("total")), QStringLiteral("6"));
+
+    // A click in the gutter toggles the breakpoint of the line clicked.
+    TqeCustomEdit* text = window->ProcText;
+    text->SetTopLine(1);
+    QPoint gutterOfThirdLine(4, 0);
+    while (text->PixelToText(gutterOfThirdLine).y() < 3 && gutterOfThirdLine.y() < text->viewport()->height())
+        gutterOfThirdLine.ry() += text->LineHeight() / 2;
+    QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, gutterOfThirdLine);
+    EXPECT_EQ(gutter(window, 2), std::vector<int>{Ts_debug::kBreakpointImage});
+    EXPECT_EQ(text->CaretY(), 3);
+    press(window, Qt::Key_F5);
+    EXPECT_TRUE(gutter(window, 2).empty());
+    EXPECT_EQ(window->Debugger().CurrentLine(), 11);
 
     // Closing while a session runs asks; No keeps the window.
     script.clearShown();
