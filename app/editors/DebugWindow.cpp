@@ -724,7 +724,7 @@ Ts_debug* OpenDebugger(const TDebugRequest& request)
         return open;
     }
     auto* window = new Ts_debug(request.DBId);
-    if (request.Mode == dmTrigger && !request.TableName.isEmpty()) {
+    if (request.Mode == dmTrigger && request.ReadTableColumns && !request.TableName.isEmpty()) {
         const int index = DBList ? DBList->IndexOfId(request.DBId) : -1;
         if (TQvDatabase* database = index >= 0 ? DBList->GetDatabase(index) : nullptr) {
             try {

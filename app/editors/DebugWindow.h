@@ -173,9 +173,11 @@ struct TDebugRequest
     quint64 DBId = 0;
     TDebugMode Mode = dmProcedure;
     QString ObjectName;
-    // Trigger mode: the trigger's table. Its columns become the input
-    // variables "old.X" and "new.X" ahead of Vars.
+    // Trigger mode: the trigger's table. Unless Vars holds them already
+    // (ReadTableColumns false), its columns become the input variables
+    // "old.X" and "new.X" ahead of Vars.
     QString TableName;
+    bool ReadTableColumns = true;
     std::vector<TSQLVar> Vars;         // name, type, kind, in order (a trigger's locals)
     QStringList Lines;                 // the body without its outer begin and end
 };
