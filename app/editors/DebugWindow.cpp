@@ -1,6 +1,7 @@
 #include "app/editors/DebugWindow.h"
 
 #include "app/editors/DebugValueRow.h"
+#include "app/editors/EditProc.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
 #include "app/shell/Main.h"
@@ -749,4 +750,18 @@ Ts_debug* OpenDebugger(const TDebugRequest& request)
         MainForm->AddChild(window);
     window->show();
     return window;
+}
+
+void InstallDebugger()
+{
+    TEditProc::DebuggerOpener() = [](TEditProc&, const TProcDebugData& data) {
+        TDebugRequest request;
+        request.DBId = data.DBId;
+        request.Mode = dmProcedure;
+        request.ObjectName = data.ObjectName;
+        for (const TProcDebugVar& var : data.Vars)
+            request.Vars.push_back({var.Name, var.Type, QString(), var.Kind, true});
+        request.Lines = data.Lines;
+        OpenDebugger(request);
+    };
 }

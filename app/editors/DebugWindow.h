@@ -186,3 +186,6 @@ struct TDebugRequest
 // makes one as the editors do (variables, grid, mode, names, lines, initial
 // values, parse, set-up) and shows it as a child of the main window.
 Ts_debug* OpenDebugger(const TDebugRequest& request);
+
+// Plugs the debugger into the procedure editor's Debug command.
+void InstallDebugger();

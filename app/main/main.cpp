@@ -1,3 +1,4 @@
+#include "app/editors/DebugWindow.h"
 #include "app/editors/EditProc.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv)
         InstallScriptRunnerCommand();
         InstallExtractMetadataCommand();
         InstallProcEditor();
+        InstallDebugger();
         windows.Show();
         result = windows.Exec();
     }

@@ -6,9 +6,13 @@
 
 #include "DebugTest_support.h"
 
+#include "access/QvQuery.h"
+#include "access/QvTransactionScope.h"
+
 #include "app/editors/DebugInitialValues.h"
 #include "app/editors/DebugValueRow.h"
 #include "app/editors/DebugWindow.h"
+#include "app/editors/EditProc.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "components/CurrEdit.h"
@@ -506,6 +510,52 @@ TEST_P(DebugWindowTest, ModifiedValuesParseErrorsAndTriggers)
     EXPECT_EQ(shown(triggerWindow, QStringLiteral("new.NAME")), QStringLiteral("row 42"));
     EXPECT_EQ(triggerWindow->windowTitle(), QStringLiteral("SQL Debugger - T_BI"));
     EXPECT_EQ(procedures(), 0);
+}
+
+TEST_P(DebugWindowTest, ProcedureEditorsDebugStepsTheStoredProcedure)
+{
+    {
+        TQvTransaction transaction;
+        transaction.AddDatabase(database.get());
+        TQvQuery query;
+        query.SetDatabase(database.get());
+        query.SetTransaction(&transaction);
+        query.SetParamCheck(false);
+        query.SetSQLText(QStringLiteral("create procedure P (A integer) returns (B integer) as\r\n"
+                                        "declare variable C integer;\r\nbegin\r\n  C = A + 1;\r\n"
+                                        "  B = C * 2;\r\nend"));
+        TQvTransactionScope scope(transaction);
+        query.ExecQuery();
+        scope.Commit();
+    }
+    InstallDebugger();
+    auto* editor = new TEditProc(id);
+    editor->IsNew = false;
+    editor->ProcName->setText(QStringLiteral("P"));
+    editor->LoadProcedure();
+    main->AddChild(editor);
+    editor->show();
+    ASSERT_TRUE(editor->DebugProcBtn->isEnabled());
+    editor->DebugProcBtn->trigger();
+    QPointer<Ts_debug> window = Ts_debug::Find(id, QStringLiteral("P"));
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->Mode(), dmProcedure);
+    ASSERT_EQ(window->InitialValueRows().size(), 1u);
+    window->InitialValueRows()[0]->TextEdit->setText(QStringLiteral("4"));
+    // Debug again brings the same window forward.
+    editor->DebugProcBtn->trigger();
+    EXPECT_EQ(main->Children().size(), 2);
+
+    press(window, Qt::Key_F8);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("SQL Debugger - P(Stopped)"));
+    EXPECT_EQ(shown(window, QStringLiteral("C")), QStringLiteral("5"));
+    press(window, Qt::Key_F8);
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+    EXPECT_FALSE(window->Running());
+    EXPECT_EQ(shown(window, QStringLiteral("B")), QStringLiteral("10"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("SQL Debugger - P"));
+    EXPECT_EQ(procedures(), 0);
+    TEditProc::DebuggerOpener() = nullptr;
 }
 
 // The window generates no SQL of its own: one dialect per engine covers both
