@@ -42,12 +42,21 @@ const TSQLString* TSQLText::Find(int id) const
 
 int TSQLText::StatementAtLine(int line) const
 {
+    // A structural item shares its line with the statement before it (the
+    // end of a one-line loop body) or stands for a bare "end" or "else": a
+    // breakpoint or a run target there belongs to the statement with text,
+    // which is where execution can stop.
     int found = -1;
+    int structural = -1;
     for (const TSQLString& item : m_items) {
-        if (item.Line <= line)
+        if (item.Line > line)
+            continue;
+        if (item.IsStructural())
+            structural = item.ID;
+        else
             found = item.ID;
     }
-    return found;
+    return found >= 0 ? found : structural;
 }
 
 void TSQLText::ClearStatistics()

@@ -46,8 +46,9 @@ public:
     const std::vector<TSQLString>& Items() const { return m_items; }
     std::vector<TSQLString>& Items() { return m_items; }
 
-    // The statement a line belongs to: the last one starting at or before
-    // it; -1 before the first.
+    // The statement a line belongs to: the last one with text starting at
+    // or before it (a structural item only when there is none); -1 before
+    // the first.
     int StatementAtLine(int line) const;
     void ClearStatistics();
 

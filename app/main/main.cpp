@@ -1,3 +1,4 @@
+#include "app/editors/DebugWindow.h"
 #include "app/editors/Depend.h"
 #include "app/editors/EditProc.h"
 #include "app/editors/EditTrig.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv)
         InstallTableEditor();
         InstallDataView();
         InstallTriggerEditor();
+        InstallDebugger();
         windows.Show();
         result = windows.Exec();
     }

@@ -214,6 +214,18 @@ TEST(DebugParser, StatementAtLineIsTheLastStartingAtOrBefore)
     EXPECT_EQ(statements.StatementAtLine(9), 2);
     EXPECT_EQ(statements.Items()[1].Text, QStringLiteral("y =  2"));
     EXPECT_EQ(statements.StatementAtLine(-1), -1);
+
+    // The end item of a loop body shares the body's line, and a bare "end"
+    // has a line of its own: both lines belong to the body's statement.
+    const TSQLText loops = parsed({QStringLiteral("for select id from t into :x do"), QStringLiteral("  y = x;"),
+                                   QStringLiteral("while (y > 0) do"), QStringLiteral("begin"),
+                                   QStringLiteral("  y = y - 1;"), QStringLiteral("end")});
+    ASSERT_EQ(loops.Items()[2].Line, 1);
+    ASSERT_TRUE(loops.Items()[2].IsStructural());
+    EXPECT_EQ(loops.StatementAtLine(1), 1);
+    EXPECT_EQ(loops.StatementAtLine(3), 3);
+    EXPECT_EQ(loops.StatementAtLine(5), 4);
+    EXPECT_EQ(parsed({QStringLiteral("begin"), QStringLiteral("end;")}).StatementAtLine(1), 0);
 }
 
 // Whatever text comes in, the parse ends; a parse that succeeds links every
