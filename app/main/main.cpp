@@ -2,6 +2,7 @@
 #include "app/editors/EditProc.h"
 #include "app/editors/EditTrig.h"
 #include "app/editors/EditUDF.h"
+#include "app/editors/ObjectEditors.h"
 #include "app/editors/TableEditor.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv)
         InstallTableEditor();
         InstallDataView();
         InstallTriggerEditor();
+        InstallObjectEditors();
         windows.Show();
         result = windows.Exec();
     }
