@@ -25,6 +25,8 @@
 #include "support/DatabaseSupport.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFocusEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -40,6 +42,14 @@
 namespace {
 
 using qvdebug::TargetDialect;
+
+// A key as the user presses it in the window: to its focused control, or to
+// the window when the focus is elsewhere.
+void pressKey(QWidget* window, Qt::Key key)
+{
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus && window->isAncestorOf(focus) ? focus : window, key);
+}
 
 // Lets a saved window's deferred close and deletion happen.
 void settle()
@@ -281,8 +291,32 @@ TEST_P(ObjectEditors, DomainDefaultsUserAndNullAreKeywordsAndBadNamesAreRefused)
                     {QStringLiteral("create table M (N MAYBE, K integer)"), QStringLiteral("insert into M (K) values (1)")});
     EXPECT_EQ(read(QStringLiteral("select coalesce(N, '<null>') from M")), QStringList{QStringLiteral("<null>")});
 
+    // The type box offers Integer when entered with nothing chosen, and the
+    // size pages follow the type.
     form = createNew<TDomainForm>(catDomains);
     ASSERT_TRUE(form);
+    EXPECT_EQ(form->DType->currentIndex(), -1);
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(form->DType, &focusIn);
+    EXPECT_EQ(form->DType->currentText(), QStringLiteral("Integer"));
+    const char* const pages[] = {"None", "None", "Precision", "None", "Size", "Size", "None"};
+    for (int type = dtSmallint; type <= dtDate; ++type) {
+        form->DType->setCurrentIndex(type);
+        EXPECT_EQ(form->SizePages->currentWidget()->objectName(), QLatin1String(pages[type])) << type;
+    }
+    // Leaving a date default checks it.
+    form->DDefault->setEditText(QStringLiteral("2021-02-31"));
+    script.answerMessage(qv::mrOk);
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(form->DDefault->lineEdit(), &focusOut);
+    ASSERT_FALSE(script.messages().isEmpty());
+    EXPECT_TRUE(script.messages().last().endsWith(QStringLiteral("is not a valid date")))
+        << script.messages().last().toStdString();
+    form->DDefault->setEditText(QStringLiteral("now"));
+    const int shown = script.messages().size();
+    QApplication::sendEvent(form->DDefault->lineEdit(), &focusOut);
+    EXPECT_EQ(script.messages().size(), shown);
+    form->DDefault->setEditText(QString());
     form->DName->setText(QStringLiteral("1D"));
     form->DType->setCurrentIndex(dtInteger);
     script.answerMessage(qv::mrOk);
@@ -392,7 +426,7 @@ TEST_P(ObjectEditors, ExceptionMessageWithQuestionMarkIsStoredAsTypedAndAltered)
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Create Exception"));
     QTest::keyClicks(form->ExName, QStringLiteral("e"));
     QTest::keyClicks(form->ExText, QStringLiteral("Bad?"));
-    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    pressKey(form, Qt::Key_F2);
     settle();
     EXPECT_FALSE(form);
     EXPECT_EQ(read(QStringLiteral("select rdb$message from rdb$exceptions where rdb$exception_name = 'E'")),
