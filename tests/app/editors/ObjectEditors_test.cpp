@@ -15,6 +15,7 @@
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/ObjectOpeners.h"
+#include "app/shell/ProcPreview.h"
 #include "app/shell/Startup.h"
 #include "app/shell/TreeCommands.h"
 #include "components/CurrEdit.h"
@@ -30,6 +31,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -70,11 +72,13 @@ protected:
         m_data = qgetenv("XDG_DATA_HOME");
         qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
         qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
-        const QStringList statements = {
+        QStringList statements = {
             QStringLiteral("create table T (A integer)"),
             QStringLiteral("insert into T values (1)"),
             QStringLiteral("create view V (A) as select A from T"),
         };
+        if (dialect == 3)
+            statements << QStringLiteral("create view \"Low v\" (A) as select A from T");
         path = dialect == 1 ? qvtest::createDatabase(target, dir, QStringLiteral("objects.fdb"), statements)
                             : qvtest::createDialect3Database(target, dir, QStringLiteral("objects.fdb"), statements);
         QvRegistry registry;
@@ -466,6 +470,16 @@ TEST_P(ObjectEditors, ViewEditReplacesTheViewOnlyWhenTheServerTakesTheNewText)
     EXPECT_TRUE(form->SQLText->Text().startsWith(QStringLiteral("CREATE VIEW V(A)\r\nAS\r\n")))
         << form->SQLText->Text().toStdString();
     EXPECT_FALSE(form->Modified());
+    // The database's tables are links: a click shows the table's text.
+    QString shown;
+    script.onModal([&shown](QDialog& dialog) {
+        if (auto* preview = qobject_cast<TProcPreview*>(&dialog))
+            shown = preview->Memo()->Text();
+        dialog.accept();
+    });
+    ASSERT_TRUE(form->SQLText->OnHyperLinkClick);
+    form->SQLText->OnHyperLinkClick(form->SQLText, QStringLiteral("t"));
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("CREATE TABLE T"))) << shown.toStdString();
 
     // A plain select is refused, and the view stays.
     form->SQLText->SetText(QStringLiteral("select A from T"));
@@ -496,6 +510,18 @@ TEST_P(ObjectEditors, ViewEditReplacesTheViewOnlyWhenTheServerTakesTheNewText)
     settle();
     EXPECT_FALSE(form);
     EXPECT_EQ(read(QStringLiteral("select B from V")), QStringList{QStringLiteral("2")});
+
+    // Dialect 3 names that need quotes are quoted when the view is replaced.
+    if (dialect == 3) {
+        form = edit<TViewForm>(catViews, QStringLiteral("Low v"));
+        ASSERT_TRUE(form);
+        EXPECT_TRUE(form->SQLText->Text().startsWith(QStringLiteral("CREATE VIEW \"Low v\"(A)")))
+            << form->SQLText->Text().toStdString();
+        form->SQLText->SetText(QStringLiteral("CREATE VIEW \"Low v\"(A, C) AS select A, A + 2 from T"));
+        ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+        settle();
+        EXPECT_EQ(read(QStringLiteral("select C from \"Low v\"")), QStringList{QStringLiteral("3")});
+    }
 
     // A new view appears in the tree.
     form = createNew<TViewForm>(catViews);
