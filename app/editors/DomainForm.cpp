@@ -283,7 +283,7 @@ void TDomainForm::LoadDomain(const QString& name)
 TDomainDefinition TDomainForm::Definition() const
 {
     TDomainDefinition domain;
-    domain.Name = DName->text().toUpper();
+    domain.Name = ObjectName(DName->text());
     domain.TypeName = IsNew() ? DType->currentText() : m_loadedType;
     domain.Size = FSize->AsInteger();
     domain.Precision = fPrecision->AsInteger();

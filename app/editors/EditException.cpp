@@ -87,7 +87,7 @@ void TEditException::LoadException(const QString& name)
 
 bool TEditException::OkBtnClick()
 {
-    const QString name = ExName->text().toUpper();
+    const QString name = ObjectName(ExName->text());
     if (!CheckName(name, QStringLiteral(" is not valid exception name")))
         return false;
     const bool isNew = IsNew();

@@ -76,7 +76,7 @@ QString TGeneratorForm::ValueText() const
 
 bool TGeneratorForm::OkBtnClick()
 {
-    const QString name = GenName->text().toUpper();
+    const QString name = ObjectName(GenName->text());
     if (!CheckName(name, QStringLiteral(" is not valid generator name")))
         return false;
     const QString value = ValueText();

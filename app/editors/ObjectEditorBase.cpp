@@ -122,9 +122,15 @@ void TObjectEditorBase::AddCreatedNode(const QString& name) const
         TMainTree::AddObjectNode(category, name);
 }
 
+QString TObjectEditorBase::ObjectName(const QString& typed) const
+{
+    return m_isNew ? typed.toUpper() : Identity().ObjectName;
+}
+
 bool TObjectEditorBase::CheckName(const QString& name, const QString& refusal) const
 {
-    if (!name.isEmpty() && IsValidIdentifier(name) && QvSql::CanName(name, Dialect()))
+    // An existing object's name came from the database and is written as it stands.
+    if (!m_isNew || (!name.isEmpty() && IsValidIdentifier(name) && QvSql::CanName(name, Dialect())))
         return true;
     qv::messageDlg(QLatin1Char('"') + name + QLatin1Char('"') + refusal, qv::mtError, qv::mbOK);
     return false;

@@ -35,6 +35,10 @@ protected:
     void ExecuteDDL(const QString& sql, bool paramCheck = true, int dialect = 0) const;
     // A node for a created object under the category, when the tree lists it.
     void AddCreatedNode(const QString& name) const;
+    // The object's name: for a new one as typed, upper-cased; for an existing
+    // one exactly as the database keeps it (dialect 3 names may hold lower
+    // case and blanks).
+    QString ObjectName(const QString& typed) const;
     // Checks a typed name; shows '"name"' + refusal and answers false when the
     // name is no identifier or the database's dialect cannot write it.
     bool CheckName(const QString& name, const QString& refusal) const;

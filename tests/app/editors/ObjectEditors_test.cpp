@@ -78,7 +78,10 @@ protected:
             QStringLiteral("create view V (A) as select A from T"),
         };
         if (dialect == 3)
-            statements << QStringLiteral("create view \"Low v\" (A) as select A from T");
+            statements << QStringLiteral("create view \"Low v\" (A) as select A from T")
+                       << QStringLiteral("create exception \"Low e\" 'x'")
+                       << QStringLiteral("create sequence \"Low g\"")
+                       << QStringLiteral("create domain \"Low d\" as integer");
         path = dialect == 1 ? qvtest::createDatabase(target, dir, QStringLiteral("objects.fdb"), statements)
                             : qvtest::createDialect3Database(target, dir, QStringLiteral("objects.fdb"), statements);
         QvRegistry registry;
@@ -533,6 +536,37 @@ TEST_P(ObjectEditors, ViewEditReplacesTheViewOnlyWhenTheServerTakesTheNewText)
     settle();
     EXPECT_EQ(read(QStringLiteral("select A from W")), QStringList{QStringLiteral("1")});
     EXPECT_NE(objectNode(catViews, QStringLiteral("W")), nullptr);
+}
+
+TEST_P(ObjectEditors, ObjectsWithQuotedNamesAreEditedUnderTheirExactNames)
+{
+    if (dialect != 3)
+        GTEST_SKIP() << "only dialect 3 has quoted names";
+    QPointer<TEditException> exception = edit<TEditException>(catExceptions, QStringLiteral("Low e"));
+    ASSERT_TRUE(exception);
+    EXPECT_EQ(exception->ExText->toPlainText(), QStringLiteral("x"));
+    exception->ExText->setPlainText(QStringLiteral("y"));
+    ASSERT_TRUE(exception->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    EXPECT_EQ(read(QStringLiteral("select rdb$message from rdb$exceptions where rdb$exception_name = 'Low e'")),
+              QStringList{QStringLiteral("y")});
+
+    QPointer<TGeneratorForm> generator = edit<TGeneratorForm>(catGenerators, QStringLiteral("Low g"));
+    ASSERT_TRUE(generator);
+    generator->GenValue->SetValue(5);
+    generator->MarkModified();
+    ASSERT_TRUE(generator->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    EXPECT_EQ(generatorValue(QStringLiteral("\"Low g\"")), QStringLiteral("5"));
+
+    QPointer<TDomainForm> domain = edit<TDomainForm>(catDomains, QStringLiteral("Low d"));
+    ASSERT_TRUE(domain);
+    EXPECT_EQ(domain->DType->currentText(), QStringLiteral("Integer"));
+    domain->DDefault->setEditText(QStringLiteral("3"));
+    ASSERT_TRUE(domain->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    EXPECT_EQ(read(QStringLiteral("select cast(rdb$default_source as varchar(200)) from rdb$fields "
+                                  "where rdb$field_name = 'Low d'")),
+              QStringList{QStringLiteral("DEFAULT 3")});
+    settle();
+    EXPECT_FALSE(exception || generator || domain);
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, ObjectEditors, ::testing::ValuesIn(qvdebug::allTargetDialects()),
