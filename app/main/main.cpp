@@ -3,6 +3,7 @@
 #include "app/editors/EditProc.h"
 #include "app/editors/EditTrig.h"
 #include "app/editors/EditUDF.h"
+#include "app/editors/ObjectEditors.h"
 #include "app/editors/TableEditor.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv)
         InstallDataView();
         InstallTriggerEditor();
         InstallDebugger();
+        InstallObjectEditors();
         windows.Show();
         result = windows.Exec();
     }

@@ -1,0 +1,203 @@
+#include "app/editors/ObjectEditorDDL.h"
+
+#include "access/QvSqlText.h"
+#include "components/ConvertError.h"
+#include "components/DateUtil.h"
+#include "components/LocaleSettings.h"
+
+#include <QRegularExpression>
+
+#include <array>
+
+namespace {
+
+const std::array<QString, 7> kTypeNames = {
+    QStringLiteral("Smallint"), QStringLiteral("Integer"), QStringLiteral("Numeric"),
+    QStringLiteral("Double precision"), QStringLiteral("Char"), QStringLiteral("Varchar"),
+    QStringLiteral("Date"),
+};
+
+// The name before "(" of a type text.
+QString BaseTypeName(const QString& typeText)
+{
+    const qsizetype open = typeText.indexOf(u'(');
+    return (open < 0 ? typeText : typeText.left(open)).trimmed();
+}
+
+bool IsNumberTypeName(const QString& typeName)
+{
+    static const QStringList numbers = {
+        QStringLiteral("smallint"), QStringLiteral("integer"), QStringLiteral("bigint"),
+        QStringLiteral("numeric"),  QStringLiteral("decimal"), QStringLiteral("float"),
+        QStringLiteral("double precision"),
+    };
+    return numbers.contains(BaseTypeName(typeName).toLower());
+}
+
+bool IsKeyword(const QString& text, const char* keyword)
+{
+    return text.trimmed().compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0;
+}
+
+QString NumberDefault(const QString& text)
+{
+    QString number = text.trimmed();
+    const QChar separator = LocaleSettings().decimalSeparator;
+    if (separator != u'.')
+        number.replace(separator, u'.');
+    static const QRegularExpression pattern(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    // Pasted into the statement as it stands: nothing but a number may pass.
+    if (!pattern.match(number).hasMatch())
+        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    return number;
+}
+
+QString DateDefault(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    QDate date = QDate::fromString(trimmed, Qt::ISODate);
+    if (!date.isValid())
+        date = StrToDateStrict(LocaleSettings().shortDateFormat, trimmed);
+    // Written the way the server reads it whatever the user's locale.
+    return QvSql::SingleQuoted(date.toString(Qt::ISODate));
+}
+
+// The text between the outer parentheses of "(...)", or the text itself.
+QString WithoutOuterParentheses(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.startsWith(u'(') && trimmed.endsWith(u')'))
+        return trimmed.mid(1, trimmed.size() - 2).trimmed();
+    return trimmed;
+}
+
+// A quoted literal read back: quotes removed, doubled quotes made single.
+QString Unquoted(const QString& text, QChar quote)
+{
+    QString inner = text.mid(1);
+    if (inner.endsWith(quote))
+        inner.chop(1);
+    return inner.replace(QString(2, quote), QString(quote));
+}
+
+} // namespace
+
+QString DomainTypeName(int type)
+{
+    return type >= 0 && type < int(kTypeNames.size()) ? kTypeNames[std::size_t(type)] : QString();
+}
+
+int DomainTypeIndex(const QString& typeText)
+{
+    const QString base = BaseTypeName(typeText);
+    for (std::size_t i = 0; i < kTypeNames.size(); ++i)
+        if (kTypeNames[i].compare(base, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
+QString DomainDefaultValue(const QString& typeName, const QString& text)
+{
+    if (IsKeyword(text, "NULL"))
+        return QStringLiteral("NULL");
+    if (IsKeyword(text, "NOW"))
+        return QStringLiteral("'NOW'");
+    if (IsNumberTypeName(typeName))
+        return NumberDefault(text);
+    if (BaseTypeName(typeName).compare(QLatin1String("Date"), Qt::CaseInsensitive) == 0)
+        return DateDefault(text);
+    if (IsKeyword(text, "USER"))
+        return QStringLiteral("USER");
+    return QvSql::SingleQuoted(text);
+}
+
+QString CreateDomainStatement(const TDomainDefinition& domain, int dialect)
+{
+    QString sql = QStringLiteral("CREATE DOMAIN ") + QvSql::Identifier(domain.Name, dialect) + QStringLiteral(" AS ")
+        + domain.TypeName;
+    switch (DomainTypeIndex(domain.TypeName)) {
+    case dtChar:
+    case dtVarchar:
+        if (!domain.TypeName.contains(u'('))
+            sql += QStringLiteral("(%1)").arg(domain.Size);
+        break;
+    case dtNumeric:
+        if (!domain.TypeName.contains(u'('))
+            sql += QStringLiteral("(%1,%2)").arg(domain.Precision).arg(domain.Scale);
+        break;
+    default:
+        break;
+    }
+    if (!domain.Default.isEmpty())
+        sql += QStringLiteral(" DEFAULT ") + DomainDefaultValue(domain.TypeName, domain.Default) + u' ';
+    if (domain.NotNull)
+        sql += QStringLiteral(" NOT NULL ");
+    if (domain.Check)
+        sql += QStringLiteral(" CHECK (") + domain.CheckText + u')';
+    return sql;
+}
+
+QString AlterDomainStatement(const TDomainDefinition& domain, const QString& oldDefault, const QString& oldCheck,
+                             int dialect)
+{
+    QString clauses;
+    const bool checkChanged = domain.Check ? domain.CheckText.trimmed() != oldCheck.trimmed() : !oldCheck.isEmpty();
+    if (!domain.Default.isEmpty()) {
+        // The same default again changes nothing unless the check changes too.
+        if (domain.Default != oldDefault || checkChanged)
+            clauses += QStringLiteral(" SET DEFAULT ") + DomainDefaultValue(domain.TypeName, domain.Default);
+    } else if (!oldDefault.isEmpty()) {
+        clauses += QStringLiteral(" DROP DEFAULT");
+    }
+    if (domain.Check && oldCheck.isEmpty())
+        clauses += QStringLiteral(" ADD CHECK (") + domain.CheckText + u')';
+    else if (domain.Check && checkChanged)
+        clauses += QStringLiteral(" DROP CONSTRAINT ADD CHECK (") + domain.CheckText + u')';
+    else if (!domain.Check && !oldCheck.isEmpty())
+        clauses += QStringLiteral(" DROP CONSTRAINT");
+    if (clauses.isEmpty())
+        return {};
+    return QStringLiteral("ALTER DOMAIN ") + QvSql::Identifier(domain.Name, dialect) + clauses;
+}
+
+QString DomainDefaultFromSource(const QString& defaultSource)
+{
+    QString text = defaultSource.trimmed();
+    if (text.startsWith(QLatin1String("DEFAULT"), Qt::CaseInsensitive))
+        text = text.mid(7).trimmed();
+    if (text.startsWith(u'\''))
+        return Unquoted(text, u'\'');
+    // A dialect-1 database also keeps defaults written in double quotes.
+    if (text.startsWith(u'"'))
+        return Unquoted(text, u'"');
+    return text;
+}
+
+QString DomainCheckFromSource(const QString& validationSource)
+{
+    QString text = validationSource.trimmed();
+    if (!text.startsWith(QLatin1String("CHECK"), Qt::CaseInsensitive))
+        return {};
+    return WithoutOuterParentheses(text.mid(5));
+}
+
+QString CreateGeneratorStatement(const QString& name, int dialect)
+{
+    return QStringLiteral("create generator ") + QvSql::Identifier(name, dialect);
+}
+
+QString SetGeneratorStatement(const QString& name, const QString& valueText, int dialect)
+{
+    return QStringLiteral("set generator ") + QvSql::Identifier(name, dialect) + QStringLiteral(" to ") + valueText;
+}
+
+QString GeneratorValueSelect(const QString& name, int dialect)
+{
+    return QStringLiteral("select gen_id(") + QvSql::Identifier(name, dialect) + QStringLiteral(",0) from rdb$database");
+}
+
+QString ExceptionStatement(bool isNew, const QString& name, const QString& message, int dialect)
+{
+    return (isNew ? QStringLiteral("create exception ") : QStringLiteral("alter exception "))
+        + QvSql::Identifier(name, dialect) + QStringLiteral("  ") + QvSql::Literal(message, dialect);
+}

@@ -1,0 +1,575 @@
+// The domain, view, generator and exception editors inside the running
+// program: opened from the tree, saving to a real database in dialect 1 and
+// 3, and what reached the database read back on a connection of its own.
+
+#include "DebugTest_support.h"
+
+#include "access/QvQuery.h"
+#include "access/QvTransactionScope.h"
+#include "app/editors/DomainForm.h"
+#include "app/editors/EditException.h"
+#include "app/editors/GeneratorForm.h"
+#include "app/editors/ObjectEditors.h"
+#include "app/editors/ViewForm.h"
+#include "app/shell/DBListObject.h"
+#include "app/shell/Main.h"
+#include "app/shell/MainTreeF.h"
+#include "app/shell/ObjectOpeners.h"
+#include "app/shell/ProcPreview.h"
+#include "app/shell/Startup.h"
+#include "app/shell/TreeCommands.h"
+#include "components/CurrEdit.h"
+#include "components/SpinEdit.h"
+#include "editor/qeCustomEdit.h"
+#include "platform/DialogScript.h"
+#include "platform/Registry.h"
+#include "support/DatabaseSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using qvdebug::TargetDialect;
+
+// A key as the user presses it in the window: to its focused control, or to
+// the window when the focus is elsewhere.
+void pressKey(QWidget* window, Qt::Key key)
+{
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus && window->isAncestorOf(focus) ? focus : window, key);
+}
+
+// Lets a saved window's deferred close and deletion happen.
+void settle()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class ObjectEditors : public ::testing::TestWithParam<TargetDialect>
+{
+protected:
+    void SetUp() override
+    {
+        target = std::get<0>(GetParam());
+        dialect = std::get<1>(GetParam());
+        QV_SKIP_UNLESS_REACHABLE(target);
+        m_registry = qgetenv("QORVANE_REGISTRY");
+        m_data = qgetenv("XDG_DATA_HOME");
+        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        QStringList statements = {
+            QStringLiteral("create table T (A integer)"),
+            QStringLiteral("insert into T values (1)"),
+            QStringLiteral("create view V (A) as select A from T"),
+        };
+        if (dialect == 3)
+            statements << QStringLiteral("create view \"Low v\" (A) as select A from T")
+                       << QStringLiteral("create exception \"Low e\" 'x'")
+                       << QStringLiteral("create sequence \"Low g\"")
+                       << QStringLiteral("create domain \"Low d\" as integer");
+        path = dialect == 1 ? qvtest::createDatabase(target, dir, QStringLiteral("objects.fdb"), statements)
+                            : qvtest::createDialect3Database(target, dir, QStringLiteral("objects.fdb"), statements);
+        QvRegistry registry;
+        ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Test"), true));
+        registry.writeString(QStringLiteral("DBPath"), path);
+        registry.writeString(QStringLiteral("UserName"), target.user);
+        registry.writeString(QStringLiteral("UserPassword"), target.password);
+        registry.writeString(QStringLiteral("DBCharset"), QStringLiteral("NONE"));
+        m_list = std::make_unique<TDBListScope>();
+        m_startup = std::make_unique<TQorvaneStartup>();
+        InstallObjectEditors();
+        m_startup->Show();
+        id = DBList->GetId(DBList->IndexOf(QStringLiteral("Test")));
+        ASSERT_TRUE(MainTree->ConnectEntry(id));
+    }
+
+    void TearDown() override
+    {
+        m_startup.reset();
+        m_list.reset();
+        TObjectOpeners::Instance().Clear();
+        qputenv("QORVANE_REGISTRY", m_registry);
+        if (m_data.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", m_data);
+    }
+
+    // The category node, listed.
+    QTreeWidgetItem* category(int kind) const
+    {
+        QTreeWidgetItem* node = MainTree->CategoryNodeOf(id, kind);
+        if (node && !TMainTree::NodeData(node))
+            node->setExpanded(true);
+        return node;
+    }
+
+    QTreeWidgetItem* objectNode(int kind, const QString& name) const
+    {
+        QTreeWidgetItem* node = category(kind);
+        for (int i = 0; node && i < node->childCount(); ++i)
+            if (TMainTree::NodeObjectName(node->child(i)) == name)
+                return node->child(i);
+        return nullptr;
+    }
+
+    // "New..." on the category, as the tree's menu runs it.
+    template <typename Form>
+    Form* createNew(int kind)
+    {
+        MainTree->Tree()->setCurrentItem(category(kind));
+        MainTree->Commands()->Createtable2Click();
+        return lastEditor<Form>();
+    }
+
+    // "Edit ..." on the object's node.
+    template <typename Form>
+    Form* edit(int kind, const QString& name)
+    {
+        QTreeWidgetItem* node = objectNode(kind, name);
+        if (!node)
+            return nullptr;
+        MainTree->Tree()->setCurrentItem(node);
+        MainTree->Commands()->Edittable1Click();
+        return lastEditor<Form>();
+    }
+
+    template <typename Form>
+    Form* lastEditor() const
+    {
+        Form* found = nullptr;
+        for (QWidget* child : MainForm->Children())
+            if (auto* form = qobject_cast<Form*>(child))
+                found = form;
+        return found;
+    }
+
+    QStringList read(const QString& sql) const { return qvdebug::column(target, path, sql); }
+
+    // A generator's value, all 64 bits of it (dialect 1's gen_id answers 32).
+    QString generatorValue(const QString& name) const
+    {
+        TQvDatabase database;
+        database.SetDBName(path);
+        database.SetDBParams(qvtest::connectParams(target));
+        database.Open();
+        TQvTransaction transaction;
+        transaction.AddDatabase(&database);
+        TQvQuery query;
+        query.SetDatabase(&database);
+        query.SetTransaction(&transaction);
+        query.SetSQLDialect(3);
+        TQvTransactionScope scope(transaction);
+        query.SetSQLText(QStringLiteral("select gen_id(%1, 0) from rdb$database").arg(name));
+        query.ExecQuery();
+        const QString value = query.Fields(0).AsString();
+        query.Close();
+        scope.Commit();
+        return value;
+    }
+
+    qvtest::Target target;
+    int dialect = 1;
+    qvtest::TempDir dir;
+    QString path;
+    quint64 id = 0;
+    qv::DialogScript script;
+
+private:
+    QByteArray m_registry;
+    QByteArray m_data;
+    std::unique_ptr<TDBListScope> m_list;
+    std::unique_ptr<TQorvaneStartup> m_startup;
+};
+
+TEST_P(ObjectEditors, DomainIsCreatedThenItsDefaultAndCheckAltered)
+{
+    for (const int kind : {catDomains, catViews, catGenerators, catExceptions})
+        EXPECT_TRUE(TObjectOpeners::Instance().HasNew(kind) && TObjectOpeners::Instance().HasEdit(kind));
+    QPointer<TDomainForm> form = createNew<TDomainForm>(catDomains);
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Create Domain"));
+    EXPECT_FALSE(form->Modified());
+    QTest::keyClicks(form->DName, QStringLiteral("d"));
+    EXPECT_EQ(form->DName->text(), QStringLiteral("D"));
+    EXPECT_TRUE(form->OkBtn->isEnabled());
+    form->DType->setCurrentIndex(dtNumeric);
+    EXPECT_EQ(form->SizePages->currentWidget()->objectName(), QStringLiteral("Precision"));
+    form->fPrecision->setValue(9);
+    form->FScale->setValue(2);
+    // The default of a number type takes digits only.
+    QTest::keyClicks(form->DDefault->lineEdit(), QStringLiteral("x0"));
+    EXPECT_EQ(form->DDefault->currentText(), QStringLiteral("0"));
+    form->DNotNull->setChecked(true);
+    EXPECT_FALSE(form->DCheckText->isEnabled());
+    form->DCheck->setChecked(true);
+    EXPECT_TRUE(form->DCheckText->isEnabled());
+    form->DCheckText->setPlainText(QStringLiteral("VALUE > 0"));
+    EXPECT_EQ(form->SaveStatement(),
+              QStringLiteral("CREATE DOMAIN D AS Numeric(9,2) DEFAULT 0  NOT NULL  CHECK (VALUE > 0)"));
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    EXPECT_FALSE(form);
+    EXPECT_EQ(read(QStringLiteral("select cast(rdb$validation_source as varchar(200)) from rdb$fields where rdb$field_name = 'D'")),
+              QStringList{QStringLiteral("CHECK (VALUE > 0)")});
+    EXPECT_EQ(read(QStringLiteral("select rdb$null_flag from rdb$fields where rdb$field_name = 'D'")),
+              QStringList{QStringLiteral("1")});
+
+    form = edit<TDomainForm>(catDomains, QStringLiteral("D"));
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Edit Domain: D"));
+    EXPECT_FALSE(form->Modified());
+    EXPECT_TRUE(form->DName->isReadOnly());
+    EXPECT_FALSE(form->DType->isEnabled());
+    EXPECT_EQ(form->DType->currentText(), QStringLiteral("Numeric"));
+    EXPECT_EQ(form->fPrecision->AsInteger(), 9);
+    EXPECT_EQ(form->FScale->AsInteger(), 2);
+    EXPECT_EQ(form->DDefault->currentText(), QStringLiteral("0"));
+    EXPECT_TRUE(form->DNotNull->isChecked());
+    EXPECT_TRUE(form->DCheck->isChecked());
+    EXPECT_EQ(form->OldCheck, QStringLiteral("VALUE > 0"));
+    // The same object again brings this window forward.
+    EXPECT_EQ(edit<TDomainForm>(catDomains, QStringLiteral("D")), form.data());
+    form->DDefault->setEditText(QString());
+    form->DCheckText->setPlainText(QStringLiteral("VALUE > 1"));
+    EXPECT_EQ(form->SaveStatement(), QStringLiteral("ALTER DOMAIN D DROP DEFAULT DROP CONSTRAINT ADD CHECK (VALUE > 1)"));
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    EXPECT_EQ(read(QStringLiteral("select cast(rdb$validation_source as varchar(200)) from rdb$fields where rdb$field_name = 'D'")),
+              QStringList{QStringLiteral("CHECK (VALUE > 1)")});
+    EXPECT_EQ(read(QStringLiteral("select coalesce(cast(rdb$default_source as varchar(200)), '-') from rdb$fields where rdb$field_name = 'D'")),
+              QStringList{QStringLiteral("-")});
+
+    // Changed and changed back: nothing is sent, and the window closes.
+    form = edit<TDomainForm>(catDomains, QStringLiteral("D"));
+    ASSERT_TRUE(form);
+    form->DCheckText->setPlainText(QStringLiteral("VALUE > 2"));
+    form->DCheckText->setPlainText(QStringLiteral("VALUE > 1"));
+    EXPECT_TRUE(form->Modified());
+    EXPECT_EQ(form->SaveStatement(), QString());
+    ASSERT_TRUE(form->SaveChanges());
+    settle();
+    EXPECT_FALSE(form);
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+}
+
+TEST_P(ObjectEditors, DomainDefaultsUserAndNullAreKeywordsAndBadNamesAreRefused)
+{
+    QPointer<TDomainForm> form = createNew<TDomainForm>(catDomains);
+    ASSERT_TRUE(form);
+    QTest::keyClicks(form->DName, QStringLiteral("who"));
+    form->DType->setCurrentIndex(dtVarchar);
+    EXPECT_EQ(form->SizePages->currentWidget()->objectName(), QStringLiteral("Size"));
+    form->FSize->setValue(31);
+    form->DDefault->setEditText(QStringLiteral("USER"));
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    // A new node under the listed category.
+    EXPECT_NE(objectNode(catDomains, QStringLiteral("WHO")), nullptr);
+    // Inserted without a value, the column gets the user's name, not the text "USER".
+    qvtest::execute(target, path,
+                    {QStringLiteral("create table U (N WHO, K integer)"), QStringLiteral("insert into U (K) values (1)")});
+    EXPECT_EQ(read(QStringLiteral("select N from U")), QStringList{target.user.toUpper()});
+
+    form = createNew<TDomainForm>(catDomains);
+    ASSERT_TRUE(form);
+    QTest::keyClicks(form->DName, QStringLiteral("maybe"));
+    form->DType->setCurrentIndex(dtChar);
+    form->FSize->setValue(4);
+    form->DDefault->setEditText(QStringLiteral("null"));
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    qvtest::execute(target, path,
+                    {QStringLiteral("create table M (N MAYBE, K integer)"), QStringLiteral("insert into M (K) values (1)")});
+    EXPECT_EQ(read(QStringLiteral("select coalesce(N, '<null>') from M")), QStringList{QStringLiteral("<null>")});
+
+    // The type box offers Integer when entered with nothing chosen, and the
+    // size pages follow the type.
+    form = createNew<TDomainForm>(catDomains);
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->DType->currentIndex(), -1);
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(form->DType, &focusIn);
+    EXPECT_EQ(form->DType->currentText(), QStringLiteral("Integer"));
+    const char* const pages[] = {"None", "None", "Precision", "None", "Size", "Size", "None"};
+    for (int type = dtSmallint; type <= dtDate; ++type) {
+        form->DType->setCurrentIndex(type);
+        EXPECT_EQ(form->SizePages->currentWidget()->objectName(), QLatin1String(pages[type])) << type;
+    }
+    // Leaving a date default checks it.
+    form->DDefault->setEditText(QStringLiteral("2021-02-31"));
+    script.answerMessage(qv::mrOk);
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(form->DDefault->lineEdit(), &focusOut);
+    ASSERT_FALSE(script.messages().isEmpty());
+    EXPECT_TRUE(script.messages().last().endsWith(QStringLiteral("is not a valid date")))
+        << script.messages().last().toStdString();
+    form->DDefault->setEditText(QStringLiteral("now"));
+    const int shown = script.messages().size();
+    QApplication::sendEvent(form->DDefault->lineEdit(), &focusOut);
+    EXPECT_EQ(script.messages().size(), shown);
+    form->DDefault->setEditText(QString());
+    form->DName->setText(QStringLiteral("1D"));
+    form->DType->setCurrentIndex(dtInteger);
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(form->SaveChanges());
+    EXPECT_EQ(script.messages().last(), QStringLiteral("\"1D\" is not valid domain name !"));
+    // A reserved word: dialect 3 writes it quoted, dialect 1 cannot write it.
+    form->DName->setText(QStringLiteral("VALUE"));
+    form->MarkModified();
+    if (dialect == 1) {
+        script.answerMessage(qv::mrOk);
+        EXPECT_FALSE(form->SaveChanges());
+        EXPECT_EQ(script.messages().last(), QStringLiteral("\"VALUE\" is not valid domain name !"));
+        EXPECT_TRUE(form);
+        script.answerMessage(qv::mrNo);
+        form->close();
+    } else {
+        ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+        EXPECT_EQ(read(QStringLiteral("select count(*) from rdb$fields where rdb$field_name = 'VALUE'")),
+                  QStringList{QStringLiteral("1")});
+    }
+    settle();
+}
+
+TEST_P(ObjectEditors, GeneratorIsCreatedSetAndAFailedValueRetriedWithoutCreatingAgain)
+{
+    QPointer<TGeneratorForm> form = createNew<TGeneratorForm>(catGenerators);
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Create Generator"));
+    QTest::keyClicks(form->GenName, QStringLiteral("g"));
+    form->GenValue->SetValue(10);
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    EXPECT_FALSE(form);
+    EXPECT_EQ(generatorValue(QStringLiteral("G")), QStringLiteral("10"));
+    EXPECT_NE(objectNode(catGenerators, QStringLiteral("G")), nullptr);
+
+    // The edit opener shows the current value; the name stays.
+    form = edit<TGeneratorForm>(catGenerators, QStringLiteral("G"));
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Edit Generator: G"));
+    EXPECT_TRUE(form->GenName->isReadOnly());
+    EXPECT_EQ(form->GenValue->Value(), 10.0);
+    EXPECT_FALSE(form->Modified());
+    form->GenValue->SetText(QStringLiteral("4200000000123"));
+    form->MarkModified();
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    EXPECT_EQ(generatorValue(QStringLiteral("G")), QStringLiteral("4200000000123"));
+    form = edit<TGeneratorForm>(catGenerators, QStringLiteral("G"));
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->GenValue->Value(), 4200000000123.0);
+    form->close();
+    settle();
+
+    // The value statement fails after the create: the window stays, and the
+    // next save only sets the value.
+    form = createNew<TGeneratorForm>(catGenerators);
+    ASSERT_TRUE(form);
+    QTest::keyClicks(form->GenName, QStringLiteral("h"));
+    form->GenValue->SetValue(1e20);
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(form->SaveChanges());
+    settle();
+    ASSERT_TRUE(form);
+    EXPECT_EQ(script.messages().size(), 1);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Edit Generator: H"));
+    EXPECT_EQ(read(QStringLiteral("select count(*) from rdb$generators where rdb$generator_name = 'H'")),
+              QStringList{QStringLiteral("1")});
+    form->GenValue->SetValue(7);
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    EXPECT_FALSE(form);
+    EXPECT_EQ(generatorValue(QStringLiteral("H")), QStringLiteral("7"));
+
+    // A negative value creates the generator without setting it.
+    form = createNew<TGeneratorForm>(catGenerators);
+    ASSERT_TRUE(form);
+    QTest::keyClicks(form->GenName, QStringLiteral("n"));
+    form->GenValue->SetValue(-5);
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    EXPECT_EQ(generatorValue(QStringLiteral("N")), QStringLiteral("0"));
+
+    // A bad name is refused before anything is sent.
+    form = createNew<TGeneratorForm>(catGenerators);
+    ASSERT_TRUE(form);
+    form->GenName->setText(QStringLiteral("A-B"));
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(form->SaveChanges());
+    EXPECT_EQ(script.messages().last(), QStringLiteral("\"A-B\" is not valid generator name"));
+    EXPECT_FALSE(form->Modified());
+    form->close();
+    settle();
+
+    // The tree drops a generator with DROP GENERATOR.
+    MainTree->Tree()->setCurrentItem(objectNode(catGenerators, QStringLiteral("G")));
+    script.answerMessage(qv::mrYes);
+    EXPECT_TRUE(MainTree->Commands()->Drop1Click()) << script.messages().join(u'\n').toStdString();
+    EXPECT_EQ(read(QStringLiteral("select count(*) from rdb$generators where rdb$generator_name = 'G'")),
+              QStringList{QStringLiteral("0")});
+}
+
+TEST_P(ObjectEditors, ExceptionMessageWithQuestionMarkIsStoredAsTypedAndAltered)
+{
+    QPointer<TEditException> form = createNew<TEditException>(catExceptions);
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Create Exception"));
+    QTest::keyClicks(form->ExName, QStringLiteral("e"));
+    QTest::keyClicks(form->ExText, QStringLiteral("Bad?"));
+    pressKey(form, Qt::Key_F2);
+    settle();
+    EXPECT_FALSE(form);
+    EXPECT_EQ(read(QStringLiteral("select rdb$message from rdb$exceptions where rdb$exception_name = 'E'")),
+              QStringList{QStringLiteral("Bad?")});
+    EXPECT_NE(objectNode(catExceptions, QStringLiteral("E")), nullptr);
+
+    form = edit<TEditException>(catExceptions, QStringLiteral("E"));
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Edit Exception: E"));
+    EXPECT_EQ(form->ExText->toPlainText(), QStringLiteral("Bad?"));
+    EXPECT_TRUE(form->ExName->isReadOnly());
+    EXPECT_FALSE(form->Modified());
+    form->ExText->setPlainText(QStringLiteral("It's \"worse\": :x ?") + QString(100, u'!'));
+    EXPECT_EQ(form->ExText->toPlainText().size(), TEditException::MaxMessageLength);
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    EXPECT_EQ(read(QStringLiteral("select rdb$message from rdb$exceptions where rdb$exception_name = 'E'")),
+              QStringList{QStringLiteral("It's \"worse\": :x ?") + QString(60, u'!')});
+
+    form = createNew<TEditException>(catExceptions);
+    ASSERT_TRUE(form);
+    form->ExName->setText(QStringLiteral("2E"));
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(form->SaveChanges());
+    EXPECT_EQ(script.messages().last(), QStringLiteral("\"2E\" is not valid exception name"));
+    EXPECT_FALSE(form->Modified());
+    form->close();
+    settle();
+    EXPECT_FALSE(form);
+}
+
+TEST_P(ObjectEditors, ViewEditReplacesTheViewOnlyWhenTheServerTakesTheNewText)
+{
+    QPointer<TViewForm> form = edit<TViewForm>(catViews, QStringLiteral("V"));
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Edit View: V"));
+    EXPECT_TRUE(form->SQLText->Text().startsWith(QStringLiteral("CREATE VIEW V(A)\r\nAS\r\n")))
+        << form->SQLText->Text().toStdString();
+    EXPECT_FALSE(form->Modified());
+    // The database's tables are links: a click shows the table's text.
+    QString shown;
+    script.onModal([&shown](QDialog& dialog) {
+        if (auto* preview = qobject_cast<TProcPreview*>(&dialog))
+            shown = preview->Memo()->Text();
+        dialog.accept();
+    });
+    ASSERT_TRUE(form->SQLText->OnHyperLinkClick);
+    form->SQLText->OnHyperLinkClick(form->SQLText, QStringLiteral("t"));
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("CREATE TABLE T"))) << shown.toStdString();
+
+    // A plain select is refused, and the view stays.
+    form->SQLText->SetText(QStringLiteral("select A from T"));
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(form->SaveChanges());
+    EXPECT_EQ(script.messages().last(), QStringLiteral("Error in statement !"));
+    EXPECT_EQ(read(QStringLiteral("select A from V")), QStringList{QStringLiteral("1")});
+
+    // A text that fails only when it runs: the drop is undone with it.
+    form->SQLText->SetText(QStringLiteral("CREATE VIEW V(A) AS select NO_SUCH_COLUMN from T"));
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(form->SaveChanges());
+    EXPECT_EQ(MainForm->StatusPanel(0), QStringLiteral("Error in query !"));
+    EXPECT_TRUE(script.messages().last().contains(QStringLiteral("NO_SUCH_COLUMN")))
+        << script.messages().last().toStdString();
+    EXPECT_EQ(read(QStringLiteral("select A from V")), QStringList{QStringLiteral("1")});
+    EXPECT_FALSE(form->RunT->Active());
+
+    // Syntax the server does not take at all.
+    form->SQLText->SetText(QStringLiteral("CREATE VIEW V(A) AS selec A from T"));
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(form->SaveChanges());
+    EXPECT_EQ(read(QStringLiteral("select A from V")), QStringList{QStringLiteral("1")});
+
+    // A good text replaces the view.
+    form->SQLText->SetText(QStringLiteral("CREATE VIEW V(A, B) AS select A, A + 1 from T"));
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    EXPECT_FALSE(form);
+    EXPECT_EQ(read(QStringLiteral("select B from V")), QStringList{QStringLiteral("2")});
+
+    // Dialect 3 names that need quotes are quoted when the view is replaced.
+    if (dialect == 3) {
+        form = edit<TViewForm>(catViews, QStringLiteral("Low v"));
+        ASSERT_TRUE(form);
+        EXPECT_TRUE(form->SQLText->Text().startsWith(QStringLiteral("CREATE VIEW \"Low v\"(A)")))
+            << form->SQLText->Text().toStdString();
+        form->SQLText->SetText(QStringLiteral("CREATE VIEW \"Low v\"(A, C) AS select A, A + 2 from T"));
+        ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+        settle();
+        EXPECT_EQ(read(QStringLiteral("select C from \"Low v\"")), QStringList{QStringLiteral("3")});
+    }
+
+    // A new view appears in the tree.
+    form = createNew<TViewForm>(catViews);
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Create View"));
+    form->SQLText->SetText(QStringLiteral("CREATE VIEW W(A) AS select A from T"));
+    form->MarkModified();
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    EXPECT_EQ(read(QStringLiteral("select A from W")), QStringList{QStringLiteral("1")});
+    EXPECT_NE(objectNode(catViews, QStringLiteral("W")), nullptr);
+}
+
+TEST_P(ObjectEditors, ObjectsWithQuotedNamesAreEditedUnderTheirExactNames)
+{
+    if (dialect != 3)
+        GTEST_SKIP() << "only dialect 3 has quoted names";
+    QPointer<TEditException> exception = edit<TEditException>(catExceptions, QStringLiteral("Low e"));
+    ASSERT_TRUE(exception);
+    EXPECT_EQ(exception->ExText->toPlainText(), QStringLiteral("x"));
+    exception->ExText->setPlainText(QStringLiteral("y"));
+    ASSERT_TRUE(exception->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    EXPECT_EQ(read(QStringLiteral("select rdb$message from rdb$exceptions where rdb$exception_name = 'Low e'")),
+              QStringList{QStringLiteral("y")});
+
+    QPointer<TGeneratorForm> generator = edit<TGeneratorForm>(catGenerators, QStringLiteral("Low g"));
+    ASSERT_TRUE(generator);
+    generator->GenValue->SetValue(5);
+    generator->MarkModified();
+    ASSERT_TRUE(generator->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    EXPECT_EQ(generatorValue(QStringLiteral("\"Low g\"")), QStringLiteral("5"));
+
+    QPointer<TDomainForm> domain = edit<TDomainForm>(catDomains, QStringLiteral("Low d"));
+    ASSERT_TRUE(domain);
+    EXPECT_EQ(domain->DType->currentText(), QStringLiteral("Integer"));
+    domain->DDefault->setEditText(QStringLiteral("3"));
+    ASSERT_TRUE(domain->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    EXPECT_EQ(read(QStringLiteral("select cast(rdb$default_source as varchar(200)) from rdb$fields "
+                                  "where rdb$field_name = 'Low d'")),
+              QStringList{QStringLiteral("DEFAULT 3")});
+    settle();
+    EXPECT_FALSE(exception || generator || domain);
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, ObjectEditors, ::testing::ValuesIn(qvdebug::allTargetDialects()),
+                         qvdebug::targetDialectName);
+
+} // namespace
