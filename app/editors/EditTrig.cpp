@@ -1,10 +1,13 @@
 #include "app/editors/EditTrig.h"
 
+#include "app/editors/DebugWindow.h"
+
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/editors/DebugVars.h"
+#include "app/editors/DebugWindow.h"
 #include "app/editors/ParamDescription.h"
 #include "app/editors/ParamGrid.h"
 #include "app/editors/ParamList.h"
@@ -79,8 +82,7 @@ void TEditTrig::CreateControls()
     ViewGenTextBtn->setObjectName(QStringLiteral("ViewGenTextBtn"));
     DebugBtn = ToolBar1->addAction(QStringLiteral("Debug trigger"));
     DebugBtn->setObjectName(QStringLiteral("DebugBtn"));
-    // The debugger window is not part of this program yet.
-    DebugBtn->setEnabled(false);
+    connect(DebugBtn, &QAction::triggered, this, &TEditTrig::DebugBtnClick);
     connect(ViewGenTextBtn, &QAction::triggered, this, &TEditTrig::ViewGenTextBtnClick);
 
     auto* header = new QWidget(this);
@@ -352,6 +354,21 @@ TParamRows TEditTrig::Locals() const
 void TEditTrig::GatherDebugVars(TInOutVar& vars) const
 {
     GatherTriggerDebugVars(vars, *Database(), TableList->currentText(), Locals());
+}
+
+void TEditTrig::DebugBtnClick()
+{
+    TInOutVar vars;
+    GatherDebugVars(vars);
+    TDebugRequest request;
+    request.DBId = m_dbId;
+    request.Mode = dmTrigger;
+    request.ObjectName = TriggerName->text();
+    request.TableName = TableList->currentText();
+    request.ReadTableColumns = false;
+    request.Vars = vars.Items();
+    request.Lines = SQLText->Lines()->ToStringList();
+    OpenDebugger(request);
 }
 
 // ---------------------------------------------------------------- saving

@@ -61,6 +61,9 @@ public:
     QString StatusPanel(int index) const;
 
     void ViewGenTextBtnClick();
+    // Opens the debugger on the trigger: the table's columns as old. and
+    // new. variables, then the locals.
+    void DebugBtnClick();
     void AddbtnClick();
     void RemoveBtnClick();
     void SetDescriptionClick();

@@ -6,6 +6,7 @@
 #include "DebugTest_support.h"
 
 #include "app/editors/EditTrig.h"
+#include "app/editors/DebugWindow.h"
 #include "app/editors/ParamDescription.h"
 #include "app/editors/ParamGrid.h"
 #include "app/editors/ParamList.h"
@@ -270,6 +271,16 @@ TEST_P(TriggerEditorInProgram, EditingSendsAlterWithWhatIsStoredAndOddTriggersOp
     // The Edit command brings the open window forward instead of a second one.
     EXPECT_EQ(open(triggerNode(QStringLiteral("T_OLD")), MainForm->EditDBObject1), editor.data());
     EXPECT_EQ(WindowsOfDatabase(dbId).size(), 1);
+    // Debug opens the debugger on the trigger: the table's columns as old.
+    // and new. variables, then the locals.
+    editor->DebugBtn->trigger();
+    QPointer<Ts_debug> debugger = Ts_debug::Find(dbId, QStringLiteral("T_OLD"));
+    ASSERT_NE(debugger, nullptr);
+    EXPECT_NE(debugger->Vars().FindVar(QStringLiteral("old.ID")), nullptr);
+    EXPECT_NE(debugger->Vars().FindVar(QStringLiteral("new.ID")), nullptr);
+    EXPECT_NE(debugger->Vars().FindVar(QStringLiteral("N")), nullptr);
+    debugger->close();
+    settle();
     // Changing the position is a change the window asks about.
     editor->Position->setFocus();
     QTest::keyClick(editor->Position, Qt::Key_Up);
