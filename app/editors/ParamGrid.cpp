@@ -45,32 +45,6 @@ QStringList ParamTypeItems(bool withBlob)
     return items;
 }
 
-bool IsValidParamType(const QString& typeText)
-{
-    const QString text = typeText.simplified();
-    if (text.isEmpty())
-        return true;
-    // What the type routine names, and what a user types for the same types.
-    static const QRegularExpression valid(
-        QStringLiteral(R"(^(?:)"
-                       R"((?:smallint|integer|int|bigint|float|double precision|real|date|time|timestamp|boolean|sql_date))"
-                       R"(|(?:char|varchar|character|character varying|cstring|nchar|national character)\s*\(\s*\d+\s*\))"
-                       R"((?:\s+character set\s+\w+)?)"
-                       R"(|(?:numeric|decimal)(?:\s*\(\s*\d+\s*(?:,\s*\d+\s*)?\))?)"
-                       R"(|blob(?:\s+sub_type\s+(?:-?\d+|\w+))?)"
-                       R"()$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    return valid.match(text).hasMatch();
-}
-
-bool CheckParamType(const QString& typeText)
-{
-    if (IsValidParamType(typeText))
-        return true;
-    qv::messageDlg(QLatin1Char('"') + typeText + QStringLiteral("\"  is not valid Type"), qv::mtError, qv::mbOK);
-    return false;
-}
-
 // ---------------------------------------------------------------- TParamGrid
 
 TParamGrid::TParamGrid(TTypedGrid* grid, const QString& nameTitle, const QStringList& typeItems, int dropDownRows,
@@ -285,7 +259,7 @@ bool TParamGrid::CheckCell(int col, int row)
             }
         }
     } else if (col == ParamTypeCol) {
-        if (!CheckParamType(m_grid->Cells(ParamTypeCol, row)))
+        if (!CheckTypeName(m_grid->Cells(ParamTypeCol, row)))
             return false;
     }
     HideDescriptionHint();

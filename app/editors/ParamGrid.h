@@ -32,13 +32,6 @@ inline constexpr int ParamDescriptionCol = 2;
 // blobs the trigger editor's.
 QStringList ParamTypeItems(bool withBlob);
 
-// True for a type text the grids accept: an empty one, and every type of
-// the server as the editors name them (those read back from the database
-// included).
-bool IsValidParamType(const QString& typeText);
-// The same, telling the user when the type is refused.
-bool CheckParamType(const QString& typeText);
-
 class TParamGrid : public QObject
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "components/StrUtils.h"
 #include "platform/Dialogs.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <vector>
@@ -38,13 +39,6 @@ bool isAsciiLetter(QChar c)
 bool isAsciiDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
-}
-
-bool isInteger(const QString& text)
-{
-    bool ok = false;
-    text.trimmed().toInt(&ok);
-    return ok;
 }
 
 } // namespace
@@ -119,35 +113,27 @@ bool CheckIdentifier(const QString& name)
     return false;
 }
 
-namespace {
-
-bool isValidTypeText(const QString& text)
+bool IsValidTypeText(const QString& typeText)
 {
+    const QString text = typeText.simplified();
     if (text.isEmpty())
         return true;
-    if (!text.contains(u'(')) {
-        const QString lower = text.toLower();
-        return lower == u"integer" || lower == u"smallint" || lower == u"float"
-               || lower == u"double precision" || lower == u"date";
-    }
-    const QString base = ExtractWordN(1, text, TCharSet(u"(")).trimmed().toLower();
-    if (base != u"char" && base != u"varchar" && base != u"numeric" && base != u"decimal")
-        return false;
-    if (!text.contains(u')'))
-        return false;
-    const QString size = ExtractWordN(2, text, TCharSet(u"()")).trimmed();
-    if (size.contains(u',')) {
-        const TCharSet comma(u",");
-        return isInteger(ExtractWordN(1, size, comma)) && isInteger(ExtractWordN(2, size, comma));
-    }
-    return isInteger(size);
+    // What the type routine names, and what a user types for the same types.
+    static const QRegularExpression valid(
+        QStringLiteral(R"(^(?:)"
+                       R"((?:smallint|integer|int|bigint|float|double precision|real|date|time|timestamp|boolean|sql_date))"
+                       R"(|(?:char|varchar|character|character varying|cstring|nchar|national character)\s*\(\s*\d+\s*\))"
+                       R"((?:\s+character set\s+\w+)?)"
+                       R"(|(?:numeric|decimal)(?:\s*\(\s*\d+\s*(?:,\s*\d+\s*)?\))?)"
+                       R"(|blob(?:\s+sub_type\s+(?:-?\d+|\w+))?)"
+                       R"()$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return valid.match(text).hasMatch();
 }
-
-} // namespace
 
 bool CheckTypeName(const QString& typeText)
 {
-    if (isValidTypeText(typeText))
+    if (IsValidTypeText(typeText))
         return true;
     qv::messageDlg(QLatin1Char('"') + typeText + QStringLiteral("\"  is not valid Type"),
                    qv::mtError, qv::mbOK);

@@ -39,6 +39,9 @@ bool IsValidIdentifier(const QString& name);
 // IsValidIdentifier, telling the user when the name is refused.
 bool CheckIdentifier(const QString& name);
 // Checks a type text typed by the user; tells the user when it is refused.
+// Whether a type text names a type a column, parameter or variable can have
+// ("" counts as valid: nothing typed yet).
+bool IsValidTypeText(const QString& typeText);
 bool CheckTypeName(const QString& typeText);
 bool IsValidTableName(const QString& name);
 

@@ -9,6 +9,7 @@
 #include "app/editors/DebugWindow.h"
 #include "app/editors/ParamDescription.h"
 #include "app/editors/ParamGrid.h"
+#include "app/shell/MyConst.h"
 #include "app/editors/ParamList.h"
 #include "app/shell/ProcPreview.h"
 #include "app/shell/DBListObject.h"
@@ -160,8 +161,8 @@ TEST_P(TriggerEditorInProgram, ANewTriggerIsTypedSavedWithF2AndShownInTheTree)
     EXPECT_FALSE(types.contains(QStringLiteral("Double")));
     EXPECT_EQ(types.size(), 10);
     for (const QString& type : types)
-        EXPECT_TRUE(IsValidParamType(type) || IsValidParamType(type + QStringLiteral("(10)"))) << qPrintable(type);
-    EXPECT_TRUE(IsValidParamType(QStringLiteral("Blob")));
+        EXPECT_TRUE(IsValidTypeText(type) || IsValidTypeText(type + QStringLiteral("(10)"))) << qPrintable(type);
+    EXPECT_TRUE(IsValidTypeText(QStringLiteral("Blob")));
     // Tables only: no views, no system relations.
     QStringList tables;
     for (int i = 0; i < editor->TableList->count(); ++i)

@@ -176,17 +176,17 @@ TEST(ParamTypes, EveryTypeTheTypeRoutineNamesIsAccepted)
         for (const int type : types) {
             for (const int scale : {0, -2}) {
                 const QString name = FieldTypeToStr(type, 40, scale, dialect, 4, 0);
-                EXPECT_TRUE(IsValidParamType(name)) << name.toStdString();
+                EXPECT_TRUE(IsValidTypeText(name)) << name.toStdString();
             }
         }
     }
-    EXPECT_TRUE(IsValidParamType("Blob sub_type 1"));
-    EXPECT_TRUE(IsValidParamType("varchar(10) character set UTF8"));
-    EXPECT_FALSE(IsValidParamType("Integr"));
-    EXPECT_FALSE(IsValidParamType("Varchar(10); drop table T"));
+    EXPECT_TRUE(IsValidTypeText("Blob sub_type 1"));
+    EXPECT_TRUE(IsValidTypeText("varchar(10) character set UTF8"));
+    EXPECT_FALSE(IsValidTypeText("Integr"));
+    EXPECT_FALSE(IsValidTypeText("Varchar(10); drop table T"));
     qv::DialogScript script;
     script.answerMessage(qv::mrOk);
-    EXPECT_FALSE(CheckParamType("Intger"));
+    EXPECT_FALSE(CheckTypeName("Intger"));
     EXPECT_EQ(script.messages(), QStringList{"\"Intger\"  is not valid Type"});
 }
 
