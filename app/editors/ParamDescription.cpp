@@ -104,11 +104,13 @@ void TParamDescription::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-bool EditParamDescriptions(QWidget* parent, TParamRows& rows, const QString& caption)
+bool EditParamDescriptions(QWidget* parent, TParamRows& rows, const QString& caption, const QStringList& headings)
 {
     TParamDescription dialog(parent);
     if (!caption.isEmpty())
         dialog.setWindowTitle(caption);
+    for (int i = 0; i < headings.size() && i < dialog.ParamGrid->ColCount(); ++i)
+        dialog.ParamGrid->GetColumn(i).SetCaption(headings.at(i));
     dialog.SetRows(rows);
     if (qv::showModal(dialog) != qv::mrOk)
         return false;

@@ -31,7 +31,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
-// Shows the dialog for the rows (the caption given, or the dialog's own when
-// empty); true when the user pressed OK, the rows then carrying the edited
-// descriptions.
-bool EditParamDescriptions(QWidget* parent, TParamRows& rows, const QString& caption = QString());
+// Shows the dialog for the rows (the caption and column headings given, or
+// the dialog's own when empty); true when the user pressed OK, the rows then
+// carrying the edited descriptions.
+bool EditParamDescriptions(QWidget* parent, TParamRows& rows, const QString& caption = QString(),
+                           const QStringList& headings = QStringList());

@@ -498,9 +498,11 @@ QString CheckConditionFromSource(const QString& source)
 QString DefaultFromSource(const QString& source)
 {
     QString text = source.trimmed();
-    static const QRegularExpression keyword(QStringLiteral("^DEFAULT\\b"), QRegularExpression::CaseInsensitiveOption);
-    text.remove(keyword);
-    text = text.trimmed();
+    // The keyword is a whole word: a default named DEFAULTS stays as it is.
+    static const QLatin1String keyword("DEFAULT");
+    if (text.startsWith(keyword, Qt::CaseInsensitive)
+        && (text.size() == keyword.size() || !(text[keyword.size()].isLetterOrNumber() || text[keyword.size()] == QLatin1Char('_'))))
+        text = text.mid(keyword.size()).trimmed();
     if (text.size() >= 2) {
         const QChar quote = text.front();
         if ((quote == QLatin1Char('\'') || quote == QLatin1Char('"')) && text.back() == quote) {

@@ -4,6 +4,7 @@
 #include "access/QvDatabase.h"
 #include "app/editors/ConstraintDialogs.h"
 #include "app/editors/FieldParam.h"
+#include "app/editors/ParamDescription.h"
 #include "app/editors/TableSave.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/MyConst.h"
@@ -22,7 +23,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,7 +33,6 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -848,35 +847,15 @@ void TNewTable::ShowDescriptionHint(int row)
 
 void TNewTable::EditDescriptions()
 {
-    QDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("TParamDescription"));
-    dialog.setWindowTitle(QStringLiteral("Field Descriptions"));
-    auto* grid = new QTableWidget(ColumnCount(), 3, &dialog);
-    grid->setObjectName(QStringLiteral("DescriptionGrid"));
-    grid->setHorizontalHeaderLabels({QStringLiteral("Field Name"), QStringLiteral("Field Type"),
-                                     QStringLiteral("Field Description")});
-    grid->horizontalHeader()->setStretchLastSection(true);
-    for (int row = 0; row < ColumnCount(); ++row) {
-        const TColumnDef& column = m_table.Columns[size_t(row)].Def;
-        for (int c = 0; c < 3; ++c) {
-            const QString text = c == 0 ? column.Name : c == 1 ? column.Type : column.Description;
-            auto* cell = new QTableWidgetItem(text);
-            if (c < 2)
-                cell->setFlags(cell->flags() & ~Qt::ItemIsEditable);
-            grid->setItem(row, c, cell);
-        }
-    }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(grid);
-    layout->addWidget(buttons);
-    dialog.resize(520, 320);
-    if (qv::showModal(dialog) != qv::mrOk)
+    TParamRows rows;
+    for (const TTableColumn& column : m_table.Columns)
+        rows << TParamRow{column.Def.Name, column.Def.Type, column.Def.Description};
+    if (!EditParamDescriptions(this, rows, QStringLiteral("Field Descriptions"),
+                               {QStringLiteral("Field Name"), QStringLiteral("Field Type"),
+                                QStringLiteral("Field Description")}))
         return;
-    for (int row = 0; row < ColumnCount() && row < grid->rowCount(); ++row)
-        m_table.Columns[size_t(row)].Def.Description = grid->item(row, 2) ? grid->item(row, 2)->text() : QString();
+    for (int row = 0; row < ColumnCount() && row < rows.size(); ++row)
+        m_table.Columns[size_t(row)].Def.Description = rows.at(row).Description;
     SetModified();
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/editors/ConstraintDialogs.h"
 #include "app/editors/FieldParam.h"
+#include "app/editors/ParamDescription.h"
 #include "app/editors/TableEditor.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/ObjectOpeners.h"
@@ -20,7 +21,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -148,11 +148,14 @@ TEST_P(TableEditorTest, NewTableTypedAndSaved)
     // Descriptions typed in the description dialog show beside the grid.
     m_script.onModal([](QDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Field Descriptions");
-        auto* grid = dialog.findChild<QTableWidget*>("DescriptionGrid");
-        ASSERT_EQ(grid->rowCount(), 2);
-        EXPECT_EQ(grid->item(1, 0)->text(), "NAME");
-        grid->item(1, 2)->setText("the name");
-        dialog.accept();
+        auto& descriptions = dynamic_cast<TParamDescription&>(dialog);
+        TTypedGrid* grid = descriptions.ParamGrid;
+        ASSERT_EQ(grid->RowCount(), 3);
+        EXPECT_EQ(grid->GetColumn(2).Caption(), "Field Description");
+        EXPECT_EQ(grid->Cells(0, 2), "NAME");
+        EXPECT_EQ(grid->Cells(1, 2), "Varchar");
+        grid->SetCells(2, 2, "the name");
+        QTest::mouseClick(descriptions.OkBtn, Qt::LeftButton);
     });
     QTest::mouseClick(editor.MoreBtn, Qt::LeftButton);
     editor.FieldList->SetRow(2);
