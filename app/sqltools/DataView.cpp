@@ -232,8 +232,8 @@ void TFDataView::CreateControls()
     for (QAction* item : {NoSortMenu, AscSortMenu, DescSortMenu})
         item->setCheckable(true);
     connect(NoSortMenu, &QAction::triggered, this, [this] { NoSortMenuClick(); });
-    connect(AscSortMenu, &QAction::triggered, this, [this] { AscSortMenuClick(); });
-    connect(DescSortMenu, &QAction::triggered, this, [this] { DescSortMenuClick(); });
+    connect(AscSortMenu, &QAction::triggered, this, [this] { SortMenuClick(true); });
+    connect(DescSortMenu, &QAction::triggered, this, [this] { SortMenuClick(false); });
 
     connect(CommitBtn, &QPushButton::clicked, this, [this] { CommitBtnClick(); });
     connect(RollbackBtn, &QPushButton::clicked, this, [this] { RollbackBtnClick(); });
@@ -450,7 +450,7 @@ void TFDataView::UpdatePopupChecks()
         NoSortMenu->setChecked(true);
 }
 
-void TFDataView::AscSortMenuClick()
+void TFDataView::SortMenuClick(bool ascending)
 {
     const TField* field = TableViewGrid->SelectedField();
     if (!field)
@@ -459,25 +459,8 @@ void TFDataView::AscSortMenuClick()
     try {
         Reopen([&] {
             SortField = name;
-            OrderFields.append({SortField, false});
-            SortAscending = true;
-        });
-    } catch (const std::exception& error) {
-        ShowError(error);
-    }
-}
-
-void TFDataView::DescSortMenuClick()
-{
-    const TField* field = TableViewGrid->SelectedField();
-    if (!field)
-        return;
-    const QString name = field->FieldName();
-    try {
-        Reopen([&] {
-            SortField = name;
-            OrderFields.append({SortField, true});
-            SortAscending = false;
+            OrderFields.append({SortField, !ascending});
+            SortAscending = ascending;
         });
     } catch (const std::exception& error) {
         ShowError(error);

@@ -47,8 +47,8 @@ public:
     void SortBtnClick();
     void NoSortBtnClick();
     void NoSortMenuClick();
-    void AscSortMenuClick();
-    void DescSortMenuClick();
+    // Orders the rows by the grid's current column, after the order so far.
+    void SortMenuClick(bool ascending);
     void PagesChange();
     // Sets the popup's check marks for the grid's current column.
     void UpdatePopupChecks();
