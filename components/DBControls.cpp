@@ -27,6 +27,40 @@ void WriteQuietly(TFieldDataLink& link)
     }
 }
 
+// The text a control shows of its field; one that cannot be read shows as
+// empty.
+template <typename Read>
+QString ShownText(const TField* field, Read read)
+{
+    if (!field)
+        return {};
+    try {
+        return read(*field);
+    } catch (const std::exception& error) {
+        qWarning("Showing a field: %s", qPrintable(ErrorText(error)));
+        return {};
+    }
+}
+
+// Typing asks for edit: true once the dataset is in it. Otherwise the control
+// shows its field again, and a refusal is shown, not thrown out of a typing
+// handler.
+template <typename ShowField>
+bool EditForTyping(TFieldDataLink& link, ShowField showField)
+{
+    bool editing = false;
+    try {
+        editing = link.Edit();
+    } catch (const std::exception& error) {
+        showField();
+        qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
+        return false;
+    }
+    if (!editing)
+        showField();
+    return editing;
+}
+
 class ShowingGuard
 {
 public:
@@ -45,6 +79,13 @@ private:
 
 } // namespace
 
+TQcDBFieldControl::~TQcDBFieldControl()
+{
+    m_link.OnDataChange = nullptr;
+    m_link.OnEditingChange = nullptr;
+    m_link.OnUpdateData = nullptr;
+}
+
 // ---------------------------------------------------------------- edit
 
 TQcDBEdit::TQcDBEdit(QWidget* parent)
@@ -56,23 +97,12 @@ TQcDBEdit::TQcDBEdit(QWidget* parent)
     connect(this, &QLineEdit::textEdited, this, &TQcDBEdit::Typed);
 }
 
-TQcDBEdit::~TQcDBEdit()
-{
-    m_link.OnDataChange = nullptr;
-    m_link.OnEditingChange = nullptr;
-    m_link.OnUpdateData = nullptr;
-}
-
 void TQcDBEdit::ShowField()
 {
     const ShowingGuard showing(m_showing);
-    const TField* field = m_link.Field();
-    try {
-        setText(field ? (hasFocus() && m_link.Editing() ? field->Text() : field->DisplayText()) : QString());
-    } catch (const std::exception& error) {
-        setText(QString());
-        qWarning("Showing a field: %s", qPrintable(ErrorText(error)));
-    }
+    setText(ShownText(m_link.Field(), [this](const TField& field) {
+        return hasFocus() && m_link.Editing() ? field.Text() : field.DisplayText();
+    }));
     setReadOnly(!m_link.CanModify());
 }
 
@@ -81,16 +111,8 @@ void TQcDBEdit::Typed(const QString& text)
     if (m_showing || !m_link.Field())
         return;
     const int cursor = cursorPosition();
-    try {
-        if (!m_link.Edit()) {
-            ShowField();
-            return;
-        }
-    } catch (const std::exception& error) {
-        ShowField();
-        qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
+    if (!EditForTyping(m_link, [this] { ShowField(); }))
         return;
-    }
     // Entering edit showed the record again; what was typed stays.
     if (this->text() != text) {
         const ShowingGuard showing(m_showing);
@@ -117,23 +139,10 @@ TQcDBMemo::TQcDBMemo(QWidget* parent)
     connect(this, &QPlainTextEdit::textChanged, this, &TQcDBMemo::Typed);
 }
 
-TQcDBMemo::~TQcDBMemo()
-{
-    m_link.OnDataChange = nullptr;
-    m_link.OnEditingChange = nullptr;
-    m_link.OnUpdateData = nullptr;
-}
-
 void TQcDBMemo::ShowField()
 {
     const ShowingGuard showing(m_showing);
-    const TField* field = m_link.Field();
-    try {
-        setPlainText(field ? field->AsString() : QString());
-    } catch (const std::exception& error) {
-        setPlainText(QString());
-        qWarning("Showing a field: %s", qPrintable(ErrorText(error)));
-    }
+    setPlainText(ShownText(m_link.Field(), [](const TField& field) { return field.AsString(); }));
     setReadOnly(!m_link.CanModify());
 }
 
@@ -142,16 +151,8 @@ void TQcDBMemo::Typed()
     if (m_showing || !m_link.Field())
         return;
     const QString text = toPlainText();
-    try {
-        if (!m_link.Edit()) {
-            ShowField();
-            return;
-        }
-    } catch (const std::exception& error) {
-        ShowField();
-        qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
+    if (!EditForTyping(m_link, [this] { ShowField(); }))
         return;
-    }
     if (toPlainText() != text) {
         const ShowingGuard showing(m_showing);
         setPlainText(text);
@@ -175,11 +176,6 @@ TQcDBImage::TQcDBImage(QWidget* parent)
     setFrameShape(QFrame::StyledPanel);
     setAlignment(Qt::AlignCenter);
     m_link.OnDataChange = [this] { ShowField(); };
-}
-
-TQcDBImage::~TQcDBImage()
-{
-    m_link.OnDataChange = nullptr;
 }
 
 void TQcDBImage::ShowField()

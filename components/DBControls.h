@@ -11,18 +11,30 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-class TQcDBEdit : public QLineEdit
+// What every field control has: the DataSource and DataField properties and
+// the link through which it hears of its field. The control sets the link's
+// handlers; they are dropped before the link goes.
+class TQcDBFieldControl
 {
-    Q_OBJECT
 public:
-    explicit TQcDBEdit(QWidget* parent = nullptr);
-    ~TQcDBEdit() override;
-
     TDataSource* DataSource() const { return m_link.DataSource(); }
     void SetDataSource(TDataSource* source) { m_link.SetDataSource(source); }
     QString DataField() const { return m_link.FieldName(); }
     void SetDataField(const QString& name) { m_link.SetFieldName(name); }
     TField* Field() const { return m_link.Field(); }
+
+protected:
+    TQcDBFieldControl() = default;
+    ~TQcDBFieldControl();
+
+    TFieldDataLink m_link;
+};
+
+class TQcDBEdit : public QLineEdit, public TQcDBFieldControl
+{
+    Q_OBJECT
+public:
+    explicit TQcDBEdit(QWidget* parent = nullptr);
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
@@ -31,22 +43,14 @@ private:
     void ShowField();
     void Typed(const QString& text);
 
-    TFieldDataLink m_link;
     bool m_showing = false;
 };
 
-class TQcDBMemo : public QPlainTextEdit
+class TQcDBMemo : public QPlainTextEdit, public TQcDBFieldControl
 {
     Q_OBJECT
 public:
     explicit TQcDBMemo(QWidget* parent = nullptr);
-    ~TQcDBMemo() override;
-
-    TDataSource* DataSource() const { return m_link.DataSource(); }
-    void SetDataSource(TDataSource* source) { m_link.SetDataSource(source); }
-    QString DataField() const { return m_link.FieldName(); }
-    void SetDataField(const QString& name) { m_link.SetFieldName(name); }
-    TField* Field() const { return m_link.Field(); }
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
@@ -55,25 +59,16 @@ private:
     void ShowField();
     void Typed();
 
-    TFieldDataLink m_link;
     bool m_showing = false;
 };
 
 // Shows a blob field's bytes as a picture when they are one; read only.
-class TQcDBImage : public QLabel
+class TQcDBImage : public QLabel, public TQcDBFieldControl
 {
     Q_OBJECT
 public:
     explicit TQcDBImage(QWidget* parent = nullptr);
-    ~TQcDBImage() override;
-
-    TDataSource* DataSource() const { return m_link.DataSource(); }
-    void SetDataSource(TDataSource* source) { m_link.SetDataSource(source); }
-    QString DataField() const { return m_link.FieldName(); }
-    void SetDataField(const QString& name) { m_link.SetFieldName(name); }
 
 private:
     void ShowField();
-
-    TFieldDataLink m_link;
 };
