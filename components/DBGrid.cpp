@@ -65,6 +65,37 @@ QPixmap DrawGlyph(const QString& name)
 
 } // namespace
 
+void SizeColumnsToFields(QTableView& view, const TDataSetModel& model)
+{
+    constexpr int widestField = 64; // characters; longer texts are cut in the cell
+    const QFontMetrics cell(view.font());
+    const QFontMetrics title(view.horizontalHeader()->font());
+    const int padding = 2 * cell.horizontalAdvance(QLatin1Char(' ')) + 4;
+    // Numbers and dates are digits, wider than the average character of a
+    // proportional font: a column sized by the average cuts them.
+    const int character = qMax(cell.averageCharWidth(), cell.horizontalAdvance(QLatin1Char('0')));
+    for (int column = 0; column < model.columnCount(); ++column) {
+        const TField* field = model.fieldAt(column);
+        const int characters = field ? qBound(1, field->DisplayWidth(), widestField) : 10;
+        const int width = qMax(character * characters,
+                               title.horizontalAdvance(model.headerData(column, Qt::Horizontal).toString()));
+        view.setColumnWidth(column, width + padding);
+    }
+}
+
+void FollowDataSetRow(QTableView& view, const TDataSetModel& model, int row, bool& following)
+{
+    if (row < 0 || row >= model.rowCount())
+        return;
+    const int column = view.currentIndex().isValid() ? view.currentIndex().column() : 0;
+    if (column >= model.columnCount())
+        return;
+    following = true;
+    view.setCurrentIndex(model.index(row, column));
+    following = false;
+    view.scrollTo(view.currentIndex());
+}
+
 QString GridGlyphName(TFieldType type)
 {
     switch (type) {
@@ -286,31 +317,12 @@ void TQcDBGrid::ShowError(const QString& message)
 
 void TQcDBGrid::SizeColumns()
 {
-    constexpr int widestField = 64; // characters; longer texts are cut in the cell
-    const QFontMetrics cell(font());
-    const QFontMetrics title(horizontalHeader()->font());
-    const int padding = 2 * cell.horizontalAdvance(QLatin1Char(' ')) + 4;
-    const int character = qMax(cell.averageCharWidth(), cell.horizontalAdvance(QLatin1Char('0')));
-    for (int column = 0; column < m_model->columnCount(); ++column) {
-        const TField* field = m_model->fieldAt(column);
-        const int characters = field ? qBound(1, field->DisplayWidth(), widestField) : 10;
-        const int width = qMax(character * characters,
-                               title.horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString()));
-        setColumnWidth(column, width + padding);
-    }
+    SizeColumnsToFields(*this, *m_model);
 }
 
 void TQcDBGrid::FollowDataSet(int row)
 {
-    if (row < 0 || row >= m_model->rowCount())
-        return;
-    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
-    if (column >= m_model->columnCount())
-        return;
-    m_following = true;
-    setCurrentIndex(m_model->index(row, column));
-    m_following = false;
-    scrollTo(currentIndex());
+    FollowDataSetRow(*this, *m_model, row, m_following);
 }
 
 void TQcDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)

@@ -39,6 +39,14 @@ QString GridGlyphName(TFieldType type);
 // The picture itself, made once on first use; null for an unknown name.
 const QPixmap& GridGlyph(const QString& name);
 
+// Each column of a view on a dataset as wide as its field's display width
+// (and its title).
+void SizeColumnsToFields(QTableView& view, const TDataSetModel& model);
+// Puts the view's current cell on the row the dataset moved to, in the same
+// column; following is up meanwhile, so the view does not move the dataset
+// back.
+void FollowDataSetRow(QTableView& view, const TDataSetModel& model, int row, bool& following);
+
 class TQcDBGrid : public QTableView
 {
     Q_OBJECT

@@ -1,7 +1,7 @@
 #include "app/sqltools/ResultGrid.h"
 
+#include "components/DBGrid.h"
 #include "platform/db/DataSetModel.h"
-#include "platform/db/Field.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -30,33 +30,13 @@ void TResultGrid::setResultModel(TDataSetModel* model)
 
 void TResultGrid::sizeColumns()
 {
-    constexpr int widestField = 64;   // characters; longer texts are cut in the cell
-    const QFontMetrics cell(font());
-    const QFontMetrics title(horizontalHeader()->font());
-    const int padding = 2 * cell.horizontalAdvance(QLatin1Char(' ')) + 4;
-    // Numbers and dates are digits, wider than the average character of a
-    // proportional font: a column sized by the average cuts them.
-    const int character = qMax(cell.averageCharWidth(), cell.horizontalAdvance(QLatin1Char('0')));
-    for (int column = 0; column < m_model->columnCount(); ++column) {
-        const TField* field = m_model->fieldAt(column);
-        const int characters = field ? qBound(1, field->DisplayWidth(), widestField) : 10;
-        const int width = qMax(character * characters,
-                               title.horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString()));
-        setColumnWidth(column, width + padding);
-    }
+    SizeColumnsToFields(*this, *m_model);
 }
 
 void TResultGrid::followDataSet(int row)
 {
-    if (!m_model || row < 0 || row >= m_model->rowCount())
-        return;
-    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
-    if (column >= m_model->columnCount())
-        return;
-    m_following = true;
-    setCurrentIndex(m_model->index(row, column));
-    m_following = false;
-    scrollTo(currentIndex());
+    if (m_model)
+        FollowDataSetRow(*this, *m_model, row, m_following);
 }
 
 void TResultGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
