@@ -7,8 +7,10 @@
 
 #include "access/QvQuery.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -70,6 +72,15 @@ inline void createTestTable(TQvDatabase& database, long long rows)
                                      "  i = i + 1;"
                                      " end end")
                           .arg(rows));
+}
+
+// A fresh database named file in dir, attached, with rows rows in the test table.
+inline std::unique_ptr<TQvDatabase> makeTestDatabase(const QTemporaryDir& dir, const QString& file, long long rows)
+{
+    auto database = std::make_unique<TQvDatabase>();
+    createDatabase(*database, QDir(dir.path()).filePath(file));
+    createTestTable(*database, rows);
+    return database;
 }
 
 // A failed client call ends the benchmark: there is nothing to measure after it.

@@ -25,14 +25,6 @@
 
 namespace {
 
-std::unique_ptr<TQvDatabase> makeDatabase(const QTemporaryDir& dir, const QString& file, long long rows)
-{
-    auto database = std::make_unique<TQvDatabase>();
-    qvbench::createDatabase(*database, QDir(dir.path()).filePath(file));
-    qvbench::createTestTable(*database, rows);
-    return database;
-}
-
 [[noreturn]] void fail(const char* what)
 {
     std::fprintf(stderr, "%s\n", what);
@@ -74,8 +66,8 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     qputenv("QORVANE_REGISTRY", QDir(dir.path()).filePath(QStringLiteral("registry.reg")).toUtf8());
     const long long rows = qvbench::scaled(1000000);
-    auto big = makeDatabase(dir, QStringLiteral("big.fdb"), rows);
-    auto small = makeDatabase(dir, QStringLiteral("small.fdb"), 10000);
+    auto big = qvbench::makeTestDatabase(dir, QStringLiteral("big.fdb"), rows);
+    auto small = qvbench::makeTestDatabase(dir, QStringLiteral("small.fdb"), 10000);
     int exitCode = 0;
     {
         qvbench::printBench("dataview_first_rows", firstRows(*big), "ms", 1);
@@ -135,7 +127,7 @@ int main(int argc, char** argv)
             [&] {
                 view->OrderFields.clear();
                 grid->setCurrentIndex(grid->model()->index(0, vColumn));
-                view->AscSortMenuClick();
+                view->SortMenuClick(true);
                 grid->viewport()->repaint();
                 if (view->DS->SelectSQL().join(QString()) != QLatin1String("SELECT * FROM T ORDER BY V"))
                     fail("not sorted");

@@ -39,14 +39,6 @@ long long fetchReference(isc_db_handle* db)
     return rows;
 }
 
-std::unique_ptr<TQvDatabase> makeDatabase(const QTemporaryDir& dir, const QString& file, long long rows)
-{
-    auto database = std::make_unique<TQvDatabase>();
-    qvbench::createDatabase(*database, QDir(dir.path()).filePath(file));
-    qvbench::createTestTable(*database, rows);
-    return database;
-}
-
 quint64 registerDatabase(const QString& name, TQvDatabase& database)
 {
     const int index = DBList->Add(name);
@@ -83,8 +75,8 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     qputenv("QORVANE_REGISTRY", QDir(dir.path()).filePath(QStringLiteral("registry.reg")).toUtf8());
     const long long rows = qvbench::scaled(1000000);
-    auto big = makeDatabase(dir, QStringLiteral("big.fdb"), rows);
-    auto small = makeDatabase(dir, QStringLiteral("small.fdb"), 10000);
+    auto big = qvbench::makeTestDatabase(dir, QStringLiteral("big.fdb"), rows);
+    auto small = qvbench::makeTestDatabase(dir, QStringLiteral("small.fdb"), 10000);
     int exitCode = 0;
     {
         TDBListScope list;
