@@ -1,5 +1,6 @@
 #include "app/shell/TextExport.h"
 
+#include "app/shell/Main.h"
 #include "platform/Dialogs.h"
 #include "platform/WaitCursor.h"
 #include "platform/db/DataSet.h"
@@ -120,4 +121,10 @@ void SaveResultToFile(TDataSet& dataSet)
     } catch (const std::exception& error) {
         qv::showException(ErrorText(error));
     }
+}
+
+void TResultWindow::EnableSaveToFile(bool enabled)
+{
+    if (MainForm && MainForm->SavetoFile)
+        MainForm->SavetoFile->setEnabled(enabled);
 }

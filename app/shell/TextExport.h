@@ -17,6 +17,11 @@ public:
     virtual ~TResultWindow() = default;
     // The result shown, or none while there is nothing to save.
     virtual TDataSet* ResultDataSet() const = 0;
+
+protected:
+    // The main window's Save to File command, on while this window has a
+    // result to save.
+    static void EnableSaveToFile(bool enabled);
 };
 
 // One value as it stands in a line.

@@ -15,6 +15,7 @@
 #include "components/DBGrid.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
+#include "platform/KeyDelivery.h"
 #include "platform/WaitCursor.h"
 #include "platform/db/DataSetModel.h"
 #include "platform/db/DataSource.h"
@@ -308,12 +309,6 @@ void TFDataView::DSBeforeOpen()
 TDataSet* TFDataView::ResultDataSet() const
 {
     return DS->Active() ? DS : nullptr;
-}
-
-void TFDataView::EnableSaveToFile(bool enabled)
-{
-    if (MainForm && MainForm->SavetoFile)
-        MainForm->SavetoFile->setEnabled(enabled);
 }
 
 void TFDataView::EnableTransactionButtons(bool enabled)
@@ -649,11 +644,7 @@ bool TFDataView::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
-        QWidget* focus = QApplication::focusWidget();
-        // Only the first delivery: a key the focused control ignores comes
-        // again through its parents.
-        const bool first = widget == focus || (!(focus && isAncestorOf(focus)) && widget == this);
-        if (first && (widget == this || isAncestorOf(widget))) {
+        if (IsFirstKeyDelivery(*this, *widget)) {
             const auto* key = static_cast<QKeyEvent*>(event);
             // A text control (a cell being edited, the form's edits) copies
             // its own selection with Ctrl+C and Ctrl+Insert: dropping the

@@ -115,7 +115,6 @@ private:
     // of order and opens it again.
     void Reopen(const std::function<void()>& changeOrder);
     void ShowError(const std::exception& error);
-    void EnableSaveToFile(bool enabled);
 
     QPointer<TQvDatabase> m_database;
     // The columns of the last open, as the server described them.

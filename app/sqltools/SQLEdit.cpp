@@ -17,6 +17,7 @@
 #include "editor/qeGeneralSyn.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
+#include "platform/KeyDelivery.h"
 #include "platform/WaitCursor.h"
 #include "platform/db/DataSetModel.h"
 #include "platform/db/DatabaseError.h"
@@ -963,23 +964,12 @@ void TSQLEditor::ClearErrorStatus()
         SetStatus(QString());
 }
 
-void TSQLEditor::EnableSaveToFile(bool enabled)
-{
-    if (MainForm && MainForm->SavetoFile)
-        MainForm->SavetoFile->setEnabled(enabled);
-}
-
 // ------------------------------------------------------------------ keys and closing
 
 bool TSQLEditor::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-        auto* widget = static_cast<QWidget*>(watched);
-        QWidget* focus = QApplication::focusWidget();
-        // Only the first delivery: a key the focused control ignores is
-        // delivered again to its parents.
-        const bool first = widget == focus || (!(focus && isAncestorOf(focus)) && widget == this);
-        if (first && (widget == this || isAncestorOf(widget))) {
+        if (IsFirstKeyDelivery(*this, *static_cast<QWidget*>(watched))) {
             const auto* key = static_cast<QKeyEvent*>(event);
             // Acted on once the key has been delivered: a command that shows
             // a message box moves the focus, and the key still on its way up

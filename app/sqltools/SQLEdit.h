@@ -162,7 +162,6 @@ private:
     void SetStatus(const QString& text);
     // A later statement that succeeds takes "Error in query !" off the line.
     void ClearErrorStatus();
-    void EnableSaveToFile(bool enabled);
     void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     // Asks about an active transaction; false keeps the window open.
     bool FormCloseQuery();
