@@ -6,8 +6,8 @@
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/shell/DBListObject.h"
+#include "app/shell/EntryDatabase.h"
 #include "app/shell/Main.h"
-#include "app/shell/MainTreeF.h"
 #include "app/shell/ObjectOpeners.h"
 #include "app/shell/Options.h"
 #include "app/sqltools/FormSort.h"
@@ -700,18 +700,8 @@ TFDataView* OpenDataView(quint64 dbId, const QString& tableName)
     }
     if (!DBList || !MainForm)
         return nullptr;
-    const int index = DBList->IndexOfId(dbId);
-    if (index < 0)
-        return nullptr;
-    TQvDatabase* database = DBList->GetDatabase(index);
-    if (database)
-        database->DropLostConnection();
-    if ((!database || !database->Connected()) && MainTree) {
-        if (!MainTree->ConnectEntry(dbId))
-            return nullptr;
-        database = DBList->GetDatabase(DBList->IndexOfId(dbId));
-    }
-    if (!database || !database->Connected())
+    TQvDatabase* database = ConnectedEntryDatabase(dbId);
+    if (!database)
         return nullptr;
     auto* view = new TFDataView(dbId, tableName);
     MainForm->AddChild(view);

@@ -3,6 +3,7 @@
 #include "access/QvDataSet.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
+#include "app/shell/EntryDatabase.h"
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/ObjectDDL.h"
@@ -1081,20 +1082,8 @@ TSQLEditor* ExecuteSQLBtnClick()
     if (!node || TMainTree::NodeLevel(node) == 0)
         return nullptr;
     const quint64 id = MainTree->GetNodeDBId(node);
-    const int index = DBList->IndexOfId(id);
-    if (id == 0 || index < 0)
+    if (id == 0 || !ConnectedEntryDatabase(id))
         return nullptr;
-    TQvDatabase* database = DBList->GetDatabase(index);
-    if (database)
-        database->DropLostConnection();
-    if (!database || !database->Connected()) {
-        // As expanding the database does: asking for the password, showing why it failed.
-        if (!MainTree->ConnectEntry(id))
-            return nullptr;
-        database = DBList->GetDatabase(DBList->IndexOfId(id));
-        if (!database || !database->Connected())
-            return nullptr;
-    }
     auto* editor = new TSQLEditor(id);
     MainForm->AddChild(editor);
     editor->show();
