@@ -875,29 +875,26 @@ void TSQLEditor::UpdateTransactionButtons()
 
 void TSQLEditor::CommitBtnClick()
 {
-    const qv::BusyGuard busy(this);
-    if (!busy.acquired())
-        return;
-    try {
-        if (RunT->Active())
-            RunT->Commit();
-    } catch (const std::exception& error) {
-        if (dynamic_cast<const EQvConnectionLost*>(&error) && m_database)
-            m_database->DropLostConnection();
-        qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
-    }
-    UpdateTransactionButtons();
-    PagesChange();
+    EndTransaction(true);
 }
 
 void TSQLEditor::RollbackBtnClick()
+{
+    EndTransaction(false);
+}
+
+void TSQLEditor::EndTransaction(bool commit)
 {
     const qv::BusyGuard busy(this);
     if (!busy.acquired())
         return;
     try {
-        if (RunT->Active())
-            RunT->Rollback();
+        if (RunT->Active()) {
+            if (commit)
+                RunT->Commit();
+            else
+                RunT->Rollback();
+        }
     } catch (const std::exception& error) {
         if (dynamic_cast<const EQvConnectionLost*>(&error) && m_database)
             m_database->DropLostConnection();

@@ -158,6 +158,8 @@ private:
     void AddToHistory(const QString& text);
     void ShowHistoryEntry();
     void UpdateTransactionButtons();
+    // The Commit and Rollback buttons: ends the transaction the statements run in.
+    void EndTransaction(bool commit);
     void ShowRecordCount();
     void SetStatus(const QString& text);
     // A later statement that succeeds takes "Error in query !" off the line.
