@@ -33,39 +33,16 @@ const QStringList schema{
     QStringLiteral("insert into \"Name\" values ('quoted', 1)"),
 };
 
-class SQLEditorDialect3Test : public ::testing::TestWithParam<qvtest::Target>
+class SQLEditorDialect3Test : public qvsql::SQLEditorFixture
 {
 protected:
     void SetUp() override
     {
         target = GetParam();
         QV_SKIP_UNLESS_REACHABLE(target);
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        useOwnRegistry();
         path = qvtest::createDialect3Database(target, dir, QStringLiteral("sql3.fdb"), schema);
-        databases = std::make_unique<qvsql::RegisteredDatabases>();
-        id = databases->add(QStringLiteral("Dialect 3"), target, path);
-        editor = new TSQLEditor(id);
-        editor->resize(1400, 500);
-        editor->show();
-    }
-
-    void TearDown() override
-    {
-        if (editor) {
-            if (editor->RunT->Active())
-                editor->RunT->Rollback();
-            delete editor.data();
-        }
-        databases.reset();
-        if (!m_registry.isNull())
-            qputenv("QORVANE_REGISTRY", m_registry);
-    }
-
-    void run(const QString& sql)
-    {
-        editor->SQLText->SetText(sql);
-        editor->RunBtnClick();
+        openEditor(QStringLiteral("Dialect 3"), QSize(1400, 500));
     }
 
     // What the grid shows in a row, cell by cell; rows not fetched yet are
@@ -90,16 +67,7 @@ protected:
         return titles;
     }
 
-    qvtest::Target target;
-    qvtest::TempDir dir;
-    QString path;
-    std::unique_ptr<qvsql::RegisteredDatabases> databases;
-    quint64 id = 0;
-    QPointer<TSQLEditor> editor;
     qv::DialogScript script;
-
-private:
-    QByteArray m_registry;
 };
 
 TEST_P(SQLEditorDialect3Test, SelectStarShowsEveryColumnWithItsExactValue)

@@ -2,6 +2,7 @@
 
 #include "access/QvQuery.h"
 #include "app/sqltools/SQLEdit.h"
+#include "editor/qeCustomEdit.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -104,6 +105,40 @@ std::vector<ChartBar> chartBars(const QChartView* chart)
     for (int i = 0; i < set->count(); ++i)
         bars.push_back({i < labels.size() ? labels.at(i) : QString(), set->at(i), set->isBarSelected(i)});
     return bars;
+}
+
+void SQLEditorFixture::useOwnRegistry()
+{
+    m_registry = qgetenv("QORVANE_REGISTRY");
+    qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+}
+
+void SQLEditorFixture::openEditor(const QString& name, const QSize& size)
+{
+    databases = std::make_unique<RegisteredDatabases>();
+    id = databases->add(name, target, path);
+    editor = new TSQLEditor(id);
+    if (size.isValid())
+        editor->resize(size);
+    editor->show();
+}
+
+void SQLEditorFixture::TearDown()
+{
+    if (editor) {
+        if (editor->RunT->Active())
+            editor->RunT->Rollback();
+        delete editor.data();
+    }
+    databases.reset();
+    if (!m_registry.isNull())
+        qputenv("QORVANE_REGISTRY", m_registry);
+}
+
+void SQLEditorFixture::run(const QString& sql)
+{
+    editor->SQLText->SetText(sql);
+    editor->RunBtnClick();
 }
 
 } // namespace qvsql

@@ -10,6 +10,8 @@
 #include "support/DatabaseSupport.h"
 #include "support/TestSupport.h"
 
+#include <QPointer>
+#include <QSize>
 #include <QStringList>
 
 #include <memory>
@@ -58,5 +60,32 @@ struct ChartBar
     bool second = false;
 };
 std::vector<ChartBar> chartBars(const QChartView* chart);
+
+// An editor on a registered test database, the registry file in the test's
+// own folder. Whatever a test left open goes without a question, and the
+// registry setting is put back.
+class SQLEditorFixture : public ::testing::TestWithParam<qvtest::Target>
+{
+protected:
+    // First thing in SetUp, once the test is not skipped.
+    void useOwnRegistry();
+    // Registers and connects path under the name and shows an editor on it,
+    // resized when a size is given.
+    void openEditor(const QString& name, const QSize& size = {});
+    void TearDown() override;
+
+    // Types a statement and runs it.
+    void run(const QString& sql);
+
+    qvtest::Target target;
+    qvtest::TempDir dir;
+    QString path;
+    std::unique_ptr<RegisteredDatabases> databases;
+    quint64 id = 0;
+    QPointer<TSQLEditor> editor;
+
+private:
+    QByteArray m_registry;
+};
 
 } // namespace qvsql

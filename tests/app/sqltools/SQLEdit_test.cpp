@@ -30,7 +30,7 @@ namespace {
 
 using qvsql::chartBars;
 
-class SQLEditorTest : public ::testing::TestWithParam<qvtest::Target>
+class SQLEditorTest : public qvsql::SQLEditorFixture
 {
 protected:
     void SetUp() override
@@ -38,45 +38,12 @@ protected:
         target = GetParam();
         if (target.isServer() && !qvtest::serverRunning())
             GTEST_SKIP() << "Firebird server is not running on 127.0.0.1:3050; server test skipped";
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        useOwnRegistry();
         path = qvsql::createDatabase(target, dir, QStringLiteral("sql.fdb"), qvsql::tableStatements(10));
-        databases = std::make_unique<qvsql::RegisteredDatabases>();
-        id = databases->add(QStringLiteral("Test"), target, path);
-        editor = new TSQLEditor(id);
-        editor->show();
+        openEditor(QStringLiteral("Test"));
     }
 
-    void TearDown() override
-    {
-        if (editor) {
-            // Whatever a test left open goes without a question.
-            if (editor->RunT->Active())
-                editor->RunT->Rollback();
-            delete editor.data();
-        }
-        databases.reset();
-        if (!m_registry.isNull())
-            qputenv("QORVANE_REGISTRY", m_registry);
-    }
-
-    // Types a statement and runs it.
-    void run(const QString& sql)
-    {
-        editor->SQLText->SetText(sql);
-        editor->RunBtnClick();
-    }
-
-    qvtest::Target target;
-    qvtest::TempDir dir;
-    QString path;
-    std::unique_ptr<qvsql::RegisteredDatabases> databases;
-    quint64 id = 0;
-    QPointer<TSQLEditor> editor;
     qv::DialogScript script;
-
-private:
-    QByteArray m_registry;
 };
 
 TEST_P(SQLEditorTest, StartsEmptyWithTheSQLPageAndNothingToCommit)
