@@ -4,6 +4,7 @@
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
+#include "app/editors/FormControls.h"
 #include "app/editors/ParamDescription.h"
 #include "app/editors/ParamGrid.h"
 #include "app/editors/ParamList.h"
@@ -116,15 +117,8 @@ TEditProc::TEditProc(quint64 dbId, QWidget* parent)
     ProcName->setObjectName(QStringLiteral("ProcName"));
     ProcName->setMaxLength(31);
     ProcNameLabel->setBuddy(ProcName);
-    // Upper case only, as the server keeps an unquoted name.
-    connect(ProcName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (text != text.toUpper()) {
-            const int cursor = ProcName->cursorPosition();
-            ProcName->setText(text.toUpper());
-            ProcName->setCursorPosition(cursor);
-        }
-        SetModified();
-    });
+    KeepUpperCase(ProcName);
+    connect(ProcName, &QLineEdit::textEdited, this, [this] { SetModified(); });
     nameRow->addWidget(ProcNameLabel);
     nameRow->addWidget(ProcName, 1);
     contentLayout->addLayout(nameRow);

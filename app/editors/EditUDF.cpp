@@ -4,6 +4,7 @@
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
+#include "app/editors/FormControls.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
@@ -117,15 +118,8 @@ TEditUDF::TEditUDF(quint64 dbId, QWidget* parent)
     layout()->addWidget(body);
 
     FuncName->setMaxLength(31);
-    connect(FuncName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        // The name field takes upper case only.
-        if (text != text.toUpper()) {
-            const int cursor = FuncName->cursorPosition();
-            FuncName->setText(text.toUpper());
-            FuncName->setCursorPosition(cursor);
-        }
-        MarkModified();
-    });
+    KeepUpperCase(FuncName);
+    connect(FuncName, &QLineEdit::textEdited, this, [this] { MarkModified(); });
     connect(ModuleName, &QLineEdit::textEdited, this, [this] { MarkModified(); });
     connect(EntryName, &QLineEdit::textEdited, this, [this] { MarkModified(); });
     connect(PType, &QComboBox::editTextChanged, this, [this] {
