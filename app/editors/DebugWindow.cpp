@@ -2,10 +2,10 @@
 
 #include "app/editors/DebugValueRow.h"
 #include "app/editors/EditProc.h"
+#include "app/editors/ObjectLinks.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
 #include "app/shell/Main.h"
-#include "app/shell/ObjectDDL.h"
 #include "app/shell/ObjectOpeners.h"
 #include "app/shell/Options.h"
 #include "components/AlignLayout.h"
@@ -242,7 +242,7 @@ void Ts_debug::CreateDebugPage()
     ProcText->SetBookmarkImages(ImageList1);
     ProcText->SetReadOnly(true);
     ProcText->SetGutterWidth(30);
-    ProcText->OnHyperLinkClick = [this](TqeCustomEdit*, const QString& word) { ProcTextHyperLinkClick(word); };
+    ProcText->OnHyperLinkClick = [this](TqeCustomEdit*, const QString& word) { ShowLinkedObject(m_dbId, word); };
     // A click released in the gutter toggles the breakpoint of its line.
     ProcText->OnMouseUp = [this](TqeCustomEdit*, Qt::MouseButton button, TShiftState, int x, int) {
         if (button == Qt::LeftButton && x <= ProcText->GutterWidth())
@@ -370,13 +370,7 @@ void Ts_debug::FormShow()
     m_shown = true;
     setWindowTitle(BaseCaption());
     ApplyEditorOptions(ProcText, Syntax);
-    const int index = DBList ? DBList->IndexOfId(m_dbId) : -1;
-    if (index < 0)
-        return;
-    QStringList words;
-    for (const TDBObjectName& object : DBList->GetObjectNames(index))
-        words << object.Name;
-    Syntax->SetLinkWords(words);
+    SetObjectLinkWords(Syntax, m_dbId);
 }
 
 // ------------------------------------------------------------------ showing
@@ -595,19 +589,6 @@ void Ts_debug::FontClick()
     QFont font = ProcText->Font();
     if (qv::runFontDialog(font))
         ProcText->SetFont(font);
-}
-
-void Ts_debug::ProcTextHyperLinkClick(const QString& word)
-{
-    const int index = DBList ? DBList->IndexOfId(m_dbId) : -1;
-    if (index < 0)
-        return;
-    for (const TDBObjectName& object : DBList->GetObjectNames(index)) {
-        if (object.Name.compare(word, Qt::CaseInsensitive) == 0) {
-            ShowObjectDDL(word.toUpper(), index + 1, object.Kind);
-            return;
-        }
-    }
 }
 
 // ------------------------------------------------------------------ keys and closing

@@ -5,6 +5,7 @@
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/editors/FormControls.h"
+#include "app/editors/ObjectLinks.h"
 #include "app/editors/ParamDescription.h"
 #include "app/editors/ParamGrid.h"
 #include "app/editors/ParamList.h"
@@ -14,7 +15,6 @@
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/MyConst.h"
-#include "app/shell/ObjectDDL.h"
 #include "app/shell/Options.h"
 #include "app/shell/ProcPreview.h"
 #include "app/shell/ShellImages.h"
@@ -236,7 +236,7 @@ void TEditProc::CreateBody(QWidget* parent)
     SQLText->SetGutterWidth(30);
     SQLText->SetMaxUndo(50);
     SQLText->SetWantTabs(true);
-    SQLText->OnHyperLinkClick = [this](TqeCustomEdit*, const QString& word) { SQLTextHyperLinkClick(word); };
+    SQLText->OnHyperLinkClick = [this](TqeCustomEdit*, const QString& word) { ShowLinkedObject(m_dbId, word); };
     // Any change of the text, typed, pasted, deleted or inserted from F4.
     SQLText->OnChange = [this](TqeCustomEdit*) { SetModified(); };
     SQLText->OnKeyDown = [this](TqeCustomEdit*, std::uint16_t& key, TShiftState shift) {
@@ -338,7 +338,7 @@ void TEditProc::LoadProcedure()
     }
     SetIdentity({m_dbId, catProcedures, IsNew ? QString() : name});
     ApplyEditorOptions(SQLText, Syntax);
-    SetLinkWords();
+    SetObjectLinkWords(Syntax, m_dbId);
 }
 
 void TEditProc::LoadSource(TQvQuery& query, const QString& name)
@@ -399,17 +399,6 @@ void TEditProc::LoadParameters(TQvQuery& query, const QString& name)
     }
     Inputs->SetRows(inputs);
     Outputs->SetRows(outputs);
-}
-
-void TEditProc::SetLinkWords()
-{
-    const int index = DBList ? DBList->IndexOfId(m_dbId) : -1;
-    if (index < 0)
-        return;
-    QStringList words;
-    for (const TDBObjectName& object : DBList->GetObjectNames(index))
-        words << object.Name;
-    Syntax->SetLinkWords(words);
 }
 
 // ---------------------------------------------------------------- the text
@@ -657,19 +646,6 @@ bool TEditProc::SQLTextKeyDown(int key, Qt::KeyboardModifiers modifiers)
         return true;
     }
     return false;
-}
-
-void TEditProc::SQLTextHyperLinkClick(const QString& word)
-{
-    const int index = DBList ? DBList->IndexOfId(m_dbId) : -1;
-    if (index < 0)
-        return;
-    for (const TDBObjectName& object : DBList->GetObjectNames(index)) {
-        if (object.Name.compare(word, Qt::CaseInsensitive) == 0) {
-            ShowObjectDDL(word.toUpper(), index + 1, object.Kind);
-            return;
-        }
-    }
 }
 
 bool TEditProc::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)

@@ -98,7 +98,6 @@ public:
     void ParamDescrClick(TParamGrid* grid);
     // F4 in the body: the pick list.
     void ShowParamList();
-    void SQLTextHyperLinkClick(const QString& word);
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
 
     // What DebugProcBtnClick hands the debugger.
@@ -151,7 +150,6 @@ private:
     void LoadParameters(TQvQuery& query, const QString& name);
     void WriteDescriptions(TQvDatabase* database);
     void RemoveRequest(TParamGrid* grid, int row);
-    void SetLinkWords();
     void UpdateModifiedPanel();
     bool SQLTextKeyDown(int key, Qt::KeyboardModifiers modifiers);
     QString GridWord(const TParamGrid* grid) const;

@@ -1,6 +1,7 @@
 #include "app/editors/EditTrig.h"
 
 #include "app/editors/DebugWindow.h"
+#include "app/editors/ObjectLinks.h"
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
@@ -18,7 +19,6 @@
 #include "app/shell/MainTreeF.h"
 #include "app/shell/MyConst.h"
 #include "app/shell/NewDB.h"
-#include "app/shell/ObjectDDL.h"
 #include "app/shell/Options.h"
 #include "app/shell/ProcPreview.h"
 #include "components/FormPlacement.h"
@@ -153,7 +153,7 @@ void TEditTrig::CreateControls()
     SQLText->setObjectName(QStringLiteral("SQLText"));
     SQLText->SetHighLighter(Syntax);
     SQLText->SetGutterWidth(30);
-    SQLText->OnHyperLinkClick = [this](TqeCustomEdit*, const QString& word) { SQLTextHyperLinkClick(word); };
+    SQLText->OnHyperLinkClick = [this](TqeCustomEdit*, const QString& word) { ShowLinkedObject(m_dbId, word); };
     SQLText->OnChange = [this](QObject*) {
         if (!m_loading)
             SetModified();
@@ -268,10 +268,7 @@ void TEditTrig::LoadTrigger()
     TRNameL->setEnabled(IsNew);
     TableListL->setEnabled(IsNew);
     TriggerName->setReadOnly(!IsNew);
-    QStringList words;
-    for (const TDBObjectName& object : DBList->GetObjectNames(DBNumber() - 1))
-        words << object.Name;
-    Syntax->SetLinkWords(words);
+    SetObjectLinkWords(Syntax, m_dbId);
     ApplyEditorOptions(SQLText, Syntax);
     SetIdentity({m_dbId, catTriggers, IsNew ? QString() : name});
     OkBtn->setEnabled(false);
@@ -470,19 +467,6 @@ void TEditTrig::ViewGenTextBtnClick()
     ProcPreview = preview.get();
     preview->Memo()->SetText(BuildTriggerText());
     qv::showModal(*preview);
-}
-
-void TEditTrig::SQLTextHyperLinkClick(const QString& word)
-{
-    const int number = DBNumber();
-    if (number <= 0)
-        return;
-    for (const TDBObjectName& object : DBList->GetObjectNames(number - 1)) {
-        if (object.Name.compare(word, Qt::CaseInsensitive) == 0) {
-            ShowObjectDDL(word.toUpper(), number, object.Kind);
-            return;
-        }
-    }
 }
 
 // ---------------------------------------------------------------- keys

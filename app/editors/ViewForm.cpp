@@ -4,6 +4,7 @@
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
+#include "app/editors/ObjectLinks.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
 #include "app/shell/Main.h"
@@ -51,7 +52,7 @@ TViewForm::TViewForm(quint64 dbId, QWidget* parent)
     RunQ = new TQvQuery(this);
     RunQ->setObjectName(QStringLiteral("RunQ"));
     RunQ->SetTransaction(RunT);
-    ReadLinkWords();
+    SetObjectLinkWords(Syntax, DBId());
     resize(560, 360);
 }
 
@@ -63,17 +64,6 @@ TViewForm::~TViewForm()
     } catch (...) {
         // Nothing of the window's is left to undo.
     }
-}
-
-void TViewForm::ReadLinkWords()
-{
-    const int number = DBNumber();
-    if (number <= 0)
-        return;
-    QStringList words;
-    for (const TDBObjectName& object : DBList->GetObjectNames(number - 1))
-        words << object.Name;
-    Syntax->SetLinkWords(words);
 }
 
 void TViewForm::showEvent(QShowEvent* event)
