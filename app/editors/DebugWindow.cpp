@@ -209,10 +209,7 @@ void Ts_debug::CreateDebugPage()
     auto* align = new AlignLayout(DebugPage);
 
     MakeImages();
-    Syntax = new TqeGeneralSyn(this);
-    Syntax->setObjectName(QStringLiteral("Syntax"));
-    Syntax->SetComments(csCStyle);
-    Syntax->SetKeyWords(TDM::SQLKeywords());
+    Syntax = NewSQLSyntax(this, TDM::SQLKeywords());
 
     VarGrid = NewGrid(DebugPage, "VarGrid", {QStringLiteral("Variable name"), QStringLiteral("Value")});
     VarGrid->horizontalHeader()->setStretchLastSection(true);

@@ -226,10 +226,7 @@ void TEditProc::CreateBody(QWidget* parent)
     labels->addStretch();
     bodyLayout->addLayout(labels);
 
-    Syntax = new TqeGeneralSyn(this);
-    Syntax->setObjectName(QStringLiteral("Syntax"));
-    Syntax->SetComments(csCStyle);
-    Syntax->SetKeyWords(TDM::SQLKeywords());
+    Syntax = NewSQLSyntax(this, TDM::SQLKeywords());
     SQLText = new TqeCustomEdit(parent);
     SQLText->setObjectName(QStringLiteral("SQLText"));
     SQLText->SetHighLighter(Syntax);

@@ -145,10 +145,7 @@ void TEditTrig::CreateControls()
     auto* bodyPanel = new QWidget(splitter);
     auto* bodyLayout = new QVBoxLayout(bodyPanel);
     bodyLayout->setContentsMargins(0, 0, 0, 0);
-    Syntax = new TqeGeneralSyn(this);
-    Syntax->setObjectName(QStringLiteral("Syntax"));
-    Syntax->SetComments(csCStyle);
-    Syntax->SetKeyWords(TDM::SQLKeywords());
+    Syntax = NewSQLSyntax(this, TDM::SQLKeywords());
     SQLText = new TqeCustomEdit(bodyPanel);
     SQLText->setObjectName(QStringLiteral("SQLText"));
     SQLText->SetHighLighter(Syntax);
