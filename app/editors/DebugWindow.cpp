@@ -3,6 +3,7 @@
 #include "app/editors/DebugValueRow.h"
 #include "app/editors/EditProc.h"
 #include "app/editors/ObjectLinks.h"
+#include "app/shell/BaseMDI.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
 #include "app/shell/Main.h"
@@ -636,14 +637,7 @@ bool Ts_debug::IsOwnKey(int key, Qt::KeyboardModifiers modifiers)
 bool Ts_debug::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !watched->isWidgetType())
-        return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    QWidget* focus = QApplication::focusWidget();
-    // Only the first delivery: a key the focused control ignores is
-    // delivered again to its parents.
-    const bool first = widget == focus || (!(focus && isAncestorOf(focus)) && widget == this);
-    if (!first || !(widget == this || isAncestorOf(widget)))
+    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !IsFirstKeyDelivery(this, watched))
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (type == QEvent::ShortcutOverride) {

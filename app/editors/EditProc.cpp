@@ -28,10 +28,8 @@
 #include "platform/db/DatabaseError.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -43,13 +41,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString ErrorText(const std::exception& error)
-{
-    if (const auto* databaseError = dynamic_cast<const EDatabaseError*>(&error))
-        return databaseError->Message();
-    return QString::fromUtf8(error.what());
-}
 
 // Read from the system tables for the parameter grids.
 const QString ParametersSelect = QStringLiteral(
@@ -672,20 +663,6 @@ bool TEditProc::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         }
     }
     return false;
-}
-
-bool TEditProc::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
-        return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    QWidget* focus = QApplication::focusWidget();
-    // Only the first delivery, to a control of this window.
-    const bool first = widget == focus || (!(focus && isAncestorOf(focus)) && widget == this);
-    if (!first || !(widget == this || isAncestorOf(widget)))
-        return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    return FormKeyDown(key->key(), key->modifiers());
 }
 
 // ---------------------------------------------------------------- opening

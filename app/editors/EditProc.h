@@ -98,7 +98,7 @@ public:
     void ParamDescrClick(TParamGrid* grid);
     // F4 in the body: the pick list.
     void ShowParamList();
-    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers) override;
 
     // What DebugProcBtnClick hands the debugger.
     TProcDebugData DebugData() const;
@@ -140,7 +140,6 @@ protected:
     // The save action the base runs (F2, "Save changes ?").
     bool OkBtnClick() override;
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* CreateGridBox(const QString& title, TTypedGrid*& grid, TParamGrid*& params, const QString& what,

@@ -49,17 +49,6 @@
 
 #include <memory>
 
-namespace {
-
-QString ErrorText(const std::exception& error)
-{
-    if (const auto* databaseError = dynamic_cast<const EDatabaseError*>(&error))
-        return databaseError->Message();
-    return QString::fromUtf8(error.what());
-}
-
-} // namespace
-
 TEditTrig::TEditTrig(QWidget* parent)
     : TBaseMDI(parent)
 {
@@ -471,13 +460,7 @@ void TEditTrig::ViewGenTextBtnClick()
 bool TEditTrig::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !watched->isWidgetType())
-        return TBaseMDI::eventFilter(watched, event);
-    auto* widget = static_cast<QWidget*>(watched);
-    QWidget* focus = QApplication::focusWidget();
-    // The first delivery only, as the base does.
-    const bool first = widget == focus || (!(focus && isAncestorOf(focus)) && widget == this);
-    if (!first || !(widget == this || isAncestorOf(widget)))
+    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !IsFirstKeyDelivery(this, watched))
         return TBaseMDI::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     if (type == QEvent::ShortcutOverride) {
@@ -491,7 +474,7 @@ bool TEditTrig::eventFilter(QObject* watched, QEvent* event)
     }
     if (FormKeyDownTrig(key->key(), key->modifiers()))
         return true;
-    if (focus == SQLText && SQLTextKeyDown(key->key(), key->modifiers()))
+    if (QApplication::focusWidget() == SQLText && SQLTextKeyDown(key->key(), key->modifiers()))
         return true;
     return TBaseMDI::eventFilter(watched, event);
 }
