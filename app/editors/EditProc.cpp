@@ -6,6 +6,7 @@
 #include "access/QvTransactionScope.h"
 #include "app/editors/FormControls.h"
 #include "app/editors/ObjectLinks.h"
+#include "app/editors/OwnStatement.h"
 #include "app/editors/ParamDescription.h"
 #include "app/editors/ParamGrid.h"
 #include "app/editors/ParamList.h"
@@ -52,18 +53,6 @@ const QString ParametersSelect = QStringLiteral(
     " where a.rdb$procedure_name = %1 order by a.rdb$parameter_type, a.rdb$parameter_number");
 
 // A statement and a transaction of the window's own for one piece of work.
-struct TWork
-{
-    explicit TWork(TQvDatabase* database)
-    {
-        transaction.AddDatabase(database);
-        query.SetDatabase(database);
-        query.SetTransaction(&transaction);
-    }
-    TQvTransaction transaction;
-    TQvQuery query;
-};
-
 } // namespace
 
 std::function<void(TEditProc&, const TProcDebugData&)>& TEditProc::DebuggerOpener()
@@ -318,7 +307,7 @@ void TEditProc::LoadProcedure()
         TQvDatabase* database = Database();
         if (!database || !database->Connected())
             throw EDatabaseError(QStringLiteral("Database is not connected"));
-        TWork work(database);
+        TOwnStatement work(*database, true);
         TQvTransactionScope scope(work.transaction);
         LoadSource(work.query, name);
         LoadParameters(work.query, name);
@@ -439,8 +428,7 @@ bool TEditProc::SaveProcedure()
     const QString createText = GenerateProcText();
     const QString text = IsNew ? createText : AlterText(createText);
     try {
-        TWork work(database);
-        work.query.SetParamCheck(false);
+        TOwnStatement work(*database);
         TQvTransactionScope scope(work.transaction);
         work.query.SetSQLText(text);
         work.query.ExecQuery();
@@ -484,8 +472,7 @@ void TEditProc::WriteDescriptions(TQvDatabase* database)
             if (row.Name.isEmpty() || row.Description.isEmpty())
                 continue;
             try {
-                TWork work(database);
-                work.query.SetParamCheck(false);
+                TOwnStatement work(*database);
                 TQvTransactionScope scope(work.transaction);
                 work.query.SetSQLText(QStringLiteral("COMMENT ON PARAMETER ") + procName + u'.'
                                       + SourceName(row.Name, dialect) + QStringLiteral(" IS ")

@@ -2,6 +2,7 @@
 
 #include "app/editors/DebugWindow.h"
 #include "app/editors/ObjectLinks.h"
+#include "app/editors/OwnStatement.h"
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
@@ -399,17 +400,12 @@ bool TEditTrig::CheckLocalList()
 
 bool TEditTrig::ExecuteDDL(TQvDatabase& database, const QString& text)
 {
-    TQvTransaction transaction;
-    transaction.AddDatabase(&database);
-    TQvQuery query;
-    query.SetDatabase(&database);
-    query.SetTransaction(&transaction);
-    query.SetParamCheck(false);
-    query.SetSQLDialect(m_dialect);
+    TOwnStatement statement(database);
+    statement.query.SetSQLDialect(m_dialect);
     try {
-        TQvTransactionScope scope(transaction);
-        query.SetSQLText(text);
-        query.ExecQuery();
+        TQvTransactionScope scope(statement.transaction);
+        statement.query.SetSQLText(text);
+        statement.query.ExecQuery();
         scope.Commit();
     } catch (const std::exception& error) {
         // The window keeps everything typed.

@@ -5,6 +5,7 @@
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/editors/FormControls.h"
+#include "app/editors/OwnStatement.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
@@ -266,21 +267,16 @@ bool TEditUDF::OkBtnClick()
     if (!CheckDeclaration(declaration, dialect))
         return false;
 
-    TQvTransaction transaction;
-    transaction.AddDatabase(database);
-    TQvQuery query;
-    query.SetDatabase(database);
-    query.SetTransaction(&transaction);
-    query.SetParamCheck(false);
+    TOwnStatement statement(*database);
     try {
         // The drop and the new declaration are committed together, or neither is.
-        TQvTransactionScope scope(transaction);
+        TQvTransactionScope scope(statement.transaction);
         if (!IsNew) {
-            query.SetSQLText(DropExternalFunctionText(declaration.Name, dialect));
-            query.ExecQuery();
+            statement.query.SetSQLText(DropExternalFunctionText(declaration.Name, dialect));
+            statement.query.ExecQuery();
         }
-        query.SetSQLText(DeclareExternalFunctionText(declaration, dialect));
-        query.ExecQuery();
+        statement.query.SetSQLText(DeclareExternalFunctionText(declaration, dialect));
+        statement.query.ExecQuery();
         scope.Commit();
     } catch (const EDatabaseError& error) {
         qv::showMessage(error.Message());
