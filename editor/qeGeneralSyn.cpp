@@ -473,3 +473,12 @@ void TqeGeneralSyn::CStyleProc()
         RunCommentTo(u'*', u'/');
     }
 }
+
+TqeGeneralSyn* NewSQLSyntax(QObject* parent, const QStringList& keyWords)
+{
+    auto* syntax = new TqeGeneralSyn(parent);
+    syntax->setObjectName(QStringLiteral("Syntax"));
+    syntax->SetComments(csCStyle);
+    syntax->SetKeyWords(keyWords);
+    return syntax;
+}

@@ -191,3 +191,7 @@ private:
     int m_tokenKind = tkNull;
     int m_range = rsUnKnown;
 };
+
+// The highlighter of an SQL text, named "Syntax": /* */ comments and the
+// given key words.
+TqeGeneralSyn* NewSQLSyntax(QObject* parent, const QStringList& keyWords);

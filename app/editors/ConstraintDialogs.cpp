@@ -1,6 +1,7 @@
 #include "app/editors/ConstraintDialogs.h"
 
 #include "access/Qv.h"
+#include "app/editors/FormControls.h"
 #include "app/editors/TableCatalog.h"
 #include "app/shell/MyConst.h"
 #include "platform/Dialogs.h"
@@ -28,31 +29,6 @@ QListWidget* MakeList(QWidget* parent, const QString& name)
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
     return list;
-}
-
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QString& hint = {})
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    if (!hint.isEmpty())
-        button->setToolTip(hint);
-    return button;
-}
-
-// The column lists side by side with the move buttons between them.
-QHBoxLayout* PickerRow(QListWidget* columns, QListWidget* chosen, QPushButton* up, QPushButton* down)
-{
-    auto* moves = new QVBoxLayout;
-    moves->addStretch();
-    moves->addWidget(up);
-    moves->addWidget(down);
-    moves->addStretch();
-    auto* row = new QHBoxLayout;
-    row->addWidget(columns);
-    row->addLayout(moves);
-    row->addWidget(chosen);
-    return row;
 }
 
 QString Quoted(const QString& name)
@@ -159,14 +135,23 @@ QLineEdit* TConstraintDialog::MakeNameEdit(const QString& objectName)
     auto* edit = new QLineEdit(this);
     edit->setObjectName(objectName);
     edit->setMaxLength(31);
-    connect(edit, &QLineEdit::textEdited, this, [edit](const QString& text) {
-        if (text != text.toUpper()) {
-            const int position = edit->cursorPosition();
-            edit->setText(text.toUpper());
-            edit->setCursorPosition(position);
-        }
-    });
+    KeepUpperCase(edit);
     return edit;
+}
+
+QHBoxLayout* TConstraintDialog::ButtonRow() const
+{
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OkBtn);
+    buttons->addWidget(CancelBtn);
+    return buttons;
+}
+
+void TConstraintDialog::SetHelpTopic(const QString& topic)
+{
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [topic] { qv::showHelpTopic(topic); });
 }
 
 void TConstraintDialog::OkBtnClick()
@@ -180,10 +165,33 @@ void TConstraintDialog::OkBtnClick()
     accept();
 }
 
+// ---------------------------------------------------- TColumnsConstraintDialog
+
+void TColumnsConstraintDialog::MakePicker(QListWidget* columns, QListWidget* chosen)
+{
+    UpBtn = MakeButton(this, QStringLiteral("UpBtn"), QStringLiteral("Up"), QStringLiteral("Move field UP"));
+    DownBtn = MakeButton(this, QStringLiteral("DownBtn"), QStringLiteral("Down"), QStringLiteral("Move field DOWN"));
+    Picker = new TFieldPicker(columns, chosen, UpBtn, DownBtn);
+}
+
+QHBoxLayout* TColumnsConstraintDialog::PickerRow(QListWidget* columns, QListWidget* chosen) const
+{
+    auto* moves = new QVBoxLayout;
+    moves->addStretch();
+    moves->addWidget(UpBtn);
+    moves->addWidget(DownBtn);
+    moves->addStretch();
+    auto* row = new QHBoxLayout;
+    row->addWidget(columns);
+    row->addLayout(moves);
+    row->addWidget(chosen);
+    return row;
+}
+
 // ----------------------------------------------------------------------- TNewFK
 
 TNewFK::TNewFK(const QStringList& tableColumns, TTableCatalog* catalog, QWidget* parent)
-    : TConstraintDialog(parent)
+    : TColumnsConstraintDialog(parent)
     , m_tableColumns(tableColumns)
     , m_catalog(catalog)
 {
@@ -192,8 +200,7 @@ TNewFK::TNewFK(const QStringList& tableColumns, TTableCatalog* catalog, QWidget*
     FKName = MakeNameEdit(QStringLiteral("FKName"));
     TableFields = MakeList(this, QStringLiteral("TableFields"));
     FKFields = MakeList(this, QStringLiteral("FKFields"));
-    UpBtn = MakeButton(this, QStringLiteral("UpBtn"), QStringLiteral("Up"), QStringLiteral("Move field UP"));
-    DownBtn = MakeButton(this, QStringLiteral("DownBtn"), QStringLiteral("Down"), QStringLiteral("Move field DOWN"));
+    MakePicker(TableFields, FKFields);
     RefTables = new QComboBox(this);
     RefTables->setObjectName(QStringLiteral("RefTables"));
     RefPKName = new QLineEdit(this);
@@ -206,7 +213,6 @@ TNewFK::TNewFK(const QStringList& tableColumns, TTableCatalog* catalog, QWidget*
     OnUpdateAction = new QComboBox(this);
     OnUpdateAction->setObjectName(QStringLiteral("OnUpdateAction"));
     OnUpdateAction->addItems(ForeignKeyRules());
-    Picker = new TFieldPicker(TableFields, FKFields, UpBtn, DownBtn);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Foreign Key Name:"), FKName);
@@ -217,21 +223,16 @@ TNewFK::TNewFK(const QStringList& tableColumns, TTableCatalog* catalog, QWidget*
     referenceForm->addRow(QStringLiteral("Fields:"), RefPKFields);
     referenceForm->addRow(QStringLiteral("On Delete:"), OnDelAction);
     referenceForm->addRow(QStringLiteral("On Update:"), OnUpdateAction);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     auto* body = new QHBoxLayout;
-    body->addLayout(PickerRow(TableFields, FKFields, UpBtn, DownBtn), 2);
+    body->addLayout(PickerRow(TableFields, FKFields), 2);
     body->addWidget(reference, 1);
     layout->addLayout(body);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow());
 
     connect(RefTables, &QComboBox::activated, this, [this] { RefTablesChange(); });
-    auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [] { qv::showHelpTopic(QStringLiteral("create_fk")); });
+    SetHelpTopic(QStringLiteral("create_fk"));
 }
 
 bool TNewFK::FormShow()
@@ -253,7 +254,7 @@ bool TNewFK::FormShow()
     return true;
 }
 
-void TNewFK::LoadItem(const TConstraintItem& item, bool stored)
+void TNewFK::LoadItem(const TConstraintItem& item)
 {
     FormShow();
     Filled = true;
@@ -268,7 +269,7 @@ void TNewFK::LoadItem(const TConstraintItem& item, bool stored)
     RefTablesChange();
     Picker->Choose(ConstraintItems::Fields(TConstraintKind::ForeignKey, item));
     // The referenced table of a stored foreign key cannot be changed.
-    RefTables->setEnabled(!stored);
+    RefTables->setEnabled(item.StoredName.isEmpty());
 }
 
 TConstraintItem TNewFK::Item() const
@@ -306,15 +307,14 @@ QString TNewFK::Refusal() const
 // -------------------------------------------------------------------- TNewIndex
 
 TNewIndex::TNewIndex(const QStringList& tableColumns, QWidget* parent)
-    : TConstraintDialog(parent)
+    : TColumnsConstraintDialog(parent)
 {
     setObjectName(QStringLiteral("TNewIndex"));
     setWindowTitle(QStringLiteral("Create Index"));
     IName = MakeNameEdit(QStringLiteral("IName"));
     TableList = MakeList(this, QStringLiteral("TableList"));
     IfList = MakeList(this, QStringLiteral("IfList"));
-    UpBtn = MakeButton(this, QStringLiteral("UpBtn"), QStringLiteral("Up"), QStringLiteral("Move field UP"));
-    DownBtn = MakeButton(this, QStringLiteral("DownBtn"), QStringLiteral("Down"), QStringLiteral("Move field DOWN"));
+    MakePicker(TableList, IfList);
     auto* parameters = new QGroupBox(QStringLiteral("Index parameters"), this);
     IUnique = new QCheckBox(QStringLiteral("Unique"), parameters);
     IUnique->setObjectName(QStringLiteral("IUnique"));
@@ -329,24 +329,18 @@ TNewIndex::TNewIndex(const QStringList& tableColumns, QWidget* parent)
     parameterLayout->addWidget(DescIDX);
     parameterLayout->addWidget(ActiveIDX);
     parameterLayout->addStretch();
-    Picker = new TFieldPicker(TableList, IfList, UpBtn, DownBtn);
     Picker->SetColumns(tableColumns);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Index Name:"), IName);
     auto* body = new QHBoxLayout;
-    body->addLayout(PickerRow(TableList, IfList, UpBtn, DownBtn), 2);
+    body->addLayout(PickerRow(TableList, IfList), 2);
     body->addWidget(parameters);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(body);
-    layout->addLayout(buttons);
-    auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [] { qv::showHelpTopic(QStringLiteral("create_IDX")); });
+    layout->addLayout(ButtonRow());
+    SetHelpTopic(QStringLiteral("create_IDX"));
 }
 
 void TNewIndex::LoadItem(const TConstraintItem& item)
@@ -390,17 +384,12 @@ TNewCheck::TNewCheck(QWidget* parent)
     CheckExpr->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Check Name:"), CheckName);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(new QLabel(QStringLiteral("(Without 'CHECK' keyword)"), this));
     layout->addWidget(CheckExpr);
-    layout->addLayout(buttons);
-    auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [] { qv::showHelpTopic(QStringLiteral("create_check_constraints")); });
+    layout->addLayout(ButtonRow());
+    SetHelpTopic(QStringLiteral("create_check_constraints"));
 }
 
 void TNewCheck::LoadItem(const TConstraintItem& item)
@@ -426,29 +415,22 @@ QString TNewCheck::Refusal() const
 // ----------------------------------------------------------------------- TNewUC
 
 TNewUC::TNewUC(const QStringList& tableColumns, QWidget* parent)
-    : TConstraintDialog(parent)
+    : TColumnsConstraintDialog(parent)
 {
     setObjectName(QStringLiteral("TNewUC"));
     setWindowTitle(QStringLiteral("Create Unique Constraint"));
     CName = MakeNameEdit(QStringLiteral("CName"));
     TableList = MakeList(this, QStringLiteral("TableList"));
     UCList = MakeList(this, QStringLiteral("UCList"));
-    UpBtn = MakeButton(this, QStringLiteral("UpBtn"), QStringLiteral("Up"), QStringLiteral("Move field UP"));
-    DownBtn = MakeButton(this, QStringLiteral("DownBtn"), QStringLiteral("Down"), QStringLiteral("Move field DOWN"));
-    Picker = new TFieldPicker(TableList, UCList, UpBtn, DownBtn);
+    MakePicker(TableList, UCList);
     Picker->SetColumns(tableColumns);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Constraint Name:"), CName);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addLayout(PickerRow(TableList, UCList, UpBtn, DownBtn));
-    layout->addLayout(buttons);
-    auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [] { qv::showHelpTopic(QStringLiteral("create_UC")); });
+    layout->addLayout(PickerRow(TableList, UCList));
+    layout->addLayout(ButtonRow());
+    SetHelpTopic(QStringLiteral("create_UC"));
 }
 
 void TNewUC::LoadItem(const TConstraintItem& item)

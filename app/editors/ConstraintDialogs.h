@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -61,12 +62,35 @@ public:
 
 protected:
     QLineEdit* MakeNameEdit(const QString& objectName);
+    // OK and Cancel at the right.
+    QHBoxLayout* ButtonRow() const;
+    // What F1 shows.
+    void SetHelpTopic(const QString& topic);
     // The validation message, or "" when the item can be taken.
     virtual QString Refusal() const = 0;
     virtual QLineEdit* NameEdit() const = 0;
 };
 
-class TNewFK : public TConstraintDialog
+// A constraint over a list of the table's columns: the picker and its move buttons.
+class TColumnsConstraintDialog : public TConstraintDialog
+{
+    Q_OBJECT
+public:
+    using TConstraintDialog::TConstraintDialog;
+
+    QPushButton* UpBtn = nullptr;
+    QPushButton* DownBtn = nullptr;
+    TFieldPicker* Picker = nullptr;
+
+protected:
+    // Makes the move buttons and the picker over the column check list and
+    // the chosen list.
+    void MakePicker(QListWidget* columns, QListWidget* chosen);
+    // The two lists side by side with the move buttons between them.
+    QHBoxLayout* PickerRow(QListWidget* columns, QListWidget* chosen) const;
+};
+
+class TNewFK : public TColumnsConstraintDialog
 {
     Q_OBJECT
 public:
@@ -76,8 +100,9 @@ public:
 
     // Fills the lists; false when the server refused a read (shown).
     bool FormShow();
-    // Takes an item's definition (sets Filled); a stored foreign key keeps its referenced table.
-    void LoadItem(const TConstraintItem& item, bool stored);
+    // Takes an item's definition (sets Filled); a stored foreign key (one
+    // with a StoredName) keeps its referenced table.
+    void LoadItem(const TConstraintItem& item);
     TConstraintItem Item() const;
     // The referenced table was chosen: shows its primary key.
     bool RefTablesChange();
@@ -85,14 +110,11 @@ public:
     QLineEdit* FKName;
     QListWidget* TableFields;
     QListWidget* FKFields;
-    QPushButton* UpBtn;
-    QPushButton* DownBtn;
     QComboBox* RefTables;
     QLineEdit* RefPKName;
     QListWidget* RefPKFields;
     QComboBox* OnDelAction;
     QComboBox* OnUpdateAction;
-    TFieldPicker* Picker;
 
 protected:
     QString Refusal() const override;
@@ -103,7 +125,7 @@ private:
     TTableCatalog* m_catalog;
 };
 
-class TNewIndex : public TConstraintDialog
+class TNewIndex : public TColumnsConstraintDialog
 {
     Q_OBJECT
 public:
@@ -114,12 +136,9 @@ public:
     QLineEdit* IName;
     QListWidget* TableList;
     QListWidget* IfList;
-    QPushButton* UpBtn;
-    QPushButton* DownBtn;
     QCheckBox* IUnique;
     QCheckBox* DescIDX;
     QCheckBox* ActiveIDX;
-    TFieldPicker* Picker;
 
 protected:
     QString Refusal() const override;
@@ -142,7 +161,7 @@ protected:
     QLineEdit* NameEdit() const override { return CheckName; }
 };
 
-class TNewUC : public TConstraintDialog
+class TNewUC : public TColumnsConstraintDialog
 {
     Q_OBJECT
 public:
@@ -153,9 +172,6 @@ public:
     QLineEdit* CName;
     QListWidget* TableList;
     QListWidget* UCList;
-    QPushButton* UpBtn;
-    QPushButton* DownBtn;
-    TFieldPicker* Picker;
 
 protected:
     QString Refusal() const override;

@@ -2,6 +2,7 @@
 
 #include "access/QvTransactionScope.h"
 #include "app/editors/DebugWords.h"
+#include "app/editors/OwnStatement.h"
 #include "components/ConvertError.h"
 
 #include <QCoreApplication>
@@ -55,21 +56,17 @@ int nextSessionNumber()
 // read in a transaction of its own.
 QStringList catalogColumn(TQvDatabase& database, const QString& sql)
 {
-    TQvTransaction transaction;
-    transaction.AddDatabase(&database);
-    TQvQuery query;
-    query.SetDatabase(&database);
-    query.SetTransaction(&transaction);
+    TOwnStatement statement(database);
     // The catalog text is written in dialect 1.
-    query.SetSQLDialect(1);
-    query.SetParamCheck(false);
-    query.SetSQLText(sql);
-    TQvTransactionScope scope(transaction);
-    query.ExecQuery();
+    statement.query.SetSQLDialect(1);
+    statement.query.SetSQLText(sql);
+    TQvTransactionScope scope(statement.transaction);
+    statement.query.ExecQuery();
     QStringList values;
+    TQvQuery& query = statement.query;
     for (TQvXSQLDA* row = query.Eof() ? nullptr : &query.Current(); row; row = query.Next())
         values << row->Vars(0).AsString().trimmed();
-    query.Close();
+    statement.query.Close();
     scope.Commit();
     return values;
 }

@@ -4,6 +4,7 @@
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/editors/DebugWords.h"
+#include "app/editors/OwnStatement.h"
 #include "app/shell/MyConst.h"
 #include "components/StrUtils.h"
 #include "platform/db/ValueText.h"
@@ -235,21 +236,17 @@ void ReadVariable(const TQvXSQLVAR& column, TSQLVar& var)
 
 void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString& tableName)
 {
-    TQvTransaction transaction;
-    transaction.AddDatabase(&database);
-    TQvQuery query;
-    query.SetDatabase(&database);
-    query.SetTransaction(&transaction);
+    TOwnStatement statement(database);
+    TQvQuery& query = statement.query;
     // The catalog text is written in dialect 1.
     query.SetSQLDialect(1);
-    query.SetParamCheck(false);
     query.SetSQLText(QStringLiteral("select a.rdb$field_name,rdb$field_type,rdb$field_length,rdb$field_scale,"
                                     "rdb$character_length,rdb$field_sub_type from RDB$relation_Fields a "
                                     "inner join rdb$fields b "
                                     "on not (a.RDB$Field_Name starting with \"RDB$\") "
                                     "and a.rdb$field_source=b.rdb$field_name WHERE rdb$relation_name=")
                      + QvSql::Literal(tableName, 1) + QStringLiteral(" order by a.rdb$field_position"));
-    TQvTransactionScope scope(transaction);
+    TQvTransactionScope scope(statement.transaction);
     query.ExecQuery();
     for (TQvXSQLDA* row = query.Eof() ? nullptr : &query.Current(); row; row = query.Next()) {
         const QString column = StrTrimTrailingSpaces(row->Vars(0).AsString());

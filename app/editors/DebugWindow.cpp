@@ -2,10 +2,11 @@
 
 #include "app/editors/DebugValueRow.h"
 #include "app/editors/EditProc.h"
+#include "app/editors/ObjectLinks.h"
+#include "app/shell/BaseMDI.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
 #include "app/shell/Main.h"
-#include "app/shell/ObjectDDL.h"
 #include "app/shell/ObjectOpeners.h"
 #include "app/shell/Options.h"
 #include "components/AlignLayout.h"
@@ -209,10 +210,7 @@ void Ts_debug::CreateDebugPage()
     auto* align = new AlignLayout(DebugPage);
 
     MakeImages();
-    Syntax = new TqeGeneralSyn(this);
-    Syntax->setObjectName(QStringLiteral("Syntax"));
-    Syntax->SetComments(csCStyle);
-    Syntax->SetKeyWords(TDM::SQLKeywords());
+    Syntax = NewSQLSyntax(this, TDM::SQLKeywords());
 
     VarGrid = NewGrid(DebugPage, "VarGrid", {QStringLiteral("Variable name"), QStringLiteral("Value")});
     VarGrid->horizontalHeader()->setStretchLastSection(true);
@@ -242,7 +240,7 @@ void Ts_debug::CreateDebugPage()
     ProcText->SetBookmarkImages(ImageList1);
     ProcText->SetReadOnly(true);
     ProcText->SetGutterWidth(30);
-    ProcText->OnHyperLinkClick = [this](TqeCustomEdit*, const QString& word) { ProcTextHyperLinkClick(word); };
+    ProcText->OnHyperLinkClick = [this](TqeCustomEdit*, const QString& word) { ShowLinkedObject(m_dbId, word); };
     // A click released in the gutter toggles the breakpoint of its line.
     ProcText->OnMouseUp = [this](TqeCustomEdit*, Qt::MouseButton button, TShiftState, int x, int) {
         if (button == Qt::LeftButton && x <= ProcText->GutterWidth())
@@ -370,13 +368,7 @@ void Ts_debug::FormShow()
     m_shown = true;
     setWindowTitle(BaseCaption());
     ApplyEditorOptions(ProcText, Syntax);
-    const int index = DBList ? DBList->IndexOfId(m_dbId) : -1;
-    if (index < 0)
-        return;
-    QStringList words;
-    for (const TDBObjectName& object : DBList->GetObjectNames(index))
-        words << object.Name;
-    Syntax->SetLinkWords(words);
+    SetObjectLinkWords(Syntax, m_dbId);
 }
 
 // ------------------------------------------------------------------ showing
@@ -597,19 +589,6 @@ void Ts_debug::FontClick()
         ProcText->SetFont(font);
 }
 
-void Ts_debug::ProcTextHyperLinkClick(const QString& word)
-{
-    const int index = DBList ? DBList->IndexOfId(m_dbId) : -1;
-    if (index < 0)
-        return;
-    for (const TDBObjectName& object : DBList->GetObjectNames(index)) {
-        if (object.Name.compare(word, Qt::CaseInsensitive) == 0) {
-            ShowObjectDDL(word.toUpper(), index + 1, object.Kind);
-            return;
-        }
-    }
-}
-
 // ------------------------------------------------------------------ keys and closing
 
 bool Ts_debug::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
@@ -658,14 +637,7 @@ bool Ts_debug::IsOwnKey(int key, Qt::KeyboardModifiers modifiers)
 bool Ts_debug::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !watched->isWidgetType())
-        return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    QWidget* focus = QApplication::focusWidget();
-    // Only the first delivery: a key the focused control ignores is
-    // delivered again to its parents.
-    const bool first = widget == focus || (!(focus && isAncestorOf(focus)) && widget == this);
-    if (!first || !(widget == this || isAncestorOf(widget)))
+    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !IsFirstKeyDelivery(this, watched))
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (type == QEvent::ShortcutOverride) {

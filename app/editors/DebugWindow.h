@@ -86,7 +86,6 @@ public:
     void ModifyValueClick();
     void SaveInitialValueClick();
     void FontClick();
-    void ProcTextHyperLinkClick(const QString& word);
 
     // Toggles the breakpoint of the statement on that 0-based line.
     void ToggleBreakpoint(int line);

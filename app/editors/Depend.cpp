@@ -4,6 +4,7 @@
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
+#include "app/editors/OwnStatement.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
@@ -49,16 +50,12 @@ std::vector<TDependency> ReadList(TQvQuery& query, TQvDatabase& database, const 
 TDependencyLists ReadDependencies(TQvDatabase& database, const QString& objectName)
 {
     TDependencyLists lists;
-    TQvTransaction transaction;
-    transaction.AddDatabase(&database);
-    TQvQuery query;
-    query.SetTransaction(&transaction);
-    query.SetParamCheck(false);
-    TQvTransactionScope scope(transaction);
-    lists.DependsOn = ReadList(query, database, QStringLiteral("rdb$dependent_name"),
+    TOwnStatement statement(database);
+    TQvTransactionScope scope(statement.transaction);
+    lists.DependsOn = ReadList(statement.query, database, QStringLiteral("rdb$dependent_name"),
                                QStringLiteral("rdb$depended_on_name"), QStringLiteral("rdb$depended_on_type"),
                                objectName);
-    lists.DependedOnBy = ReadList(query, database, QStringLiteral("rdb$depended_on_name"),
+    lists.DependedOnBy = ReadList(statement.query, database, QStringLiteral("rdb$depended_on_name"),
                                   QStringLiteral("rdb$dependent_name"), QStringLiteral("rdb$dependent_type"),
                                   objectName);
     scope.Commit();

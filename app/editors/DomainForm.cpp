@@ -3,6 +3,7 @@
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
 #include "access/QvTransactionScope.h"
+#include "app/editors/FormControls.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/DataM.h"
 #include "app/shell/MainTreeF.h"
@@ -109,14 +110,8 @@ TDomainForm::TDomainForm(quint64 dbId, QWidget* parent)
     DCheckText->setEnabled(false);
     form->addRow(DCheck, DCheckText);
 
-    connect(DName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (text != text.toUpper()) {
-            const int position = DName->cursorPosition();
-            DName->setText(text.toUpper());
-            DName->setCursorPosition(position);
-        }
-        NoteChange();
-    });
+    KeepUpperCase(DName);
+    connect(DName, &QLineEdit::textEdited, this, [this] { NoteChange(); });
     connect(DType, &QComboBox::currentIndexChanged, this, [this] {
         DTypeChange();
         NoteChange();

@@ -3,6 +3,7 @@
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
 #include "access/QvTransactionScope.h"
+#include "app/editors/FormControls.h"
 #include "app/editors/ObjectEditorDDL.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/MainTreeF.h"
@@ -31,14 +32,8 @@ TEditException::TEditException(quint64 dbId, QWidget* parent)
     ExText->setTabChangesFocus(true);
     form->addRow(QStringLiteral("Name:"), ExName);
     form->addRow(QStringLiteral("Message:"), ExText);
-    connect(ExName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (text != text.toUpper()) {
-            const int position = ExName->cursorPosition();
-            ExName->setText(text.toUpper());
-            ExName->setCursorPosition(position);
-        }
-        NoteChange();
-    });
+    KeepUpperCase(ExName);
+    connect(ExName, &QLineEdit::textEdited, this, [this] { NoteChange(); });
     connect(ExText, &QPlainTextEdit::textChanged, this, [this] {
         LimitText();
         NoteChange();

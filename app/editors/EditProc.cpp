@@ -4,6 +4,9 @@
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
+#include "app/editors/FormControls.h"
+#include "app/editors/ObjectLinks.h"
+#include "app/editors/OwnStatement.h"
 #include "app/editors/ParamDescription.h"
 #include "app/editors/ParamGrid.h"
 #include "app/editors/ParamList.h"
@@ -13,7 +16,6 @@
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/MyConst.h"
-#include "app/shell/ObjectDDL.h"
 #include "app/shell/Options.h"
 #include "app/shell/ProcPreview.h"
 #include "app/shell/ShellImages.h"
@@ -27,10 +29,8 @@
 #include "platform/db/DatabaseError.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -43,13 +43,6 @@
 
 namespace {
 
-QString ErrorText(const std::exception& error)
-{
-    if (const auto* databaseError = dynamic_cast<const EDatabaseError*>(&error))
-        return databaseError->Message();
-    return QString::fromUtf8(error.what());
-}
-
 // Read from the system tables for the parameter grids.
 const QString ParametersSelect = QStringLiteral(
     "select a.rdb$parameter_name, a.rdb$parameter_type, a.rdb$description, b.rdb$field_type,"
@@ -60,18 +53,6 @@ const QString ParametersSelect = QStringLiteral(
     " where a.rdb$procedure_name = %1 order by a.rdb$parameter_type, a.rdb$parameter_number");
 
 // A statement and a transaction of the window's own for one piece of work.
-struct TWork
-{
-    explicit TWork(TQvDatabase* database)
-    {
-        transaction.AddDatabase(database);
-        query.SetDatabase(database);
-        query.SetTransaction(&transaction);
-    }
-    TQvTransaction transaction;
-    TQvQuery query;
-};
-
 } // namespace
 
 std::function<void(TEditProc&, const TProcDebugData&)>& TEditProc::DebuggerOpener()
@@ -116,15 +97,8 @@ TEditProc::TEditProc(quint64 dbId, QWidget* parent)
     ProcName->setObjectName(QStringLiteral("ProcName"));
     ProcName->setMaxLength(31);
     ProcNameLabel->setBuddy(ProcName);
-    // Upper case only, as the server keeps an unquoted name.
-    connect(ProcName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (text != text.toUpper()) {
-            const int cursor = ProcName->cursorPosition();
-            ProcName->setText(text.toUpper());
-            ProcName->setCursorPosition(cursor);
-        }
-        SetModified();
-    });
+    KeepUpperCase(ProcName);
+    connect(ProcName, &QLineEdit::textEdited, this, [this] { SetModified(); });
     nameRow->addWidget(ProcNameLabel);
     nameRow->addWidget(ProcName, 1);
     contentLayout->addLayout(nameRow);
@@ -232,17 +206,14 @@ void TEditProc::CreateBody(QWidget* parent)
     labels->addStretch();
     bodyLayout->addLayout(labels);
 
-    Syntax = new TqeGeneralSyn(this);
-    Syntax->setObjectName(QStringLiteral("Syntax"));
-    Syntax->SetComments(csCStyle);
-    Syntax->SetKeyWords(TDM::SQLKeywords());
+    Syntax = NewSQLSyntax(this, TDM::SQLKeywords());
     SQLText = new TqeCustomEdit(parent);
     SQLText->setObjectName(QStringLiteral("SQLText"));
     SQLText->SetHighLighter(Syntax);
     SQLText->SetGutterWidth(30);
     SQLText->SetMaxUndo(50);
     SQLText->SetWantTabs(true);
-    SQLText->OnHyperLinkClick = [this](TqeCustomEdit*, const QString& word) { SQLTextHyperLinkClick(word); };
+    SQLText->OnHyperLinkClick = [this](TqeCustomEdit*, const QString& word) { ShowLinkedObject(m_dbId, word); };
     // Any change of the text, typed, pasted, deleted or inserted from F4.
     SQLText->OnChange = [this](TqeCustomEdit*) { SetModified(); };
     SQLText->OnKeyDown = [this](TqeCustomEdit*, std::uint16_t& key, TShiftState shift) {
@@ -336,7 +307,7 @@ void TEditProc::LoadProcedure()
         TQvDatabase* database = Database();
         if (!database || !database->Connected())
             throw EDatabaseError(QStringLiteral("Database is not connected"));
-        TWork work(database);
+        TOwnStatement work(*database, true);
         TQvTransactionScope scope(work.transaction);
         LoadSource(work.query, name);
         LoadParameters(work.query, name);
@@ -344,7 +315,7 @@ void TEditProc::LoadProcedure()
     }
     SetIdentity({m_dbId, catProcedures, IsNew ? QString() : name});
     ApplyEditorOptions(SQLText, Syntax);
-    SetLinkWords();
+    SetObjectLinkWords(Syntax, m_dbId);
 }
 
 void TEditProc::LoadSource(TQvQuery& query, const QString& name)
@@ -407,17 +378,6 @@ void TEditProc::LoadParameters(TQvQuery& query, const QString& name)
     Outputs->SetRows(outputs);
 }
 
-void TEditProc::SetLinkWords()
-{
-    const int index = DBList ? DBList->IndexOfId(m_dbId) : -1;
-    if (index < 0)
-        return;
-    QStringList words;
-    for (const TDBObjectName& object : DBList->GetObjectNames(index))
-        words << object.Name;
-    Syntax->SetLinkWords(words);
-}
-
 // ---------------------------------------------------------------- the text
 
 QString TEditProc::GenerateProcText() const
@@ -468,8 +428,7 @@ bool TEditProc::SaveProcedure()
     const QString createText = GenerateProcText();
     const QString text = IsNew ? createText : AlterText(createText);
     try {
-        TWork work(database);
-        work.query.SetParamCheck(false);
+        TOwnStatement work(*database);
         TQvTransactionScope scope(work.transaction);
         work.query.SetSQLText(text);
         work.query.ExecQuery();
@@ -513,8 +472,7 @@ void TEditProc::WriteDescriptions(TQvDatabase* database)
             if (row.Name.isEmpty() || row.Description.isEmpty())
                 continue;
             try {
-                TWork work(database);
-                work.query.SetParamCheck(false);
+                TOwnStatement work(*database);
                 TQvTransactionScope scope(work.transaction);
                 work.query.SetSQLText(QStringLiteral("COMMENT ON PARAMETER ") + procName + u'.'
                                       + SourceName(row.Name, dialect) + QStringLiteral(" IS ")
@@ -665,19 +623,6 @@ bool TEditProc::SQLTextKeyDown(int key, Qt::KeyboardModifiers modifiers)
     return false;
 }
 
-void TEditProc::SQLTextHyperLinkClick(const QString& word)
-{
-    const int index = DBList ? DBList->IndexOfId(m_dbId) : -1;
-    if (index < 0)
-        return;
-    for (const TDBObjectName& object : DBList->GetObjectNames(index)) {
-        if (object.Name.compare(word, Qt::CaseInsensitive) == 0) {
-            ShowObjectDDL(word.toUpper(), index + 1, object.Kind);
-            return;
-        }
-    }
-}
-
 bool TEditProc::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     const Qt::KeyboardModifiers shifts = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
@@ -705,20 +650,6 @@ bool TEditProc::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         }
     }
     return false;
-}
-
-bool TEditProc::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
-        return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    QWidget* focus = QApplication::focusWidget();
-    // Only the first delivery, to a control of this window.
-    const bool first = widget == focus || (!(focus && isAncestorOf(focus)) && widget == this);
-    if (!first || !(widget == this || isAncestorOf(widget)))
-        return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    return FormKeyDown(key->key(), key->modifiers());
 }
 
 // ---------------------------------------------------------------- opening

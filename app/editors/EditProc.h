@@ -98,8 +98,7 @@ public:
     void ParamDescrClick(TParamGrid* grid);
     // F4 in the body: the pick list.
     void ShowParamList();
-    void SQLTextHyperLinkClick(const QString& word);
-    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers) override;
 
     // What DebugProcBtnClick hands the debugger.
     TProcDebugData DebugData() const;
@@ -141,7 +140,6 @@ protected:
     // The save action the base runs (F2, "Save changes ?").
     bool OkBtnClick() override;
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* CreateGridBox(const QString& title, TTypedGrid*& grid, TParamGrid*& params, const QString& what,
@@ -151,7 +149,6 @@ private:
     void LoadParameters(TQvQuery& query, const QString& name);
     void WriteDescriptions(TQvDatabase* database);
     void RemoveRequest(TParamGrid* grid, int row);
-    void SetLinkWords();
     void UpdateModifiedPanel();
     bool SQLTextKeyDown(int key, Qt::KeyboardModifiers modifiers);
     QString GridWord(const TParamGrid* grid) const;

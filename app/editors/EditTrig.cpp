@@ -1,6 +1,8 @@
 #include "app/editors/EditTrig.h"
 
 #include "app/editors/DebugWindow.h"
+#include "app/editors/ObjectLinks.h"
+#include "app/editors/OwnStatement.h"
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
@@ -18,7 +20,6 @@
 #include "app/shell/MainTreeF.h"
 #include "app/shell/MyConst.h"
 #include "app/shell/NewDB.h"
-#include "app/shell/ObjectDDL.h"
 #include "app/shell/Options.h"
 #include "app/shell/ProcPreview.h"
 #include "components/FormPlacement.h"
@@ -48,17 +49,6 @@
 #include <QVBoxLayout>
 
 #include <memory>
-
-namespace {
-
-QString ErrorText(const std::exception& error)
-{
-    if (const auto* databaseError = dynamic_cast<const EDatabaseError*>(&error))
-        return databaseError->Message();
-    return QString::fromUtf8(error.what());
-}
-
-} // namespace
 
 TEditTrig::TEditTrig(QWidget* parent)
     : TBaseMDI(parent)
@@ -145,15 +135,12 @@ void TEditTrig::CreateControls()
     auto* bodyPanel = new QWidget(splitter);
     auto* bodyLayout = new QVBoxLayout(bodyPanel);
     bodyLayout->setContentsMargins(0, 0, 0, 0);
-    Syntax = new TqeGeneralSyn(this);
-    Syntax->setObjectName(QStringLiteral("Syntax"));
-    Syntax->SetComments(csCStyle);
-    Syntax->SetKeyWords(TDM::SQLKeywords());
+    Syntax = NewSQLSyntax(this, TDM::SQLKeywords());
     SQLText = new TqeCustomEdit(bodyPanel);
     SQLText->setObjectName(QStringLiteral("SQLText"));
     SQLText->SetHighLighter(Syntax);
     SQLText->SetGutterWidth(30);
-    SQLText->OnHyperLinkClick = [this](TqeCustomEdit*, const QString& word) { SQLTextHyperLinkClick(word); };
+    SQLText->OnHyperLinkClick = [this](TqeCustomEdit*, const QString& word) { ShowLinkedObject(m_dbId, word); };
     SQLText->OnChange = [this](QObject*) {
         if (!m_loading)
             SetModified();
@@ -268,10 +255,7 @@ void TEditTrig::LoadTrigger()
     TRNameL->setEnabled(IsNew);
     TableListL->setEnabled(IsNew);
     TriggerName->setReadOnly(!IsNew);
-    QStringList words;
-    for (const TDBObjectName& object : DBList->GetObjectNames(DBNumber() - 1))
-        words << object.Name;
-    Syntax->SetLinkWords(words);
+    SetObjectLinkWords(Syntax, m_dbId);
     ApplyEditorOptions(SQLText, Syntax);
     SetIdentity({m_dbId, catTriggers, IsNew ? QString() : name});
     OkBtn->setEnabled(false);
@@ -416,17 +400,12 @@ bool TEditTrig::CheckLocalList()
 
 bool TEditTrig::ExecuteDDL(TQvDatabase& database, const QString& text)
 {
-    TQvTransaction transaction;
-    transaction.AddDatabase(&database);
-    TQvQuery query;
-    query.SetDatabase(&database);
-    query.SetTransaction(&transaction);
-    query.SetParamCheck(false);
-    query.SetSQLDialect(m_dialect);
+    TOwnStatement statement(database);
+    statement.query.SetSQLDialect(m_dialect);
     try {
-        TQvTransactionScope scope(transaction);
-        query.SetSQLText(text);
-        query.ExecQuery();
+        TQvTransactionScope scope(statement.transaction);
+        statement.query.SetSQLText(text);
+        statement.query.ExecQuery();
         scope.Commit();
     } catch (const std::exception& error) {
         // The window keeps everything typed.
@@ -472,31 +451,12 @@ void TEditTrig::ViewGenTextBtnClick()
     qv::showModal(*preview);
 }
 
-void TEditTrig::SQLTextHyperLinkClick(const QString& word)
-{
-    const int number = DBNumber();
-    if (number <= 0)
-        return;
-    for (const TDBObjectName& object : DBList->GetObjectNames(number - 1)) {
-        if (object.Name.compare(word, Qt::CaseInsensitive) == 0) {
-            ShowObjectDDL(word.toUpper(), number, object.Kind);
-            return;
-        }
-    }
-}
-
 // ---------------------------------------------------------------- keys
 
 bool TEditTrig::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !watched->isWidgetType())
-        return TBaseMDI::eventFilter(watched, event);
-    auto* widget = static_cast<QWidget*>(watched);
-    QWidget* focus = QApplication::focusWidget();
-    // The first delivery only, as the base does.
-    const bool first = widget == focus || (!(focus && isAncestorOf(focus)) && widget == this);
-    if (!first || !(widget == this || isAncestorOf(widget)))
+    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !IsFirstKeyDelivery(this, watched))
         return TBaseMDI::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     if (type == QEvent::ShortcutOverride) {
@@ -510,7 +470,7 @@ bool TEditTrig::eventFilter(QObject* watched, QEvent* event)
     }
     if (FormKeyDownTrig(key->key(), key->modifiers()))
         return true;
-    if (focus == SQLText && SQLTextKeyDown(key->key(), key->modifiers()))
+    if (QApplication::focusWidget() == SQLText && SQLTextKeyDown(key->key(), key->modifiers()))
         return true;
     return TBaseMDI::eventFilter(watched, event);
 }

@@ -116,7 +116,6 @@ private:
     bool FormKeyDownTrig(int key, Qt::KeyboardModifiers modifiers);
     bool SQLTextKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void RemoveRowAsked(int row);
-    void SQLTextHyperLinkClick(const QString& word);
 
     quint64 m_dbId = 0;
     int m_dialect = 1;

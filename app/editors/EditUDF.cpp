@@ -4,6 +4,8 @@
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
+#include "app/editors/FormControls.h"
+#include "app/editors/OwnStatement.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
@@ -117,15 +119,8 @@ TEditUDF::TEditUDF(quint64 dbId, QWidget* parent)
     layout()->addWidget(body);
 
     FuncName->setMaxLength(31);
-    connect(FuncName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        // The name field takes upper case only.
-        if (text != text.toUpper()) {
-            const int cursor = FuncName->cursorPosition();
-            FuncName->setText(text.toUpper());
-            FuncName->setCursorPosition(cursor);
-        }
-        MarkModified();
-    });
+    KeepUpperCase(FuncName);
+    connect(FuncName, &QLineEdit::textEdited, this, [this] { MarkModified(); });
     connect(ModuleName, &QLineEdit::textEdited, this, [this] { MarkModified(); });
     connect(EntryName, &QLineEdit::textEdited, this, [this] { MarkModified(); });
     connect(PType, &QComboBox::editTextChanged, this, [this] {
@@ -272,21 +267,16 @@ bool TEditUDF::OkBtnClick()
     if (!CheckDeclaration(declaration, dialect))
         return false;
 
-    TQvTransaction transaction;
-    transaction.AddDatabase(database);
-    TQvQuery query;
-    query.SetDatabase(database);
-    query.SetTransaction(&transaction);
-    query.SetParamCheck(false);
+    TOwnStatement statement(*database);
     try {
         // The drop and the new declaration are committed together, or neither is.
-        TQvTransactionScope scope(transaction);
+        TQvTransactionScope scope(statement.transaction);
         if (!IsNew) {
-            query.SetSQLText(DropExternalFunctionText(declaration.Name, dialect));
-            query.ExecQuery();
+            statement.query.SetSQLText(DropExternalFunctionText(declaration.Name, dialect));
+            statement.query.ExecQuery();
         }
-        query.SetSQLText(DeclareExternalFunctionText(declaration, dialect));
-        query.ExecQuery();
+        statement.query.SetSQLText(DeclareExternalFunctionText(declaration, dialect));
+        statement.query.ExecQuery();
         scope.Commit();
     } catch (const EDatabaseError& error) {
         qv::showMessage(error.Message());

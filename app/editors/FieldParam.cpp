@@ -1,5 +1,6 @@
 #include "app/editors/FieldParam.h"
 
+#include "app/editors/FormControls.h"
 #include "components/CurrEdit.h"
 #include "components/SpinEdit.h"
 #include "platform/Dialogs.h"
@@ -57,13 +58,7 @@ TFieldParam::TFieldParam(QWidget* parent)
     FName = new QLineEdit(this);
     FName->setObjectName(QStringLiteral("FName"));
     FName->setMaxLength(31);
-    connect(FName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (text != text.toUpper()) {
-            const int position = FName->cursorPosition();
-            FName->setText(text.toUpper());
-            FName->setCursorPosition(position);
-        }
-    });
+    KeepUpperCase(FName);
     FType = new QComboBox(this);
     FType->setObjectName(QStringLiteral("FType"));
     FType->setMaxVisibleItems(12);
@@ -114,12 +109,8 @@ TFieldParam::TFieldParam(QWidget* parent)
     Computed->setObjectName(QStringLiteral("Computed"));
     Formula = new QLineEdit(this);
     Formula->setObjectName(QStringLiteral("Formula"));
-    OkBtn = new QPushButton(QStringLiteral("OK"), this);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
-    OkBtn->setAutoDefault(false);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setAutoDefault(false);
+    OkBtn = MakeButton(this, QStringLiteral("OkBtn"), QStringLiteral("OK"));
+    CancelBtn = MakeButton(this, QStringLiteral("CancelBtn"), QStringLiteral("Cancel"));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Field Name:"), FName);

@@ -3,6 +3,7 @@
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
 #include "access/QvTransactionScope.h"
+#include "app/editors/FormControls.h"
 #include "app/editors/ObjectEditorDDL.h"
 #include "app/shell/DataM.h"
 #include "app/shell/MainTreeF.h"
@@ -40,15 +41,8 @@ TGeneratorForm::TGeneratorForm(quint64 dbId, QWidget* parent)
     GenValue->SetValue(0);
     form->addRow(QStringLiteral("Name:"), GenName);
     form->addRow(QStringLiteral("Value:"), GenValue);
-    connect(GenName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        // Typed in upper case, as the server keeps an unquoted name.
-        if (text != text.toUpper()) {
-            const int position = GenName->cursorPosition();
-            GenName->setText(text.toUpper());
-            GenName->setCursorPosition(position);
-        }
-        NoteChange();
-    });
+    KeepUpperCase(GenName);
+    connect(GenName, &QLineEdit::textEdited, this, [this] { NoteChange(); });
     GenValue->OnChange = [this](QObject*) { NoteChange(); };
     resize(320, 120);
 }

@@ -1,6 +1,7 @@
 #include "app/editors/ObjectEditorDDL.h"
 
 #include "access/QvSqlText.h"
+#include "app/shell/MyConst.h"
 #include "components/ConvertError.h"
 #include "components/DateUtil.h"
 #include "components/LocaleSettings.h"
@@ -22,16 +23,6 @@ QString BaseTypeName(const QString& typeText)
 {
     const qsizetype open = typeText.indexOf(u'(');
     return (open < 0 ? typeText : typeText.left(open)).trimmed();
-}
-
-bool IsNumberTypeName(const QString& typeName)
-{
-    static const QStringList numbers = {
-        QStringLiteral("smallint"), QStringLiteral("integer"), QStringLiteral("bigint"),
-        QStringLiteral("numeric"),  QStringLiteral("decimal"), QStringLiteral("float"),
-        QStringLiteral("double precision"),
-    };
-    return numbers.contains(BaseTypeName(typeName).toLower());
 }
 
 bool IsKeyword(const QString& text, const char* keyword)
@@ -102,7 +93,7 @@ QString DomainDefaultValue(const QString& typeName, const QString& text)
         return QStringLiteral("NULL");
     if (IsKeyword(text, "NOW"))
         return QStringLiteral("'NOW'");
-    if (IsNumberTypeName(typeName))
+    if (IsNumberType(BaseTypeName(typeName)))
         return NumberDefault(text);
     if (BaseTypeName(typeName).compare(QLatin1String("Date"), Qt::CaseInsensitive) == 0)
         return DateDefault(text);

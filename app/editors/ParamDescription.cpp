@@ -1,5 +1,6 @@
 #include "app/editors/ParamDescription.h"
 
+#include "app/editors/FormControls.h"
 #include "app/editors/ParamGrid.h"
 #include "components/TgGrid.h"
 #include "platform/Dialogs.h"
@@ -51,13 +52,8 @@ TParamDescription::TParamDescription(QWidget* parent)
     ParamGrid->SetFixedRows(1);
     ParamGrid->SetOptions(ParamGrid->Options() | goEditing | goColSizing);
 
-    OkBtn = new QPushButton(QStringLiteral("OK"), this);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
-    OkBtn->setDefault(false);
-    OkBtn->setAutoDefault(false);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setAutoDefault(false);
+    OkBtn = MakeButton(this, QStringLiteral("OkBtn"), QStringLiteral("OK"));
+    CancelBtn = MakeButton(this, QStringLiteral("CancelBtn"), QStringLiteral("Cancel"));
     connect(OkBtn, &QPushButton::clicked, this, [this] {
         ParamGrid->HideEditor();
         accept();

@@ -112,10 +112,11 @@ bool IsBoundary(QChar c)
     return delimiters.contains(c);
 }
 
-// Position of the first whole word (any letter case) outside /* */ and --
-// comments, counting comment marks as PosOutsideComment does; -1 for none.
-// It reads no further than it must: a long body after the word costs nothing.
-qsizetype FirstWordOutsideComments(QStringView text, QStringView word)
+// The first position outside /* */ and -- comments that found accepts, or
+// -1; comment marks count as PosOutsideComment counts them. It reads no
+// further than it must: a long text after the position costs nothing.
+template <class Found>
+qsizetype FirstOutsideComments(QStringView text, Found found)
 {
     int marks = 0;
     bool lineComment = false;
@@ -139,41 +140,32 @@ qsizetype FirstWordOutsideComments(QStringView text, QStringView word)
             lineComment = true;
             continue;
         }
-        if ((i == 0 || IsBoundary(text.at(i - 1))) && i + word.size() <= size
-            && text.mid(i, word.size()).compare(word, Qt::CaseInsensitive) == 0
-            && (i + word.size() == size || IsBoundary(text.at(i + word.size()))))
+        if (found(i))
             return i;
     }
     return -1;
 }
 
-// Positions of the ";" outside comments, by the same rules.
+// Position of the first whole word (any letter case) outside comments; -1 for none.
+qsizetype FirstWordOutsideComments(QStringView text, QStringView word)
+{
+    const qsizetype size = text.size();
+    return FirstOutsideComments(text, [&](qsizetype i) {
+        return (i == 0 || IsBoundary(text.at(i - 1))) && i + word.size() <= size
+               && text.mid(i, word.size()).compare(word, Qt::CaseInsensitive) == 0
+               && (i + word.size() == size || IsBoundary(text.at(i + word.size())));
+    });
+}
+
+// Positions of the ";" outside comments.
 QList<qsizetype> SemicolonsOutsideComments(QStringView text)
 {
     QList<qsizetype> positions;
-    int marks = 0;
-    bool lineComment = false;
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        const QChar next = i + 1 < size ? text.at(i + 1) : QChar();
-        if (lineComment) {
-            if (c == u'\n' || c == u'\r')
-                lineComment = false;
-            continue;
-        }
-        if ((c == u'/' && next == u'*') || (c == u'*' && next == u'/')) {
-            ++marks;
-            ++i;
-            continue;
-        }
-        if (marks % 2 != 0)
-            continue;
-        if (c == u'-' && next == u'-')
-            lineComment = true;
-        else if (c == u';')
+    FirstOutsideComments(text, [&](qsizetype i) {
+        if (text.at(i) == u';')
             positions << i;
-    }
+        return false;
+    });
     return positions;
 }
 

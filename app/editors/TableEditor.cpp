@@ -4,12 +4,13 @@
 #include "access/QvDatabase.h"
 #include "app/editors/ConstraintDialogs.h"
 #include "app/editors/FieldParam.h"
+#include "app/editors/FormControls.h"
 #include "app/editors/ParamDescription.h"
 #include "app/editors/TableSave.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/MyConst.h"
-#include "app/shell/Options.h"
 #include "app/shell/ObjectOpeners.h"
+#include "app/shell/Options.h"
 #include "components/TgGrid.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
@@ -77,14 +78,18 @@ int RowImage(int state)
     }
 }
 
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QString& hint = {})
+// Fills the dialog from the item unless the item is a new one; on OK the
+// item takes the dialog's definition.
+template <class Dialog>
+bool EditInDialog(Dialog& dialog, TConstraintItem& item, bool isNewItem)
 {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    if (!hint.isEmpty())
-        button->setToolTip(hint);
-    return button;
+    dialog.IsNew = isNewItem || item.State != isLoaded;
+    if (!isNewItem)
+        dialog.LoadItem(item);
+    if (qv::showModal(dialog) != qv::mrOk)
+        return false;
+    item = dialog.Item();
+    return true;
 }
 
 const char* KindName(TConstraintKind kind)
@@ -164,12 +169,8 @@ TNewTable::TNewTable(TQvDatabase* database, QWidget* parent)
     TableName = new QLineEdit(this);
     TableName->setObjectName(QStringLiteral("TableName"));
     TableName->setMaxLength(31);
-    connect(TableName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (text != text.toUpper()) {
-            const int position = TableName->cursorPosition();
-            TableName->setText(text.toUpper());
-            TableName->setCursorPosition(position);
-        }
+    KeepUpperCase(TableName);
+    connect(TableName, &QLineEdit::textEdited, this, [this] {
         if (!TableName->isReadOnly()) {
             m_table.Name = TableName->text().trimmed();
             UpdateStatementText();
@@ -715,47 +716,21 @@ bool TNewTable::RunConstraintDialog(TConstraintKind kind, TConstraintItem& item,
     switch (kind) {
     case TConstraintKind::ForeignKey: {
         TNewFK dialog(columns, m_catalog.get(), this);
-        dialog.IsNew = isNewItem || item.State != isLoaded;
-        if (isNewItem) {
-            if (!dialog.FormShow())
-                return false;
-        } else {
-            dialog.LoadItem(item, !item.StoredName.isEmpty());
-        }
-        if (qv::showModal(dialog) != qv::mrOk)
+        if (isNewItem && !dialog.FormShow())
             return false;
-        item = dialog.Item();
-        return true;
+        return EditInDialog(dialog, item, isNewItem);
     }
     case TConstraintKind::Index: {
         TNewIndex dialog(columns, this);
-        dialog.IsNew = isNewItem || item.State != isLoaded;
-        if (!isNewItem)
-            dialog.LoadItem(item);
-        if (qv::showModal(dialog) != qv::mrOk)
-            return false;
-        item = dialog.Item();
-        return true;
+        return EditInDialog(dialog, item, isNewItem);
     }
     case TConstraintKind::Check: {
         TNewCheck dialog(this);
-        dialog.IsNew = isNewItem || item.State != isLoaded;
-        if (!isNewItem)
-            dialog.LoadItem(item);
-        if (qv::showModal(dialog) != qv::mrOk)
-            return false;
-        item = dialog.Item();
-        return true;
+        return EditInDialog(dialog, item, isNewItem);
     }
     case TConstraintKind::Unique: {
         TNewUC dialog(columns, this);
-        dialog.IsNew = isNewItem || item.State != isLoaded;
-        if (!isNewItem)
-            dialog.LoadItem(item);
-        if (qv::showModal(dialog) != qv::mrOk)
-            return false;
-        item = dialog.Item();
-        return true;
+        return EditInDialog(dialog, item, isNewItem);
     }
     }
     return false;

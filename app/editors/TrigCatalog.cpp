@@ -5,31 +5,13 @@
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/editors/DebugVars.h"
+#include "app/editors/OwnStatement.h"
 #include "app/shell/CatalogQuery.h"
 #include "platform/db/DatabaseError.h"
 
-namespace {
-
-// A statement and its own transaction on the database, for one catalog read.
-struct TCatalogStatement
-{
-    explicit TCatalogStatement(TQvDatabase& database)
-    {
-        transaction.AddDatabase(&database);
-        query.SetDatabase(&database);
-        query.SetTransaction(&transaction);
-        query.SetParamCheck(false);
-    }
-
-    TQvTransaction transaction;
-    TQvQuery query;
-};
-
-} // namespace
-
 QStringList TriggerTableNames(TQvDatabase& database)
 {
-    TCatalogStatement statement(database);
+    TOwnStatement statement(database);
     TQvTransactionScope scope(statement.transaction);
     QStringList names;
     {
@@ -53,7 +35,7 @@ QStringList TriggerTableNames(TQvDatabase& database)
 
 TTriggerRecord LoadTriggerRecord(TQvDatabase& database, const QString& name)
 {
-    TCatalogStatement statement(database);
+    TOwnStatement statement(database);
     TQvTransactionScope scope(statement.transaction);
     TTriggerRecord record;
     {

@@ -4,6 +4,7 @@
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
+#include "app/editors/OwnStatement.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/MyConst.h"
 
@@ -125,16 +126,12 @@ void ReadArguments(TQvQuery& query, TQvDatabase& database, const QString& litera
 TStoredUDF ReadExternalFunction(TQvDatabase& database, const QString& name)
 {
     TStoredUDF stored;
-    TQvTransaction transaction;
-    transaction.AddDatabase(&database);
-    TQvQuery query;
-    query.SetTransaction(&transaction);
-    query.SetParamCheck(false);
+    TOwnStatement statement(database);
     const QString literal = QvSql::Literal(name, 1);
-    TQvTransactionScope scope(transaction);
-    ReadHeader(query, database, literal, stored);
+    TQvTransactionScope scope(statement.transaction);
+    ReadHeader(statement.query, database, literal, stored);
     if (stored.Found && stored.External)
-        ReadArguments(query, database, literal, stored);
+        ReadArguments(statement.query, database, literal, stored);
     scope.Commit();
     return stored;
 }

@@ -4,6 +4,7 @@
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
+#include "app/editors/ObjectLinks.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
 #include "app/shell/Main.h"
@@ -32,10 +33,7 @@ TViewForm::TViewForm(quint64 dbId, QWidget* parent)
     auto* layout = new QVBoxLayout(Body());
     layout->setContentsMargins(0, 0, 0, 0);
 
-    Syntax = new TqeGeneralSyn(this);
-    Syntax->setObjectName(QStringLiteral("Syntax"));
-    Syntax->SetComments(csCStyle);
-    Syntax->SetKeyWords(TDM::SQLKeywords());
+    Syntax = NewSQLSyntax(this, TDM::SQLKeywords());
     SQLText = new TqeCustomEdit(Body());
     SQLText->setObjectName(QStringLiteral("SQLText"));
     SQLText->SetHighLighter(Syntax);
@@ -51,7 +49,7 @@ TViewForm::TViewForm(quint64 dbId, QWidget* parent)
     RunQ = new TQvQuery(this);
     RunQ->setObjectName(QStringLiteral("RunQ"));
     RunQ->SetTransaction(RunT);
-    ReadLinkWords();
+    SetObjectLinkWords(Syntax, DBId());
     resize(560, 360);
 }
 
@@ -63,17 +61,6 @@ TViewForm::~TViewForm()
     } catch (...) {
         // Nothing of the window's is left to undo.
     }
-}
-
-void TViewForm::ReadLinkWords()
-{
-    const int number = DBNumber();
-    if (number <= 0)
-        return;
-    QStringList words;
-    for (const TDBObjectName& object : DBList->GetObjectNames(number - 1))
-        words << object.Name;
-    Syntax->SetLinkWords(words);
 }
 
 void TViewForm::showEvent(QShowEvent* event)

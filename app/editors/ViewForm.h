@@ -34,7 +34,6 @@ protected:
 
 private:
     void SQLTextHyperLinkClick(const QString& word);
-    void ReadLinkWords();
     void QueryFailed(const QString& message) const;
 
     bool m_shown = false;

@@ -14,16 +14,22 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace {
+bool IsFirstKeyDelivery(const QWidget* window, QObject* watched)
+{
+    if (!watched->isWidgetType())
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    QWidget* focus = QApplication::focusWidget();
+    const bool first = widget == focus || (!(focus && window->isAncestorOf(focus)) && widget == window);
+    return first && (widget == window || window->isAncestorOf(widget));
+}
 
-QString ErrorText(const std::exception& error)
+QString TBaseMDI::ErrorText(const std::exception& error)
 {
     if (const auto* databaseError = dynamic_cast<const EDatabaseError*>(&error))
         return databaseError->Message();
     return QString::fromUtf8(error.what());
 }
-
-} // namespace
 
 TBaseMDI::TBaseMDI(QWidget* parent)
     : QWidget(parent)
@@ -153,14 +159,7 @@ void TBaseMDI::closeEvent(QCloseEvent* event)
 
 bool TBaseMDI::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
-        return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    QWidget* focus = QApplication::focusWidget();
-    // Only the first delivery: a key the focused control ignores is
-    // delivered again to its parents.
-    const bool first = widget == focus || (!(focus && isAncestorOf(focus)) && widget == this);
-    if (!first || !(widget == this || isAncestorOf(widget)))
+    if (event->type() != QEvent::KeyPress || !IsFirstKeyDelivery(this, watched))
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     return FormKeyDown(key->key(), key->modifiers());

@@ -11,8 +11,15 @@
 
 #include <QWidget>
 
+#include <exception>
+
 class QAction;
 class QToolBar;
+
+// Whether a key event the application's event filter sees at watched is its
+// first delivery to a control of window: a key the focused control ignores
+// is delivered again to its parents.
+bool IsFirstKeyDelivery(const QWidget* window, QObject* watched);
 
 class TBaseMDI : public QWidget
 {
@@ -36,8 +43,9 @@ public:
     bool SaveChanges();
     // CancelBtn: closes the window (the close query applies).
     void CancelBtnClick();
-    // Esc closes the window, F2 saves; true when the key was taken.
-    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // Esc closes the window, F2 saves; true when the key was taken. The
+    // window sees every key first (the focused control still gets it).
+    virtual bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     // Whether the window may close now: asks "Save changes ?" when Modified;
     // Yes closes only after a successful save, No discards, Cancel stays.
     // The close handler asks it.
@@ -52,6 +60,8 @@ protected:
     // is either shown here and answered false, or raised (the base shows it).
     // The base has nothing to save.
     virtual bool OkBtnClick();
+    // The message of an error: a database error's own, else what() as UTF-8.
+    static QString ErrorText(const std::exception& error);
 
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

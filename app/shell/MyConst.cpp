@@ -158,13 +158,13 @@ bool IsQuotedType(const QString& typeName)
 
 bool IsIntegerType(const QString& typeName)
 {
-    return typeName == u"Integer" || typeName == u"Smallint";
+    return typeName == u"Integer" || typeName == u"Smallint" || typeName == u"Bigint";
 }
 
 bool IsFloatType(const QString& typeName)
 {
     return typeName == u"Decimal" || typeName == u"Numeric" || typeName == u"Float"
-           || typeName == u"Double";
+           || typeName == u"Double" || typeName == u"Double precision";
 }
 
 bool IsNumberType(const QString& typeName)

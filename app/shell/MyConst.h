@@ -45,6 +45,8 @@ bool IsValidTypeText(const QString& typeText);
 bool CheckTypeName(const QString& typeText);
 bool IsValidTableName(const QString& name);
 
+// Type names spelt as FieldTypeToStr and the type lists spell them, without
+// a size or precision.
 bool IsQuotedType(const QString& typeName);
 bool IsIntegerType(const QString& typeName);
 bool IsFloatType(const QString& typeName);

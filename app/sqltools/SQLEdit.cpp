@@ -265,10 +265,7 @@ void TSQLEditor::CreateSQLPage()
     Pages->addTab(TabSQL, QStringLiteral("SQL Editor page  (Ctrl - 1)"));
     auto* align = new AlignLayout(TabSQL);
 
-    Syntax = new TqeGeneralSyn(this);
-    Syntax->setObjectName(QStringLiteral("Syntax"));
-    Syntax->SetComments(csCStyle);
-    Syntax->SetKeyWords(TDM::SQLKeywords());
+    Syntax = NewSQLSyntax(this, TDM::SQLKeywords());
 
     PlanView = new QPlainTextEdit(TabSQL);
     PlanView->setObjectName(QStringLiteral("PlanView"));

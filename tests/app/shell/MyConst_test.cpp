@@ -108,6 +108,8 @@ TEST(TypeKinds, ExactNames)
     EXPECT_FALSE(IsQuotedType("VARCHAR"));
     EXPECT_TRUE(IsNumberType("Smallint"));
     EXPECT_TRUE(IsNumberType("Double"));
+    EXPECT_TRUE(IsNumberType("Bigint"));
+    EXPECT_TRUE(IsNumberType("Double precision"));
     EXPECT_FALSE(IsNumberType("Blob"));
     EXPECT_TRUE(IsSQLFunctionName("GEN_ID"));
     EXPECT_TRUE(IsSQLFunctionName(""));

@@ -1,0 +1,17 @@
+#pragma once
+
+// Controls the editor windows and dialogs make alike.
+
+#include <QString>
+
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+// A push button that never turns into the dialog's default button (Enter
+// belongs to the grids and edits); the hint, when given, is its tool tip.
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QString& hint = {});
+
+// Turns what the user types into the edit to upper case, keeping the
+// cursor where it was, as the server keeps an unquoted name.
+void KeepUpperCase(QLineEdit* edit);
