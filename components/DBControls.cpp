@@ -9,13 +9,6 @@
 
 namespace {
 
-QString ErrorText(const std::exception& error)
-{
-    if (const auto* databaseError = dynamic_cast<const EDatabaseError*>(&error))
-        return databaseError->Message();
-    return QString::fromUtf8(error.what());
-}
-
 // Writes the control's value into its field; an error (a value the field
 // refuses) is shown, not thrown out of a focus handler.
 void WriteQuietly(TFieldDataLink& link)

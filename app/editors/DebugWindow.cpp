@@ -15,6 +15,7 @@
 #include "editor/qeCustomEdit.h"
 #include "editor/qeGeneralSyn.h"
 #include "platform/Dialogs.h"
+#include "platform/KeyDelivery.h"
 #include "platform/EventPump.h"
 #include "platform/Registry.h"
 
@@ -637,7 +638,7 @@ bool Ts_debug::IsOwnKey(int key, Qt::KeyboardModifiers modifiers)
 bool Ts_debug::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !IsFirstKeyDelivery(this, watched))
+    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !IsFirstKeyDelivery(*this, *watched))
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (type == QEvent::ShortcutOverride) {

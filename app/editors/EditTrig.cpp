@@ -29,6 +29,7 @@
 #include "editor/qeEditList.h"
 #include "editor/qeGeneralSyn.h"
 #include "platform/Dialogs.h"
+#include "platform/KeyDelivery.h"
 #include "platform/db/DatabaseError.h"
 
 #include <QAction>
@@ -456,7 +457,7 @@ void TEditTrig::ViewGenTextBtnClick()
 bool TEditTrig::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !IsFirstKeyDelivery(this, watched))
+    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !IsFirstKeyDelivery(*this, *watched))
         return TBaseMDI::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     if (type == QEvent::ShortcutOverride) {

@@ -4,6 +4,7 @@
 #include "components/FormPlacement.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
+#include "platform/KeyDelivery.h"
 #include "platform/db/DatabaseError.h"
 
 #include <QAction>
@@ -13,23 +14,6 @@
 #include <QMdiSubWindow>
 #include <QToolBar>
 #include <QVBoxLayout>
-
-bool IsFirstKeyDelivery(const QWidget* window, QObject* watched)
-{
-    if (!watched->isWidgetType())
-        return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    QWidget* focus = QApplication::focusWidget();
-    const bool first = widget == focus || (!(focus && window->isAncestorOf(focus)) && widget == window);
-    return first && (widget == window || window->isAncestorOf(widget));
-}
-
-QString TBaseMDI::ErrorText(const std::exception& error)
-{
-    if (const auto* databaseError = dynamic_cast<const EDatabaseError*>(&error))
-        return databaseError->Message();
-    return QString::fromUtf8(error.what());
-}
 
 TBaseMDI::TBaseMDI(QWidget* parent)
     : QWidget(parent)
@@ -159,7 +143,7 @@ void TBaseMDI::closeEvent(QCloseEvent* event)
 
 bool TBaseMDI::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress || !IsFirstKeyDelivery(this, watched))
+    if (event->type() != QEvent::KeyPress || !IsFirstKeyDelivery(*this, *watched))
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     return FormKeyDown(key->key(), key->modifiers());

@@ -16,11 +16,6 @@
 class QAction;
 class QToolBar;
 
-// Whether a key event the application's event filter sees at watched is its
-// first delivery to a control of window: a key the focused control ignores
-// is delivered again to its parents.
-bool IsFirstKeyDelivery(const QWidget* window, QObject* watched);
-
 class TBaseMDI : public QWidget
 {
     Q_OBJECT
@@ -60,8 +55,6 @@ protected:
     // is either shown here and answered false, or raised (the base shows it).
     // The base has nothing to save.
     virtual bool OkBtnClick();
-    // The message of an error: a database error's own, else what() as UTF-8.
-    static QString ErrorText(const std::exception& error);
 
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -49,13 +49,6 @@ const QStringList kObjectTypes = {QStringLiteral("Table"),     QStringLiteral("V
                                   QStringLiteral("Domain"),    QStringLiteral("Generator"),
                                   QStringLiteral("User-Defined function"), QStringLiteral("Exception")};
 
-QString ErrorText(const std::exception& error)
-{
-    if (const auto* databaseError = dynamic_cast<const EDatabaseError*>(&error))
-        return databaseError->Message();
-    return QString::fromUtf8(error.what());
-}
-
 } // namespace
 
 bool DescriptionAllowed(int category)

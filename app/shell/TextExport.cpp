@@ -42,13 +42,6 @@ private:
     TBookmark m_bookmark;
 };
 
-QString ErrorText(const std::exception& error)
-{
-    if (const auto* databaseError = dynamic_cast<const EDatabaseError*>(&error))
-        return databaseError->Message();
-    return QString::fromUtf8(error.what());
-}
-
 } // namespace
 
 QString ExportValue(const QString& value)

@@ -62,13 +62,6 @@ const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 const QColor kGreen(0, 128, 0);
 
-QString ErrorMessage(const std::exception& error)
-{
-    if (const auto* databaseError = dynamic_cast<const EDatabaseError*>(&error))
-        return databaseError->Message();
-    return QString::fromUtf8(error.what());
-}
-
 QLabel* AddLabel(QWidget* parent, QBoxLayout* layout, const QString& text, const char* name = nullptr)
 {
     auto* label = new QLabel(text, parent);
@@ -179,7 +172,7 @@ TSQLEditor::~TSQLEditor()
         if (RunT->Active())
             RunT->Commit();
     } catch (const std::exception& error) {
-        qWarning("SQL editor: ending its transaction: %s", qPrintable(ErrorMessage(error)));
+        qWarning("SQL editor: ending its transaction: %s", qPrintable(ErrorText(error)));
     }
 }
 
@@ -657,7 +650,7 @@ void TSQLEditor::RunFailed(const std::exception& error)
         m_database->DropLostConnection();
     UpdateTransactionButtons();
     SetStatus(QStringLiteral("Error in query !"));
-    qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
+    qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
 }
 
 // ------------------------------------------------------------------ statistics
@@ -791,7 +784,7 @@ void TSQLEditor::FetchAllRows()
     } catch (const std::exception& error) {
         if (alive)
             ResultModel->setFetchChunk(chunk);
-        qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
+        qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
     }
 }
 
@@ -803,7 +796,7 @@ void TSQLEditor::FirstRow()
     try {
         DS->First();
     } catch (const std::exception& error) {
-        qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
+        qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
     }
 }
 
@@ -895,7 +888,7 @@ void TSQLEditor::EndTransaction(bool commit)
     } catch (const std::exception& error) {
         if (dynamic_cast<const EQvConnectionLost*>(&error) && m_database)
             m_database->DropLostConnection();
-        qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
+        qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
     }
     UpdateTransactionButtons();
     PagesChange();
@@ -964,7 +957,7 @@ void TSQLEditor::ClearErrorStatus()
 bool TSQLEditor::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-        if (IsFirstKeyDelivery(*this, *static_cast<QWidget*>(watched))) {
+        if (IsFirstKeyDelivery(*this, *watched)) {
             const auto* key = static_cast<QKeyEvent*>(event);
             // Acted on once the key has been delivered: a command that shows
             // a message box moves the focus, and the key still on its way up
@@ -1026,13 +1019,13 @@ bool TSQLEditor::FormCloseQuery()
             m_database->DropLostConnection();
         UpdateTransactionButtons();
         if (answer == qv::mrYes) {
-            qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
+            qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
             return false;
         }
         return true;
     } catch (const std::exception& error) {
         // The work is still there: the window stays so the user can decide again.
-        qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
+        qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
         UpdateTransactionButtons();
         return false;
     }
@@ -1058,7 +1051,7 @@ void TSQLEditor::closeEvent(QCloseEvent* event)
         if (RunT->Active())
             RunT->Commit();
     } catch (const std::exception& error) {
-        qv::messageDlg(ErrorMessage(error), qv::mtError, qv::mbOK);
+        qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
         event->ignore();
         return;
     }

@@ -7,13 +7,6 @@
 
 namespace {
 
-QString ErrorText(const std::exception& error)
-{
-    if (const auto* databaseError = dynamic_cast<const EDatabaseError*>(&error))
-        return databaseError->Message();
-    return QString::fromUtf8(error.what());
-}
-
 } // namespace
 
 // The model's ears on the data source.

@@ -10,3 +10,10 @@ void DatabaseError(const QString& message)
 {
     throw EDatabaseError(message);
 }
+
+QString ErrorText(const std::exception& error)
+{
+    if (const auto* databaseError = dynamic_cast<const EDatabaseError*>(&error))
+        return databaseError->Message();
+    return QString::fromUtf8(error.what());
+}

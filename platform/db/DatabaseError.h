@@ -19,6 +19,10 @@ private:
 
 [[noreturn]] void DatabaseError(const QString& message);
 
+// What an error says to the user: a database error's message as the server
+// or the framework gave it, any other error's own text.
+QString ErrorText(const std::exception& error);
+
 // The framework's own message texts, shared by the datasets built on it.
 namespace DbMessages {
 inline const char* const DataSetOpen = "Cannot perform this operation on an open dataset";
