@@ -33,6 +33,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 TEST(DebugInitialValues, KeysEditorsAndValueTexts)
@@ -78,8 +80,7 @@ protected:
     {
         std::tie(target, dialect) = GetParam();
         QV_SKIP_UNLESS_REACHABLE(target);
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        m_registry.emplace(dir);
         database = qvdebug::createDatabase(
             target, dir, dialect,
             {QStringLiteral("create table T (ID integer not null primary key, NAME varchar(20))"),
@@ -98,8 +99,7 @@ protected:
         main.reset();
         list.reset();
         database.reset();
-        if (!m_registry.isNull())
-            qputenv("QORVANE_REGISTRY", m_registry);
+        m_registry.reset();
     }
 
     quint64 registerDatabase(const QString& name)
@@ -197,7 +197,7 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
+    std::optional<qvtest::RegistryFileIn> m_registry;
 };
 
 TEST_P(DebugWindowTest, SteppingShowsWhereItStandsAndEndsWithThePlainCaption)

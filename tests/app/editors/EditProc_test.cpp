@@ -32,6 +32,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 inline void PrintTo(const QStringList& list, std::ostream* os)
 {
     *os << '{' << list.join(QStringLiteral("\", \"")).toStdString() << '}';
@@ -99,10 +101,7 @@ protected:
     {
         target = GetParam();
         QV_SKIP_UNLESS_REACHABLE(target);
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        m_data = qgetenv("XDG_DATA_HOME");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        m_folders.emplace(dir);
         {
             // A registered database, never opened: no sample database is made at start-up.
             QvRegistry registry;
@@ -124,11 +123,7 @@ protected:
         m_startup.reset();
         m_list.reset();
         TObjectOpeners::Instance().Clear();
-        qputenv("QORVANE_REGISTRY", m_registry);
-        if (m_data.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_data);
+        m_folders.reset();
     }
 
     // Registers and connects a fresh database made by the statements.
@@ -220,8 +215,7 @@ protected:
 
 private:
     TQvDatabase m_check;
-    QByteArray m_registry;
-    QByteArray m_data;
+    std::optional<qvtest::UserFoldersIn> m_folders;
     std::unique_ptr<TDBListScope> m_list;
     std::unique_ptr<TQorvaneStartup> m_startup;
 };

@@ -20,7 +20,7 @@
 #include "components/TgGrid.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
-#include "platform/Registry.h"
+#include "support/DatabaseSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,6 +34,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 class TriggerEditorInProgram : public ::testing::TestWithParam<qvdebug::TargetDialect>
@@ -43,10 +45,7 @@ protected:
     {
         std::tie(target, dialect) = GetParam();
         QV_SKIP_UNLESS_REACHABLE(target);
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        m_data = qgetenv("XDG_DATA_HOME");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        m_folders.emplace(dir);
         {
             QStringList statements{
                 QStringLiteral("create table ORDERS (ID integer, NAME varchar(20))"),
@@ -59,12 +58,7 @@ protected:
             const auto database = qvdebug::createDatabase(target, dir, dialect, statements);
             path = database->DBName();
         }
-        QvRegistry registry;
-        ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Test"), true));
-        registry.writeString(QStringLiteral("DBPath"), path);
-        registry.writeString(QStringLiteral("UserName"), target.user);
-        registry.writeString(QStringLiteral("UserPassword"), target.password);
-        registry.writeString(QStringLiteral("DBCharset"), QStringLiteral("NONE"));
+        ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
         m_list = std::make_unique<TDBListScope>();
         m_startup = std::make_unique<TQorvaneStartup>();
         InstallTriggerEditor();
@@ -81,11 +75,7 @@ protected:
         m_startup.reset();
         m_list.reset();
         TObjectOpeners::Instance().Clear();
-        qputenv("QORVANE_REGISTRY", m_registry);
-        if (m_data.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_data);
+        m_folders.reset();
     }
 
     QTreeWidgetItem* triggerNode(const QString& name) const
@@ -141,8 +131,7 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
-    QByteArray m_data;
+    std::optional<qvtest::UserFoldersIn> m_folders;
     std::unique_ptr<TDBListScope> m_list;
     std::unique_ptr<TQorvaneStartup> m_startup;
 };

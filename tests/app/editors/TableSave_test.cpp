@@ -5,6 +5,7 @@
 #include "app/editors/TableSave.h"
 
 #include "DebugTest_support.h"
+#include "TableTest_support.h"
 #include "support/DatabaseSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,17 +14,7 @@ using qvdebug::TargetDialect;
 
 namespace {
 
-TColumnDef column(const QString& name, const QString& type, const QString& size = {}, const QString& null = "Yes",
-                  const QString& defaultValue = {})
-{
-    TColumnDef def;
-    def.Name = name;
-    def.Type = type;
-    def.Size = size;
-    def.Null = null;
-    def.Default = defaultValue;
-    return def;
-}
+using qveditors::column;
 
 TTableColumn newColumn(const TColumnDef& def)
 {

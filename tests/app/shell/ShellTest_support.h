@@ -26,17 +26,13 @@ class IsolatedUser
 {
 public:
     IsolatedUser();
-    ~IsolatedUser();
-    IsolatedUser(const IsolatedUser&) = delete;
-    IsolatedUser& operator=(const IsolatedUser&) = delete;
 
     const qvtest::TempDir& dir() const { return m_dir; }
     QString registryFile() const;
 
 private:
     qvtest::TempDir m_dir;
-    QByteArray m_registry;
-    QByteArray m_data;
+    qvtest::UserFoldersIn m_folders;
 };
 
 // A copy of the user's registry file as it is on disk now, under a new name:

@@ -35,6 +35,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 // Clicks a check box or radio button on its indicator, the part that takes
@@ -52,17 +54,9 @@ protected:
         target = GetParam();
         if (target.isServer() && !qvtest::serverRunning())
             GTEST_SKIP() << "Firebird server is not running on 127.0.0.1:3050; server test skipped";
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        m_data = qgetenv("XDG_DATA_HOME");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        m_folders.emplace(dir);
         path = qvsql::createDatabase(target, dir, QStringLiteral("program.fdb"), qvsql::tableStatements(10));
-        QvRegistry registry;
-        ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Test"), true));
-        registry.writeString(QStringLiteral("DBPath"), path);
-        registry.writeString(QStringLiteral("UserName"), target.user);
-        registry.writeString(QStringLiteral("UserPassword"), target.password);
-        registry.writeString(QStringLiteral("DBCharset"), QStringLiteral("NONE"));
+        ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
         m_list = std::make_unique<TDBListScope>();
         m_startup = std::make_unique<TQorvaneStartup>();
         InstallSQLEditorCommand();
@@ -76,11 +70,7 @@ protected:
                 editor->RunT->Rollback();
         m_startup.reset();
         m_list.reset();
-        qputenv("QORVANE_REGISTRY", m_registry);
-        if (m_data.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_data);
+        m_folders.reset();
     }
 
     QTreeWidgetItem* databaseNode() const
@@ -106,8 +96,7 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
-    QByteArray m_data;
+    std::optional<qvtest::UserFoldersIn> m_folders;
     std::unique_ptr<TDBListScope> m_list;
     std::unique_ptr<TQorvaneStartup> m_startup;
 };

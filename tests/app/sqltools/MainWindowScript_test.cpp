@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 class ScriptRunnerInProgram : public ::testing::Test
@@ -28,10 +30,7 @@ class ScriptRunnerInProgram : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        m_data = qgetenv("XDG_DATA_HOME");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        m_folders.emplace(dir);
         m_list = std::make_unique<TDBListScope>();
         m_startup = std::make_unique<TQorvaneStartup>();
         InstallScriptRunnerCommand();
@@ -42,11 +41,7 @@ protected:
     {
         m_startup.reset();
         m_list.reset();
-        qputenv("QORVANE_REGISTRY", m_registry);
-        if (m_data.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_data);
+        m_folders.reset();
     }
 
     static QList<TRunScript*> runners()
@@ -62,8 +57,7 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
-    QByteArray m_data;
+    std::optional<qvtest::UserFoldersIn> m_folders;
     std::unique_ptr<TDBListScope> m_list;
     std::unique_ptr<TQorvaneStartup> m_startup;
 };

@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 const QStringList schema{
@@ -40,8 +42,7 @@ protected:
     {
         target = GetParam();
         QV_SKIP_UNLESS_REACHABLE(target);
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        m_registry.emplace(dir);
         path = qvtest::createDialect3Database(target, dir, QStringLiteral("sql3.fdb"), schema);
         databases = std::make_unique<qvsql::RegisteredDatabases>();
         id = databases->add(QStringLiteral("Dialect 3"), target, path);
@@ -58,8 +59,7 @@ protected:
             delete editor.data();
         }
         databases.reset();
-        if (!m_registry.isNull())
-            qputenv("QORVANE_REGISTRY", m_registry);
+        m_registry.reset();
     }
 
     void run(const QString& sql)
@@ -99,7 +99,7 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
+    std::optional<qvtest::RegistryFileIn> m_registry;
 };
 
 TEST_P(SQLEditorDialect3Test, SelectStarShowsEveryColumnWithItsExactValue)

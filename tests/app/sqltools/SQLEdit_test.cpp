@@ -26,6 +26,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 using qvsql::chartBars;
@@ -38,8 +40,7 @@ protected:
         target = GetParam();
         if (target.isServer() && !qvtest::serverRunning())
             GTEST_SKIP() << "Firebird server is not running on 127.0.0.1:3050; server test skipped";
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        m_registry.emplace(dir);
         path = qvsql::createDatabase(target, dir, QStringLiteral("sql.fdb"), qvsql::tableStatements(10));
         databases = std::make_unique<qvsql::RegisteredDatabases>();
         id = databases->add(QStringLiteral("Test"), target, path);
@@ -56,8 +57,7 @@ protected:
             delete editor.data();
         }
         databases.reset();
-        if (!m_registry.isNull())
-            qputenv("QORVANE_REGISTRY", m_registry);
+        m_registry.reset();
     }
 
     // Types a statement and runs it.
@@ -76,7 +76,7 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
+    std::optional<qvtest::RegistryFileIn> m_registry;
 };
 
 TEST_P(SQLEditorTest, StartsEmptyWithTheSQLPageAndNothingToCommit)
