@@ -6,9 +6,6 @@
 
 #include "DebugTest_support.h"
 
-#include "access/QvQuery.h"
-#include "access/QvTransactionScope.h"
-
 #include "app/editors/DebugInitialValues.h"
 #include "app/editors/DebugValueRow.h"
 #include "app/editors/DebugWindow.h"
@@ -21,6 +18,7 @@
 #include "editor/qeGeneralSyn.h"
 #include "platform/DialogScript.h"
 #include "platform/Registry.h"
+#include "support/DatabaseSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -514,20 +512,9 @@ TEST_P(DebugWindowTest, ModifiedValuesParseErrorsAndTriggers)
 
 TEST_P(DebugWindowTest, ProcedureEditorsDebugStepsTheStoredProcedure)
 {
-    {
-        TQvTransaction transaction;
-        transaction.AddDatabase(database.get());
-        TQvQuery query;
-        query.SetDatabase(database.get());
-        query.SetTransaction(&transaction);
-        query.SetParamCheck(false);
-        query.SetSQLText(QStringLiteral("create procedure P (A integer) returns (B integer) as\r\n"
-                                        "declare variable C integer;\r\nbegin\r\n  C = A + 1;\r\n"
-                                        "  B = C * 2;\r\nend"));
-        TQvTransactionScope scope(transaction);
-        query.ExecQuery();
-        scope.Commit();
-    }
+    qvtest::runStatements(*database, {QStringLiteral("create procedure P (A integer) returns (B integer) as\r\n"
+                                                     "declare variable C integer;\r\nbegin\r\n  C = A + 1;\r\n"
+                                                     "  B = C * 2;\r\nend")});
     InstallDebugger();
     auto* editor = new TEditProc(id);
     editor->IsNew = false;

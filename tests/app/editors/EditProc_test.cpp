@@ -15,13 +15,13 @@
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/ProcPreview.h"
-#include "app/shell/Startup.h"
 #include "app/shell/TreeCommands.h"
 #include "components/TgGrid.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
 #include "platform/Registry.h"
 #include "support/DatabaseSupport.h"
+#include "support/ProgramSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -108,10 +108,7 @@ protected:
             ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Other"), true));
             registry.writeString(QStringLiteral("DBPath"), dir.filePath(QStringLiteral("other.fdb")));
         }
-        m_list = std::make_unique<TDBListScope>();
-        m_startup = std::make_unique<TQorvaneStartup>();
-        InstallProcEditor();
-        m_startup->Show();
+        m_program.emplace(InstallProcEditor);
         MainForm->activateWindow();
         QApplication::setActiveWindow(MainForm);
     }
@@ -120,8 +117,7 @@ protected:
     {
         if (m_check.Connected())
             m_check.Close();
-        m_startup.reset();
-        m_list.reset();
+        m_program.reset();
         TObjectOpeners::Instance().Clear();
         m_folders.reset();
     }
@@ -216,8 +212,7 @@ protected:
 private:
     TQvDatabase m_check;
     std::optional<qvtest::UserFoldersIn> m_folders;
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
+    std::optional<qvtest::RunningProgram> m_program;
 };
 
 TEST_P(ProcEditorTest, ExampleProcedureIsCreatedReloadedAndAltered)

@@ -15,12 +15,12 @@
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
-#include "app/shell/Startup.h"
 #include "components/SpinEdit.h"
 #include "components/TgGrid.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
 #include "support/DatabaseSupport.h"
+#include "support/ProgramSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -59,10 +59,7 @@ protected:
             path = database->DBName();
         }
         ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
-        m_list = std::make_unique<TDBListScope>();
-        m_startup = std::make_unique<TQorvaneStartup>();
-        InstallTriggerEditor();
-        m_startup->Show();
+        m_program.emplace(InstallTriggerEditor);
         dbId = DBList->GetId(DBList->IndexOf(QStringLiteral("Test")));
         ASSERT_TRUE(MainTree->ConnectEntry(dbId)) << qPrintable(script.messages().join(u'\n'));
         triggers = MainTree->CategoryNodeOf(dbId, catTriggers);
@@ -72,8 +69,7 @@ protected:
 
     void TearDown() override
     {
-        m_startup.reset();
-        m_list.reset();
+        m_program.reset();
         TObjectOpeners::Instance().Clear();
         m_folders.reset();
     }
@@ -132,8 +128,7 @@ protected:
 
 private:
     std::optional<qvtest::UserFoldersIn> m_folders;
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
+    std::optional<qvtest::RunningProgram> m_program;
 };
 
 } // namespace

@@ -16,13 +16,13 @@
 #include "app/shell/MainTreeF.h"
 #include "app/shell/ObjectOpeners.h"
 #include "app/shell/ProcPreview.h"
-#include "app/shell/Startup.h"
 #include "app/shell/TreeCommands.h"
 #include "components/CurrEdit.h"
 #include "components/SpinEdit.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
 #include "support/DatabaseSupport.h"
+#include "support/ProgramSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -83,18 +83,14 @@ protected:
         path = dialect == 1 ? qvtest::createDatabase(target, dir, QStringLiteral("objects.fdb"), statements)
                             : qvtest::createDialect3Database(target, dir, QStringLiteral("objects.fdb"), statements);
         ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
-        m_list = std::make_unique<TDBListScope>();
-        m_startup = std::make_unique<TQorvaneStartup>();
-        InstallObjectEditors();
-        m_startup->Show();
+        m_program.emplace(InstallObjectEditors);
         id = DBList->GetId(DBList->IndexOf(QStringLiteral("Test")));
         ASSERT_TRUE(MainTree->ConnectEntry(id));
     }
 
     void TearDown() override
     {
-        m_startup.reset();
-        m_list.reset();
+        m_program.reset();
         TObjectOpeners::Instance().Clear();
         m_folders.reset();
     }
@@ -181,8 +177,7 @@ protected:
 
 private:
     std::optional<qvtest::UserFoldersIn> m_folders;
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
+    std::optional<qvtest::RunningProgram> m_program;
 };
 
 TEST_P(ObjectEditors, DomainIsCreatedThenItsDefaultAndCheckAltered)

@@ -45,33 +45,6 @@ void writeOption(const QString& name, int value)
     registry.writeInteger(name, value);
 }
 
-Shell::Shell()
-    : m_list(std::make_unique<TDBListScope>())
-    , m_startup(std::make_unique<TQorvaneStartup>())
-{
-    m_startup->Show();
-}
-
-Shell::~Shell()
-{
-    m_startup.reset();
-    m_list.reset();
-}
-
-void Shell::closeWindows()
-{
-    m_startup.reset();
-}
-
-QTreeWidgetItem* databaseNode(const QString& name)
-{
-    QTreeWidgetItem* top = MainTree->TopNode();
-    for (int i = 0; i < top->childCount(); ++i)
-        if (top->child(i)->text(0) == name)
-            return top->child(i);
-    return nullptr;
-}
-
 QTreeWidgetItem* categoryNode(QTreeWidgetItem* database, const QString& category)
 {
     for (int i = 0; i < database->childCount(); ++i)

@@ -8,11 +8,11 @@
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/ProcPreview.h"
-#include "app/shell/Startup.h"
 #include "app/sqltools/ExtrMD.h"
 #include "components/FileEdit.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
+#include "support/ProgramSupport.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -62,26 +62,16 @@ protected:
              QStringLiteral("create trigger TR for T active before insert position 0 as begin end"),
              QStringLiteral("insert into T values (1, 'abc')")});
         ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
-        m_list = std::make_unique<TDBListScope>();
-        m_startup = std::make_unique<TQorvaneStartup>();
-        InstallExtractMetadataCommand();
-        m_startup->Show();
+        m_program.emplace(InstallExtractMetadataCommand);
     }
 
     void TearDown() override
     {
-        m_startup.reset();
-        m_list.reset();
+        m_program.reset();
         m_folders.reset();
     }
 
-    QTreeWidgetItem* databaseNode() const
-    {
-        for (int i = 0; i < MainTree->TopNode()->childCount(); ++i)
-            if (MainTree->TopNode()->child(i)->text(0) == QStringLiteral("Test"))
-                return MainTree->TopNode()->child(i);
-        return nullptr;
-    }
+    QTreeWidgetItem* databaseNode() const { return qvtest::databaseNode(QStringLiteral("Test")); }
 
     quint64 entryId() const { return DBList->GetId(DBList->IndexOf(QStringLiteral("Test"))); }
 
@@ -92,8 +82,7 @@ protected:
 
 private:
     std::optional<qvtest::UserFoldersIn> m_folders;
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
+    std::optional<qvtest::RunningProgram> m_program;
 };
 
 TEST_P(ExtrMDInProgram, ListsMovesAndChecksKinds)

@@ -9,7 +9,6 @@
 #include "app/shell/MainTreeF.h"
 #include "app/shell/Options.h"
 #include "app/shell/OptionsDlg.h"
-#include "app/shell/Startup.h"
 #include "app/sqltools/SQLEdit.h"
 #include "components/ColorGrid.h"
 #include "components/CurrEdit.h"
@@ -18,6 +17,7 @@
 #include "editor/qeGeneralSyn.h"
 #include "platform/DialogScript.h"
 #include "platform/Registry.h"
+#include "support/ProgramSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,10 +57,7 @@ protected:
         m_folders.emplace(dir);
         path = qvsql::createDatabase(target, dir, QStringLiteral("program.fdb"), qvsql::tableStatements(10));
         ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
-        m_list = std::make_unique<TDBListScope>();
-        m_startup = std::make_unique<TQorvaneStartup>();
-        InstallSQLEditorCommand();
-        m_startup->Show();
+        m_program.emplace(InstallSQLEditorCommand);
     }
 
     void TearDown() override
@@ -68,18 +65,11 @@ protected:
         for (QWidget* child : MainForm ? MainForm->Children() : QList<QWidget*>())
             if (auto* editor = qobject_cast<TSQLEditor*>(child); editor && editor->RunT->Active())
                 editor->RunT->Rollback();
-        m_startup.reset();
-        m_list.reset();
+        m_program.reset();
         m_folders.reset();
     }
 
-    QTreeWidgetItem* databaseNode() const
-    {
-        for (int i = 0; i < MainTree->TopNode()->childCount(); ++i)
-            if (MainTree->TopNode()->child(i)->text(0) == QStringLiteral("Test"))
-                return MainTree->TopNode()->child(i);
-        return nullptr;
-    }
+    QTreeWidgetItem* databaseNode() const { return qvtest::databaseNode(QStringLiteral("Test")); }
 
     QList<TSQLEditor*> editors() const
     {
@@ -97,8 +87,7 @@ protected:
 
 private:
     std::optional<qvtest::UserFoldersIn> m_folders;
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
+    std::optional<qvtest::RunningProgram> m_program;
 };
 
 TEST_P(SQLEditorInProgram, ExecuteSQLOpensAnEditorOnTheSelectedConnectedDatabase)

@@ -7,13 +7,14 @@
 #include "access/QvScript.h"
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
-#include "app/shell/Startup.h"
 #include "app/sqltools/ExecuteScript.h"
 #include "components/ColorMemo.h"
 #include "components/FormPlacement.h"
 #include "platform/DialogScript.h"
+#include "support/ProgramSupport.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -31,16 +32,12 @@ protected:
     void SetUp() override
     {
         m_folders.emplace(dir);
-        m_list = std::make_unique<TDBListScope>();
-        m_startup = std::make_unique<TQorvaneStartup>();
-        InstallScriptRunnerCommand();
-        m_startup->Show();
+        m_program.emplace(InstallScriptRunnerCommand);
     }
 
     void TearDown() override
     {
-        m_startup.reset();
-        m_list.reset();
+        m_program.reset();
         m_folders.reset();
     }
 
@@ -58,8 +55,7 @@ protected:
 
 private:
     std::optional<qvtest::UserFoldersIn> m_folders;
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
+    std::optional<qvtest::RunningProgram> m_program;
 };
 
 TEST_F(ScriptRunnerInProgram, OneRunnerThatNeitherItNorTheProgramClosesDuringARun)
