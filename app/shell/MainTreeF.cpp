@@ -288,7 +288,8 @@ TMainTree::~TMainTree()
     delete std::exchange(m_commands, nullptr);
     CloseConnections();
     // Connections still among the children go with the window, which must not hear of them then.
-    disconnect(nullptr, nullptr, this, nullptr);
+    for (TQvDatabase* database : findChildren<TQvDatabase*>(Qt::FindDirectChildrenOnly))
+        database->disconnect(this);
     if (MainTree == this)
         MainTree = nullptr;
 }

@@ -2,6 +2,7 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "platform/Registry.h"
 
 namespace qvtest {
 
@@ -95,6 +96,19 @@ void killAttachment(const Target& target, const QString& path, qint64 attachment
 {
     execute(target, path,
             {QStringLiteral("delete from mon$attachments where mon$attachment_id = %1").arg(attachmentId)});
+}
+
+bool registerDatabase(const QString& name, const QString& path, const QString& user, const QString& password,
+                      const QString& charset)
+{
+    QvRegistry registry;
+    if (!registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\") + name, true))
+        return false;
+    registry.writeString(QStringLiteral("DBPath"), path);
+    registry.writeString(QStringLiteral("UserName"), user);
+    registry.writeString(QStringLiteral("UserPassword"), password);
+    registry.writeString(QStringLiteral("DBCharset"), charset);
+    return true;
 }
 
 } // namespace qvtest

@@ -26,6 +26,11 @@ QString createDatabase(const Target& target, const TempDir& dir, const QString& 
 QString createDialect3Database(const Target& target, const TempDir& dir, const QString& file,
                                const QStringList& statements = {}, const QString& characterSet = QString());
 
+// Writes a registration into the program's registry, as the registration
+// dialog of an earlier run would have; false when the key cannot be opened.
+bool registerDatabase(const QString& name, const QString& path, const QString& user, const QString& password,
+                      const QString& charset = QStringLiteral("NONE"));
+
 // Runs statements in an existing database, on a connection of its own.
 void execute(const Target& target, const QString& path, const QStringList& statements);
 

@@ -26,6 +26,32 @@ QString TempDir::filePath(const QString& name) const
     return QDir(m_dir.path()).filePath(name);
 }
 
+ScopedEnvironment::ScopedEnvironment(const char* name, const QString& value)
+    : m_name(name)
+    , m_saved(qgetenv(name))
+{
+    qputenv(m_name, value.toUtf8());
+}
+
+ScopedEnvironment::~ScopedEnvironment()
+{
+    if (m_saved.isNull())
+        qunsetenv(m_name);
+    else
+        qputenv(m_name, m_saved);
+}
+
+RegistryFileIn::RegistryFileIn(const TempDir& dir)
+    : m_registry("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")))
+{
+}
+
+UserFoldersIn::UserFoldersIn(const TempDir& dir)
+    : m_registry(dir)
+    , m_data("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")))
+{
+}
+
 bool serverRunning()
 {
     static const bool running = [] {

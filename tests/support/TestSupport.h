@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -35,6 +36,43 @@ struct Target
         return prefix + dir.filePath(file);
     }
     bool isServer() const { return !prefix.isEmpty(); }
+};
+
+// Sets an environment variable for the object's life, then puts back what
+// was there before, or nothing.
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment(const char* name, const QString& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* m_name;
+    QByteArray m_saved;
+};
+
+// The program's registry file in a test's folder for the object's life.
+class RegistryFileIn
+{
+public:
+    explicit RegistryFileIn(const TempDir& dir);
+
+private:
+    ScopedEnvironment m_registry;
+};
+
+// The program's registry file and the user's data folder in a test's folder
+// for the object's life: what the whole running program reads and writes.
+class UserFoldersIn
+{
+public:
+    explicit UserFoldersIn(const TempDir& dir);
+
+private:
+    RegistryFileIn m_registry;
+    ScopedEnvironment m_data;
 };
 
 Target embeddedTarget();

@@ -6,10 +6,15 @@
 
 namespace qvdebug {
 
+QString databasePath(const qvtest::Target& target, const qvtest::TempDir& dir, int dialect)
+{
+    return target.databasePath(dir, QStringLiteral("debug%1.fdb").arg(dialect));
+}
+
 std::unique_ptr<TQvDatabase> createDatabase(const qvtest::Target& target, const qvtest::TempDir& dir, int dialect,
                                             const QStringList& statements)
 {
-    const QString path = target.databasePath(dir, QStringLiteral("debug%1.fdb").arg(dialect));
+    const QString path = databasePath(target, dir, dialect);
     QString quoted = path;
     quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
     QString options = QStringLiteral("USER '%1'").arg(target.user);

@@ -6,9 +6,6 @@
 
 #include "DebugTest_support.h"
 
-#include "access/QvQuery.h"
-#include "access/QvTransactionScope.h"
-
 #include "app/editors/DebugInitialValues.h"
 #include "app/editors/DebugValueRow.h"
 #include "app/editors/DebugWindow.h"
@@ -21,6 +18,7 @@
 #include "editor/qeGeneralSyn.h"
 #include "platform/DialogScript.h"
 #include "platform/Registry.h"
+#include "support/DatabaseSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,6 +30,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -78,8 +78,7 @@ protected:
     {
         std::tie(target, dialect) = GetParam();
         QV_SKIP_UNLESS_REACHABLE(target);
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        m_registry.emplace(dir);
         database = qvdebug::createDatabase(
             target, dir, dialect,
             {QStringLiteral("create table T (ID integer not null primary key, NAME varchar(20))"),
@@ -98,8 +97,7 @@ protected:
         main.reset();
         list.reset();
         database.reset();
-        if (!m_registry.isNull())
-            qputenv("QORVANE_REGISTRY", m_registry);
+        m_registry.reset();
     }
 
     quint64 registerDatabase(const QString& name)
@@ -197,7 +195,7 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
+    std::optional<qvtest::RegistryFileIn> m_registry;
 };
 
 TEST_P(DebugWindowTest, SteppingShowsWhereItStandsAndEndsWithThePlainCaption)
@@ -514,20 +512,9 @@ TEST_P(DebugWindowTest, ModifiedValuesParseErrorsAndTriggers)
 
 TEST_P(DebugWindowTest, ProcedureEditorsDebugStepsTheStoredProcedure)
 {
-    {
-        TQvTransaction transaction;
-        transaction.AddDatabase(database.get());
-        TQvQuery query;
-        query.SetDatabase(database.get());
-        query.SetTransaction(&transaction);
-        query.SetParamCheck(false);
-        query.SetSQLText(QStringLiteral("create procedure P (A integer) returns (B integer) as\r\n"
-                                        "declare variable C integer;\r\nbegin\r\n  C = A + 1;\r\n"
-                                        "  B = C * 2;\r\nend"));
-        TQvTransactionScope scope(transaction);
-        query.ExecQuery();
-        scope.Commit();
-    }
+    qvtest::runStatements(*database, {QStringLiteral("create procedure P (A integer) returns (B integer) as\r\n"
+                                                     "declare variable C integer;\r\nbegin\r\n  C = A + 1;\r\n"
+                                                     "  B = C * 2;\r\nend")});
     InstallDebugger();
     auto* editor = new TEditProc(id);
     editor->IsNew = false;

@@ -15,13 +15,13 @@
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/ProcPreview.h"
-#include "app/shell/Startup.h"
 #include "app/shell/TreeCommands.h"
 #include "components/TgGrid.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
 #include "platform/Registry.h"
 #include "support/DatabaseSupport.h"
+#include "support/ProgramSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,6 +31,8 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 inline void PrintTo(const QStringList& list, std::ostream* os)
 {
@@ -99,20 +101,14 @@ protected:
     {
         target = GetParam();
         QV_SKIP_UNLESS_REACHABLE(target);
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        m_data = qgetenv("XDG_DATA_HOME");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        m_folders.emplace(dir);
         {
             // A registered database, never opened: no sample database is made at start-up.
             QvRegistry registry;
             ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Other"), true));
             registry.writeString(QStringLiteral("DBPath"), dir.filePath(QStringLiteral("other.fdb")));
         }
-        m_list = std::make_unique<TDBListScope>();
-        m_startup = std::make_unique<TQorvaneStartup>();
-        InstallProcEditor();
-        m_startup->Show();
+        m_program.emplace(InstallProcEditor);
         MainForm->activateWindow();
         QApplication::setActiveWindow(MainForm);
     }
@@ -121,14 +117,9 @@ protected:
     {
         if (m_check.Connected())
             m_check.Close();
-        m_startup.reset();
-        m_list.reset();
+        m_program.reset();
         TObjectOpeners::Instance().Clear();
-        qputenv("QORVANE_REGISTRY", m_registry);
-        if (m_data.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_data);
+        m_folders.reset();
     }
 
     // Registers and connects a fresh database made by the statements.
@@ -220,10 +211,8 @@ protected:
 
 private:
     TQvDatabase m_check;
-    QByteArray m_registry;
-    QByteArray m_data;
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
+    std::optional<qvtest::UserFoldersIn> m_folders;
+    std::optional<qvtest::RunningProgram> m_program;
 };
 
 TEST_P(ProcEditorTest, ExampleProcedureIsCreatedReloadedAndAltered)

@@ -15,12 +15,12 @@
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
-#include "app/shell/Startup.h"
 #include "components/SpinEdit.h"
 #include "components/TgGrid.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
-#include "platform/Registry.h"
+#include "support/DatabaseSupport.h"
+#include "support/ProgramSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,6 +34,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 class TriggerEditorInProgram : public ::testing::TestWithParam<qvdebug::TargetDialect>
@@ -43,10 +45,7 @@ protected:
     {
         std::tie(target, dialect) = GetParam();
         QV_SKIP_UNLESS_REACHABLE(target);
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        m_data = qgetenv("XDG_DATA_HOME");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        m_folders.emplace(dir);
         {
             QStringList statements{
                 QStringLiteral("create table ORDERS (ID integer, NAME varchar(20))"),
@@ -59,16 +58,8 @@ protected:
             const auto database = qvdebug::createDatabase(target, dir, dialect, statements);
             path = database->DBName();
         }
-        QvRegistry registry;
-        ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Test"), true));
-        registry.writeString(QStringLiteral("DBPath"), path);
-        registry.writeString(QStringLiteral("UserName"), target.user);
-        registry.writeString(QStringLiteral("UserPassword"), target.password);
-        registry.writeString(QStringLiteral("DBCharset"), QStringLiteral("NONE"));
-        m_list = std::make_unique<TDBListScope>();
-        m_startup = std::make_unique<TQorvaneStartup>();
-        InstallTriggerEditor();
-        m_startup->Show();
+        ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
+        m_program.emplace(InstallTriggerEditor);
         dbId = DBList->GetId(DBList->IndexOf(QStringLiteral("Test")));
         ASSERT_TRUE(MainTree->ConnectEntry(dbId)) << qPrintable(script.messages().join(u'\n'));
         triggers = MainTree->CategoryNodeOf(dbId, catTriggers);
@@ -78,14 +69,9 @@ protected:
 
     void TearDown() override
     {
-        m_startup.reset();
-        m_list.reset();
+        m_program.reset();
         TObjectOpeners::Instance().Clear();
-        qputenv("QORVANE_REGISTRY", m_registry);
-        if (m_data.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_data);
+        m_folders.reset();
     }
 
     QTreeWidgetItem* triggerNode(const QString& name) const
@@ -141,10 +127,8 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
-    QByteArray m_data;
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
+    std::optional<qvtest::UserFoldersIn> m_folders;
+    std::optional<qvtest::RunningProgram> m_program;
 };
 
 } // namespace

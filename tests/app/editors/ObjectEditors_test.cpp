@@ -16,14 +16,13 @@
 #include "app/shell/MainTreeF.h"
 #include "app/shell/ObjectOpeners.h"
 #include "app/shell/ProcPreview.h"
-#include "app/shell/Startup.h"
 #include "app/shell/TreeCommands.h"
 #include "components/CurrEdit.h"
 #include "components/SpinEdit.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
-#include "platform/Registry.h"
 #include "support/DatabaseSupport.h"
+#include "support/ProgramSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,6 +39,8 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -68,10 +69,7 @@ protected:
         target = std::get<0>(GetParam());
         dialect = std::get<1>(GetParam());
         QV_SKIP_UNLESS_REACHABLE(target);
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        m_data = qgetenv("XDG_DATA_HOME");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        m_folders.emplace(dir);
         QStringList statements = {
             QStringLiteral("create table T (A integer)"),
             QStringLiteral("insert into T values (1)"),
@@ -84,30 +82,17 @@ protected:
                        << QStringLiteral("create domain \"Low d\" as integer");
         path = dialect == 1 ? qvtest::createDatabase(target, dir, QStringLiteral("objects.fdb"), statements)
                             : qvtest::createDialect3Database(target, dir, QStringLiteral("objects.fdb"), statements);
-        QvRegistry registry;
-        ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Test"), true));
-        registry.writeString(QStringLiteral("DBPath"), path);
-        registry.writeString(QStringLiteral("UserName"), target.user);
-        registry.writeString(QStringLiteral("UserPassword"), target.password);
-        registry.writeString(QStringLiteral("DBCharset"), QStringLiteral("NONE"));
-        m_list = std::make_unique<TDBListScope>();
-        m_startup = std::make_unique<TQorvaneStartup>();
-        InstallObjectEditors();
-        m_startup->Show();
+        ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
+        m_program.emplace(InstallObjectEditors);
         id = DBList->GetId(DBList->IndexOf(QStringLiteral("Test")));
         ASSERT_TRUE(MainTree->ConnectEntry(id));
     }
 
     void TearDown() override
     {
-        m_startup.reset();
-        m_list.reset();
+        m_program.reset();
         TObjectOpeners::Instance().Clear();
-        qputenv("QORVANE_REGISTRY", m_registry);
-        if (m_data.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_data);
+        m_folders.reset();
     }
 
     // The category node, listed.
@@ -191,10 +176,8 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
-    QByteArray m_data;
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
+    std::optional<qvtest::UserFoldersIn> m_folders;
+    std::optional<qvtest::RunningProgram> m_program;
 };
 
 TEST_P(ObjectEditors, DomainIsCreatedThenItsDefaultAndCheckAltered)

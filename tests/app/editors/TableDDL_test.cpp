@@ -2,23 +2,15 @@
 
 #include "app/editors/TableDDL.h"
 
+#include "TableTest_support.h"
+
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
 
 namespace {
 
-TColumnDef column(const QString& name, const QString& type, const QString& size = {}, const QString& null = "Yes",
-                  const QString& defaultValue = {})
-{
-    TColumnDef def;
-    def.Name = name;
-    def.Type = type;
-    def.Size = size;
-    def.Null = null;
-    def.Default = defaultValue;
-    return def;
-}
+using qveditors::column;
 
 TTableColumn stored(const TColumnDef& def)
 {

@@ -25,8 +25,6 @@
 
 #include <gtest/gtest.h>
 
-using qvdebug::TargetDialect;
-
 namespace {
 
 // Fills the column dialog as a user would, then presses OK.
@@ -54,19 +52,9 @@ QStringList captions(const QListWidget* list)
     return texts;
 }
 
-class TableEditorTest : public ::testing::TestWithParam<TargetDialect>
+class TableEditorTest : public qvdebug::TargetDialectTest
 {
 protected:
-    void SetUp() override
-    {
-        QV_SKIP_UNLESS_REACHABLE(target());
-    }
-    const qvtest::Target& target() const { return std::get<0>(GetParam()); }
-    int dialect() const { return std::get<1>(GetParam()); }
-    QString path() const { return target().databasePath(m_dir, QStringLiteral("debug%1.fdb").arg(dialect())); }
-    QStringList read(const QString& sql) const { return qvdebug::column(target(), path(), sql); }
-
-    qvtest::TempDir m_dir;
     qv::DialogScript m_script;
 };
 

@@ -5,25 +5,14 @@
 #include "app/editors/TableSave.h"
 
 #include "DebugTest_support.h"
+#include "TableTest_support.h"
 #include "support/DatabaseSupport.h"
 
 #include <gtest/gtest.h>
 
-using qvdebug::TargetDialect;
-
 namespace {
 
-TColumnDef column(const QString& name, const QString& type, const QString& size = {}, const QString& null = "Yes",
-                  const QString& defaultValue = {})
-{
-    TColumnDef def;
-    def.Name = name;
-    def.Type = type;
-    def.Size = size;
-    def.Null = null;
-    def.Default = defaultValue;
-    return def;
-}
+using qveditors::column;
 
 TTableColumn newColumn(const TColumnDef& def)
 {
@@ -38,21 +27,13 @@ TTableColumn* find(TTableDefinition& table, const QString& name)
     return nullptr;
 }
 
-class TableSaveTest : public ::testing::TestWithParam<TargetDialect>
+class TableSaveTest : public qvdebug::TargetDialectTest
 {
 protected:
-    void SetUp() override
-    {
-        QV_SKIP_UNLESS_REACHABLE(target());
-    }
-    const qvtest::Target& target() const { return std::get<0>(GetParam()); }
-    int dialect() const { return std::get<1>(GetParam()); }
-    QString path() const { return target().databasePath(m_dir, QStringLiteral("debug%1.fdb").arg(dialect())); }
     void open(const QStringList& statements = {})
     {
         m_database = qvdebug::createDatabase(target(), m_dir, dialect(), statements);
     }
-    QStringList read(const QString& sql) const { return qvdebug::column(target(), path(), sql); }
     TTableDefinition load(const QString& table) { return TTableCatalog(m_database.get()).LoadTable(table); }
     // Saves and answers what was sent; a failure fails the test.
     QStringList save(TTableDefinition& table)
@@ -65,7 +46,6 @@ protected:
     }
     QString literal(const QString& text) const { return dialect() == 1 ? '"' + text + '"' : '\'' + text + '\''; }
 
-    qvtest::TempDir m_dir;
     std::unique_ptr<TQvDatabase> m_database;
 };
 

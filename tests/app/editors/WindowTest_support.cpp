@@ -9,9 +9,8 @@ namespace qveditors {
 
 RegisteredDatabase::RegisteredDatabase(const qvtest::Target& target, const qvtest::TempDir& dir, int dialect,
                                        const QStringList& statements)
-    : m_registry(qgetenv("QORVANE_REGISTRY"))
+    : m_registry(dir)
 {
-    qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
     m_database = qvdebug::createDatabase(target, dir, dialect, statements);
     m_list = std::make_unique<TDBListScope>();
     const int index = DBList->Add(QStringLiteral("Test"));
@@ -28,10 +27,6 @@ RegisteredDatabase::~RegisteredDatabase()
         m_database->ForceClose();
     m_list.reset();
     m_database.reset();
-    if (m_registry.isNull())
-        qunsetenv("QORVANE_REGISTRY");
-    else
-        qputenv("QORVANE_REGISTRY", m_registry);
 }
 
 QString RegisteredDatabase::path() const

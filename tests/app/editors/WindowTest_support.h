@@ -6,8 +6,6 @@
 
 #include "DebugTest_support.h"
 
-#include <QByteArray>
-
 #include <memory>
 
 class QTreeWidgetItem;
@@ -31,7 +29,7 @@ public:
     QString path() const;
 
 private:
-    QByteArray m_registry;
+    qvtest::RegistryFileIn m_registry;
     std::unique_ptr<TDBListScope> m_list;
     std::unique_ptr<TQvDatabase> m_database;
     quint64 m_id = 0;

@@ -11,20 +11,8 @@
 namespace qvshell {
 
 IsolatedUser::IsolatedUser()
-    : m_registry(qgetenv("QORVANE_REGISTRY"))
-    , m_data(qgetenv("XDG_DATA_HOME"))
+    : m_folders(m_dir)
 {
-    qputenv("QORVANE_REGISTRY", registryFile().toUtf8());
-    qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
-}
-
-IsolatedUser::~IsolatedUser()
-{
-    qputenv("QORVANE_REGISTRY", m_registry);
-    if (m_data.isEmpty())
-        qunsetenv("XDG_DATA_HOME");
-    else
-        qputenv("XDG_DATA_HOME", m_data);
 }
 
 QString IsolatedUser::registryFile() const
@@ -45,13 +33,8 @@ QString copyOfRegistry(const IsolatedUser& user)
 void registerInRegistry(const QString& name, const QString& path, const QString& user,
                         const QString& password, const QString& charset)
 {
-    QvRegistry registry;
-    if (!registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\") + name, true))
+    if (!qvtest::registerDatabase(name, path, user, password, charset))
         throw std::runtime_error("cannot open the registry key");
-    registry.writeString(QStringLiteral("DBPath"), path);
-    registry.writeString(QStringLiteral("UserName"), user);
-    registry.writeString(QStringLiteral("UserPassword"), password);
-    registry.writeString(QStringLiteral("DBCharset"), charset);
 }
 
 void writeOption(const QString& name, int value)
@@ -60,33 +43,6 @@ void writeOption(const QString& name, int value)
     if (!registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Options"), true))
         throw std::runtime_error("cannot open the registry key");
     registry.writeInteger(name, value);
-}
-
-Shell::Shell()
-    : m_list(std::make_unique<TDBListScope>())
-    , m_startup(std::make_unique<TQorvaneStartup>())
-{
-    m_startup->Show();
-}
-
-Shell::~Shell()
-{
-    m_startup.reset();
-    m_list.reset();
-}
-
-void Shell::closeWindows()
-{
-    m_startup.reset();
-}
-
-QTreeWidgetItem* databaseNode(const QString& name)
-{
-    QTreeWidgetItem* top = MainTree->TopNode();
-    for (int i = 0; i < top->childCount(); ++i)
-        if (top->child(i)->text(0) == name)
-            return top->child(i);
-    return nullptr;
 }
 
 QTreeWidgetItem* categoryNode(QTreeWidgetItem* database, const QString& category)

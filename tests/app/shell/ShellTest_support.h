@@ -6,6 +6,7 @@
 #include "app/shell/DBListObject.h"
 #include "app/shell/Startup.h"
 #include "support/DatabaseSupport.h"
+#include "support/ProgramSupport.h"
 #include "support/TestSupport.h"
 
 #include <QByteArray>
@@ -26,17 +27,13 @@ class IsolatedUser
 {
 public:
     IsolatedUser();
-    ~IsolatedUser();
-    IsolatedUser(const IsolatedUser&) = delete;
-    IsolatedUser& operator=(const IsolatedUser&) = delete;
 
     const qvtest::TempDir& dir() const { return m_dir; }
     QString registryFile() const;
 
 private:
     qvtest::TempDir m_dir;
-    QByteArray m_registry;
-    QByteArray m_data;
+    qvtest::UserFoldersIn m_folders;
 };
 
 // A copy of the user's registry file as it is on disk now, under a new name:
@@ -50,25 +47,10 @@ void registerInRegistry(const QString& name, const QString& path, const QString&
 void writeOption(const QString& name, int value);
 
 // The program as main() runs it: the list, then the windows, shown.
-class Shell
-{
-public:
-    Shell();
-    ~Shell();
-    Shell(const Shell&) = delete;
-    Shell& operator=(const Shell&) = delete;
-
-    TQorvaneStartup& startup() { return *m_startup; }
-    // Frees the windows (the tree closes its connections), keeping the list.
-    void closeWindows();
-
-private:
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
-};
+using Shell = qvtest::RunningProgram;
 
 // The tree's database node of that name, or none.
-QTreeWidgetItem* databaseNode(const QString& name);
+using qvtest::databaseNode;
 // The category node below a database node.
 QTreeWidgetItem* categoryNode(QTreeWidgetItem* database, const QString& category);
 // Texts of a node's children.

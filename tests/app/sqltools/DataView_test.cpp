@@ -29,6 +29,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 using qvsql::scalar;
@@ -40,8 +42,7 @@ protected:
     {
         target = GetParam();
         QV_SKIP_UNLESS_REACHABLE(target);
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        m_registry.emplace(dir);
         databases = std::make_unique<qvsql::RegisteredDatabases>();
     }
 
@@ -50,8 +51,7 @@ protected:
         for (auto& view : views)
             delete view.data();
         databases.reset();
-        if (!m_registry.isNull())
-            qputenv("QORVANE_REGISTRY", m_registry);
+        m_registry.reset();
     }
 
     quint64 makeDatabase(const QStringList& statements, int dialect = 1, const QString& file = QStringLiteral("dv.fdb"))
@@ -129,7 +129,7 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
+    std::optional<qvtest::RegistryFileIn> m_registry;
 };
 
 const QStringList twoColumnTable{

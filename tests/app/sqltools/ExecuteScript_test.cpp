@@ -28,6 +28,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 const QString kErrorBegin = QStringLiteral("/*$$ ********  ERROR  *************");
@@ -85,8 +87,7 @@ protected:
     {
         target = GetParam();
         QV_SKIP_UNLESS_REACHABLE(target);
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        m_registry.emplace(dir);
         window = new TRunScript;
         window->resize(640, 420);
         window->show();
@@ -98,8 +99,7 @@ protected:
     void TearDown() override
     {
         delete window.data();
-        if (!m_registry.isNull())
-            qputenv("QORVANE_REGISTRY", m_registry);
+        m_registry.reset();
     }
 
     QString path(const QString& file) const { return target.databasePath(dir, file); }
@@ -157,7 +157,7 @@ protected:
     qint64 now = 0;
 
 private:
-    QByteArray m_registry;
+    std::optional<qvtest::RegistryFileIn> m_registry;
 };
 
 TEST_P(RunScriptTest, F3OpensF9RunsAndARunWithoutAFileIsRefused)

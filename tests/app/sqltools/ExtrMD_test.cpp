@@ -8,12 +8,11 @@
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/ProcPreview.h"
-#include "app/shell/Startup.h"
 #include "app/sqltools/ExtrMD.h"
 #include "components/FileEdit.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
-#include "platform/Registry.h"
+#include "support/ProgramSupport.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -24,6 +23,8 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -49,10 +50,7 @@ protected:
         target = GetParam();
         if (target.isServer() && !qvtest::serverRunning())
             GTEST_SKIP() << "Firebird server is not running on 127.0.0.1:3050; server test skipped";
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        m_data = qgetenv("XDG_DATA_HOME");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        m_folders.emplace(dir);
         path = qvtest::createDatabase(target, dir, QStringLiteral("extract.fdb"),
             {QStringLiteral("create domain DNAME as varchar(20)"),
              QStringLiteral("create generator G1"),
@@ -63,36 +61,17 @@ protected:
              QStringLiteral("create procedure P as begin exit; end"),
              QStringLiteral("create trigger TR for T active before insert position 0 as begin end"),
              QStringLiteral("insert into T values (1, 'abc')")});
-        QvRegistry registry;
-        ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Test"), true));
-        registry.writeString(QStringLiteral("DBPath"), path);
-        registry.writeString(QStringLiteral("UserName"), target.user);
-        registry.writeString(QStringLiteral("UserPassword"), target.password);
-        registry.writeString(QStringLiteral("DBCharset"), QStringLiteral("NONE"));
-        m_list = std::make_unique<TDBListScope>();
-        m_startup = std::make_unique<TQorvaneStartup>();
-        InstallExtractMetadataCommand();
-        m_startup->Show();
+        ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
+        m_program.emplace(InstallExtractMetadataCommand);
     }
 
     void TearDown() override
     {
-        m_startup.reset();
-        m_list.reset();
-        qputenv("QORVANE_REGISTRY", m_registry);
-        if (m_data.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_data);
+        m_program.reset();
+        m_folders.reset();
     }
 
-    QTreeWidgetItem* databaseNode() const
-    {
-        for (int i = 0; i < MainTree->TopNode()->childCount(); ++i)
-            if (MainTree->TopNode()->child(i)->text(0) == QStringLiteral("Test"))
-                return MainTree->TopNode()->child(i);
-        return nullptr;
-    }
+    QTreeWidgetItem* databaseNode() const { return qvtest::databaseNode(QStringLiteral("Test")); }
 
     quint64 entryId() const { return DBList->GetId(DBList->IndexOf(QStringLiteral("Test"))); }
 
@@ -102,10 +81,8 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
-    QByteArray m_data;
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
+    std::optional<qvtest::UserFoldersIn> m_folders;
+    std::optional<qvtest::RunningProgram> m_program;
 };
 
 TEST_P(ExtrMDInProgram, ListsMovesAndChecksKinds)

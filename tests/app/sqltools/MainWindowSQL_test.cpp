@@ -9,7 +9,6 @@
 #include "app/shell/MainTreeF.h"
 #include "app/shell/Options.h"
 #include "app/shell/OptionsDlg.h"
-#include "app/shell/Startup.h"
 #include "app/sqltools/SQLEdit.h"
 #include "components/ColorGrid.h"
 #include "components/CurrEdit.h"
@@ -18,6 +17,7 @@
 #include "editor/qeGeneralSyn.h"
 #include "platform/DialogScript.h"
 #include "platform/Registry.h"
+#include "support/ProgramSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,6 +34,8 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -52,21 +54,10 @@ protected:
         target = GetParam();
         if (target.isServer() && !qvtest::serverRunning())
             GTEST_SKIP() << "Firebird server is not running on 127.0.0.1:3050; server test skipped";
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        m_data = qgetenv("XDG_DATA_HOME");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        m_folders.emplace(dir);
         path = qvsql::createDatabase(target, dir, QStringLiteral("program.fdb"), qvsql::tableStatements(10));
-        QvRegistry registry;
-        ASSERT_TRUE(registry.openKey(QStringLiteral("\\Software\\Qyl\\Qorvane\\Databases\\Test"), true));
-        registry.writeString(QStringLiteral("DBPath"), path);
-        registry.writeString(QStringLiteral("UserName"), target.user);
-        registry.writeString(QStringLiteral("UserPassword"), target.password);
-        registry.writeString(QStringLiteral("DBCharset"), QStringLiteral("NONE"));
-        m_list = std::make_unique<TDBListScope>();
-        m_startup = std::make_unique<TQorvaneStartup>();
-        InstallSQLEditorCommand();
-        m_startup->Show();
+        ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
+        m_program.emplace(InstallSQLEditorCommand);
     }
 
     void TearDown() override
@@ -74,22 +65,11 @@ protected:
         for (QWidget* child : MainForm ? MainForm->Children() : QList<QWidget*>())
             if (auto* editor = qobject_cast<TSQLEditor*>(child); editor && editor->RunT->Active())
                 editor->RunT->Rollback();
-        m_startup.reset();
-        m_list.reset();
-        qputenv("QORVANE_REGISTRY", m_registry);
-        if (m_data.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_data);
+        m_program.reset();
+        m_folders.reset();
     }
 
-    QTreeWidgetItem* databaseNode() const
-    {
-        for (int i = 0; i < MainTree->TopNode()->childCount(); ++i)
-            if (MainTree->TopNode()->child(i)->text(0) == QStringLiteral("Test"))
-                return MainTree->TopNode()->child(i);
-        return nullptr;
-    }
+    QTreeWidgetItem* databaseNode() const { return qvtest::databaseNode(QStringLiteral("Test")); }
 
     QList<TSQLEditor*> editors() const
     {
@@ -106,10 +86,8 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
-    QByteArray m_data;
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
+    std::optional<qvtest::UserFoldersIn> m_folders;
+    std::optional<qvtest::RunningProgram> m_program;
 };
 
 TEST_P(SQLEditorInProgram, ExecuteSQLOpensAnEditorOnTheSelectedConnectedDatabase)

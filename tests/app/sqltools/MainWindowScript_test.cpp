@@ -7,19 +7,22 @@
 #include "access/QvScript.h"
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
-#include "app/shell/Startup.h"
 #include "app/sqltools/ExecuteScript.h"
 #include "components/ColorMemo.h"
 #include "components/FormPlacement.h"
 #include "platform/DialogScript.h"
+#include "support/ProgramSupport.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -28,25 +31,14 @@ class ScriptRunnerInProgram : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_registry = qgetenv("QORVANE_REGISTRY");
-        m_data = qgetenv("XDG_DATA_HOME");
-        qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
-        m_list = std::make_unique<TDBListScope>();
-        m_startup = std::make_unique<TQorvaneStartup>();
-        InstallScriptRunnerCommand();
-        m_startup->Show();
+        m_folders.emplace(dir);
+        m_program.emplace(InstallScriptRunnerCommand);
     }
 
     void TearDown() override
     {
-        m_startup.reset();
-        m_list.reset();
-        qputenv("QORVANE_REGISTRY", m_registry);
-        if (m_data.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_data);
+        m_program.reset();
+        m_folders.reset();
     }
 
     static QList<TRunScript*> runners()
@@ -62,10 +54,8 @@ protected:
     qv::DialogScript script;
 
 private:
-    QByteArray m_registry;
-    QByteArray m_data;
-    std::unique_ptr<TDBListScope> m_list;
-    std::unique_ptr<TQorvaneStartup> m_startup;
+    std::optional<qvtest::UserFoldersIn> m_folders;
+    std::optional<qvtest::RunningProgram> m_program;
 };
 
 TEST_F(ScriptRunnerInProgram, OneRunnerThatNeitherItNorTheProgramClosesDuringARun)

@@ -109,8 +109,7 @@ std::vector<ChartBar> chartBars(const QChartView* chart)
 
 void SQLEditorFixture::useOwnRegistry()
 {
-    m_registry = qgetenv("QORVANE_REGISTRY");
-    qputenv("QORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+    m_registry.emplace(dir);
 }
 
 void SQLEditorFixture::openEditor(const QString& name, const QSize& size)
@@ -131,8 +130,7 @@ void SQLEditorFixture::TearDown()
         delete editor.data();
     }
     databases.reset();
-    if (!m_registry.isNull())
-        qputenv("QORVANE_REGISTRY", m_registry);
+    m_registry.reset();
 }
 
 void SQLEditorFixture::run(const QString& sql)

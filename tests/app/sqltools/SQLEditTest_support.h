@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class TSQLEditor;
 class QChartView;
@@ -85,7 +86,7 @@ protected:
     QPointer<TSQLEditor> editor;
 
 private:
-    QByteArray m_registry;
+    std::optional<qvtest::RegistryFileIn> m_registry;
 };
 
 } // namespace qvsql
