@@ -1,12 +1,12 @@
 #include "app/sqltools/SQLEdit.h"
 
 #include "access/QvDataSet.h"
+#include "app/editors/ObjectLinks.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
 #include "app/shell/EntryDatabase.h"
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
-#include "app/shell/ObjectDDL.h"
 #include "app/shell/ObjectOpeners.h"
 #include "app/shell/Options.h"
 #include "app/sqltools/ResultGrid.h"
@@ -460,10 +460,7 @@ void TSQLEditor::BindDatabase()
         ShowRecordCount();
         PagesChange();
     });
-    QStringList words;
-    for (const TDBObjectName& object : DBList->GetObjectNames(index))
-        words << object.Name;
-    Syntax->SetLinkWords(words);
+    SetObjectLinkWords(Syntax, m_dbId);
 }
 
 int TSQLEditor::DBNumber() const
@@ -916,15 +913,7 @@ void TSQLEditor::PasteBtnClick()
 void TSQLEditor::SQLTextHyperLinkClick(const QString& word)
 {
     // The window's own registration: never another database's object of the same name.
-    const int index = DBList ? DBList->IndexOfId(m_dbId) : -1;
-    if (index < 0)
-        return;
-    for (const TDBObjectName& object : DBList->GetObjectNames(index)) {
-        if (object.Name.compare(word, Qt::CaseInsensitive) == 0) {
-            ShowObjectDDL(word.toUpper(), index + 1, object.Kind);
-            return;
-        }
-    }
+    ShowLinkedObject(m_dbId, word);
 }
 
 TDataSet* TSQLEditor::ResultDataSet() const
