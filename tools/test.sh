@@ -16,11 +16,11 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_BUILD_TESTS
 cmake --build build/asan
 cmake --build build/release
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
-# The tests' throwaway databases live in memory when the machine has a memory
-# file system with room to spare (they take some tens of MB; containers may
-# give the memory file system no more than 64 MB): every
-# commit of a new database is written through to disk otherwise, and on a
-# slow disk that is most of the suite's time.
+# The tests' throwaway databases live in memory when the machine has a
+# memory file system with room to spare (they take some tens of MB; a
+# container may give it no more than 64 MB): every commit of a new database
+# is written through to disk otherwise, and on a slow disk that is most of
+# the suite's time.
 shm_free_kb=$(df -Pk /dev/shm 2>/dev/null | awk 'NR == 2 { print $4 }')
 if [ -d /dev/shm ] && [ -w /dev/shm ] && [ "${shm_free_kb:-0}" -ge 524288 ]; then
   TMPDIR=$(mktemp -d /dev/shm/qorvane-tests.XXXXXX)
