@@ -4,6 +4,7 @@
 #include "app/editors/DebugWords.h"
 #include "app/editors/OwnStatement.h"
 #include "components/ConvertError.h"
+#include "platform/db/DatabaseError.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -57,16 +58,16 @@ int nextSessionNumber()
 QStringList catalogColumn(TQvDatabase& database, const QString& sql)
 {
     TOwnStatement statement(database);
-    // The catalog text is written in dialect 1.
-    statement.query.SetSQLDialect(1);
-    statement.query.SetSQLText(sql);
-    TQvTransactionScope scope(statement.transaction);
-    statement.query.ExecQuery();
-    QStringList values;
     TQvQuery& query = statement.query;
+    // The catalog text is written in dialect 1.
+    query.SetSQLDialect(1);
+    query.SetSQLText(sql);
+    TQvTransactionScope scope(statement.transaction);
+    query.ExecQuery();
+    QStringList values;
     for (TQvXSQLDA* row = query.Eof() ? nullptr : &query.Current(); row; row = query.Next())
         values << row->Vars(0).AsString().trimmed();
-    statement.query.Close();
+    query.Close();
     scope.Commit();
     return values;
 }
@@ -75,11 +76,9 @@ QString messageOf(const std::exception& error)
 {
     if (const auto* debug = dynamic_cast<const EDebugError*>(&error))
         return debug->Message();
-    if (const auto* database = dynamic_cast<const EDatabaseError*>(&error))
-        return database->Message();
     if (const auto* conversion = dynamic_cast<const EConvertError*>(&error))
         return conversion->message();
-    return QString::fromLocal8Bit(error.what());
+    return ErrorText(error);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "app/editors/DebugValueRow.h"
 #include "app/editors/EditProc.h"
 #include "app/editors/ObjectLinks.h"
-#include "app/shell/BaseMDI.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
 #include "app/shell/Main.h"
@@ -15,8 +14,8 @@
 #include "editor/qeCustomEdit.h"
 #include "editor/qeGeneralSyn.h"
 #include "platform/Dialogs.h"
-#include "platform/KeyDelivery.h"
 #include "platform/EventPump.h"
+#include "platform/KeyDelivery.h"
 #include "platform/Registry.h"
 
 #include <QAction>

@@ -1,5 +1,7 @@
 #include "app/editors/Debugger.h"
 
+#include "platform/db/DatabaseError.h"
+
 #include <algorithm>
 
 bool TBreakPoint::HasStatement(int statementID) const
@@ -102,8 +104,7 @@ bool TDebugger::StartSession(TStepResult& result)
         m_runner.BeginSession();
     } catch (const std::exception& error) {
         result.Messages << m_runner.EndSession();
-        const auto* database = dynamic_cast<const EDatabaseError*>(&error);
-        result.Messages.prepend(database ? database->Message() : QString::fromLocal8Bit(error.what()));
+        result.Messages.prepend(ErrorText(error));
         result.Failed = true;
         return false;
     }

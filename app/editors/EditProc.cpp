@@ -52,7 +52,6 @@ const QString ParametersSelect = QStringLiteral(
     " left join rdb$character_sets c on c.rdb$character_set_id = b.rdb$character_set_id"
     " where a.rdb$procedure_name = %1 order by a.rdb$parameter_type, a.rdb$parameter_number");
 
-// A statement and a transaction of the window's own for one piece of work.
 } // namespace
 
 std::function<void(TEditProc&, const TProcDebugData&)>& TEditProc::DebuggerOpener()

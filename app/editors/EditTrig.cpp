@@ -1,15 +1,13 @@
 #include "app/editors/EditTrig.h"
 
-#include "app/editors/DebugWindow.h"
-#include "app/editors/ObjectLinks.h"
-#include "app/editors/OwnStatement.h"
-
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/editors/DebugVars.h"
 #include "app/editors/DebugWindow.h"
+#include "app/editors/ObjectLinks.h"
+#include "app/editors/OwnStatement.h"
 #include "app/editors/ParamDescription.h"
 #include "app/editors/ParamGrid.h"
 #include "app/editors/ParamList.h"

@@ -231,8 +231,8 @@ TNewTable::TNewTable(TQvDatabase* database, QWidget* parent)
     PKName = new QLineEdit(keyBox);
     PKName->setObjectName(QStringLiteral("PKName"));
     PKName->setMaxLength(31);
-    connect(PKName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        PKName->setText(text.toUpper());
+    KeepUpperCase(PKName);
+    connect(PKName, &QLineEdit::textEdited, this, [this] {
         m_table.PKName = PKName->text();
         m_table.PKChanged = true;
         SetModified();

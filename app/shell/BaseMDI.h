@@ -11,8 +11,6 @@
 
 #include <QWidget>
 
-#include <exception>
-
 class QAction;
 class QToolBar;
 

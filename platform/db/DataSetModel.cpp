@@ -5,10 +5,6 @@
 #include "platform/db/DatabaseError.h"
 #include "platform/db/Field.h"
 
-namespace {
-
-} // namespace
-
 // The model's ears on the data source.
 class TDataSetModel::Link : public TDataLink
 {
