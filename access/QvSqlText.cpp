@@ -65,6 +65,84 @@ QString SingleQuoted(const QString& text)
     return quoted(text, QLatin1Char('\''));
 }
 
+void AppendLiteral(QString& out, QStringView text, int dialect)
+{
+    const QChar quote = dialect == 1 ? QLatin1Char('"') : QLatin1Char('\'');
+    out += quote;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == quote) {
+            out += text.mid(start, i + 1 - start);
+            out += quote;
+            start = i + 1;
+        }
+    }
+    out += text.mid(start);
+    out += quote;
+}
+
+void AppendScriptLiteral(QString& out, QStringView text, int dialect)
+{
+    const auto isControl = [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; };
+    qsizetype start = 0;
+    bool first = true;
+    const auto joiner = [&] {
+        if (!first)
+            out += QLatin1String(" || ");
+        first = false;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!isControl(text[i]))
+            continue;
+        if (i > start) {
+            joiner();
+            AppendLiteral(out, text.mid(start, i - start), dialect);
+        }
+        joiner();
+        out += QLatin1String("ASCII_CHAR(") + QString::number(text[i].unicode()) + QLatin1Char(')');
+        start = i + 1;
+    }
+    if (start < text.size() || first) {
+        joiner();
+        AppendLiteral(out, text.mid(start), dialect);
+    }
+}
+
+QString ScriptLiteral(const QString& text, int dialect)
+{
+    QString out;
+    AppendScriptLiteral(out, text, dialect);
+    return out;
+}
+
+QString CommentText(const QString& text)
+{
+    QString result = text;
+    result.replace(QLatin1String("*/"), QLatin1String("* /"));
+    return result;
+}
+
+QString CommentOn(const QString& kind, const QString& name, const QString& text, int dialect, const QString& owner)
+{
+    QString statement = QLatin1String("COMMENT ON ") + kind + QLatin1Char(' ');
+    if (!owner.isEmpty())
+        statement += Identifier(owner, dialect) + QLatin1Char('.');
+    statement += Identifier(name, dialect) + QLatin1String(" IS ");
+    statement += text.isEmpty() ? QStringLiteral("NULL") : SingleQuoted(text);
+    return statement;
+}
+
+QString NameFromTyped(const QString& typed, int dialect)
+{
+    const QString text = typed.trimmed();
+    if (dialect != 1 && text.size() >= 2 && text.front() == QLatin1Char('"') && text.back() == QLatin1Char('"')) {
+        QString inner = text.mid(1, text.size() - 2);
+        inner.replace(QLatin1String("\"\""), QLatin1String("\""));
+        return inner;
+    }
+    return text.toUpper();
+}
+
 bool IsReservedWord(const QString& word)
 {
     return reservedWords().contains(word.toUpper());

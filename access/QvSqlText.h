@@ -15,6 +15,27 @@ QString Literal(const QString& text, int dialect);
 // A literal in single quotes, which both dialects read as a string.
 QString SingleQuoted(const QString& text);
 
+// The streaming form of Literal, for writers that build long texts in one buffer.
+void AppendLiteral(QString& out, QStringView text, int dialect);
+
+// A literal for a script that line-oriented readers replay: a control
+// character (CR, LF, tab, ...) goes as ASCII_CHAR(n) joined with "||", so no
+// reader can turn a CR LF inside the value into a line end of its own.
+// Text without control characters is written as AppendLiteral writes it.
+void AppendScriptLiteral(QString& out, QStringView text, int dialect);
+QString ScriptLiteral(const QString& text, int dialect);
+
+// Text to stand between "/*" and "*/": no "*/" remains in it, so nothing
+// written into a comment can end the comment and run as a statement.
+QString CommentText(const QString& text);
+
+// "COMMENT ON <kind> <name> IS '<text>'" (IS NULL for an empty text), no
+// terminator. The names are stored catalog names, written with Identifier;
+// a column or parameter gives its table or procedure as owner:
+// CommentOn("COLUMN", "C", text, dialect, "T") -> COMMENT ON COLUMN T.C IS ...
+QString CommentOn(const QString& kind, const QString& name, const QString& text, int dialect,
+                  const QString& owner = QString());
+
 // True for a name the server keeps as written without quotes: an ASCII
 // letter, then letters, digits, "_" or "$", all upper case, and no reserved word.
 bool IsPlainName(const QString& name);
@@ -27,6 +48,12 @@ bool CanName(const QString& name, int dialect);
 // any other name double-quoted with its double quotes doubled. Dialect 1
 // gets the name unchanged (check CanName first).
 QString Identifier(const QString& name, int dialect);
+
+// The stored name of a name the user typed: in double quotes, what stands
+// between them (doubled quotes made single); otherwise trimmed and upper-cased
+// as the server does with an unquoted name. Dialect 1 has no quoted names: the
+// text is upper-cased as it stands.
+QString NameFromTyped(const QString& typed, int dialect);
 
 bool IsReservedWord(const QString& word);
 

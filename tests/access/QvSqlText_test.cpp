@@ -34,3 +34,33 @@ TEST(SqlText, OnlyPlainUpperCaseNamesStandUnquoted)
     EXPECT_TRUE(QvSql::CanName(QStringLiteral("T"), 1));
     EXPECT_FALSE(QvSql::CanName(QString(), 3));
 }
+
+TEST(SqlText, ScriptLiteralsSpellControlCharactersOut)
+{
+    EXPECT_EQ(QvSql::ScriptLiteral(QStringLiteral("a\r\nb"), 3),
+              QStringLiteral("'a' || ASCII_CHAR(13) || ASCII_CHAR(10) || 'b'"));
+    EXPECT_EQ(QvSql::ScriptLiteral(QStringLiteral("\tit's"), 3), QStringLiteral("ASCII_CHAR(9) || 'it''s'"));
+    EXPECT_EQ(QvSql::ScriptLiteral(QStringLiteral("x\n"), 1), QStringLiteral("\"x\" || ASCII_CHAR(10)"));
+    EXPECT_EQ(QvSql::ScriptLiteral(QString(), 3), QStringLiteral("''"));
+}
+
+TEST(SqlText, NothingWrittenIntoACommentCanEndIt)
+{
+    for (const QString& text : {QStringLiteral("**//; DROP TABLE X; /*"), QStringLiteral("*/CREATE TABLE INJ(A INT);/*"),
+                                QStringLiteral("*/*/"), QStringLiteral("a*")}) {
+        const QString comment = QStringLiteral("/* ") + QvSql::CommentText(text) + QStringLiteral(" */");
+        EXPECT_EQ(comment.indexOf(QStringLiteral("*/")), comment.size() - 2) << qPrintable(text);
+    }
+}
+
+TEST(SqlText, CommentOnAndTypedNames)
+{
+    EXPECT_EQ(QvSql::CommentOn(QStringLiteral("PARAMETER"), QStringLiteral("a"), QStringLiteral("it's"), 3,
+                               QStringLiteral("myProc")),
+              QStringLiteral("COMMENT ON PARAMETER \"myProc\".\"a\" IS 'it''s'"));
+    EXPECT_EQ(QvSql::CommentOn(QStringLiteral("TABLE"), QStringLiteral("T"), QString(), 1),
+              QStringLiteral("COMMENT ON TABLE T IS NULL"));
+    EXPECT_EQ(QvSql::NameFromTyped(QStringLiteral(" myProc "), 3), QStringLiteral("MYPROC"));
+    EXPECT_EQ(QvSql::NameFromTyped(QStringLiteral("\"my \"\"Proc\"\"\""), 3), QStringLiteral("my \"Proc\""));
+    EXPECT_EQ(QvSql::NameFromTyped(QStringLiteral("abc"), 1), QStringLiteral("ABC"));
+}
