@@ -193,6 +193,25 @@ QStringList ScriptTokens(const QStringList& lines, int limit)
     return tokens;
 }
 
+QStringList ScriptLines(const QString& text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        const qsizetype feed = text.indexOf(QLatin1Char('\n'), start);
+        if (feed < 0) {
+            lines << text.mid(start);
+            break;
+        }
+        qsizetype end = feed;
+        while (end > start && text.at(end - 1) == u'\r')
+            --end;
+        lines << text.mid(start, end - start);
+        start = feed + 1;
+    }
+    return lines;
+}
+
 QString StripQuotes(const QString& token)
 {
     if (token.isEmpty() || !isQuote(token.front()))
@@ -320,15 +339,14 @@ void TQvScript::ExecuteScript()
     // The script may be changed by a handler while it runs; read a copy.
     const QStringList script = m_script;
     Collector collector;
-    // The statement from its first non-blank character on, and the line
-    // break of its last line, written once another line follows.
+    // The statement from its first non-blank character on; its lines are
+    // joined by line feeds, whatever line ends the script's text had.
     QString statement;
-    QString pendingBreak;
     const auto take = [&](const QString& part) {
         if (statement.isEmpty())
             statement = part;
         else
-            statement += pendingBreak + part;
+            statement += QLatin1Char('\n') + part;
     };
     const auto stopping = [this] {
         if (m_stopRequested && m_stoppedAtLine == 0)
@@ -340,10 +358,7 @@ void TQvScript::ExecuteScript()
         emit OnProcessLine(line, m_lineNo, m_numLines);
         if (stopping())
             break;
-        // A carriage return left by a file split at line feeds is part of the
-        // line break, not of the line.
-        const bool crlf = line.endsWith(QLatin1Char('\r'));
-        QString piece = crlf ? line.chopped(1) : line;
+        QString piece = line;
         for (;;) {
             if (statement.isEmpty())
                 piece = trimmedStart(piece);
@@ -351,7 +366,6 @@ void TQvScript::ExecuteScript()
             if (position < 0) {
                 if (!statement.isEmpty() || !piece.isEmpty())
                     take(piece);
-                pendingBreak = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
                 break;
             }
             take(piece.left(position));

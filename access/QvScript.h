@@ -36,6 +36,12 @@ public:
 // raises EScriptCommentError for an unclosed "/*" or a "*/" outside a comment.
 QStringList ScriptTokens(const QStringList& lines, int limit = -1);
 
+// The lines of a script's text. A line ends at a line feed, together with
+// the carriage returns right before it (a file written with CR LF line ends
+// reads as one written with LF); any other carriage return is part of its
+// line. A final line feed ends the last line and starts none.
+QStringList ScriptLines(const QString& text);
+
 // A word without its quotes: a value in apostrophes or double quotes loses
 // them, and a doubled quote inside becomes one.
 QString StripQuotes(const QString& token);
@@ -50,12 +56,12 @@ public:
     // Runs every statement of Script (see the class comment); ends with the
     // transaction committed and the database closed. A statement reaches the
     // server as it stands in the script, from its first word to its
-    // terminator: blanks, blank lines and comments inside it are kept, and
-    // so are its line breaks (a line that ends in a carriage return, as a
-    // file split at line feeds leaves it, ends in CR LF; any other in LF).
+    // terminator: blanks, blank lines and comments inside it are kept, its
+    // lines joined by line feeds. A line's characters all belong to it, a
+    // carriage return included.
     void ExecuteScript();
 
-    // The script's lines, split at line feeds.
+    // The script's lines, without their line ends (see ScriptLines).
     const QStringList& Script() const { return m_script; }
     void SetScript(const QStringList& lines) { m_script = lines; }
     // Pass the connection parameters CONNECT and CREATE DATABASE build to

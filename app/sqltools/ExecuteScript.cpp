@@ -289,9 +289,10 @@ void TRunScript::QvScriptProcessLine(const QString& line, int lineNo, int numLin
 {
     m_lineNo = lineNo;
     m_numLines = numLines;
-    // The carriage return of a line read from a file split at line feeds is
-    // part of its line break.
-    m_echo.Add(line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line);
+    // A carriage return left inside a line would start a line of its own in
+    // the echo and put every error block after it out of place.
+    QString shown = line;
+    m_echo.Add(shown.remove(QLatin1Char('\r')));
 }
 
 void TRunScript::QvScriptError(const QString& line, int, int)

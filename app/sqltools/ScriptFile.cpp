@@ -1,5 +1,7 @@
 #include "app/sqltools/ScriptFile.h"
 
+#include "access/QvScript.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
@@ -17,12 +19,7 @@ QString DecodeScriptText(const QByteArray& bytes)
 
 QStringList ScriptTextLines(const QString& text)
 {
-    if (text.isEmpty())
-        return {};
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (text.endsWith(QLatin1Char('\n')))
-        lines.removeLast();
-    return lines;
+    return ScriptLines(text);
 }
 
 QStringList ReadScriptFile(const QString& fileName)

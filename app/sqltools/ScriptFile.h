@@ -20,9 +20,8 @@ public:
 // are read as Latin-1 instead, so no character of an older file is lost.
 QString DecodeScriptText(const QByteArray& bytes);
 
-// The lines of a script split at line feeds. A carriage return before a line
-// feed stays at the end of its line, where the executor reads it as part of
-// the line break; a final line feed ends the last line and starts none.
+// The lines of a script, each without its line end: LF and CR LF end a line
+// alike, a carriage return anywhere else stays in its line (ScriptLines).
 QStringList ScriptTextLines(const QString& text);
 
 // The lines of a script file; raises EScriptFileError when it cannot be read.

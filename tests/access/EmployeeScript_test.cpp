@@ -1,6 +1,7 @@
-// Firebird's own employee sample script, run through the script executor and
-// through isql-fb: both must build the same database, object for object, row
-// for row, and source text for source text, byte for byte.
+// Firebird's own employee sample script, saved with CR LF line ends, run
+// through the script executor and through isql-fb: both must build the same
+// database, object for object, row for row, source text for source text, byte
+// for byte, and isql-fb -x must extract the same script from both.
 
 #include "AccessTest_support.h"
 #include "access/QvBlob.h"
@@ -43,10 +44,13 @@ QByteArray readScript(const QString& path)
     return gunzip.readAllStandardOutput();
 }
 
-// The script with its CREATE DATABASE pointed at `database`; nothing else changes.
+// The script with its CREATE DATABASE pointed at `database` and CR LF line
+// ends, as a file saved on Windows has them; nothing else changes.
 QString scriptFor(const QByteArray& script, const QString& database)
 {
     QString text = QString::fromLatin1(script);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     static const QRegularExpression create(QStringLiteral("create database '[^']*'"),
                                            QRegularExpression::CaseInsensitiveOption);
     QString quoted = database;
@@ -109,9 +113,21 @@ protected:
         QObject::connect(&script, &TQvScript::OnError, [&failures](const QString& text, int lineNo, int) {
             failures << QStringLiteral("line %1: %2").arg(lineNo).arg(text);
         });
-        script.SetScript(scriptFor(m_script, databasePath).split(QLatin1Char('\n')));
+        script.SetScript(ScriptLines(scriptFor(m_script, databasePath)));
         script.ExecuteScript();
         return failures;
+    }
+
+    // The script isql-fb -x extracts from a database, its name left out.
+    QString extract(const QString& database)
+    {
+        QProcess isql;
+        isql.start(isqlPath, {QStringLiteral("-x"), database});
+        EXPECT_TRUE(isql.waitForFinished(120000));
+        EXPECT_EQ(isql.exitCode(), 0) << isql.readAllStandardError().constData();
+        QString text = QString::fromLatin1(isql.readAllStandardOutput());
+        text.replace(database, QStringLiteral("<database>"));
+        return text;
     }
 
     qvtest::TempDir dir;
@@ -251,6 +267,15 @@ TEST_P(EmployeeScript, BuildsTheSameDatabaseAsIsql)
     EXPECT_EQ(ours.Rows(QStringLiteral("select proj_desc from project where proj_id = 'DGPII'")),
               QStringList{QStringLiteral("Develop second generation digital pizza maker\nwith flash-bake heating "
                                          "element and\ndigital ingredient measuring system.")});
+    // No carriage return in any source: the file's line ends are line feeds
+    // on the server.
+    EXPECT_EQ(ours.Rows(QStringLiteral("select count(*) from rdb$procedures where rdb$procedure_source "
+                                       "containing ascii_char(13)")),
+              QStringList{QStringLiteral("0")});
+
+    const QString extracted = extract(isqlDatabasePath);
+    EXPECT_TRUE(extracted.contains(QStringLiteral("CREATE PROCEDURE"))) << qPrintable(extracted.left(2000));
+    EXPECT_EQ(extract(oursPath).toStdString(), extracted.toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, EmployeeScript, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);

@@ -580,7 +580,8 @@ TEST_P(ScriptOnTarget, SetNamesIsTheCharacterSetOfTheNextConnection)
 
 TEST_P(ScriptOnTarget, LineBreaksAndBlanksReachTheServerAsTheyStand)
 {
-    // A file with CR LF line ends, split at line feeds, and one with LF.
+    // Lines that end in a carriage return: it is part of the line (a text's
+    // line ends are gone once ScriptLines split it), and reaches the server.
     const QStringList crlf{QStringLiteral("CREATE PROCEDURE P RETURNS (S VARCHAR(100)) AS\r"),
                            QStringLiteral("  DECLARE X INTEGER = 1;   \r"),
                            QStringLiteral("\r"),
@@ -595,7 +596,7 @@ TEST_P(ScriptOnTarget, LineBreaksAndBlanksReachTheServerAsTheyStand)
     run(QStringList{createStatement(), QStringLiteral("SET TERM ^ ;")} + crlf + lf
         + QStringList{QStringLiteral("SET TERM ; ^")});
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errorTexts().join(QLatin1Char('\n')));
-    // The statements as sent: their lines joined by the breaks they had.
+    // The statements as sent: their lines joined by line feeds.
     ASSERT_EQ(executed.size(), 2);
     QString crlfText = crlf.join(QLatin1Char('\n'));
     crlfText.chop(QStringLiteral(" ^\r").size());

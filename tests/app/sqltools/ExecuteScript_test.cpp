@@ -9,6 +9,7 @@
 #include "access/QvQuery.h"
 #include "access/QvScript.h"
 #include "app/sqltools/ExecuteScript.h"
+#include "app/sqltools/ScriptFile.h"
 #include "components/ColorMemo.h"
 #include "platform/DialogScript.h"
 #include "platform/WaitCursor.h"
@@ -483,6 +484,102 @@ TEST_P(RunScriptTest, AnIsqlScriptBuildsWhatIsqlBuilds)
     // Not two empty lists: the objects are there and work.
     EXPECT_TRUE(built.contains(QStringLiteral("2|added; it's two; really ^ ^ 2"))) << qPrintable(built.join(u'\n'));
     EXPECT_TRUE(built.contains(QStringLiteral("2|it's two; really ^|0"))) << qPrintable(built.join(u'\n'));
+}
+
+// One script saved with LF and with CR LF line ends, run by the runner, by
+// the executor alone and by isql-fb: six databases, one procedure source
+// and one set of values, byte for byte. A carriage return the script writes
+// as a value is kept; the file's own are line ends.
+TEST_P(RunScriptTest, LFAndCRLFScriptsBuildWhatIsqlBuildsByteForByte)
+{
+    const QString isql = QStandardPaths::findExecutable(QStringLiteral("isql-fb"));
+    if (isql.isEmpty())
+        GTEST_SKIP() << "isql-fb is not installed; comparison skipped";
+    const auto scriptLines = [&](const QString& database) {
+        return QStringList{QStringLiteral("set sql dialect 3;"),
+                           QStringLiteral("create database '%1'%2;").arg(path(database), credentials()),
+                           QStringLiteral("set term ^ ;"),
+                           QStringLiteral("create procedure P returns (x integer) as"),
+                           QStringLiteral("begin"),
+                           QStringLiteral("  x = 1;"),
+                           QStringLiteral("  suspend;"),
+                           QStringLiteral("end ^"),
+                           QStringLiteral("set term ; ^"),
+                           QStringLiteral("create table T (ID integer, V varchar(20));"),
+                           QStringLiteral("commit;"),
+                           QStringLiteral("insert into T values (1, 'a' || ASCII_CHAR(13) || ASCII_CHAR(10) || 'b');"),
+                           QStringLiteral("insert into T values (2, 'c"),
+                           QStringLiteral("d');"),
+                           QStringLiteral("commit;")};
+    };
+    const auto writeFile = [&](const QString& name, const QStringList& lines, const char* lineEnd) {
+        const QString file = dir.filePath(name);
+        QFile output(file);
+        EXPECT_TRUE(output.open(QIODevice::WriteOnly));
+        output.write((lines.join(QLatin1String(lineEnd)) + QLatin1String(lineEnd)).toUtf8());
+        return file;
+    };
+    const QString source = QStringLiteral("select octet_length(RDB$PROCEDURE_SOURCE), "
+                                          "cast(RDB$PROCEDURE_SOURCE as varchar(200)) from RDB$PROCEDURES");
+    const QString values = QStringLiteral("select ID, octet_length(V), V from T order by ID");
+    QStringList built;
+    for (const char* lineEnd : {"\n", "\r\n"}) {
+        const QString kind = lineEnd[0] == '\n' ? QStringLiteral("lf") : QStringLiteral("crlf");
+        SCOPED_TRACE(kind.toStdString());
+
+        // The runner, from the file.
+        const QStringList runnerLines = scriptLines(kind + QStringLiteral("-runner.fdb"));
+        open(writeFile(kind + QStringLiteral("-runner.sql"), runnerLines, lineEnd));
+        run();
+        EXPECT_EQ(script.messages(), QStringList{QStringLiteral("Script Executed Successfully !")})
+            << qPrintable(window->ResText->toPlainText());
+        // One echo line for each line of the file, as it stands there.
+        EXPECT_EQ(resultLines(), runnerLines);
+
+        // The executor, from the lines of the same file.
+        const QString executorFile =
+            writeFile(kind + QStringLiteral("-executor.sql"), scriptLines(kind + QStringLiteral("-executor.fdb")), lineEnd);
+        {
+            TQvDatabase database;
+            TQvTransaction transaction;
+            transaction.SetDefaultDatabase(&database);
+            TQvScript executor;
+            executor.SetDatabase(&database);
+            executor.SetTransaction(&transaction);
+            executor.SetParamCheck(false);
+            QStringList failures;
+            QObject::connect(&executor, &TQvScript::OnError,
+                             [&failures](const QString& text, int lineNo, int) {
+                                 failures << QStringLiteral("line %1: %2").arg(lineNo).arg(text);
+                             });
+            executor.SetScript(ReadScriptFile(executorFile));
+            EXPECT_EQ(executor.Script().size(), 15);
+            executor.ExecuteScript();
+            EXPECT_TRUE(failures.isEmpty()) << qPrintable(failures.join(u'\n'));
+        }
+
+        // isql-fb.
+        const QString isqlFile =
+            writeFile(kind + QStringLiteral("-isql.sql"), scriptLines(kind + QStringLiteral("-isql.fdb")), lineEnd);
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(isql, {QStringLiteral("-q"), QStringLiteral("-i"), isqlFile});
+        ASSERT_TRUE(process.waitForFinished(120000));
+        const QByteArray output = process.readAll();
+        ASSERT_EQ(process.exitCode(), 0) << output.constData();
+
+        for (const QString& database : {QStringLiteral("-runner.fdb"), QStringLiteral("-executor.fdb"),
+                                        QStringLiteral("-isql.fdb")}) {
+            const QString file = path(kind + database);
+            built << kind + database + QLatin1Char(':')
+                         + (rows(target, file, source) + rows(target, file, values)).join(u'\n');
+        }
+    }
+    // The expected bytes, read without a character set: nothing converted.
+    const QString expected = QStringLiteral(":29|begin\n  x = 1;\n  suspend;\nend\n1|4|a\r\nb\n2|3|c\nd");
+    ASSERT_EQ(built.size(), 6);
+    for (const QString& one : built)
+        EXPECT_EQ(one.mid(one.indexOf(u':')).toStdString(), expected.toStdString()) << qPrintable(one);
 }
 
 TEST_P(RunScriptTest, WhileAScriptRunsItCanBeStoppedButNotRestartedReplacedOrClosed)

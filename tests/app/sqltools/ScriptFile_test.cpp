@@ -35,14 +35,23 @@ TEST(ScriptFile, UTF8AndLatin1ReadTheSameCharacters)
     EXPECT_EQ(DecodeScriptText(QByteArray()), QString());
 }
 
-TEST(ScriptFile, LinesSplitAtLineFeedsKeepTheirCarriageReturns)
+TEST(ScriptFile, CRLFAndLFEndALineAlikeAnyOtherCarriageReturnStays)
 {
-    EXPECT_EQ(ScriptTextLines(QStringLiteral("a;\r\nb;\r\n")),
-              (QStringList{QStringLiteral("a;\r"), QStringLiteral("b;\r")}));
+    EXPECT_EQ(ScriptTextLines(QStringLiteral("a;\r\nb;\r\n")), (QStringList{QStringLiteral("a;"), QStringLiteral("b;")}));
     EXPECT_EQ(ScriptTextLines(QStringLiteral("a;\n\nb")),
               (QStringList{QStringLiteral("a;"), QString(), QStringLiteral("b")}));
+    EXPECT_EQ(ScriptTextLines(QStringLiteral("a;\r\n\r\nb")),
+              (QStringList{QStringLiteral("a;"), QString(), QStringLiteral("b")}));
     EXPECT_EQ(ScriptTextLines(QStringLiteral("\n")), QStringList{QString()});
+    EXPECT_EQ(ScriptTextLines(QStringLiteral("\r\n")), QStringList{QString()});
     EXPECT_TRUE(ScriptTextLines(QString()).isEmpty());
+    // Carriage returns that end no line: inside one, at the end of the
+    // text, and after a blank that stands before the line end.
+    EXPECT_EQ(ScriptTextLines(QStringLiteral("'a\rb'\r\nc\r")),
+              (QStringList{QStringLiteral("'a\rb'"), QStringLiteral("c\r")}));
+    EXPECT_EQ(ScriptTextLines(QStringLiteral("a \r \r\nb")), (QStringList{QStringLiteral("a \r "), QStringLiteral("b")}));
+    // Every carriage return right before the line feed belongs to the line end.
+    EXPECT_EQ(ScriptTextLines(QStringLiteral("a\r\r\nb")), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
 }
 
 TEST(ScriptFile, ReadingAFile)
@@ -50,8 +59,8 @@ TEST(ScriptFile, ReadingAFile)
     const qvtest::TempDir dir;
     const QString latin1 = dir.filePath(QStringLiteral("latin1.sql"));
     writeFile(latin1, QByteArray("SELECT 'caf\xE9' FROM RDB$DATABASE;\r\n-- end\r\n"));
-    EXPECT_EQ(ReadScriptFile(latin1), (QStringList{QStringLiteral("SELECT 'caf\u00e9' FROM RDB$DATABASE;\r"),
-                                                   QStringLiteral("-- end\r")}));
+    EXPECT_EQ(ReadScriptFile(latin1), (QStringList{QStringLiteral("SELECT 'caf\u00e9' FROM RDB$DATABASE;"),
+                                                   QStringLiteral("-- end")}));
 
     const QString missing = dir.filePath(QStringLiteral("missing.sql"));
     try {
