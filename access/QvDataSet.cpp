@@ -486,11 +486,13 @@ const QStringList& TQvCustomDataSet::InsertSQL() const
 void TQvCustomDataSet::SetInsertSQL(const QStringList& lines)
 {
     m_insertQuery->SetSQL(lines);
+    SourcesOf(*m_insertQuery).clear();
 }
 
 void TQvCustomDataSet::SetInsertSQLText(const QString& text)
 {
     m_insertQuery->SetSQLText(text);
+    SourcesOf(*m_insertQuery).clear();
 }
 
 const QStringList& TQvCustomDataSet::UpdateSQL() const
@@ -501,11 +503,13 @@ const QStringList& TQvCustomDataSet::UpdateSQL() const
 void TQvCustomDataSet::SetUpdateSQL(const QStringList& lines)
 {
     m_updateQuery->SetSQL(lines);
+    SourcesOf(*m_updateQuery).clear();
 }
 
 void TQvCustomDataSet::SetUpdateSQLText(const QString& text)
 {
     m_updateQuery->SetSQLText(text);
+    SourcesOf(*m_updateQuery).clear();
 }
 
 const QStringList& TQvCustomDataSet::DeleteSQL() const
@@ -516,11 +520,13 @@ const QStringList& TQvCustomDataSet::DeleteSQL() const
 void TQvCustomDataSet::SetDeleteSQL(const QStringList& lines)
 {
     m_deleteQuery->SetSQL(lines);
+    SourcesOf(*m_deleteQuery).clear();
 }
 
 void TQvCustomDataSet::SetDeleteSQLText(const QString& text)
 {
     m_deleteQuery->SetSQLText(text);
+    SourcesOf(*m_deleteQuery).clear();
 }
 
 const QStringList& TQvCustomDataSet::RefreshSQL() const
@@ -531,11 +537,27 @@ const QStringList& TQvCustomDataSet::RefreshSQL() const
 void TQvCustomDataSet::SetRefreshSQL(const QStringList& lines)
 {
     m_refreshQuery->SetSQL(lines);
+    SourcesOf(*m_refreshQuery).clear();
 }
 
 void TQvCustomDataSet::SetRefreshSQLText(const QString& text)
 {
     m_refreshQuery->SetSQLText(text);
+    SourcesOf(*m_refreshQuery).clear();
+}
+
+void TQvCustomDataSet::SetParamSources(TQvModifyStatement statement, TQvParamSources sources)
+{
+    m_paramSources[int(statement)] = std::move(sources);
+}
+
+TQvParamSources& TQvCustomDataSet::SourcesOf(const TQvQuery& query)
+{
+    const TQvModifyStatement statement = &query == m_insertQuery   ? TQvModifyStatement::Insert
+                                         : &query == m_updateQuery ? TQvModifyStatement::Update
+                                         : &query == m_deleteQuery ? TQvModifyStatement::Delete
+                                                                   : TQvModifyStatement::Refresh;
+    return m_paramSources[int(statement)];
 }
 
 void TQvCustomDataSet::SetBufferChunks(int records)
@@ -1592,6 +1614,24 @@ void TQvCustomDataSet::FillParams(TQvQuery& query, const char* current, const ch
     if (!old)
         old = current;
     TQvXSQLDA& params = query.Params();
+    const TQvParamSources& sources = SourcesOf(query);
+    if (!sources.empty()) {
+        // A statement and sources that disagree would write values into the
+        // wrong columns: nothing is sent.
+        if (std::size_t(params.Count()) != sources.size())
+            DatabaseError(QStringLiteral("The statement has %1 parameters, but %2 columns are bound to them.")
+                              .arg(params.Count())
+                              .arg(sources.size()));
+        for (int i = 0; i < params.Count(); ++i) {
+            const TQvParamSource& source = sources[std::size_t(i)];
+            if (source.Column < 0 || source.Column >= int(m_columns.size()))
+                DatabaseError(QStringLiteral("Parameter %1 is bound to column %2, which the select does not have.")
+                                  .arg(i + 1)
+                                  .arg(source.Column + 1));
+            SetParam(params.Vars(i), m_columns[std::size_t(source.Column)], source.Old ? old : current);
+        }
+        return;
+    }
     for (int i = 0; i < params.Count(); ++i) {
         QString name = params.Names().at(i);
         if (name.isEmpty())

@@ -97,6 +97,19 @@ public:
 
 class TQvCustomDataSet;
 
+// The statements that change or re-read the dataset's rows.
+enum class TQvModifyStatement { Insert, Update, Delete, Refresh };
+
+// Where a parameter of such a statement takes its value: the select's column
+// at `Column` (counting from 0), from the record as edited or, with `Old`,
+// as it was read.
+struct TQvParamSource
+{
+    int Column = -1;
+    bool Old = false;
+};
+using TQvParamSources = std::vector<TQvParamSource>;
+
 // The link of a detail dataset to its master's data source: a new master
 // record reopens the detail with the master's values as parameters.
 class TQvDataLink : public TDataLink
@@ -144,6 +157,11 @@ public:
     const QStringList& RefreshSQL() const;
     void SetRefreshSQL(const QStringList& lines);
     void SetRefreshSQLText(const QString& text);
+    // Binds a statement's parameters by position: the n-th parameter takes
+    // the n-th source, whatever its name, so that no column's value can go
+    // to another column's parameter. Without sources, and again after the
+    // statement's text changes, parameters are bound by their names.
+    void SetParamSources(TQvModifyStatement statement, TQvParamSources sources);
 
     // Records by which the cache grows; 0 or less gives 32. Takes effect at
     // the next open.
@@ -251,6 +269,7 @@ private:
     void MasterChanged();
     void BeforeTransactionEnd();
     void FillParams(TQvQuery& query, const char* current, const char* old);
+    TQvParamSources& SourcesOf(const TQvQuery& query);
     void SetParam(TQvXSQLVAR& param, const Column& column, const char* record) const;
     // Runs an insert, update or delete (see SingleRowChanges).
     void ExecModify(TQvQuery& query);
@@ -298,6 +317,8 @@ private:
     TQvQuery* m_refreshQuery;
     TQvQuery* m_selectQuery;
     TQvQuery* m_updateQuery;
+    // By TQvModifyStatement.
+    TQvParamSources m_paramSources[4];
     int m_bufferChunks = 32;
     bool m_cachedUpdates = false;
     bool m_uniDirectional = false;

@@ -281,17 +281,20 @@ void TFDataView::DSBeforeOpen()
         columns = DescribeDataViewColumns(database, &scratch, TableName, DS->SelectSQL().join(QLatin1Char('\n')));
         scope.Commit();
     }
-    // Rows whose columns cannot all be named by parameters, or that have no
-    // column but what the server computes, are only browsed.
+    // Rows that have no column but what the server computes are only browsed.
     const bool anyWritable =
         std::any_of(columns.begin(), columns.end(), [](const TDataViewColumn& column) { return column.Writable; });
-    if (!ReadOnlyView && (!anyWritable || !ColumnsMakeParameters(columns)))
+    if (!ReadOnlyView && !anyWritable)
         ReadOnlyView = true;
     const TDataViewStatements statements = DataViewStatements(TableName, columns, OrderFields, ReadOnlyView, dialect);
     DS->SetInsertSQLText(statements.Insert);
     DS->SetUpdateSQLText(statements.Update);
     DS->SetDeleteSQLText(statements.Delete);
     DS->SetRefreshSQLText(statements.Refresh);
+    DS->SetParamSources(TQvModifyStatement::Insert, statements.InsertSources);
+    DS->SetParamSources(TQvModifyStatement::Update, statements.UpdateSources);
+    DS->SetParamSources(TQvModifyStatement::Delete, statements.DeleteSources);
+    DS->SetParamSources(TQvModifyStatement::Refresh, statements.RefreshSources);
     if (ReadOnlyView && !windowTitle().contains(QLatin1String("(Read-Only)")))
         setWindowTitle(windowTitle() + QStringLiteral(" (Read-Only)"));
     TableViewGrid->SetReadOnly(ReadOnlyView);

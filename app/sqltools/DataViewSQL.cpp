@@ -5,22 +5,19 @@
 #include "app/shell/CatalogQuery.h"
 
 #include <QSet>
+#include <QStringList>
 
 #include <algorithm>
 
 namespace {
 
-bool IsParameterCharacter(QChar c)
+bool IsParameterName(const QString& name)
 {
-    const char16_t u = c.unicode();
-    return u == u'$' || u == u'_' || (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
-}
-
-QString ChopEnd(QString text, const QString& tail)
-{
-    if (text.endsWith(tail))
-        text.chop(tail.size());
-    return text;
+    return !name.isEmpty() && std::all_of(name.begin(), name.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u == u'$' || u == u'_' || (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z')
+               || (u >= u'A' && u <= u'Z');
+    });
 }
 
 } // namespace
@@ -29,36 +26,46 @@ TDataViewStatements DataViewStatements(const QString& table, const QList<TDataVi
                                        const QList<TDataViewSortField>& order, bool readOnly, int dialect)
 {
     const QString t = QvSql::Identifier(table, dialect);
-    QString names, values, assignments, conditions;
-    for (const TDataViewColumn& column : columns) {
+    QStringList names, values, assignments, conditions;
+    TQvParamSources current, old;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const TDataViewColumn& column = columns.at(i);
         if (!column.Writable)
             continue;
+        const int field = column.Field >= 0 ? column.Field : int(i);
         const QString c = QvSql::Identifier(column.Name, dialect);
-        names += c + QLatin1Char(',');
-        values += QLatin1Char('?') + column.Name + QLatin1Char(',');
-        assignments += c + QStringLiteral("=?") + column.Name + QLatin1Char(',');
-        conditions += c + QStringLiteral("=?old_") + column.Name + QStringLiteral(" and ");
+        const QString parameter =
+            IsParameterName(column.Name) ? column.Name : QStringLiteral("COLUMN_%1").arg(field + 1);
+        names << c;
+        values << QLatin1Char('?') + parameter;
+        assignments << c + QStringLiteral("=?") + parameter;
+        conditions << c + QStringLiteral("=?old_") + parameter;
+        current.push_back({field, false});
+        old.push_back({field, true});
     }
-    names = ChopEnd(names, QStringLiteral(","));
-    values = ChopEnd(values, QStringLiteral(","));
-    assignments = ChopEnd(assignments, QStringLiteral(","));
-    conditions = ChopEnd(conditions, QStringLiteral(" and "));
 
     TDataViewStatements statements;
     // Without a column to write or to find the row by, no row can be changed or read again.
     const bool anyWritable = !names.isEmpty();
     if (!readOnly && anyWritable) {
-        statements.Insert = QStringLiteral("INSERT INTO ") + t + QLatin1Char('(') + names + QLatin1Char(')')
-                            + QStringLiteral(" VALUES (") + values + QLatin1Char(')');
-        statements.Update = QStringLiteral("UPDATE ") + t + QStringLiteral(" SET ") + assignments
-                            + QStringLiteral(" WHERE ") + conditions;
-        statements.Delete = QStringLiteral("DELETE FROM ") + t + QStringLiteral(" WHERE ") + conditions;
+        statements.Insert = QStringLiteral("INSERT INTO ") + t + QLatin1Char('(') + names.join(QLatin1Char(','))
+                            + QLatin1Char(')') + QStringLiteral(" VALUES (") + values.join(QLatin1Char(','))
+                            + QLatin1Char(')');
+        statements.InsertSources = current;
+        statements.Update = QStringLiteral("UPDATE ") + t + QStringLiteral(" SET ") + assignments.join(QLatin1Char(','))
+                            + QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" and "));
+        statements.UpdateSources = current;
+        statements.UpdateSources.insert(statements.UpdateSources.end(), old.begin(), old.end());
+        statements.Delete =
+            QStringLiteral("DELETE FROM ") + t + QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" and "));
+        statements.DeleteSources = old;
     }
-    // Every "," of the assignments, even one inside a quoted name: the
-    // refresh then finds nothing and the row keeps its cached values.
-    if (anyWritable)
-        statements.Refresh = QStringLiteral("SELECT * from ") + t + QStringLiteral(" WHERE ")
-                             + QString(assignments).replace(QLatin1Char(','), QStringLiteral(" and "));
+    // The row as it stands after the change.
+    if (anyWritable) {
+        statements.Refresh =
+            QStringLiteral("SELECT * from ") + t + QStringLiteral(" WHERE ") + assignments.join(QStringLiteral(" and "));
+        statements.RefreshSources = current;
+    }
     if (!order.isEmpty()) {
         QStringList entries;
         for (const TDataViewSortField& field : order)
@@ -72,26 +79,6 @@ TDataViewStatements DataViewStatements(const QString& table, const QList<TDataVi
 QString DataViewOrderLabel(const QString& orderText)
 {
     return orderText.isEmpty() ? QStringLiteral("ORDER BY:") : orderText;
-}
-
-bool ColumnsMakeParameters(const QList<TDataViewColumn>& columns, QString* reason)
-{
-    QSet<QString> seen;
-    for (const TDataViewColumn& column : columns) {
-        if (!column.Writable)
-            continue;
-        const bool named = !column.Name.isEmpty()
-                           && std::all_of(column.Name.begin(), column.Name.end(), IsParameterCharacter);
-        const QString upper = column.Name.toUpper();
-        if (!named || seen.contains(upper)) {
-            if (reason)
-                *reason = named ? QStringLiteral("two columns are named \"%1\" but for case").arg(column.Name)
-                                : QStringLiteral("the column \"%1\" cannot be named by a parameter").arg(column.Name);
-            return false;
-        }
-        seen.insert(upper);
-    }
-    return true;
 }
 
 QList<TDataViewColumn> DescribeDataViewColumns(TQvDatabase* database, TQvTransaction* transaction,
@@ -110,7 +97,8 @@ QList<TDataViewColumn> DescribeDataViewColumns(TQvDatabase* database, TQvTransac
             if (row.Vars(i).SQLType() == SQL_ARRAY)
                 continue;
             const XSQLVAR* var = row.Vars(i).Data();
-            columns.append({QString::fromUtf8(var->aliasname, std::clamp<int>(var->aliasname_length, 0, 32)), true});
+            columns.append({database->TextCodec().decode(var->aliasname, std::clamp<int>(var->aliasname_length, 0, 32)),
+                            true, i});
         }
     }
     TQvQuery catalog;

@@ -5,6 +5,8 @@
 // columns, and the order the user chose. Plain text work, kept apart from
 // the window so that it can be checked without one.
 
+#include "access/QvDataSet.h"
+
 #include <QList>
 #include <QString>
 
@@ -18,6 +20,9 @@ struct TDataViewColumn
     // expression): it is shown but never written nor used to find the row,
     // its cached value being stale after any change of the row.
     bool Writable = true;
+    // Its position in the select (arrays, never shown, take one too); -1
+    // for its place in the list.
+    int Field = -1;
 };
 
 struct TDataViewSortField
@@ -35,25 +40,29 @@ struct TDataViewStatements
     QString Select;
     // " ORDER BY A,B DESCENDING", or empty without a sort order.
     QString OrderText;
+    // The columns the parameters of each statement take, in their order.
+    TQvParamSources InsertSources;
+    TQvParamSources UpdateSources;
+    TQvParamSources DeleteSources;
+    TQvParamSources RefreshSources;
 };
 
 // The statements for the table. Names are spelled for the dialect
 // (QvSql::Identifier); parameters are "?" and the column name, old values
-// "?old_" and the column name. A read-only view gets no insert, update or
-// delete; columns that are all computed get no refresh either.
+// "?old_" and the column name, or, for a name a parameter cannot carry,
+// "?COLUMN_" and the column's position. The parameters are bound by
+// position (the sources), never by those names, so any column can be
+// written. A read-only view gets no insert, update or delete; columns that
+// are all computed get no refresh either.
 TDataViewStatements DataViewStatements(const QString& table, const QList<TDataViewColumn>& columns,
                                        const QList<TDataViewSortField>& order, bool readOnly, int dialect);
 
 // What the label under the grid shows for the order text.
 QString DataViewOrderLabel(const QString& orderText);
 
-// Whether the rows can be changed through parameters named after the
-// columns: each name must be a parameter name, and no two may be the same
-// but for case. Otherwise `reason` says which column stands in the way.
-bool ColumnsMakeParameters(const QList<TDataViewColumn>& columns, QString* reason = nullptr);
-
 // The columns of the select as the server describes them (prepared, never
 // run), each marked writable unless the catalog says the server computes it.
+// Names are read in the connection's character set.
 // Runs in the given transaction, which must be active.
 QList<TDataViewColumn> DescribeDataViewColumns(TQvDatabase* database, TQvTransaction* transaction,
                                                const QString& table, const QString& select);

@@ -84,15 +84,34 @@ TEST(DataViewStatements, ComputedColumnsAreNeitherWrittenNorMatched)
     EXPECT_EQ(computed.Select, QStringLiteral("SELECT * FROM V"));
 }
 
-TEST(DataViewStatements, ColumnsThatCannotBeParametersAreNamed)
+// Parameters are bound by position, so no column is ever taken for another:
+// not OLD_A for A's old value, not "a" for A, and names that a parameter
+// cannot carry still get one.
+TEST(DataViewStatements, EveryParameterIsBoundToItsOwnColumn)
 {
-    QString reason;
-    EXPECT_TRUE(ColumnsMakeParameters(twoColumns, &reason));
-    EXPECT_FALSE(ColumnsMakeParameters({{QStringLiteral("my col"), true}}, &reason));
-    EXPECT_TRUE(reason.contains(QStringLiteral("\"my col\""))) << reason.toStdString();
-    EXPECT_FALSE(ColumnsMakeParameters({{QStringLiteral("a"), true}, {QStringLiteral("A"), true}}, &reason));
-    // A computed column is never a parameter.
-    EXPECT_TRUE(ColumnsMakeParameters({{QStringLiteral("my col"), false}, {QStringLiteral("A"), true}}));
+    const QList<TDataViewColumn> columns{{QStringLiteral("OLD_A"), true, 0}, {QStringLiteral("A"), true, 1},
+                                         {QStringLiteral("LIST"), false, 2},  {QStringLiteral("my col"), true, 4},
+                                         {QStringLiteral("a"), true, 5}};
+    const TDataViewStatements s = DataViewStatements(QStringLiteral("T"), columns, {}, false, 3);
+    EXPECT_EQ(s.Insert, QStringLiteral("INSERT INTO T(OLD_A,A,\"my col\",\"a\") VALUES (?OLD_A,?A,?COLUMN_5,?a)"));
+    EXPECT_EQ(s.Delete, QStringLiteral("DELETE FROM T WHERE OLD_A=?old_OLD_A and A=?old_A and "
+                                       "\"my col\"=?old_COLUMN_5 and \"a\"=?old_a"));
+    EXPECT_EQ(s.Refresh, QStringLiteral("SELECT * from T WHERE OLD_A=?OLD_A and A=?A and \"my col\"=?COLUMN_5 and "
+                                        "\"a\"=?a"));
+    const auto fields = [](const TQvParamSources& sources) {
+        QStringList list;
+        for (const TQvParamSource& source : sources)
+            list << QString::number(source.Column) + (source.Old ? QStringLiteral("old") : QString());
+        return list.join(QLatin1Char(' '));
+    };
+    EXPECT_EQ(fields(s.InsertSources), QStringLiteral("0 1 4 5"));
+    EXPECT_EQ(fields(s.UpdateSources), QStringLiteral("0 1 4 5 0old 1old 4old 5old"));
+    EXPECT_EQ(fields(s.DeleteSources), QStringLiteral("0old 1old 4old 5old"));
+    EXPECT_EQ(fields(s.RefreshSources), QStringLiteral("0 1 4 5"));
+    // A read-only view binds nothing it does not run.
+    const TDataViewStatements readOnly = DataViewStatements(QStringLiteral("T"), columns, {}, true, 3);
+    EXPECT_TRUE(readOnly.UpdateSources.empty());
+    EXPECT_EQ(fields(readOnly.RefreshSources), QStringLiteral("0 1 4 5"));
 }
 
 } // namespace

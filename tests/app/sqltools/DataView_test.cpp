@@ -408,6 +408,111 @@ TEST_P(DataViewTest, DialectThreeQuotedNamesAreEditedAndTheOpenerFindsByDatabase
     views.clear();
 }
 
+// Columns whose names look like another column's old or new value, differ
+// from another only in case, or hold blanks, quotes and letters beyond
+// ASCII, in a table whose name is quoted: every value typed, inserted or
+// deleted lands in its own column, as a second connection reads it.
+TEST_P(DataViewTest, EveryColumnKeepsItsOwnValueWhateverTheNames)
+{
+    const QString table = QStringLiteral("Stock \"Mix\" list");
+    const QString quotedTable = QStringLiteral("\"Stock \"\"Mix\"\" list\"");
+    makeDatabase({}, 3);
+    const QStringList utf8Params = qvtest::connectParams(target) << QStringLiteral("isc_dpb_lc_ctype=UTF8");
+    const auto connectUtf8 = [&](TQvDatabase& database) {
+        database.SetDBName(path);
+        database.SetDBParams(utf8Params);
+        database.Open();
+    };
+    {
+        TQvDatabase database;
+        connectUtf8(database);
+        qvtest::runStatements(
+            database,
+            {QStringLiteral("create table %1 (ID integer not null, OLD_A integer, NEW_A integer, A integer, \"a\" integer,"
+                            " \"lower col\" varchar(20), \"Quo\"\"te\" varchar(20), \"Gr\u00f6\u00dfe\" varchar(10))")
+                 .arg(quotedTable),
+             QStringLiteral("insert into %1 values (1, 10, 10, 0, 5, 'x', 'q', 'k')").arg(quotedTable)});
+        database.Close();
+    }
+    const quint64 id = databases->add(QStringLiteral("names.fdb"), target, path);
+    TQvDatabase* registered = databases->database(id);
+    registered->Close();
+    registered->SetDBParams(utf8Params);
+    registered->Open();
+
+    const QString columns =
+        QStringLiteral("ID, OLD_A, NEW_A, A, \"a\", \"lower col\", \"Quo\"\"te\", \"Gr\u00f6\u00dfe\"");
+    const auto readBack = [&] {
+        TQvDatabase database;
+        connectUtf8(database);
+        TQvTransaction transaction;
+        transaction.AddDatabase(&database);
+        TQvQuery query;
+        query.SetDatabase(&database);
+        query.SetTransaction(&transaction);
+        transaction.StartTransaction();
+        query.SetSQLText(QStringLiteral("select %1 from %2 order by ID").arg(columns, quotedTable));
+        query.ExecQuery();
+        QStringList rows;
+        for (; !query.Eof(); query.Next()) {
+            QStringList fields;
+            for (int i = 0; i < query.Current().Count(); ++i)
+                fields << (query.Fields(i).IsNull() ? QStringLiteral("<null>") : query.Fields(i).AsString());
+            rows << fields.join(QLatin1Char('|'));
+        }
+        query.Close();
+        transaction.Commit();
+        return rows;
+    };
+
+    TFDataView* view = open(id, table);
+    EXPECT_FALSE(view->windowTitle().contains(QStringLiteral("Read-Only"))) << view->windowTitle().toStdString();
+    ASSERT_EQ(view->DS->FieldCount(), 8);
+    EXPECT_EQ(view->DS->UpdateSQL().join(QString()),
+              QStringLiteral("UPDATE %1 SET ID=?ID,OLD_A=?OLD_A,NEW_A=?NEW_A,A=?A,\"a\"=?a,\"lower col\"=?COLUMN_6,"
+                             "\"Quo\"\"te\"=?COLUMN_7,\"Gr\u00f6\u00dfe\"=?COLUMN_8 WHERE ID=?old_ID and "
+                             "OLD_A=?old_OLD_A and NEW_A=?old_NEW_A and A=?old_A and \"a\"=?old_a and "
+                             "\"lower col\"=?old_COLUMN_6 and \"Quo\"\"te\"=?old_COLUMN_7 and "
+                             "\"Gr\u00f6\u00dfe\"=?old_COLUMN_8")
+                  .arg(quotedTable));
+
+    // Typed into the grid, one cell after the other: each is posted.
+    const QStringList typed{QStringLiteral("20"), QStringLiteral("30"), QStringLiteral("40"), QStringLiteral("50"),
+                            QStringLiteral("l ow"), QStringLiteral("it's"), QStringLiteral("zz")};
+    for (int column = 1; column <= typed.size(); ++column)
+        editCell(view, 0, column, typed.at(column - 1));
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+    view->CommitBtnClick();
+    EXPECT_EQ(readBack(), QStringList{QStringLiteral("1|20|30|40|50|l ow|it's|zz")});
+
+    // The row read again through the refresh statement, then changed once more.
+    view->DS->InternalRefreshRow();
+    EXPECT_EQ(cell(view, 0, 5), QStringLiteral("l ow"));
+    editCell(view, 0, 3, QStringLiteral("41"));
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+
+    // A row appended through the view's dataset, every column its own value.
+    TQvDataSet& data = *view->DS;
+    data.Append();
+    const QStringList inserted{QStringLiteral("2"),  QStringLiteral("21"),   QStringLiteral("22"),
+                               QStringLiteral("23"), QStringLiteral("24"),   QStringLiteral("b c"),
+                               QStringLiteral("\"q\""), QStringLiteral("\u00fc")};
+    for (int i = 0; i < data.FieldCount(); ++i)
+        data.Fields(i).SetAsString(inserted.at(i));
+    data.Post();
+    view->CommitBtnClick();
+    EXPECT_EQ(readBack(), (QStringList{QStringLiteral("1|20|30|41|50|l ow|it's|zz"),
+                                       QStringLiteral("2|21|22|23|24|b c|\"q\"|\u00fc")}));
+
+    // The first row deleted: found by its old values, the other row stays.
+    data.First();
+    ASSERT_EQ(data.Fields(0).AsString(), QStringLiteral("1"));
+    data.Delete();
+    view->CommitBtnClick();
+    EXPECT_EQ(readBack(), QStringList{QStringLiteral("2|21|22|23|24|b c|\"q\"|\u00fc")});
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Targets, DataViewTest, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);
 
 } // namespace
