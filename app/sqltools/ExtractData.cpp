@@ -175,15 +175,24 @@ private:
         AppendLiteral(line, value);
     }
 
-    // A string literal in the database's dialect, written straight into the line.
+    // A string literal in the database's dialect, written straight into the
+    // line. A carriage return before a line end would be read back as part of
+    // the script's line end and lost: it is joined to the text around it as
+    // ASCII_CHAR(13).
     void AppendLiteral(QString& line, const QString& text) const
     {
         const QChar quote = Quote();
         line += quote;
-        if (!text.contains(quote)) {
+        if (!text.contains(quote) && !text.contains(QLatin1Char('\r'))) {
             line += text;
         } else {
-            for (const QChar c : text) {
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                const QChar c = text.at(i);
+                const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
+                if (c == u'\r' && (next == u'\n' || next == u'\r')) {
+                    line += quote + QStringLiteral(" || ASCII_CHAR(13) || ") + quote;
+                    continue;
+                }
                 if (c == quote)
                     line += quote;
                 line += c;
@@ -194,7 +203,7 @@ private:
 
     void AppendLiteral(QString& line, QLatin1StringView text) const
     {
-        if (text.contains(Quote())) {
+        if (text.contains(Quote()) || text.contains(QLatin1Char('\r'))) {
             AppendLiteral(line, QString(text));
             return;
         }
