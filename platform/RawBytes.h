@@ -1,7 +1,7 @@
 #pragma once
 
-// Values read from and written to the client library's buffers, which hold
-// them unaligned in the machine's own byte order.
+// Values read from and written to record buffers (the client library's and
+// our own), which hold them unaligned in the machine's own byte order.
 
 #include <cstring>
 
