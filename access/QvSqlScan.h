@@ -4,7 +4,9 @@
 // (single or double quotes, a doubled quote staying inside), /* */ comments,
 // -- comments and statement terminators, each with its line and column.
 // Everything that looks into SQL text for words or statements reads it
-// through this, so a quote or a comment mark means the same to all of them.
+// through this, so a quote or a comment mark means the same to all of them
+// (the editor's highlighter keeps its own scanner, whose states it stores
+// line by line beside the text).
 
 #include <QString>
 #include <QStringView>
