@@ -2,6 +2,8 @@
 
 #include "access/QvTransactionScope.h"
 #include "access/QvValue.h"
+#include "platform/RawBytes.h"
+#include "platform/ScopeExit.h"
 #include "platform/WaitCursor.h"
 #include "platform/db/DatabaseError.h"
 #include "platform/db/ValueText.h"
@@ -31,20 +33,6 @@ constexpr int locateFetchChunk = 64;
 int alignUp(int value, int alignment)
 {
     return (value + alignment - 1) / alignment * alignment;
-}
-
-template <typename T>
-T load(const char* data)
-{
-    T value;
-    std::memcpy(&value, data, sizeof value);
-    return value;
-}
-
-template <typename T>
-void store(char* data, T value)
-{
-    std::memcpy(data, &value, sizeof value);
 }
 
 qint64 powerOfTen(int exponent)
@@ -154,23 +142,6 @@ int indexOfBookmark(const TBookmark& bookmark)
 {
     return bookmark.size() == 4 ? qFromLittleEndian<qint32>(bookmark.constData()) : -1;
 }
-
-// Runs a closing step on every path out of a scope.
-template <typename F>
-class Finally
-{
-public:
-    explicit Finally(F f)
-        : m_f(std::move(f))
-    {
-    }
-    ~Finally() { m_f(); }
-    Finally(const Finally&) = delete;
-    Finally& operator=(const Finally&) = delete;
-
-private:
-    F m_f;
-};
 
 class ControlsPause
 {
@@ -932,7 +903,7 @@ void TQvCustomDataSet::BeforeTransactionEnd()
     if (!Active() || m_endingTransaction)
         return;
     m_endingTransaction = true;
-    const Finally done([this] { m_endingTransaction = false; });
+    const ScopeExit done([this] { m_endingTransaction = false; });
     try {
         if (m_cachedUpdates) {
             // The records stay available; the cursor cannot.
@@ -956,7 +927,7 @@ void TQvCustomDataSet::MasterChanged()
     if (m_selectQuery->Params().Count() == 0)
         return;
     m_reopeningForMaster = true;
-    const Finally done([this] { m_reopeningForMaster = false; });
+    const ScopeExit done([this] { m_reopeningForMaster = false; });
     const ControlsPause disabled(*this);
     Close();
     Open();
@@ -977,7 +948,7 @@ char* TQvCustomDataSet::RecordAt(int index) const
 char* TQvCustomDataSet::OldRecord(int index) const
 {
     char* record = RecordAt(index);
-    const qint32 saved = load<qint32>(record + savedOffset);
+    const qint32 saved = LoadRaw<qint32>(record + savedOffset);
     return saved >= 0 ? m_savedCopies->At(saved) : record;
 }
 
@@ -1005,10 +976,10 @@ void TQvCustomDataSet::StoreVar(const Column& column, const TQvXSQLVAR& var, cha
         // A row of another statement (a refresh): convert through the value.
         switch (column.stored) {
         case Column::Text: StoreValue(column, var.AsString(), record); break;
-        case Column::Integer: store<qint32>(value, var.AsLong()); break;
-        case Column::Double: store<double>(value, var.AsDouble()); break;
+        case Column::Integer: StoreRaw<qint32>(value, var.AsLong()); break;
+        case Column::Double: StoreRaw<double>(value, var.AsDouble()); break;
         case Column::Scalar: StoreScalar(column, var, value); break;
-        case Column::Quad: store<ISC_QUAD>(value, var.AsQuad()); break;
+        case Column::Quad: StoreRaw<ISC_QUAD>(value, var.AsQuad()); break;
         case Column::None:
         case Column::Null: break;
         }
@@ -1018,29 +989,29 @@ void TQvCustomDataSet::StoreVar(const Column& column, const TQvXSQLVAR& var, cha
     case Column::Text: {
         int length = column.length;
         if (type == SQL_VARYING) {
-            length = std::clamp<int>(load<short>(data), 0, column.length);
+            length = std::clamp<int>(LoadRaw<short>(data), 0, column.length);
             data += 2;
         }
-        store<quint16>(value, quint16(length));
+        StoreRaw<quint16>(value, quint16(length));
         std::memcpy(value + 2, data, std::size_t(length));
         break;
     }
     case Column::Integer: {
-        const qint64 number = type == SQL_SHORT ? load<short>(data) : load<ISC_LONG>(data);
+        const qint64 number = type == SQL_SHORT ? LoadRaw<short>(data) : LoadRaw<ISC_LONG>(data);
         const qint64 scaled = column.scale > 0 ? number * powerOfTen(std::min(column.scale, 9)) : number;
-        store<qint32>(value, qint32(std::clamp<qint64>(scaled, std::numeric_limits<qint32>::min(),
+        StoreRaw<qint32>(value, qint32(std::clamp<qint64>(scaled, std::numeric_limits<qint32>::min(),
                                                        std::numeric_limits<qint32>::max())));
         break;
     }
     case Column::Double: {
         double number = 0;
         if (type == SQL_SHORT || type == SQL_LONG) {
-            const qint64 integer = type == SQL_SHORT ? load<short>(data) : load<ISC_LONG>(data);
+            const qint64 integer = type == SQL_SHORT ? LoadRaw<short>(data) : LoadRaw<ISC_LONG>(data);
             number = double(integer) / double(powerOfTen(-column.scale));
         } else {
-            number = load<double>(data);
+            number = LoadRaw<double>(data);
         }
-        store<double>(value, number);
+        StoreRaw<double>(value, number);
         break;
     }
     case Column::Scalar:
@@ -1064,29 +1035,29 @@ void TQvCustomDataSet::StoreScalar(const Column& column, const TQvXSQLVAR& var, 
         std::optional<qint64> scaled;
         if (from == SQL_SHORT || from == SQL_LONG || from == SQL_INT64) {
             const char* data = var.Data()->sqldata;
-            const qint64 integer = from == SQL_SHORT ? load<short>(data)
-                                   : from == SQL_LONG ? qint64(load<ISC_LONG>(data))
-                                                      : load<ISC_INT64>(data);
+            const qint64 integer = from == SQL_SHORT ? LoadRaw<short>(data)
+                                   : from == SQL_LONG ? qint64(LoadRaw<ISC_LONG>(data))
+                                                      : LoadRaw<ISC_INT64>(data);
             scaled = rescaled(integer, var.SQLScale(), column.scale);
         }
         if (!scaled)
             scaled = ValueText::ToScaled(var.AsString(), column.scale);
         if (!scaled)
             QvError(qveInvalidDataConversion);
-        store<ISC_INT64>(value, *scaled);
+        StoreRaw<ISC_INT64>(value, *scaled);
         break;
     }
     case SQL_FLOAT:
-        store<float>(value, float(var.AsDouble()));
+        StoreRaw<float>(value, float(var.AsDouble()));
         break;
     case SQL_TIMESTAMP:
-        store<ISC_TIMESTAMP>(value, QvValue::IscTimestamp(var.AsDateTime()));
+        StoreRaw<ISC_TIMESTAMP>(value, QvValue::IscTimestamp(var.AsDateTime()));
         break;
     case SQL_TYPE_DATE:
-        store<ISC_DATE>(value, QvValue::IscDate(var.AsDateTime().date()));
+        StoreRaw<ISC_DATE>(value, QvValue::IscDate(var.AsDateTime().date()));
         break;
     case SQL_TYPE_TIME:
-        store<ISC_TIME>(value, QvValue::IscTime(var.AsDateTime().time()));
+        StoreRaw<ISC_TIME>(value, QvValue::IscTime(var.AsDateTime().time()));
         break;
     case SQL_BOOLEAN:
         *value = var.AsBoolean() ? 1 : 0;
@@ -1122,26 +1093,26 @@ void TQvCustomDataSet::StoreValue(const Column& column, const QVariant& value, c
     case Column::Text: {
         const QByteArray bytes =
             fitText(*column.codec, column.characterSet, value.toString(), column.length, column.Holder());
-        store<quint16>(data, quint16(bytes.size()));
+        StoreRaw<quint16>(data, quint16(bytes.size()));
         std::memcpy(data + 2, bytes.constData(), std::size_t(bytes.size()));
         break;
     }
     case Column::Integer:
-        store<qint32>(data, value.toInt());
+        StoreRaw<qint32>(data, value.toInt());
         break;
     case Column::Double:
-        store<double>(data, value.toDouble());
+        StoreRaw<double>(data, value.toDouble());
         break;
     case Column::Scalar:
         switch (column.sqlType) {
         case SQL_INT64: {
             // The field's own units are the column's, except for a positive scale.
             const qint64 number = value.toLongLong();
-            store<ISC_INT64>(data, column.scale > 0 ? number / powerOfTen(std::min(column.scale, 18)) : number);
+            StoreRaw<ISC_INT64>(data, column.scale > 0 ? number / powerOfTen(std::min(column.scale, 18)) : number);
             break;
         }
         case SQL_FLOAT:
-            store<float>(data, float(value.toDouble()));
+            StoreRaw<float>(data, float(value.toDouble()));
             break;
         case SQL_TIMESTAMP: {
             const QDateTime dateTime = value.toDateTime();
@@ -1149,7 +1120,7 @@ void TQvCustomDataSet::StoreValue(const Column& column, const QVariant& value, c
                 record[nullsOffset + index] = 1;
                 return;
             }
-            store<ISC_TIMESTAMP>(data, QvValue::IscTimestamp(dateTime));
+            StoreRaw<ISC_TIMESTAMP>(data, QvValue::IscTimestamp(dateTime));
             break;
         }
         case SQL_TYPE_DATE: {
@@ -1158,7 +1129,7 @@ void TQvCustomDataSet::StoreValue(const Column& column, const QVariant& value, c
                 record[nullsOffset + index] = 1;
                 return;
             }
-            store<ISC_DATE>(data, QvValue::IscDate(date));
+            StoreRaw<ISC_DATE>(data, QvValue::IscDate(date));
             break;
         }
         case SQL_TYPE_TIME: {
@@ -1167,7 +1138,7 @@ void TQvCustomDataSet::StoreValue(const Column& column, const QVariant& value, c
                 record[nullsOffset + index] = 1;
                 return;
             }
-            store<ISC_TIME>(data, QvValue::IscTime(time));
+            StoreRaw<ISC_TIME>(data, QvValue::IscTime(time));
             break;
         }
         case SQL_BOOLEAN:
@@ -1198,32 +1169,32 @@ QVariant TQvCustomDataSet::ReadValue(const Column& column, const char* record) c
     const char* data = record + column.offset;
     switch (column.stored) {
     case Column::Text: {
-        const QString text = column.codec->decode(data + 2, load<quint16>(data));
+        const QString text = column.codec->decode(data + 2, LoadRaw<quint16>(data));
         if (column.sqlType != SQL_TEXT)
             return text;
         return QvTextCodec::withoutCharPadding(text, column.characterSet, column.length);
     }
     case Column::Integer:
-        return load<qint32>(data);
+        return LoadRaw<qint32>(data);
     case Column::Double:
-        return load<double>(data);
+        return LoadRaw<double>(data);
     case Column::Scalar:
         switch (column.sqlType) {
         case SQL_INT64: {
-            const qint64 number = load<ISC_INT64>(data);
+            const qint64 number = LoadRaw<ISC_INT64>(data);
             if (column.scale <= 0)
                 return number;
             const auto whole = rescaled(number, column.scale, 0);
             return whole ? QVariant(*whole) : QVariant();
         }
         case SQL_FLOAT:
-            return double(load<float>(data));
+            return double(LoadRaw<float>(data));
         case SQL_TIMESTAMP:
-            return QvValue::DateTimeOf(load<ISC_TIMESTAMP>(data));
+            return QvValue::DateTimeOf(LoadRaw<ISC_TIMESTAMP>(data));
         case SQL_TYPE_DATE:
-            return QvValue::DateOf(load<ISC_DATE>(data));
+            return QvValue::DateOf(LoadRaw<ISC_DATE>(data));
         case SQL_TYPE_TIME:
-            return QvValue::TimeOf(load<ISC_TIME>(data));
+            return QvValue::TimeOf(LoadRaw<ISC_TIME>(data));
         case SQL_BOOLEAN:
             return *data != 0;
         default:
@@ -1278,7 +1249,7 @@ bool TQvCustomDataSet::FetchOne()
     char* record = RecordAt(index);
     record[statusOffset] = char(cusUnmodified);
     record[kindOffset] = char(kindNone);
-    store<qint32>(record + savedOffset, -1);
+    StoreRaw<qint32>(record + savedOffset, -1);
     for (const Column& column : m_columns) {
         const int i = int(&column - m_columns.data());
         StoreVar(column, row->Vars(i), record);
@@ -1299,14 +1270,14 @@ void TQvCustomDataSet::FetchAll()
 void TQvCustomDataSet::SaveCopy(int index)
 {
     char* record = RecordAt(index);
-    if (load<qint32>(record + savedOffset) >= 0)
+    if (LoadRaw<qint32>(record + savedOffset) >= 0)
         return;
     const int saved = m_savedCount;
     m_savedCopies->Reserve(saved + 1);
     std::memcpy(m_savedCopies->At(saved), record, std::size_t(m_recordSize));
-    store<qint32>(m_savedCopies->At(saved) + savedOffset, -1);
+    StoreRaw<qint32>(m_savedCopies->At(saved) + savedOffset, -1);
     ++m_savedCount;
-    store<qint32>(record + savedOffset, saved);
+    StoreRaw<qint32>(record + savedOffset, saved);
 }
 
 std::unique_ptr<TRecordBuffer> TQvCustomDataSet::AllocRecordBuffer()
@@ -1323,7 +1294,7 @@ void TQvCustomDataSet::InternalInitRecord(TRecordBuffer& buffer)
     }
     std::memset(record.data.get(), 0, std::size_t(m_recordSize));
     record.data[statusOffset] = char(cusInserted);
-    store<qint32>(record.data.get() + savedOffset, -1);
+    StoreRaw<qint32>(record.data.get() + savedOffset, -1);
     std::memset(record.data.get() + nullsOffset, 1, m_columns.size());
     record.recordIndex = -1;
     record.blobs.assign(m_hasBlobColumns ? m_columns.size() : 0, nullptr);
@@ -1586,20 +1557,20 @@ void TQvCustomDataSet::SetParam(TQvXSQLVAR& param, const Column& column, const c
     const char* data = record + column.offset;
     switch (column.stored) {
     case Column::Text:
-        param.SetAsString(column.codec->decode(data + 2, load<quint16>(data)));
+        param.SetAsString(column.codec->decode(data + 2, LoadRaw<quint16>(data)));
         break;
     case Column::Integer:
-        param.SetAsLong(load<qint32>(data));
+        param.SetAsLong(LoadRaw<qint32>(data));
         break;
     case Column::Double:
-        param.SetAsDouble(load<double>(data));
+        param.SetAsDouble(LoadRaw<double>(data));
         break;
     case Column::Scalar:
         // Byte for byte as it was read: the row's old key always matches.
         param.SetAsScalar(column.sqlType, column.scale, data);
         break;
     case Column::Quad:
-        param.SetAsQuad(load<ISC_QUAD>(data));
+        param.SetAsQuad(LoadRaw<ISC_QUAD>(data));
         break;
     case Column::None:
     case Column::Null:
@@ -1676,7 +1647,7 @@ void TQvCustomDataSet::FinalizeBlobs(RecordBuffer& buffer)
         stream->Finalize();
         // The statement sends the new id; without it the written blob is lost.
         char* record = buffer.data.get();
-        store<ISC_QUAD>(record + m_columns[i].offset, stream->BlobID());
+        StoreRaw<ISC_QUAD>(record + m_columns[i].offset, stream->BlobID());
         record[nullsOffset + int(i)] = 0;
     }
 }
@@ -1756,7 +1727,7 @@ void TQvCustomDataSet::InternalPost()
         std::memcpy(record + nullsOffset, buffer.data.get() + nullsOffset, valueBytes);
         record[statusOffset] = char(cusInserted);
         record[kindOffset] = char(kindInserted);
-        store<qint32>(record + savedOffset, -1);
+        StoreRaw<qint32>(record + savedOffset, -1);
         if (m_hasBlobColumns) {
             if (m_uniOpen)
                 m_recordBlobs.erase(index - 2);
@@ -1804,7 +1775,7 @@ void TQvCustomDataSet::InternalCancel()
         bool keep = false;
         if (cached && !stream->Modified()) {
             const ISC_QUAD id = cached[nullsOffset + int(i)] ? ISC_QUAD{0, 0}
-                                                              : load<ISC_QUAD>(cached + m_columns[i].offset);
+                                                              : LoadRaw<ISC_QUAD>(cached + m_columns[i].offset);
             keep = std::memcmp(&id, &stream->BlobID(), sizeof id) == 0;
         }
         if (keep)
@@ -1859,7 +1830,7 @@ void TQvCustomDataSet::InternalRefreshRow()
     char* record = RecordAt(m_current);
     FillParams(*m_refreshQuery, record, OldRecord(m_current));
     m_refreshQuery->ExecQuery();
-    const Finally close([this] {
+    const ScopeExit close([this] {
         try {
             m_refreshQuery->Close();
         } catch (const std::exception& error) {
@@ -1874,7 +1845,7 @@ void TQvCustomDataSet::InternalRefreshRow()
     if (!row)
         return;
     StoreRow(*row, record);
-    const qint32 saved = load<qint32>(record + savedOffset);
+    const qint32 saved = LoadRaw<qint32>(record + savedOffset);
     if (saved >= 0)
         StoreRow(*row, m_savedCopies->At(saved));
     DropBlobStreams(m_current);
@@ -1893,7 +1864,7 @@ void TQvCustomDataSet::CancelUpdates()
                 continue;
             char* record = RecordAt(i);
             const auto status = static_cast<TCachedUpdateStatus>(static_cast<unsigned char>(record[statusOffset]));
-            const qint32 saved = load<qint32>(record + savedOffset);
+            const qint32 saved = LoadRaw<qint32>(record + savedOffset);
             switch (status) {
             case cusModified:
             case cusDeleted:
@@ -1902,7 +1873,7 @@ void TQvCustomDataSet::CancelUpdates()
                                 std::size_t(m_recordSize - nullsOffset));
                 record[statusOffset] = char(cusUnmodified);
                 record[kindOffset] = char(kindNone);
-                store<qint32>(record + savedOffset, -1);
+                StoreRaw<qint32>(record + savedOffset, -1);
                 if (status == cusDeleted)
                     --m_deletedCount;
                 DropBlobStreams(i);
@@ -1997,7 +1968,7 @@ void TQvCustomDataSet::ReadBlobAtOnce(TQvBlobStream& stream)
     TQvTransaction* transaction = Transaction();
     // What this read opens, it closes again, on every path.
     bool openedDatabase = false;
-    const Finally closeDatabase([&] {
+    const ScopeExit closeDatabase([&] {
         if (!openedDatabase || !database->Connected())
             return;
         try {
@@ -2048,7 +2019,7 @@ std::unique_ptr<TStream> TQvCustomDataSet::CreateBlobStream(TField& field, TBlob
         made->SetMode(bmReadWrite);
         const char* record = buffer->data.get();
         made->SetBlobID(record[nullsOffset + int(index)] ? ISC_QUAD{0, 0}
-                                                         : load<ISC_QUAD>(record + column.offset));
+                                                         : LoadRaw<ISC_QUAD>(record + column.offset));
         if (m_cachedUpdates && !IsNullBlobID(made->BlobID()) && mode != bmWrite)
             ReadBlobAtOnce(*made);
         stream = made;

@@ -47,7 +47,7 @@ private:
 
 enum TUpdateKind { ukModify, ukInsert, ukDelete };
 enum TQvUpdateAction { uaFail, uaAbort, uaSkip, uaRetry, uaApply, uaApplied };
-// Part of the published interface; nothing sends cached changes, so they never fire.
+// Handlers a caller may set; nothing sends cached changes, so they never fire.
 using TQvUpdateErrorEvent = std::function<void(TDataSet&, EDatabaseError&, TUpdateKind, TQvUpdateAction&)>;
 using TQvUpdateRecordEvent = std::function<void(TDataSet&, TUpdateKind, TQvUpdateAction&)>;
 

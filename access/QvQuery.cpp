@@ -1,6 +1,7 @@
 #include "access/QvQuery.h"
 
 #include "access/QvSQLMonitor.h"
+#include "access/QvSqlScan.h"
 
 #include <QRegularExpression>
 
@@ -28,83 +29,37 @@ bool isNameCharacter(QChar c)
 
 QString PreprocessSQL(const QString& sql, QStringList& names)
 {
-    enum State { Normal, Comment, LineComment, String, Parameter };
     QString processed;
     processed.reserve(sql.size());
-    State state = Normal;
-    QChar quote;
-    QString name;
-    const qsizetype length = sql.size();
-    for (qsizetype i = 0; i < length; ++i) {
-        const QChar c = sql.at(i);
-        const QChar next = i + 1 < length ? sql.at(i + 1) : QChar();
-        switch (state) {
-        case Normal:
-            if (c == u'/' && next == u'*') {
-                processed += c;
-                processed += next;
-                ++i;
-                state = Comment;
-            } else if (c == u'-' && next == u'-') {
-                processed += c;
-                processed += next;
-                ++i;
-                state = LineComment;
-            } else if (c == u'"' || c == u'\'') {
-                processed += c;
-                quote = c;
-                state = String;
-            } else if (c == u':' || c == u'?') {
-                processed += u'?';
-                state = Parameter;
-            } else {
-                processed += c;
-            }
-            break;
-        case Comment:
-            processed += c;
-            if (c == u'*' && next == u'/') {
-                processed += next;
-                ++i;
-                state = Normal;
-            }
-            break;
-        case LineComment:
-            processed += c;
-            if (c == u'\n')
-                state = Normal;
-            break;
-        case String:
-            processed += c;
-            if (c == quote) {
-                if (next == quote) {
-                    processed += next;
-                    ++i;
-                } else {
-                    state = Normal;
-                }
-            }
-            break;
-        case Parameter:
-            if (!isNameCharacter(c))
-                parseError("Parameter name expected");
-            name += c;
-            // The character after the name is read in the normal state, so a
-            // comment or string right behind a name is still seen.
-            if (!isNameCharacter(next)) {
-                names.append(name);
-                name.clear();
-                state = Normal;
-            }
-            break;
+    QvSql::ForEachSpan(sql, [&](const QvSql::Span& span) {
+        const QStringView text = QStringView(sql).mid(span.Start, span.Length);
+        if (span.Kind == QvSql::SpanKind::Comment && !span.Closed)
+            parseError("EOF in comment detected");
+        if (span.Kind == QvSql::SpanKind::String && !span.Closed)
+            parseError("EOF in string detected");
+        if (span.Kind != QvSql::SpanKind::Code) {
+            processed += text;
+            return true;
         }
-    }
-    if (state == Comment)
-        parseError("EOF in comment detected");
-    if (state == String)
-        parseError("EOF in string detected");
-    if (state == Parameter)
-        parseError("Parameter name expected");
+        // A name ends where the code does: a comment or string right behind
+        // it is still seen.
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text[i];
+            if (c != u':' && c != u'?') {
+                processed += c;
+                continue;
+            }
+            processed += u'?';
+            qsizetype end = i + 1;
+            while (end < text.size() && isNameCharacter(text[end]))
+                ++end;
+            if (end == i + 1)
+                parseError("Parameter name expected");
+            names.append(text.mid(i + 1, end - i - 1).toString());
+            i = end - 1;
+        }
+        return true;
+    });
     return processed;
 }
 

@@ -1,5 +1,8 @@
 #include "access/QvScript.h"
 
+#include "access/QvSqlScan.h"
+#include "access/QvSqlText.h"
+
 #include <QStringView>
 
 namespace {
@@ -49,13 +52,6 @@ bool isDDLWord(const QString& word)
 bool isWordCharacter(QChar c)
 {
     return c.isLetterOrNumber() || c == u'_' || c == u'$';
-}
-
-QString quoted(const QString& value)
-{
-    QString text = value;
-    text.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
 // Reads the clauses of a CONNECT or CREATE DATABASE word by word.
@@ -111,11 +107,8 @@ EScriptCommentError::EScriptCommentError() : std::runtime_error("Error parsing c
 
 QStringList ScriptTokens(const QStringList& lines, int limit)
 {
-    enum State { Normal, String, BlockComment, LineComment };
     QStringList tokens;
     QString token;
-    State state = Normal;
-    QChar quote;
     // Past the limit the words are only scanned, not kept.
     bool keep = limit != 0;
     const auto endToken = [&] {
@@ -125,69 +118,44 @@ QStringList ScriptTokens(const QStringList& lines, int limit)
         }
         token.clear();
     };
-    const auto add = [&](QChar c) {
-        if (keep)
-            token += c;
-    };
+    QvSql::ScanState state = QvSql::ScanState::Code;
     for (const QString& line : lines) {
-        const qsizetype length = line.size();
-        for (qsizetype i = 0; i < length; ++i) {
-            const QChar c = line.at(i);
-            const QChar next = i + 1 < length ? line.at(i + 1) : QChar();
-            switch (state) {
-            case Normal:
-                if (c == u'/' && next == u'*') {
+        state = QvSql::ForEachSpan(
+            line,
+            [&](const QvSql::Span& span) {
+                const QStringView text = QStringView(line).mid(span.Start, span.Length);
+                if (span.Kind == QvSql::SpanKind::String) {
+                    if (keep)
+                        token += text;
+                    return true;
+                }
+                if (span.Kind != QvSql::SpanKind::Code) {
                     endToken();
-                    state = BlockComment;
-                    ++i;
-                } else if (c == u'*' && next == u'/') {
+                    return true;
+                }
+                // A comment's end with no start is an error, even as "*/*".
+                if (text.contains(u"*/") || (text.endsWith(u'*') && span.End() < line.size() && line.at(span.End()) == u'/'))
                     throw EScriptCommentError();
-                } else if (c == u'-' && next == u'-') {
-                    endToken();
-                    state = LineComment;
-                    i = length;
-                } else if (isQuote(c)) {
-                    add(c);
-                    quote = c;
-                    state = String;
-                } else if (isBlank(c)) {
-                    endToken();
-                } else {
-                    add(c);
+                for (const QChar c : text) {
+                    if (isBlank(c))
+                        endToken();
+                    else if (keep)
+                        token += c;
                 }
-                break;
-            case String:
-                add(c);
-                if (c == quote) {
-                    if (next == quote) {
-                        add(next);
-                        ++i;
-                    } else {
-                        state = Normal;
-                    }
-                }
-                break;
-            case BlockComment:
-                if (c == u'*' && next == u'/') {
-                    state = Normal;
-                    ++i;
-                }
-                break;
-            case LineComment:
-                break;
-            }
-        }
+                return true;
+            },
+            state);
         // A line break separates words; inside a value it is kept.
-        if (state == String)
-            add(QLatin1Char('\n'));
-        else
+        if (state == QvSql::ScanState::SingleQuoted || state == QvSql::ScanState::DoubleQuoted) {
+            if (keep)
+                token += QLatin1Char('\n');
+        } else {
             endToken();
-        if (state == LineComment)
-            state = Normal;
+        }
     }
-    if (state == BlockComment)
+    if (state == QvSql::ScanState::Comment)
         throw EScriptCommentError();
-    if (state == String)
+    if (state != QvSql::ScanState::Code)
         token.chop(1);
     endToken();
     return tokens;
@@ -227,56 +195,25 @@ QString StripQuotes(const QString& token)
 class TQvScript::Collector
 {
 public:
-    bool inString() const { return m_state == String; }
-
     // Position of the terminator in `text`, or -1; the state follows the text
-    // up to there.
+    // up to there. A "--" comment takes the rest of the line.
     qsizetype findTerminator(const QString& text, const QString& terminator)
     {
-        const qsizetype length = text.size();
-        for (qsizetype i = 0; i < length; ++i) {
-            const QChar c = text.at(i);
-            const QChar next = i + 1 < length ? text.at(i + 1) : QChar();
-            switch (m_state) {
-            case Comment:
-                if (c == u'*' && next == u'/') {
-                    m_state = Normal;
-                    ++i;
-                }
-                break;
-            case String:
-                if (c == m_quote) {
-                    if (next == m_quote)
-                        ++i;
-                    else
-                        m_state = Normal;
-                }
-                break;
-            case Normal:
-                // Comment marks come first: with the terminator "/" or "*" the
-                // slash or asterisk of a comment mark never ends a statement.
-                if (c == u'/' && next == u'*') {
-                    m_state = Comment;
-                    ++i;
-                } else if (c == u'-' && next == u'-') {
-                    return -1; // the rest of the line is a comment
-                } else if (isQuote(c)) {
-                    m_quote = c;
-                    m_state = String;
-                } else if (!terminator.isEmpty() && c == terminator.front()
-                           && QStringView(text).mid(i).startsWith(terminator)) {
-                    return i;
-                }
-                break;
+        QvSql::Scanner scanner(text, m_state);
+        scanner.SetTerminator(terminator);
+        QvSql::Span span;
+        while (scanner.Next(span)) {
+            if (span.Kind == QvSql::SpanKind::Terminator || span.Kind == QvSql::SpanKind::LineComment) {
+                m_state = QvSql::ScanState::Code;
+                return span.Kind == QvSql::SpanKind::Terminator ? span.Start : -1;
             }
         }
+        m_state = scanner.State();
         return -1;
     }
 
 private:
-    enum State { Normal, String, Comment };
-    State m_state = Normal;
-    QChar m_quote;
+    QvSql::ScanState m_state = QvSql::ScanState::Code;
 };
 
 TQvScript::TQvScript(QObject* parent) : TQvQuery(parent) {}
@@ -631,13 +568,13 @@ void TQvScript::CreateNewDatabase(const QStringList& tokens)
     // The client library reads the user and password before the other options.
     QStringList fromEnvironment;
     if (!hasUser && qEnvironmentVariableIsSet("ISC_USER"))
-        fromEnvironment << QStringLiteral("USER ") + quoted(qEnvironmentVariable("ISC_USER"));
+        fromEnvironment << QStringLiteral("USER ") + QvSql::SingleQuoted(qEnvironmentVariable("ISC_USER"));
     if (!hasPassword && qEnvironmentVariableIsSet("ISC_PASSWORD"))
-        fromEnvironment << QStringLiteral("PASSWORD ") + quoted(qEnvironmentVariable("ISC_PASSWORD"));
+        fromEnvironment << QStringLiteral("PASSWORD ") + QvSql::SingleQuoted(qEnvironmentVariable("ISC_PASSWORD"));
     // The character set of the new connection, as SET NAMES chose it, among
     // the options the client library reads before the server's own.
     if (!hasNames && !m_names.isEmpty())
-        fromEnvironment << QStringLiteral("SET NAMES ") + quoted(m_names);
+        fromEnvironment << QStringLiteral("SET NAMES ") + QvSql::SingleQuoted(m_names);
     options = fromEnvironment + options;
 
     TQvDatabase& database = RequireDatabase();
@@ -706,53 +643,22 @@ bool TQvScript::RunsImmediately(const QStringList& tokens, const QString& text) 
         && !sameWord(first, "COMMENT") && !sameWord(first, "GRANT") && !sameWord(first, "REVOKE"))
         return false;
     // No "?" and no RETURNING outside strings and comments.
-    enum State { Normal, String, BlockComment, LineComment };
-    State state = Normal;
-    QChar quote;
+    static const QLatin1String returning("RETURNING");
     const qsizetype length = text.size();
-    for (qsizetype i = 0; i < length; ++i) {
-        const QChar c = text.at(i);
-        const QChar next = i + 1 < length ? text.at(i + 1) : QChar();
-        switch (state) {
-        case Normal:
-            if (c == u'?')
-                return false;
-            if (c == u'/' && next == u'*') {
-                state = BlockComment;
-                ++i;
-            } else if (c == u'-' && next == u'-') {
-                state = LineComment;
-                ++i;
-            } else if (isQuote(c)) {
-                quote = c;
-                state = String;
-            } else if ((c == u'R' || c == u'r') && (i == 0 || !isWordCharacter(text.at(i - 1)))
-                       && QStringView(text).mid(i, 9).compare(QLatin1String("RETURNING"), Qt::CaseInsensitive) == 0
-                       && (i + 9 >= length || !isWordCharacter(text.at(i + 9)))) {
-                return false;
-            }
-            break;
-        case String:
-            if (c == quote) {
-                if (next == quote)
-                    ++i;
-                else
-                    state = Normal;
-            }
-            break;
-        case BlockComment:
-            if (c == u'*' && next == u'/') {
-                state = Normal;
-                ++i;
-            }
-            break;
-        case LineComment:
-            if (c == u'\n')
-                state = Normal;
-            break;
-        }
-    }
-    return true;
+    const auto wordAt = [&](qsizetype i) {
+        return (i == 0 || !isWordCharacter(text.at(i - 1)))
+               && QStringView(text).mid(i, returning.size()).compare(returning, Qt::CaseInsensitive) == 0
+               && (i + returning.size() >= length || !isWordCharacter(text.at(i + returning.size())));
+    };
+    bool immediate = true;
+    QvSql::ForEachSpan(text, [&](const QvSql::Span& span) {
+        if (span.Kind != QvSql::SpanKind::Code)
+            return true;
+        for (qsizetype i = span.Start; i < span.End() && immediate; ++i)
+            immediate = text.at(i) != u'?' && !wordAt(i);
+        return immediate;
+    });
+    return immediate;
 }
 
 void TQvScript::Execute(const QStringList& tokens, const QString& text)

@@ -1,5 +1,6 @@
 #include "access/QvValue.h"
 
+#include "platform/RawBytes.h"
 #include "platform/db/ValueText.h"
 
 #include <array>
@@ -11,14 +12,6 @@ namespace {
 
 constexpr qint64 dayZeroJulian = 2400001; // 17 November 1858
 constexpr ISC_TIME unitsPerDay = 864000000;
-
-template <typename T>
-T load(const char* data)
-{
-    T value;
-    std::memcpy(&value, data, sizeof value);
-    return value;
-}
 
 struct CivilDate
 {
@@ -154,29 +147,29 @@ bool ScalarText(int type, int scale, const char* data, QString& text)
 {
     switch (type) {
     case SQL_SHORT:
-        text = ValueText::FromScaled(load<short>(data), scale);
+        text = ValueText::FromScaled(LoadRaw<short>(data), scale);
         return true;
     case SQL_LONG:
-        text = ValueText::FromScaled(load<ISC_LONG>(data), scale);
+        text = ValueText::FromScaled(LoadRaw<ISC_LONG>(data), scale);
         return true;
     case SQL_INT64:
-        text = ValueText::FromScaled(load<ISC_INT64>(data), scale);
+        text = ValueText::FromScaled(LoadRaw<ISC_INT64>(data), scale);
         return true;
     case SQL_FLOAT:
-        text = ValueText::FromSingle(load<float>(data));
+        text = ValueText::FromSingle(LoadRaw<float>(data));
         return true;
     case SQL_DOUBLE:
     case SQL_D_FLOAT:
-        text = ValueText::FromFloat(load<double>(data));
+        text = ValueText::FromFloat(LoadRaw<double>(data));
         return true;
     case SQL_TIMESTAMP:
-        text = TimestampText(load<ISC_TIMESTAMP>(data));
+        text = TimestampText(LoadRaw<ISC_TIMESTAMP>(data));
         return true;
     case SQL_TYPE_DATE:
-        text = DateText(load<ISC_DATE>(data));
+        text = DateText(LoadRaw<ISC_DATE>(data));
         return true;
     case SQL_TYPE_TIME:
-        text = TimeText(load<ISC_TIME>(data));
+        text = TimeText(LoadRaw<ISC_TIME>(data));
         return true;
     case SQL_BOOLEAN:
         text = ValueText::FromBoolean(*data != 0);

@@ -1,6 +1,7 @@
 #include "access/QvQuery.h"
 
 #include "access/QvValue.h"
+#include "platform/RawBytes.h"
 #include "platform/db/ValueText.h"
 
 #include <algorithm>
@@ -22,14 +23,6 @@ bool isScaledInteger(int type)
     return type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64;
 }
 
-template <typename T>
-T readValue(const char* data)
-{
-    T value;
-    std::memcpy(&value, data, sizeof value);
-    return value;
-}
-
 qint64 powerOfTen(int exponent)
 {
     qint64 result = 1;
@@ -41,9 +34,9 @@ qint64 powerOfTen(int exponent)
 qint64 integerValue(int type, const char* data)
 {
     switch (type) {
-    case SQL_SHORT: return readValue<short>(data);
-    case SQL_LONG: return readValue<ISC_LONG>(data);
-    default: return readValue<ISC_INT64>(data);
+    case SQL_SHORT: return LoadRaw<short>(data);
+    case SQL_LONG: return LoadRaw<ISC_LONG>(data);
+    default: return LoadRaw<ISC_INT64>(data);
     }
 }
 
@@ -134,7 +127,7 @@ QString TQvXSQLVAR::AsString() const
     case SQL_TEXT:
         return PaddedToItsLength(Codec().decode(data, m_var->sqllen));
     case SQL_VARYING: {
-        const int length = std::clamp<int>(readValue<short>(data), 0, m_var->sqllen);
+        const int length = std::clamp<int>(LoadRaw<short>(data), 0, m_var->sqllen);
         return Codec().decode(data + 2, length);
     }
     case SQL_BLOB:
@@ -175,10 +168,10 @@ double TQvXSQLVAR::AsDouble() const
         return scale < 0 ? double(value) / std::pow(10.0, -scale) : double(value) * std::pow(10.0, scale);
     }
     case SQL_FLOAT:
-        return readValue<float>(data);
+        return LoadRaw<float>(data);
     case SQL_DOUBLE:
     case SQL_D_FLOAT:
-        return readValue<double>(data);
+        return LoadRaw<double>(data);
     default:
         QvError(qveInvalidDataConversion);
     }
@@ -204,10 +197,10 @@ qint64 TQvXSQLVAR::AsInt64() const
     case SQL_INT64:
         return wholePart(integerValue(type, data), m_var->sqlscale);
     case SQL_FLOAT:
-        return truncatedDouble(readValue<float>(data));
+        return truncatedDouble(LoadRaw<float>(data));
     case SQL_DOUBLE:
     case SQL_D_FLOAT:
-        return truncatedDouble(readValue<double>(data));
+        return truncatedDouble(LoadRaw<double>(data));
     default:
         QvError(qveInvalidDataConversion);
     }
@@ -235,11 +228,11 @@ QDateTime TQvXSQLVAR::AsDateTime() const
         return *value;
     }
     case SQL_TIMESTAMP:
-        return QvValue::DateTimeOf(readValue<ISC_TIMESTAMP>(data));
+        return QvValue::DateTimeOf(LoadRaw<ISC_TIMESTAMP>(data));
     case SQL_TYPE_DATE:
-        return ValueText::Naive(QvValue::DateOf(readValue<ISC_DATE>(data)), QTime(0, 0));
+        return ValueText::Naive(QvValue::DateOf(LoadRaw<ISC_DATE>(data)), QTime(0, 0));
     case SQL_TYPE_TIME:
-        return ValueText::Naive(QvValue::TimeOnlyDate, QvValue::TimeOf(readValue<ISC_TIME>(data)));
+        return ValueText::Naive(QvValue::TimeOnlyDate, QvValue::TimeOf(LoadRaw<ISC_TIME>(data)));
     default:
         QvError(qveInvalidDataConversion);
     }
@@ -274,7 +267,7 @@ ISC_QUAD TQvXSQLVAR::AsQuad() const
         QvError(qveInvalidDataConversion);
     if (IsNull())
         return ISC_QUAD{0, 0};
-    return readValue<ISC_QUAD>(m_var->sqldata);
+    return LoadRaw<ISC_QUAD>(m_var->sqldata);
 }
 
 char* TQvXSQLVAR::PrepareValue(short type, short length)

@@ -1,5 +1,7 @@
 #include "components/ComboEdit.h"
 
+#include "platform/ScopeExit.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -365,15 +367,10 @@ void TCustomComboEdit::PopupCloseUp(QObject*, bool accept)
 {
     if (!m_popup || !m_popupVisible)
         return;
-    struct Finally
-    {
-        TCustomComboEdit* edit;
-        ~Finally()
-        {
-            edit->m_popupVisible = false;
-            edit->WatchOutsideClicks(false);
-        }
-    } finally{this};
+    const ScopeExit closed([this] {
+        m_popupVisible = false;
+        WatchOutsideClicks(false);
+    });
     QVariant value = GetPopupValue();
     HidePopup();
     if (isEnabled() && focusPolicy() != Qt::NoFocus && isVisible())

@@ -2,6 +2,7 @@
 
 #include "components/DataSetUtils.h"
 
+#include "platform/RawBytes.h"
 #include "platform/db/DatabaseError.h"
 #include "platform/db/Field.h"
 #include "platform/db/Stream.h"
@@ -22,20 +23,6 @@ const char* const UnknownFieldType = "Field '%1' is of an unknown type";
 const char* const NoDataFound = "No data found";
 const char* const TooManyRecords = "Too many records";
 
-template <typename T>
-T Load(const char* p)
-{
-    T value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
-
-template <typename T>
-void Store(char* p, T value)
-{
-    std::memcpy(p, &value, sizeof value);
-}
-
 // A text without a size limit, or a blob, is kept beside the record.
 bool OutOfLine(TFieldType type, int size)
 {
@@ -44,7 +31,7 @@ bool OutOfLine(TFieldType type, int size)
 
 qint32 IdOf(const TBookmark& bookmark)
 {
-    return bookmark.size() == int(sizeof(qint32)) ? Load<qint32>(bookmark.constData()) : NoID;
+    return bookmark.size() == int(sizeof(qint32)) ? LoadRaw<qint32>(bookmark.constData()) : NoID;
 }
 
 [[noreturn]] void Raise(const char* message)
@@ -405,7 +392,7 @@ void TQcMemoryData::InternalPost()
             continue;
         char* p = buffer.data.get() + slot.offset;
         p[0] = 1;
-        Store<qint32>(p + 1, m_autoInc);
+        StoreRaw<qint32>(p + 1, m_autoInc);
         hasAutoInc = true;
     }
     if (hasAutoInc && m_autoInc < std::numeric_limits<qint32>::max())
@@ -458,7 +445,7 @@ bool TQcMemoryData::GetFieldData(const TField& field, const TRecordBuffer& buffe
     const char* v = p + 1;
     switch (slot.type) {
     case ftString: {
-        const quint32 length = Load<quint32>(v);
+        const quint32 length = LoadRaw<quint32>(v);
         if (length == 0)
             return false;
         QString text(qsizetype(length), Qt::Uninitialized);
@@ -466,20 +453,20 @@ bool TQcMemoryData::GetFieldData(const TField& field, const TRecordBuffer& buffe
         value = text;
         return true;
     }
-    case ftSmallint: value = int(Load<qint16>(v)); break;
-    case ftWord: value = int(Load<quint16>(v)); break;
-    case ftBoolean: value = Load<qint16>(v) != 0; break;
+    case ftSmallint: value = int(LoadRaw<qint16>(v)); break;
+    case ftWord: value = int(LoadRaw<quint16>(v)); break;
+    case ftBoolean: value = LoadRaw<qint16>(v) != 0; break;
     case ftInteger:
-    case ftAutoInc: value = Load<qint32>(v); break;
-    case ftDate: value = QDate::fromJulianDay(Load<qint32>(v)); break;
-    case ftTime: value = QTime::fromMSecsSinceStartOfDay(Load<qint32>(v)); break;
+    case ftAutoInc: value = LoadRaw<qint32>(v); break;
+    case ftDate: value = QDate::fromJulianDay(LoadRaw<qint32>(v)); break;
+    case ftTime: value = QTime::fromMSecsSinceStartOfDay(LoadRaw<qint32>(v)); break;
     case ftFloat:
     case ftCurrency:
-    case ftBCD: value = Load<double>(v); break;
-    case ftDateTime: value = QDateTime::fromMSecsSinceEpoch(Load<qint64>(v), Qt::UTC); break;
+    case ftBCD: value = LoadRaw<double>(v); break;
+    case ftDateTime: value = QDateTime::fromMSecsSinceEpoch(LoadRaw<qint64>(v), Qt::UTC); break;
     case ftBytes: value = QByteArray(v, slot.size); break;
     case ftVarBytes: {
-        const quint32 length = std::min<quint32>(Load<quint32>(v), quint32(std::max(slot.size, 0)));
+        const quint32 length = std::min<quint32>(LoadRaw<quint32>(v), quint32(std::max(slot.size, 0)));
         value = QByteArray(v + 4, qsizetype(length));
         break;
     }
@@ -522,23 +509,23 @@ void TQcMemoryData::SetFieldData(TField& field, TRecordBuffer& buffer, const QVa
                 --cut;
             text.truncate(cut);
         }
-        Store<quint32>(v, quint32(text.size()));
+        StoreRaw<quint32>(v, quint32(text.size()));
         std::memcpy(v + 4, text.constData(), size_t(text.size()) * 2);
         break;
     }
-    case ftSmallint: Store<qint16>(v, qint16(value.toInt())); break;
-    case ftWord: Store<quint16>(v, quint16(value.toUInt())); break;
-    case ftBoolean: Store<qint16>(v, value.toBool() ? 1 : 0); break;
+    case ftSmallint: StoreRaw<qint16>(v, qint16(value.toInt())); break;
+    case ftWord: StoreRaw<quint16>(v, quint16(value.toUInt())); break;
+    case ftBoolean: StoreRaw<qint16>(v, value.toBool() ? 1 : 0); break;
     case ftInteger:
-    case ftAutoInc: Store<qint32>(v, qint32(value.toInt())); break;
-    case ftDate: Store<qint32>(v, qint32(value.toDate().toJulianDay())); break;
-    case ftTime: Store<qint32>(v, value.toTime().msecsSinceStartOfDay()); break;
+    case ftAutoInc: StoreRaw<qint32>(v, qint32(value.toInt())); break;
+    case ftDate: StoreRaw<qint32>(v, qint32(value.toDate().toJulianDay())); break;
+    case ftTime: StoreRaw<qint32>(v, value.toTime().msecsSinceStartOfDay()); break;
     case ftFloat:
     case ftCurrency:
-    case ftBCD: Store<double>(v, value.toDouble()); break;
+    case ftBCD: StoreRaw<double>(v, value.toDouble()); break;
     case ftDateTime: {
         const QDateTime stamp = value.toDateTime();
-        Store<qint64>(v, QDateTime(stamp.date(), stamp.time(), Qt::UTC).toMSecsSinceEpoch());
+        StoreRaw<qint64>(v, QDateTime(stamp.date(), stamp.time(), Qt::UTC).toMSecsSinceEpoch());
         break;
     }
     case ftBytes: {
@@ -548,7 +535,7 @@ void TQcMemoryData::SetFieldData(TField& field, TRecordBuffer& buffer, const QVa
     }
     case ftVarBytes: {
         const QByteArray bytes = value.toByteArray().left(slot.size);
-        Store<quint32>(v, quint32(bytes.size()));
+        StoreRaw<quint32>(v, quint32(bytes.size()));
         std::memcpy(v + 4, bytes.constData(), size_t(bytes.size()));
         break;
     }

@@ -2,6 +2,8 @@
 
 #include "app/editors/DebugWords.h"
 
+#include "access/QvSqlScan.h"
+
 void TSQLString::ClearStatistics()
 {
     Count = 0;
@@ -95,42 +97,26 @@ QString withoutTrailingBlanks(QString text)
 // still open at the end.
 bool stripComments(QString& text)
 {
-    qsizetype i = 0;
-    QChar quote;
-    while (i < text.size()) {
-        const QChar c = text.at(i);
-        const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
-        if (!quote.isNull()) {
-            if (c == quote) {
-                if (next == quote)
-                    ++i;
-                else
-                    quote = QChar();
-            }
-            ++i;
-            continue;
-        }
-        if (c == u'\'' || c == u'"') {
-            quote = c;
-            ++i;
-        } else if (c == u'/' && next == u'*') {
-            const qsizetype close = text.indexOf(QStringLiteral("*/"), i + 2);
-            if (close < 0)
+    QString stripped;
+    stripped.reserve(text.size());
+    bool closed = true;
+    QvSql::ForEachSpan(text, [&](const QvSql::Span& span) {
+        const QStringView part = QStringView(text).mid(span.Start, span.Length);
+        if (span.Kind == QvSql::SpanKind::Comment) {
+            if (!span.Closed) {
+                closed = false;
+                stripped += part;
                 return false;
-            const int lines = CountLines(QStringView(text).mid(i, close + 2 - i));
-            const QString replacement = lines > 0 ? CrLf.repeated(lines) : QStringLiteral(" ");
-            text.replace(i, close + 2 - i, replacement);
-            i += replacement.size();
-        } else if (c == u'-' && next == u'-') {
-            qsizetype end = text.indexOf(CrLf, i);
-            if (end < 0)
-                end = text.size();
-            text.remove(i, end - i);
-        } else {
-            ++i;
+            }
+            const int lines = CountLines(part);
+            stripped += lines > 0 ? CrLf.repeated(lines) : QStringLiteral(" ");
+        } else if (span.Kind != QvSql::SpanKind::LineComment) {
+            stripped += part;
         }
-    }
-    return true;
+        return true;
+    });
+    text = stripped;
+    return closed;
 }
 
 // One open block: what opened it, what it waits for, and the statement
@@ -264,21 +250,22 @@ bool TProcTextParser::cutStatements()
             return true;  // the statement goes on in the next line
         const QString first = terminator.Word == u"end" ? QStringLiteral("end") : FirstWordOfStatement(m_pending);
 
-        // "begin" opens a block only when it is the whole of the pending text.
-        const bool wholeBegin = withoutTrailingBlanks(m_pending).compare(u"begin", Qt::CaseInsensitive) == 0;
-        if (terminator.Word == u"begin" && wholeBegin) {
-            m_stack.push_back({QStringLiteral("begin"), QStringLiteral("end"), -1});
-            m_pending.clear();
-            continue;
-        }
         if (first == u"else") {
             if (!handleElse())
                 return false;
             continue;
         }
-        // A statement after a complete then-branch ends the ifs that had no else.
+        // A statement or block after a complete then-branch ends the ifs that
+        // had no else: it runs whatever the condition was.
         if (closeCompletedIfs()) {
             closeFinishedBlocks();
+            continue;
+        }
+        // "begin" opens a block only when it is the whole of the pending text.
+        const bool wholeBegin = withoutTrailingBlanks(m_pending).compare(u"begin", Qt::CaseInsensitive) == 0;
+        if (terminator.Word == u"begin" && wholeBegin) {
+            m_stack.push_back({QStringLiteral("begin"), QStringLiteral("end"), -1});
+            m_pending.clear();
             continue;
         }
         if (TBlock* open = top(); open && open->Closer == u";")

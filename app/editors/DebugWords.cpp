@@ -1,87 +1,13 @@
 #include "app/editors/DebugWords.h"
 
+#include "access/QvSqlScan.h"
 #include "components/StrUtils.h"
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
-
-enum class TScanState { Code, SingleQuoted, DoubleQuoted, BlockComment, LineComment };
-
-// Walks text once, telling for each character the state it belongs to, and
-// where the literal or comment open at the end began.
-class TLiteralScanner
-{
-public:
-    explicit TLiteralScanner(QStringView text) : m_text(text) {}
-
-    template <typename Visit>
-    void Run(Visit&& visit)
-    {
-        TScanState state = TScanState::Code;
-        const qsizetype size = m_text.size();
-        for (qsizetype i = 0; i < size; ++i) {
-            const QChar c = m_text.at(i);
-            const QChar next = i + 1 < size ? m_text.at(i + 1) : QChar();
-            switch (state) {
-            case TScanState::Code:
-                if (c == u'\'' || c == u'"') {
-                    state = c == u'\'' ? TScanState::SingleQuoted : TScanState::DoubleQuoted;
-                    m_openAt = int(i);
-                    visit(i, false);
-                } else if (c == u'/' && next == u'*') {
-                    state = TScanState::BlockComment;
-                    m_openAt = int(i);
-                    visit(i, false);
-                    visit(++i, false);
-                } else if (c == u'-' && next == u'-') {
-                    state = TScanState::LineComment;
-                    m_openAt = int(i);
-                    visit(i, false);
-                } else {
-                    visit(i, true);
-                }
-                break;
-            case TScanState::SingleQuoted:
-            case TScanState::DoubleQuoted: {
-                const QChar quote = state == TScanState::SingleQuoted ? u'\'' : u'"';
-                visit(i, false);
-                if (c == quote) {
-                    if (next == quote)
-                        visit(++i, false);
-                    else
-                        state = TScanState::Code;
-                }
-                break;
-            }
-            case TScanState::BlockComment:
-                visit(i, false);
-                if (c == u'*' && next == u'/') {
-                    visit(++i, false);
-                    state = TScanState::Code;
-                }
-                break;
-            case TScanState::LineComment:
-                if (c == u'\r' || c == u'\n') {
-                    state = TScanState::Code;
-                    visit(i, true);
-                } else {
-                    visit(i, false);
-                }
-                break;
-            }
-        }
-        m_endState = state;
-    }
-
-    bool EndsInCode() const { return m_endState == TScanState::Code || m_endState == TScanState::LineComment; }
-    int OpenAt() const { return m_openAt; }
-
-private:
-    QStringView m_text;
-    TScanState m_endState = TScanState::Code;
-    int m_openAt = -1;
-};
 
 bool isWordStart(const QString& text, qsizetype at)
 {
@@ -128,16 +54,22 @@ bool IsWordBoundary(QChar c)
 std::vector<bool> CodeMask(QStringView text)
 {
     std::vector<bool> code(std::size_t(text.size()), false);
-    TLiteralScanner scanner(text);
-    scanner.Run([&](qsizetype at, bool isCode) { code[std::size_t(at)] = isCode; });
+    QvSql::ForEachSpan(text, [&](const QvSql::Span& span) {
+        if (span.Kind == QvSql::SpanKind::Code)
+            std::fill_n(code.begin() + span.Start, span.Length, true);
+        return true;
+    });
     return code;
 }
 
 int OpenLiteralStart(QStringView text)
 {
-    TLiteralScanner scanner(text);
-    scanner.Run([](qsizetype, bool) {});
-    return scanner.EndsInCode() ? -1 : scanner.OpenAt();
+    int openAt = -1;
+    QvSql::ForEachSpan(text, [&](const QvSql::Span& span) {
+        openAt = span.Closed ? -1 : int(span.Start);
+        return true;
+    });
+    return openAt;
 }
 
 bool EndsInsideLiteral(QStringView text)

@@ -2,6 +2,7 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/editors/FormControls.h"
 #include "app/shell/CatalogQuery.h"
@@ -221,7 +222,7 @@ void TDomainForm::LoadDomain(const QString& name)
         TQvTransactionScope transaction(DM->IBTran());
         {
             TCatalogQuery rows(query, database,
-                               QStringLiteral("Select * from rdb$fields where rdb$field_name=") + QuotedLiteral(name));
+                               QStringLiteral("Select * from rdb$fields where rdb$field_name=") + QvSql::SingleQuoted(name));
             if (rows.Eof())
                 throw EDatabaseError(QStringLiteral("Domain %1 not found").arg(name));
             const int type = rows.Integer(QStringLiteral("RDB$FIELD_TYPE"));

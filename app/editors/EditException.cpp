@@ -2,6 +2,7 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/editors/FormControls.h"
 #include "app/editors/ObjectEditorDDL.h"
@@ -65,7 +66,7 @@ void TEditException::LoadException(const QString& name)
         {
             TCatalogQuery rows(query, database,
                                QStringLiteral("select * from rdb$exceptions where rdb$exception_name=")
-                                   + QuotedLiteral(name));
+                                   + QvSql::SingleQuoted(name));
             if (!rows.Eof())
                 message = rows.Text(QStringLiteral("RDB$MESSAGE"));
         }

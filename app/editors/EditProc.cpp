@@ -323,7 +323,7 @@ void TEditProc::LoadSource(TQvQuery& query, const QString& name)
     {
         const TCatalogQuery select(query, query.Database(),
                                    QStringLiteral("select * from rdb$procedures where rdb$procedure_name=")
-                                       + QuotedLiteral(name));
+                                       + QvSql::SingleQuoted(name));
         if (!select.Eof())
             source = select.Text(QStringLiteral("rdb$procedure_source"));
     }
@@ -346,7 +346,7 @@ void TEditProc::LoadParameters(TQvQuery& query, const QString& name)
     TParamRows inputs;
     TParamRows outputs;
     {
-        TCatalogQuery select(query, database, ParametersSelect.arg(QuotedLiteral(name.toUpper())));
+        TCatalogQuery select(query, database, ParametersSelect.arg(QvSql::SingleQuoted(name.toUpper())));
         const int nameCol = select.Column(QStringLiteral("rdb$parameter_name"));
         const int kindCol = select.Column(QStringLiteral("rdb$parameter_type"));
         const int descriptionCol = select.Column(QStringLiteral("rdb$description"));
@@ -465,7 +465,11 @@ bool TEditProc::SaveProcedure()
 void TEditProc::WriteDescriptions(TQvDatabase* database)
 {
     const int dialect = database->SQLDialect();
-    const QString procName = SourceName(ProcName->text(), dialect);
+    // The names as the saved text made them, whatever way they were typed.
+    const auto stored = [dialect](const QString& name) {
+        return QvSql::NameFromTyped(SourceName(name, dialect), dialect);
+    };
+    const QString procName = stored(ProcName->text());
     for (const TParamGrid* grid : {Inputs, Outputs}) {
         for (const TParamRow& row : grid->Rows()) {
             if (row.Name.isEmpty() || row.Description.isEmpty())
@@ -473,9 +477,8 @@ void TEditProc::WriteDescriptions(TQvDatabase* database)
             try {
                 TOwnStatement work(*database);
                 TQvTransactionScope scope(work.transaction);
-                work.query.SetSQLText(QStringLiteral("COMMENT ON PARAMETER ") + procName + u'.'
-                                      + SourceName(row.Name, dialect) + QStringLiteral(" IS ")
-                                      + QvSql::Literal(row.Description, dialect));
+                work.query.SetSQLText(
+                    QvSql::CommentOn(QStringLiteral("PARAMETER"), stored(row.Name), row.Description, dialect, procName));
                 work.query.ExecQuery();
                 scope.Commit();
             } catch (const std::exception& error) {
@@ -610,15 +613,8 @@ void TEditProc::ShowParamList()
 
 bool TEditProc::SQLTextKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    if (key == Qt::Key_Insert && modifiers == Qt::NoModifier) {
-        SQLText->SetInsertMode(!SQLText->InsertMode());
-        m_panels[2]->setText(SQLText->InsertMode() ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
+    if (BodyEditorKey(key, modifiers, *SQLText, *m_panels[2], [this] { ShowParamList(); }))
         return true;
-    }
-    if (key == Qt::Key_F4 && modifiers == Qt::NoModifier) {
-        ShowParamList();
-        return true;
-    }
     return false;
 }
 

@@ -500,15 +500,8 @@ bool TEditTrig::FormKeyDownTrig(int key, Qt::KeyboardModifiers modifiers)
 
 bool TEditTrig::SQLTextKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    if (key == Qt::Key_Insert && modifiers == Qt::NoModifier) {
-        SQLText->SetInsertMode(!SQLText->InsertMode());
-        m_panels[2]->setText(SQLText->InsertMode() ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
+    if (BodyEditorKey(key, modifiers, *SQLText, *m_panels[2], [this] { ShowParamList(); }))
         return true;
-    }
-    if (key == Qt::Key_F4 && modifiers == Qt::NoModifier) {
-        ShowParamList();
-        return true;
-    }
     // The position shown is the one after the key took effect.
     QMetaObject::invokeMethod(this, &TEditTrig::ShowCaretPos, Qt::QueuedConnection);
     return false;

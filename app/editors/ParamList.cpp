@@ -1,12 +1,14 @@
 #include "app/editors/ParamList.h"
 
 #include "components/MemoryData.h"
+#include "editor/qeCustomEdit.h"
 #include "platform/db/DataSetModel.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/Field.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -32,6 +34,23 @@ QList<TPickEntry> PickListEntries(const TParamRows& inputs, const TParamRows& ou
     if (!addNamed(locals) && !entries.isEmpty() && IsSeparatorEntry(entries.last().Name))
         entries.removeLast();
     return entries;
+}
+
+bool BodyEditorKey(int key, Qt::KeyboardModifiers modifiers, TqeCustomEdit& body, QLabel& modePanel,
+                   const std::function<void()>& pickList)
+{
+    if (modifiers != Qt::NoModifier)
+        return false;
+    if (key == Qt::Key_Insert) {
+        body.SetInsertMode(!body.InsertMode());
+        modePanel.setText(body.InsertMode() ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
+        return true;
+    }
+    if (key == Qt::Key_F4) {
+        pickList();
+        return true;
+    }
+    return false;
 }
 
 bool IsSeparatorEntry(const QString& name)

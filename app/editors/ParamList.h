@@ -10,7 +10,11 @@
 #include <QList>
 #include <QRect>
 
+#include <functional>
+
+class QLabel;
 class QTableView;
+class TqeCustomEdit;
 class TDataSetModel;
 class TDataSource;
 class TField;
@@ -29,6 +33,12 @@ struct TPickEntry
 // the locals; a separator left last is dropped. Each named row gives ":"
 // and its name.
 QList<TPickEntry> PickListEntries(const TParamRows& inputs, const TParamRows& outputs, const TParamRows& locals);
+
+// The body editor's own keys in the procedure and trigger editors, without
+// a modifier: Insert switches between insert and overwrite and says which in
+// modePanel, F4 calls pickList. False for any other key.
+bool BodyEditorKey(int key, Qt::KeyboardModifiers modifiers, TqeCustomEdit& body, QLabel& modePanel,
+                   const std::function<void()>& pickList);
 
 // True for a separator entry, which cannot be chosen.
 bool IsSeparatorEntry(const QString& name);

@@ -1,5 +1,6 @@
 #include "app/editors/ProcSource.h"
 
+#include "access/QvSqlScan.h"
 #include "access/QvSqlText.h"
 #include "app/shell/MyConst.h"
 #include "components/StrUtils.h"
@@ -11,8 +12,6 @@
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
-constexpr QChar CommentOpen = QChar(3);
-constexpr QChar CommentClose = QChar(4);
 
 // Lines as the editors keep them: split at CR LF, LF or CR; a final line
 // break adds no empty line.
@@ -76,33 +75,17 @@ struct TDeclaration
     QString Comment;
 };
 
-TDeclaration SplitDeclaration(const QString& piece)
+TDeclaration SplitDeclaration(QStringView piece)
 {
-    QString marked = piece;
-    marked.replace(QStringLiteral("/*"), QString(CommentOpen));
-    marked.replace(QStringLiteral("*/"), QString(CommentClose));
     TDeclaration declaration;
-    bool inComment = false;
-    bool inLineComment = false;
-    for (qsizetype i = 0; i < marked.size(); ++i) {
-        const QChar c = marked.at(i);
-        if (inLineComment) {
-            if (c == u'\r' || c == u'\n') {
-                inLineComment = false;
-                declaration.Code += c;
-            }
-        } else if (c == CommentOpen) {
-            inComment = true;
-        } else if (c == CommentClose) {
-            inComment = false;
-        } else if (inComment) {
-            declaration.Comment += c;
-        } else if (c == u'-' && i + 1 < marked.size() && marked.at(i + 1) == u'-') {
-            inLineComment = true;
-        } else {
-            declaration.Code += c;
-        }
-    }
+    QvSql::ForEachSpan(piece, [&](const QvSql::Span& span) {
+        const QStringView text = piece.mid(span.Start, span.Length);
+        if (span.Kind == QvSql::SpanKind::Comment)
+            declaration.Comment += text.mid(2, span.Closed ? text.size() - 4 : -1);
+        else if (span.Kind != QvSql::SpanKind::LineComment)
+            declaration.Code += text;
+        return true;
+    });
     return declaration;
 }
 
@@ -112,61 +95,74 @@ bool IsBoundary(QChar c)
     return delimiters.contains(c);
 }
 
-// The first position outside /* */ and -- comments that found accepts, or
-// -1; comment marks count as PosOutsideComment counts them. It reads no
-// further than it must: a long text after the position costs nothing.
+// The first position in code (outside strings and comments) that found
+// accepts, or -1. It reads no further than it must: a long text after the
+// position costs nothing.
 template <class Found>
-qsizetype FirstOutsideComments(QStringView text, Found found)
+qsizetype FirstInCode(QStringView text, Found found)
 {
-    int marks = 0;
-    bool lineComment = false;
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        const QChar next = i + 1 < size ? text.at(i + 1) : QChar();
-        if (lineComment) {
-            if (c == u'\n' || c == u'\r')
-                lineComment = false;
-            continue;
+    qsizetype at = -1;
+    QvSql::ForEachSpan(text, [&](const QvSql::Span& span) {
+        if (span.Kind != QvSql::SpanKind::Code)
+            return true;
+        for (qsizetype i = span.Start; i < span.End(); ++i) {
+            if (found(i)) {
+                at = i;
+                return false;
+            }
         }
-        if ((c == u'/' && next == u'*') || (c == u'*' && next == u'/')) {
-            ++marks;
-            ++i;
-            continue;
-        }
-        if (marks % 2 != 0)
-            continue;
-        if (c == u'-' && next == u'-') {
-            lineComment = true;
-            continue;
-        }
-        if (found(i))
-            return i;
-    }
-    return -1;
+        return true;
+    });
+    return at;
 }
 
-// Position of the first whole word (any letter case) outside comments; -1 for none.
-qsizetype FirstWordOutsideComments(QStringView text, QStringView word)
+// Position of the first whole word (any letter case) in code; -1 for none.
+qsizetype FirstWordInCode(QStringView text, QStringView word)
 {
     const qsizetype size = text.size();
-    return FirstOutsideComments(text, [&](qsizetype i) {
+    return FirstInCode(text, [&](qsizetype i) {
         return (i == 0 || IsBoundary(text.at(i - 1))) && i + word.size() <= size
                && text.mid(i, word.size()).compare(word, Qt::CaseInsensitive) == 0
                && (i + word.size() == size || IsBoundary(text.at(i + word.size())));
     });
 }
 
-// Positions of the ";" outside comments.
-QList<qsizetype> SemicolonsOutsideComments(QStringView text)
+// Positions of the ";" in code.
+QList<qsizetype> SemicolonsInCode(QStringView text)
 {
     QList<qsizetype> positions;
-    FirstOutsideComments(text, [&](qsizetype i) {
+    FirstInCode(text, [&](qsizetype i) {
         if (text.at(i) == u';')
             positions << i;
         return false;
     });
     return positions;
+}
+
+// The name and the type of "NAME TYPE": a quoted name, blanks and all, comes
+// back as the name it stands for (doubled quotes made single), so that
+// writing it again quotes it once.
+void SplitNameAndType(const QString& code, int nameWord, TParamRow& row)
+{
+    const TCharSet& delimiters = SourceWordDelimiters();
+    const int nameStart = StrWordPosition(nameWord, code, delimiters);
+    if (nameStart <= 0)
+        return;
+    const QStringView rest = QStringView(code).mid(nameStart - 1);
+    if (rest.startsWith(u'"')) {
+        QvSql::Scanner scanner(rest);
+        QvSql::Span quoted;
+        scanner.Next(quoted);
+        if (quoted.Kind == QvSql::SpanKind::String && quoted.Closed && quoted.Length > 2) {
+            row.Name = rest.mid(1, quoted.Length - 2).toString().replace(QStringLiteral("\"\""), QStringLiteral("\""));
+            row.Type = rest.mid(quoted.Length).trimmed().toString();
+            return;
+        }
+    }
+    row.Name = ExtractWordN(nameWord, code, delimiters);
+    const int typeStart = StrWordPosition(nameWord + 1, code, delimiters);
+    if (typeStart > 0)
+        row.Type = code.mid(typeStart - 1).trimmed();
 }
 
 } // namespace
@@ -190,7 +186,7 @@ TSourceParts SplitSource(const QString& source)
     }
     const QStringView text = QStringView(source).mid(start);
     TSourceParts parts;
-    const qsizetype at = FirstWordOutsideComments(text, u"begin");
+    const qsizetype at = FirstWordInCode(text, u"begin");
     if (at < 0) {
         parts.Header = text.toString();
         return parts;
@@ -206,21 +202,17 @@ TParamRows ParseLocalVariables(const QString& header)
     TParamRows rows;
     const TCharSet& delimiters = SourceWordDelimiters();
     qsizetype start = 0;
-    for (const qsizetype at : SemicolonsOutsideComments(header)) {
-        const TDeclaration declaration = SplitDeclaration(header.mid(start, at - start));
+    for (const qsizetype at : SemicolonsInCode(header)) {
+        const TDeclaration declaration = SplitDeclaration(QStringView(header).mid(start, at - start));
         start = at + 1;
         // "declare variable NAME TYPE", or Firebird's shorter "declare NAME TYPE".
         const bool withVariable = ExtractWordN(2, declaration.Code, delimiters).compare(
                                       QStringLiteral("variable"), Qt::CaseInsensitive)
                                   == 0;
-        const int nameWord = withVariable ? 3 : 2;
         TParamRow row;
-        row.Name = ExtractWordN(nameWord, declaration.Code, delimiters);
+        SplitNameAndType(declaration.Code, withVariable ? 3 : 2, row);
         if (row.Name.isEmpty())
             continue;
-        const int typeStart = StrWordPosition(nameWord + 1, declaration.Code, delimiters);
-        if (typeStart > 0)
-            row.Type = declaration.Code.mid(typeStart - 1).trimmed();
         row.Description = declaration.Comment;
         // The blank the layout puts before the closing mark is not part of it.
         if (row.Description.endsWith(u' '))

@@ -2,6 +2,7 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "access/QvSqlText.h"
 #include "access/QvTextCodec.h"
 #include "access/QvTransactionScope.h"
 #include "app/shell/CatalogQuery.h"
@@ -39,7 +40,7 @@ QString TableColumnsSelect(const QString& table)
                           "b.rdb$field_sub_type,b.rdb$character_set_id from RDB$relation_Fields a inner join rdb$fields b "
                           "on not (a.RDB$Field_Name starting with \"RDB$\") and a.rdb$field_source=b.rdb$field_name "
                           "WHERE rdb$relation_name=")
-        + QuotedLiteral(table) + QStringLiteral("  order by a.rdb$field_position");
+        + QvSql::SingleQuoted(table) + QStringLiteral("  order by a.rdb$field_position");
 }
 
 QString PrimaryKeySelect(const QString& table)
@@ -47,7 +48,7 @@ QString PrimaryKeySelect(const QString& table)
     return QStringLiteral("select a.rdb$constraint_name,b.rdb$field_name from rdb$relation_constraints a "
                           "left join rdb$index_segments b on b.rdb$index_name=a.rdb$index_name "
                           "WHERE a.rdb$constraint_type='PRIMARY KEY' and a.rdb$relation_name=")
-        + QuotedLiteral(table) + QStringLiteral(" order by b.rdb$field_position");
+        + QvSql::SingleQuoted(table) + QStringLiteral(" order by b.rdb$field_position");
 }
 
 QString ForeignKeysSelect(const QString& table)
@@ -58,7 +59,7 @@ QString ForeignKeysSelect(const QString& table)
                           "join rdb$relation_constraints uq on uq.rdb$constraint_name=ref.rdb$const_name_uq "
                           "left join rdb$index_segments seg on seg.rdb$index_name=rc.rdb$index_name "
                           "where rc.rdb$constraint_type='FOREIGN KEY' and rc.rdb$relation_name=")
-        + QuotedLiteral(table) + QStringLiteral(" order by rc.rdb$constraint_name,seg.rdb$field_position");
+        + QvSql::SingleQuoted(table) + QStringLiteral(" order by rc.rdb$constraint_name,seg.rdb$field_position");
 }
 
 QString IndicesSelect(const QString& table)
@@ -68,7 +69,7 @@ QString IndicesSelect(const QString& table)
                           "s.rdb$field_name from rdb$indices i "
                           "left join rdb$index_segments s on s.rdb$index_name=i.rdb$index_name "
                           "where i.rdb$relation_name=")
-        + QuotedLiteral(table)
+        + QvSql::SingleQuoted(table)
         + QStringLiteral(" and not i.rdb$index_name starting with 'RDB$' and not exists (select 1 from "
                          "rdb$relation_constraints c where c.rdb$index_name=i.rdb$index_name) "
                          "order by i.rdb$index_name,s.rdb$field_position");
@@ -80,7 +81,7 @@ QString ChecksSelect(const QString& table)
                           "rdb$check_constraints b,rdb$triggers c where a.rdb$constraint_type='CHECK' and "
                           "a.rdb$constraint_name=b.rdb$constraint_name and b.rdb$trigger_name=c.rdb$trigger_name and "
                           "c.rdb$trigger_type=1 and a.rdb$relation_name=")
-        + QuotedLiteral(table) + QStringLiteral(" order by a.rdb$constraint_name");
+        + QvSql::SingleQuoted(table) + QStringLiteral(" order by a.rdb$constraint_name");
 }
 
 QString UniquesSelect(const QString& table)
@@ -88,7 +89,7 @@ QString UniquesSelect(const QString& table)
     return QStringLiteral("select a.rdb$constraint_name,b.rdb$field_name from rdb$relation_constraints a "
                           "left join rdb$index_segments b on b.rdb$index_name=a.rdb$index_name "
                           "where a.rdb$constraint_type='UNIQUE' and a.rdb$relation_name=")
-        + QuotedLiteral(table) + QStringLiteral(" order by a.rdb$constraint_name,b.rdb$field_position");
+        + QvSql::SingleQuoted(table) + QStringLiteral(" order by a.rdb$constraint_name,b.rdb$field_position");
 }
 
 } // namespace
@@ -309,7 +310,7 @@ bool TTableCatalog::ConstraintExists(TConstraintKind kind, const QString& name)
     bool exists = false;
     TQvTransactionScope scope(m_transaction.get());
     {
-        TCatalogQuery rows(*m_query, m_database, sql + QuotedLiteral(name));
+        TCatalogQuery rows(*m_query, m_database, sql + QvSql::SingleQuoted(name));
         exists = !rows.Eof() && rows.Integer(0) > 0;
     }
     scope.Commit();

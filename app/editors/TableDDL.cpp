@@ -1,5 +1,6 @@
 #include "app/editors/TableDDL.h"
 
+#include "access/QvSqlScan.h"
 #include "access/QvSqlText.h"
 
 #include <QRegularExpression>
@@ -140,31 +141,21 @@ QString InPlaceClauses(const TTableColumn& column, int dialect)
 int MatchingParenthesis(const QString& text, int open)
 {
     int depth = 0;
-    for (int i = open; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            const int end = text.indexOf(c, i + 1);
-            if (end < 0)
-                return -1;
-            i = end;
-        } else if (c == QLatin1Char('/') && text.mid(i, 2) == QLatin1String("/*")) {
-            const int end = text.indexOf(QLatin1String("*/"), i + 2);
-            if (end < 0)
-                return -1;
-            i = end + 1;
-        } else if (c == QLatin1Char('-') && text.mid(i, 2) == QLatin1String("--")) {
-            const int end = text.indexOf(QLatin1Char('\n'), i);
-            if (end < 0)
-                return -1;
-            i = end;
-        } else if (c == QLatin1Char('(')) {
-            ++depth;
-        } else if (c == QLatin1Char(')')) {
-            if (--depth == 0)
-                return i;
+    int close = -1;
+    QvSql::ForEachSpan(QStringView(text).mid(open), [&](const QvSql::Span& span) {
+        if (span.Kind != QvSql::SpanKind::Code)
+            return span.Closed;
+        for (qsizetype i = open + span.Start; i < open + span.End(); ++i) {
+            if (text.at(i) == QLatin1Char('('))
+                ++depth;
+            else if (text.at(i) == QLatin1Char(')') && --depth == 0) {
+                close = int(i);
+                return false;
+            }
         }
-    }
-    return -1;
+        return true;
+    });
+    return close;
 }
 
 QString TrimmedEnd(QString text)
@@ -474,12 +465,6 @@ QString AddUniqueStatement(const QString& table, const TConstraintItem& item, in
     return QStringLiteral("ALTER TABLE ") + Id(table, dialect) + QStringLiteral(" add constraint ")
         + Id(item.Caption, dialect) + QStringLiteral(" UNIQUE (")
         + IdList(ConstraintItems::Fields(TConstraintKind::Unique, item), dialect) + QLatin1Char(')');
-}
-
-QString CommentOnColumnStatement(const QString& table, const QString& column, const QString& text, int dialect)
-{
-    return QStringLiteral("COMMENT ON COLUMN ") + Id(table, dialect) + QLatin1Char('.') + Id(column, dialect)
-        + QStringLiteral(" IS ") + (text.isEmpty() ? QStringLiteral("NULL") : QvSql::SingleQuoted(text));
 }
 
 QString CheckConditionFromSource(const QString& source)

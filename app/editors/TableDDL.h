@@ -141,8 +141,6 @@ QString CreateIndexStatement(const QString& table, const TConstraintItem& item, 
 QString DropIndexStatement(const QString& name, int dialect);
 QString AddCheckStatement(const QString& table, const TConstraintItem& item, int dialect);
 QString AddUniqueStatement(const QString& table, const TConstraintItem& item, int dialect);
-// COMMENT ON COLUMN; an empty text clears the description.
-QString CommentOnColumnStatement(const QString& table, const QString& column, const QString& text, int dialect);
 
 // The condition of a check constraint's source ("CHECK (A > 0)",
 // "check(a>0)"), found by matching its parentheses, without the line

@@ -3,6 +3,7 @@
 #include "access/Qv.h"
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/editors/TableCatalog.h"
 #include "app/shell/MyConst.h"
@@ -190,7 +191,7 @@ bool TTableSaver::SaveDescriptions()
         const QString stored = column.Stored ? column.Stored->Description : QString();
         if (column.Def.Description == stored)
             continue;
-        if (!Execute(CommentOnColumnStatement(m_table.Name, column.Def.Name, column.Def.Description, m_dialect),
+        if (!Execute(QvSql::CommentOn(QStringLiteral("COLUMN"), column.Def.Name, column.Def.Description, m_dialect, m_table.Name),
                      QStringLiteral("Can't save description of field: ") + column.Def.Name))
             return false;
         if (column.Stored)

@@ -41,7 +41,7 @@ TTriggerRecord LoadTriggerRecord(TQvDatabase& database, const QString& name)
     {
         TCatalogQuery trigger(statement.query, &database,
                               QStringLiteral("select * from rdb$triggers where rdb$trigger_name=")
-                                  + QuotedLiteral(name));
+                                  + QvSql::SingleQuoted(name));
         if (trigger.Eof())
             throw EDatabaseError(QStringLiteral("Trigger %1 not found").arg(name));
         record.Name = trigger.Name(trigger.Column(QStringLiteral("RDB$TRIGGER_NAME")));

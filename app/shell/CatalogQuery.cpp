@@ -143,10 +143,3 @@ QString TCatalogQuery::BlobText(int column) const
     blob.ReadBuffer(bytes.data(), size);
     return m_query->Database()->TextCodec().decode(bytes.constData(), bytes.size());
 }
-
-QString QuotedLiteral(const QString& text)
-{
-    QString doubled = text;
-    doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
-}

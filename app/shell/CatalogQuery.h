@@ -53,6 +53,3 @@ private:
     TQvDataSet* m_dataSet = nullptr;
     int m_savedDialect = 0;
 };
-
-// A SQL string literal holding the text: quotes around it, quotes inside doubled.
-QString QuotedLiteral(const QString& text);

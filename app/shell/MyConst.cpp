@@ -1,11 +1,13 @@
 #include "app/shell/MyConst.h"
 
+#include "access/QvSqlScan.h"
 #include "components/StrUtils.h"
 #include "platform/Dialogs.h"
 
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
 #include <vector>
 
 const std::array<QString, CategoryCount> CategoryNames = {
@@ -184,38 +186,15 @@ bool IsSQLFunctionName(const QString& word)
 
 namespace {
 
-// For every position of text, whether it lies inside a comment. Comment
-// marks pair up as the old rule counted them ("/*" and "*/" each count,
-// whichever comes), and a "--" outside a block comment runs to the line end.
+// For every position of text, whether it lies inside a comment.
 std::vector<bool> commentMask(const QString& text)
 {
     std::vector<bool> inside(static_cast<size_t>(text.size()), false);
-    int marks = 0;
-    bool lineComment = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
-        if (lineComment) {
-            inside[static_cast<size_t>(i)] = true;
-            if (c == u'\n' || c == u'\r')
-                lineComment = false;
-            continue;
-        }
-        const bool inBlock = marks % 2 != 0;
-        if ((c == u'/' && next == u'*') || (c == u'*' && next == u'/')) {
-            ++marks;
-            inside[static_cast<size_t>(i)] = true;
-            inside[static_cast<size_t>(i + 1)] = true;
-            ++i;
-            continue;
-        }
-        if (!inBlock && c == u'-' && next == u'-') {
-            lineComment = true;
-            inside[static_cast<size_t>(i)] = true;
-            continue;
-        }
-        inside[static_cast<size_t>(i)] = inBlock;
-    }
+    QvSql::ForEachSpan(text, [&](const QvSql::Span& span) {
+        if (span.IsComment())
+            std::fill_n(inside.begin() + span.Start, span.Length, true);
+        return true;
+    });
     return inside;
 }
 

@@ -70,9 +70,7 @@ QString DescriptionStatement(int category, const QString& name, const QString& t
 {
     if (!DescriptionAllowed(category))
         return {};
-    return QStringLiteral("COMMENT ON %1 %2 IS %3")
-        .arg(QString::fromLatin1(kKinds[category].commentKind), QvSql::Identifier(name, dialect),
-             text.isEmpty() ? QStringLiteral("NULL") : QvSql::SingleQuoted(text));
+    return QvSql::CommentOn(QString::fromLatin1(kKinds[category].commentKind), name, text, dialect);
 }
 
 // ---------------------------------------------------------------------------

@@ -87,7 +87,7 @@ public:
             return upper;
         TCatalogQuery exact(m_query, m_database,
             QStringLiteral("select %1 from %2 where %1=").arg(QLatin1String(column), QLatin1String(table))
-                + QuotedLiteral(name));
+                + QvSql::SingleQuoted(name));
         return exact.Eof() ? upper : name;
     }
 
@@ -109,7 +109,7 @@ public:
         QList<QPair<int, int>> bounds;
         TCatalogQuery dimensions(m_query, m_database,
             QStringLiteral("select rdb$lower_bound,rdb$upper_bound from rdb$field_dimensions where rdb$field_name=")
-                + QuotedLiteral(fieldSource) + QStringLiteral(" order by rdb$dimension"));
+                + QvSql::SingleQuoted(fieldSource) + QStringLiteral(" order by rdb$dimension"));
         for (; !dimensions.Eof(); dimensions.Next())
             bounds.append({dimensions.Integer(0), dimensions.Integer(1)});
         return bounds.isEmpty() ? QString() : QLatin1Char(' ') + ArrayBoundsToStr(bounds);
@@ -140,7 +140,7 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
                            "from RDB$relation_Fields a,rdb$fields b,rdb$relations c where not (a.RDB$Field_Name "
                            "starting with \"RDB$\") and a.rdb$field_source=b.rdb$field_name and  a.rdb$base_field "
                            "is null and a.rdb$relation_name=c.rdb$relation_name and c.rdb$relation_name=")
-                + QuotedLiteral(key) + QStringLiteral(" order by rdb$relation_name,RDB$FIELD_POSITION"));
+                + QvSql::SingleQuoted(key) + QStringLiteral(" order by rdb$relation_name,RDB$FIELD_POSITION"));
         if (!rows.Eof()) {
             QString description = rows.Text(QStringLiteral("TABLE_DESCRIPTION"));
             if (!description.isEmpty()) {
@@ -205,7 +205,7 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
     {
         TCatalogQuery key1(query, database,
             QStringLiteral("select * from rdb$relation_constraints WHERE rdb$constraint_type='PRIMARY KEY' "
-                           "and rdb$relation_name=") + QuotedLiteral(key));
+                           "and rdb$relation_name=") + QvSql::SingleQuoted(key));
         if (!key1.Eof()) {
             indexName = key1.Text(QStringLiteral("RDB$INDEX_NAME")).trimmed();
             constraintName = key1.Text(QStringLiteral("RDB$CONSTRAINT_NAME")).trimmed();
@@ -214,7 +214,7 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
     if (!indexName.isEmpty()) {
         QStringList columns;
         TCatalogQuery segments(query, database,
-            QStringLiteral("select * from rdb$index_segments where rdb$index_name=") + QuotedLiteral(indexName)
+            QStringLiteral("select * from rdb$index_segments where rdb$index_name=") + QvSql::SingleQuoted(indexName)
                 + QStringLiteral(" order by rdb$field_position"));
         for (const int column = segments.Column(QStringLiteral("RDB$FIELD_NAME")); !segments.Eof(); segments.Next())
             columns << facts.Name(StrTrimTrailingSpaces(segments.Text(column)));
@@ -230,7 +230,7 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
         // in key order.
         TCatalogQuery unique(query, database,
             QStringLiteral("select * from rdb$relation_constraints a,rdb$index_segments b where a.rdb$relation_name=")
-                + QuotedLiteral(key)
+                + QvSql::SingleQuoted(key)
                 + QStringLiteral(" and a.rdb$constraint_type='UNIQUE' and a.rdb$index_name=b.rdb$index_name"
                                  " order by a.rdb$constraint_name,b.rdb$field_position"));
         const int nameColumn = unique.Column(QStringLiteral("RDB$CONSTRAINT_NAME"));
@@ -270,7 +270,7 @@ QString viewText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, co
     QString source;
     {
         TCatalogQuery view(dataSet, database,
-            QStringLiteral("select * from rdb$relations where rdb$relation_name=") + QuotedLiteral(key));
+            QStringLiteral("select * from rdb$relations where rdb$relation_name=") + QvSql::SingleQuoted(key));
         if (!view.Eof()) {
             source = view.Text(QStringLiteral("RDB$VIEW_SOURCE"));
             source.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -280,7 +280,7 @@ QString viewText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, co
     QStringList columns;
     {
         TCatalogQuery fields(dataSet, database,
-            QStringLiteral("select * from rdb$relation_fields where rdb$relation_name=") + QuotedLiteral(key)
+            QStringLiteral("select * from rdb$relation_fields where rdb$relation_name=") + QvSql::SingleQuoted(key)
                 + QStringLiteral(" order by rdb$field_position"));
         for (const int column = fields.Column(QStringLiteral("RDB$FIELD_NAME")); !fields.Eof(); fields.Next())
             columns << facts.Name(StrTrimTrailingSpaces(fields.Text(column)));
@@ -300,7 +300,7 @@ QString procedureText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* databas
         TCatalogQuery rows(dataSet, database,
             QStringLiteral("select * from rdb$Procedure_parameters a,rdb$Fields b where "
                            "a.rdb$Field_source=b.rdb$field_name and a.rdb$procedure_name=")
-                + QuotedLiteral(key)
+                + QvSql::SingleQuoted(key)
                 + QStringLiteral(" order by a.rdb$procedure_name,a.rdb$parameter_number "));
         const int procedure = rows.Column(QStringLiteral("RDB$PROCEDURE_NAME"));
         const int parameter = rows.Column(QStringLiteral("RDB$PARAMETER_NAME"));
@@ -341,7 +341,7 @@ QString procedureText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* databas
     QString source;
     {
         TCatalogQuery proc(dataSet, database,
-            QStringLiteral("SELECT * FROM rdb$procedures where rdb$procedure_name=") + QuotedLiteral(key));
+            QStringLiteral("SELECT * FROM rdb$procedures where rdb$procedure_name=") + QvSql::SingleQuoted(key));
         if (!proc.Eof())
             source = proc.Text(QStringLiteral("RDB$PROCEDURE_SOURCE"));
     }

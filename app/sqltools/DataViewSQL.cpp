@@ -108,7 +108,7 @@ QList<TDataViewColumn> DescribeDataViewColumns(TQvDatabase* database, TQvTransac
         QStringLiteral("select RF.RDB$FIELD_NAME from RDB$RELATION_FIELDS RF"
                        " join RDB$FIELDS F on F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE"
                        " where RF.RDB$RELATION_NAME = %1 and F.RDB$COMPUTED_BLR is not null")
-            .arg(QuotedLiteral(table)));
+            .arg(QvSql::SingleQuoted(table)));
     QSet<QString> computedNames;
     for (; !computed.Eof(); computed.Next())
         computedNames.insert(computed.Name(0));

@@ -1,5 +1,6 @@
 #include "platform/db/DataSet.h"
 
+#include "platform/ScopeExit.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/DatabaseError.h"
 #include "platform/db/Field.h"
@@ -10,22 +11,6 @@ namespace {
 
 // Rows Locate asks for at a time when it runs past the records at hand.
 constexpr int LocateFetchChunk = 64;
-
-template <typename F>
-class ScopeExit
-{
-public:
-    explicit ScopeExit(F f)
-        : m_f(std::move(f))
-    {
-    }
-    ~ScopeExit() { m_f(); }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-    F m_f;
-};
 
 QString Message(const char* text)
 {
@@ -648,6 +633,17 @@ void TDataSet::BeginInsertAppend()
     Fire(BeforeScroll);
 }
 
+void TDataSet::AbandonInsert()
+{
+    m_insertRow = -1;
+    try {
+        Resync(false);
+    } catch (...) {
+        // The records cannot be read again: better none than stale ones.
+        ClearBuffers();
+    }
+}
+
 void TDataSet::Insert()
 {
     BeginInsertAppend();
@@ -665,12 +661,7 @@ void TDataSet::Insert()
         m_insertRow = row;
         InternalInsert();
     } catch (...) {
-        m_insertRow = -1;
-        try {
-            Resync(false);
-        } catch (...) {
-            ClearBuffers();
-        }
+        AbandonInsert();
         throw;
     }
     EndInsertAppend();
@@ -691,12 +682,7 @@ void TDataSet::Append()
         m_cursorSynced = true;
         InternalInsert();
     } catch (...) {
-        m_insertRow = -1;
-        try {
-            Resync(false);
-        } catch (...) {
-            ClearBuffers();
-        }
+        AbandonInsert();
         throw;
     }
     EndInsertAppend();

@@ -322,6 +322,9 @@ private:
     void SetState(TDataSetState state);
     void BeginInsertAppend();
     void EndInsertAppend();
+    // After a failed Insert or Append: no row is being inserted, the records
+    // are read again.
+    void AbandonInsert();
     // Runs an edit, post or delete step through its error event; false when
     // the event chose daAbort.
     bool CheckOperation(const std::function<void()>& operation, const TDataSetErrorEvent& errorEvent);

@@ -76,9 +76,10 @@ TEST(DBGridGlyphs, EachBlobLikeTypeHasItsPictureAndOthersNone)
 
 TEST_F(DBGridTest, DefaultsAndMemoColumnShowsItsPictureWithoutAnEditor)
 {
-    EXPECT_EQ(grid.Options(), TQcDBGrid::DefaultOptions);
-    EXPECT_TRUE(grid.Options() & dgConfirmDelete);
-    EXPECT_FALSE(grid.Options() & dgRowSelect);
+    // A new grid edits, confirms deletes and shows titles, indicator and lines;
+    // no row selection, tabs or editor kept open.
+    EXPECT_EQ(grid.Options(), TDBGridOptions(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines
+                                             | dgRowLines | dgConfirmDelete | dgCancelOnExit));
     EXPECT_TRUE(grid.ShowGlyphs());
     EXPECT_TRUE(grid.DefaultDrawing());
 

@@ -9,6 +9,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -149,10 +151,59 @@ TEST_P(DebuggerOnDatabase, SteppingFollowsIfWhileAndForSelect)
     EXPECT_EQ(items[0].Select, 0);
     EXPECT_EQ(items[5].Count, 3);
     EXPECT_EQ(items[13].Count, 0);
+    // Statements never reached cost nothing, and nothing but the loop read rows.
+    int rowsRead = 0;
     for (const TSQLString& item : items) {
-        EXPECT_GE(item.Select, 0);
-        EXPECT_GE(item.Time, 0);
+        rowsRead += item.Select;
+        if (item.Count == 0) {
+            EXPECT_EQ(item.Select, 0) << item.Text.toStdString();
+            EXPECT_EQ(item.Time, 0) << item.Text.toStdString();
+        }
     }
+    EXPECT_EQ(rowsRead, 3);
+}
+
+// A block right after a one-statement then-branch runs whatever the
+// condition: stepping the body ends with what the server's own run gives.
+TEST_P(DebuggerOnDatabase, SteppingEndsWhereTheServersRunEnds)
+{
+    const QStringList body{
+        QStringLiteral("r = 0;"),
+        QStringLiteral("if (a = 1) then"),
+        QStringLiteral("  r = r + 1;"),
+        QStringLiteral("begin"),
+        QStringLiteral("  r = r + 10;"),
+        QStringLiteral("end"),
+        QStringLiteral("n = 0;"),
+        QStringLiteral("while (n < 2) do"),
+        QStringLiteral("begin"),
+        QStringLiteral("  n = n + 1;"),
+        QStringLiteral("  if (n = 1) then r = r + 100;"),
+        QStringLiteral("  begin"),
+        QStringLiteral("    r = r + 5;"),
+        QStringLiteral("  end"),
+        QStringLiteral("end"),
+    };
+    open({QStringLiteral("create procedure P (a integer) returns (r integer) as\n"
+                         "declare variable n integer;\nbegin\n")
+          + body.join(QLatin1Char('\n')) + QStringLiteral("\nsuspend;\nend")});
+    for (const int a : {0, 1}) {
+        SCOPED_TRACE(a);
+        const QStringList direct = qvdebug::column(target, path, QStringLiteral("select r from P(%1)").arg(a));
+        ASSERT_EQ(direct.size(), 1);
+        debugger->Vars().Clear();
+        addVar("a", "Integer", vkInput);
+        addVar("r", "Integer", vkOutput);
+        addVar("n", "Integer");
+        parse(body);
+        debugger->OnSessionStart = [this, a] { debugger->ModifyValue(QStringLiteral("a"), QString::number(a)); };
+        const std::vector<int> lines = stepToTheEnd();
+        EXPECT_FALSE(debugger->Running());
+        EXPECT_EQ(value("r"), direct.at(0));
+        // The block after the if is visited on either branch.
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), 4), 1);
+    }
+    EXPECT_EQ(procedures(), 0);
 }
 
 TEST_P(DebuggerOnDatabase, AFailedStatementStaysCurrentAndLeavesNoProcedure)

@@ -85,6 +85,23 @@ TEST(ProcSourceLoading, CommentWithSemicolonIsSplitOnlyOutside)
     EXPECT_EQ(rows.at(2), (TParamRow{"TOTAL", "numeric(15, 2) = 0", ""}));
 }
 
+TEST(ProcSourceLoading, QuotedNamesAndAnyDescriptionReadBackAsWritten)
+{
+    const TParamRows locals{{"VARIABLE", "Integer", "marks \x03 and \x04 are text"},
+                            {"select", "Varchar(10)", "a ';' -- here"},
+                            {"begin", "Date", ""}};
+    const QString header = QStringLiteral("\r\n") + LocalVariablesText(locals, 3) + QStringLiteral("\r\n");
+    EXPECT_TRUE(header.contains(QStringLiteral("declare variable \"VARIABLE\" Integer")));
+    const TParamRows read = ParseLocalVariables(header);
+    EXPECT_EQ(read, (TParamRows{{"VARIABLE", "Integer", "marks \x03 and \x04 are text"},
+                                {"SELECT", "Varchar(10)", "a ';' -- here"},
+                                {"BEGIN", "Date", ""}}));
+    // Read again, written again: the text does not drift.
+    EXPECT_EQ(QStringLiteral("\r\n") + LocalVariablesText(read, 3) + QStringLiteral("\r\n"), header);
+    EXPECT_EQ(ParseLocalVariables(QStringLiteral("declare \"a \"\"b\"\"\" integer = 1;")),
+              (TParamRows{{"a \"b\"", "integer = 1", ""}}));
+}
+
 TEST(ProcSourceLoading, BodyRoundTripsThroughTheGeneratedText)
 {
     const QStringList bodies[] = {

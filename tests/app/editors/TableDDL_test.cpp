@@ -1,6 +1,7 @@
 // The table editor's statement texts, built without a window or a database.
 
 #include "app/editors/TableDDL.h"
+#include "access/QvSqlText.h"
 
 #include "TableTest_support.h"
 
@@ -150,8 +151,8 @@ TEST(TableDDL, ConstraintStatements)
     EXPECT_EQ(AddUniqueStatement("T", ConstraintItems::Unique("UQ", {"A", "B"}), 1),
               "ALTER TABLE T add constraint UQ UNIQUE (A,B)");
 
-    EXPECT_EQ(CommentOnColumnStatement("T", "A", "the 'first'", 1), "COMMENT ON COLUMN T.A IS 'the ''first'''");
-    EXPECT_EQ(CommentOnColumnStatement("t", "a", "", 3), "COMMENT ON COLUMN \"t\".\"a\" IS NULL");
+    EXPECT_EQ(QvSql::CommentOn("COLUMN", "A", "the 'first'", 1, "T"), "COMMENT ON COLUMN T.A IS 'the ''first'''");
+    EXPECT_EQ(QvSql::CommentOn("COLUMN", "a", "", 3, "t"), "COMMENT ON COLUMN \"t\".\"a\" IS NULL");
 }
 
 TEST(TableDDL, ReadingCatalogTexts)

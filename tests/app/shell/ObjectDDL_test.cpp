@@ -5,6 +5,7 @@
 
 #include "access/QvDataSet.h"
 #include "access/QvQuery.h"
+#include "access/QvSqlText.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/DataM.h"
 #include "app/shell/ObjectDDL.h"
@@ -91,7 +92,7 @@ QStringList tableFacts(const qvtest::Target& target, const QString& path, const 
     query.SetDatabase(&database);
     query.SetTransaction(&transaction);
     query.SetSQLDialect(1);
-    const QString literal = QuotedLiteral(table);
+    const QString literal = QvSql::SingleQuoted(table);
     QStringList facts;
     for (const QString& sql : {
              QStringLiteral("select r.rdb$field_name, r.rdb$field_position, r.rdb$null_flag, "

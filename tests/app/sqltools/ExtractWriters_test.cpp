@@ -33,7 +33,8 @@ class ExtractWriters : public ::testing::TestWithParam<qvtest::Target>
 protected:
     void SetUp() override { QV_SKIP_UNLESS_REACHABLE(GetParam()); }
 
-    // A dialect-1 database with the small objects the Parts' examples use.
+    // A dialect-1 database with one object of each small kind: a domain, a
+    // table using it with a row, and a procedure.
     QString smallDatabase()
     {
         return qvtest::createDatabase(GetParam(), dir, QStringLiteral("small.fdb"),
