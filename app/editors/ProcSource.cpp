@@ -274,13 +274,11 @@ QString CommentText(const QString& description)
 
 QString SourceName(const QString& name, int dialect)
 {
-    const QString upper = name.toUpper();
-    if (QvSql::IsPlainName(upper))
-        return name;
-    // A reserved word typed in any case means the upper-case name.
-    if (IsValidIdentifier(name) && QvSql::IsReservedWord(upper))
-        return QvSql::Identifier(upper, dialect);
-    return QvSql::Identifier(name, dialect);
+    const QString stored = QvSql::NameFromTyped(name, dialect);
+    // A plain name reads the same in any letter case: it stays as typed.
+    if (QvSql::IsPlainName(stored) && stored == name.trimmed().toUpper())
+        return name.trimmed();
+    return QvSql::Identifier(stored, dialect);
 }
 
 QString LocalVariablesText(const TParamRows& locals, int dialect)
