@@ -173,7 +173,7 @@ QList<qsizetype> SemicolonsOutsideComments(QStringView text)
 
 const TCharSet& SourceWordDelimiters()
 {
-    static const TCharSet delimiters(u"\n\r *+-/:;<=>");
+    static const TCharSet delimiters(u"\n\r\t *+-/:;<=>");
     return delimiters;
 }
 
