@@ -98,17 +98,17 @@ public:
     QString Name(const QString& name) const { return QvSql::Identifier(name, m_dialect); }
 
     // The name the system tables keep for what a link word or caller named:
-    // the name itself when an object has it exactly (dialect 3 keeps quoted
-    // names as written), else upper-cased, as dialect 1 keeps every name.
+    // a caller's stored name when an object has it exactly, else the name
+    // the typed word stands for (quotes taken off, or upper-cased).
     QString StoredName(const char* table, const char* column, const QString& name)
     {
-        const QString upper = name.toUpper();
-        if (m_dialect != 3 || name == upper)
-            return upper;
+        const QString typed = QvSql::NameFromTyped(name, m_dialect);
+        if (m_dialect != 3 || name == typed)
+            return typed;
         TCatalogQuery exact(m_query, m_database,
             QStringLiteral("select %1 from %2 where %1=").arg(QLatin1String(column), QLatin1String(table))
                 + QuotedLiteral(name));
-        return exact.Eof() ? upper : name;
+        return exact.Eof() ? typed : name;
     }
 
     // The id of the database's default character set (0, NONE, without one).
