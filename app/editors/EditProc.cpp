@@ -151,10 +151,8 @@ TEditProc::TEditProc(quint64 dbId, QWidget* parent)
 
     TypeMenu = new QMenu(this);
     TypeMenu->setObjectName(QStringLiteral("TypeMenu"));
-    for (const char* type : {"&Integer", "&Smallint", "&Char", "&Varchar", "&Decimal", "&Numeric", "&Float",
-                             "&Double precision", "&Date", "&Blob"})
-        TypeMenu->addAction(QString::fromLatin1(type));
-
+    for (const QString& type : ParamTypeItems(true, Dialect()))
+        TypeMenu->addAction(QLatin1Char('&') + type);
 }
 
 // The base watches the application's keys for the window (FormKeyDown).
