@@ -12,6 +12,7 @@
 #include "app/editors/EditProc.h"
 #include "app/editors/ObjectEditors.h"
 #include "app/editors/ParamGrid.h"
+#include "app/editors/TableEditor.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
@@ -259,6 +260,31 @@ protected:
         EXPECT_TRUE(differences.isEmpty()) << differences.toStdString();
     }
 
+    // Opens every table in the table editor and saves it as it is; the
+    // columns show their types as declared.
+    void SaveEveryTable(quint64 id)
+    {
+        TQvDatabase* database = DBList->GetDatabase(DBList->IndexOfId(id));
+        for (const QString& name : Names(id, catTables)) {
+            SCOPED_TRACE(name.toStdString());
+            TNewTable editor(database);
+            ASSERT_TRUE(editor.LoadTable(name));
+            for (const TTableColumn& column : editor.Definition().Columns) {
+                const QString type = column.Def.Type + '(' + column.Def.Size + ')';
+                // Dialect 1 keeps more than 9 digits in a double.
+                if (column.Def.Name == u"D122") {
+                    EXPECT_EQ(type, dialect == 3 ? "Decimal(12,2)" : "Numeric(15,2)");
+                }
+                if (column.Def.Name == u"N41") {
+                    EXPECT_EQ(type, "Numeric(4,1)");
+                }
+            }
+            EXPECT_TRUE(editor.SaveChanges());
+            EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join('\n').toStdString();
+            script.clearShown();
+        }
+    }
+
     // Every domain with a precision shows it and its scale as declared.
     void CheckDomainPrecisions(quint64 id, const QString& path)
     {
@@ -326,6 +352,7 @@ TEST_P(ExactTypes, EveryTypeOpensAndSavesBackExactly)
     Settle();
 
     SaveEveryProcedure(id, dialect == 3 ? QStringLiteral("myProc") : QStringLiteral("P_TYPES"));
+    SaveEveryTable(id);
     CheckDomainPrecisions(id, path);
     ExpectExtractKept(id, path, before);
     if (dialect == 3) {
@@ -369,6 +396,7 @@ TEST_P(ExactTypes, EmployeeSampleSavesBackExactly)
     editor->close();
     Settle();
     SaveEveryProcedure(id, QStringLiteral("DEPT_BUDGET"));
+    SaveEveryTable(id);
     CheckDomainPrecisions(id, path);
     ExpectExtractKept(id, path, before);
 }
