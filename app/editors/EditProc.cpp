@@ -343,7 +343,7 @@ void TEditProc::LoadParameters(TQvQuery& query, const QString& name)
         const int descriptionCol = select.Column(QStringLiteral("rdb$description"));
         for (; !select.Eof(); select.Next()) {
             TParamRow row;
-            row.Name = select.Name(nameCol);
+            row.Name = ::TypedName(select.Name(nameCol), dialect);
             row.Type = QvTypes::TypeText(types.Read(select), dialect);
             row.Description = StrTrimTrailingSpaces(select.Text(descriptionCol));
             (select.Integer(kindCol) == 0 ? inputs : outputs) << row;
@@ -362,7 +362,7 @@ QString TEditProc::GenerateProcText() const
 
 QString TEditProc::TypedName() const
 {
-    return IsNew ? ProcName->text() : QvSql::Identifier(ProcName->text(), Dialect());
+    return IsNew ? ProcName->text() : ::TypedName(ProcName->text(), Dialect());
 }
 
 bool TEditProc::CheckParams()

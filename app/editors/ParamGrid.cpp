@@ -246,7 +246,9 @@ bool TParamGrid::CheckCell(int col, int row)
     if (col == ParamNameCol) {
         const QString name = m_grid->Cells(ParamNameCol, row);
         if (!name.isEmpty()) {
-            if (!CheckIdentifier(name))
+            // A stored name that needs its quotes shows them, as it was read.
+            const bool quoted = name.size() > 2 && name.startsWith(u'"') && name.endsWith(u'"');
+            if (!quoted && !CheckIdentifier(name))
                 return false;
             if (IsDuplicate(row, name)) {
                 qv::messageDlg(QStringLiteral("Duplicate Identifier !"), qv::mtError, qv::mbOK);

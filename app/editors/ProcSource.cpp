@@ -281,6 +281,11 @@ QString SourceName(const QString& name, int dialect)
     return QvSql::Identifier(stored, dialect);
 }
 
+QString TypedName(const QString& stored, int dialect)
+{
+    return QvSql::NameFromTyped(stored, dialect) == stored ? stored : QvSql::Identifier(stored, dialect);
+}
+
 QString LocalVariablesText(const TParamRows& locals, int dialect)
 {
     QStringList lines;

@@ -60,6 +60,9 @@ QString CommentText(const QString& description);
 // plain name, else quoted where the dialect can quote (a reserved word, a
 // quoted mixed-case name).
 QString SourceName(const QString& name, int dialect);
+// The reverse: a stored name as a grid or name edit shows it, so that
+// SourceName writes it back exactly ("myParam" in dialect 3 shows quoted).
+QString TypedName(const QString& stored, int dialect);
 
 // The declarations of the named rows, one per line:
 // "     declare variable NAME TYPE   /*description */;", without the line

@@ -110,11 +110,11 @@ QStringList TypesDatabase(int dialect)
               "end",
     };
     if (d3)
-        statements << "create procedure \"myProc\" (A integer, B numeric(5,2))\n"
+        statements << "create procedure \"myProc\" (\"lowA\" integer, B numeric(5,2))\n"
                       "returns (R decimal(12,2))\n"
                       "as\n"
                       "begin\n"
-                      "  R = A + B;\n"
+                      "  R = \"lowA\" + B;\n"
                       "  suspend;\n"
                       "end";
     return statements;
@@ -361,6 +361,9 @@ TEST_P(ExactTypes, EveryTypeOpensAndSavesBackExactly)
                   QStringList{"3"});
         EXPECT_TRUE(qvdebug::column(target, path, "select 1 from rdb$procedures where rdb$procedure_name = 'MYPROC'")
                         .isEmpty());
+        EXPECT_EQ(qvdebug::column(target, path,
+                                  "select count(*) from rdb$procedure_parameters where rdb$parameter_name = 'lowA'"),
+                  QStringList{"1"});
     }
 }
 
