@@ -289,9 +289,10 @@ protected:
     void CheckDomainPrecisions(quint64 id, const QString& path)
     {
         const QStringList declared = qvdebug::column(target, path,
-            "select trim(rdb$field_name) || '|' || rdb$field_precision || '|' || (-rdb$field_scale) from rdb$fields"
+            "select trim(rdb$field_name) || '|' || rdb$field_precision || '|' || (-rdb$field_scale) || '|'"
+            " || iif(rdb$field_sub_type = 2, 'Decimal', 'Numeric') from rdb$fields"
             " where rdb$field_name not starting with 'RDB$' and rdb$field_precision > 0"
-            " and rdb$field_type in (7, 8, 16, 27) and rdb$system_flag = 0");
+            " and rdb$field_type in (7, 8, 16, 27) and coalesce(rdb$system_flag, 0) = 0");
         ASSERT_FALSE(declared.isEmpty());
         for (const QString& row : declared) {
             const QStringList parts = row.split(u'|');
@@ -305,6 +306,7 @@ protected:
             ASSERT_TRUE(form);
             EXPECT_EQ(form->fPrecision->AsInteger(), parts.at(1).toInt());
             EXPECT_EQ(form->FScale->AsInteger(), parts.at(2).toInt());
+            EXPECT_EQ(form->DType->currentText(), parts.at(3));
             form->close();
             Settle();
         }
