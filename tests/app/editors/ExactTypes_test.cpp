@@ -1,15 +1,17 @@
 // Objects opened in their editors and saved back keep exactly what they had:
 // on a database holding every type (NUMERIC and DECIMAL at several precisions
 // on 16, 32 and 64 bits, character sets and collations, blob sub-types and
-// segment sizes, arrays) and on Firebird's employee sample, every procedure
-// saved unchanged, and one saved with only its body changed, leaves isql-fb's
-// extract of the database as it was (but for the body line). Domains show the
+// segment sizes, arrays) and on Firebird's employee sample, every procedure,
+// trigger and table saved unchanged, and one procedure saved with only its
+// body changed, leaves isql-fb's extract of the database as it was (but for
+// the body line and the layout of the sources the editors write anew). Domains show the
 // precision and scale they were declared with. A dialect-3 procedure named
 // "myProc" opens with its parameters and saves under that name.
 
 #include "DebugTest_support.h"
 #include "app/editors/DomainForm.h"
 #include "app/editors/EditProc.h"
+#include "app/editors/EditTrig.h"
 #include "app/editors/ObjectEditors.h"
 #include "app/editors/ParamGrid.h"
 #include "app/editors/TableEditor.h"
@@ -44,7 +46,7 @@ using qvdebug::TargetDialect;
 const QString IsqlPath = QStringLiteral("/usr/bin/isql-fb");
 const QString AddedLine = QStringLiteral("  /* edited */");
 
-// An extract's lines with each procedure's source (from its "AS" to the
+// An extract's lines with each procedure's and trigger's source (from its "AS" to the
 // next statement) reduced to its words in lower case: the editor lays the
 // source out anew, its header and everything else must stay as they were.
 QStringList Comparable(const QStringList& extract)
@@ -56,6 +58,7 @@ QStringList Comparable(const QStringList& extract)
     for (const QString& line : extract) {
         const bool statement = line.startsWith(QLatin1String("CREATE PROCEDURE "))
                                || line.startsWith(QLatin1String("ALTER PROCEDURE "))
+                               || line.startsWith(QLatin1String("CREATE TRIGGER "))
                                || line.startsWith(QLatin1String("SET TERM "));
         if (source && !statement) {
             words += QLatin1Char(' ') + line.toLower();
@@ -67,11 +70,14 @@ QStringList Comparable(const QStringList& extract)
             source = false;
         }
         header = header || statement;
-        lines << line;
-        if (header && line.trimmed() == u"AS") {
+        // A trigger's "AS" is its source's, as the user wrote it.
+        if (header && line.trimmed().compare(QLatin1String("AS"), Qt::CaseInsensitive) == 0) {
+            lines << QStringLiteral("as");
             header = false;
             source = true;
+            continue;
         }
+        lines << line;
     }
     if (source)
         lines << words.simplified();
@@ -108,6 +114,12 @@ QStringList TypesDatabase(int dialect)
               "  TOT = D122;\n"
               "  suspend;\n"
               "end",
+        "create trigger TYPES_BI for TYPES active before insert position 0\n"
+        "as\n"
+        "  declare variable X decimal(12,2);\n"
+        "begin\n"
+        "  X = new.D122;\n"
+        "end",
     };
     if (d3)
         statements << "create procedure \"myProc\" (\"lowA\" integer, B numeric(5,2))\n"
@@ -163,6 +175,7 @@ protected:
         m_program.emplace([] {
             InstallObjectEditors();
             InstallProcEditor();
+            InstallTriggerEditor();
         });
     }
 
@@ -260,6 +273,37 @@ protected:
         EXPECT_TRUE(differences.isEmpty()) << differences.toStdString();
     }
 
+    // Opens every trigger from the tree and saves it with F2.
+    void SaveEveryTrigger(quint64 id)
+    {
+        const QStringList triggers = Names(id, catTriggers);
+        ASSERT_FALSE(triggers.isEmpty());
+        QTreeWidgetItem* category = MainTree->CategoryNodeOf(id, catTriggers);
+        for (int i = 0; i < category->childCount(); ++i) {
+            SCOPED_TRACE(TMainTree::NodeObjectName(category->child(i)).toStdString());
+            TObjectRef ref;
+            ref.DBId = id;
+            ref.Category = catTriggers;
+            ref.Database = DBList->GetDatabase(DBList->IndexOfId(id));
+            ref.Name = TMainTree::NodeObjectName(category->child(i));
+            ASSERT_TRUE(TObjectOpeners::Instance().OpenEdit(ref));
+            QCoreApplication::processEvents();
+            QPointer<TEditTrig> editor;
+            for (QWidget* child : MainForm->Children())
+                if (auto* window = qobject_cast<TEditTrig*>(child))
+                    editor = window;
+            ASSERT_TRUE(editor);
+            QTest::keyClick(editor->SQLText, Qt::Key_F2);
+            Settle();
+            EXPECT_TRUE(editor.isNull());
+            EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join('\n').toStdString();
+            script.clearShown();
+            if (editor)
+                editor->close();
+            Settle();
+        }
+    }
+
     // Opens every table in the table editor and saves it as it is; the
     // columns show their types as declared.
     void SaveEveryTable(quint64 id)
@@ -355,6 +399,7 @@ TEST_P(ExactTypes, EveryTypeOpensAndSavesBackExactly)
 
     SaveEveryProcedure(id, dialect == 3 ? QStringLiteral("myProc") : QStringLiteral("P_TYPES"));
     SaveEveryTable(id);
+    SaveEveryTrigger(id);
     CheckDomainPrecisions(id, path);
     ExpectExtractKept(id, path, before);
     if (dialect == 3) {
@@ -402,6 +447,7 @@ TEST_P(ExactTypes, EmployeeSampleSavesBackExactly)
     Settle();
     SaveEveryProcedure(id, QStringLiteral("DEPT_BUDGET"));
     SaveEveryTable(id);
+    SaveEveryTrigger(id);
     CheckDomainPrecisions(id, path);
     ExpectExtractKept(id, path, before);
 }
