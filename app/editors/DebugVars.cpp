@@ -2,6 +2,7 @@
 
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
+#include "access/QvTypeCatalog.h"
 #include "access/QvTransactionScope.h"
 #include "app/editors/DebugWords.h"
 #include "app/editors/OwnStatement.h"
@@ -241,7 +242,7 @@ void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString&
     // The catalog text is written in dialect 1.
     query.SetSQLDialect(1);
     query.SetSQLText(QStringLiteral("select a.rdb$field_name,rdb$field_type,rdb$field_length,rdb$field_scale,"
-                                    "rdb$character_length,rdb$field_sub_type from RDB$relation_Fields a "
+                                    "rdb$character_length,rdb$field_sub_type,rdb$field_precision from RDB$relation_Fields a "
                                     "inner join rdb$fields b "
                                     "on not (a.RDB$Field_Name starting with \"RDB$\") "
                                     "and a.rdb$field_source=b.rdb$field_name WHERE rdb$relation_name=")
@@ -250,14 +251,16 @@ void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString&
     query.ExecQuery();
     for (TQvXSQLDA* row = query.Eof() ? nullptr : &query.Current(); row; row = query.Next()) {
         const QString column = StrTrimTrailingSpaces(row->Vars(0).AsString());
-        const int length = row->Vars(2).AsLong();
-        const int characters = row->Vars(4).IsNull() ? 0 : row->Vars(4).AsLong();
-        const int bytesPerChar = characters > 0 && length >= characters ? length / characters : 1;
-        const int subType = row->Vars(5).IsNull() ? 0 : row->Vars(5).AsLong();
+        QvTypes::TTypeFacts facts;
+        facts.Type = row->Vars(1).AsLong();
+        facts.Length = row->Vars(2).AsLong();
+        facts.Scale = row->Vars(3).AsLong();
+        facts.CharacterLength = row->Vars(4).IsNull() ? -1 : row->Vars(4).AsLong();
+        facts.SubType = row->Vars(5).IsNull() ? 0 : row->Vars(5).AsLong();
+        facts.Precision = row->Vars(6).IsNull() ? 0 : row->Vars(6).AsLong();
         // Named as the database's dialect spells the type: the temporary
         // procedure declares the variables with it.
-        const QString type = FieldTypeToStr(row->Vars(1).AsLong(), length, row->Vars(3).AsLong(),
-                                            database.SQLDialect(), bytesPerChar, subType);
+        const QString type = QvTypes::TypeText(facts, database.SQLDialect());
         vars.AddVar(QStringLiteral("old.") + column, type, vkInput);
         vars.AddVar(QStringLiteral("new.") + column, type, vkInput);
     }

@@ -2,6 +2,7 @@
 
 #include "access/QvSqlText.h"
 #include "app/editors/DebugWords.h"
+#include "app/editors/ProcSource.h"
 
 #include <QRegularExpression>
 
@@ -16,14 +17,9 @@ const QString CrLf = QStringLiteral("\r\n");
 QString procedureIdentifier(const QString& name, const TWrapperContext& context, const QString& varName)
 {
     static const QRegularExpression plain(QStringLiteral("^[A-Za-z][A-Za-z0-9_$]*$"));
-    if (!plain.match(name).hasMatch())
+    if (!plain.match(name).hasMatch() || !QvSql::CanName(QvSql::NameFromTyped(name, context.Dialect), context.Dialect))
         throw EDebugError(QString::fromLatin1(DebugMessages::InvalidVariableName).arg(varName));
-    const QString upper = name.toUpper();
-    if (!QvSql::IsReservedWord(upper))
-        return name;
-    if (context.Dialect == 1)
-        throw EDebugError(QString::fromLatin1(DebugMessages::InvalidVariableName).arg(varName));
-    return QvSql::Identifier(upper, context.Dialect);
+    return SourceName(name, context.Dialect);
 }
 
 QString checkedType(const TSQLVar& var)

@@ -6,6 +6,7 @@
 #include "access/QvTransactionScope.h"
 #include "app/editors/FormControls.h"
 #include "app/shell/CatalogQuery.h"
+#include "app/shell/CatalogTypes.h"
 #include "app/shell/DataM.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/MyConst.h"
@@ -222,15 +223,14 @@ void TDomainForm::LoadDomain(const QString& name)
         TQvTransactionScope transaction(DM->IBTran());
         {
             TCatalogQuery rows(query, database,
-                               QStringLiteral("Select * from rdb$fields where rdb$field_name=") + QvSql::SingleQuoted(name));
+                               QStringLiteral("Select f.*, %1 from rdb$fields f where f.rdb$field_name=")
+                                       .arg(TypeFactColumns(QStringLiteral("f")))
+                                   + QvSql::SingleQuoted(name));
             if (rows.Eof())
                 throw EDatabaseError(QStringLiteral("Domain %1 not found").arg(name));
-            const int type = rows.Integer(QStringLiteral("RDB$FIELD_TYPE"));
             const int length = rows.Integer(QStringLiteral("RDB$FIELD_LENGTH"));
             const int characters = rows.Integer(QStringLiteral("RDB$CHARACTER_LENGTH"));
-            const int bytesPerChar = characters > 0 && length >= characters ? length / characters : 1;
-            typeText = FieldTypeToStr(type, length, rows.Integer(QStringLiteral("RDB$FIELD_SCALE")), dialect,
-                                      bytesPerChar, rows.Integer(QStringLiteral("RDB$FIELD_SUB_TYPE")));
+            typeText = QvTypes::TypeText(TTypeFactReader(rows).Read(rows), dialect);
             size = characters > 0 ? characters : length;
             notNull = rows.Integer(QStringLiteral("RDB$NULL_FLAG")) == 1;
             defaultText = DomainDefaultFromSource(rows.Text(QStringLiteral("RDB$DEFAULT_SOURCE")));
@@ -250,15 +250,17 @@ void TDomainForm::LoadDomain(const QString& name)
         index = DType->count() - 1;
     }
     DType->setCurrentIndex(index);
-    if (index == dtNumeric) {
+    if (index == dtChar || index == dtVarchar) {
+        FSize->setValue(size);
+    } else {
+        // Precision and scale as declared (a Decimal too, shown under its own name).
         static const QRegularExpression numbers(QStringLiteral("\\((\\d+),(\\d+)\\)"));
         const QRegularExpressionMatch match = numbers.match(typeText);
         if (match.hasMatch()) {
+            SizePages->setCurrentIndex(2);
             fPrecision->setValue(match.captured(1).toInt());
             FScale->setValue(match.captured(2).toInt());
         }
-    } else if (index == dtChar || index == dtVarchar) {
-        FSize->setValue(size);
     }
     DNotNull->setChecked(notNull);
     DDefault->setEditText(defaultText);

@@ -11,6 +11,7 @@
 #include "app/editors/ParamGrid.h"
 #include "app/editors/ParamList.h"
 #include "app/shell/CatalogQuery.h"
+#include "app/shell/CatalogTypes.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
 #include "app/shell/Main.h"
@@ -45,12 +46,9 @@ namespace {
 
 // Read from the system tables for the parameter grids.
 const QString ParametersSelect = QStringLiteral(
-    "select a.rdb$parameter_name, a.rdb$parameter_type, a.rdb$description, b.rdb$field_type,"
-    " b.rdb$field_length, b.rdb$field_scale, b.rdb$field_sub_type, b.rdb$character_set_id,"
-    " c.rdb$bytes_per_character, c.rdb$character_set_name"
+    "select a.rdb$parameter_name, a.rdb$parameter_type, a.rdb$description, %1"
     " from rdb$procedure_parameters a join rdb$fields b on a.rdb$field_source = b.rdb$field_name"
-    " left join rdb$character_sets c on c.rdb$character_set_id = b.rdb$character_set_id"
-    " where a.rdb$procedure_name = %1 order by a.rdb$parameter_type, a.rdb$parameter_number");
+    " where a.rdb$procedure_name = %2 order by a.rdb$parameter_type, a.rdb$parameter_number");
 
 } // namespace
 
@@ -153,10 +151,8 @@ TEditProc::TEditProc(quint64 dbId, QWidget* parent)
 
     TypeMenu = new QMenu(this);
     TypeMenu->setObjectName(QStringLiteral("TypeMenu"));
-    for (const char* type : {"&Integer", "&Smallint", "&Char", "&Varchar", "&Decimal", "&Numeric", "&Float",
-                             "&Double precision", "&Date", "&Blob"})
-        TypeMenu->addAction(QString::fromLatin1(type));
-
+    for (const QString& type : ParamTypeItems(true, Dialect()))
+        TypeMenu->addAction(QLatin1Char('&') + type);
 }
 
 // The base watches the application's keys for the window (FormKeyDown).
@@ -183,7 +179,7 @@ QWidget* TEditProc::CreateGridBox(const QString& title, TTypedGrid*& grid, TPara
     grid->SetDefaultRowHeight(20);
     boxLayout->addWidget(grid);
     box->setFocusProxy(grid);
-    params = new TParamGrid(grid, QStringLiteral("Parameter name"), ParamTypeItems(false), 9, this);
+    params = new TParamGrid(grid, QStringLiteral("Parameter name"), ParamTypeItems(false, Dialect()), 9, this);
     grid->GetColumn(ParamNameCol).SetWidth(95);
     grid->GetColumn(ParamTypeCol).SetWidth(100);
     TParamGrid* target = params;
@@ -334,41 +330,21 @@ void TEditProc::LoadSource(TQvQuery& query, const QString& name)
 
 void TEditProc::LoadParameters(TQvQuery& query, const QString& name)
 {
-    TQvDatabase* database = query.Database();
-    const int dialect = database->SQLDialect();
-    QString defaultCharset;
-    {
-        const TCatalogQuery select(query, database,
-                                   QStringLiteral("select rdb$character_set_name from rdb$database"));
-        if (!select.Eof())
-            defaultCharset = select.Name(0);
-    }
+    const int dialect = query.Database()->SQLDialect();
     TParamRows inputs;
     TParamRows outputs;
     {
-        TCatalogQuery select(query, database, ParametersSelect.arg(QvSql::SingleQuoted(name.toUpper())));
+        TCatalogQuery select(query, query.Database(),
+                             ParametersSelect.arg(TypeFactColumns(QStringLiteral("b"), QStringLiteral("a.rdb$collation_id")),
+                                                  QvSql::SingleQuoted(name)));
+        const TTypeFactReader types(select);
         const int nameCol = select.Column(QStringLiteral("rdb$parameter_name"));
         const int kindCol = select.Column(QStringLiteral("rdb$parameter_type"));
         const int descriptionCol = select.Column(QStringLiteral("rdb$description"));
-        const int typeCol = select.Column(QStringLiteral("rdb$field_type"));
-        const int lengthCol = select.Column(QStringLiteral("rdb$field_length"));
-        const int scaleCol = select.Column(QStringLiteral("rdb$field_scale"));
-        const int subTypeCol = select.Column(QStringLiteral("rdb$field_sub_type"));
-        const int bytesCol = select.Column(QStringLiteral("rdb$bytes_per_character"));
-        const int charsetCol = select.Column(QStringLiteral("rdb$character_set_name"));
         for (; !select.Eof(); select.Next()) {
-            const int fieldType = select.Integer(typeCol);
             TParamRow row;
-            row.Name = select.Name(nameCol);
-            row.Type = FieldTypeToStr(fieldType, select.Integer(lengthCol), select.Integer(scaleCol), dialect,
-                                      select.IsNull(bytesCol) ? 1 : select.Integer(bytesCol),
-                                      select.Integer(subTypeCol));
-            // A text parameter in another character set than the database's keeps it.
-            const QString charset = select.Name(charsetCol);
-            if ((fieldType == 14 || fieldType == 37) && !charset.isEmpty()
-                && charset.compare(defaultCharset, Qt::CaseInsensitive) != 0
-                && !(defaultCharset.isEmpty() && charset == u"NONE"))
-                row.Type += QStringLiteral(" character set ") + charset;
+            row.Name = ::TypedName(select.Name(nameCol), dialect);
+            row.Type = QvTypes::TypeText(types.Read(select), dialect);
             row.Description = StrTrimTrailingSpaces(select.Text(descriptionCol));
             (select.Integer(kindCol) == 0 ? inputs : outputs) << row;
         }
@@ -381,7 +357,12 @@ void TEditProc::LoadParameters(TQvQuery& query, const QString& name)
 
 QString TEditProc::GenerateProcText() const
 {
-    return ProcedureText(ProcName->text(), Inputs->Rows(), Outputs->Rows(), Locals->Rows(), BodyLines(), Dialect());
+    return ProcedureText(TypedName(), Inputs->Rows(), Outputs->Rows(), Locals->Rows(), BodyLines(), Dialect());
+}
+
+QString TEditProc::TypedName() const
+{
+    return IsNew ? ProcName->text() : ::TypedName(ProcName->text(), Dialect());
 }
 
 bool TEditProc::CheckParams()
@@ -403,7 +384,8 @@ bool TEditProc::OkBtnClick()
 bool TEditProc::SaveProcedure()
 {
     const QString name = ProcName->text();
-    if (name.isEmpty() || !IsValidIdentifier(name)) {
+    // An existing procedure's name came from the database and stands as it is.
+    if (IsNew && (name.isEmpty() || !IsValidIdentifier(name))) {
         qv::messageDlg(QLatin1Char('"') + name + QStringLiteral("\" is not valid procedure name"), qv::mtError,
                        qv::mbOK);
         ProcName->setFocus();
@@ -449,12 +431,13 @@ bool TEditProc::SaveProcedure()
     if (IsNew) {
         IsNew = false;
         ProcName->setReadOnly(true);
-        SetIdentity({m_dbId, catProcedures, name});
+        ProcName->setText(QvSql::NameFromTyped(name, database->SQLDialect()));
+        SetIdentity({m_dbId, catProcedures, ProcName->text()});
         if (MainTree) {
             QTreeWidgetItem* category = MainTree->CategoryNodeOf(m_dbId, catProcedures);
             // An unfilled category lists the new procedure when it is filled.
             if (category && TMainTree::NodeData(category))
-                TMainTree::AddObjectNode(category, name.toUpper());
+                TMainTree::AddObjectNode(category, ProcName->text());
         }
     }
     // The base clears Modified on success; the panel follows.
@@ -469,7 +452,7 @@ void TEditProc::WriteDescriptions(TQvDatabase* database)
     const auto stored = [dialect](const QString& name) {
         return QvSql::NameFromTyped(SourceName(name, dialect), dialect);
     };
-    const QString procName = stored(ProcName->text());
+    const QString procName = stored(TypedName());
     for (const TParamGrid* grid : {Inputs, Outputs}) {
         for (const TParamRow& row : grid->Rows()) {
             if (row.Name.isEmpty() || row.Description.isEmpty())

@@ -79,6 +79,9 @@ public:
     bool SaveProcedure();
     // The empty-cell check of the three grids.
     bool CheckParams();
+    // The procedure's name as typed text reads it: a new one as the user
+    // typed it, an existing one's stored name quoted where it needs it.
+    QString TypedName() const;
     void SetModified();
     void ShowCaretPos();
     // The lines of the body editor.

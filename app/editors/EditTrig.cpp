@@ -238,6 +238,7 @@ void TEditTrig::LoadTrigger()
     setWindowTitle(IsNew ? QStringLiteral("Create Tirgger") : QStringLiteral("Edit Trigger: ") + name);
     TQvDatabase* database = Database();
     m_dialect = database->SQLDialect();
+    LocalList->GetColumn(ParamTypeCol).SetItems(ParamTypeItems(true, m_dialect));
 
     TableList->clear();
     TableList->addItems(TriggerTableNames(*database));

@@ -1,6 +1,7 @@
 #include "app/editors/ObjectEditorDDL.h"
 
 #include "access/QvSqlText.h"
+#include "access/QvTypeCatalog.h"
 #include "app/shell/MyConst.h"
 #include "components/ConvertError.h"
 #include "components/DateUtil.h"
@@ -8,15 +9,14 @@
 
 #include <QRegularExpression>
 
-#include <array>
 
 namespace {
 
-const std::array<QString, 7> kTypeNames = {
-    QStringLiteral("Smallint"), QStringLiteral("Integer"), QStringLiteral("Numeric"),
-    QStringLiteral("Double precision"), QStringLiteral("Char"), QStringLiteral("Varchar"),
-    QStringLiteral("Date"),
-};
+const QStringList& typeNames()
+{
+    static const QStringList names = QvTypes::PickList(QvTypes::plDomain, 1);
+    return names;
+}
 
 // The name before "(" of a type text.
 QString BaseTypeName(const QString& typeText)
@@ -75,15 +75,16 @@ QString Unquoted(const QString& text, QChar quote)
 
 QString DomainTypeName(int type)
 {
-    return type >= 0 && type < int(kTypeNames.size()) ? kTypeNames[std::size_t(type)] : QString();
+    return type >= 0 && type < typeNames().size() ? typeNames().at(type) : QString();
 }
 
 int DomainTypeIndex(const QString& typeText)
 {
     const QString base = BaseTypeName(typeText);
-    for (std::size_t i = 0; i < kTypeNames.size(); ++i)
-        if (kTypeNames[i].compare(base, Qt::CaseInsensitive) == 0)
+    for (qsizetype i = 0; i < typeNames().size(); ++i) {
+        if (typeNames().at(i).compare(base, Qt::CaseInsensitive) == 0)
             return int(i);
+    }
     return -1;
 }
 

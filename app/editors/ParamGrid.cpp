@@ -1,5 +1,6 @@
 #include "app/editors/ParamGrid.h"
 
+#include "access/QvTypeCatalog.h"
 #include "app/shell/MyConst.h"
 #include "app/shell/Options.h"
 #include "components/TgGrid.h"
@@ -8,7 +9,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QRegularExpression>
 
 namespace {
 
@@ -35,14 +35,9 @@ bool g_movingForCheck = false;
 
 } // namespace
 
-QStringList ParamTypeItems(bool withBlob)
+QStringList ParamTypeItems(bool withBlob, int dialect)
 {
-    QStringList items{QStringLiteral("Integer"), QStringLiteral("Smallint"), QStringLiteral("Char"),
-                      QStringLiteral("Varchar"), QStringLiteral("Decimal"),  QStringLiteral("Numeric"),
-                      QStringLiteral("Float"),   QStringLiteral("Double precision"), QStringLiteral("Date")};
-    if (withBlob)
-        items << QStringLiteral("Blob");
-    return items;
+    return QvTypes::PickList(withBlob ? QvTypes::plVariable : QvTypes::plParameter, dialect);
 }
 
 // ---------------------------------------------------------------- TParamGrid
@@ -251,7 +246,9 @@ bool TParamGrid::CheckCell(int col, int row)
     if (col == ParamNameCol) {
         const QString name = m_grid->Cells(ParamNameCol, row);
         if (!name.isEmpty()) {
-            if (!CheckIdentifier(name))
+            // A stored name that needs its quotes shows them, as it was read.
+            const bool quoted = name.size() > 2 && name.startsWith(u'"') && name.endsWith(u'"');
+            if (!quoted && !CheckIdentifier(name))
                 return false;
             if (IsDuplicate(row, name)) {
                 qv::messageDlg(QStringLiteral("Duplicate Identifier !"), qv::mtError, qv::mbOK);

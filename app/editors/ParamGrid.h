@@ -29,8 +29,8 @@ inline constexpr int ParamTypeCol = 1;
 inline constexpr int ParamDescriptionCol = 2;
 
 // The types the type column offers: the procedure editor's list, and with
-// blobs the trigger editor's.
-QStringList ParamTypeItems(bool withBlob);
+// blobs the trigger editor's; a dialect-3 database's newer types with them.
+QStringList ParamTypeItems(bool withBlob, int dialect = 3);
 
 class TParamGrid : public QObject
 {

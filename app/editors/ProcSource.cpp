@@ -169,7 +169,7 @@ void SplitNameAndType(const QString& code, int nameWord, TParamRow& row)
 
 const TCharSet& SourceWordDelimiters()
 {
-    static const TCharSet delimiters(u"\n\r *+-/:;<=>");
+    static const TCharSet delimiters(u"\n\r\t *+-/:;<=>");
     return delimiters;
 }
 
@@ -266,13 +266,16 @@ QString CommentText(const QString& description)
 
 QString SourceName(const QString& name, int dialect)
 {
-    const QString upper = name.toUpper();
-    if (QvSql::IsPlainName(upper))
-        return name;
-    // A reserved word typed in any case means the upper-case name.
-    if (IsValidIdentifier(name) && QvSql::IsReservedWord(upper))
-        return QvSql::Identifier(upper, dialect);
-    return QvSql::Identifier(name, dialect);
+    const QString stored = QvSql::NameFromTyped(name, dialect);
+    // A plain name reads the same in any letter case: it stays as typed.
+    if (QvSql::IsPlainName(stored) && stored == name.trimmed().toUpper())
+        return name.trimmed();
+    return QvSql::Identifier(stored, dialect);
+}
+
+QString TypedName(const QString& stored, int dialect)
+{
+    return QvSql::NameFromTyped(stored, dialect) == stored ? stored : QvSql::Identifier(stored, dialect);
 }
 
 QString LocalVariablesText(const TParamRows& locals, int dialect)

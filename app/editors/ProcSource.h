@@ -55,10 +55,14 @@ QStringList BodyText(const QString& afterBegin, bool dropTrailingBlankLines);
 // typed can end the comment early or start another.
 QString CommentText(const QString& description);
 
-// How a name from a grid or a name edit stands in generated text: as typed
-// when the server reads it as a plain name, else quoted where the dialect
-// can quote (a reserved word, say).
+// How a name typed into a grid or a name edit stands in generated text: the
+// name QvSql::NameFromTyped stores, as typed when the server reads it as a
+// plain name, else quoted where the dialect can quote (a reserved word, a
+// quoted mixed-case name).
 QString SourceName(const QString& name, int dialect);
+// The reverse: a stored name as a grid or name edit shows it, so that
+// SourceName writes it back exactly ("myParam" in dialect 3 shows quoted).
+QString TypedName(const QString& stored, int dialect);
 
 // The declarations of the named rows, one per line:
 // "     declare variable NAME TYPE   /*description */;", without the line

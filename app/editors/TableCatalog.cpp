@@ -6,6 +6,7 @@
 #include "access/QvTextCodec.h"
 #include "access/QvTransactionScope.h"
 #include "app/shell/CatalogQuery.h"
+#include "app/shell/CatalogTypes.h"
 #include "app/shell/MyConst.h"
 
 namespace {
@@ -37,7 +38,9 @@ QString TableColumnsSelect(const QString& table)
 {
     return QStringLiteral("select a.rdb$field_name,a.rdb$field_source,rdb$field_type,rdb$field_length,rdb$field_scale,"
                           "a.rdb$default_source,a.rdb$null_flag,a.rdb$description,b.rdb$computed_source,"
-                          "b.rdb$field_sub_type,b.rdb$character_set_id from RDB$relation_Fields a inner join rdb$fields b "
+                          "b.rdb$field_sub_type,b.rdb$character_set_id,")
+        + TypeFactColumns(QStringLiteral("b"), QStringLiteral("a.rdb$collation_id"))
+        + QStringLiteral(" from RDB$relation_Fields a inner join rdb$fields b "
                           "on not (a.RDB$Field_Name starting with \"RDB$\") and a.rdb$field_source=b.rdb$field_name "
                           "WHERE rdb$relation_name=")
         + QvSql::SingleQuoted(table) + QStringLiteral("  order by a.rdb$field_position");
@@ -137,6 +140,7 @@ void TTableCatalog::LoadColumns(TTableDefinition& table)
 {
     const int dialect = m_database->SQLDialect();
     TCatalogQuery rows(*m_query, m_database, TableColumnsSelect(table.Name));
+    const TTypeFactReader types(rows);
     for (; !rows.Eof(); rows.Next()) {
         TTableColumn& column = table.Columns.emplace_back();
         TColumnDef& def = column.Def;
@@ -145,10 +149,7 @@ void TTableCatalog::LoadColumns(TTableDefinition& table)
         const QString source = rows.Name(1);
         const int fieldType = rows.Integer(2);
         if (source.contains(QLatin1String("RDB$"))) {
-            const int bytesPerChar = rows.IsNull(10) ? 1 : QvTextCodec::bytesPerCharacter(rows.Integer(10));
-            const int subType = rows.IsNull(9) ? 0 : rows.Integer(9);
-            SplitTypeText(FieldTypeToStr(fieldType, rows.Integer(3), rows.Integer(4), dialect, bytesPerChar, subType),
-                          def);
+            SplitTypeText(QvTypes::TypeText(types.Read(rows), dialect), def);
         } else {
             def.Type = source;
             column.DomainType = fieldType;
@@ -257,16 +258,16 @@ std::vector<TDomainInfo> TTableCatalog::LoadDomains()
     TQvTransactionScope scope(m_transaction.get());
     {
         TCatalogQuery rows(*m_query, m_database,
-            QStringLiteral("select rdb$field_name,rdb$field_type,rdb$field_length,rdb$field_scale,rdb$field_sub_type,"
-                           "rdb$character_set_id from rdb$fields where not (rdb$field_name like \"RDB$%\") "
-                           "and coalesce(rdb$system_flag,0)=0 order by rdb$field_name"));
+            QStringLiteral("select f.rdb$field_name,f.rdb$field_type,%1 from rdb$fields f "
+                           "where not (f.rdb$field_name like \"RDB$%\") "
+                           "and coalesce(f.rdb$system_flag,0)=0 order by f.rdb$field_name")
+                .arg(TypeFactColumns(QStringLiteral("f"))));
+        const TTypeFactReader types(rows);
         for (; !rows.Eof(); rows.Next()) {
             TDomainInfo domain;
             domain.Name = rows.Name(0);
             domain.FieldType = rows.Integer(1);
-            const int bytesPerChar = rows.IsNull(5) ? 1 : QvTextCodec::bytesPerCharacter(rows.Integer(5));
-            domain.TypeText = FieldTypeToStr(domain.FieldType, rows.Integer(2), rows.Integer(3), dialect, bytesPerChar,
-                                             rows.IsNull(4) ? 0 : rows.Integer(4));
+            domain.TypeText = QvTypes::TypeText(types.Read(rows), dialect);
             domains.push_back(std::move(domain));
         }
     }

@@ -2,6 +2,7 @@
 
 #include "access/QvSqlScan.h"
 #include "access/QvSqlText.h"
+#include "access/QvTypeCatalog.h"
 
 #include <QRegularExpression>
 
@@ -264,33 +265,22 @@ int TTableDefinition::LiveColumnCount() const
 
 QStringList BuiltInTypes(int dialect)
 {
-    QStringList types{QStringLiteral("Integer"), QStringLiteral("Smallint"), QStringLiteral("Char"),
-                      QStringLiteral("Varchar"), QStringLiteral("Decimal"),  QStringLiteral("Numeric"),
-                      QStringLiteral("Float"),   QStringLiteral("Double precision"), QStringLiteral("Date"),
-                      QStringLiteral("Blob")};
-    if (dialect == 3)
-        types << QStringLiteral("Bigint") << QStringLiteral("Time") << QStringLiteral("Timestamp")
-              << QStringLiteral("Boolean");
-    return types;
+    return QvTypes::PickList(QvTypes::plColumn, dialect);
 }
 
 bool IsTextColumnType(const QString& type)
 {
-    return type.compare(QLatin1String("Char"), Qt::CaseInsensitive) == 0
-        || type.compare(QLatin1String("Varchar"), Qt::CaseInsensitive) == 0;
+    return QvTypes::IsTextType(type);
 }
 
 bool IsExactNumberColumnType(const QString& type)
 {
-    static const QStringList types{QStringLiteral("Integer"), QStringLiteral("Smallint"), QStringLiteral("Bigint")};
-    return types.contains(type, Qt::CaseInsensitive);
+    return QvTypes::IsIntegerType(type);
 }
 
 bool IsNumberColumnType(const QString& type)
 {
-    static const QStringList types{QStringLiteral("Decimal"), QStringLiteral("Numeric"), QStringLiteral("Float"),
-                                   QStringLiteral("Double precision")};
-    return IsExactNumberColumnType(type) || types.contains(type, Qt::CaseInsensitive);
+    return QvTypes::IsNumberType(type);
 }
 
 QString DefaultLiteral(const TColumnDef& column, int domainType, int dialect)

@@ -4,6 +4,7 @@
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
+#include "access/QvTypeCatalog.h"
 #include "app/editors/OwnStatement.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/MyConst.h"
@@ -62,11 +63,7 @@ int ReturnTypeListIndex(const QStringList& types, const QString& typeText)
 
 const QStringList& UDFTypeNames()
 {
-    static const QStringList names = {
-        QStringLiteral("Integer"), QStringLiteral("Smallint"), QStringLiteral("Char"),
-        QStringLiteral("Varchar"), QStringLiteral("Decimal"), QStringLiteral("Numeric"),
-        QStringLiteral("Float"),   QStringLiteral("Double precision"), QStringLiteral("Date"),
-        QStringLiteral("Blob"),    QStringLiteral("CSTRING")};
+    static const QStringList names = QvTypes::PickList(QvTypes::plExternalFunction, 1);
     return names;
 }
 
@@ -95,7 +92,7 @@ void ReadArguments(TQvQuery& query, TQvDatabase& database, const QString& litera
         query, &database,
         QStringLiteral("select b.rdb$argument_position, a.rdb$return_argument, b.rdb$mechanism, "
                        "b.rdb$field_type, b.rdb$field_length, b.rdb$field_scale, b.rdb$field_sub_type, "
-                       "c.rdb$bytes_per_character "
+                       "c.rdb$bytes_per_character, b.rdb$field_precision "
                        "from rdb$functions a join rdb$function_arguments b "
                        "on a.rdb$function_name=b.rdb$function_name "
                        "left join rdb$character_sets c on c.rdb$character_set_id=b.rdb$character_set_id "
@@ -105,9 +102,14 @@ void ReadArguments(TQvQuery& query, TQvDatabase& database, const QString& litera
             .arg(literal));
     const int dialect = database.SQLDialect();
     for (; !arguments.Eof(); arguments.Next()) {
-        const int bytesPerChar = arguments.IsNull(7) ? 1 : std::max(1, arguments.Integer(7));
-        const QString type = FieldTypeToStr(arguments.Integer(3), arguments.Integer(4), arguments.Integer(5),
-                                            dialect, bytesPerChar, arguments.Integer(6));
+        QvTypes::TTypeFacts facts;
+        facts.Type = arguments.Integer(3);
+        facts.Length = arguments.Integer(4);
+        facts.Scale = arguments.Integer(5);
+        facts.SubType = arguments.Integer(6);
+        facts.BytesPerChar = arguments.IsNull(7) ? 1 : std::max(1, arguments.Integer(7));
+        facts.Precision = arguments.Integer(8);
+        const QString type = QvTypes::TypeText(facts, dialect);
         if (arguments.Integer(0) == arguments.Integer(1)) {
             stored.ReturnType = type;
             stored.ReturnMechanism = arguments.Integer(2);

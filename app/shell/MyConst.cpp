@@ -1,10 +1,10 @@
 #include "app/shell/MyConst.h"
 
 #include "access/QvSqlScan.h"
+#include "access/QvTypeCatalog.h"
 #include "components/StrUtils.h"
 #include "platform/Dialogs.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
@@ -23,16 +23,6 @@ const std::array<QString, 10> SQLFunctionNames = {
 
 namespace {
 
-QString scaled(const char* base, int precision, int scale)
-{
-    return QStringLiteral("%1(%2,%3)").arg(QLatin1String(base)).arg(precision).arg(-scale);
-}
-
-int charLength(int length, int bytesPerChar)
-{
-    return bytesPerChar > 1 ? length / bytesPerChar : length;
-}
-
 bool isAsciiLetter(QChar c)
 {
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
@@ -47,50 +37,19 @@ bool isAsciiDigit(QChar c)
 
 QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int bytesPerChar, int subType)
 {
-    const bool dialect3 = dialect == 3;
-    switch (fieldType) {
-    case 7:
-        // Dialect 3 declares NUMERIC(4,x) on a smallint; dialect 1 never did.
-        return scale == 0 || !dialect3 ? QStringLiteral("Smallint") : scaled("Numeric", 4, scale);
-    case 8:
-    case 9:
-        return scale == 0 ? QStringLiteral("Integer") : scaled("Numeric", 9, scale);
-    case 10:
-        return QStringLiteral("Float");
-    case 11:
-        return QStringLiteral("Numeric");
-    case 12:
-        // Dialect 1 spells only the time stamp "Date"; it has no name for this one.
-        return dialect3 ? QStringLiteral("Date") : QStringLiteral("Sql_date");
-    case 13:
-        return QStringLiteral("Time");
-    case 14:
-        return QStringLiteral("Char(%1)").arg(charLength(length, bytesPerChar));
-    case 16:
-        return scale == 0 ? QStringLiteral("Bigint") : scaled("Numeric", 18, scale);
-    case 23:
-        return QStringLiteral("Boolean");
-    case 27:
-        return scale == 0 ? QStringLiteral("Double precision") : scaled("Numeric", 15, scale);
-    case 35:
-        return dialect3 ? QStringLiteral("Timestamp") : QStringLiteral("Date");
-    case 37:
-        return QStringLiteral("Varchar(%1)").arg(charLength(length, bytesPerChar));
-    case 40:
-        return QStringLiteral("CSTRING(%1)").arg(charLength(length, bytesPerChar));
-    case 261:
-        return subType == 0 ? QStringLiteral("Blob") : QStringLiteral("Blob sub_type %1").arg(subType);
-    default:
-        return QStringLiteral("Integer");
-    }
+    QvTypes::TTypeFacts facts;
+    facts.Type = fieldType;
+    facts.Length = length;
+    facts.Scale = scale;
+    facts.BytesPerChar = bytesPerChar;
+    // Only a blob's sub-type: an integer's NUMERIC or DECIMAL needs its precision.
+    facts.SubType = fieldType == 261 ? subType : 0;
+    return QvTypes::TypeText(facts, dialect);
 }
 
 QString ArrayBoundsToStr(const QList<QPair<int, int>>& bounds)
 {
-    QStringList dimensions;
-    for (const auto& [lower, upper] : bounds)
-        dimensions << QStringLiteral("%1:%2").arg(lower).arg(upper);
-    return QLatin1Char('[') + dimensions.join(QStringLiteral(", ")) + QLatin1Char(']');
+    return QvTypes::BoundsText(bounds);
 }
 
 bool IsValidIdentifier(const QString& name)
@@ -117,20 +76,7 @@ bool CheckIdentifier(const QString& name)
 
 bool IsValidTypeText(const QString& typeText)
 {
-    const QString text = typeText.simplified();
-    if (text.isEmpty())
-        return true;
-    // What the type routine names, and what a user types for the same types.
-    static const QRegularExpression valid(
-        QStringLiteral(R"(^(?:)"
-                       R"((?:smallint|integer|int|bigint|float|double precision|real|date|time|timestamp|boolean|sql_date))"
-                       R"(|(?:char|varchar|character|character varying|cstring|nchar|national character)\s*\(\s*\d+\s*\))"
-                       R"((?:\s+character set\s+\w+)?)"
-                       R"(|(?:numeric|decimal)(?:\s*\(\s*\d+\s*(?:,\s*\d+\s*)?\))?)"
-                       R"(|blob(?:\s+sub_type\s+(?:-?\d+|\w+))?)"
-                       R"()$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    return valid.match(text).hasMatch();
+    return QvTypes::IsValidTypeText(typeText);
 }
 
 bool CheckTypeName(const QString& typeText)

@@ -28,7 +28,9 @@ enum ObjectKind : int { okTable = 1, okView = 2, okProcedure = 3 };
 // scaled integer as a Numeric. Lengths are in bytes as the system tables
 // hold them; bytesPerChar (of the column's character set) turns Char and
 // Varchar lengths into characters. A blob with a subType other than 0 (1 is
-// text) is "Blob sub_type n".
+// text) is "Blob sub_type n". The type catalog's text (access/QvTypeCatalog.h)
+// for these facts alone: readers that have the declared precision, character
+// set and collation give them to QvTypes::TypeText instead.
 QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int bytesPerChar = 1, int subType = 0);
 
 // The bounds of an array, as an array column's type text ends:

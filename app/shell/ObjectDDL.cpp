@@ -3,6 +3,7 @@
 #include "access/QvDataSet.h"
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
+#include "access/QvTypeCatalog.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
@@ -51,6 +52,25 @@ QString implicitDomainType(int type, int length, int scale, int subType)
     }
 }
 
+// The stored facts of the RDB$FIELDS columns of the row (a select of "*"),
+// character set and collation left to the caller.
+QvTypes::TTypeFacts storedFacts(const TCatalogQuery& rows, int bytesPerChar)
+{
+    const auto integer = [&rows](const char* name, int fallback) {
+        const int column = rows.Column(QLatin1String(name));
+        return column < 0 || rows.IsNull(column) ? fallback : rows.Integer(column);
+    };
+    QvTypes::TTypeFacts facts;
+    facts.Type = integer("RDB$FIELD_TYPE", 0);
+    facts.SubType = integer("RDB$FIELD_SUB_TYPE", 0);
+    facts.Length = integer("RDB$FIELD_LENGTH", 0);
+    facts.Scale = integer("RDB$FIELD_SCALE", 0);
+    facts.Precision = integer("RDB$FIELD_PRECISION", 0);
+    facts.CharacterLength = integer("RDB$CHARACTER_LENGTH", -1);
+    facts.BytesPerChar = bytesPerChar;
+    return facts;
+}
+
 bool isTextType(int type, int subType)
 {
     return type == 14 || type == 37 || type == 40 || (type == 261 && subType == 1);
@@ -78,17 +98,17 @@ public:
     QString Name(const QString& name) const { return QvSql::Identifier(name, m_dialect); }
 
     // The name the system tables keep for what a link word or caller named:
-    // the name itself when an object has it exactly (dialect 3 keeps quoted
-    // names as written), else upper-cased, as dialect 1 keeps every name.
+    // a caller's stored name when an object has it exactly, else the name
+    // the typed word stands for (quotes taken off, or upper-cased).
     QString StoredName(const char* table, const char* column, const QString& name)
     {
-        const QString upper = name.toUpper();
-        if (m_dialect != 3 || name == upper)
-            return upper;
+        const QString typed = QvSql::NameFromTyped(name, m_dialect);
+        if (m_dialect != 3 || name == typed)
+            return typed;
         TCatalogQuery exact(m_query, m_database,
             QStringLiteral("select %1 from %2 where %1=").arg(QLatin1String(column), QLatin1String(table))
                 + QvSql::SingleQuoted(name));
-        return exact.Eof() ? upper : name;
+        return exact.Eof() ? typed : name;
     }
 
     // The id of the database's default character set (0, NONE, without one).
@@ -176,8 +196,7 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
                     const int fieldSubType = rows.IsNull(subType) ? 0 : rows.Integer(subType);
                     const int setId = rows.IsNull(characterSet) ? 0 : rows.Integer(characterSet);
                     const int bytesPerChar = QvTextCodec::bytesPerCharacter(setId);
-                    line += dialect3 ? FieldTypeToStr(fieldType, rows.Integer(length), rows.Integer(scale), 3,
-                                                      bytesPerChar, fieldSubType)
+                    line += dialect3 ? QvTypes::TypeText(storedFacts(rows, bytesPerChar), 3)
                                      : implicitDomainType(fieldType, rows.Integer(length) / bytesPerChar,
                                                           rows.Integer(scale), fieldSubType);
                     // An array is never named as its element alone.
@@ -305,10 +324,6 @@ QString procedureText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* databas
         const int procedure = rows.Column(QStringLiteral("RDB$PROCEDURE_NAME"));
         const int parameter = rows.Column(QStringLiteral("RDB$PARAMETER_NAME"));
         const int parameterType = rows.Column(QStringLiteral("RDB$PARAMETER_TYPE"));
-        const int type = rows.Column(QStringLiteral("RDB$FIELD_TYPE"));
-        const int length = rows.Column(QStringLiteral("RDB$FIELD_LENGTH"));
-        const int scale = rows.Column(QStringLiteral("RDB$FIELD_SCALE"));
-        const int subType = rows.Column(QStringLiteral("RDB$FIELD_SUB_TYPE"));
         const int characterSet = rows.Column(QStringLiteral("RDB$CHARACTER_SET_ID"));
         // Both tables have a description; the parameter's comes first in the row.
         const int description = rows.Column(QStringLiteral("RDB$DESCRIPTION"));
@@ -316,10 +331,8 @@ QString procedureText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* databas
             const int bytesPerChar = characterSet < 0 || rows.IsNull(characterSet)
                 ? 1
                 : QvTextCodec::bytesPerCharacter(rows.Integer(characterSet));
-            const int fieldSubType = subType < 0 || rows.IsNull(subType) ? 0 : rows.Integer(subType);
             QString text = facts.Name(StrTrimTrailingSpaces(rows.Text(parameter))) + QLatin1Char(' ')
-                + FieldTypeToStr(rows.Integer(type), rows.Integer(length), rows.Integer(scale), facts.Dialect(),
-                                 bytesPerChar, fieldSubType);
+                + QvTypes::TypeText(storedFacts(rows, bytesPerChar), facts.Dialect());
             const QString comment = StrTrimTrailingSpaces(rows.Text(description));
             if (!comment.isEmpty())
                 text += QStringLiteral(" /*") + comment + QStringLiteral("*/");

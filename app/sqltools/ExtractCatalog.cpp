@@ -1,6 +1,7 @@
 #include "app/sqltools/ExtractCatalog.h"
 
 #include "access/QvQuery.h"
+#include "access/QvTypeCatalog.h"
 #include "access/QvTextCodec.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/MyConst.h"
@@ -12,11 +13,6 @@ namespace {
 int orDefault(const TCatalogQuery& rows, int column, int fallback)
 {
     return column < 0 || rows.IsNull(column) ? fallback : rows.Integer(column);
-}
-
-bool isInteger(int type)
-{
-    return type == 7 || type == 8 || type == 16;
 }
 
 } // namespace
@@ -109,28 +105,23 @@ TExtractCatalog::TExtractCatalog(TQvDatabase& database, TQvTransaction& transact
 
 QString TExtractCatalog::TypeText(const TFieldType& field) const
 {
-    QString text;
-    const bool scaledInteger = isInteger(field.type) && (field.scale != 0 || field.subType == 1 || field.subType == 2);
-    const bool scaledDouble = field.type == 27 && field.scale != 0;
-    if ((scaledInteger || scaledDouble) && field.precision > 0) {
-        // The declared precision, not the storage's: NUMERIC(4,2) stays on a
-        // SMALLINT, NUMERIC(5,2) stays NUMERIC(5,2).
-        text = QStringLiteral("%1(%2,%3)")
-                   .arg(field.subType == 2 ? QStringLiteral("Decimal") : QStringLiteral("Numeric"))
-                   .arg(field.precision)
-                   .arg(-field.scale);
-    } else if (field.IsText() && field.type != 261 && field.characterLength >= 0) {
-        text = FieldTypeToStr(field.type, field.characterLength, 0, m_dialect);
-    } else {
-        const int bytesPerChar = QvTextCodec::bytesPerCharacter(field.characterSet < 0 ? 0 : field.characterSet);
-        text = FieldTypeToStr(field.type, field.length, field.scale, m_dialect, bytesPerChar, field.subType);
-    }
-    if (field.type == 261 && field.segmentLength > 0 && field.segmentLength != 80)
-        text += QStringLiteral(" SEGMENT SIZE %1").arg(field.segmentLength);
-    if (field.dimensions > 0)
-        text += m_arrayBounds.value(field.fieldName);
+    QvTypes::TTypeFacts facts;
+    facts.Type = field.type;
+    facts.SubType = field.subType;
+    facts.Length = field.length;
+    facts.Scale = field.scale;
+    facts.Precision = field.precision;
+    facts.CharacterLength = field.type == 261 ? -1 : field.characterLength;
+    facts.BytesPerChar = QvTextCodec::bytesPerCharacter(field.characterSet < 0 ? 0 : field.characterSet);
+    facts.SegmentLength = field.segmentLength;
     if (field.IsText() && field.characterSet >= 0 && field.characterSet != m_defaultCharacterSet)
-        text += QStringLiteral(" CHARACTER SET ") + CharacterSetName(field.characterSet);
+        facts.CharacterSet = CharacterSetName(field.characterSet);
+    QString text = QvTypes::TypeText(facts, m_dialect);
+    if (field.dimensions > 0) {
+        // The bounds stand between the type and its character set.
+        const qsizetype set = facts.CharacterSet.isEmpty() ? text.size() : text.lastIndexOf(QStringLiteral(" CHARACTER SET "));
+        text.insert(set, m_arrayBounds.value(field.fieldName));
+    }
     return text;
 }
 

@@ -413,7 +413,7 @@ TEST_P(ProcEditorTest, HandWrittenProcedureSavesBackUnchanged)
                                        "Timestamp", "Boolean", "Char(5)", "Varchar(20)", "Blob sub_type 1",
                                        "Blob"}));
     EXPECT_EQ(editor->Inputs->Row(2).Description, QStringLiteral("an 'integer'"));
-    EXPECT_EQ(editor->Outputs->Rows(), (TParamRows{{"OUT_V", "Varchar(40) character set OCTETS", ""},
+    EXPECT_EQ(editor->Outputs->Rows(), (TParamRows{{"OUT_V", "Varchar(40) CHARACTER SET OCTETS", ""},
                                                    {"OUT_N", "Numeric(18,3)", ""}}));
     EXPECT_EQ(editor->Locals->Rows(),
               (TParamRows{{"X", "integer", "counter; starts at 0"}, {"NAME", "varchar(30)", ""}}));

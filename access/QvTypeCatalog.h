@@ -1,0 +1,64 @@
+#pragma once
+
+// Type names and type texts in one table: the text a column, parameter,
+// domain or variable is declared with, from the facts the system tables keep
+// for it, spelled for the database's SQL dialect; the names the editors'
+// pick lists offer; and the check of a type text a user typed. A text made
+// here and written back makes the same type again.
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+namespace QvTypes {
+
+// What RDB$FIELDS (and the parameter or column row beside it) keeps about a type.
+struct TTypeFacts
+{
+    int Type = 0;               // RDB$FIELD_TYPE
+    int SubType = 0;            // 1 NUMERIC, 2 DECIMAL on integers; a blob's sub-type
+    int Length = 0;             // bytes
+    int Scale = 0;              // <= 0
+    int Precision = 0;          // declared digits; 0 when not kept
+    int CharacterLength = -1;   // characters; -1 when not kept (then Length / BytesPerChar)
+    int BytesPerChar = 1;
+    QString CharacterSet;       // written when not empty: a set other than the database's default
+    QString Collation;          // written when not empty: a collation other than its set's default
+    int SegmentLength = 0;      // a blob's; 0 or 80 is the default
+    QList<QPair<int, int>> Bounds; // an array's dimensions, lower and upper
+};
+
+// The declaration's type: "Decimal(12,2)", "Varchar(10)", "Blob sub_type 1",
+// with " SEGMENT SIZE n", the bounds ("[1:4, 0:2]"), " CHARACTER SET x" and
+// " COLLATE y" where the facts have them. An integer with a scale or a
+// NUMERIC/DECIMAL sub-type keeps its declared precision and kind; without a
+// kept precision it is a Numeric at its storage's precision (a scaled
+// Smallint stays "Smallint" in dialect 1, which never declared one).
+QString TypeText(const TTypeFacts& facts, int dialect);
+
+// The bounds as a type text writes them: {{1, 4}, {0, 2}} gives "[1:4, 0:2]".
+QString BoundsText(const QList<QPair<int, int>>& bounds);
+
+// The names the pick lists offer, in the lists' order.
+enum TPickList {
+    plParameter,      // procedure parameters and variables
+    plVariable,       // trigger variables: with Blob
+    plColumn,         // table columns
+    plExternalFunction,
+    plDomain,
+};
+QStringList PickList(TPickList list, int dialect);
+
+// Kinds of a type name without its size ("Varchar", "Numeric"), letter case aside.
+bool IsTypeName(const QString& name);
+bool IsTextType(const QString& name);       // Char, Varchar, Cstring
+bool IsIntegerType(const QString& name);    // Smallint, Integer, Bigint
+bool IsNumberType(const QString& name);     // those, Numeric, Decimal, Float, Double precision
+bool IsDateType(const QString& name);       // Date, Time, Timestamp
+
+// A type text a column, parameter or variable can have, as TypeText makes
+// them and users type them ("" counts: nothing typed yet).
+bool IsValidTypeText(const QString& text);
+
+} // namespace QvTypes

@@ -1,0 +1,107 @@
+// The type catalog: the declared kind and precision of scaled numbers,
+// the order of the clauses a declaration takes, and the one table behind
+// the pick lists and the type check.
+
+#include "access/QvTypeCatalog.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using QvTypes::TTypeFacts;
+
+TTypeFacts Number(int type, int subType, int precision, int scale)
+{
+    TTypeFacts facts;
+    facts.Type = type;
+    facts.SubType = subType;
+    facts.Precision = precision;
+    facts.Scale = scale;
+    return facts;
+}
+
+TEST(QvTypeCatalog, ScaledNumbersKeepTheirDeclaredKindAndPrecision)
+{
+    for (const int dialect : {1, 3}) {
+        EXPECT_EQ(QvTypes::TypeText(Number(16, 2, 12, -2), dialect), "Decimal(12,2)");
+        EXPECT_EQ(QvTypes::TypeText(Number(7, 1, 4, -1), dialect), "Numeric(4,1)");
+        EXPECT_EQ(QvTypes::TypeText(Number(8, 2, 9, -2), dialect), "Decimal(9,2)");
+        EXPECT_EQ(QvTypes::TypeText(Number(8, 1, 5, -2), dialect), "Numeric(5,2)");
+        // NUMERIC(18) has no scale, yet it is no BIGINT.
+        EXPECT_EQ(QvTypes::TypeText(Number(16, 1, 18, 0), dialect), "Numeric(18,0)");
+        EXPECT_EQ(QvTypes::TypeText(Number(27, 0, 12, -2), dialect), "Numeric(12,2)");
+        EXPECT_EQ(QvTypes::TypeText(Number(16, 0, 0, 0), dialect), "Bigint");
+        EXPECT_EQ(QvTypes::TypeText(Number(7, 0, 0, 0), dialect), "Smallint");
+    }
+    // Without a kept precision: the storage's, as the older names had it.
+    EXPECT_EQ(QvTypes::TypeText(Number(16, 0, 0, -4), 3), "Numeric(18,4)");
+    EXPECT_EQ(QvTypes::TypeText(Number(7, 0, 0, -1), 3), "Numeric(4,1)");
+    EXPECT_EQ(QvTypes::TypeText(Number(7, 0, 0, -1), 1), "Smallint");
+}
+
+TEST(QvTypeCatalog, TextBlobAndArrayClausesStandInDeclarationOrder)
+{
+    TTypeFacts text;
+    text.Type = 37;
+    text.Length = 40;
+    text.CharacterLength = 10;
+    text.CharacterSet = "WIN1252";
+    text.Collation = "PXW_INTL";
+    EXPECT_EQ(QvTypes::TypeText(text, 3), "Varchar(10) CHARACTER SET WIN1252 COLLATE PXW_INTL");
+    text.CharacterLength = -1;
+    text.BytesPerChar = 4;
+    text.CharacterSet.clear();
+    text.Collation.clear();
+    EXPECT_EQ(QvTypes::TypeText(text, 3), "Varchar(10)");
+
+    TTypeFacts array;
+    array.Type = 14;
+    array.Length = 2;
+    array.Bounds = {{0, 2}, {1, 3}};
+    array.CharacterSet = "UTF8";
+    EXPECT_EQ(QvTypes::TypeText(array, 3), "Char(2) [0:2, 1:3] CHARACTER SET UTF8");
+
+    TTypeFacts blob;
+    blob.Type = 261;
+    blob.SubType = 1;
+    blob.SegmentLength = 120;
+    blob.CharacterSet = "OCTETS";
+    EXPECT_EQ(QvTypes::TypeText(blob, 3), "Blob sub_type 1 SEGMENT SIZE 120 CHARACTER SET OCTETS");
+    blob.SubType = 0;
+    blob.SegmentLength = 80;
+    // A binary blob has no character set; 80 is the default segment.
+    EXPECT_EQ(QvTypes::TypeText(blob, 3), "Blob");
+}
+
+TEST(QvTypeCatalog, PickListsAndTypeTextsPassTheTypeCheck)
+{
+    for (const int dialect : {1, 3}) {
+        for (const auto list : {QvTypes::plParameter, QvTypes::plVariable, QvTypes::plColumn,
+                                QvTypes::plExternalFunction, QvTypes::plDomain}) {
+            for (const QString& name : QvTypes::PickList(list, dialect)) {
+                EXPECT_TRUE(QvTypes::IsTypeName(name)) << name.toStdString();
+                EXPECT_TRUE(QvTypes::IsValidTypeText(name) || QvTypes::IsValidTypeText(name + "(10)"))
+                    << name.toStdString();
+            }
+        }
+        const bool newer = QvTypes::PickList(QvTypes::plParameter, dialect).contains("Bigint");
+        EXPECT_EQ(newer, dialect == 3);
+    }
+    for (const int type : {7, 8, 10, 12, 13, 14, 16, 23, 27, 35, 37, 40, 261}) {
+        for (const int scale : {0, -2}) {
+            TTypeFacts facts = Number(type, 0, scale ? 9 : 0, type == 14 || type == 37 ? 0 : scale);
+            facts.Length = 10;
+            facts.CharacterSet = "UTF8";
+            facts.Collation = "UNICODE_CI";
+            facts.Bounds = {{1, 4}};
+            const QString text = QvTypes::TypeText(facts, 3);
+            EXPECT_TRUE(QvTypes::IsValidTypeText(text)) << text.toStdString();
+        }
+    }
+    EXPECT_FALSE(QvTypes::IsValidTypeText("Varchar(10); drop table T"));
+    EXPECT_FALSE(QvTypes::IsValidTypeText("Varchar(10) COLLATE"));
+    EXPECT_TRUE(QvTypes::IsNumberType("decimal"));
+    EXPECT_FALSE(QvTypes::IsNumberType("Date"));
+}
+
+} // namespace
