@@ -32,6 +32,7 @@ struct ShownDialog
     QStringList buttons;    // button captions of a message box
     MsgDlgType type = mtCustom;
     QString value;          // initial input text, proposed file name or user name
+    QString owner;          // a message box: the object name of the window it is centred on
 };
 
 class UnscriptedDialog : public std::logic_error

@@ -9,11 +9,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFormLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -81,11 +85,57 @@ ModalResult escapeResult(MsgDlgButtons buttons)
     return mrCancel;
 }
 
+// The window a box belongs to: the MDI child or top-level window around the
+// widget that asks, else around the focus.
+QWidget* askingWindow(QWidget* owner)
+{
+    QWidget* widget = owner ? owner : QApplication::focusWidget();
+    if (!widget)
+        return QApplication::activeWindow();
+    while (!widget->isWindow() && widget->parentWidget() && !qobject_cast<QMdiSubWindow*>(widget->parentWidget()))
+        widget = widget->parentWidget();
+    return widget;
+}
+
+// A message box that opens centred on the window that asks, which for an
+// MDI child is not the top-level window Qt would centre it on.
+class CentredMessageBox : public QMessageBox
+{
+public:
+    CentredMessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text, QWidget* asking)
+        : QMessageBox(icon, caption, text, QMessageBox::NoButton, asking)
+        , m_asking(asking)
+    {
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        if (!m_asking || !m_asking->isVisible())
+            return;
+        const QPoint centre = m_asking->mapToGlobal(m_asking->rect().center());
+        QRect frame = frameGeometry();
+        frame.moveCenter(centre);
+        // Whole on the screen, title bar included.
+        if (const QScreen* screen = m_asking->screen()) {
+            const QRect available = screen->availableGeometry();
+            frame.moveLeft(qBound(available.left(), frame.left(), qMax(available.left(), available.right() - frame.width())));
+            frame.moveTop(qBound(available.top(), frame.top(), qMax(available.top(), available.bottom() - frame.height())));
+        }
+        move(frame.topLeft());
+    }
+
+private:
+    QPointer<QWidget> m_asking;
+};
+
 ModalResult showMessageBox(const QString& text, const QString& caption, MsgDlgType type,
-                           MsgDlgButtons buttons, int helpContext)
+                           MsgDlgButtons buttons, int helpContext, QWidget* owner = nullptr)
 {
     if (buttons == 0)
         buttons = mbOK;
+    QWidget* asking = askingWindow(owner);
     if (DialogScript* script = DialogScript::active()) {
         ShownDialog shown;
         shown.kind = DialogKind::Message;
@@ -93,11 +143,11 @@ ModalResult showMessageBox(const QString& text, const QString& caption, MsgDlgTy
         shown.text = text;
         shown.buttons = buttonCaptions(buttons);
         shown.type = type;
+        shown.owner = asking ? asking->objectName() : QString();
         return script->takeMessage(shown, buttons);
     }
 
-    QMessageBox box(iconOf(type), caption, text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    CentredMessageBox box(iconOf(type), caption, text, asking);
     std::vector<std::pair<QAbstractButton*, ModalResult>> answers;
     QAbstractButton* escape = nullptr;
     const ModalResult escapeAnswer = escapeResult(buttons);
@@ -234,6 +284,11 @@ ModalResult messageDlg(const QString& text, MsgDlgType type, MsgDlgButtons butto
     return showMessageBox(text, captionOfType(type), type, buttons, helpContext);
 }
 
+ModalResult messageDlg(QWidget* owner, const QString& text, MsgDlgType type, MsgDlgButtons buttons)
+{
+    return showMessageBox(text, captionOfType(type), type, buttons, 0, owner);
+}
+
 ModalResult messageBox(const QString& text, const QString& caption, MsgDlgType type,
                        MsgDlgButtons buttons)
 {
@@ -336,6 +391,18 @@ bool runFileDialog(FileDialogRequest& request)
     return true;
 }
 
+QFont FontDialogStart(const QFont& font)
+{
+    // The dialog lists installed families and their own style names; a
+    // family that is not installed, or a style it calls otherwise ("Normal"
+    // for "Book"), would select another entry, italic ones included.
+    const QFontInfo resolved(font);
+    QFont start = font;
+    start.setFamily(resolved.family());
+    start.setStyleName(resolved.styleName());
+    return start;
+}
+
 bool runFontDialog(QFont& font, bool fixedPitchOnly, const QString& title)
 {
     if (DialogScript* script = DialogScript::active()) {
@@ -353,7 +420,7 @@ bool runFontDialog(QFont& font, bool fixedPitchOnly, const QString& title)
     if (fixedPitchOnly)
         options |= QFontDialog::MonospacedFonts;
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, QApplication::activeWindow(), title, options);
+    const QFont chosen = QFontDialog::getFont(&ok, FontDialogStart(font), QApplication::activeWindow(), title, options);
     if (ok)
         font = chosen;
     return ok;

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 class QDialog;
+class QWidget;
 
 namespace qv {
 
@@ -62,8 +63,11 @@ QString captionOfType(MsgDlgType type);
 // A message box captioned by its type. Esc and the window's close button give
 // Cancel's answer, else No's, else OK's; the first button is the default. Help
 // asks for help on helpContext and leaves the box open.
+// The box opens centred on the window that asks: the MDI child or window
+// around the focus, or around owner when one is given.
 ModalResult messageDlg(const QString& text, MsgDlgType type, MsgDlgButtons buttons,
                        int helpContext = 0);
+ModalResult messageDlg(QWidget* owner, const QString& text, MsgDlgType type, MsgDlgButtons buttons);
 // A message box with a caption of the caller's.
 ModalResult messageBox(const QString& text, const QString& caption, MsgDlgType type,
                        MsgDlgButtons buttons);
@@ -98,7 +102,10 @@ struct FileDialogRequest
 // Runs the dialog; true on OK with request.fileName/files/filterIndex set.
 bool runFileDialog(FileDialogRequest& request);
 
-// The font dialog; true on OK with font set to the chosen font.
+// The font the dialog opens on for a font: the installed family and style
+// the font is drawn with, so the dialog selects what is shown.
+QFont FontDialogStart(const QFont& font);
+// The font dialog, opened on the font; true on OK with font set to the chosen font.
 bool runFontDialog(QFont& font, bool fixedPitchOnly = false, const QString& title = {});
 
 // Shows the database name and asks for user name and password. True on OK

@@ -195,10 +195,12 @@ bool TDomainForm::eventFilter(QObject* watched, QEvent* event)
     // constructor on: the controls may not exist yet.
     if (!DDefault || !DType)
         return TObjectEditorBase::eventFilter(watched, event);
+    // The box holds the focus and hands typed keys straight to its line
+    // edit, past any filter: they are refused on their way to either.
+    if ((watched == DDefault || watched == DDefault->lineEdit()) && event->type() == QEvent::KeyPress
+        && RefusedDefaultKey(static_cast<QKeyEvent*>(event)->text()))
+        return true;
     if (watched == DDefault->lineEdit()) {
-        if (event->type() == QEvent::KeyPress
-            && RefusedDefaultKey(static_cast<QKeyEvent*>(event)->text()))
-            return true;
         if (event->type() == QEvent::FocusOut)
             DDefaultExit();
     } else if (watched == DType && event->type() == QEvent::FocusIn && DType->isEnabled()) {

@@ -7,6 +7,7 @@
 #include "components/DateUtil.h"
 #include "components/LocaleSettings.h"
 
+#include <QList>
 #include <QRegularExpression>
 
 
@@ -69,6 +70,73 @@ QString Unquoted(const QString& text, QChar quote)
     if (inner.endsWith(quote))
         inner.chop(1);
     return inner.replace(QString(2, quote), QString(quote));
+}
+
+// The words at the start of a statement, past blanks and comments: where
+// each begins and ends. A quoted name is one word, quotes included; a word
+// ends at a blank, a comment, "(" or a quote.
+struct TLeadWord
+{
+    qsizetype Begin = 0;
+    qsizetype End = 0;
+};
+
+qsizetype SkipBlanksAndComments(const QString& text, qsizetype at)
+{
+    while (at < text.size()) {
+        if (text[at].isSpace()) {
+            ++at;
+        } else if (text.mid(at, 2) == QLatin1String("--")) {
+            const qsizetype end = text.indexOf(u'\n', at);
+            at = end < 0 ? text.size() : end + 1;
+        } else if (text.mid(at, 2) == QLatin1String("/*")) {
+            const qsizetype end = text.indexOf(QLatin1String("*/"), at + 2);
+            at = end < 0 ? text.size() : end + 2;
+        } else {
+            break;
+        }
+    }
+    return at;
+}
+
+QList<TLeadWord> LeadWords(const QString& text, int count)
+{
+    QList<TLeadWord> words;
+    qsizetype at = 0;
+    while (words.size() < count) {
+        at = SkipBlanksAndComments(text, at);
+        if (at >= text.size())
+            break;
+        TLeadWord word{at, at};
+        if (text[at] == u'"') {
+            // Up to the closing quote; a doubled quote stays inside.
+            qsizetype end = at + 1;
+            for (;;) {
+                end = text.indexOf(u'"', end);
+                if (end < 0 || end + 1 >= text.size() || text[end + 1] != u'"')
+                    break;
+                end += 2;
+            }
+            word.End = end < 0 ? text.size() : end + 1;
+        } else {
+            qsizetype end = at;
+            while (end < text.size() && (text[end].isLetterOrNumber() || text[end] == u'_' || text[end] == u'$'))
+                ++end;
+            if (end == at)
+                break;
+            word.End = end;
+        }
+        words << word;
+        at = word.End;
+    }
+    return words;
+}
+
+bool WordIs(const QString& text, const TLeadWord& word, const char* keyword)
+{
+    return QStringView(text).mid(word.Begin, word.End - word.Begin).compare(QLatin1String(keyword),
+                                                                            Qt::CaseInsensitive)
+        == 0;
 }
 
 } // namespace
@@ -192,4 +260,25 @@ QString ExceptionStatement(bool isNew, const QString& name, const QString& messa
 {
     return (isNew ? QStringLiteral("create exception ") : QStringLiteral("alter exception "))
         + QvSql::Identifier(name, dialect) + QStringLiteral("  ") + QvSql::Literal(message, dialect);
+}
+
+TViewText ReadViewText(const QString& text, int dialect)
+{
+    const QList<TLeadWord> words = LeadWords(text, 5);
+    auto is = [&](int index, const char* keyword) { return index < words.size() && WordIs(text, words[index], keyword); };
+    // The index of the word VIEW, and the word the statement begins with.
+    int view = -1;
+    if ((is(0, "CREATE") || is(0, "RECREATE") || is(0, "ALTER")) && is(1, "VIEW"))
+        view = 1;
+    else if (is(0, "CREATE") && is(1, "OR") && is(2, "ALTER") && is(3, "VIEW"))
+        view = 3;
+    if (view < 0 || view + 1 >= words.size())
+        return {};
+    const TLeadWord& name = words[view + 1];
+    TViewText result;
+    result.Name = QvSql::NameFromTyped(text.mid(name.Begin, name.End - name.Begin), dialect);
+    result.AlterStatement = text;
+    if (view == 1 && !is(0, "ALTER"))
+        result.AlterStatement.replace(words[0].Begin, words[0].End - words[0].Begin, QStringLiteral("ALTER"));
+    return result;
 }

@@ -69,3 +69,17 @@ QString GeneratorValueSelect(const QString& name, int dialect);
 
 // "create exception E  'text'" (dialect 1: "text"); alter when not isNew.
 QString ExceptionStatement(bool isNew, const QString& name, const QString& message, int dialect);
+
+// Views. An existing view is saved with ALTER VIEW, which replaces its text
+// and keeps its grants and the objects that depend on it; dropping and
+// creating it again would lose both.
+struct TViewText
+{
+    // The stored name of the view the text defines; empty when the text is
+    // no CREATE, ALTER, CREATE OR ALTER or RECREATE VIEW.
+    QString Name;
+    // The text as ALTER VIEW: a leading CREATE or RECREATE becomes ALTER,
+    // CREATE OR ALTER and ALTER stand as written, the rest is kept as typed.
+    QString AlterStatement;
+};
+TViewText ReadViewText(const QString& text, int dialect);

@@ -903,7 +903,7 @@ bool TNewTable::FormCloseQuery()
 {
     if (!m_modified || qv::BusyGuard::isBusy(this))
         return !qv::BusyGuard::isBusy(this);
-    switch (qv::messageDlg(QStringLiteral("Save changes ?"), qv::mtConfirmation, qv::mbYesNoCancel)) {
+    switch (qv::messageDlg(this, QStringLiteral("Save changes ?"), qv::mtConfirmation, qv::mbYesNoCancel)) {
     case qv::mrYes: {
         m_closing = true;
         const bool saved = SaveChanges();

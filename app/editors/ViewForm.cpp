@@ -2,8 +2,8 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
-#include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
+#include "app/editors/ObjectEditorDDL.h"
 #include "app/editors/ObjectLinks.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
@@ -100,21 +100,38 @@ void TViewForm::QueryFailed(const QString& message) const
 {
     if (MainForm)
         MainForm->SetStatusPanel(0, QStringLiteral("Error in query !"));
-    qv::messageDlg(message, qv::mtError, qv::mbOK);
+    // Said outright: the window keeps the text, the database the old view.
+    const QString shown =
+        IsNew() ? message
+                : QStringLiteral("The server refused the new text; the view %1 is unchanged.\n\n%2").arg(ViewName, message);
+    qv::messageDlg(shown, qv::mtError, qv::mbOK);
 }
 
 bool TViewForm::OkBtnClick()
 {
     TQvDatabase* database = Database();
+    QString statement = SQLText->Text();
+    if (!IsNew()) {
+        // Replaced in place, so the view keeps its grants and its dependants.
+        const TViewText text = ReadViewText(statement, database->SQLDialect());
+        if (text.Name.isEmpty()) {
+            qv::messageDlg(QStringLiteral("Error in statement !"), qv::mtError, qv::mbOK);
+            return false;
+        }
+        if (text.Name != ViewName) {
+            qv::messageDlg(QStringLiteral("The text names the view %1: the view %2 keeps its name when it is edited.")
+                               .arg(text.Name, ViewName),
+                           qv::mtError, qv::mbOK);
+            return false;
+        }
+        statement = text.AlterStatement;
+    }
     RunQ->SetDatabase(database);
     if (RunT->FindDatabase(database) < 0)
         RunT->AddDatabase(database);
     TQvTransactionScope transaction(RunT);
-    // The new text first: the old view is dropped only when the server
-    // takes the text, and within the same transaction as the new one's
-    // creation, so that any failure leaves the old view in place.
     try {
-        RunQ->SetSQLText(SQLText->Text());
+        RunQ->SetSQLText(statement);
         RunQ->Prepare();
     } catch (const EDatabaseError& error) {
         QueryFailed(error.Message());
@@ -125,18 +142,6 @@ bool TViewForm::OkBtnClick()
     if (RunQ->SQLType() != isc_info_sql_stmt_ddl) {
         qv::messageDlg(QStringLiteral("Error in statement !"), qv::mtError, qv::mbOK);
         return false;
-    }
-    if (!IsNew()) {
-        try {
-            TQvQuery drop;
-            drop.SetDatabase(database);
-            drop.SetTransaction(RunT);
-            drop.SetSQLText(QStringLiteral("drop view ") + QvSql::Identifier(ViewName, database->SQLDialect()));
-            drop.ExecQuery();
-        } catch (const EDatabaseError& error) {
-            qv::messageDlg(error.Message(), qv::mtError, qv::mbOK);
-            return false;
-        }
     }
     try {
         RunQ->ExecQuery();

@@ -1,9 +1,8 @@
 #pragma once
 
 // The view editor: the whole CREATE VIEW text in the syntax editor. Saving
-// an existing view replaces it in one transaction: the new text is checked
-// by the server first, and a text the server refuses leaves the old view
-// as it was.
+// an existing view alters it in place, so its grants and dependants stay; a
+// text the server refuses leaves the old view as it was and the window open.
 
 #include "app/editors/ObjectEditorBase.h"
 

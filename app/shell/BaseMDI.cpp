@@ -111,7 +111,7 @@ bool TBaseMDI::FormCloseQuery()
 {
     if (!m_modified)
         return true;
-    switch (qv::messageDlg(QStringLiteral("Save changes ?"), qv::mtConfirmation, qv::mbYesNoCancel)) {
+    switch (qv::messageDlg(this, QStringLiteral("Save changes ?"), qv::mtConfirmation, qv::mbYesNoCancel)) {
     case qv::mrYes:
         // A failed save keeps the window and everything typed into it.
         return RunSave();

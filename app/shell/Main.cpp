@@ -406,8 +406,17 @@ QWidget* TMainForm::ActiveChild() const
 
 QMdiSubWindow* TMainForm::AddChild(QWidget* form)
 {
+    // The size the window's code gives is a minimum: with the fonts in use
+    // its controls' texts may need more, and the area would otherwise open
+    // it at its size hint alone.
+    const QSize given = form->testAttribute(Qt::WA_Resized) ? form->size() : QSize();
     QMdiSubWindow* sub = m_mdiArea->addSubWindow(form);
     sub->setWindowIcon(form->windowIcon());
+    const QSize hint = form->sizeHint();
+    const QSize frame = hint.isValid() ? sub->sizeHint() - hint : QSize();
+    const QSize needed = given.expandedTo(hint).expandedTo(form->minimumSizeHint());
+    if (needed.isValid() && frame.isValid())
+        sub->resize(needed + frame);
     return sub;
 }
 

@@ -98,8 +98,9 @@ void SaveResultToFile(TDataSet& dataSet)
         return;
     qv::FileDialogRequest request;
     request.kind = qv::FileDialogKind::Save;
-    request.filter = QStringLiteral("Text files (*.txt)|*.txt|All files (*.*)|*.*");
-    request.defaultExt = QStringLiteral("txt");
+    request.title = QStringLiteral("Save To File");
+    request.filter = QStringLiteral("CSV files (*.csv)|*.csv|All files (*.*)|*.*");
+    request.defaultExt = QStringLiteral("csv");
     request.overwritePrompt = true;
     if (!qv::runFileDialog(request))
         return;

@@ -253,10 +253,10 @@ bool TTreeCommands::DropObject(QTreeWidgetItem* node)
         query->ExecQuery();
         transaction.Commit();
     } catch (const EQvError& error) {
-        qv::showMessage(error.Message());
+        qv::messageDlg(m_tree, error.Message(), qv::mtError, qv::mbOK);
         return false;
     } catch (const std::exception& error) {
-        qv::showMessage(QString::fromUtf8(error.what()));
+        qv::messageDlg(m_tree, QString::fromUtf8(error.what()), qv::mtError, qv::mbOK);
         return false;
     }
     m_tree->RemoveObjectNode(node);

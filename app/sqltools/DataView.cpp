@@ -70,6 +70,12 @@ TFDataView::TFDataView(quint64 dbId, const QString& tableName, QWidget* parent)
     setWindowTitle(QStringLiteral("Data view"));
     CreateControls();
     SetWindowIdentity(this, TWindowIdentity{dbId, wkDataView, tableName});
+    m_connection = new TEntryConnection(dbId, this);
+    // The rows and the transaction went with the attachment; Refresh brings them back.
+    connect(m_connection, &TEntryConnection::Dropped, this, [this] {
+        EnableTransactionButtons(false);
+        UpdateNavigator();
+    });
 
     DS->BeforeOpen = [this](TDataSet&) { DSBeforeOpen(); };
     DS->AfterOpen = [this](TDataSet&) {
@@ -244,6 +250,7 @@ void TFDataView::CreateControls()
 bool TFDataView::OpenOn(TQvDatabase* database)
 {
     m_database = database;
+    m_connection->Watch(database);
     DS->SetDatabase(database);
     Tran->AddDatabase(database);
     DS->SetSelectSQLText(QStringLiteral("select * from ") + QvSql::Identifier(TableName, database->SQLDialect()));
@@ -342,7 +349,8 @@ void TFDataView::UpdateNavigator()
     NavEdit->setEnabled(canModify && browsing && !DS->IsEmpty());
     NavPost->setEnabled(canModify && editing);
     NavCancel->setEnabled(canModify && editing);
-    NavRefresh->setEnabled(browsing);
+    // Also when the rows are gone with a lost connection: it opens them again.
+    NavRefresh->setEnabled(browsing || !active);
 }
 
 void TFDataView::NavigatorClick(QAction* action)
@@ -367,11 +375,32 @@ void TFDataView::NavigatorClick(QAction* action)
         else if (action == NavCancel)
             DS->Cancel();
         else if (action == NavRefresh)
-            DS->Refresh();
+            RefreshData();
+    } catch (const EQvConnectionLost&) {
+        m_connection->ActionLost();
     } catch (const std::exception& error) {
         ShowError(error);
     }
     UpdateNavigator();
+}
+
+void TFDataView::RefreshData()
+{
+    // A connection the server dropped is said once and connected again.
+    TQvDatabase* database = m_connection->Ready();
+    if (!database)
+        return;
+    if (DS->Active()) {
+        DS->Refresh();
+        return;
+    }
+    m_database = database;
+    DS->SetDatabase(database);
+    if (Tran->FindDatabase(database) < 0)
+        Tran->AddDatabase(database);
+    if (!Tran->Active())
+        Tran->StartTransaction();
+    DS->Open();
 }
 
 // ---------------------------------------------------------------- transaction

@@ -21,6 +21,7 @@ class QScrollArea;
 class QTabWidget;
 class QToolBar;
 class TDataSource;
+class TEntryConnection;
 class TQcDBGrid;
 class TQvDataSet;
 class TQvDatabase;
@@ -111,12 +112,15 @@ private:
     void EnableTransactionButtons(bool enabled);
     void UpdateNavigator();
     void NavigatorClick(QAction* action);
+    // Refresh: the rows again, opened anew when a lost connection took them.
+    void RefreshData();
     // Closes the dataset (posting a pending change first), runs the change
     // of order and opens it again.
     void Reopen(const std::function<void()>& changeOrder);
     void ShowError(const std::exception& error);
 
     QPointer<TQvDatabase> m_database;
+    TEntryConnection* m_connection = nullptr;
     // The columns of the last open, as the server described them.
     QList<TDataViewColumn> m_columns;
     bool m_readOnlyCaption = false;

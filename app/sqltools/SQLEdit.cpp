@@ -109,6 +109,7 @@ TSQLEditor::TSQLEditor(quint64 dbId, QWidget* parent)
     setWindowTitle(kCaption);
     resize(640, 480);
 
+    m_connection = new TEntryConnection(dbId, this);
     RunT = new TQvTransaction(this);
     RunT->setObjectName(QStringLiteral("RunT"));
     RunT->SetTimeoutAction(TARollback);
@@ -454,8 +455,9 @@ void TSQLEditor::BindDatabase()
     RunQ->SetDatabase(m_database);
     DS->SetDatabase(m_database);
     RunT->AddDatabase(m_database);
+    m_connection->Watch(m_database);
     // The server dropped the attachment: the transaction and result went with it.
-    connect(m_database, &TQvDatabase::OnConnectionLost, this, [this] {
+    connect(m_connection, &TEntryConnection::Dropped, this, [this] {
         UpdateTransactionButtons();
         ShowRecordCount();
         PagesChange();
@@ -552,6 +554,9 @@ void TSQLEditor::RunBtnClick()
     const QString text = StatementText();
     if (text.size() < kMinimumStatement)
         return;
+    // A connection the server dropped is said once and connected again.
+    if (!m_connection->Ready() && m_connection->Lost())
+        return;
     if (!DatabaseAvailable()) {
         qv::messageDlg(QStringLiteral("Database closed !"), qv::mtError, qv::mbOK);
         return;
@@ -642,12 +647,15 @@ void TSQLEditor::RunStatement(const QString& text)
 
 void TSQLEditor::RunFailed(const std::exception& error)
 {
-    // Nothing of the run is on the stack any more: a lost connection goes now.
-    if (dynamic_cast<const EQvConnectionLost*>(&error) && m_database)
-        m_database->DropLostConnection();
+    // Nothing of the run is on the stack any more: a lost connection goes
+    // now, and the next run connects again.
+    const bool lost = dynamic_cast<const EQvConnectionLost*>(&error) != nullptr;
+    if (lost)
+        m_connection->ActionLost();
     UpdateTransactionButtons();
     SetStatus(QStringLiteral("Error in query !"));
-    qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
+    if (!lost)
+        qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
 }
 
 // ------------------------------------------------------------------ statistics
@@ -882,9 +890,9 @@ void TSQLEditor::EndTransaction(bool commit)
             else
                 RunT->Rollback();
         }
+    } catch (const EQvConnectionLost&) {
+        m_connection->ActionLost();
     } catch (const std::exception& error) {
-        if (dynamic_cast<const EQvConnectionLost*>(&error) && m_database)
-            m_database->DropLostConnection();
         qv::messageDlg(ErrorText(error), qv::mtError, qv::mbOK);
     }
     UpdateTransactionButtons();

@@ -26,6 +26,7 @@ class QTabWidget;
 class QToolBar;
 class TDataSetModel;
 class TDataSource;
+class TEntryConnection;
 class TFormStorage;
 class TQcSpeedButton;
 class TQcSplitter;
@@ -170,6 +171,7 @@ private:
 
     quint64 m_dbId;
     QPointer<TQvDatabase> m_database;
+    TEntryConnection* m_connection;
     QStringList m_history;
     int m_historyIndex = -1;
     TExecStatistics m_statistics;

@@ -5,9 +5,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -90,4 +95,65 @@ TEST(RealDialogs, ShowModalMapsTheDialogsResult)
     EXPECT_EQ(showModal(dialog), mrNo);
     whenModal([](QWidget& shown) { static_cast<QDialog&>(shown).reject(); });
     EXPECT_EQ(showModal(dialog), mrCancel);
+}
+
+TEST(RealDialogs, FontDialogStartsOnTheFontsOwnFamilyStyleAndSize)
+{
+    // The editor's default names a family this machine may not have: the
+    // dialog must still start on what is drawn, upright and normal weight.
+    QFont editorFont(QStringLiteral("Courier New"));
+    editorFont.setPointSize(9);
+    QFont bold = editorFont;
+    bold.setBold(true);
+    for (const QFont& font : {editorFont, bold}) {
+        const QFontInfo drawn(font);
+        QFont inDialog;
+        whenModal([&inDialog](QWidget& dialog) {
+            auto* fonts = qobject_cast<QFontDialog*>(&dialog);
+            ASSERT_NE(fonts, nullptr);
+            inDialog = fonts->currentFont();
+            // Only the size changed: the style stays what it was.
+            inDialog.setPointSize(12);
+            fonts->setCurrentFont(inDialog);
+            fonts->accept();
+        });
+        QFont chosen = font;
+        ASSERT_TRUE(runFontDialog(chosen, true));
+        EXPECT_EQ(inDialog.family(), drawn.family());
+        EXPECT_FALSE(inDialog.italic()) << inDialog.toString().toStdString();
+        const QFontInfo result(chosen);
+        EXPECT_FALSE(result.italic()) << chosen.toString().toStdString();
+        EXPECT_EQ(result.bold(), drawn.bold()) << chosen.toString().toStdString();
+        EXPECT_EQ(result.family(), drawn.family());
+        EXPECT_EQ(chosen.pointSize(), 12);
+    }
+}
+
+TEST(RealDialogs, AMessageBoxOpensCentredOnTheWindowThatAsks)
+{
+    // An MDI child away from the middle of its main window.
+    QMdiArea main;
+    main.setGeometry(0, 0, 780, 580);
+    auto* child = new QWidget;
+    auto* edit = new QLineEdit(child);
+    QMdiSubWindow* sub = main.addSubWindow(child);
+    sub->setGeometry(380, 250, 360, 280);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const QPoint centre = child->mapToGlobal(child->rect().center());
+    auto centredOnChild = [&](QWidget& box) {
+        EXPECT_EQ(box.parentWidget(), child);
+        EXPECT_LE((box.frameGeometry().center() - centre).manhattanLength(), 4)
+            << box.frameGeometry().center().x() << "," << box.frameGeometry().center().y();
+        static_cast<QDialog&>(box).reject();
+    };
+    // Named by the caller, and found from the focus.
+    whenModal(centredOnChild);
+    messageDlg(child, QStringLiteral("Save changes ?"), mtConfirmation, mbYesNoCancel);
+    main.activateWindow();
+    edit->setFocus();
+    if (QApplication::focusWidget() == edit) {
+        whenModal(centredOnChild);
+        messageDlg(QStringLiteral("Save changes ?"), mtConfirmation, mbYesNoCancel);
+    }
 }

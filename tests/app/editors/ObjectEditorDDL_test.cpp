@@ -147,3 +147,29 @@ TEST(GeneratorAndExceptionStatements, AreSpelledForTheDialect)
 }
 
 } // namespace
+
+TEST(ViewStatements, AnEditedViewIsAlteredUnderTheNameItsTextGives)
+{
+    const TViewText plain = ReadViewText(QStringLiteral("CREATE VIEW V(A)\r\nAS\r\nselect 'CREATE' from T"), 1);
+    EXPECT_EQ(plain.Name, QStringLiteral("V"));
+    EXPECT_EQ(plain.AlterStatement, QStringLiteral("ALTER VIEW V(A)\r\nAS\r\nselect 'CREATE' from T"));
+    // Comments before the statement are kept; recreate would drop the grants too.
+    EXPECT_EQ(ReadViewText(QStringLiteral("/* x */ -- y\n recreate view v as select 1 from T"), 3).AlterStatement,
+              QStringLiteral("/* x */ -- y\n ALTER view v as select 1 from T"));
+    EXPECT_EQ(ReadViewText(QStringLiteral("create view v as select 1 from T"), 3).Name, QStringLiteral("V"));
+    // A quoted name is the exact name in dialect 3; doubled quotes stay one.
+    const TViewText quoted = ReadViewText(QStringLiteral("create view \"Low \"\"v\"\"\"(A) as select A from T"), 3);
+    EXPECT_EQ(quoted.Name, QStringLiteral("Low \"v\""));
+    EXPECT_TRUE(quoted.AlterStatement.startsWith(QStringLiteral("ALTER view \"Low")));
+    // Statements that already keep the grants stand as written.
+    for (const QString& kept : {QStringLiteral("ALTER VIEW V AS select 1 from T"),
+                                QStringLiteral("create or alter view V as select 1 from T")}) {
+        const TViewText text = ReadViewText(kept, 1);
+        EXPECT_EQ(text.Name, QStringLiteral("V"));
+        EXPECT_EQ(text.AlterStatement, kept);
+    }
+    // Anything else is no view text at all.
+    for (const QString& other : {QStringLiteral("select A from T"), QStringLiteral("CREATE TABLE V (A integer)"),
+                                 QStringLiteral("CREATE VIEW"), QStringLiteral("/* CREATE VIEW V */ drop view V")})
+        EXPECT_TRUE(ReadViewText(other, 3).Name.isEmpty()) << other.toStdString();
+}

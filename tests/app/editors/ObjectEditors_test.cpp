@@ -18,6 +18,7 @@
 #include "app/shell/ProcPreview.h"
 #include "app/shell/TreeCommands.h"
 #include "components/CurrEdit.h"
+#include "components/LocaleSettings.h"
 #include "components/SpinEdit.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
@@ -195,7 +196,11 @@ TEST_P(ObjectEditors, DomainIsCreatedThenItsDefaultAndCheckAltered)
     EXPECT_EQ(form->SizePages->currentWidget()->objectName(), QStringLiteral("Precision"));
     form->fPrecision->setValue(9);
     form->FScale->setValue(2);
-    // The default of a number type takes digits only.
+    // The default of a number type takes digits and the decimal separator
+    // only: typed into the box, which holds the focus, as into its line edit.
+    QTest::keyClicks(form->DDefault, QStringLiteral("x5") + LocaleSettings().decimalSeparator + QStringLiteral("5x"));
+    EXPECT_EQ(form->DDefault->currentText(), QStringLiteral("5") + LocaleSettings().decimalSeparator + u'5');
+    form->DDefault->setEditText(QString());
     QTest::keyClicks(form->DDefault->lineEdit(), QStringLiteral("x0"));
     EXPECT_EQ(form->DDefault->currentText(), QStringLiteral("0"));
     form->DNotNull->setChecked(true);
@@ -474,13 +479,24 @@ TEST_P(ObjectEditors, ViewEditReplacesTheViewOnlyWhenTheServerTakesTheNewText)
     EXPECT_EQ(script.messages().last(), QStringLiteral("Error in statement !"));
     EXPECT_EQ(read(QStringLiteral("select A from V")), QStringList{QStringLiteral("1")});
 
-    // A text that fails only when it runs: the drop is undone with it.
+    // A text that fails only when it runs: the view stays, and the message says so.
     form->SQLText->SetText(QStringLiteral("CREATE VIEW V(A) AS select NO_SUCH_COLUMN from T"));
     script.answerMessage(qv::mrOk);
     EXPECT_FALSE(form->SaveChanges());
     EXPECT_EQ(MainForm->StatusPanel(0), QStringLiteral("Error in query !"));
     EXPECT_TRUE(script.messages().last().contains(QStringLiteral("NO_SUCH_COLUMN")))
         << script.messages().last().toStdString();
+    EXPECT_TRUE(script.messages().last().startsWith(
+        QStringLiteral("The server refused the new text; the view V is unchanged.")));
+
+    // A text for another view never replaces that one.
+    form->SQLText->SetText(QStringLiteral("CREATE VIEW W(A) AS select A from T"));
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(form->SaveChanges());
+    EXPECT_EQ(script.messages().last(),
+              QStringLiteral("The text names the view W: the view V keeps its name when it is edited."));
+    EXPECT_EQ(read(QStringLiteral("select count(*) from rdb$relations where rdb$relation_name = 'W'")),
+              QStringList{QStringLiteral("0")});
     EXPECT_EQ(read(QStringLiteral("select A from V")), QStringList{QStringLiteral("1")});
     EXPECT_FALSE(form->RunT->Active());
 
@@ -519,6 +535,47 @@ TEST_P(ObjectEditors, ViewEditReplacesTheViewOnlyWhenTheServerTakesTheNewText)
     settle();
     EXPECT_EQ(read(QStringLiteral("select A from W")), QStringList{QStringLiteral("1")});
     EXPECT_NE(objectNode(catViews, QStringLiteral("W")), nullptr);
+}
+
+TEST_P(ObjectEditors, AnEditedViewKeepsItsGrantsAndItsDependants)
+{
+    const QString privileges = QStringLiteral(
+        "select trim(rdb$user) || ' ' || rdb$privilege || ' ' || rdb$grant_option || ' ' "
+        "|| coalesce(trim(rdb$field_name), '-') || ' ' || rdb$user_type from rdb$user_privileges "
+        "where rdb$relation_name = 'V' order by 1");
+    qvtest::execute(target, path,
+                    {QStringLiteral("grant select on V to public with grant option"),
+                     QStringLiteral("grant select, update (A) on V to SOMEONE"),
+                     QStringLiteral("create view DV (A) as select A from V")});
+    const QStringList before = read(privileges);
+    ASSERT_GE(before.size(), 3) << before.join(u'\n').toStdString();
+
+    QPointer<TViewForm> form = edit<TViewForm>(catViews, QStringLiteral("V"));
+    ASSERT_TRUE(form);
+    // A text that would take a column from the dependent view is refused:
+    // the window stays with the text, the view as it was.
+    const QString refused = QStringLiteral("CREATE VIEW V(B) AS select A from T");
+    form->SQLText->SetText(refused);
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(form->SaveChanges());
+    EXPECT_TRUE(script.messages().last().startsWith(
+        QStringLiteral("The server refused the new text; the view V is unchanged.")))
+        << script.messages().last().toStdString();
+    settle();
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->SQLText->Text().trimmed(), refused);
+    EXPECT_EQ(read(QStringLiteral("select A from DV")), QStringList{QStringLiteral("1")});
+
+    form->SQLText->SetText(QStringLiteral("CREATE VIEW V(A) AS\r\nselect A * 10 from T"));
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    EXPECT_FALSE(form);
+    EXPECT_EQ(read(privileges), before);
+    EXPECT_EQ(read(QStringLiteral("select A from DV")), QStringList{QStringLiteral("10")});
+    const QStringList source =
+        read(QStringLiteral("select cast(rdb$view_source as varchar(200)) from rdb$relations where rdb$relation_name = 'V'"));
+    ASSERT_EQ(source.size(), 1);
+    EXPECT_TRUE(source.first().contains(QStringLiteral("A * 10"))) << source.first().toStdString();
 }
 
 TEST_P(ObjectEditors, ObjectsWithQuotedNamesAreEditedUnderTheirExactNames)

@@ -113,12 +113,14 @@ TEST_P(TextExportTest, EveryRecordBecomesOneLineAndThePositionStays)
 TEST_P(TextExportTest, TheCommandAsksForANameAndShowsWhatItCannotDo)
 {
     open(QStringLiteral("select ID, S from T where ID = 1"));
-    const QString file = dir.filePath(QStringLiteral("cmd.txt"));
-    script.answerFile(file);
+    // A name without an extension gets the one of the first filter, CSV.
+    script.answerFile(dir.filePath(QStringLiteral("cmd")));
     SaveResultToFile(dataSet);
-    EXPECT_EQ(contents(file), QByteArray("1;x\r\n"));
+    EXPECT_EQ(contents(dir.filePath(QStringLiteral("cmd.csv"))), QByteArray("1;x\r\n"));
     ASSERT_EQ(script.shown().size(), 1u);
     EXPECT_EQ(script.shown().front().kind, qv::DialogKind::File);
+    EXPECT_EQ(script.shown().front().caption, QStringLiteral("Save To File"));
+    EXPECT_EQ(script.shown().front().text, QStringLiteral("CSV files (*.csv)|*.csv|All files (*.*)|*.*"));
 
     // A table file is not written, and the user is told so.
     const QString table = dir.filePath(QStringLiteral("OUT.DBF"));

@@ -1,0 +1,188 @@
+// Every editor window opens large enough for its controls' texts with the
+// fonts in use: no caption, label or tab text cut, no tab scroll arrows.
+
+#include "SQLEditTest_support.h"
+
+#include "app/editors/Depend.h"
+#include "app/editors/EditProc.h"
+#include "app/editors/EditTrig.h"
+#include "app/editors/EditUDF.h"
+#include "app/editors/ObjectEditors.h"
+#include "app/editors/TableEditor.h"
+#include "app/shell/Main.h"
+#include "app/shell/MainTreeF.h"
+#include "app/shell/TreeCommands.h"
+#include "app/sqltools/DataView.h"
+#include "app/sqltools/SQLEdit.h"
+#include "editor/qeCustomEdit.h"
+#include "platform/DialogScript.h"
+#include "support/ProgramSupport.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+QString withoutMnemonics(QString text)
+{
+    text.replace(QLatin1String("&&"), QLatin1String("\x01"));
+    text.remove(u'&');
+    text.replace(u'\x01', u'&');
+    return text;
+}
+
+// "Window/control: text needs N, has M" for every control of the window
+// whose text does not fit it.
+QStringList cutTexts(QWidget* window)
+{
+    QStringList cut;
+    auto check = [&](const QWidget* control, const QString& text, int needed, int has) {
+        if (has < needed)
+            cut << QStringLiteral("%1/%2 \"%3\": needs %4, has %5")
+                       .arg(window->objectName(), control->objectName(), text)
+                       .arg(needed)
+                       .arg(has);
+    };
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (!control->isVisibleTo(window))
+            continue;
+        const QFontMetrics metrics(control->font());
+        if (auto* label = qobject_cast<QLabel*>(control)) {
+            if (!label->wordWrap() && !label->text().isEmpty() && !Qt::mightBeRichText(label->text()))
+                for (const QString& line : label->text().split(u'\n'))
+                    check(label, line, metrics.horizontalAdvance(withoutMnemonics(line)), label->contentsRect().width());
+        } else if (qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control)) {
+            auto* box = static_cast<QAbstractButton*>(control);
+            if (!box->text().isEmpty())
+                check(box, box->text(), box->sizeHint().width(), box->width());
+        } else if (auto* tool = qobject_cast<QToolButton*>(control)) {
+            if (tool->toolButtonStyle() != Qt::ToolButtonIconOnly && !tool->text().isEmpty())
+                check(tool, tool->text(), metrics.horizontalAdvance(withoutMnemonics(tool->text())), tool->width());
+        } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            if (!button->text().isEmpty())
+                check(button, button->text(), metrics.horizontalAdvance(withoutMnemonics(button->text())),
+                      button->width());
+        } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
+            check(group, group->title(), metrics.horizontalAdvance(withoutMnemonics(group->title())), group->width());
+        } else if (auto* editor = qobject_cast<TqeCustomEdit*>(control)) {
+            // A text of a few short lines shows whole: every line and every line's end.
+            const QStringList lines = editor->Text().split(QStringLiteral("\r\n"));
+            if (lines.size() <= 10) {
+                int longest = 0;
+                for (const QString& line : lines)
+                    longest = qMax(longest, int(line.size()));
+                check(editor, QStringLiteral("longest line"), longest, editor->CharsInWindow());
+                check(editor, QStringLiteral("lines"), int(lines.size()), editor->LinesInWindow());
+            }
+        } else if (auto* tabs = qobject_cast<QTabBar*>(control)) {
+            for (int i = 0; i < tabs->count(); ++i) {
+                const QString text = withoutMnemonics(tabs->tabText(i));
+                check(tabs, text, metrics.horizontalAdvance(text), tabs->tabRect(i).width());
+            }
+            // All tabs side by side, without the scroll arrows.
+            if (tabs->count() > 0)
+                check(tabs, QStringLiteral("all tabs"), tabs->tabRect(tabs->count() - 1).right() + 1, tabs->width());
+        }
+    }
+    return cut;
+}
+
+class WindowSizes : public ::testing::TestWithParam<qvtest::Target>
+{
+protected:
+    void SetUp() override
+    {
+        target = GetParam();
+        QV_SKIP_UNLESS_REACHABLE(target);
+        m_folders.emplace(dir);
+        QStringList statements = qvsql::tableStatements(3);
+        statements << QStringLiteral("create view V (ID, NAME) as select ID, NAME from T where ID > 0 and NAME <> ''");
+        path = qvsql::createDatabase(target, dir, QStringLiteral("sizes.fdb"), statements);
+        ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
+        m_program.emplace([] {
+            InstallObjectEditors();
+            InstallProcEditor();
+            InstallTriggerEditor();
+            InstallUDFEditor();
+            InstallTableEditor();
+            InstallSQLEditorCommand();
+            InstallDataView();
+            InstallDependencies();
+        });
+        id = DBList->GetId(DBList->IndexOf(QStringLiteral("Test")));
+        ASSERT_TRUE(MainTree->ConnectEntry(id));
+    }
+
+    void TearDown() override
+    {
+        m_program.reset();
+        m_folders.reset();
+    }
+
+    qvtest::Target target;
+    qvtest::TempDir dir;
+    QString path;
+    quint64 id = 0;
+    qv::DialogScript script;
+
+private:
+    std::optional<qvtest::UserFoldersIn> m_folders;
+    std::optional<qvtest::RunningProgram> m_program;
+};
+
+TEST_P(WindowSizes, EveryEditorWindowOpensWithItsTextsUncut)
+{
+    QStringList windows;
+    QStringList cut;
+    // The table editor opens as a modal window.
+    script.onModal([&](QDialog& dialog) {
+        dialog.show();
+        QCoreApplication::processEvents();
+        windows << dialog.objectName();
+        cut << cutTexts(&dialog);
+        dialog.reject();
+    });
+    // A new object of every kind, as the tree's "New..." opens it.
+    for (const int kind : {catTables, catViews, catProcedures, catTriggers, catDomains, catGenerators, catFunctions,
+                           catExceptions}) {
+        QTreeWidgetItem* category = MainTree->CategoryNodeOf(id, kind);
+        ASSERT_NE(category, nullptr);
+        category->setExpanded(true);
+        MainTree->Tree()->setCurrentItem(category);
+        MainTree->Commands()->Createtable2Click();
+    }
+    // An existing view's text, as "Edit..." opens it.
+    QTreeWidgetItem* views = MainTree->CategoryNodeOf(id, catViews);
+    ASSERT_EQ(views->childCount(), 1);
+    MainTree->Tree()->setCurrentItem(views->child(0));
+    MainTree->Commands()->Edittable1Click();
+    MainTree->Tree()->setCurrentItem(MainTree->DatabaseNodeOf(id));
+    ASSERT_NE(ExecuteSQLBtnClick(), nullptr);
+    ASSERT_NE(OpenDataView(id, QStringLiteral("T")), nullptr);
+    QCoreApplication::processEvents();
+
+    for (QWidget* window : MainForm->Children()) {
+        if (window == MainTree)
+            continue;
+        windows << window->objectName();
+        cut << cutTexts(window);
+    }
+    EXPECT_GE(windows.size(), 11) << windows.join(u' ').toStdString();
+    EXPECT_TRUE(cut.isEmpty()) << cut.join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, WindowSizes, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);
+
+} // namespace
