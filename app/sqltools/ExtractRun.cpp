@@ -6,6 +6,7 @@
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/MainTreeF.h"
 #include "app/sqltools/ExtractWriters.h"
+#include "access/QvSqlText.h"
 
 #include <QSaveFile>
 
@@ -61,7 +62,7 @@ QStringList HeaderLines(TExtractJob& job, const TExtractHeader& header)
             + job.Literal(header.password);
     if (namesCharacterSet(characterSet))
         line += QStringLiteral(" DEFAULT CHARACTER SET ") + characterSet;
-    lines << QStringLiteral("/* Create database : ") + header.name + QStringLiteral("       */");
+    lines << QStringLiteral("/* Create database : ") + QvSql::CommentText(header.name) + QStringLiteral("       */");
     lines << line + QLatin1Char(';') << QString();
     return lines;
 }
@@ -102,8 +103,12 @@ QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& tr
     list(ekProcedure, QStringLiteral("select rdb$procedure_name from rdb$procedures where rdb$package_name is null "
                                      "order by rdb$procedure_name"),
          userObject);
+    // The user's triggers only: not those the server makes for checks and
+    // cascading keys, which carry a system flag (or, from older servers,
+    // only their CHECK source).
     list(ekTrigger,
-         QStringLiteral("select rdb$trigger_name, rdb$trigger_source from rdb$triggers order by rdb$trigger_name"),
+         QStringLiteral("select rdb$trigger_name, rdb$trigger_source from rdb$triggers "
+                        "where rdb$system_flag is null or rdb$system_flag=0 order by rdb$trigger_name"),
          [](const TCatalogQuery& rows, const QString& name) {
              return !IsSystemObjectName(name)
                  && !rows.Text(1).trimmed().toUpper().startsWith(QLatin1String("CHECK"));
@@ -112,9 +117,19 @@ QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& tr
     list(ekGenerator,
          QStringLiteral("select rdb$generator_name, rdb$system_flag from rdb$generators order by rdb$generator_name"),
          [](const TCatalogQuery& rows, const QString&) { return rows.IsNull(1) || rows.Integer(1) < 1; });
-    list(ekFunction, QStringLiteral("select rdb$function_name from rdb$functions order by rdb$function_name"),
+    list(ekFunction, QStringLiteral("select rdb$function_name from rdb$functions where rdb$package_name is null "
+                                    "and (rdb$system_flag is null or rdb$system_flag=0) order by rdb$function_name"),
+         userObject);
+    list(ekFunction, QStringLiteral("select rdb$function_name from rdb$filters "
+                                    "where rdb$system_flag is null or rdb$system_flag=0 order by rdb$function_name"),
          userObject);
     list(ekException, QStringLiteral("select rdb$exception_name from rdb$exceptions order by rdb$exception_name"),
+         userObject);
+    list(ekPackage, QStringLiteral("select rdb$package_name from rdb$packages "
+                                   "where rdb$system_flag is null or rdb$system_flag=0 order by rdb$package_name"),
+         userObject);
+    list(ekCollation, QStringLiteral("select rdb$collation_name from rdb$collations where rdb$system_flag=0 "
+                                     "order by rdb$collation_name"),
          userObject);
     scope.Commit();
     return items;
@@ -137,6 +152,11 @@ TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction,
     if ((flags & (efMetadataOnly | efMetadataAndData)) != 0) {
         if (job.Flag(efDropObjects))
             ExtractDrops(job);
+        if (hasKind(items, ekCollation))
+            ExtractCollations(job);
+        // Domains, checks and computed columns may call external functions.
+        if (hasKind(items, ekFunction))
+            ExtractFunctions(job);
         if (hasKind(items, ekDomain))
             ExtractDomains(job);
         if (hasKind(items, ekGenerator))
@@ -147,10 +167,8 @@ TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction,
             ExtractTables(job);
         if (hasKind(items, ekView))
             ExtractViews(job);
-        if (hasKind(items, ekFunction))
-            ExtractFunctions(job);
         result.lines << QStringLiteral("COMMIT WORK;") << QStringLiteral("SET TERM ^ ;");
-        if (hasKind(items, ekProcedure))
+        if (hasKind(items, ekProcedure) || hasKind(items, ekFunction) || hasKind(items, ekPackage))
             ExtractProcedures(job);
         if (hasKind(items, ekTrigger))
             ExtractTriggers(job);

@@ -38,7 +38,7 @@ struct TExtractResult
 
 // The objects an extraction can write, kind by kind in the order of
 // TExtractKind's listing (tables, views, procedures, triggers, domains,
-// generators, external functions, exceptions), each kind by name; system
+// generators, functions, exceptions, packages, collations), each kind by name; system
 // objects left out. Runs in the transaction, which must not be active.
 QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& transaction);
 

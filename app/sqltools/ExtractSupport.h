@@ -27,6 +27,11 @@ private:
 void WriteCommentOn(TExtractJob& job, const QString& what, const QString& name, const QString& description,
                     const QString& terminator = QStringLiteral(";"));
 
+// A stored fragment (a default, a check, a computed column's or a view's
+// source) as the script writes it, followed by other text: when its last
+// line holds a comment, that text must start on a line of its own.
+QString Fragment(const QString& source);
+
 // The user tables (views left out), parents of foreign keys before their
 // children, else in name order.
 QStringList TablesParentsFirst(TExtractJob& job, TQvQuery& query);

@@ -22,13 +22,6 @@ bool generatedName(const QString& constraintName)
     return constraintName.contains(QLatin1String("INTEG"));
 }
 
-QString withoutCommentMarks(QString text)
-{
-    text.remove(QStringLiteral("/*"));
-    text.remove(QStringLiteral("*/"));
-    return text;
-}
-
 struct TColumn
 {
     QString line;
@@ -101,7 +94,7 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
         QString line = QString(7, QLatin1Char(' ')) + job.Name(name) + QLatin1Char(' ');
         const QString computed = rows.Text(3);
         if (!computed.isEmpty()) {
-            line += QStringLiteral("COMPUTED BY ") + computed;
+            line += QStringLiteral("COMPUTED BY ") + Fragment(computed);
         } else {
             const QString domain = rows.Name(2);
             const TFieldType type = types.Read(rows);
@@ -123,7 +116,7 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
             }
             const QString defaultText = rows.Text(4).trimmed();
             if (!defaultText.isEmpty())
-                line += QLatin1Char(' ') + defaultText;
+                line += QLatin1Char(' ') + Fragment(defaultText);
             if (!rows.IsNull(5) && rows.Integer(5) == 1)
                 line += QStringLiteral(" NOT NULL");
             line += collate;
@@ -174,7 +167,7 @@ void WriteTable(TExtractJob& job, const TTable& table, const TKeys& keys)
 {
     QStringList& out = job.Output();
     const QString name = job.Name(table.name);
-    out << QStringLiteral("/* Table: ") + table.name + QStringLiteral("  */");
+    out << QStringLiteral("/* Table: ") + QvSql::CommentText(table.name) + QStringLiteral("  */");
     if (!table.description.isEmpty())
         out << DescriptionComment(table.description);
     QString head = table.relationType == 4 || table.relationType == 5 ? QStringLiteral("CREATE GLOBAL TEMPORARY TABLE ")
@@ -188,8 +181,8 @@ void WriteTable(TExtractJob& job, const TTable& table, const TKeys& keys)
         if (i + 1 < table.columns.size())
             line += QLatin1Char(',');
         if (!table.columns[i].description.isEmpty())
-            line += QString(10, QLatin1Char(' ')) + QStringLiteral("/*") + withoutCommentMarks(table.columns[i].description)
-                + QStringLiteral("*/");
+            line += QString(10, QLatin1Char(' ')) + QStringLiteral("/* ")
+                + QvSql::CommentText(table.columns[i].description) + QStringLiteral(" */");
         out << line;
     }
     const auto constraints = keys.byTable.find(table.name);
@@ -255,7 +248,7 @@ void WriteIndices(TExtractJob& job, const QString& table, const std::vector<TInd
             line += QStringLiteral("DESCENDING ");
         line += QStringLiteral("INDEX ") + job.Name(index.name) + QStringLiteral(" on ") + job.Name(table);
         if (!index.expression.isEmpty())
-            line += QStringLiteral(" COMPUTED BY ") + index.expression;
+            line += QStringLiteral(" COMPUTED BY ") + Fragment(index.expression);
         else
             line += QLatin1Char('(') + ColumnList(job, keys.segments.value(index.name), QStringLiteral(", "))
                 + QLatin1Char(')');
@@ -332,7 +325,7 @@ void WriteChecks(TExtractJob& job, TQvQuery& query)
             + (generatedName(check.name) ? QStringLiteral(" ADD  ")
                                          : QStringLiteral(" ADD CONSTRAINT ") + job.Name(check.name) + QLatin1Char(' '));
         // The source as stored: its line breaks are the database's own.
-        out << head + check.source + Semicolon << QString();
+        out << head + Fragment(check.source) + Semicolon << QString();
     }
 }
 

@@ -40,6 +40,8 @@ enum TExtractKind : int {
     ekGenerator = 6,
     ekFunction = 7,
     ekException = 8,
+    ekPackage = 9,
+    ekCollation = 10,
 };
 
 class TExtractCatalog;
@@ -101,14 +103,21 @@ private:
 void ExtractDrops(TExtractJob& job);
 
 // The writers, in the order an extraction run calls them.
+void ExtractCollations(TExtractJob& job);
+// External functions (DECLARE EXTERNAL FUNCTION); PSQL ones come with the
+// procedures.
+void ExtractFunctions(TExtractJob& job);
 void ExtractDomains(TExtractJob& job);
 void ExtractGenerators(TExtractJob& job);
 void ExtractExceptions(TExtractJob& job);
 void ExtractTables(TExtractJob& job);
-// Views in dependency order. Views that need a procedure are written by
-// ExtractProcedures between its passes, when the procedures' headers exist.
+// Views in dependency order. Views that need a procedure, a PSQL function
+// or a package are written by ExtractProcedures between its passes, when
+// the routines' headers exist.
 void ExtractViews(TExtractJob& job);
-void ExtractFunctions(TExtractJob& job);
+// PSQL functions, procedures and packages: stubs of the functions and
+// procedures and the packages' headers first, then the views that wait for
+// them, then the functions' and procedures' bodies, then the packages'.
 void ExtractProcedures(TExtractJob& job);
 void ExtractTriggers(TExtractJob& job);
 // GRANTs of the privileges others hold on the selected tables, views and
