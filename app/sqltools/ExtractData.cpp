@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -83,9 +84,7 @@ public:
         case SQL_FLOAT: {
             float value;
             std::memcpy(&value, data, sizeof value);
-            // The server reads a literal as a double: the float's own
-            // shortest text may round beyond a float's range.
-            AppendNumber(line, double(value));
+            AppendNumber(line, value);
             return;
         }
         case SQL_DOUBLE:
@@ -184,8 +183,13 @@ private:
     template <typename Number>
     static void AppendNumber(QString& line, Number value)
     {
+        // Where a float's shortest text, read as a double, could fall
+        // beyond its range, the float goes in its binary parts as well.
+        constexpr bool single = std::is_same_v<Number, float>;
+        constexpr double nearZero = single ? 1e-36 : 1e-290;
+        constexpr double farOut = single ? 1e37 : 1e290;
         const double magnitude = std::fabs(double(value));
-        if (value != 0 && std::isfinite(magnitude) && (magnitude < 1e-290 || magnitude > 1e290)) {
+        if (value != 0 && std::isfinite(magnitude) && (magnitude < nearZero || magnitude > farOut)) {
             int exponent = 0;
             const double fraction = std::frexp(double(value), &exponent);
             constexpr int mantissaBits = 53;

@@ -45,8 +45,8 @@ QStringList HeaderLines(TExtractJob& job, const TExtractHeader& header)
 {
     QStringList lines;
     const bool create = job.Flag(efCreateDatabase);
-    if (job.Dialect() == 3)
-        lines << QStringLiteral("SET SQL DIALECT 3;") << QString();
+    // A reader assumes dialect 3 where a script names none.
+    lines << QStringLiteral("SET SQL DIALECT %1;").arg(job.Dialect()) << QString();
     // A new database gets the original's character set; its connection the
     // registration's.
     QString characterSet = header.characterSet;

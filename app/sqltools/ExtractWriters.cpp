@@ -62,19 +62,25 @@ struct TViewPlan
 {
     std::vector<TView> early;
     std::vector<TView> afterProcedureHeaders;
+    // The selected procedures those late views select from.
+    QSet<QString> proceduresRead;
 };
 
 TViewPlan ReadViewPlan(TExtractJob& job, TQvQuery& query)
 {
     QHash<QString, TView> views;
+    // In the order the database made them, which a copy keeps.
+    QStringList made;
     {
         TCatalogQuery rows(query, &job.Database(),
             QStringLiteral("select rdb$relation_name, rdb$view_source, rdb$description from rdb$relations "
-                           "where rdb$view_blr is not null order by rdb$relation_name"));
+                           "where rdb$view_blr is not null order by rdb$relation_id"));
         for (; !rows.Eof(); rows.Next()) {
             const QString name = rows.Name(0);
-            if (job.Selected(name))
-                views.insert(name, TView{name, rows.Text(1), rows.Text(2), {}});
+            if (!job.Selected(name))
+                continue;
+            views.insert(name, TView{name, rows.Text(1), rows.Text(2), {}});
+            made << name;
         }
     }
     {
@@ -90,6 +96,7 @@ TViewPlan ReadViewPlan(TExtractJob& job, TQvQuery& query)
     }
     QHash<QString, QSet<QString>> dependsOn;
     QSet<QString> needsProcedure;
+    QSet<QString> proceduresRead;
     {
         TCatalogQuery rows(query, &job.Database(),
             QStringLiteral("select distinct rdb$dependent_name, rdb$depended_on_name, rdb$depended_on_type "
@@ -97,9 +104,11 @@ TViewPlan ReadViewPlan(TExtractJob& job, TQvQuery& query)
         for (; !rows.Eof(); rows.Next()) {
             const QString view = rows.Name(0);
             const QString needed = rows.Name(1);
-            if (IsRoutineKind(rows.Integer(2)) && job.Selected(needed))
+            if (IsRoutineKind(rows.Integer(2)) && job.Selected(needed)) {
                 needsProcedure.insert(view);
-            else
+                if (rows.Integer(2) == 5)
+                    proceduresRead.insert(needed);
+            } else
                 dependsOn[view].insert(needed);
         }
     }
@@ -123,14 +132,19 @@ TViewPlan ReadViewPlan(TExtractJob& job, TQvQuery& query)
         }
     }
     TViewPlan plan;
-    const QStringList order = DependencyOrder(views.keys(), dependsOn);
+    plan.proceduresRead = proceduresRead;
+    // The order they were made in holds unless a view was altered to read
+    // one made after it.
+    QStringList order = made;
+    for (qsizetype i = 0; i < made.size() && order == made; ++i)
+        for (const QString& needed : dependsOn.value(made.at(i)))
+            if (views.contains(needed) && made.indexOf(needed) > i)
+                order = DependencyOrder(views.keys(), dependsOn);
+    // The views from the first that waits for a routine on wait as well:
+    // those that read it must, and the others keep their order.
+    bool late = false;
     for (const QString& name : order) {
-        // A view on a view that waits for a procedure waits as well.
-        bool late = needsProcedure.contains(name);
-        for (const QString& needed : dependsOn.value(name))
-            late = late || (views.contains(needed) && needsProcedure.contains(needed));
-        if (late)
-            needsProcedure.insert(name);
+        late = late || needsProcedure.contains(name);
         (late ? plan.afterProcedureHeaders : plan.early).push_back(views.value(name));
     }
     return plan;
@@ -208,9 +222,8 @@ QString ParameterText(TExtractJob& job, const TCatalogQuery& rows, const TFieldT
     const QString defaultSource = rows.Text(QStringLiteral("P_DEFAULT")).trimmed();
     if (!defaultSource.isEmpty())
         text += QLatin1Char(' ') + Fragment(defaultSource);
-    const QString description = StrTrimTrailingSpaces(rows.Text(QStringLiteral("P_DESCRIPTION")));
-    if (!description.isEmpty())
-        text += QStringLiteral(" /* ") + QvSql::CommentText(description) + QStringLiteral(" */");
+    // No description here: the server would keep it as part of the
+    // default; COMMENT ON PARAMETER gives it back.
     return text;
 }
 
@@ -759,13 +772,7 @@ void ExtractProcedures(TExtractJob& job)
         out << QString();
         WriteCommentOn(job, QStringLiteral("PACKAGE"), name, package.description, Caret);
     }
-    const TViewPlan views = ReadViewPlan(job, scope.Query());
-    if (!views.afterProcedureHeaders.empty()) {
-        out << QString();
-        for (const TView& view : views.afterProcedureHeaders)
-            WriteView(job, view, Caret);
-    }
-    for (const TRoutine& procedure : procedures) {
+    const auto writeBody = [&](const TRoutine& procedure) {
         job.Progress(55, 20, k++, 2 * n);
         const QString name = job.Name(procedure.name);
         out << QStringLiteral("/* Procedure: ") + QvSql::CommentText(procedure.name) + QStringLiteral("  */");
@@ -780,7 +787,22 @@ void ExtractProcedures(TExtractJob& job)
         out << QString();
         WriteCommentOn(job, QStringLiteral("PROCEDURE"), name, procedure.description, Caret);
         WriteParameterComments(job, name, procedure);
+    };
+    // A procedure's body before the views that select from it: a view on
+    // such a view holds on to the procedure's result types, which altering
+    // the procedure would replace.
+    const TViewPlan views = ReadViewPlan(job, scope.Query());
+    for (const TRoutine& procedure : procedures)
+        if (views.proceduresRead.contains(procedure.name))
+            writeBody(procedure);
+    if (!views.afterProcedureHeaders.empty()) {
+        out << QString();
+        for (const TView& view : views.afterProcedureHeaders)
+            WriteView(job, view, Caret);
     }
+    for (const TRoutine& procedure : procedures)
+        if (!views.proceduresRead.contains(procedure.name))
+            writeBody(procedure);
     scope.Commit();
 }
 

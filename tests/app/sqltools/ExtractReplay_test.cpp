@@ -46,6 +46,7 @@ struct Source
     // Turns the files' text into the script that follows the CREATE DATABASE.
     QString (*script)(const QStringList& texts);
     const char* characterSet;
+    int dialect;
 };
 
 QString withoutCreate(QString text)
@@ -72,26 +73,29 @@ QString packageExample(const QStringList& texts)
 
 QString externalFunctions(const QStringList& texts)
 {
-    // Names the server has since reserved, quoted so that the script runs.
+    // Names the server has since reserved, renamed so that the script runs
+    // (the filter's script is dialect 1, which has no quoted names).
     QString text = joined(texts);
     for (const char* name : {"lower", "trim"})
         text.replace(QStringLiteral("FUNCTION %1 ").arg(QLatin1String(name)),
-                     QStringLiteral("FUNCTION \"%1\" ").arg(QString::fromLatin1(name).toUpper()));
+                     QStringLiteral("FUNCTION UDF_%1 ").arg(QLatin1String(name)));
     return text;
 }
 
 const Source sources[] = {
-    {"Employee", {examples + QStringLiteral("employee.sql.gz")}, joined, "NONE"},
+    {"Employee", {examples + QStringLiteral("employee.sql.gz")}, joined, "NONE", 3},
     {"Package",
      {examples + QStringLiteral("package/fbout-header.sql"), examples + QStringLiteral("package/fbout-body.sql"),
       examples + QStringLiteral("package/fbout-test.sql")},
      packageExample,
-     "UTF8"},
+     "UTF8",
+     3},
     {"ExternalFunctionsAndFilter",
      {examples + QStringLiteral("udf/udf.sql"), examples + QStringLiteral("api/api9f.sql")},
      externalFunctions,
-     "NONE"},
-    {"Application", {QStringLiteral(QV_EXTRACT_APP_SCHEMA)}, joined, "UTF8"},
+     "NONE",
+     1},
+    {"Application", {QStringLiteral(QV_EXTRACT_APP_SCHEMA)}, joined, "UTF8", 3},
 };
 
 const QString isql = QStringLiteral("/usr/bin/isql-fb");
@@ -244,10 +248,12 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
         QStringList texts;
         for (const QString& file : source.files)
             texts << fileText(file);
-        // Dialect 3, as isql-fb assumes it where a script names none.
-        const QString script = QStringLiteral("SET SQL DIALECT 3;\nCREATE DATABASE '%1' USER '%2' PASSWORD '%3' "
+        // Dialect 3, as isql-fb assumes it where a script names none; the
+        // filter's script writes its strings in double quotes, as dialect 1.
+        const QString script = QStringLiteral("SET SQL DIALECT %5;\nCREATE DATABASE '%1' USER '%2' PASSWORD '%3' "
                                               "DEFAULT CHARACTER SET %4;\n")
                                    .arg(original, target.user, target.password, characterSet)
+                                   .arg(source.dialect)
             + source.script(texts);
         const QString path = dir.filePath(QStringLiteral("original.sql"));
         WriteFile(path, script);
@@ -271,7 +277,7 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
     EXPECT_TRUE(isqlFailures.isEmpty()) << "isql-fb -i:\n" << isqlFailures.toStdString();
 
     QString forExecutor = script;
-    forExecutor.replace(QvSql::SingleQuoted(byIsql), QvSql::SingleQuoted(byExecutor));
+    forExecutor.replace(QvSql::Literal(byIsql, source.dialect), QvSql::Literal(byExecutor, source.dialect));
     const QStringList executorFailures = qvtest::RunScriptText(forExecutor, target);
     EXPECT_TRUE(executorFailures.isEmpty()) << "executor:\n" << executorFailures.join(QLatin1Char('\n')).toStdString();
 
