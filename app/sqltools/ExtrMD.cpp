@@ -544,17 +544,20 @@ void TExtractForm::Extract(TQvDatabase& database, const TExtractHeader& header, 
     TQvTransaction transaction;
     transaction.AddDatabase(&database);
     transaction.SetDefaultDatabase(&database);
-    const TExtractResult result = ExtractScript(database, transaction, header, items, flags, [this](int position) {
+    const auto progress = [this](int position) {
         ProgressBar->setValue(position);
         qv::processMessages();
-    });
+    };
+    TExtractResult result;
     if ((flags & efPreview) != 0) {
+        result = ExtractScript(database, transaction, header, items, flags, progress);
         TProcPreview preview(this);
         preview.setWindowTitle(QStringLiteral("Database Metadata"));
         preview.Memo()->SetText(ScriptText(result.lines));
         hide();
         qv::showModal(preview);
-    } else if (!SaveScript(fileName, result.lines)) {
+    } else if (!ExtractScriptToFile(database, transaction, header, items, flags, fileName, result, progress)) {
+        // Streamed as it is written: a script of a million rows is never held whole.
         hide();
         qv::messageDlg(QStringLiteral("Error writing to the file !"), qv::mtError, qv::mbOK);
         return;

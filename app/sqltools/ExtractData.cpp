@@ -22,6 +22,8 @@ constexpr qsizetype MaxLiteralBytes = 65535;
 // A binary literal is twice as long as its value.
 constexpr qsizetype MaxBinaryBytes = 32767;
 constexpr int OctetsCharacterSet = 1;
+// Lines of rows handed on at a time when the script goes to a file.
+constexpr qsizetype FlushLines = 4096;
 
 struct TDataColumn
 {
@@ -270,6 +272,8 @@ void WriteRows(TExtractJob& job, TQvTransaction& transaction, const QString& tab
         }
         line += QLatin1String(");");
         out << QString(line.constData(), line.size());
+        if (out.size() >= FlushLines)
+            job.Flush();
     }
     query.Close();
 }

@@ -135,6 +135,63 @@ QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& tr
     return items;
 }
 
+namespace {
+
+// A script file written a block at a time as the lines come, joined with
+// CR LF as ScriptText joins them.
+class TScriptFileWriter
+{
+public:
+    explicit TScriptFileWriter(const QString& fileName)
+        : m_file(fileName)
+    {
+        m_ok = m_file.open(QIODevice::WriteOnly);
+        m_block.reserve(2 * BlockBytes);
+    }
+
+    bool Ok() const { return m_ok; }
+
+    void Write(const QStringList& lines)
+    {
+        for (const QString& line : lines) {
+            if (!m_first)
+                m_block += "\r\n";
+            m_first = false;
+            // Each line on its own gives the bytes of the joined text: a
+            // line holds whole characters, and the separator is plain ASCII.
+            m_block += line.toUtf8();
+            if (m_block.size() >= BlockBytes)
+                WriteBlock();
+        }
+    }
+
+    bool Commit()
+    {
+        WriteBlock();
+        return m_ok && m_file.commit();
+    }
+
+private:
+    static constexpr qsizetype BlockBytes = 1 << 20;
+
+    void WriteBlock()
+    {
+        if (m_ok && m_file.write(m_block) != m_block.size())
+            m_ok = false;
+        m_block.resize(0);
+    }
+
+    QSaveFile m_file;
+    QByteArray m_block;
+    bool m_ok = false;
+    bool m_first = true;
+};
+
+void RunWriters(TExtractJob& job, TExtractResult& result, const TExtractHeader& header,
+                const QList<TExtractItem>& items, int flags, const std::function<void(int)>& progress);
+
+} // namespace
+
 TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction, const TExtractHeader& header,
                              const QList<TExtractItem>& items, int flags, const std::function<void(int)>& progress)
 {
@@ -143,6 +200,32 @@ TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction,
     for (const TExtractItem& item : items)
         selected << item.name;
     TExtractJob job(database, transaction, selected, flags, result.lines);
+    RunWriters(job, result, header, items, flags, progress);
+    return result;
+}
+
+bool ExtractScriptToFile(TQvDatabase& database, TQvTransaction& transaction, const TExtractHeader& header,
+                         const QList<TExtractItem>& items, int flags, const QString& fileName,
+                         TExtractResult& result, const std::function<void(int)>& progress)
+{
+    TScriptFileWriter file(fileName);
+    if (!file.Ok())
+        return false;
+    QStringList selected;
+    for (const TExtractItem& item : items)
+        selected << item.name;
+    TExtractJob job(database, transaction, selected, flags, result.lines);
+    job.SetSink([&file](const QStringList& lines) { file.Write(lines); });
+    RunWriters(job, result, header, items, flags, progress);
+    job.Flush();
+    return file.Commit();
+}
+
+namespace {
+
+void RunWriters(TExtractJob& job, TExtractResult& result, const TExtractHeader& header,
+                const QList<TExtractItem>& items, int flags, const std::function<void(int)>& progress)
+{
     if (progress) {
         progress(0);
         job.SetProgressHandler(progress);
@@ -180,8 +263,9 @@ TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction,
     if (job.Flag(efMetadataAndData) && hasKind(items, ekTable))
         ExtractConstraints(job);
     result.reports = job.Reports();
-    return result;
 }
+
+} // namespace
 
 QString ScriptText(const QStringList& lines)
 {
@@ -201,23 +285,9 @@ bool SaveScript(const QString& fileName, const QString& text)
 
 bool SaveScript(const QString& fileName, const QStringList& lines)
 {
-    constexpr qsizetype blockBytes = 1 << 20;
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    TScriptFileWriter file(fileName);
+    if (!file.Ok())
         return false;
-    QByteArray block;
-    block.reserve(2 * blockBytes);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i > 0)
-            block += "\r\n";
-        // Each line on its own gives the bytes of the joined text: a line
-        // holds whole characters, and the separator is plain ASCII.
-        block += lines.at(i).toUtf8();
-        if (block.size() >= blockBytes) {
-            if (file.write(block) != block.size())
-                return false;
-            block.resize(0);
-        }
-    }
-    return file.write(block) == block.size() && file.commit();
+    file.Write(lines);
+    return file.Commit();
 }

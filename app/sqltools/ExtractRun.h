@@ -50,6 +50,13 @@ TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction,
                              const QList<TExtractItem>& items, int flags,
                              const std::function<void(int)>& progress = {});
 
+// The same run with the script written to the file as it goes: memory does
+// not grow with the rows. The result's lines stay empty. False when the file
+// cannot be created or written (the old file is then left as it was).
+bool ExtractScriptToFile(TQvDatabase& database, TQvTransaction& transaction, const TExtractHeader& header,
+                         const QList<TExtractItem>& items, int flags, const QString& fileName,
+                         TExtractResult& result, const std::function<void(int)>& progress = {});
+
 // The lines joined as a script file holds them, with CR LF.
 QString ScriptText(const QStringList& lines);
 

@@ -404,6 +404,14 @@ QString TExtractJob::Literal(const QString& text) const
     return QvSql::Literal(text, m_dialect);
 }
 
+void TExtractJob::Flush()
+{
+    if (!m_sink || m_output.isEmpty())
+        return;
+    m_sink(m_output);
+    m_output.clear();
+}
+
 void TExtractJob::Progress(int base, int slice, int k, int n) const
 {
     if (m_progress && n > 0)

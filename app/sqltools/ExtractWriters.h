@@ -73,6 +73,11 @@ public:
     // A string literal in the database's dialect.
     QString Literal(const QString& text) const;
 
+    // With a sink, Flush hands it the lines written so far and empties the
+    // output: a long run (the rows of a big table) is never held whole.
+    void SetSink(std::function<void(const QStringList&)> sink) { m_sink = std::move(sink); }
+    void Flush();
+
     // Called with the bar's new position (0 to 100) as the writers go.
     void SetProgressHandler(std::function<void(int)> handler) { m_progress = std::move(handler); }
     // Moves the bar to base + slice * k / n.
@@ -94,6 +99,7 @@ private:
     int m_dialect;
     QStringList& m_output;
     std::function<void(int)> m_progress;
+    std::function<void(const QStringList&)> m_sink;
     QStringList m_reports;
     std::unique_ptr<TExtractCatalog> m_catalog;
 };
