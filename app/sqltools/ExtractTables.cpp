@@ -433,6 +433,20 @@ void ExtractDrops(TExtractJob& job)
                                               "where rdb$view_blr is not null")),
                          dependencies(1)),
          true);
+    drop("PACKAGE",
+         names(QStringLiteral("select rdb$package_name from rdb$packages "
+                              "where rdb$system_flag is null or rdb$system_flag=0 order by 1")),
+         false);
+    drop("FUNCTION",
+         DependencyOrder(names(QStringLiteral("select rdb$function_name from rdb$functions where rdb$module_name is null "
+                                              "and rdb$package_name is null and (rdb$system_flag is null or "
+                                              "rdb$system_flag=0)")),
+                         dependencies(15)),
+         true);
+    drop("FILTER",
+         names(QStringLiteral("select rdb$function_name from rdb$filters "
+                              "where rdb$system_flag is null or rdb$system_flag=0 order by 1")),
+         false);
     drop("EXTERNAL FUNCTION",
          names(QStringLiteral("select rdb$function_name from rdb$functions where rdb$module_name is not null "
                               "order by 1")),
@@ -451,6 +465,9 @@ void ExtractDrops(TExtractJob& job)
     drop("DOMAIN",
          names(QStringLiteral("select rdb$field_name from rdb$fields where rdb$field_name not starting with 'RDB$' "
                               "and (rdb$system_flag is null or rdb$system_flag=0) order by 1")),
+         false);
+    drop("COLLATION",
+         names(QStringLiteral("select rdb$collation_name from rdb$collations where rdb$system_flag=0 order by 1")),
          false);
     out << QString();
     scope.Commit();

@@ -183,7 +183,12 @@ TEST_P(ExtractWriters, KeysIndicesTriggersAndOrder)
          QStringLiteral("create procedure P_LIST returns (ID integer) as begin suspend; end"),
          QStringLiteral("create view A_ON_PROC (ID) as select ID from P_LIST"),
          QStringLiteral("create trigger T_MULTI for PARENT active before insert or update position 5 as begin end"),
-         QStringLiteral("create trigger T_CONNECT active on connect position 0 as begin end")});
+         QStringLiteral("create trigger T_CONNECT active on connect position 0 as begin end"),
+         QStringLiteral("create function F_B returns integer as begin return 1; end"),
+         QStringLiteral("create function F_A returns integer as begin return F_B() + 1; end"),
+         QStringLiteral("create package PK as begin function G returns integer; end"),
+         QStringLiteral("create package body PK as begin function G returns integer as begin return F_A(); end end"),
+         QStringLiteral("create collation C_PT for win1252 from WIN_PTBR case insensitive")});
     ExtractSource source(GetParam(), path);
     const QStringList lines =
         source.Extract(efMetadataAndData | efKeys | efIndices | efDropObjects, QStringLiteral("/p/db.fdb")).lines;
@@ -220,6 +225,13 @@ TEST_P(ExtractWriters, KeysIndicesTriggersAndOrder)
     EXPECT_TRUE(dropChild > 0 && dropChild < dropParent);
     EXPECT_LT(lines.indexOf(QStringLiteral("DROP VIEW V_A;")), lines.indexOf(QStringLiteral("DROP VIEW V_B;")));
     EXPECT_LT(dropParent, lines.indexOf(QStringLiteral("/*              Tables             */")));
+    // A package before the functions it calls, a function before the one it calls.
+    const qsizetype dropPackage = lines.indexOf(QStringLiteral("DROP PACKAGE PK;"));
+    const qsizetype dropCaller = lines.indexOf(QStringLiteral("DROP FUNCTION F_A;"));
+    const qsizetype dropCalled = lines.indexOf(QStringLiteral("DROP FUNCTION F_B;"));
+    EXPECT_TRUE(dropPackage > 0 && dropPackage < dropCaller && dropCaller < dropCalled)
+        << dropPackage << " " << dropCaller << " " << dropCalled;
+    EXPECT_NE(lines.indexOf(QStringLiteral("DROP COLLATION C_PT;")), -1);
 }
 
 TEST_P(ExtractWriters, QuotesAndCommentMarksInTextsAreMadeHarmless)
