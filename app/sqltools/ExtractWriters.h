@@ -140,5 +140,5 @@ void ExtractData(TExtractJob& job);
 
 // The banner of a section: four lines around a 37-character title line.
 void WriteBanner(QStringList& output, const QString& title);
-// A description as a comment line, with any comment marks inside removed.
+// A description as a comment line; no comment end inside it survives.
 QString DescriptionComment(const QString& description);

@@ -643,7 +643,7 @@ set term ^ ;
 execute block as
   declare I integer = 0;
 begin
-  while (I < 2500) do
+  while (I < 2100) do
   begin
     insert into AUDIT_LOG (ID, TABLE_NAME, ACTION, AT_TIME, BY_USER)
     values (100000 + :I, 'BULK', 'I', dateadd(:I minute to timestamp '2020-01-01 00:00:00'), 'loader ' || :I);
