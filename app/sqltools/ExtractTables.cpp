@@ -209,10 +209,9 @@ void WriteTable(TExtractJob& job, const TTable& table, const TKeys& keys)
     else if (table.relationType == 5)
         tail = QStringLiteral(") ON COMMIT DELETE ROWS;");
     out << tail << QString();
-    WriteCommentOn(job, QStringLiteral("TABLE"), name, table.description);
+    WriteCommentOn(job, QStringLiteral("TABLE"), table.name, table.description);
     for (const TColumn& column : table.columns)
-        WriteCommentOn(job, QStringLiteral("COLUMN"), name + QLatin1Char('.') + job.Name(column.name),
-                       column.description);
+        WriteCommentOn(job, QStringLiteral("COLUMN"), column.name, column.description, Semicolon, table.name);
 }
 
 std::vector<TIndex> ReadIndices(TExtractJob& job, TQvQuery& query, const TKeys& keys)
@@ -256,7 +255,7 @@ void WriteIndices(TExtractJob& job, const QString& table, const std::vector<TInd
         if (index.inactive)
             out << QStringLiteral("ALTER INDEX ") + job.Name(index.name) + QStringLiteral(" INACTIVE;");
         out << QString();
-        WriteCommentOn(job, QStringLiteral("INDEX"), job.Name(index.name), index.description);
+        WriteCommentOn(job, QStringLiteral("INDEX"), index.name, index.description);
     }
 }
 

@@ -163,10 +163,9 @@ void WriteView(TExtractJob& job, const TView& view, const QString& terminator)
     // As stored: re-indenting would change the source on every round trip.
     out << Fragment(SourceText(view.source)) + terminator;
     out << QString();
-    WriteCommentOn(job, QStringLiteral("VIEW"), name, view.description, terminator);
+    WriteCommentOn(job, QStringLiteral("VIEW"), view.name, view.description, terminator);
     for (const TViewColumn& column : view.columns)
-        WriteCommentOn(job, QStringLiteral("COLUMN"), name + QLatin1Char('.') + job.Name(column.name),
-                       column.description, terminator);
+        WriteCommentOn(job, QStringLiteral("COLUMN"), column.name, column.description, terminator, view.name);
 }
 
 // --- procedures, functions, packages ------------------------------------------
@@ -357,11 +356,10 @@ QString FunctionResult(const TRoutine& function)
         + (function.deterministic ? QStringLiteral(" DETERMINISTIC") : QString());
 }
 
-void WriteParameterComments(TExtractJob& job, const QString& name, const TRoutine& routine)
+void WriteParameterComments(TExtractJob& job, const TRoutine& routine)
 {
     for (const auto& parameter : routine.parameterDescriptions)
-        WriteCommentOn(job, QStringLiteral("PARAMETER"), name + QLatin1Char('.') + job.Name(parameter.first),
-                       parameter.second, Caret);
+        WriteCommentOn(job, QStringLiteral("PARAMETER"), parameter.first, parameter.second, Caret, routine.name);
 }
 
 // --- triggers -----------------------------------------------------------------
@@ -439,12 +437,12 @@ TWriterScope::TWriterScope(TExtractJob& job)
 }
 
 void WriteCommentOn(TExtractJob& job, const QString& what, const QString& name, const QString& description,
-                    const QString& terminator)
+                    const QString& terminator, const QString& owner)
 {
     if (description.isEmpty())
         return;
-    job.Output() << QStringLiteral("COMMENT ON ") + what + QLatin1Char(' ') + name + QStringLiteral(" IS ")
-            + QvSql::SingleQuoted(description) + (terminator == Semicolon ? terminator : Caret);
+    job.Output() << QvSql::CommentOn(what, name, description, job.Dialect(), owner)
+            + (terminator == Semicolon ? terminator : Caret);
 }
 
 void WriteBanner(QStringList& output, const QString& title)
@@ -523,7 +521,7 @@ void ExtractDomains(TExtractJob& job)
             line += QLatin1Char(' ') + Fragment(domain.check);
         line += catalog.CollateClause(domain.type.characterSet, domain.type.collation);
         out << line + Semicolon << QString();
-        WriteCommentOn(job, QStringLiteral("DOMAIN"), name, domain.description);
+        WriteCommentOn(job, QStringLiteral("DOMAIN"), domain.type.fieldName, domain.description);
     }
     scope.Commit();
 }
@@ -557,7 +555,7 @@ void ExtractCollations(TExtractJob& job)
         if (!specific.isEmpty())
             line += QLatin1Char(' ') + QvSql::SingleQuoted(specific);
         out << line + Semicolon;
-        WriteCommentOn(job, QStringLiteral("COLLATION"), job.Name(name), rows.Text(5));
+        WriteCommentOn(job, QStringLiteral("COLLATION"), name, rows.Text(5));
     }
     out << QString();
     scope.Commit();
@@ -586,8 +584,7 @@ void ExtractGenerators(TExtractJob& job)
         out << line + Semicolon;
         const QString description = rows.Text(3);
         if (!description.isEmpty())
-            comments << QStringLiteral("COMMENT ON GENERATOR ") + job.Name(name) + QStringLiteral(" IS ")
-                    + QvSql::SingleQuoted(description) + Semicolon;
+            comments << QvSql::CommentOn(QStringLiteral("GENERATOR"), name, description, job.Dialect()) + Semicolon;
     }
     out << comments << QString();
     scope.Commit();
@@ -610,7 +607,7 @@ void ExtractExceptions(TExtractJob& job)
             out << DescriptionComment(description);
         out << QStringLiteral("CREATE EXCEPTION ") + job.Name(name) + QLatin1Char(' ')
                 + QvSql::SingleQuoted(StrTrimTrailingSpaces(rows.Text(1))) + Semicolon;
-        WriteCommentOn(job, QStringLiteral("EXCEPTION"), job.Name(name), description);
+        WriteCommentOn(job, QStringLiteral("EXCEPTION"), name, description);
     }
     out << QString();
     scope.Commit();
@@ -690,7 +687,7 @@ void ExtractFunctions(TExtractJob& job)
         out << QStringLiteral("   ENTRY_POINT ") + QvSql::SingleQuoted(entryPoint);
         out << QStringLiteral("   MODULE_NAME ") + QvSql::SingleQuoted(module) + Semicolon;
         out << QString();
-        WriteCommentOn(job, QStringLiteral("EXTERNAL FUNCTION"), shown, description);
+        WriteCommentOn(job, QStringLiteral("EXTERNAL FUNCTION"), name, description);
     }
     out << QString();
     {
@@ -707,7 +704,7 @@ void ExtractFunctions(TExtractJob& job)
                        .arg(job.Name(name), QString::number(filters.Integer(3)), QString::number(filters.Integer(4)),
                             QvSql::SingleQuoted(StrTrimTrailingSpaces(filters.Text(2))),
                             QvSql::SingleQuoted(StrTrimTrailingSpaces(filters.Text(1))));
-            WriteCommentOn(job, QStringLiteral("FILTER"), job.Name(name), filters.Text(5));
+            WriteCommentOn(job, QStringLiteral("FILTER"), name, filters.Text(5));
         }
         out << QString();
     }
@@ -765,8 +762,8 @@ void ExtractProcedures(TExtractJob& job)
         out << SourceText(function.source);
         out << QStringLiteral(" ^ ");
         out << QString();
-        WriteCommentOn(job, QStringLiteral("FUNCTION"), name, function.description, Caret);
-        WriteParameterComments(job, name, function);
+        WriteCommentOn(job, QStringLiteral("FUNCTION"), function.name, function.description, Caret);
+        WriteParameterComments(job, function);
     }
     for (const TPackage& package : packages) {
         job.Progress(55, 20, k++, 2 * n);
@@ -778,7 +775,7 @@ void ExtractProcedures(TExtractJob& job)
             out << QStringLiteral(" ^ ");
         }
         out << QString();
-        WriteCommentOn(job, QStringLiteral("PACKAGE"), name, package.description, Caret);
+        WriteCommentOn(job, QStringLiteral("PACKAGE"), package.name, package.description, Caret);
     }
     const auto writeBody = [&](const TRoutine& procedure) {
         job.Progress(55, 20, k++, 2 * n);
@@ -793,8 +790,8 @@ void ExtractProcedures(TExtractJob& job)
         out << SourceText(procedure.source);
         out << QStringLiteral(" ^ ");
         out << QString();
-        WriteCommentOn(job, QStringLiteral("PROCEDURE"), name, procedure.description, Caret);
-        WriteParameterComments(job, name, procedure);
+        WriteCommentOn(job, QStringLiteral("PROCEDURE"), procedure.name, procedure.description, Caret);
+        WriteParameterComments(job, procedure);
     };
     // A procedure's body before the views that select from it: a view on
     // such a view holds on to the procedure's result types, which altering
@@ -937,7 +934,7 @@ void ExtractTriggers(TExtractJob& job)
         out << trigger.source;
         out << QStringLiteral(" ^ ");
         out << QString();
-        WriteCommentOn(job, QStringLiteral("TRIGGER"), name, trigger.description, Caret);
+        WriteCommentOn(job, QStringLiteral("TRIGGER"), trigger.name, trigger.description, Caret);
     }
     scope.Commit();
 }
