@@ -17,7 +17,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -47,6 +47,8 @@ int KindImage(int kind)
     case ekDomain: return tiDomain;
     case ekGenerator: return tiGenerator;
     case ekFunction: return tiFunction;
+    case ekPackage: return tiProcedure;
+    case ekCollation: return tiDomain;
     default: return tiException;
     }
 }
@@ -208,12 +210,15 @@ TExtrMD::TExtrMD(quint64 entryId, const QString& preselected, QWidget* parent)
     AGenerator = check(kinds, "AGenerator", QStringLiteral("All &Generators"));
     AUDF = check(kinds, "AUDF", QStringLiteral("All &UDF's"));
     AException = check(kinds, "AException", QStringLiteral("All &Exceptions"));
+    APackage = check(kinds, "APackage", QStringLiteral("All &Packages"));
+    ACollation = check(kinds, "ACollation", QStringLiteral("All C&ollations"));
     auto* kindsLayout = new QGridLayout(kinds);
     kindsLayout->addWidget(Allobjects, 0, 0);
     const QList<QPair<QCheckBox*, int>> kindBoxes{{ATable, ekTable},         {AView, ekView},
                                                   {AStored, ekProcedure},    {ATrigger, ekTrigger},
                                                   {ADomain, ekDomain},       {AGenerator, ekGenerator},
-                                                  {AUDF, ekFunction},        {AException, ekException}};
+                                                  {AUDF, ekFunction},        {AException, ekException},
+                                                  {APackage, ekPackage},     {ACollation, ekCollation}};
     for (int i = 0; i < kindBoxes.size(); ++i) {
         kindsLayout->addWidget(kindBoxes[i].first, 1 + i / 2, i % 2);
         const int kind = kindBoxes[i].second;
@@ -314,8 +319,10 @@ void TExtrMD::reject()
 void TExtrMD::FormShow()
 {
     ExtrWhat->setCurrentIndex(0);
+    // The last file used comes back with the form's placement; before any,
+    // the user's own folder.
     if (Filename->FileName().isEmpty())
-        Filename->RestoreFileName(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+        Filename->RestoreFileName(QDir::homePath() + QLatin1Char('/'));
     SrcList->clear();
     DstList->clear();
     TQvDatabase* database = Database();
@@ -418,7 +425,8 @@ void TExtrMD::KindClicked(int kind, bool checked)
 
 void TExtrMD::AllobjectsClicked(bool checked)
 {
-    for (QCheckBox* box : {ATable, AView, AStored, ATrigger, ADomain, AGenerator, AUDF, AException}) {
+    for (QCheckBox* box :
+         {ATable, AView, AStored, ATrigger, ADomain, AGenerator, AUDF, AException, APackage, ACollation}) {
         const QSignalBlocker blocker(box);
         box->setChecked(checked);
     }
@@ -536,17 +544,20 @@ void TExtractForm::Extract(TQvDatabase& database, const TExtractHeader& header, 
     TQvTransaction transaction;
     transaction.AddDatabase(&database);
     transaction.SetDefaultDatabase(&database);
-    const TExtractResult result = ExtractScript(database, transaction, header, items, flags, [this](int position) {
+    const auto progress = [this](int position) {
         ProgressBar->setValue(position);
         qv::processMessages();
-    });
+    };
+    TExtractResult result;
     if ((flags & efPreview) != 0) {
+        result = ExtractScript(database, transaction, header, items, flags, progress);
         TProcPreview preview(this);
         preview.setWindowTitle(QStringLiteral("Database Metadata"));
         preview.Memo()->SetText(ScriptText(result.lines));
         hide();
         qv::showModal(preview);
-    } else if (!SaveScript(fileName, result.lines)) {
+    } else if (!ExtractScriptToFile(database, transaction, header, items, flags, fileName, result, progress)) {
+        // Streamed as it is written: a script of a million rows is never held whole.
         hide();
         qv::messageDlg(QStringLiteral("Error writing to the file !"), qv::mtError, qv::mbOK);
         return;

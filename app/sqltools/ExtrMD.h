@@ -70,6 +70,8 @@ public:
     QCheckBox* AGenerator;
     QCheckBox* AUDF;
     QCheckBox* AException;
+    QCheckBox* APackage;
+    QCheckBox* ACollation;
     QPushButton* GenerateBtn;
     QPushButton* PreviewBtn;
     QPushButton* CancelBtn;

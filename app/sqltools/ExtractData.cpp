@@ -10,7 +10,9 @@
 #include "app/sqltools/ExtractWriters.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -20,6 +22,8 @@ constexpr qsizetype MaxLiteralBytes = 65535;
 // A binary literal is twice as long as its value.
 constexpr qsizetype MaxBinaryBytes = 32767;
 constexpr int OctetsCharacterSet = 1;
+// Lines of rows handed on at a time when the script goes to a file.
+constexpr qsizetype FlushLines = 4096;
 
 struct TDataColumn
 {
@@ -75,11 +79,6 @@ public:
                 line += HexLiteral(QByteArray(data, length));
                 return;
             }
-            if (m_codec.kind() == QvTextCodec::Latin1 && field.SQLType() == SQL_VARYING) {
-                // Bytes as they are: no text made on the way.
-                AppendLiteral(line, QLatin1StringView(data, length));
-                return;
-            }
             // A CHAR value without the padding a multi-byte set adds.
             AppendLiteral(line, field.SQLType() == SQL_TEXT ? field.AsString() : m_codec.decode(data, length));
             return;
@@ -87,14 +86,14 @@ public:
         case SQL_FLOAT: {
             float value;
             std::memcpy(&value, data, sizeof value);
-            AppendNumber(line, double(value), 9);
+            AppendNumber(line, value);
             return;
         }
         case SQL_DOUBLE:
         case SQL_D_FLOAT: {
             double value;
             std::memcpy(&value, data, sizeof value);
-            AppendNumber(line, value, 17);
+            AppendNumber(line, value);
             return;
         }
         case SQL_BOOLEAN:
@@ -175,50 +174,41 @@ private:
         AppendLiteral(line, value);
     }
 
-    // A string literal in the database's dialect, written straight into the
-    // line. A carriage return before a line end would be read back as part of
-    // the script's line end and lost: it is joined to the text around it as
-    // ASCII_CHAR(13).
-    void AppendLiteral(QString& line, const QString& text) const
-    {
-        const QChar quote = Quote();
-        line += quote;
-        if (!text.contains(quote) && !text.contains(QLatin1Char('\r'))) {
-            line += text;
-        } else {
-            for (qsizetype i = 0; i < text.size(); ++i) {
-                const QChar c = text.at(i);
-                const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
-                if (c == u'\r' && (next == u'\n' || next == u'\r')) {
-                    line += quote + QStringLiteral(" || ASCII_CHAR(13) || ") + quote;
-                    continue;
-                }
-                if (c == quote)
-                    line += quote;
-                line += c;
-            }
-        }
-        line += quote;
-    }
+    // A text value as a literal every script reader reads back whole: its
+    // control characters (a CR LF among them) as ASCII_CHAR(n).
+    void AppendLiteral(QString& line, QStringView text) const { QvSql::AppendScriptLiteral(line, text, m_job.Dialect()); }
 
-    void AppendLiteral(QString& line, QLatin1StringView text) const
+    // Locale-independent, and the shortest text that reads back as the
+    // same value. The server reads a literal with many digits far from 1
+    // as out of range, or as a neighbour of the value: there the value is
+    // written as its exact binary parts, an integer times a power of two.
+    template <typename Number>
+    static void AppendNumber(QString& line, Number value)
     {
-        if (text.contains(Quote()) || text.contains(QLatin1Char('\r'))) {
-            AppendLiteral(line, QString(text));
+        // Where a float's shortest text, read as a double, could fall
+        // beyond its range, the float goes in its binary parts as well.
+        constexpr bool single = std::is_same_v<Number, float>;
+        constexpr double nearZero = single ? 1e-36 : 1e-290;
+        constexpr double farOut = single ? 1e37 : 1e290;
+        const double magnitude = std::fabs(double(value));
+        if (value != 0 && std::isfinite(magnitude) && (magnitude < nearZero || magnitude > farOut)) {
+            int exponent = 0;
+            const double fraction = std::frexp(double(value), &exponent);
+            constexpr int mantissaBits = 53;
+            const auto mantissa = qint64(std::ldexp(fraction, mantissaBits));
+            exponent -= mantissaBits;
+            line += QLatin1Char('(') + QString::number(mantissa);
+            // A power below the smallest double is reached in two steps.
+            constexpr int step = 600;
+            if (exponent < -1000)
+                line += QStringLiteral("*POWER(2e0,%1)*POWER(2e0,%2)").arg(exponent + step).arg(-step);
+            else
+                line += QStringLiteral("*POWER(2e0,%1)").arg(exponent);
+            line += QLatin1Char(')');
             return;
         }
-        line += Quote();
-        line += text;
-        line += Quote();
-    }
-
-    QChar Quote() const { return m_job.Dialect() == 3 ? QLatin1Char('\'') : QLatin1Char('"'); }
-
-    // Locale-independent and exact: as "%.17g" writes a double.
-    static void AppendNumber(QString& line, double value, int precision)
-    {
         char digits[32];
-        const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, precision).ptr;
+        const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general).ptr;
         line += QLatin1StringView(digits, end - digits);
     }
 
@@ -237,16 +227,23 @@ void WriteRows(TExtractJob& job, TQvTransaction& transaction, const QString& tab
     QStringList skipped;
     for (const TDataColumn& column : columns)
         (column.array ? skipped : names) << job.Name(column.name);
-    if (!skipped.isEmpty())
-        job.Report(QStringLiteral("Table %1: array columns (%2) are not extracted.")
-                       .arg(table, skipped.join(QStringLiteral(", "))));
-
     TQvQuery query;
     query.SetDatabase(&job.Database());
     query.SetTransaction(&transaction);
     query.SetParamCheck(false);
     query.SetSQLDialect(job.Dialect());
     const QString name = job.Name(table);
+    if (!skipped.isEmpty()) {
+        // Only values left out are worth a word.
+        query.SetSQLText(QStringLiteral("select first 1 1 from ") + name + QStringLiteral(" where ")
+                         + skipped.join(QStringLiteral(" is not null or ")) + QStringLiteral(" is not null"));
+        query.ExecQuery();
+        const bool held = !query.Eof();
+        query.Close();
+        if (held)
+            job.Report(QStringLiteral("Table %1: array columns (%2) are not extracted.")
+                           .arg(table, skipped.join(QStringLiteral(", "))));
+    }
     if (names.isEmpty()) {
         query.SetSQLText(QStringLiteral("select 1 from ") + name);
         query.ExecQuery();
@@ -275,6 +272,8 @@ void WriteRows(TExtractJob& job, TQvTransaction& transaction, const QString& tab
         }
         line += QLatin1String(");");
         out << QString(line.constData(), line.size());
+        if (out.size() >= FlushLines)
+            job.Flush();
     }
     query.Close();
 }
@@ -322,7 +321,7 @@ void ExtractData(TExtractJob& job)
         out << QString() << QStringLiteral("COMMIT WORK;");
     }
     for (const QString& table : tables) {
-        out << QStringLiteral("/*  Table Data: ") + table + QStringLiteral("    */");
+        out << QStringLiteral("/*  Table Data: ") + QvSql::CommentText(table) + QStringLiteral("    */");
         WriteRows(job, job.Transaction(), table, columns.value(table));
         out << QString() << QStringLiteral("COMMIT WORK;");
     }

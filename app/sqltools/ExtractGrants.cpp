@@ -1,4 +1,4 @@
-// The privileges granted on the selected tables, views and procedures.
+// The privileges granted on the selected tables, views and routines.
 
 #include "app/shell/CatalogQuery.h"
 #include "app/sqltools/ExtractSupport.h"
@@ -24,8 +24,21 @@ QString Grantee(TExtractJob& job, const QString& name, int type)
     case 1: return QStringLiteral("VIEW ") + job.Name(name);
     case 2: return QStringLiteral("TRIGGER ") + job.Name(name);
     case 5: return QStringLiteral("PROCEDURE ") + job.Name(name);
+    case 15: return QStringLiteral("FUNCTION ") + job.Name(name);
+    case 18: return QStringLiteral("PACKAGE ") + job.Name(name);
     case 13: return QStringLiteral("ROLE ") + job.Name(name);
     default: return name == QLatin1String("PUBLIC") ? name : QStringLiteral("USER ") + job.Name(name);
+    }
+}
+
+// What a GRANT says before the object's name.
+QString ObjectWord(int type)
+{
+    switch (type) {
+    case 5: return QStringLiteral("PROCEDURE ");
+    case 15: return QStringLiteral("FUNCTION ");
+    case 18: return QStringLiteral("PACKAGE ");
+    default: return {};
     }
 }
 
@@ -41,7 +54,7 @@ void ExtractGrants(TExtractJob& job)
     {
         TCatalogQuery rows(scope.Query(), &job.Database(),
             QStringLiteral("select rdb$relation_name, rdb$object_type, rdb$user, rdb$user_type, rdb$grant_option, "
-                           "rdb$field_name, rdb$privilege from rdb$user_privileges where rdb$object_type in (0,5) "
+                           "rdb$field_name, rdb$privilege from rdb$user_privileges where rdb$object_type in (0,5,15,18) "
                            "and (rdb$grantor is null or rdb$user<>rdb$grantor)"));
         for (; !rows.Eof(); rows.Next()) {
             const QString object = rows.Name(0);
@@ -67,7 +80,7 @@ void ExtractGrants(TExtractJob& job)
             if (words.contains(word))
                 privileges << word + (field.isEmpty() ? QString() : QStringLiteral(" (") + job.Name(field) + QLatin1Char(')'));
         out << QStringLiteral("GRANT ") + privileges.join(QStringLiteral(", ")) + QStringLiteral(" ON ")
-                + (objectType == 5 ? QStringLiteral("PROCEDURE ") : QString()) + job.Name(object)
+                + ObjectWord(objectType) + job.Name(object)
                 + QStringLiteral(" TO ") + Grantee(job, user, userType)
                 + (option ? QStringLiteral(" WITH GRANT OPTION;") : QStringLiteral(";"));
     }

@@ -6,6 +6,7 @@
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/MainTreeF.h"
 #include "app/sqltools/ExtractWriters.h"
+#include "access/QvSqlText.h"
 
 #include <QSaveFile>
 
@@ -44,8 +45,8 @@ QStringList HeaderLines(TExtractJob& job, const TExtractHeader& header)
 {
     QStringList lines;
     const bool create = job.Flag(efCreateDatabase);
-    if (job.Dialect() == 3)
-        lines << QStringLiteral("SET SQL DIALECT 3;") << QString();
+    // A reader assumes dialect 3 where a script names none.
+    lines << QStringLiteral("SET SQL DIALECT %1;").arg(job.Dialect()) << QString();
     // A new database gets the original's character set; its connection the
     // registration's.
     QString characterSet = header.characterSet;
@@ -61,7 +62,7 @@ QStringList HeaderLines(TExtractJob& job, const TExtractHeader& header)
             + job.Literal(header.password);
     if (namesCharacterSet(characterSet))
         line += QStringLiteral(" DEFAULT CHARACTER SET ") + characterSet;
-    lines << QStringLiteral("/* Create database : ") + header.name + QStringLiteral("       */");
+    lines << QStringLiteral("/* Create database : ") + QvSql::CommentText(header.name) + QStringLiteral("       */");
     lines << line + QLatin1Char(';') << QString();
     return lines;
 }
@@ -102,8 +103,12 @@ QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& tr
     list(ekProcedure, QStringLiteral("select rdb$procedure_name from rdb$procedures where rdb$package_name is null "
                                      "order by rdb$procedure_name"),
          userObject);
+    // The user's triggers only: not those the server makes for checks and
+    // cascading keys, which carry a system flag (or, from older servers,
+    // only their CHECK source).
     list(ekTrigger,
-         QStringLiteral("select rdb$trigger_name, rdb$trigger_source from rdb$triggers order by rdb$trigger_name"),
+         QStringLiteral("select rdb$trigger_name, rdb$trigger_source from rdb$triggers "
+                        "where rdb$system_flag is null or rdb$system_flag=0 order by rdb$trigger_name"),
          [](const TCatalogQuery& rows, const QString& name) {
              return !IsSystemObjectName(name)
                  && !rows.Text(1).trimmed().toUpper().startsWith(QLatin1String("CHECK"));
@@ -112,13 +117,80 @@ QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& tr
     list(ekGenerator,
          QStringLiteral("select rdb$generator_name, rdb$system_flag from rdb$generators order by rdb$generator_name"),
          [](const TCatalogQuery& rows, const QString&) { return rows.IsNull(1) || rows.Integer(1) < 1; });
-    list(ekFunction, QStringLiteral("select rdb$function_name from rdb$functions order by rdb$function_name"),
+    list(ekFunction, QStringLiteral("select rdb$function_name from rdb$functions where rdb$package_name is null "
+                                    "and (rdb$system_flag is null or rdb$system_flag=0) order by rdb$function_name"),
+         userObject);
+    list(ekFunction, QStringLiteral("select rdb$function_name from rdb$filters "
+                                    "where rdb$system_flag is null or rdb$system_flag=0 order by rdb$function_name"),
          userObject);
     list(ekException, QStringLiteral("select rdb$exception_name from rdb$exceptions order by rdb$exception_name"),
+         userObject);
+    list(ekPackage, QStringLiteral("select rdb$package_name from rdb$packages "
+                                   "where rdb$system_flag is null or rdb$system_flag=0 order by rdb$package_name"),
+         userObject);
+    list(ekCollation, QStringLiteral("select rdb$collation_name from rdb$collations where rdb$system_flag=0 "
+                                     "order by rdb$collation_name"),
          userObject);
     scope.Commit();
     return items;
 }
+
+namespace {
+
+// A script file written a block at a time as the lines come, joined with
+// CR LF as ScriptText joins them.
+class TScriptFileWriter
+{
+public:
+    explicit TScriptFileWriter(const QString& fileName)
+        : m_file(fileName)
+    {
+        m_ok = m_file.open(QIODevice::WriteOnly);
+        m_block.reserve(2 * BlockBytes);
+    }
+
+    bool Ok() const { return m_ok; }
+
+    void Write(const QStringList& lines)
+    {
+        for (const QString& line : lines) {
+            if (!m_first)
+                m_block += "\r\n";
+            m_first = false;
+            // Each line on its own gives the bytes of the joined text: a
+            // line holds whole characters, and the separator is plain ASCII.
+            m_block += line.toUtf8();
+            if (m_block.size() >= BlockBytes)
+                WriteBlock();
+        }
+    }
+
+    bool Commit()
+    {
+        WriteBlock();
+        return m_ok && m_file.commit();
+    }
+
+private:
+    static constexpr qsizetype BlockBytes = 1 << 20;
+
+    void WriteBlock()
+    {
+        if (m_ok && m_file.write(m_block) != m_block.size())
+            m_ok = false;
+        m_block.resize(0);
+    }
+
+    QSaveFile m_file;
+    QByteArray m_block;
+    bool m_ok = false;
+    bool m_first = true;
+};
+
+void RunWriters(TExtractJob& job, TExtractResult& result, const TExtractHeader& header,
+                const QList<TExtractItem>& items, int flags, const std::function<void(int)>& progress);
+
+} // namespace
 
 TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction, const TExtractHeader& header,
                              const QList<TExtractItem>& items, int flags, const std::function<void(int)>& progress)
@@ -128,6 +200,32 @@ TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction,
     for (const TExtractItem& item : items)
         selected << item.name;
     TExtractJob job(database, transaction, selected, flags, result.lines);
+    RunWriters(job, result, header, items, flags, progress);
+    return result;
+}
+
+bool ExtractScriptToFile(TQvDatabase& database, TQvTransaction& transaction, const TExtractHeader& header,
+                         const QList<TExtractItem>& items, int flags, const QString& fileName,
+                         TExtractResult& result, const std::function<void(int)>& progress)
+{
+    TScriptFileWriter file(fileName);
+    if (!file.Ok())
+        return false;
+    QStringList selected;
+    for (const TExtractItem& item : items)
+        selected << item.name;
+    TExtractJob job(database, transaction, selected, flags, result.lines);
+    job.SetSink([&file](const QStringList& lines) { file.Write(lines); });
+    RunWriters(job, result, header, items, flags, progress);
+    job.Flush();
+    return file.Commit();
+}
+
+namespace {
+
+void RunWriters(TExtractJob& job, TExtractResult& result, const TExtractHeader& header,
+                const QList<TExtractItem>& items, int flags, const std::function<void(int)>& progress)
+{
     if (progress) {
         progress(0);
         job.SetProgressHandler(progress);
@@ -137,6 +235,11 @@ TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction,
     if ((flags & (efMetadataOnly | efMetadataAndData)) != 0) {
         if (job.Flag(efDropObjects))
             ExtractDrops(job);
+        if (hasKind(items, ekCollation))
+            ExtractCollations(job);
+        // Domains, checks and computed columns may call external functions.
+        if (hasKind(items, ekFunction))
+            ExtractFunctions(job);
         if (hasKind(items, ekDomain))
             ExtractDomains(job);
         if (hasKind(items, ekGenerator))
@@ -147,10 +250,8 @@ TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction,
             ExtractTables(job);
         if (hasKind(items, ekView))
             ExtractViews(job);
-        if (hasKind(items, ekFunction))
-            ExtractFunctions(job);
         result.lines << QStringLiteral("COMMIT WORK;") << QStringLiteral("SET TERM ^ ;");
-        if (hasKind(items, ekProcedure))
+        if (hasKind(items, ekProcedure) || hasKind(items, ekFunction) || hasKind(items, ekPackage))
             ExtractProcedures(job);
         if (hasKind(items, ekTrigger))
             ExtractTriggers(job);
@@ -162,8 +263,9 @@ TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction,
     if (job.Flag(efMetadataAndData) && hasKind(items, ekTable))
         ExtractConstraints(job);
     result.reports = job.Reports();
-    return result;
 }
+
+} // namespace
 
 QString ScriptText(const QStringList& lines)
 {
@@ -183,23 +285,9 @@ bool SaveScript(const QString& fileName, const QString& text)
 
 bool SaveScript(const QString& fileName, const QStringList& lines)
 {
-    constexpr qsizetype blockBytes = 1 << 20;
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    TScriptFileWriter file(fileName);
+    if (!file.Ok())
         return false;
-    QByteArray block;
-    block.reserve(2 * blockBytes);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i > 0)
-            block += "\r\n";
-        // Each line on its own gives the bytes of the joined text: a line
-        // holds whole characters, and the separator is plain ASCII.
-        block += lines.at(i).toUtf8();
-        if (block.size() >= blockBytes) {
-            if (file.write(block) != block.size())
-                return false;
-            block.resize(0);
-        }
-    }
-    return file.write(block) == block.size() && file.commit();
+    file.Write(lines);
+    return file.Commit();
 }

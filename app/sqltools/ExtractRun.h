@@ -38,7 +38,7 @@ struct TExtractResult
 
 // The objects an extraction can write, kind by kind in the order of
 // TExtractKind's listing (tables, views, procedures, triggers, domains,
-// generators, external functions, exceptions), each kind by name; system
+// generators, functions, exceptions, packages, collations), each kind by name; system
 // objects left out. Runs in the transaction, which must not be active.
 QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& transaction);
 
@@ -49,6 +49,13 @@ QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& tr
 TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction, const TExtractHeader& header,
                              const QList<TExtractItem>& items, int flags,
                              const std::function<void(int)>& progress = {});
+
+// The same run with the script written to the file as it goes: memory does
+// not grow with the rows. The result's lines stay empty. False when the file
+// cannot be created or written (the old file is then left as it was).
+bool ExtractScriptToFile(TQvDatabase& database, TQvTransaction& transaction, const TExtractHeader& header,
+                         const QList<TExtractItem>& items, int flags, const QString& fileName,
+                         TExtractResult& result, const std::function<void(int)>& progress = {});
 
 // The lines joined as a script file holds them, with CR LF.
 QString ScriptText(const QStringList& lines);

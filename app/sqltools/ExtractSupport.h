@@ -24,8 +24,15 @@ private:
 
 // "COMMENT ON <what> <name> IS '<description>'" and the terminator, so that
 // the description reaches the new database whole; nothing when it is empty.
+// The names are stored ones; a column's or parameter's owner gives its
+// table, view or routine.
 void WriteCommentOn(TExtractJob& job, const QString& what, const QString& name, const QString& description,
-                    const QString& terminator = QStringLiteral(";"));
+                    const QString& terminator = QStringLiteral(";"), const QString& owner = QString());
+
+// A stored fragment (a default, a check, a computed column's or a view's
+// source) as the script writes it, followed by other text: when its last
+// line holds a comment, that text must start on a line of its own.
+QString Fragment(const QString& source);
 
 // The user tables (views left out), parents of foreign keys before their
 // children, else in name order.

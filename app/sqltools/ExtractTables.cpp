@@ -22,13 +22,6 @@ bool generatedName(const QString& constraintName)
     return constraintName.contains(QLatin1String("INTEG"));
 }
 
-QString withoutCommentMarks(QString text)
-{
-    text.remove(QStringLiteral("/*"));
-    text.remove(QStringLiteral("*/"));
-    return text;
-}
-
 struct TColumn
 {
     QString line;
@@ -101,7 +94,7 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
         QString line = QString(7, QLatin1Char(' ')) + job.Name(name) + QLatin1Char(' ');
         const QString computed = rows.Text(3);
         if (!computed.isEmpty()) {
-            line += QStringLiteral("COMPUTED BY ") + computed;
+            line += QStringLiteral("COMPUTED BY ") + Fragment(computed);
         } else {
             const QString domain = rows.Name(2);
             const TFieldType type = types.Read(rows);
@@ -123,7 +116,7 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
             }
             const QString defaultText = rows.Text(4).trimmed();
             if (!defaultText.isEmpty())
-                line += QLatin1Char(' ') + defaultText;
+                line += QLatin1Char(' ') + Fragment(defaultText);
             if (!rows.IsNull(5) && rows.Integer(5) == 1)
                 line += QStringLiteral(" NOT NULL");
             line += collate;
@@ -174,7 +167,7 @@ void WriteTable(TExtractJob& job, const TTable& table, const TKeys& keys)
 {
     QStringList& out = job.Output();
     const QString name = job.Name(table.name);
-    out << QStringLiteral("/* Table: ") + table.name + QStringLiteral("  */");
+    out << QStringLiteral("/* Table: ") + QvSql::CommentText(table.name) + QStringLiteral("  */");
     if (!table.description.isEmpty())
         out << DescriptionComment(table.description);
     QString head = table.relationType == 4 || table.relationType == 5 ? QStringLiteral("CREATE GLOBAL TEMPORARY TABLE ")
@@ -188,8 +181,8 @@ void WriteTable(TExtractJob& job, const TTable& table, const TKeys& keys)
         if (i + 1 < table.columns.size())
             line += QLatin1Char(',');
         if (!table.columns[i].description.isEmpty())
-            line += QString(10, QLatin1Char(' ')) + QStringLiteral("/*") + withoutCommentMarks(table.columns[i].description)
-                + QStringLiteral("*/");
+            line += QString(10, QLatin1Char(' ')) + QStringLiteral("/* ")
+                + QvSql::CommentText(table.columns[i].description) + QStringLiteral(" */");
         out << line;
     }
     const auto constraints = keys.byTable.find(table.name);
@@ -216,10 +209,9 @@ void WriteTable(TExtractJob& job, const TTable& table, const TKeys& keys)
     else if (table.relationType == 5)
         tail = QStringLiteral(") ON COMMIT DELETE ROWS;");
     out << tail << QString();
-    WriteCommentOn(job, QStringLiteral("TABLE"), name, table.description);
+    WriteCommentOn(job, QStringLiteral("TABLE"), table.name, table.description);
     for (const TColumn& column : table.columns)
-        WriteCommentOn(job, QStringLiteral("COLUMN"), name + QLatin1Char('.') + job.Name(column.name),
-                       column.description);
+        WriteCommentOn(job, QStringLiteral("COLUMN"), column.name, column.description, Semicolon, table.name);
 }
 
 std::vector<TIndex> ReadIndices(TExtractJob& job, TQvQuery& query, const TKeys& keys)
@@ -255,7 +247,7 @@ void WriteIndices(TExtractJob& job, const QString& table, const std::vector<TInd
             line += QStringLiteral("DESCENDING ");
         line += QStringLiteral("INDEX ") + job.Name(index.name) + QStringLiteral(" on ") + job.Name(table);
         if (!index.expression.isEmpty())
-            line += QStringLiteral(" COMPUTED BY ") + index.expression;
+            line += QStringLiteral(" COMPUTED BY ") + Fragment(index.expression);
         else
             line += QLatin1Char('(') + ColumnList(job, keys.segments.value(index.name), QStringLiteral(", "))
                 + QLatin1Char(')');
@@ -263,7 +255,7 @@ void WriteIndices(TExtractJob& job, const QString& table, const std::vector<TInd
         if (index.inactive)
             out << QStringLiteral("ALTER INDEX ") + job.Name(index.name) + QStringLiteral(" INACTIVE;");
         out << QString();
-        WriteCommentOn(job, QStringLiteral("INDEX"), job.Name(index.name), index.description);
+        WriteCommentOn(job, QStringLiteral("INDEX"), index.name, index.description);
     }
 }
 
@@ -332,7 +324,7 @@ void WriteChecks(TExtractJob& job, TQvQuery& query)
             + (generatedName(check.name) ? QStringLiteral(" ADD  ")
                                          : QStringLiteral(" ADD CONSTRAINT ") + job.Name(check.name) + QLatin1Char(' '));
         // The source as stored: its line breaks are the database's own.
-        out << head + check.source + Semicolon << QString();
+        out << head + Fragment(check.source) + Semicolon << QString();
     }
 }
 
@@ -440,6 +432,20 @@ void ExtractDrops(TExtractJob& job)
                                               "where rdb$view_blr is not null")),
                          dependencies(1)),
          true);
+    drop("PACKAGE",
+         names(QStringLiteral("select rdb$package_name from rdb$packages "
+                              "where rdb$system_flag is null or rdb$system_flag=0 order by 1")),
+         false);
+    drop("FUNCTION",
+         DependencyOrder(names(QStringLiteral("select rdb$function_name from rdb$functions where rdb$module_name is null "
+                                              "and rdb$package_name is null and (rdb$system_flag is null or "
+                                              "rdb$system_flag=0)")),
+                         dependencies(15)),
+         true);
+    drop("FILTER",
+         names(QStringLiteral("select rdb$function_name from rdb$filters "
+                              "where rdb$system_flag is null or rdb$system_flag=0 order by 1")),
+         false);
     drop("EXTERNAL FUNCTION",
          names(QStringLiteral("select rdb$function_name from rdb$functions where rdb$module_name is not null "
                               "order by 1")),
@@ -458,6 +464,9 @@ void ExtractDrops(TExtractJob& job)
     drop("DOMAIN",
          names(QStringLiteral("select rdb$field_name from rdb$fields where rdb$field_name not starting with 'RDB$' "
                               "and (rdb$system_flag is null or rdb$system_flag=0) order by 1")),
+         false);
+    drop("COLLATION",
+         names(QStringLiteral("select rdb$collation_name from rdb$collations where rdb$system_flag=0 order by 1")),
          false);
     out << QString();
     scope.Commit();

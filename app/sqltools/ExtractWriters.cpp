@@ -9,6 +9,9 @@
 #include "app/sqltools/ExtractSupport.h"
 #include "components/StrUtils.h"
 
+#include <QRegularExpression>
+
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -29,6 +32,12 @@ QString SourceText(QString source)
 QString systemFlagFree(const char* alias)
 {
     return QStringLiteral("(%1rdb$system_flag is null or %1rdb$system_flag=0)").arg(QLatin1String(alias));
+}
+
+// The kinds of object a view may read that the routines' section makes.
+bool IsRoutineKind(int dependedOnType)
+{
+    return dependedOnType == 5 || dependedOnType == 15 || dependedOnType == 18 || dependedOnType == 19;
 }
 
 // --- views -------------------------------------------------------------
@@ -53,19 +62,25 @@ struct TViewPlan
 {
     std::vector<TView> early;
     std::vector<TView> afterProcedureHeaders;
+    // The selected procedures those late views select from.
+    QSet<QString> proceduresRead;
 };
 
 TViewPlan ReadViewPlan(TExtractJob& job, TQvQuery& query)
 {
     QHash<QString, TView> views;
+    // In the order the database made them, which a copy keeps.
+    QStringList made;
     {
         TCatalogQuery rows(query, &job.Database(),
             QStringLiteral("select rdb$relation_name, rdb$view_source, rdb$description from rdb$relations "
-                           "where rdb$view_blr is not null order by rdb$relation_name"));
+                           "where rdb$view_blr is not null order by rdb$relation_id"));
         for (; !rows.Eof(); rows.Next()) {
             const QString name = rows.Name(0);
-            if (job.Selected(name))
-                views.insert(name, TView{name, rows.Text(1), rows.Text(2), {}});
+            if (!job.Selected(name))
+                continue;
+            views.insert(name, TView{name, rows.Text(1), rows.Text(2), {}});
+            made << name;
         }
     }
     {
@@ -81,6 +96,7 @@ TViewPlan ReadViewPlan(TExtractJob& job, TQvQuery& query)
     }
     QHash<QString, QSet<QString>> dependsOn;
     QSet<QString> needsProcedure;
+    QSet<QString> proceduresRead;
     {
         TCatalogQuery rows(query, &job.Database(),
             QStringLiteral("select distinct rdb$dependent_name, rdb$depended_on_name, rdb$depended_on_type "
@@ -88,21 +104,47 @@ TViewPlan ReadViewPlan(TExtractJob& job, TQvQuery& query)
         for (; !rows.Eof(); rows.Next()) {
             const QString view = rows.Name(0);
             const QString needed = rows.Name(1);
-            if (rows.Integer(2) == 5 && job.Selected(needed))
+            if (IsRoutineKind(rows.Integer(2)) && job.Selected(needed)) {
                 needsProcedure.insert(view);
-            else
+                if (rows.Integer(2) == 5)
+                    proceduresRead.insert(needed);
+            } else
                 dependsOn[view].insert(needed);
         }
     }
+    {
+        // The server records no view's use of a function: a view whose
+        // source names a selected PSQL function or package waits for them.
+        QStringList routines;
+        TCatalogQuery rows(query, &job.Database(),
+            QStringLiteral("select rdb$function_name from rdb$functions where rdb$module_name is null "
+                           "and rdb$package_name is null union select rdb$package_name from rdb$packages"));
+        for (; !rows.Eof(); rows.Next())
+            if (job.Selected(rows.Name(0)))
+                routines << QRegularExpression::escape(rows.Name(0));
+        if (!routines.isEmpty()) {
+            const QRegularExpression named(
+                QStringLiteral("(?<![\\w$])(") + routines.join(QLatin1Char('|')) + QStringLiteral(")(?![\\w$])"),
+                QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+            for (const TView& view : std::as_const(views))
+                if (named.match(view.source).hasMatch())
+                    needsProcedure.insert(view.name);
+        }
+    }
     TViewPlan plan;
-    const QStringList order = DependencyOrder(views.keys(), dependsOn);
+    plan.proceduresRead = proceduresRead;
+    // The order they were made in holds unless a view was altered to read
+    // one made after it.
+    QStringList order = made;
+    for (qsizetype i = 0; i < made.size() && order == made; ++i)
+        for (const QString& needed : dependsOn.value(made.at(i)))
+            if (views.contains(needed) && made.indexOf(needed) > i)
+                order = DependencyOrder(views.keys(), dependsOn);
+    // The views from the first that waits for a routine on wait as well:
+    // those that read it must, and the others keep their order.
+    bool late = false;
     for (const QString& name : order) {
-        // A view on a view that waits for a procedure waits as well.
-        bool late = needsProcedure.contains(name);
-        for (const QString& needed : dependsOn.value(name))
-            late = late || (views.contains(needed) && needsProcedure.contains(needed));
-        if (late)
-            needsProcedure.insert(name);
+        late = late || needsProcedure.contains(name);
         (late ? plan.afterProcedureHeaders : plan.early).push_back(views.value(name));
     }
     return plan;
@@ -112,41 +154,54 @@ void WriteView(TExtractJob& job, const TView& view, const QString& terminator)
 {
     QStringList& out = job.Output();
     const QString name = job.Name(view.name);
-    out << QStringLiteral("/* View: ") + view.name + QStringLiteral("  */");
+    out << QStringLiteral("/* View: ") + QvSql::CommentText(view.name) + QStringLiteral("  */");
     QStringList columns;
     for (const TViewColumn& column : view.columns)
         columns << job.Name(column.name);
     out << QStringLiteral("CREATE VIEW ") + name + QStringLiteral(" (") + columns.join(QLatin1Char(',')) + QLatin1Char(')');
     out << QStringLiteral("AS");
     // As stored: re-indenting would change the source on every round trip.
-    out << SourceText(view.source) + terminator;
+    out << Fragment(SourceText(view.source)) + terminator;
     out << QString();
-    WriteCommentOn(job, QStringLiteral("VIEW"), name, view.description, terminator);
+    WriteCommentOn(job, QStringLiteral("VIEW"), view.name, view.description, terminator);
     for (const TViewColumn& column : view.columns)
-        WriteCommentOn(job, QStringLiteral("COLUMN"), name + QLatin1Char('.') + job.Name(column.name),
-                       column.description, terminator);
+        WriteCommentOn(job, QStringLiteral("COLUMN"), column.name, column.description, terminator, view.name);
 }
 
-// --- procedures -----------------------------------------------------------
+// --- procedures, functions, packages ------------------------------------------
 
-struct TProcedure
+// A procedure or PSQL function: its header's parts and its body.
+struct TRoutine
 {
     QString name;
     QString source;
     QString description;
     QStringList inputs;
     QStringList outputs;
+    QString returns;
+    bool selectable = false;
+    bool deterministic = false;
     QList<QPair<QString, QString>> parameterDescriptions;
 };
 
-QString ParameterText(TExtractJob& job, const TCatalogQuery& rows, const TFieldTypeReader& types)
+struct TPackage
 {
-    const QString domain = rows.Name(rows.Column(QStringLiteral("RDB$FIELD_SOURCE")));
-    const int mechanism = rows.Column(QStringLiteral("RDB$PARAMETER_MECHANISM"));
-    const int relation = rows.Column(QStringLiteral("RDB$RELATION_NAME"));
+    QString name;
+    QString header;
+    QString body;
+    QString description;
+};
+
+// A parameter (or, without its name, a function's result) as its routine's
+// header declares it, read from the P_* items of a parameter select.
+QString ParameterText(TExtractJob& job, const TCatalogQuery& rows, const TFieldTypeReader& types, bool named)
+{
+    const QString domain = rows.Name(rows.Column(QStringLiteral("P_SOURCE")));
+    const int mechanism = rows.Column(QStringLiteral("P_MECHANISM"));
+    const int relation = rows.Column(QStringLiteral("P_RELATION"));
     const int field = rows.Column(QStringLiteral("P_FIELD"));
     const TFieldType type = types.Read(rows);
-    QString text = job.Name(rows.Name(rows.Column(QStringLiteral("RDB$PARAMETER_NAME")))) + QLatin1Char(' ');
+    QString text = named ? job.Name(rows.Name(rows.Column(QStringLiteral("P_NAME")))) + QLatin1Char(' ') : QString();
     if (!rows.IsNull(relation) && !rows.IsNull(field)) {
         text += QStringLiteral("TYPE OF COLUMN ") + job.Name(rows.Name(relation)) + QLatin1Char('.')
             + job.Name(rows.Name(field));
@@ -165,38 +220,46 @@ QString ParameterText(TExtractJob& job, const TCatalogQuery& rows, const TFieldT
         text += job.Catalog().CollateClause(type.characterSet, rows.Integer(collation));
     const QString defaultSource = rows.Text(QStringLiteral("P_DEFAULT")).trimmed();
     if (!defaultSource.isEmpty())
-        text += QLatin1Char(' ') + defaultSource;
-    QString description = StrTrimTrailingSpaces(rows.Text(QStringLiteral("P_DESCRIPTION")));
-    if (!description.isEmpty()) {
-        description.remove(QStringLiteral("/*"));
-        description.remove(QStringLiteral("*/"));
-        text += QStringLiteral(" /*") + description + QStringLiteral("*/");
-    }
+        text += QLatin1Char(' ') + Fragment(defaultSource);
+    // No description here: the server would keep it as part of the
+    // default; COMMENT ON PARAMETER gives it back.
     return text;
 }
 
-std::vector<TProcedure> ReadProcedures(TExtractJob& job, TQvQuery& query)
+// The select items ParameterText reads, from the parameter row `a`.
+QString ParameterColumns(const char* nameColumn, const char* mechanismColumn)
 {
-    std::vector<TProcedure> procedures;
+    return QStringLiteral("a.%1 P_NAME, a.rdb$field_source P_SOURCE, a.%2 P_MECHANISM, a.rdb$relation_name P_RELATION, "
+                          "a.rdb$field_name P_FIELD, a.rdb$null_flag P_NULL_FLAG, a.rdb$collation_id P_COLLATION, "
+                          "a.rdb$default_source P_DEFAULT, a.rdb$description P_DESCRIPTION, ")
+               .arg(QLatin1String(nameColumn), QLatin1String(mechanismColumn))
+        + FieldTypeColumns(QStringLiteral("b"));
+}
+
+std::vector<TRoutine> ReadProcedures(TExtractJob& job, TQvQuery& query)
+{
+    std::vector<TRoutine> procedures;
     QHash<QString, qsizetype> byName;
     {
         TCatalogQuery rows(query, &job.Database(),
-            QStringLiteral("select rdb$procedure_name, rdb$procedure_source, rdb$description from rdb$procedures "
-                           "where rdb$package_name is null order by rdb$procedure_name"));
+            QStringLiteral("select rdb$procedure_name, rdb$procedure_source, rdb$description, rdb$procedure_type "
+                           "from rdb$procedures where rdb$package_name is null order by rdb$procedure_name"));
         for (; !rows.Eof(); rows.Next()) {
             const QString name = rows.Name(0);
             if (!job.Selected(name))
                 continue;
             byName.insert(name, qsizetype(procedures.size()));
-            procedures.push_back({name, rows.Text(1), rows.Text(2), {}, {}, {}});
+            TRoutine procedure;
+            procedure.name = name;
+            procedure.source = rows.Text(1);
+            procedure.description = rows.Text(2);
+            procedure.selectable = !rows.IsNull(3) && rows.Integer(3) == 1;
+            procedures.push_back(procedure);
         }
     }
     TCatalogQuery rows(query, &job.Database(),
-        QStringLiteral("select a.rdb$procedure_name, a.rdb$parameter_name, a.rdb$parameter_type, a.rdb$field_source, "
-                       "a.rdb$parameter_mechanism, a.rdb$relation_name, a.rdb$field_name P_FIELD, "
-                       "a.rdb$null_flag P_NULL_FLAG, a.rdb$collation_id P_COLLATION, a.rdb$default_source P_DEFAULT, "
-                       "a.rdb$description P_DESCRIPTION, ")
-            + FieldTypeColumns(QStringLiteral("b"))
+        QStringLiteral("select a.rdb$procedure_name, a.rdb$parameter_type, ")
+            + ParameterColumns("rdb$parameter_name", "rdb$parameter_mechanism")
             + QStringLiteral(" from rdb$procedure_parameters a, rdb$fields b where a.rdb$field_source=b.rdb$field_name "
                              "and a.rdb$package_name is null "
                              "order by a.rdb$procedure_name, a.rdb$parameter_type, a.rdb$parameter_number"));
@@ -205,14 +268,98 @@ std::vector<TProcedure> ReadProcedures(TExtractJob& job, TQvQuery& query)
         const auto found = byName.constFind(rows.Name(0));
         if (found == byName.cend())
             continue;
-        TProcedure& procedure = procedures[std::size_t(*found)];
-        const QString text = ParameterText(job, rows, types);
-        (rows.Integer(2) == 0 ? procedure.inputs : procedure.outputs) << text;
+        TRoutine& procedure = procedures[std::size_t(*found)];
+        const QString text = ParameterText(job, rows, types, true);
+        (rows.Integer(1) == 0 ? procedure.inputs : procedure.outputs) << text;
         const QString description = rows.Text(QStringLiteral("P_DESCRIPTION"));
         if (!description.isEmpty())
-            procedure.parameterDescriptions.append({rows.Name(1), description});
+            procedure.parameterDescriptions.append({rows.Name(rows.Column(QStringLiteral("P_NAME"))), description});
     }
     return procedures;
+}
+
+// The selected functions written in PSQL (not in a package).
+std::vector<TRoutine> ReadFunctions(TExtractJob& job, TQvQuery& query)
+{
+    std::vector<TRoutine> functions;
+    QHash<QString, qsizetype> byName;
+    QHash<QString, int> resultPosition;
+    {
+        TCatalogQuery rows(query, &job.Database(),
+            QStringLiteral("select rdb$function_name, rdb$function_source, rdb$description, rdb$deterministic_flag, "
+                           "rdb$return_argument from rdb$functions where rdb$module_name is null "
+                           "and rdb$package_name is null and (rdb$system_flag is null or rdb$system_flag=0) "
+                           "order by rdb$function_name"));
+        for (; !rows.Eof(); rows.Next()) {
+            const QString name = rows.Name(0);
+            if (!job.Selected(name))
+                continue;
+            byName.insert(name, qsizetype(functions.size()));
+            resultPosition.insert(name, rows.IsNull(4) ? 0 : rows.Integer(4));
+            TRoutine function;
+            function.name = name;
+            function.source = rows.Text(1);
+            function.description = rows.Text(2);
+            function.deterministic = !rows.IsNull(3) && rows.Integer(3) == 1;
+            functions.push_back(function);
+        }
+    }
+    TCatalogQuery rows(query, &job.Database(),
+        QStringLiteral("select a.rdb$function_name, a.rdb$argument_position, ")
+            + ParameterColumns("rdb$argument_name", "rdb$argument_mechanism")
+            + QStringLiteral(" from rdb$function_arguments a, rdb$fields b where a.rdb$field_source=b.rdb$field_name "
+                             "and a.rdb$package_name is null order by a.rdb$function_name, a.rdb$argument_position"));
+    const TFieldTypeReader types(rows);
+    for (; !rows.Eof(); rows.Next()) {
+        const QString name = rows.Name(0);
+        const auto found = byName.constFind(name);
+        if (found == byName.cend())
+            continue;
+        TRoutine& function = functions[std::size_t(*found)];
+        if (rows.Integer(1) == resultPosition.value(name)) {
+            function.returns = ParameterText(job, rows, types, false);
+            continue;
+        }
+        function.inputs << ParameterText(job, rows, types, true);
+        const QString description = rows.Text(QStringLiteral("P_DESCRIPTION"));
+        if (!description.isEmpty())
+            function.parameterDescriptions.append({rows.Name(rows.Column(QStringLiteral("P_NAME"))), description});
+    }
+    return functions;
+}
+
+std::vector<TPackage> ReadPackages(TExtractJob& job, TQvQuery& query)
+{
+    std::vector<TPackage> packages;
+    TCatalogQuery rows(query, &job.Database(),
+        QStringLiteral("select rdb$package_name, rdb$package_header_source, rdb$package_body_source, rdb$description "
+                       "from rdb$packages where rdb$system_flag is null or rdb$system_flag=0 "
+                       "order by rdb$package_name"));
+    for (; !rows.Eof(); rows.Next())
+        if (job.Selected(rows.Name(0)))
+            packages.push_back({rows.Name(0), rows.Text(1), rows.Text(2), rows.Text(3)});
+    return packages;
+}
+
+// "name(inputs)" as a header starts.
+QString RoutineHead(TExtractJob& job, const TRoutine& routine)
+{
+    QString head = job.Name(routine.name);
+    if (!routine.inputs.isEmpty())
+        head += QLatin1Char('(') + routine.inputs.join(QLatin1Char(',')) + QLatin1Char(')');
+    return head;
+}
+
+QString FunctionResult(const TRoutine& function)
+{
+    return QStringLiteral("RETURNS ") + function.returns
+        + (function.deterministic ? QStringLiteral(" DETERMINISTIC") : QString());
+}
+
+void WriteParameterComments(TExtractJob& job, const TRoutine& routine)
+{
+    for (const auto& parameter : routine.parameterDescriptions)
+        WriteCommentOn(job, QStringLiteral("PARAMETER"), parameter.first, parameter.second, Caret, routine.name);
 }
 
 // --- triggers -----------------------------------------------------------------
@@ -255,6 +402,14 @@ QString TExtractJob::Literal(const QString& text) const
     return QvSql::Literal(text, m_dialect);
 }
 
+void TExtractJob::Flush()
+{
+    if (!m_sink || m_output.isEmpty())
+        return;
+    m_sink(m_output);
+    m_output.clear();
+}
+
 void TExtractJob::Progress(int base, int slice, int k, int n) const
 {
     if (m_progress && n > 0)
@@ -264,10 +419,7 @@ void TExtractJob::Progress(int base, int slice, int k, int n) const
 void TExtractJob::Report(const QString& text)
 {
     m_reports << text;
-    QString comment = text;
-    comment.remove(QStringLiteral("/*"));
-    comment.remove(QStringLiteral("*/"));
-    m_output << QStringLiteral("/* ") + comment + QStringLiteral(" */");
+    m_output << QStringLiteral("/* ") + QvSql::CommentText(text) + QStringLiteral(" */");
 }
 
 TExtractCatalog& TExtractJob::Catalog()
@@ -285,12 +437,12 @@ TWriterScope::TWriterScope(TExtractJob& job)
 }
 
 void WriteCommentOn(TExtractJob& job, const QString& what, const QString& name, const QString& description,
-                    const QString& terminator)
+                    const QString& terminator, const QString& owner)
 {
     if (description.isEmpty())
         return;
-    job.Output() << QStringLiteral("COMMENT ON ") + what + QLatin1Char(' ') + name + QStringLiteral(" IS ")
-            + QvSql::SingleQuoted(description) + (terminator == Semicolon ? terminator : Caret);
+    job.Output() << QvSql::CommentOn(what, name, description, job.Dialect(), owner)
+            + (terminator == Semicolon ? terminator : Caret);
 }
 
 void WriteBanner(QStringList& output, const QString& title)
@@ -301,13 +453,36 @@ void WriteBanner(QStringList& output, const QString& title)
 
 QString DescriptionComment(const QString& description)
 {
-    QString text = description;
-    text.remove(QStringLiteral("/*"));
-    text.remove(QStringLiteral("*/"));
-    return QStringLiteral("/* ") + text + QStringLiteral("  */");
+    return QStringLiteral("/* ") + QvSql::CommentText(description) + QStringLiteral("  */");
+}
+
+QString Fragment(const QString& source)
+{
+    // The server keeps a fragment up to the next token, so a comment that
+    // ends its last line is part of it.
+    const qsizetype lastLine = source.lastIndexOf(QLatin1Char('\n')) + 1;
+    if (source.indexOf(QLatin1String("--"), lastLine) < 0)
+        return source;
+    return source + QStringLiteral("\r\n");
 }
 
 // --- domains, generators, exceptions --------------------------------------------
+
+namespace {
+
+// The length of the longest end of `first` that `second` starts with, when
+// `second` starts with a comment rather than its keyword.
+qsizetype CommonEnd(const QString& first, const QString& second)
+{
+    if (!second.startsWith(QLatin1String("--")) && !second.startsWith(QLatin1String("/*")))
+        return 0;
+    for (qsizetype length = std::min(first.size(), second.size()); length > 0; --length)
+        if (first.endsWith(QStringView(second).left(length)))
+            return length;
+    return 0;
+}
+
+} // namespace
 
 void ExtractDomains(TExtractJob& job)
 {
@@ -334,16 +509,55 @@ void ExtractDomains(TExtractJob& job)
         const Row& domain = domains[k];
         const QString name = job.Name(domain.type.fieldName);
         QString line = QStringLiteral("CREATE DOMAIN ") + name + QStringLiteral(" AS ") + catalog.TypeText(domain.type);
+        // The server keeps a check's source from the end of the default's
+        // value, so a comment after the default starts both: written once.
+        const qsizetype overlap = domain.notNull ? 0 : CommonEnd(domain.defaultSource, domain.check);
         if (!domain.defaultSource.isEmpty())
-            line += QLatin1Char(' ') + domain.defaultSource;
+            line += QLatin1Char(' ')
+                + Fragment(StrTrimTrailingSpaces(domain.defaultSource.left(domain.defaultSource.size() - overlap)));
         if (domain.notNull)
             line += QStringLiteral(" NOT NULL");
         if (!domain.check.isEmpty())
-            line += QLatin1Char(' ') + domain.check;
+            line += QLatin1Char(' ') + Fragment(domain.check);
         line += catalog.CollateClause(domain.type.characterSet, domain.type.collation);
         out << line + Semicolon << QString();
-        WriteCommentOn(job, QStringLiteral("DOMAIN"), name, domain.description);
+        WriteCommentOn(job, QStringLiteral("DOMAIN"), domain.type.fieldName, domain.description);
     }
+    scope.Commit();
+}
+
+void ExtractCollations(TExtractJob& job)
+{
+    QStringList& out = job.Output();
+    WriteBanner(out, QStringLiteral("/*             Collations          */"));
+    TWriterScope scope(job);
+    TCatalogQuery rows(scope.Query(), &job.Database(),
+        QStringLiteral("select c.rdb$collation_name, s.rdb$character_set_name, c.rdb$base_collation_name, "
+                       "c.rdb$collation_attributes, c.rdb$specific_attributes, c.rdb$description "
+                       "from rdb$collations c, rdb$character_sets s where c.rdb$character_set_id=s.rdb$character_set_id "
+                       "and c.rdb$system_flag=0 order by c.rdb$collation_id"));
+    for (; !rows.Eof(); rows.Next()) {
+        const QString name = rows.Name(0);
+        if (!job.Selected(name))
+            continue;
+        // The base as the collation's library names it, and the attributes
+        // as stored (with the library's version), so the copy sorts alike.
+        QString line = QStringLiteral("CREATE COLLATION ") + job.Name(name) + QStringLiteral(" FOR ")
+            + job.Name(rows.Name(1)) + QStringLiteral(" FROM EXTERNAL (")
+            + QvSql::SingleQuoted(rows.Name(2)) + QLatin1Char(')');
+        const int attributes = rows.IsNull(3) ? 0 : rows.Integer(3);
+        line += (attributes & 1) != 0 ? QStringLiteral(" PAD SPACE") : QStringLiteral(" NO PAD");
+        if ((attributes & 2) != 0)
+            line += QStringLiteral(" CASE INSENSITIVE");
+        if ((attributes & 4) != 0)
+            line += QStringLiteral(" ACCENT INSENSITIVE");
+        const QString specific = rows.Text(4);
+        if (!specific.isEmpty())
+            line += QLatin1Char(' ') + QvSql::SingleQuoted(specific);
+        out << line + Semicolon;
+        WriteCommentOn(job, QStringLiteral("COLLATION"), name, rows.Text(5));
+    }
+    out << QString();
     scope.Commit();
 }
 
@@ -370,8 +584,7 @@ void ExtractGenerators(TExtractJob& job)
         out << line + Semicolon;
         const QString description = rows.Text(3);
         if (!description.isEmpty())
-            comments << QStringLiteral("COMMENT ON GENERATOR ") + job.Name(name) + QStringLiteral(" IS ")
-                    + QvSql::SingleQuoted(description) + Semicolon;
+            comments << QvSql::CommentOn(QStringLiteral("GENERATOR"), name, description, job.Dialect()) + Semicolon;
     }
     out << comments << QString();
     scope.Commit();
@@ -394,7 +607,7 @@ void ExtractExceptions(TExtractJob& job)
             out << DescriptionComment(description);
         out << QStringLiteral("CREATE EXCEPTION ") + job.Name(name) + QLatin1Char(' ')
                 + QvSql::SingleQuoted(StrTrimTrailingSpaces(rows.Text(1))) + Semicolon;
-        WriteCommentOn(job, QStringLiteral("EXCEPTION"), job.Name(name), description);
+        WriteCommentOn(job, QStringLiteral("EXCEPTION"), name, description);
     }
     out << QString();
     scope.Commit();
@@ -474,17 +687,26 @@ void ExtractFunctions(TExtractJob& job)
         out << QStringLiteral("   ENTRY_POINT ") + QvSql::SingleQuoted(entryPoint);
         out << QStringLiteral("   MODULE_NAME ") + QvSql::SingleQuoted(module) + Semicolon;
         out << QString();
-        WriteCommentOn(job, QStringLiteral("EXTERNAL FUNCTION"), shown, description);
+        WriteCommentOn(job, QStringLiteral("EXTERNAL FUNCTION"), name, description);
     }
     out << QString();
     {
-        // Functions written in PSQL are no external ones; say so rather than drop them.
-        TCatalogQuery psql(scope.Query(), &job.Database(),
-            QStringLiteral("select rdb$function_name from rdb$functions where rdb$module_name is null "
-                           "and (rdb$system_flag is null or rdb$system_flag=0) order by rdb$function_name"));
-        for (; !psql.Eof(); psql.Next())
-            if (job.Selected(psql.Name(0)))
-                job.Report(QStringLiteral("Function %1 is written in PSQL and is not extracted.").arg(psql.Name(0)));
+        // Blob filters: code of a module, as external functions are.
+        TCatalogQuery filters(scope.Query(), &job.Database(),
+            QStringLiteral("select rdb$function_name, rdb$module_name, rdb$entrypoint, rdb$input_sub_type, "
+                           "rdb$output_sub_type, rdb$description from rdb$filters "
+                           "where rdb$system_flag is null or rdb$system_flag=0 order by rdb$function_name"));
+        for (; !filters.Eof(); filters.Next()) {
+            const QString name = filters.Name(0);
+            if (!job.Selected(name))
+                continue;
+            out << QStringLiteral("DECLARE FILTER %1 INPUT_TYPE %2 OUTPUT_TYPE %3 ENTRY_POINT %4 MODULE_NAME %5;")
+                       .arg(job.Name(name), QString::number(filters.Integer(3)), QString::number(filters.Integer(4)),
+                            QvSql::SingleQuoted(StrTrimTrailingSpaces(filters.Text(2))),
+                            QvSql::SingleQuoted(StrTrimTrailingSpaces(filters.Text(1))));
+            WriteCommentOn(job, QStringLiteral("FILTER"), name, filters.Text(5));
+        }
+        out << QString();
     }
     scope.Commit();
 }
@@ -496,48 +718,96 @@ void ExtractProcedures(TExtractJob& job)
     QStringList& out = job.Output();
     WriteBanner(out, QStringLiteral("/*        Stored Procedures        */"));
     TWriterScope scope(job);
-    const std::vector<TProcedure> procedures = ReadProcedures(job, scope.Query());
-    const int n = int(procedures.size());
+    const std::vector<TRoutine> functions = ReadFunctions(job, scope.Query());
+    const std::vector<TRoutine> procedures = ReadProcedures(job, scope.Query());
+    const std::vector<TPackage> packages = ReadPackages(job, scope.Query());
+    const int n = int(functions.size() + procedures.size() + packages.size());
     int k = 0;
-    // First every header, so that any body, and any view, can call any procedure.
-    for (const TProcedure& procedure : procedures) {
+    // First every header, so that any body, and any view, can call any
+    // routine. A selectable procedure's stub must suspend, or no caller
+    // that selects from it compiles.
+    for (const TRoutine& function : functions) {
+        job.Progress(55, 20, k++, 2 * n);
+        out << QStringLiteral("CREATE FUNCTION ") + RoutineHead(job, function) + QLatin1Char(' ')
+                + FunctionResult(function) + QStringLiteral(" AS BEGIN END ^");
+    }
+    for (const TRoutine& procedure : procedures) {
         job.Progress(55, 20, k++, 2 * n);
         if (!procedure.description.isEmpty())
             out << DescriptionComment(procedure.description);
-        QString line = QStringLiteral("CREATE PROCEDURE ") + job.Name(procedure.name);
-        if (!procedure.inputs.isEmpty())
-            line += QLatin1Char('(') + procedure.inputs.join(QLatin1Char(',')) + QLatin1Char(')');
+        QString line = QStringLiteral("CREATE PROCEDURE ") + RoutineHead(job, procedure);
         if (!procedure.outputs.isEmpty())
             line += QStringLiteral(" RETURNS (") + procedure.outputs.join(QLatin1Char(',')) + QLatin1Char(')');
-        out << line + QStringLiteral(" AS BEGIN EXIT; END ^");
+        out << line
+                + (procedure.selectable ? QStringLiteral(" AS BEGIN SUSPEND; END ^")
+                                        : QStringLiteral(" AS BEGIN EXIT; END ^"));
     }
-    const TViewPlan views = ReadViewPlan(job, scope.Query());
-    if (!views.afterProcedureHeaders.empty()) {
+    for (const TPackage& package : packages) {
+        job.Progress(55, 20, k++, 2 * n);
+        out << QStringLiteral("/* Package: ") + QvSql::CommentText(package.name) + QStringLiteral("  */");
+        out << QStringLiteral("CREATE PACKAGE ") + job.Name(package.name) + QStringLiteral(" AS");
+        out << SourceText(package.header);
+        out << QStringLiteral(" ^ ");
+    }
+    // The functions' and packages' bodies before the views that call them:
+    // a view's column made from a function's result holds on to the
+    // result's type, which a new body would replace.
+    for (const TRoutine& function : functions) {
+        job.Progress(55, 20, k++, 2 * n);
+        const QString name = job.Name(function.name);
+        out << QStringLiteral("/* Function: ") + QvSql::CommentText(function.name) + QStringLiteral("  */");
+        out << QStringLiteral("ALTER FUNCTION ") + RoutineHead(job, function);
+        out << FunctionResult(function);
+        out << QStringLiteral("AS");
+        out << SourceText(function.source);
+        out << QStringLiteral(" ^ ");
         out << QString();
-        for (const TView& view : views.afterProcedureHeaders)
-            WriteView(job, view, Caret);
+        WriteCommentOn(job, QStringLiteral("FUNCTION"), function.name, function.description, Caret);
+        WriteParameterComments(job, function);
     }
-    for (const TProcedure& procedure : procedures) {
+    for (const TPackage& package : packages) {
+        job.Progress(55, 20, k++, 2 * n);
+        const QString name = job.Name(package.name);
+        out << QStringLiteral("/* Package body: ") + QvSql::CommentText(package.name) + QStringLiteral("  */");
+        if (!package.body.isEmpty()) {
+            out << QStringLiteral("CREATE PACKAGE BODY ") + name + QStringLiteral(" AS");
+            out << SourceText(package.body);
+            out << QStringLiteral(" ^ ");
+        }
+        out << QString();
+        WriteCommentOn(job, QStringLiteral("PACKAGE"), package.name, package.description, Caret);
+    }
+    const auto writeBody = [&](const TRoutine& procedure) {
         job.Progress(55, 20, k++, 2 * n);
         const QString name = job.Name(procedure.name);
-        out << QStringLiteral("/* Procedure: ") + procedure.name + QStringLiteral("  */");
+        out << QStringLiteral("/* Procedure: ") + QvSql::CommentText(procedure.name) + QStringLiteral("  */");
         if (!procedure.description.isEmpty())
             out << DescriptionComment(procedure.description);
-        QString line = QStringLiteral("ALTER PROCEDURE ") + name;
-        if (!procedure.inputs.isEmpty())
-            line += QLatin1Char('(') + procedure.inputs.join(QLatin1Char(',')) + QLatin1Char(')');
-        out << line;
+        out << QStringLiteral("ALTER PROCEDURE ") + RoutineHead(job, procedure);
         if (!procedure.outputs.isEmpty())
             out << QStringLiteral("RETURNS (") + procedure.outputs.join(QLatin1Char(',')) + QLatin1Char(')');
         out << QStringLiteral("AS");
         out << SourceText(procedure.source);
         out << QStringLiteral(" ^ ");
         out << QString();
-        WriteCommentOn(job, QStringLiteral("PROCEDURE"), name, procedure.description, Caret);
-        for (const auto& [parameter, description] : procedure.parameterDescriptions)
-            WriteCommentOn(job, QStringLiteral("PARAMETER"), name + QLatin1Char('.') + job.Name(parameter),
-                           description, Caret);
+        WriteCommentOn(job, QStringLiteral("PROCEDURE"), procedure.name, procedure.description, Caret);
+        WriteParameterComments(job, procedure);
+    };
+    // A procedure's body before the views that select from it: a view on
+    // such a view holds on to the procedure's result types, which altering
+    // the procedure would replace.
+    const TViewPlan views = ReadViewPlan(job, scope.Query());
+    for (const TRoutine& procedure : procedures)
+        if (views.proceduresRead.contains(procedure.name))
+            writeBody(procedure);
+    if (!views.afterProcedureHeaders.empty()) {
+        out << QString();
+        for (const TView& view : views.afterProcedureHeaders)
+            WriteView(job, view, Caret);
     }
+    for (const TRoutine& procedure : procedures)
+        if (!views.proceduresRead.contains(procedure.name))
+            writeBody(procedure);
     scope.Commit();
 }
 
@@ -664,7 +934,7 @@ void ExtractTriggers(TExtractJob& job)
         out << trigger.source;
         out << QStringLiteral(" ^ ");
         out << QString();
-        WriteCommentOn(job, QStringLiteral("TRIGGER"), name, trigger.description, Caret);
+        WriteCommentOn(job, QStringLiteral("TRIGGER"), trigger.name, trigger.description, Caret);
     }
     scope.Commit();
 }

@@ -40,6 +40,8 @@ enum TExtractKind : int {
     ekGenerator = 6,
     ekFunction = 7,
     ekException = 8,
+    ekPackage = 9,
+    ekCollation = 10,
 };
 
 class TExtractCatalog;
@@ -71,6 +73,11 @@ public:
     // A string literal in the database's dialect.
     QString Literal(const QString& text) const;
 
+    // With a sink, Flush hands it the lines written so far and empties the
+    // output: a long run (the rows of a big table) is never held whole.
+    void SetSink(std::function<void(const QStringList&)> sink) { m_sink = std::move(sink); }
+    void Flush();
+
     // Called with the bar's new position (0 to 100) as the writers go.
     void SetProgressHandler(std::function<void(int)> handler) { m_progress = std::move(handler); }
     // Moves the bar to base + slice * k / n.
@@ -92,6 +99,7 @@ private:
     int m_dialect;
     QStringList& m_output;
     std::function<void(int)> m_progress;
+    std::function<void(const QStringList&)> m_sink;
     QStringList m_reports;
     std::unique_ptr<TExtractCatalog> m_catalog;
 };
@@ -101,14 +109,21 @@ private:
 void ExtractDrops(TExtractJob& job);
 
 // The writers, in the order an extraction run calls them.
+void ExtractCollations(TExtractJob& job);
+// External functions (DECLARE EXTERNAL FUNCTION); PSQL ones come with the
+// procedures.
+void ExtractFunctions(TExtractJob& job);
 void ExtractDomains(TExtractJob& job);
 void ExtractGenerators(TExtractJob& job);
 void ExtractExceptions(TExtractJob& job);
 void ExtractTables(TExtractJob& job);
-// Views in dependency order. Views that need a procedure are written by
-// ExtractProcedures between its passes, when the procedures' headers exist.
+// Views in dependency order. Views that need a procedure, a PSQL function
+// or a package are written by ExtractProcedures between its passes, when
+// the routines' headers exist.
 void ExtractViews(TExtractJob& job);
-void ExtractFunctions(TExtractJob& job);
+// PSQL functions, procedures and packages: stubs of the functions and
+// procedures and the packages' headers first, then the views that wait for
+// them, then the functions' and procedures' bodies, then the packages'.
 void ExtractProcedures(TExtractJob& job);
 void ExtractTriggers(TExtractJob& job);
 // GRANTs of the privileges others hold on the selected tables, views and
@@ -125,5 +140,5 @@ void ExtractData(TExtractJob& job);
 
 // The banner of a section: four lines around a 37-character title line.
 void WriteBanner(QStringList& output, const QString& title);
-// A description as a comment line, with any comment marks inside removed.
+// A description as a comment line; no comment end inside it survives.
 QString DescriptionComment(const QString& description);

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
@@ -60,6 +61,11 @@ protected:
              QStringLiteral("create view V (ID, UID) as select T.ID, U.ID from T, U"),
              QStringLiteral("create procedure P as begin exit; end"),
              QStringLiteral("create trigger TR for T active before insert position 0 as begin end"),
+             // The server's own triggers for a cascading key are not the user's.
+             QStringLiteral("create table W (ID integer, T_ID integer references T (ID) on delete cascade)"),
+             QStringLiteral("create function F returns integer as begin return 1; end"),
+             QStringLiteral("create package PK as begin function G returns integer; end"),
+             QStringLiteral("create collation C_PT for win1252 from WIN_PTBR case insensitive"),
              QStringLiteral("insert into T values (1, 'abc')")});
         ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
         m_program.emplace(InstallExtractMetadataCommand);
@@ -97,11 +103,15 @@ TEST_P(ExtrMDInProgram, ListsMovesAndChecksKinds)
         EXPECT_EQ(md->ExtrWhat->currentText(), QStringLiteral("Metadata only"));
         EXPECT_TRUE(md->GenIndices->isChecked());
         EXPECT_TRUE(md->GenPKFK->isChecked());
-        // Kind by kind, a view over two tables once.
-        EXPECT_EQ(captions(md->SrcList), (QStringList{QStringLiteral("T"), QStringLiteral("U"), QStringLiteral("V"),
-                                                      QStringLiteral("P"), QStringLiteral("TR"),
-                                                      QStringLiteral("DNAME"), QStringLiteral("G1"),
-                                                      QStringLiteral("E1")}));
+        // Before any file was used, the user's own folder.
+        EXPECT_EQ(md->Filename->FileName(), QDir::homePath() + QLatin1Char('/'));
+        // Kind by kind, a view over two tables once, PSQL functions,
+        // packages and collations with them.
+        EXPECT_EQ(captions(md->SrcList),
+                  (QStringList{QStringLiteral("T"), QStringLiteral("U"), QStringLiteral("W"), QStringLiteral("V"),
+                               QStringLiteral("P"), QStringLiteral("TR"), QStringLiteral("DNAME"),
+                               QStringLiteral("G1"), QStringLiteral("F"), QStringLiteral("E1"), QStringLiteral("PK"),
+                               QStringLiteral("C_PT")}));
         EXPECT_FALSE(md->ExcludeBtn->isEnabled());
         EXPECT_FALSE(md->ExAllBtn->isEnabled());
 
@@ -110,7 +120,7 @@ TEST_P(ExtrMDInProgram, ListsMovesAndChecksKinds)
         EXPECT_EQ(script.messages().last(), QStringLiteral("Nothing to extract !"));
 
         md->ATable->click();
-        EXPECT_EQ(captions(md->DstList), (QStringList{QStringLiteral("T"), QStringLiteral("U")}));
+        EXPECT_EQ(captions(md->DstList), (QStringList{QStringLiteral("T"), QStringLiteral("U"), QStringLiteral("W")}));
         EXPECT_TRUE(md->ExcludeBtn->isEnabled());
         md->ATable->click();
         EXPECT_TRUE(captions(md->DstList).isEmpty());
@@ -121,7 +131,7 @@ TEST_P(ExtrMDInProgram, ListsMovesAndChecksKinds)
         EXPECT_FALSE(md->IncludeBtn->isEnabled());
         md->AView->click();
         EXPECT_EQ(captions(md->SrcList), QStringList{QStringLiteral("V")});
-        EXPECT_EQ(md->DstList->topLevelItemCount(), 7);
+        EXPECT_EQ(md->DstList->topLevelItemCount(), 11);
 
         // A selection moves with ">" and "<"; the source list keeps a selection.
         md->ExAllBtn->click();
@@ -130,7 +140,7 @@ TEST_P(ExtrMDInProgram, ListsMovesAndChecksKinds)
         md->IncludeBtn->click();
         EXPECT_EQ(captions(md->DstList), QStringList{QStringLiteral("U")});
         EXPECT_EQ(md->SrcList->selectedItems().size(), 1);
-        EXPECT_EQ(md->SrcList->selectedItems().first()->text(0), QStringLiteral("V"));
+        EXPECT_EQ(md->SrcList->selectedItems().first()->text(0), QStringLiteral("W"));
         const QPoint onItem = md->DstList->visualItemRect(md->DstList->topLevelItem(0)).center();
         QTest::mouseClick(md->DstList->viewport(), Qt::LeftButton, {}, onItem);
         QTest::mouseDClick(md->DstList->viewport(), Qt::LeftButton, {}, onItem);
@@ -166,7 +176,8 @@ TEST_P(ExtrMDInProgram, GeneratesToAFileReplacingItOnlyWhenAsked)
         script.answerMessage(qv::mrYes);
         md->GenerateBtn->click();
         const QString text = QString::fromUtf8(readFile(file));
-        EXPECT_TRUE(text.startsWith(QStringLiteral("/* Create database : Test       */\r\nCONNECT \"%1\" ;\r\n").arg(path)))
+        EXPECT_TRUE(text.startsWith(
+            QStringLiteral("SET SQL DIALECT 1;\r\n\r\n/* Create database : Test       */\r\nCONNECT \"%1\" ;\r\n").arg(path)))
             << text.left(200).toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("\r\nINSERT INTO T(ID,NAME) VALUES(1,\"abc\");\r\n")));
         EXPECT_FALSE(text.contains(QStringLiteral("zzzz")));
