@@ -99,18 +99,23 @@ double firstRowsMs(TQvDatabase& database)
     return elapsed;
 }
 
-// Text of a time stamp as the dataset's date-time fields give it.
+// Text of a time stamp as the dataset's date-time fields give it: the date
+// alone at midnight.
 QString timestampText(const ISC_TIMESTAMP& stamp)
 {
     std::tm t;
     isc_decode_timestamp(const_cast<ISC_TIMESTAMP*>(&stamp), &t);
     const int milliseconds = int(stamp.timestamp_time % 10000) / 10;
     char text[64];
-    const int length =
-        milliseconds ? std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.tm_year + 1900,
-                                     t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, milliseconds)
-                     : std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900,
-                                     t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    int length = 0;
+    if (stamp.timestamp_time == 0)
+        length = std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+    else if (milliseconds)
+        length = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.tm_year + 1900,
+                               t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, milliseconds);
+    else
+        length = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1,
+                               t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
     return QString::fromLatin1(text, length);
 }
 

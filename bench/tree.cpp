@@ -59,8 +59,8 @@ QString makeDatabase(const QString& path, int tables, int triggers)
 }
 
 const char* const kQueries[CategoryCount] = {
-    "select t.rdb$DBkey_length,t.RDB$RELATION_NAME,rdb$description from rdb$relations t where "
-    "rdb$relation_name not in (select rdb$view_name from rdb$view_relations) order by rdb$relation_name",
+    ("select t.rdb$DBkey_length,t.RDB$RELATION_NAME,rdb$description from rdb$relations t where "
+     "rdb$relation_name not in (select rdb$view_name from rdb$view_relations) order by rdb$relation_name"),
     "select rdb$relation_name from rdb$relations where rdb$view_blr is not null order by rdb$relation_name",
     "select rdb$procedure_name,rdb$description from rdb$procedures order by rdb$procedure_name",
     "select rdb$trigger_name,rdb$relation_name,cast(rdb$trigger_type as integer) as rdb$trigger_type,iif(upper(rdb$trigger_source) starting with 'CHECK',1,0) as check_source,rdb$description,rdb$system_flag from rdb$triggers order by rdb$trigger_name",

@@ -65,7 +65,7 @@ private:
         TAlign align;
     };
 
-    int indexOf(const QWidget* widget) const;
+    int indexOf(const QWidget* widget) const override;
     QList<const Entry*> placementOrder() const;
 
     QList<Entry> m_entries;

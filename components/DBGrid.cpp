@@ -250,6 +250,27 @@ bool TQcDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* even
     return QTableView::edit(index, trigger, event);
 }
 
+void TQcDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    // A new record is filled column by column: Enter ends the cell's edit
+    // only, and the record is posted when its row is left or on Post.
+    TDataSet* dataSet = DataSource() ? DataSource()->DataSet() : nullptr;
+    if (hint == QAbstractItemDelegate::SubmitModelCache && dataSet && dataSet->State() == dsInsert)
+        hint = QAbstractItemDelegate::NoHint;
+    QTableView::closeEditor(editor, hint);
+}
+
+void TQcDBGrid::CommitEdit()
+{
+    if (!Editing())
+        return;
+    QWidget* editor = indexWidget(currentIndex());
+    if (!editor)
+        return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 void TQcDBGrid::DeleteCurrentRecord()
 {
     TDataSet* dataSet = DataSource() ? DataSource()->DataSet() : nullptr;

@@ -3,7 +3,8 @@
 // The data-aware grid: the rows of a data source's dataset in a table view
 // (TDataSetModel fetches as the view scrolls), edited in place, with small
 // pictures instead of text in blob, memo, picture, OLE and cursor columns
-// (which get no in-place editor), a confirmed delete of the current record
+// (which get no in-place editor), a new record kept open until the user
+// leaves its row (Enter only ends a cell's edit there), a confirmed delete of the current record
 // with Ctrl+Delete, and Ctrl+Home / Ctrl+End to the dataset's first and last
 // record.
 
@@ -80,12 +81,16 @@ public:
     TField* SelectedField() const;
     // Ctrl+Delete: asks "Delete record?" and deletes the current record on Yes.
     void DeleteCurrentRecord();
+    // Writes the text of an open cell editor to its field and closes the
+    // editor; the record is not posted.
+    void CommitEdit();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     class Delegate;

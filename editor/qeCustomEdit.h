@@ -161,7 +161,9 @@ public:
     void SetKeystrokes(const TqeKeyStrokes& keystrokes) { m_keystrokes.Assign(keystrokes); }
     // Value hints: each name directly followed by the text shown for it.
     TqeWordList& VarList() { return m_varList; }
-    void SetVarList(const QStringList& list) { m_varList.Assign(list); }
+    // A value hint on show follows the new list: it shows the value its
+    // word has now, or goes when the word has none.
+    void SetVarList(const QStringList& list);
     const QStringList& CodeTemplates() const { return m_codeTemplates; }
     void SetCodeTemplates(const QStringList& templates) { m_codeTemplates = templates; }
     bool AllowCodeTemplates() const { return m_allowCodeTemplates; }

@@ -524,6 +524,13 @@ void TqeCustomEdit::ArmValueHint(const QPoint& pixel)
     }
 }
 
+void TqeCustomEdit::SetVarList(const QStringList& list)
+{
+    m_varList.Assign(list);
+    if (m_hintWindow && m_hintWindow->isVisible())
+        HintTimerTick();
+}
+
 void TqeCustomEdit::HintTimerTick()
 {
     m_hintTimer.stop();

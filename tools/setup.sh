@@ -3,7 +3,8 @@
 # Does nothing (and needs no network) when everything is already there.
 set -eu
 
-packages="g++ cmake ninja-build pkg-config git ca-certificates
+# Clang's sanitizer libraries are only recommended by its package.
+packages="g++ clang libclang-rt-14-dev cmake ninja-build pkg-config git ca-certificates
 qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
 firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils firebird3.0-server
 firebird3.0-examples libgtest-dev libgmock-dev"

@@ -2,7 +2,9 @@
 # Installs what is missing, starts the local Firebird server when it is not
 # running, builds twice - with AddressSanitizer and UndefinedBehaviorSanitizer
 # (build/asan) and in Release (build/release) - and runs every test through
-# ctest in both: some faults show in one of them only. The memory-leak
+# ctest in both: some faults show in one of them only. The sanitizer build is
+# made with Clang and the Release build with GCC, so the code is kept to what
+# both compilers take. The memory-leak
 # checker has a small build of its own (build/alloccheck). The sanitizer
 # build keeps line tables only (-g1): reports still name file and line, and
 # the build takes a fifth less time than with full debugging information.
@@ -10,7 +12,11 @@ set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh
 sh tools/fbserver.sh
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON \
+# A build folder keeps the compiler it was first configured with.
+if [ -f build/asan/CMakeCache.txt ] && ! grep -q '^CMAKE_CXX_COMPILER:[A-Z]*=.*clang++' build/asan/CMakeCache.txt; then
+  rm -rf build/asan
+fi
+CC=clang CXX=clang++ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON \
   -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" >/dev/null
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_BUILD_TESTS=ON >/dev/null
 cmake --build build/asan

@@ -126,6 +126,8 @@ TConstraintDialog::TConstraintDialog(QWidget* parent)
 {
     OkBtn = MakeButton(this, QStringLiteral("OkBtn"), QStringLiteral("OK"));
     CancelBtn = MakeButton(this, QStringLiteral("CancelBtn"), QStringLiteral("Cancel"));
+    // Enter in the name is OK, not the picker's Up that follows it.
+    OkBtn->setDefault(true);
     connect(OkBtn, &QPushButton::clicked, this, [this] { OkBtnClick(); });
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -163,6 +165,15 @@ void TConstraintDialog::OkBtnClick()
         return;
     }
     accept();
+}
+
+void TConstraintDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // OK and Cancel come first in the focus chain: they are made before
+    // each dialog's own controls.
+    if (!event->spontaneous())
+        NameEdit()->setFocus(Qt::OtherFocusReason);
 }
 
 // ---------------------------------------------------- TColumnsConstraintDialog

@@ -69,6 +69,9 @@ protected:
     // The validation message, or "" when the item can be taken.
     virtual QString Refusal() const = 0;
     virtual QLineEdit* NameEdit() const = 0;
+
+    // Opens with the name edit focused, so what the user types names the item.
+    void showEvent(QShowEvent* event) override;
 };
 
 // A constraint over a list of the table's columns: the picker and its move buttons.

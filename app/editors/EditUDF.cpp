@@ -398,6 +398,8 @@ void TEditUDF::ReturnTypeEntered()
 
 bool TEditUDF::eventFilter(QObject* watched, QEvent* event)
 {
+    if (!InputList || !PType) // still being made
+        return TBaseMDI::eventFilter(watched, event);
     if (watched == PType && event->type() == QEvent::FocusIn) {
         ReturnTypeEntered();
         return false;

@@ -26,19 +26,21 @@ public:
 
     bool IsNew = true;
 
-    QLineEdit* FuncName;
-    QLineEdit* ModuleName;
-    QLineEdit* EntryName;
-    QGroupBox* InputGroup;
-    TTypedGrid* InputList;
-    QPushButton* AddBtn;
-    QPushButton* RemoveBtn;
-    QGroupBox* OutputGroup;
-    QComboBox* PType;
-    QGroupBox* RetBy;
-    QRadioButton* RetByValue;
-    QRadioButton* RetByReference;
-    QCheckBox* FreeIT;
+    // Null until the constructor makes them: the window's event filter
+    // already sees the events of the making.
+    QLineEdit* FuncName = nullptr;
+    QLineEdit* ModuleName = nullptr;
+    QLineEdit* EntryName = nullptr;
+    QGroupBox* InputGroup = nullptr;
+    TTypedGrid* InputList = nullptr;
+    QPushButton* AddBtn = nullptr;
+    QPushButton* RemoveBtn = nullptr;
+    QGroupBox* OutputGroup = nullptr;
+    QComboBox* PType = nullptr;
+    QGroupBox* RetBy = nullptr;
+    QRadioButton* RetByValue = nullptr;
+    QRadioButton* RetByReference = nullptr;
+    QCheckBox* FreeIT = nullptr;
 
     // Reads an existing function into the window and makes it the function
     // edited. Raises when it cannot be read, is gone, or is not an external

@@ -35,8 +35,7 @@ TItemTexts TextsOf(TConstraintKind kind)
 } // namespace
 
 TTableSaver::TTableSaver(TQvDatabase* database, TTableDefinition& table)
-    : m_database(database)
-    , m_table(table)
+    : m_table(table)
     , m_dialect(database->SQLDialect())
     , m_transaction(std::make_unique<TQvTransaction>())
     , m_query(std::make_unique<TQvQuery>())

@@ -61,7 +61,6 @@ private:
     bool Execute(const QString& sql, const QString& failedStep);
     void Progress(const QString& step) const;
 
-    TQvDatabase* m_database;
     TTableDefinition& m_table;
     int m_dialect;
     std::unique_ptr<TQvTransaction> m_transaction;

@@ -309,7 +309,7 @@ void TMainForm::CreateToolBar()
     bar->setObjectName(QStringLiteral("ToolBar"));
     bar->setMovable(false);
     bar->setIconSize(QSize(16, 16));
-    auto button = [this, bar](const char* name, const QString& hint, TCommandImage image, QAction* item) {
+    auto button = [bar](const char* name, const QString& hint, TCommandImage image, QAction* item) {
         QAction* action = bar->addAction(CommandIcon(image), hint);
         action->setObjectName(QString::fromLatin1(name));
         action->setToolTip(hint);

@@ -11,6 +11,7 @@
 #include "app/shell/ObjectOpeners.h"
 #include "components/FormPlacement.h"
 #include "platform/Dialogs.h"
+#include "platform/EventPump.h"
 
 #include <QCoreApplication>
 #include <QMdiSubWindow>
@@ -49,7 +50,7 @@ bool TMainForm::CloseDatabaseWindows(quint64 entryId)
     // holds the connection when it is closed.
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
+        qv::processMessages();
     }
     return allClosed;
 }

@@ -242,10 +242,11 @@ QWidget* TOptionsDlg::CreateEditorPage()
     layout->addWidget(ExampleEdit, 1);
 
     // Alt+T is the group's own mnemonic; these two live while the page shows.
-    for (auto [key, target] : {std::pair{Qt::Key_E, static_cast<QWidget*>(ElementList)},
-                               std::pair{Qt::Key_C, static_cast<QWidget*>(ColorGrid)}}) {
+    for (const auto& [key, widget] : {std::pair{Qt::Key_E, static_cast<QWidget*>(ElementList)},
+                                      std::pair{Qt::Key_C, static_cast<QWidget*>(ColorGrid)}}) {
         auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | key), page);
-        connect(shortcut, &QShortcut::activated, target, [target] { target->setFocus(Qt::ShortcutFocusReason); });
+        connect(shortcut, &QShortcut::activated, widget,
+                [target = widget] { target->setFocus(Qt::ShortcutFocusReason); });
     }
     return page;
 }

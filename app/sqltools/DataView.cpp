@@ -370,8 +370,11 @@ void TFDataView::NavigatorClick(QAction* action)
             TableViewGrid->DeleteCurrentRecord();
         else if (action == NavEdit)
             DS->Edit();
-        else if (action == NavPost)
+        else if (action == NavPost) {
+            // The text still in a cell's editor is part of the record posted.
+            TableViewGrid->CommitEdit();
             DS->Post();
+        }
         else if (action == NavCancel)
             DS->Cancel();
         else if (action == NavRefresh)

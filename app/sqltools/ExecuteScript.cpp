@@ -8,6 +8,7 @@
 #include "components/ColorMemo.h"
 #include "components/FormPlacement.h"
 #include "platform/EventPump.h"
+#include "platform/KeyDelivery.h"
 #include "platform/WaitCursor.h"
 
 #include <QAction>
@@ -327,24 +328,24 @@ void TRunScript::closeEvent(QCloseEvent* event)
 
 bool TRunScript::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-        auto* widget = static_cast<QWidget*>(watched);
-        QWidget* focus = QApplication::focusWidget();
-        // Only the first delivery: a key the focused control ignores is
-        // delivered again to its parents.
-        const bool first = widget == focus || (!(focus && isAncestorOf(focus)) && widget == this);
-        if (first && (widget == this || isAncestorOf(widget)))
-            FormKeyDown(static_cast<QKeyEvent*>(event)->key());
-    }
+    // A key the window uses goes no further: the file dialog it opens takes
+    // the focus away, and on a real display the focus is back only once the
+    // window manager says so - the same key, still going up through the
+    // parents, would look like a first delivery to the window again.
+    if (event->type() == QEvent::KeyPress && IsFirstKeyDelivery(*this, *watched))
+        return FormKeyDown(static_cast<QKeyEvent*>(event)->key());
     return false;
 }
 
-void TRunScript::FormKeyDown(int key)
+bool TRunScript::FormKeyDown(int key)
 {
     if (key == Qt::Key_F3)
         OpenFileBtnClick();
     else if (key == Qt::Key_F9)
         RunBtnClick();
+    else
+        return false;
+    return true;
 }
 
 // ------------------------------------------------------------------ opening

@@ -73,7 +73,8 @@ private:
     void CreateToolBar();
     void CreateResultText();
     void CreateStatusBar();
-    void FormKeyDown(int key);
+    // F3 and F9; true when the key was one of them.
+    bool FormKeyDown(int key);
     // Runs the loaded script; the window is busy meanwhile.
     void Execute();
     void ShowProgress();

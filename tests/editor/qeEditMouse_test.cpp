@@ -388,6 +388,16 @@ TEST(EditHint, TheValueAppearsAfterTheMouseRests)
     moveTo(edit, cellPixel(edit, 11, 1), Qt::NoButton);
     edit.HintTimerTick();
     EXPECT_EQ(edit.HintText(), QStringLiteral("TOTAL = Null"));
+    // A new list (a debugger's step) shows the word's value now, at once;
+    // a word without a value any more shows nothing.
+    edit.SetVarList({QStringLiteral("TOTAL"), QStringLiteral("TOTAL = 12"), QStringLiteral("X"), QStringLiteral("X = 5")});
+    EXPECT_EQ(edit.HintText(), QStringLiteral("TOTAL = 12"));
+    edit.SetVarList({QStringLiteral("X"), QStringLiteral("X = 5")});
+    EXPECT_EQ(edit.HintText(), QString());
+    edit.SetVarList({QStringLiteral("TOTAL"), QStringLiteral("TOTAL = 13")});
+    EXPECT_EQ(edit.HintText(), QString());
+    edit.HintTimerTick();
+    EXPECT_EQ(edit.HintText(), QStringLiteral("TOTAL = 13"));
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(edit.viewport(), &leave);
     EXPECT_EQ(edit.HintText(), QString());

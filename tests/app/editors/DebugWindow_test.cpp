@@ -23,7 +23,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTableWidget>
 #include <QTest>
@@ -252,6 +254,49 @@ TEST_P(DebugWindowTest, SteppingShowsWhereItStandsAndEndsWithThePlainCaption)
     EXPECT_EQ(cell(stats, 8, 0), QStringLiteral("insert into log_rows values (:total)"));
     EXPECT_EQ(cell(stats, 8, 3), QStringLiteral("1"));
     EXPECT_EQ(cell(stats, 0, 6), QStringLiteral("0"));
+}
+
+// The value hint under a resting mouse shows the value the variable has
+// now: a step that changes it changes the hint, without the mouse moving.
+TEST_P(DebugWindowTest, TheValueHintShowsTheValueAfterAStep)
+{
+    QPointer<Ts_debug> window = OpenDebugger(procedure(body()));
+    ASSERT_TRUE(window);
+    ASSERT_EQ(window->InitialValueRows().size(), 1u);
+    QTest::keyClicks(window->InitialValueRows()[0]->TextEdit, QStringLiteral("0"));
+    for (int step = 0; step < 40 && shown(window, QStringLiteral("total")) != QStringLiteral("1"); ++step)
+        press(window, Qt::Key_F8);
+    ASSERT_EQ(shown(window, QStringLiteral("total")), QStringLiteral("1"));
+
+    TqeCustomEdit* text = window->ProcText;
+    const QStringList lines = text->Lines()->ToStringList();
+    int line = 0;
+    while (line < lines.size() && !lines[line].contains(QStringLiteral("total = coalesce")))
+        ++line;
+    ASSERT_LT(line, lines.size());
+    const int column = int(lines[line].indexOf(QStringLiteral("total"))) + 2;
+    text->SetTopLine(line + 1);
+    const QPoint pixel(text->TextOrigin() + (column - 1) * text->CharWidth() + text->CharWidth() / 2,
+                       (line + 1 - text->TopLine()) * text->LineHeight() + text->LineHeight() / 2);
+    QMouseEvent move(QEvent::MouseMove, QPointF(pixel), QPointF(text->viewport()->mapToGlobal(pixel)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(text->viewport(), &move);
+    QElapsedTimer waited;
+    waited.start();
+    while (text->HintText().isEmpty() && waited.elapsed() < 5000)
+        QTest::qWait(50);
+    EXPECT_EQ(text->HintText(), QStringLiteral("total = 1"));
+
+    for (int step = 0; step < 10 && shown(window, QStringLiteral("total")) == QStringLiteral("1"); ++step)
+        press(window, Qt::Key_F8);
+    ASSERT_EQ(shown(window, QStringLiteral("total")), QStringLiteral("3"));
+    EXPECT_EQ(text->HintText(), QStringLiteral("total = 3"));
+
+    // Run to the end: the value stays, and so does the hint's.
+    for (int step = 0; step < 40 && window->Running(); ++step)
+        press(window, Qt::Key_F8);
+    EXPECT_EQ(text->HintText(), QStringLiteral("total = 6"));
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
 }
 
 TEST_P(DebugWindowTest, BreakpointsRunToCursorResetAndClosing)

@@ -13,6 +13,7 @@
 #include "components/TgGrid.h"
 #include "platform/DialogScript.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -120,14 +121,19 @@ TEST_P(TableEditorTest, NewTableTypedAndSaved)
     editor.AddPKField();
     EXPECT_EQ(captions(editor.PKFieldList), QStringList({"ID"}));
 
+    // The index dialog opens in Index Name: the name is typed where the
+    // focus is, and Enter is OK.
     m_script.onModal([](QDialog& dialog) {
         auto& index = dynamic_cast<TNewIndex&>(dialog);
-        QTest::keyClicks(index.IName, "ix");
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        ASSERT_EQ(QApplication::focusWidget(), index.IName);
         index.IUnique->setChecked(true);
         index.DescIDX->setChecked(true);
         index.TableList->item(1)->setCheckState(Qt::Checked);
         index.TableList->item(0)->setCheckState(Qt::Checked);
-        QTest::mouseClick(index.OkBtn, Qt::LeftButton);
+        QTest::keyClicks(QApplication::focusWidget(), "ix");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_FALSE(dialog.isVisible());
     });
     QTest::mouseClick(editor.AddButton(TConstraintKind::Index), Qt::LeftButton);
     EXPECT_EQ(captions(editor.IndexList), QStringList({"IX"}));

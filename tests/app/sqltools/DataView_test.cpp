@@ -326,6 +326,79 @@ TEST_P(DataViewTest, RefusedDeleteShowsTheServersMessageOnceAndKeepsTheRow)
     EXPECT_EQ(value(QStringLiteral("select count(*) from P")), QStringLiteral("1"));
 }
 
+// A new record is filled column by column, as a user fills it: Enter ends
+// a cell's edit and keeps the record open, an arrow goes to the next column,
+// and the record is posted once, on leaving its row or on Post.
+TEST_P(DataViewTest, ANewRecordIsFilledColumnByColumnAndPostedOnLeavingItsRow)
+{
+    const quint64 id = makeDatabase({
+        QStringLiteral("create table COUNTRY (COUNTRY varchar(15) not null primary key, "
+                       "CURRENCY varchar(10) not null)"),
+        QStringLiteral("insert into COUNTRY values ('USA', 'Dollar')"),
+        QStringLiteral("insert into COUNTRY values ('Japan', 'Yen')"),
+    });
+    TFDataView* view = open(id, QStringLiteral("COUNTRY"));
+    TQcDBGrid* grid = view->TableViewGrid;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    // Typed into whatever holds the focus: the grid, then the cell's editor.
+    const auto type = [view](const QString& text) {
+        for (const QChar c : text)
+            QTest::keyClicks(QApplication::focusWidget(), QString(c));
+        press(view, Qt::Key_Return);
+        // The delegate commits from the event loop, and the model's errors
+        // come the same way.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    };
+
+    view->NavInsert->trigger();
+    ASSERT_EQ(view->DS->State(), dsInsert);
+    ASSERT_EQ(grid->currentIndex().column(), 0);
+    const int row = grid->currentIndex().row();
+    type(QStringLiteral("Fiji"));
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(view->DS->State(), dsInsert);
+    EXPECT_FALSE(grid->Editing());
+    press(view, Qt::Key_Right);
+    EXPECT_EQ(grid->currentIndex(), grid->model()->index(row, 1));
+    type(QStringLiteral("FJD"));
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(view->DS->State(), dsInsert);
+    EXPECT_EQ(cell(view, row, 0), QStringLiteral("Fiji"));
+    EXPECT_EQ(cell(view, row, 1), QStringLiteral("FJD"));
+
+    // Leaving the row posts it, once.
+    press(view, row == 0 ? Qt::Key_Down : Qt::Key_Up);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(view->DS->State(), dsBrowse);
+    EXPECT_EQ(view->DS->RecordCount(), 3);
+    EXPECT_EQ(value(QStringLiteral("select count(*) from COUNTRY")), QStringLiteral("2"));
+    view->CommitBtnClick();
+    EXPECT_EQ(value(QStringLiteral("select cast(list(COUNTRY || '=' || CURRENCY, ',') as varchar(100)) from "
+                                   "(select COUNTRY, CURRENCY from COUNTRY order by COUNTRY)")),
+              QStringLiteral("Fiji=FJD,Japan=Yen,USA=Dollar"));
+
+    // Post takes the text still being typed in the last cell.
+    grid->setFocus();
+    view->NavInsert->trigger();
+    ASSERT_EQ(view->DS->State(), dsInsert);
+    grid->setCurrentIndex(grid->model()->index(grid->currentIndex().row(), 0));
+    type(QStringLiteral("Chile"));
+    press(view, Qt::Key_Right);
+    for (const QChar c : QStringLiteral("Peso"))
+        QTest::keyClicks(QApplication::focusWidget(), QString(c));
+    ASSERT_TRUE(grid->Editing());
+    view->NavPost->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(view->DS->State(), dsBrowse);
+    view->CommitBtnClick();
+    EXPECT_EQ(value(QStringLiteral("select CURRENCY from COUNTRY where COUNTRY = 'Chile'")), QStringLiteral("Peso"));
+    EXPECT_EQ(value(QStringLiteral("select count(*) from COUNTRY")), QStringLiteral("4"));
+}
+
 TEST_P(DataViewTest, FormViewEditsTheRecordAndComputedColumnsAreShownNotWritten)
 {
     const quint64 id = makeDatabase({

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
@@ -26,9 +27,11 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 
 namespace {
@@ -657,6 +660,59 @@ TEST_P(RunScriptTest, WhileAScriptRunsItCanBeStoppedButNotRestartedReplacedOrClo
     window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
+}
+
+// F3 with the real file dialog: a typed path and Enter open the file, and
+// the dialog is not asked again - also where the focus comes back to the
+// window only later, as on a real display.
+TEST(RunScriptFileDialog, F3ATypedPathAndEnterOpenTheFileWithOneDialog)
+{
+    qvtest::TempDir dir;
+    qvtest::RegistryFileIn registry(dir);
+    const QString file = dir.filePath(QStringLiteral("typed.sql"));
+    {
+        QFile output(file);
+        ASSERT_TRUE(output.open(QIODevice::WriteOnly));
+        output.write("-- typed\n");
+    }
+    std::unique_ptr<TRunScript> window = std::make_unique<TRunScript>();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->ResText->setFocus();
+
+    int dialogs = 0;
+    QPointer<QFileDialog> answered;
+    QTimer watcher;
+    watcher.setInterval(10);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog == answered)
+            return;
+        // Typed once the dialog holds the focus, as a user sees it.
+        QWidget* typedInto = QApplication::focusWidget();
+        if (!typedInto || !dialog->isAncestorOf(typedInto))
+            return;
+        answered = dialog;
+        if (++dialogs > 1) {
+            dialog->reject();
+            return;
+        }
+        QTest::keyClicks(typedInto, file);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        // The completer's list may take the first Enter.
+        if (dialog->isVisible())
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    watcher.start();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+    // What the key still had to do has been done; the window is active again.
+    QTest::qWait(200);
+    watcher.stop();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(window->FileName(), file);
+    EXPECT_EQ(window->StatusText(), QStringLiteral("ScriptFile: ") + file);
+    EXPECT_TRUE(window->RunBtn->isEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, RunScriptTest, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);
