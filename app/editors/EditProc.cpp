@@ -323,6 +323,12 @@ void TEditProc::LoadSource(TQvQuery& query, const QString& name)
         if (!select.Eof())
             source = select.Text(QStringLiteral("rdb$procedure_source"));
     }
+    m_layout = TSourceLayout::Read(source, true);
+    if (m_layout.Known()) {
+        Locals->SetRows(m_layout.Locals());
+        SQLText->SetLines(m_layout.Body());
+        return;
+    }
     const TSourceParts parts = SplitSource(source);
     Locals->SetRows(ParseLocalVariables(parts.Header));
     SQLText->SetLines(BodyText(parts.Body, true));
@@ -357,7 +363,8 @@ void TEditProc::LoadParameters(TQvQuery& query, const QString& name)
 
 QString TEditProc::GenerateProcText() const
 {
-    return ProcedureText(TypedName(), Inputs->Rows(), Outputs->Rows(), Locals->Rows(), BodyLines(), Dialect());
+    return ProcedureText(TypedName(), Inputs->Rows(), Outputs->Rows(), Locals->Rows(), BodyLines(), Dialect(),
+                         IsNew ? TSourceLayout() : m_layout);
 }
 
 QString TEditProc::TypedName() const

@@ -158,6 +158,8 @@ private:
 
     quint64 m_dbId;
     bool m_shown = false;
+    // The stored source around what the window shows, written back as it was.
+    TSourceLayout m_layout;
     QLabel* m_panels[4] = {};
 };
 

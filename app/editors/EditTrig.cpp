@@ -289,13 +289,14 @@ void TEditTrig::LoadSource(const QString& source)
         SQLText->SetText(source);
         return;
     }
-    const TSourceParts parts = SplitSource(rest);
-    if (!parts.HasBegin) {
+    m_layout = TSourceLayout::Read(rest, false);
+    if (!m_layout.Known()) {
         SQLText->SetText(rest);
         return;
     }
-    LocalParamsGrid->SetRows(ParseLocalVariables(parts.Header));
-    SQLText->SetLines(BodyText(parts.Body, false));
+    m_asWord = source.mid(source.size() - rest.size() - 2, 2);
+    LocalParamsGrid->SetRows(m_layout.Locals());
+    SQLText->SetLines(m_layout.Body());
 }
 
 void TEditTrig::SetReadOnly(const QString& reason)
@@ -327,6 +328,8 @@ QString TEditTrig::BuildTriggerText() const
     definition.Locals = LocalVariablesText(LocalParamsGrid->Rows(), m_dialect);
     definition.Body = SQLText->Text();
     definition.Dialect = m_dialect;
+    if (!IsNew && m_layout.Known())
+        definition.Source = m_asWord + m_layout.Text(LocalParamsGrid->Rows(), SQLText->Lines()->ToStringList(), m_dialect);
     return ::BuildTriggerText(definition);
 }
 

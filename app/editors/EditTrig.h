@@ -7,6 +7,7 @@
 // than one action, a database or DDL trigger, no stored source) is shown
 // read-only and never saved back.
 
+#include "app/editors/ProcSource.h"
 #include "app/editors/TrigCatalog.h"
 #include "app/shell/BaseMDI.h"
 
@@ -122,6 +123,9 @@ private:
     bool m_loading = false;
     bool m_readOnly = false;
     QString m_readOnlyReason;
+    // The stored source around what the window shows, written back as it was.
+    TSourceLayout m_layout;
+    QString m_asWord;
     QLabel* m_panels[4] = {};
 };
 

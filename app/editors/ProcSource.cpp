@@ -165,6 +165,80 @@ void SplitNameAndType(const QString& code, int nameWord, TParamRow& row)
         row.Type = code.mid(typeStart - 1).trimmed();
 }
 
+// A line's text within the whole, without its line break.
+struct TLineSpan
+{
+    qsizetype Start = 0;
+    qsizetype Length = 0;
+};
+
+// The lines as SplitLines makes them, where they stand.
+QList<TLineSpan> LineSpans(const QString& text)
+{
+    QList<TLineSpan> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines << TLineSpan{start, i - start};
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines << TLineSpan{start, text.size() - start};
+    return lines;
+}
+
+// The body's lines and where they stand in the text after "begin": from
+// Start to End, what is before and after is the source's frame.
+struct TBodyRange
+{
+    QStringList Lines;
+    qsizetype Start = 0;
+    qsizetype End = 0;
+};
+
+TBodyRange FindBody(const QString& afterBegin, bool dropTrailingBlankLines)
+{
+    const QList<TLineSpan> spans = LineSpans(afterBegin);
+    const auto text = [&](qsizetype k) { return afterBegin.mid(spans.at(k).Start, spans.at(k).Length); };
+    qsizetype first = 0;
+    // The rest of the "begin" line, when blank, is not part of the body.
+    if (!spans.isEmpty() && IsBlankLine(text(0)) && afterBegin.size() > spans.first().Length)
+        first = 1;
+    qsizetype last = spans.size(); // one past the last line kept
+    qsizetype lastLength = -1;     // the last line's length when the final word is cut from it
+    // Cut before the last word (the final "end"). When it began its line,
+    // the line break before it goes too, and with it an empty line there.
+    for (qsizetype k = spans.size() - 1; k >= first; --k) {
+        const qsizetype endWord = LastWordStart(text(k));
+        if (endWord < 0)
+            continue;
+        if (endWord > 0) {
+            last = k + 1;
+            lastLength = endWord;
+        } else {
+            last = k;
+            if (last > first && spans.at(last - 1).Length == 0)
+                --last;
+        }
+        break;
+    }
+    TBodyRange range;
+    for (qsizetype k = first; k < last; ++k)
+        range.Lines << (k + 1 == last && lastLength >= 0 ? text(k).left(lastLength) : text(k));
+    if (dropTrailingBlankLines) {
+        while (!range.Lines.isEmpty() && StrDeleteSpaces(range.Lines.last()).isEmpty())
+            range.Lines.removeLast();
+    }
+    const qsizetype kept = range.Lines.size();
+    range.Start = first < spans.size() ? spans.at(first).Start : afterBegin.size();
+    range.End = kept == 0 ? range.Start : spans.at(first + kept - 1).Start + range.Lines.last().size();
+    return range;
+}
+
 } // namespace
 
 const TCharSet& SourceWordDelimiters()
@@ -224,31 +298,46 @@ TParamRows ParseLocalVariables(const QString& header)
 
 QStringList BodyText(const QString& afterBegin, bool dropTrailingBlankLines)
 {
-    QStringList lines = SplitLines(afterBegin);
-    // The rest of the "begin" line, when blank, is not part of the body.
-    if (!lines.isEmpty() && IsBlankLine(lines.first()) && afterBegin.size() > lines.first().size())
-        lines.removeFirst();
-    // Cut before the last word (the final "end"). When it began its line,
-    // the line break before it goes too, and with it an empty line there.
-    for (qsizetype k = lines.size() - 1; k >= 0; --k) {
-        const qsizetype endWord = LastWordStart(lines.at(k));
-        if (endWord < 0)
-            continue;
-        if (endWord > 0) {
-            lines.resize(k + 1);
-            lines.last().truncate(endWord);
-        } else {
-            lines.resize(k);
-            if (!lines.isEmpty() && lines.last().isEmpty())
-                lines.removeLast();
-        }
-        break;
-    }
-    if (dropTrailingBlankLines) {
-        while (!lines.isEmpty() && StrDeleteSpaces(lines.last()).isEmpty())
-            lines.removeLast();
-    }
-    return lines;
+    return FindBody(afterBegin, dropTrailingBlankLines).Lines;
+}
+
+TSourceLayout TSourceLayout::Read(const QString& source, bool dropTrailingBlankLines)
+{
+    const TSourceParts parts = SplitSource(source);
+    TSourceLayout layout;
+    if (!parts.HasBegin)
+        return layout;
+    layout.m_known = true;
+    // SplitSource drops the leading blank lines: they stay with the header.
+    const qsizetype beginAt = source.size() - parts.Body.size() - 5;
+    layout.m_header = source.left(beginAt);
+    layout.m_begin = source.mid(beginAt, 5);
+    layout.m_locals = ParseLocalVariables(parts.Header);
+    const TBodyRange body = FindBody(parts.Body, dropTrailingBlankLines);
+    layout.m_body = body.Lines;
+    layout.m_beforeBody = parts.Body.left(body.Start);
+    layout.m_bodyText = parts.Body.mid(body.Start, body.End - body.Start);
+    layout.m_afterBody = parts.Body.mid(body.End);
+    layout.m_lineBreak = source.contains(CRLF) || !source.contains(u'\n') ? CRLF : QStringLiteral("\n");
+    return layout;
+}
+
+QString TSourceLayout::Text(const TParamRows& locals, const QStringList& body, int dialect) const
+{
+    TParamRows named;
+    for (const TParamRow& row : locals)
+        if (!row.Name.isEmpty())
+            named << row;
+    QString text = named == m_locals ? m_header
+                                     : m_lineBreak + LocalVariablesText(named, dialect) + m_lineBreak;
+    text += m_begin;
+    if (body == m_body)
+        return text + m_beforeBody + m_bodyText + m_afterBody;
+    const QString lines = body.join(m_lineBreak);
+    // An empty body leaves nothing to tell where the lines go but before the final word.
+    if (m_body.isEmpty())
+        return text + m_lineBreak + lines + m_lineBreak + m_afterBody.trimmed();
+    return text + m_beforeBody + lines + m_afterBody;
 }
 
 QString CommentText(const QString& description)
@@ -313,7 +402,8 @@ QString ParameterListText(const TParamRows& parameters, int dialect)
 }
 
 QString ProcedureText(const QString& name, const TParamRows& inputs, const TParamRows& outputs,
-                      const TParamRows& locals, const QStringList& bodyLines, int dialect)
+                      const TParamRows& locals, const QStringList& bodyLines, int dialect,
+                      const TSourceLayout& layout)
 {
     QString text = QStringLiteral("CREATE PROCEDURE ") + SourceName(name, dialect) + u' ';
     const QString inputText = ParameterListText(inputs, dialect);
@@ -323,6 +413,8 @@ QString ProcedureText(const QString& name, const TParamRows& inputs, const TPara
     if (!outputText.isEmpty())
         text += QStringLiteral("\r\nreturns (") + outputText + u')';
     text += QStringLiteral("\r\nAS \r\n");
+    if (layout.Known())
+        return text + layout.Text(locals, bodyLines, dialect);
     text += LocalVariablesText(locals, dialect);
     text += QStringLiteral("\r\nbegin \r\n");
     text += JoinLines(bodyLines);

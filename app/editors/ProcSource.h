@@ -50,6 +50,38 @@ TParamRows ParseLocalVariables(const QString& header);
 // lines as well; the trigger editor keeps them.
 QStringList BodyText(const QString& afterBegin, bool dropTrailingBlankLines);
 
+// A stored source (what follows "AS") as the editors show it, with the text
+// around what they show kept as it was written: saving writes the source's
+// own text back wherever the user changed nothing, the outer keywords'
+// spelling, the declarations and the blank lines included.
+class TSourceLayout
+{
+public:
+    TSourceLayout() = default;
+    // False when the source has no "begin": then there is nothing to keep.
+    static TSourceLayout Read(const QString& source, bool dropTrailingBlankLines);
+
+    bool Known() const { return m_known; }
+    const TParamRows& Locals() const { return m_locals; }
+    const QStringList& Body() const { return m_body; }
+
+    // The source holding these locals and this body: the declarations as
+    // written while the locals are the ones read, else written anew; the
+    // lines around the body as written.
+    QString Text(const TParamRows& locals, const QStringList& body, int dialect) const;
+
+private:
+    bool m_known = false;
+    TParamRows m_locals;
+    QStringList m_body;
+    QString m_header;     // the declarations, from the source's start
+    QString m_begin;      // "begin" as written
+    QString m_beforeBody; // from after "begin" to the body's first line
+    QString m_bodyText;   // the body as written
+    QString m_afterBody;  // from the body's end to the source's end
+    QString m_lineBreak;  // the source's own line break
+};
+
 // A description as it may stand inside a /* */ comment of generated text:
 // line breaks become blanks and comment marks are broken up, so nothing
 // typed can end the comment early or start another.
@@ -75,8 +107,10 @@ QString LocalVariablesText(const TParamRows& locals, int dialect);
 QString ParameterListText(const TParamRows& parameters, int dialect);
 
 // The CREATE PROCEDURE text of a procedure (bodyLines without line breaks).
+// With a known layout, the source after "AS" is the layout's text.
 QString ProcedureText(const QString& name, const TParamRows& inputs, const TParamRows& outputs,
-                      const TParamRows& locals, const QStringList& bodyLines, int dialect);
+                      const TParamRows& locals, const QStringList& bodyLines, int dialect,
+                      const TSourceLayout& layout = {});
 
 // The same with ALTER in place of CREATE.
 QString AlterText(const QString& createText);

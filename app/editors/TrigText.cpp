@@ -116,6 +116,8 @@ QString BuildTriggerText(const TTriggerDefinition& definition)
     text += definition.Active ? QStringLiteral(" ACTIVE ") : QStringLiteral(" INACTIVE ");
     text += TriggerStyleNames().value(definition.StyleIndex) + QLatin1Char(' ');
     text += QStringLiteral("POSITION ") + QString::number(definition.Position);
+    if (!definition.Source.isEmpty())
+        return text + QStringLiteral("\r\n") + definition.Source;
     text += QStringLiteral("\r\nAS\r\n");
     text += definition.Locals;
     text += QStringLiteral("\r\nbegin \r\n") + definition.Body + QStringLiteral("\r\nend ");

@@ -54,6 +54,9 @@ struct TTriggerDefinition
     QString Locals;
     // The body: every line followed by CR LF.
     QString Body;
+    // The source from its "AS" on, when it is written from the stored one;
+    // "" to write it from Locals and Body.
+    QString Source;
     int Dialect = 1;
 };
 

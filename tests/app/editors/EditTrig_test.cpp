@@ -251,8 +251,10 @@ TEST_P(TriggerEditorInProgram, EditingSendsAlterWithWhatIsStoredAndOddTriggersOp
     EXPECT_EQ(editor->SQLText->Text(), QStringLiteral("  N = 1;\r\n"));
     EXPECT_EQ(editor->Locals(), (TParamRows{{QStringLiteral("N"), QStringLiteral("integer"), QString()}}))
         << "a comment after the semicolon belongs to no declaration";
-    EXPECT_TRUE(editor->BuildTriggerText().startsWith(
-        QStringLiteral("ALTER TRIGGER T_OLD INACTIVE after delete POSITION 3\r\nAS\r\n")));
+    // Unchanged, the source goes back as it is stored, its spelling and layout kept.
+    EXPECT_EQ(editor->BuildTriggerText(),
+              QStringLiteral("ALTER TRIGGER T_OLD INACTIVE after delete POSITION 3\r\n"
+                             "as\r\ndeclare variable N integer; /* rows */\r\nbegin\r\n  N = 1;\r\nend"));
     EXPECT_FALSE(editor->Modified());
     // The Edit command brings the open window forward instead of a second one.
     EXPECT_EQ(open(triggerNode(QStringLiteral("T_OLD")), MainForm->EditDBObject1), editor.data());

@@ -2,9 +2,10 @@
 // on a database holding every type (NUMERIC and DECIMAL at several precisions
 // on 16, 32 and 64 bits, character sets and collations, blob sub-types and
 // segment sizes, arrays) and on Firebird's employee sample, every procedure,
-// trigger and table saved unchanged, and one procedure saved with only its
-// body changed, leaves isql-fb's extract of the database as it was (but for
-// the body line and the layout of the sources the editors write anew). Domains show the
+// trigger, table, view, exception, generator and external function saved
+// unchanged, and one procedure saved with only its
+// body changed, leaves isql-fb's extract of the database as it was, byte for
+// byte but for the body line. Domains show the
 // precision and scale they were declared with. A dialect-3 procedure named
 // "myProc" opens with its parameters and saves under that name.
 
@@ -12,6 +13,7 @@
 #include "app/editors/DomainForm.h"
 #include "app/editors/EditProc.h"
 #include "app/editors/EditTrig.h"
+#include "app/editors/EditUDF.h"
 #include "app/editors/ObjectEditors.h"
 #include "app/editors/ParamGrid.h"
 #include "app/editors/TableEditor.h"
@@ -46,44 +48,6 @@ using qvdebug::TargetDialect;
 const QString IsqlPath = QStringLiteral("/usr/bin/isql-fb");
 const QString AddedLine = QStringLiteral("  /* edited */");
 
-// An extract's lines with each procedure's and trigger's source (from its "AS" to the
-// next statement) reduced to its words in lower case: the editor lays the
-// source out anew, its header and everything else must stay as they were.
-QStringList Comparable(const QStringList& extract)
-{
-    QStringList lines;
-    bool header = false;
-    bool source = false;
-    QString words;
-    for (const QString& line : extract) {
-        const bool statement = line.startsWith(QLatin1String("CREATE PROCEDURE "))
-                               || line.startsWith(QLatin1String("ALTER PROCEDURE "))
-                               || line.startsWith(QLatin1String("CREATE TRIGGER "))
-                               || line.startsWith(QLatin1String("SET TERM "));
-        if (source && !statement) {
-            words += QLatin1Char(' ') + line.toLower();
-            continue;
-        }
-        if (source) {
-            lines << words.simplified();
-            words.clear();
-            source = false;
-        }
-        header = header || statement;
-        // A trigger's "AS" is its source's, as the user wrote it.
-        if (header && line.trimmed().compare(QLatin1String("AS"), Qt::CaseInsensitive) == 0) {
-            lines << QStringLiteral("as");
-            header = false;
-            source = true;
-            continue;
-        }
-        lines << line;
-    }
-    if (source)
-        lines << words.simplified();
-    return lines;
-}
-
 // Every type a column, domain or parameter can have, in the dialect's spelling.
 QStringList TypesDatabase(int dialect)
 {
@@ -114,6 +78,12 @@ QStringList TypesDatabase(int dialect)
               "  TOT = D122;\n"
               "  suspend;\n"
               "end",
+        "create view V_TYPES (S, N) as\n  select S, N41\n    from TYPES\n   where I > 0",
+        "create exception E_TYPES 'It''s bad: ?'",
+        "create generator G_TYPES",
+        "set generator G_TYPES to 42",
+        "declare external function ABS_X double precision returns double precision by value"
+        " entry_point 'IB_UDF_abs' module_name 'ib_udf'",
         "create trigger TYPES_BI for TYPES active before insert position 0\n"
         "as\n"
         "  declare variable X decimal(12,2);\n"
@@ -121,6 +91,9 @@ QStringList TypesDatabase(int dialect)
         "  X = new.D122;\n"
         "end",
     };
+    if (d3)
+        statements << "create view \"low v\" (S, \"low n\") as select S, N41 from TYPES"
+                   << "create exception \"low e\" 'low'" << "create generator \"low g\"";
     if (d3)
         statements << "create procedure \"myProc\" (\"lowA\" integer, B numeric(5,2))\n"
                       "returns (R decimal(12,2))\n"
@@ -176,6 +149,7 @@ protected:
             InstallObjectEditors();
             InstallProcEditor();
             InstallTriggerEditor();
+            InstallUDFEditor();
         });
     }
 
@@ -259,9 +233,8 @@ protected:
         EXPECT_EQ(Names(id, catProcedures), procedures);
     }
 
-    // The extract after the saves is the one before: every line outside
-    // the procedures' sources byte for byte, the sources but for the line
-    // added, the layout of blanks and the letter case.
+    // The extract after the saves is the one before, byte for byte, but for
+    // the line added to one body.
     void ExpectExtractKept(quint64 id, const QString& path, const QStringList& before)
     {
         // The embedded engine lets isql-fb in only while no other process has the file open.
@@ -269,7 +242,7 @@ protected:
         QStringList after = Extract(path);
         EXPECT_EQ(after.count(AddedLine), 1);
         after.removeOne(AddedLine);
-        const QString differences = Differences(Comparable(before), Comparable(after));
+        const QString differences = Differences(before, after);
         EXPECT_TRUE(differences.isEmpty()) << differences.toStdString();
     }
 
@@ -326,6 +299,36 @@ protected:
             EXPECT_TRUE(editor.SaveChanges());
             EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join('\n').toStdString();
             script.clearShown();
+        }
+    }
+
+    // Opens every view, exception, generator and external function in its
+    // editor and saves it as it is.
+    void SaveEveryOtherObject(quint64 id)
+    {
+        for (const int kind : {int(catViews), int(catExceptions), int(catGenerators), int(catFunctions)}) {
+            const QStringList names = Names(id, kind);
+            // The employee sample declares no external function.
+            EXPECT_FALSE(names.isEmpty() && kind != catFunctions) << kind;
+            for (const QString& name : names) {
+                SCOPED_TRACE(name.toStdString());
+                TObjectRef ref;
+                ref.DBId = id;
+                ref.Category = kind;
+                ref.Database = DBList->GetDatabase(DBList->IndexOfId(id));
+                ref.Name = name;
+                QPointer<TBaseMDI> editor = kind == catFunctions ? static_cast<TBaseMDI*>(EditUDFClick(ref))
+                                                                 : qobject_cast<TBaseMDI*>(OpenObjectEditor(ref));
+                ASSERT_TRUE(editor);
+                editor->MarkModified();
+                EXPECT_TRUE(editor->SaveChanges()) << script.messages().join('\n').toStdString();
+                EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join('\n').toStdString();
+                script.clearShown();
+                Settle();
+                if (editor)
+                    editor->close();
+                Settle();
+            }
         }
     }
 
@@ -400,6 +403,8 @@ TEST_P(ExactTypes, EveryTypeOpensAndSavesBackExactly)
     SaveEveryProcedure(id, dialect == 3 ? QStringLiteral("myProc") : QStringLiteral("P_TYPES"));
     SaveEveryTable(id);
     SaveEveryTrigger(id);
+    EXPECT_EQ(Names(id, catFunctions), QStringList{"ABS_X"});
+    SaveEveryOtherObject(id);
     CheckDomainPrecisions(id, path);
     ExpectExtractKept(id, path, before);
     if (dialect == 3) {
@@ -448,6 +453,7 @@ TEST_P(ExactTypes, EmployeeSampleSavesBackExactly)
     SaveEveryProcedure(id, QStringLiteral("DEPT_BUDGET"));
     SaveEveryTable(id);
     SaveEveryTrigger(id);
+    SaveEveryOtherObject(id);
     CheckDomainPrecisions(id, path);
     ExpectExtractKept(id, path, before);
 }

@@ -34,6 +34,32 @@ TEST(ProcSourceText, NoParametersNoLocals)
     EXPECT_EQ(text, QStringLiteral("CREATE PROCEDURE P \r\nAS \r\n\r\nbegin \r\nx = 1;\r\ny = 2;\r\n\r\nend "));
 }
 
+// A stored source goes back as written; a changed part is the only part written anew.
+TEST(ProcSourceText, StoredSourceKeepsItsOwnText)
+{
+    const QString source = QStringLiteral("DECLARE VARIABLE x int; -- counts\n\nBEGIN  \n  x = 1;\n\n\nEND");
+    const TSourceLayout layout = TSourceLayout::Read(source, true);
+    ASSERT_TRUE(layout.Known());
+    EXPECT_EQ(layout.Locals(), (TParamRows{{"x", "int", ""}}));
+    EXPECT_EQ(layout.Body(), QStringList{"  x = 1;"});
+    EXPECT_EQ(layout.Text(layout.Locals(), layout.Body(), 3), source);
+    EXPECT_EQ(layout.Text(layout.Locals(), {"  x = 2;", "  y = 3;"}, 3),
+              QStringLiteral("DECLARE VARIABLE x int; -- counts\n\nBEGIN  \n  x = 2;\n  y = 3;\n\n\nEND"));
+    EXPECT_EQ(layout.Text({{"y", "bigint", ""}}, layout.Body(), 3),
+              QStringLiteral("\n     declare variable y bigint;\nBEGIN  \n  x = 1;\n\n\nEND"));
+    EXPECT_EQ(ProcedureText("P", {}, {}, layout.Locals(), layout.Body(), 3, layout),
+              QStringLiteral("CREATE PROCEDURE P \r\nAS \r\n") + source);
+
+    // "end" on the body's last line, and a body that was empty.
+    const TSourceLayout sameLine = TSourceLayout::Read(QStringLiteral("begin\r\n  x = 1; end"), false);
+    EXPECT_EQ(sameLine.Text({}, {"  x = 2; "}, 1), QStringLiteral("begin\r\n  x = 2; end"));
+    const TSourceLayout empty = TSourceLayout::Read(QStringLiteral("begin end"), true);
+    EXPECT_TRUE(empty.Body().isEmpty());
+    EXPECT_EQ(empty.Text({}, {}, 1), QStringLiteral("begin end"));
+    EXPECT_EQ(empty.Text({}, {"x = 1;"}, 1), QStringLiteral("begin\r\nx = 1;\r\nend"));
+    EXPECT_FALSE(TSourceLayout::Read(QStringLiteral("x = 1;"), true).Known());
+}
+
 TEST(ProcSourceText, DescriptionsCannotEndTheirComment)
 {
     const TParamRows inputs{{"A", "Integer", "ends */ here\r\nand -- goes on"}};
