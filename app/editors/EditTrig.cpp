@@ -386,7 +386,8 @@ bool TEditTrig::OkBtnClick()
     if (!ExecuteDDL(*database, BuildTriggerText()))
         return false;
     if (IsNew) {
-        AddTreeNode(name);
+        // What the server stores for the name the statement wrote.
+        AddTreeNode(QvSql::NameFromTyped(QvSql::Identifier(name, m_dialect), m_dialect));
         IsNew = false;
         SetIdentity({m_dbId, catTriggers, name});
     }
@@ -423,7 +424,7 @@ void TEditTrig::AddTreeNode(const QString& name)
     if (!MainTree)
         return;
     if (QTreeWidgetItem* category = MainTree->CategoryNodeOf(m_dbId, catTriggers))
-        TMainTree::AddObjectNode(category, name.toUpper());
+        TMainTree::AddObjectNode(category, name);
 }
 
 // ---------------------------------------------------------------- state

@@ -282,8 +282,9 @@ bool TEditUDF::OkBtnClick()
         qv::showMessage(error.Message());
         return false;
     }
+    // What the server stores for the name the declaration wrote.
     if (IsNew)
-        AddTreeNode(declaration.Name);
+        AddTreeNode(QvSql::NameFromTyped(QvSql::Identifier(declaration.Name, dialect), dialect));
     IsNew = false;
     FuncName->setReadOnly(true);
     SetIdentity({m_dbId, catFunctions, declaration.Name});
@@ -299,7 +300,7 @@ void TEditUDF::AddTreeNode(const QString& name) const
     QTreeWidgetItem* category = MainTree->CategoryNodeOf(m_dbId, catFunctions);
     // An unfilled category lists the new function when it is opened.
     if (category && TMainTree::NodeData(category))
-        TMainTree::AddObjectNode(category, name.toUpper());
+        TMainTree::AddObjectNode(category, name);
 }
 
 // ------------------------------------------------------------------ parameter rows
