@@ -3,11 +3,11 @@
 // on 16, 32 and 64 bits, character sets and collations, blob sub-types and
 // segment sizes, arrays) and on Firebird's employee sample, every procedure,
 // trigger, table, view, exception, generator and external function saved
-// unchanged, and one procedure saved with only its
-// body changed, leaves isql-fb's extract of the database as it was, byte for
-// byte but for the body line. Domains show the
-// precision and scale they were declared with. A dialect-3 procedure named
-// "myProc" opens with its parameters and saves under that name.
+// unchanged, and one procedure saved with only its body changed, leaves
+// isql-fb's extract of the database as it was, byte for byte but for the
+// body line. Domains show the precision and scale they were declared with.
+// A dialect-3 procedure named "myProc" opens with its parameters and saves
+// under that name.
 
 #include "DebugTest_support.h"
 #include "app/editors/DomainForm.h"
