@@ -257,6 +257,11 @@ void TQcDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint 
     TDataSet* dataSet = DataSource() ? DataSource()->DataSet() : nullptr;
     if (hint == QAbstractItemDelegate::SubmitModelCache && dataSet && dataSet->State() == dsInsert)
         hint = QAbstractItemDelegate::NoHint;
+    // Esc in a cell gives back that cell only; the record is cancelled by a
+    // further Esc once no cell is open (keyPressEvent).
+    if (hint == QAbstractItemDelegate::RevertModelCache && dataSet
+        && (dataSet->State() == dsInsert || dataSet->State() == dsEdit))
+        hint = QAbstractItemDelegate::NoHint;
     QTableView::closeEditor(editor, hint);
 }
 
@@ -296,8 +301,20 @@ void TQcDBGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    // The first and the last record of the dataset, not of the rows fetched so far.
     TDataSet* dataSet = DataSource() ? DataSource()->DataSet() : nullptr;
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && dataSet
+        && (dataSet->State() == dsInsert || dataSet->State() == dsEdit)) {
+        try {
+            dataSet->Cancel();
+        } catch (const EDatabaseError& error) {
+            ShowError(error.Message());
+        } catch (const std::exception& error) {
+            ShowError(QString::fromUtf8(error.what()));
+        }
+        event->accept();
+        return;
+    }
+    // The first and the last record of the dataset, not of the rows fetched so far.
     if (dataSet && dataSet->Active() && event->modifiers() == Qt::ControlModifier
         && (event->key() == Qt::Key_End || event->key() == Qt::Key_Home)) {
         try {
