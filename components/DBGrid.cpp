@@ -281,17 +281,13 @@ void TQcDBGrid::DeleteCurrentRecord()
     TDataSet* dataSet = DataSource() ? DataSource()->DataSet() : nullptr;
     if (m_readOnly || !dataSet || !dataSet->Active() || DataSetEmpty(dataSet) || !(m_options & dgConfirmDelete))
         return;
-    try {
+    Attempt([dataSet] {
         if (!dataSet->CanModify())
             return;
         if (qv::messageDlg(QStringLiteral("Delete record?"), qv::mtConfirmation, qv::mbYes | qv::mbNo) != qv::mrYes)
             return;
         dataSet->Delete();
-    } catch (const EDatabaseError& error) {
-        ShowError(error.Message());
-    } catch (const std::exception& error) {
-        ShowError(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void TQcDBGrid::keyPressEvent(QKeyEvent* event)
@@ -304,29 +300,20 @@ void TQcDBGrid::keyPressEvent(QKeyEvent* event)
     TDataSet* dataSet = DataSource() ? DataSource()->DataSet() : nullptr;
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && dataSet
         && (dataSet->State() == dsInsert || dataSet->State() == dsEdit)) {
-        try {
-            dataSet->Cancel();
-        } catch (const EDatabaseError& error) {
-            ShowError(error.Message());
-        } catch (const std::exception& error) {
-            ShowError(QString::fromUtf8(error.what()));
-        }
+        Attempt([dataSet] { dataSet->Cancel(); });
         event->accept();
         return;
     }
     // The first and the last record of the dataset, not of the rows fetched so far.
     if (dataSet && dataSet->Active() && event->modifiers() == Qt::ControlModifier
         && (event->key() == Qt::Key_End || event->key() == Qt::Key_Home)) {
-        try {
-            if (event->key() == Qt::Key_End)
+        const bool last = event->key() == Qt::Key_End;
+        Attempt([dataSet, last] {
+            if (last)
                 dataSet->Last();
             else
                 dataSet->First();
-        } catch (const EDatabaseError& error) {
-            ShowError(error.Message());
-        } catch (const std::exception& error) {
-            ShowError(QString::fromUtf8(error.what()));
-        }
+        });
         event->accept();
         return;
     }
@@ -345,6 +332,17 @@ void TQcDBGrid::focusOutEvent(QFocusEvent* event)
         } catch (const std::exception& error) {
             ShowError(QString::fromUtf8(error.what()));
         }
+    }
+}
+
+void TQcDBGrid::Attempt(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const EDatabaseError& error) {
+        ShowError(error.Message());
+    } catch (const std::exception& error) {
+        ShowError(QString::fromUtf8(error.what()));
     }
 }
 

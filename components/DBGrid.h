@@ -15,6 +15,8 @@
 #include <QPixmap>
 #include <QTableView>
 
+#include <functional>
+
 class TDataSetModel;
 class TDataSource;
 
@@ -100,6 +102,8 @@ private:
     void FollowDataSet(int row);
     void SizeColumns();
     void ShowError(const QString& message);
+    // Runs a dataset action from a key: its error is shown, not thrown.
+    void Attempt(const std::function<void()>& action);
 
     TDataSetModel* m_model;
     TDBGridOptions m_options = DefaultOptions;
