@@ -589,24 +589,7 @@ TEST_P(DataViewTest, EveryColumnKeepsItsOwnValueWhateverTheNames)
     const auto readBack = [&] {
         TQvDatabase database;
         connectUtf8(database);
-        TQvTransaction transaction;
-        transaction.AddDatabase(&database);
-        TQvQuery query;
-        query.SetDatabase(&database);
-        query.SetTransaction(&transaction);
-        transaction.StartTransaction();
-        query.SetSQLText(QStringLiteral("select %1 from %2 order by ID").arg(columns, quotedTable));
-        query.ExecQuery();
-        QStringList rows;
-        for (; !query.Eof(); query.Next()) {
-            QStringList fields;
-            for (int i = 0; i < query.Current().Count(); ++i)
-                fields << (query.Fields(i).IsNull() ? QStringLiteral("<null>") : query.Fields(i).AsString());
-            rows << fields.join(QLatin1Char('|'));
-        }
-        query.Close();
-        transaction.Commit();
-        return rows;
+        return qvsql::queryRows(database, QStringLiteral("select %1 from %2 order by ID").arg(columns, quotedTable));
     };
 
     TFDataView* view = open(id, table);
