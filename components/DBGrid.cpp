@@ -257,6 +257,11 @@ void TQcDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint 
     TDataSet* dataSet = DataSource() ? DataSource()->DataSet() : nullptr;
     if (hint == QAbstractItemDelegate::SubmitModelCache && dataSet && dataSet->State() == dsInsert)
         hint = QAbstractItemDelegate::NoHint;
+    // Esc in a cell gives back that cell only; the record is cancelled by a
+    // further Esc once no cell is open (keyPressEvent).
+    if (hint == QAbstractItemDelegate::RevertModelCache && dataSet
+        && (dataSet->State() == dsInsert || dataSet->State() == dsEdit))
+        hint = QAbstractItemDelegate::NoHint;
     QTableView::closeEditor(editor, hint);
 }
 
@@ -276,17 +281,13 @@ void TQcDBGrid::DeleteCurrentRecord()
     TDataSet* dataSet = DataSource() ? DataSource()->DataSet() : nullptr;
     if (m_readOnly || !dataSet || !dataSet->Active() || DataSetEmpty(dataSet) || !(m_options & dgConfirmDelete))
         return;
-    try {
+    Attempt([dataSet] {
         if (!dataSet->CanModify())
             return;
         if (qv::messageDlg(QStringLiteral("Delete record?"), qv::mtConfirmation, qv::mbYes | qv::mbNo) != qv::mrYes)
             return;
         dataSet->Delete();
-    } catch (const EDatabaseError& error) {
-        ShowError(error.Message());
-    } catch (const std::exception& error) {
-        ShowError(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void TQcDBGrid::keyPressEvent(QKeyEvent* event)
@@ -296,20 +297,23 @@ void TQcDBGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    // The first and the last record of the dataset, not of the rows fetched so far.
     TDataSet* dataSet = DataSource() ? DataSource()->DataSet() : nullptr;
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && dataSet
+        && (dataSet->State() == dsInsert || dataSet->State() == dsEdit)) {
+        Attempt([dataSet] { dataSet->Cancel(); });
+        event->accept();
+        return;
+    }
+    // The first and the last record of the dataset, not of the rows fetched so far.
     if (dataSet && dataSet->Active() && event->modifiers() == Qt::ControlModifier
         && (event->key() == Qt::Key_End || event->key() == Qt::Key_Home)) {
-        try {
-            if (event->key() == Qt::Key_End)
+        const bool last = event->key() == Qt::Key_End;
+        Attempt([dataSet, last] {
+            if (last)
                 dataSet->Last();
             else
                 dataSet->First();
-        } catch (const EDatabaseError& error) {
-            ShowError(error.Message());
-        } catch (const std::exception& error) {
-            ShowError(QString::fromUtf8(error.what()));
-        }
+        });
         event->accept();
         return;
     }
@@ -328,6 +332,17 @@ void TQcDBGrid::focusOutEvent(QFocusEvent* event)
         } catch (const std::exception& error) {
             ShowError(QString::fromUtf8(error.what()));
         }
+    }
+}
+
+void TQcDBGrid::Attempt(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const EDatabaseError& error) {
+        ShowError(error.Message());
+    } catch (const std::exception& error) {
+        ShowError(QString::fromUtf8(error.what()));
     }
 }
 

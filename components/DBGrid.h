@@ -4,7 +4,8 @@
 // (TDataSetModel fetches as the view scrolls), edited in place, with small
 // pictures instead of text in blob, memo, picture, OLE and cursor columns
 // (which get no in-place editor), a new record kept open until the user
-// leaves its row (Enter only ends a cell's edit there), a confirmed delete of the current record
+// leaves its row (Enter only ends a cell's edit there), Esc giving back the
+// cell being edited and, with no cell open, cancelling the record, a confirmed delete of the current record
 // with Ctrl+Delete, and Ctrl+Home / Ctrl+End to the dataset's first and last
 // record.
 
@@ -13,6 +14,8 @@
 #include <QFlags>
 #include <QPixmap>
 #include <QTableView>
+
+#include <functional>
 
 class TDataSetModel;
 class TDataSource;
@@ -99,6 +102,8 @@ private:
     void FollowDataSet(int row);
     void SizeColumns();
     void ShowError(const QString& message);
+    // Runs a dataset action from a key: its error is shown, not thrown.
+    void Attempt(const std::function<void()>& action);
 
     TDataSetModel* m_model;
     TDBGridOptions m_options = DefaultOptions;

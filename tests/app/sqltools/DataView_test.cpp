@@ -399,6 +399,77 @@ TEST_P(DataViewTest, ANewRecordIsFilledColumnByColumnAndPostedOnLeavingItsRow)
     EXPECT_EQ(value(QStringLiteral("select count(*) from COUNTRY")), QStringLiteral("4"));
 }
 
+TEST_P(DataViewTest, EscInANewRecordGivesBackTheOpenCellFirstAndThenCancelsTheRecord)
+{
+    const quint64 id = makeDatabase({
+        QStringLiteral("create table COUNTRY (COUNTRY varchar(15) not null primary key, "
+                       "CURRENCY varchar(10) not null, NOTE varchar(20))"),
+        QStringLiteral("insert into COUNTRY values ('USA', 'Dollar', null)"),
+    });
+    TFDataView* view = open(id, QStringLiteral("COUNTRY"));
+    TQcDBGrid* grid = view->TableViewGrid;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    const auto typeInto = [](const QString& text) {
+        for (const QChar c : text)
+            QTest::keyClicks(QApplication::focusWidget(), QString(c));
+    };
+    const auto settle = [] {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    };
+
+    view->NavInsert->trigger();
+    ASSERT_EQ(view->DS->State(), dsInsert);
+    const int row = grid->currentIndex().row();
+    grid->setCurrentIndex(grid->model()->index(row, 0));
+    typeInto(QStringLiteral("Fiji"));
+    press(view, Qt::Key_Return);
+    settle();
+    press(view, Qt::Key_Right);
+    typeInto(QStringLiteral("FJD"));
+    press(view, Qt::Key_Return);
+    settle();
+    press(view, Qt::Key_Right);
+    typeInto(QStringLiteral("lost"));
+    ASSERT_TRUE(grid->Editing());
+    press(view, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(grid->Editing());
+    EXPECT_EQ(view->DS->State(), dsInsert);
+    EXPECT_EQ(cell(view, row, 0), QStringLiteral("Fiji"));
+    EXPECT_EQ(cell(view, row, 1), QStringLiteral("FJD"));
+    EXPECT_EQ(cell(view, row, 2), QString());
+
+    view->NavPost->trigger();
+    settle();
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(view->DS->State(), dsBrowse);
+    view->CommitBtnClick();
+    EXPECT_EQ(value(QStringLiteral("select CURRENCY || '/' || coalesce(NOTE, '<null>') from COUNTRY "
+                                   "where COUNTRY = 'Fiji'")),
+              QStringLiteral("FJD/<null>"));
+
+    // With no cell open, Esc drops the new record.
+    grid->setFocus();
+    view->NavInsert->trigger();
+    ASSERT_EQ(view->DS->State(), dsInsert);
+    grid->setCurrentIndex(grid->model()->index(grid->currentIndex().row(), 0));
+    typeInto(QStringLiteral("Chile"));
+    press(view, Qt::Key_Return);
+    settle();
+    ASSERT_FALSE(grid->Editing());
+    press(view, Qt::Key_Escape);
+    settle();
+    EXPECT_EQ(view->DS->State(), dsBrowse);
+    EXPECT_EQ(view->DS->RecordCount(), 2);
+    view->NavPost->trigger();
+    view->CommitBtnClick();
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(value(QStringLiteral("select count(*) from COUNTRY")), QStringLiteral("2"));
+    EXPECT_EQ(value(QStringLiteral("select count(*) from COUNTRY where COUNTRY = 'Chile'")), QStringLiteral("0"));
+}
+
 TEST_P(DataViewTest, FormViewEditsTheRecordAndComputedColumnsAreShownNotWritten)
 {
     const quint64 id = makeDatabase({
@@ -518,24 +589,7 @@ TEST_P(DataViewTest, EveryColumnKeepsItsOwnValueWhateverTheNames)
     const auto readBack = [&] {
         TQvDatabase database;
         connectUtf8(database);
-        TQvTransaction transaction;
-        transaction.AddDatabase(&database);
-        TQvQuery query;
-        query.SetDatabase(&database);
-        query.SetTransaction(&transaction);
-        transaction.StartTransaction();
-        query.SetSQLText(QStringLiteral("select %1 from %2 order by ID").arg(columns, quotedTable));
-        query.ExecQuery();
-        QStringList rows;
-        for (; !query.Eof(); query.Next()) {
-            QStringList fields;
-            for (int i = 0; i < query.Current().Count(); ++i)
-                fields << (query.Fields(i).IsNull() ? QStringLiteral("<null>") : query.Fields(i).AsString());
-            rows << fields.join(QLatin1Char('|'));
-        }
-        query.Close();
-        transaction.Commit();
-        return rows;
+        return qvsql::queryRows(database, QStringLiteral("select %1 from %2 order by ID").arg(columns, quotedTable));
     };
 
     TFDataView* view = open(id, table);

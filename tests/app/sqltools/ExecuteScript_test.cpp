@@ -38,35 +38,7 @@ namespace {
 
 const QString kErrorBegin = QStringLiteral("/*$$ ********  ERROR  *************");
 
-// Every row of a query as "a|b|c", read on a connection of its own.
-QStringList rows(const qvtest::Target& target, const QString& path, const QString& sql)
-{
-    TQvDatabase database;
-    database.SetDBName(path);
-    database.SetDBParams(qvtest::connectParams(target));
-    database.Open();
-    QStringList result;
-    {
-        TQvTransaction transaction;
-        transaction.AddDatabase(&database);
-        TQvQuery query;
-        query.SetDatabase(&database);
-        query.SetTransaction(&transaction);
-        transaction.StartTransaction();
-        query.SetSQLText(sql);
-        query.ExecQuery();
-        for (; !query.Eof(); query.Next()) {
-            QStringList fields;
-            for (int i = 0; i < query.Current().Count(); ++i)
-                fields << (query.Fields(i).IsNull() ? QStringLiteral("<null>") : query.Fields(i).AsString());
-            result << fields.join(QLatin1Char('|'));
-        }
-        query.Close();
-        transaction.Commit();
-    }
-    database.Close();
-    return result;
-}
+using qvsql::rows;
 
 // Sends a key where a user's key goes: to the focused control inside the
 // window, else to the window.

@@ -45,6 +45,39 @@ QString scalar(const qvtest::Target& target, const QString& path, const QString&
     return value;
 }
 
+QStringList queryRows(TQvDatabase& database, const QString& sql)
+{
+    TQvTransaction transaction;
+    transaction.AddDatabase(&database);
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    transaction.StartTransaction();
+    query.SetSQLText(sql);
+    query.ExecQuery();
+    QStringList result;
+    for (; !query.Eof(); query.Next()) {
+        QStringList fields;
+        for (int i = 0; i < query.Current().Count(); ++i)
+            fields << (query.Fields(i).IsNull() ? QStringLiteral("<null>") : query.Fields(i).AsString());
+        result << fields.join(QLatin1Char('|'));
+    }
+    query.Close();
+    transaction.Commit();
+    return result;
+}
+
+QStringList rows(const qvtest::Target& target, const QString& path, const QString& sql)
+{
+    TQvDatabase database;
+    database.SetDBName(path);
+    database.SetDBParams(connectParams(target));
+    database.Open();
+    const QStringList result = queryRows(database, sql);
+    database.Close();
+    return result;
+}
+
 RegisteredDatabases::RegisteredDatabases()
     : m_list(std::make_unique<TDBListScope>())
 {

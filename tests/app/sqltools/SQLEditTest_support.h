@@ -30,6 +30,11 @@ using qvtest::execute;
 QStringList tableStatements(int rows);
 // The first column of the first row of a query, read on a connection of its own.
 QString scalar(const qvtest::Target& target, const QString& path, const QString& sql);
+// Every row of a query as "a|b|c" (null as "<null>"), read in a transaction
+// of its own on an open connection.
+QStringList queryRows(TQvDatabase& database, const QString& sql);
+// The same on a connection of its own.
+QStringList rows(const qvtest::Target& target, const QString& path, const QString& sql);
 
 // The list (for the fixture's life) with registered, connected databases.
 class RegisteredDatabases
