@@ -57,12 +57,15 @@ bool isUpperAsciiLetter(QChar c) { return c >= QLatin1Char('A') && c <= QLatin1C
 
 QString Literal(const QString& text, int dialect)
 {
-    return quoted(text, dialect == 1 ? QLatin1Char('"') : QLatin1Char('\''));
+    QString out;
+    out.reserve(text.size() + 2);
+    AppendLiteral(out, text, dialect);
+    return out;
 }
 
 QString SingleQuoted(const QString& text)
 {
-    return quoted(text, QLatin1Char('\''));
+    return Literal(text, 3);
 }
 
 void AppendLiteral(QString& out, QStringView text, int dialect)

@@ -168,11 +168,6 @@ bool IsNumberType(const QString& text)
     return IsIntegerType(text) || isOneOf(text, {tnNumeric, tnDecimal, tnFloat, tnDouble});
 }
 
-bool IsDateType(const QString& text)
-{
-    return isOneOf(text, {tnDate, tnTime, tnTimestamp});
-}
-
 bool IsValidTypeText(const QString& typeText)
 {
     const QString text = typeText.simplified();

@@ -55,7 +55,6 @@ bool IsTypeName(const QString& name);
 bool IsTextType(const QString& name);       // Char, Varchar, Cstring
 bool IsIntegerType(const QString& name);    // Smallint, Integer, Bigint
 bool IsNumberType(const QString& name);     // those, Numeric, Decimal, Float, Double precision
-bool IsDateType(const QString& name);       // Date, Time, Timestamp
 
 // A type text a column, parameter or variable can have, as TypeText makes
 // them and users type them ("" counts: nothing typed yet).
