@@ -42,10 +42,6 @@ QStringList ScriptTokens(const QStringList& lines, int limit = -1);
 // line. A final line feed ends the last line and starts none.
 QStringList ScriptLines(const QString& text);
 
-// A word without its quotes: a value in apostrophes or double quotes loses
-// them, and a doubled quote inside becomes one.
-QString StripQuotes(const QString& token);
-
 class TQvScript : public TQvQuery
 {
     Q_OBJECT
