@@ -103,12 +103,14 @@ TEST(ProcSourceLoading, CommentWithSemicolonIsSplitOnlyOutside)
         "\r\n     declare variable X Integer   /*one; two */;\r\n"
         "     declare variable NAME Varchar(20) character set UTF8;\r\n"
         "  -- a note; with a semicolon\r\n"
-        "  declare TOTAL numeric(15, 2) = 0;\r\n");
+        "  declare TOTAL numeric(15, 2) = 0;\r\n"
+        "  declare S varchar(10) = q'{it's;}';\r\n");
     const TParamRows rows = ParseLocalVariables(header);
-    ASSERT_EQ(rows.size(), 3);
+    ASSERT_EQ(rows.size(), 4);
     EXPECT_EQ(rows.at(0), (TParamRow{"X", "Integer", "one; two"}));
     EXPECT_EQ(rows.at(1), (TParamRow{"NAME", "Varchar(20) character set UTF8", ""}));
     EXPECT_EQ(rows.at(2), (TParamRow{"TOTAL", "numeric(15, 2) = 0", ""}));
+    EXPECT_EQ(rows.at(3), (TParamRow{"S", "varchar(10) = q'{it's;}'", ""}));
 }
 
 TEST(ProcSourceLoading, QuotedNamesAndAnyDescriptionReadBackAsWritten)
