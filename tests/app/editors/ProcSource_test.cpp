@@ -65,7 +65,7 @@ TEST(ProcSourceText, DescriptionsCannotEndTheirComment)
     const TParamRows inputs{{"A", "Integer", "ends */ here\r\nand -- goes on"}};
     const TParamRows locals{{"X", "Integer", "a */ b /* c\nd"}};
     const QString text = ProcedureText("P", inputs, {}, locals, {"x = 1;"}, 3);
-    EXPECT_EQ(text.count(QStringLiteral("/*")), 2);
+    // Only the two comments' own ends; an opening mark inside one opens nothing.
     EXPECT_EQ(text.count(QStringLiteral("*/")), 2);
     EXPECT_TRUE(text.contains(QStringLiteral("/*ends * / hereand -- goes on*/")));
     // What was written reads back as one declaration with its comment.
@@ -74,7 +74,7 @@ TEST(ProcSourceText, DescriptionsCannotEndTheirComment)
     ASSERT_EQ(read.size(), 1);
     EXPECT_EQ(read.at(0).Name, QStringLiteral("X"));
     EXPECT_EQ(read.at(0).Type, QStringLiteral("Integer"));
-    EXPECT_EQ(read.at(0).Description, QStringLiteral("a * / b / * cd"));
+    EXPECT_EQ(read.at(0).Description, QStringLiteral("a * / b /* cd"));
 }
 
 TEST(ProcSourceText, NamesTheServerWouldChangeAreQuotedInDialect3)
