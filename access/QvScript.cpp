@@ -25,11 +25,6 @@ QString trimmedEnd(const QString& text)
     return text.left(end);
 }
 
-bool isQuote(QChar c)
-{
-    return c == u'\'' || c == u'"';
-}
-
 bool sameWord(const QString& token, const char* word)
 {
     return token.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
@@ -528,7 +523,8 @@ void TQvScript::CreateNewDatabase(const QStringList& tokens)
     QStringList words;
     for (qsizetype i = 3; i < tokens.size(); ++i) {
         const QString& token = tokens.at(i);
-        if (isQuote(token.front()) || !token.contains(QLatin1Char('=')) || token.size() == 1) {
+        const bool quoted = QvSql::QuotingOf(token) != QvSql::Quoting::None;
+        if (quoted || !token.contains(QLatin1Char('=')) || token.size() == 1) {
             words << token;
             continue;
         }
