@@ -670,8 +670,10 @@ bool TQvScript::RunsImmediately(const QStringList& tokens, const QString& text) 
     };
     bool immediate = true;
     QvSql::ForEachSpan(text, [&](const QvSql::Span& span) {
-        if (span.Kind == QvSql::SpanKind::String)
-            immediate = QvSql::QuotingOf(QStringView(text).mid(span.Start, span.Length)) != QvSql::Quoting::Alternative;
+        if (span.Kind == QvSql::SpanKind::String) {
+            const QStringView literal = QStringView(text).mid(span.Start, span.Length);
+            immediate = QvSql::QuotingOf(literal) != QvSql::Quoting::Alternative;
+        }
         if (span.Kind != QvSql::SpanKind::Code)
             return immediate;
         for (qsizetype i = span.Start; i < span.End() && immediate; ++i)

@@ -2,14 +2,14 @@
 
 namespace QvSql {
 
-namespace {
-
-bool isNameCharacter(QChar c)
+bool IsNameCharacter(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'_'
         || u == u'$';
 }
+
+namespace {
 
 // q'(...)', q'{...}', q'[...]' and q'<...>' close with the partner of their
 // opening character, any other opening character with itself.
@@ -68,7 +68,7 @@ bool Scanner::alternativeStartsAt(qsizetype at) const
     if ((c != u'q' && c != u'Q') || at + 2 >= m_text.size() || m_text[at + 1] != u'\'')
         return false;
     const QChar opener = m_text[at + 2];
-    return opener != u'\n' && opener != u'\r' && (at == 0 || !isNameCharacter(m_text[at - 1]));
+    return opener != u'\n' && opener != u'\r' && (at == 0 || !IsNameCharacter(m_text[at - 1]));
 }
 
 qsizetype Scanner::commentEnd(qsizetype from, bool& closed) const

@@ -16,11 +16,14 @@ namespace QvSql {
 
 enum class SpanKind {
     Code,        // anything else, up to the next string, comment or terminator
-    String,      // quotes included (q' and its characters too); Closed is false when the text ends inside
+    String,      // quotes (and a q'...' literal's "q") included; Closed is false when the text ends inside
     Comment,     // "/*" to "*/" included; Closed is false when the text ends inside
     LineComment, // "--" up to the line break (CR or LF, not included) or the end
     Terminator,  // the terminator set on the scanner, found in code
 };
+
+// A character of a plain name or parameter name: an ASCII letter or digit, "_" or "$".
+bool IsNameCharacter(QChar c);
 
 // Where the scanner stands between two pieces of one text that is read
 // piece by piece (a script line by line): a string or comment may go on. A
