@@ -13,13 +13,6 @@ constexpr ISC_STATUS errorCursorClosed = 335544577;      // isc_dsql_cursor_clos
 constexpr ISC_STATUS errorFetchPastEnd = 335544572;      // isc_dsql_cursor_err
 constexpr ISC_STATUS errorDsqlError = 335544569;         // isc_dsql_error: the text did not prepare
 
-bool isNameCharacter(QChar c)
-{
-    const char16_t u = c.unicode();
-    return u == u'$' || u == u'_' || (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z')
-           || (u >= u'A' && u <= u'Z');
-}
-
 [[noreturn]] void parseError(const char* detail)
 {
     QvError(qveSQLParseError, {QString::fromLatin1(detail)});
@@ -51,7 +44,7 @@ QString PreprocessSQL(const QString& sql, QStringList& names)
             }
             processed += u'?';
             qsizetype end = i + 1;
-            while (end < text.size() && isNameCharacter(text[end]))
+            while (end < text.size() && QvSql::IsNameCharacter(text[end]))
                 ++end;
             if (end == i + 1)
                 parseError("Parameter name expected");

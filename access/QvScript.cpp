@@ -1,5 +1,6 @@
 #include "access/QvScript.h"
 
+#include "access/QvSqlRead.h"
 #include "access/QvSqlScan.h"
 #include "access/QvSqlText.h"
 
@@ -16,25 +17,12 @@ bool isBlank(QChar c)
     return c.unicode() <= u' ';
 }
 
-QString trimmedStart(const QString& text)
-{
-    qsizetype start = 0;
-    while (start < text.size() && isBlank(text.at(start)))
-        ++start;
-    return text.mid(start);
-}
-
 QString trimmedEnd(const QString& text)
 {
     qsizetype end = text.size();
     while (end > 0 && isBlank(text.at(end - 1)))
         --end;
     return text.left(end);
-}
-
-bool isQuote(QChar c)
-{
-    return c == u'\'' || c == u'"';
 }
 
 bool sameWord(const QString& token, const char* word)
@@ -129,6 +117,12 @@ QStringList ScriptTokens(const QStringList& lines, int limit)
                         token += text;
                     return true;
                 }
+                // As isql-fb reads a script, a "--" comment takes the rest of
+                // the line, a lone carriage return in it too.
+                if (span.Kind == QvSql::SpanKind::LineComment) {
+                    endToken();
+                    return false;
+                }
                 if (span.Kind != QvSql::SpanKind::Code) {
                     endToken();
                     return true;
@@ -146,7 +140,7 @@ QStringList ScriptTokens(const QStringList& lines, int limit)
             },
             state);
         // A line break separates words; inside a value it is kept.
-        if (state == QvSql::ScanState::SingleQuoted || state == QvSql::ScanState::DoubleQuoted) {
+        if (state.InString()) {
             if (keep)
                 token += QLatin1Char('\n');
         } else {
@@ -180,21 +174,39 @@ QStringList ScriptLines(const QString& text)
     return lines;
 }
 
-QString StripQuotes(const QString& token)
-{
-    if (token.isEmpty() || !isQuote(token.front()))
-        return token;
-    const QChar quote = token.front();
-    QString inner = token.mid(1, token.size() >= 2 ? token.size() - 2 : 0);
-    inner.replace(QString(2, quote), QString(quote));
-    return inner;
-}
-
 // Splits the script's lines into statements at the terminator, outside
 // strings and comments, carrying the scanner's state from line to line.
 class TQvScript::Collector
 {
 public:
+    // The piece from the statement's first word on, or "" when it holds
+    // nothing but blanks and comments: isql-fb drops what comes before a
+    // statement, a "--" comment up to the line's end and a /* */ comment
+    // that goes on to later lines.
+    QString fromFirstWord(const QString& piece)
+    {
+        QvSql::Scanner scanner(piece, m_state);
+        QvSql::Span span;
+        while (scanner.Next(span)) {
+            if (span.Kind == QvSql::SpanKind::LineComment)
+                break;
+            if (span.IsComment())
+                continue;
+            qsizetype at = span.Start;
+            while (span.Kind == QvSql::SpanKind::Code && at < span.End() && isBlank(piece.at(at)))
+                ++at;
+            if (at < span.End()) {
+                m_state = QvSql::ScanState::Code;
+                return piece.mid(at);
+            }
+        }
+        m_state = scanner.State();
+        return {};
+    }
+
+    // Whether a /* */ comment is still open.
+    bool InComment() const { return m_state == QvSql::ScanState::Comment; }
+
     // Position of the terminator in `text`, or -1; the state follows the text
     // up to there. A "--" comment takes the rest of the line.
     qsizetype findTerminator(const QString& text, const QString& terminator)
@@ -298,7 +310,7 @@ void TQvScript::ExecuteScript()
         QString piece = line;
         for (;;) {
             if (statement.isEmpty())
-                piece = trimmedStart(piece);
+                piece = collector.fromFirstWord(piece);
             const qsizetype position = collector.findTerminator(piece, m_terminator);
             if (position < 0) {
                 if (!statement.isEmpty() || !piece.isEmpty())
@@ -325,6 +337,9 @@ void TQvScript::ExecuteScript()
     const QString last = trimmedEnd(statement);
     if (!stopping() && !last.isEmpty())
         RunStatement(last);
+    // A comment never closed took in the rest of the script: said, not passed over.
+    if (!stopping() && last.isEmpty() && collector.InComment())
+        Guarded([] { throw EScriptCommentError(); });
 
     TQvDatabase* database = Database();
     Guarded([&] {
@@ -450,18 +465,18 @@ void TQvScript::Connect(const QStringList& tokens)
     while (!reader.atEnd()) {
         const int start = reader.position();
         if (reader.accept("USER")) {
-            user = StripQuotes(reader.value());
+            user = QvSql::Unquoted(reader.value());
             hasUser = true;
         } else if (reader.accept("PASSWORD")) {
-            password = StripQuotes(reader.value());
+            password = QvSql::Unquoted(reader.value());
             hasPassword = true;
         } else if (reader.accept("ROLE")) {
-            role = StripQuotes(reader.value());
+            role = QvSql::Unquoted(reader.value());
             hasRole = true;
         } else if (reader.accept("DEFAULT")) {
             reader.expect("CHARACTER", start);
             reader.expect("SET", start);
-            characterSet = StripQuotes(reader.value());
+            characterSet = QvSql::Unquoted(reader.value());
             hasCharacterSet = true;
         } else {
             reader.unknown(start);
@@ -493,7 +508,7 @@ void TQvScript::Connect(const QStringList& tokens)
     TQvTransaction& transaction = RequireTransaction();
     LeaveConnection();
     database.SetDBParams({});
-    database.SetDBName(StripQuotes(tokens.at(1)));
+    database.SetDBName(QvSql::Unquoted(tokens.at(1)));
     database.SetDBParams(params);
     ShowParameterLines(params);
     database.Open();
@@ -508,7 +523,8 @@ void TQvScript::CreateNewDatabase(const QStringList& tokens)
     QStringList words;
     for (qsizetype i = 3; i < tokens.size(); ++i) {
         const QString& token = tokens.at(i);
-        if (isQuote(token.front()) || !token.contains(QLatin1Char('=')) || token.size() == 1) {
+        const bool quoted = QvSql::QuotingOf(token) != QvSql::Quoting::None;
+        if (quoted || !token.contains(QLatin1Char('=')) || token.size() == 1) {
             words << token;
             continue;
         }
@@ -581,7 +597,7 @@ void TQvScript::CreateNewDatabase(const QStringList& tokens)
     TQvTransaction& transaction = RequireTransaction();
     LeaveConnection();
     database.SetDBParams({});
-    database.SetDBName(StripQuotes(tokens.at(2)));
+    database.SetDBName(QvSql::Unquoted(tokens.at(2)));
     database.SetDBParams(options);
     database.SetCreateSQLDialect(m_dialect == 0 ? 1 : m_dialect);
     ShowParameterLines(options);
@@ -627,7 +643,7 @@ void TQvScript::SetNames(const QStringList& tokens)
 {
     if (tokens.size() != 3)
         throw EInvalidParameters("Incorrect Set Names");
-    m_names = StripQuotes(tokens.at(2));
+    m_names = QvSql::Unquoted(tokens.at(2));
 }
 
 bool TQvScript::RunsImmediately(const QStringList& tokens, const QString& text) const
@@ -642,7 +658,9 @@ bool TQvScript::RunsImmediately(const QStringList& tokens, const QString& text) 
     if (!setGenerator && !sameWord(first, "INSERT") && !isDDLWord(first) && !sameWord(first, "DROP")
         && !sameWord(first, "COMMENT") && !sameWord(first, "GRANT") && !sameWord(first, "REVOKE"))
         return false;
-    // No "?" and no RETURNING outside strings and comments.
+    // No "?" and no RETURNING outside strings and comments, and no q'...'
+    // literal: the client library reads an immediate statement's words
+    // itself first, and takes the quote in q'{it's}' for an open string.
     static const QLatin1String returning("RETURNING");
     const qsizetype length = text.size();
     const auto wordAt = [&](qsizetype i) {
@@ -652,8 +670,12 @@ bool TQvScript::RunsImmediately(const QStringList& tokens, const QString& text) 
     };
     bool immediate = true;
     QvSql::ForEachSpan(text, [&](const QvSql::Span& span) {
+        if (span.Kind == QvSql::SpanKind::String) {
+            const QStringView literal = QStringView(text).mid(span.Start, span.Length);
+            immediate = QvSql::QuotingOf(literal) != QvSql::Quoting::Alternative;
+        }
         if (span.Kind != QvSql::SpanKind::Code)
-            return true;
+            return immediate;
         for (qsizetype i = span.Start; i < span.End() && immediate; ++i)
             immediate = text.at(i) != u'?' && !wordAt(i);
         return immediate;

@@ -42,10 +42,6 @@ QStringList ScriptTokens(const QStringList& lines, int limit = -1);
 // line. A final line feed ends the last line and starts none.
 QStringList ScriptLines(const QString& text);
 
-// A word without its quotes: a value in apostrophes or double quotes loses
-// them, and a doubled quote inside becomes one.
-QString StripQuotes(const QString& token);
-
 class TQvScript : public TQvQuery
 {
     Q_OBJECT
@@ -57,8 +53,9 @@ public:
     // transaction committed and the database closed. A statement reaches the
     // server as it stands in the script, from its first word to its
     // terminator: blanks, blank lines and comments inside it are kept, its
-    // lines joined by line feeds. A line's characters all belong to it, a
-    // carriage return included.
+    // lines joined by line feeds; those before it are dropped, a "--"
+    // comment up to its line's end, as isql-fb drops them. A line's
+    // characters all belong to it, a carriage return included.
     void ExecuteScript();
 
     // The script's lines, without their line ends (see ScriptLines).

@@ -2,6 +2,30 @@
 
 namespace QvSql {
 
+bool IsNameCharacter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'_'
+        || u == u'$';
+}
+
+namespace {
+
+// q'(...)', q'{...}', q'[...]' and q'<...>' close with the partner of their
+// opening character, any other opening character with itself.
+char16_t closerOf(QChar opener)
+{
+    switch (opener.unicode()) {
+    case u'(': return u')';
+    case u'{': return u'}';
+    case u'[': return u']';
+    case u'<': return u'>';
+    default: return opener.unicode();
+    }
+}
+
+} // namespace
+
 Scanner::Scanner(QStringView text, ScanState start) : m_text(text), m_state(start) {}
 
 qsizetype Scanner::stringEnd(qsizetype from, QChar quote, bool& closed) const
@@ -21,6 +45,32 @@ qsizetype Scanner::stringEnd(qsizetype from, QChar quote, bool& closed) const
     return size;
 }
 
+// The literal runs to the first closing character followed by a quote;
+// nothing inside it is doubled.
+qsizetype Scanner::alternativeEnd(qsizetype from, char16_t closer, bool& closed) const
+{
+    const qsizetype size = m_text.size();
+    for (qsizetype i = from; i + 1 < size; ++i) {
+        if (m_text[i] == closer && m_text[i + 1] == u'\'') {
+            closed = true;
+            return i + 2;
+        }
+    }
+    closed = false;
+    return size;
+}
+
+// A "q" or "Q" that begins a word, then a quote and the opening character.
+// A line break never opens one, so a line read on its own tells the same.
+bool Scanner::alternativeStartsAt(qsizetype at) const
+{
+    const QChar c = m_text[at];
+    if ((c != u'q' && c != u'Q') || at + 2 >= m_text.size() || m_text[at + 1] != u'\'')
+        return false;
+    const QChar opener = m_text[at + 2];
+    return opener != u'\n' && opener != u'\r' && (at == 0 || !IsNameCharacter(m_text[at - 1]));
+}
+
 qsizetype Scanner::commentEnd(qsizetype from, bool& closed) const
 {
     const qsizetype close = m_text.indexOf(u"*/", from);
@@ -32,7 +82,7 @@ bool Scanner::startsSpan(qsizetype at) const
 {
     const QChar c = m_text[at];
     const QChar next = at + 1 < m_text.size() ? m_text[at + 1] : QChar();
-    if (c == u'\'' || c == u'"')
+    if (c == u'\'' || c == u'"' || alternativeStartsAt(at))
         return true;
     if ((c == u'/' && next == u'*') || (c == u'-' && next == u'-'))
         return true;
@@ -63,11 +113,15 @@ bool Scanner::Next(Span& span)
     span.Column = m_column;
     span.Closed = true;
     qsizetype end = m_position;
-    switch (m_state) {
+    switch (m_state.In) {
     case ScanState::SingleQuoted:
     case ScanState::DoubleQuoted:
         span.Kind = SpanKind::String;
-        end = stringEnd(m_position, m_state == ScanState::SingleQuoted ? u'\'' : u'"', span.Closed);
+        end = stringEnd(m_position, m_state.In == ScanState::SingleQuoted ? u'\'' : u'"', span.Closed);
+        break;
+    case ScanState::AlternativeQuoted:
+        span.Kind = SpanKind::String;
+        end = alternativeEnd(m_position, m_state.Closer, span.Closed);
         break;
     case ScanState::Comment:
         span.Kind = SpanKind::Comment;
@@ -81,6 +135,12 @@ bool Scanner::Next(Span& span)
             end = stringEnd(m_position + 1, c, span.Closed);
             if (!span.Closed)
                 m_state = c == u'\'' ? ScanState::SingleQuoted : ScanState::DoubleQuoted;
+        } else if (alternativeStartsAt(m_position)) {
+            span.Kind = SpanKind::String;
+            const char16_t closer = closerOf(m_text[m_position + 2]);
+            end = alternativeEnd(m_position + 3, closer, span.Closed);
+            if (!span.Closed)
+                m_state = ScanState(ScanState::AlternativeQuoted, closer);
         } else if (c == u'/' && next == u'*') {
             span.Kind = SpanKind::Comment;
             end = commentEnd(m_position + 2, span.Closed);

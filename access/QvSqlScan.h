@@ -1,8 +1,9 @@
 #pragma once
 
 // The one reader of SQL text: it cuts a text into code, string literals
-// (single or double quotes, a doubled quote staying inside), /* */ comments,
-// -- comments and statement terminators, each with its line and column.
+// (single or double quotes, a doubled quote staying inside, and Firebird 3's
+// q'{...}'), /* */ comments, -- comments and statement terminators, each
+// with its line and column, as the server reads them.
 // Everything that looks into SQL text for words or statements reads it
 // through this, so a quote or a comment mark means the same to all of them
 // (the editor's highlighter keeps its own scanner, whose states it stores
@@ -15,15 +16,30 @@ namespace QvSql {
 
 enum class SpanKind {
     Code,        // anything else, up to the next string, comment or terminator
-    String,      // quotes included; Closed is false when the text ends inside
+    String,      // quotes (and a q'...' literal's "q") included; Closed is false when the text ends inside
     Comment,     // "/*" to "*/" included; Closed is false when the text ends inside
-    LineComment, // "--" up to the line break (not included) or the end
+    LineComment, // "--" up to the line break (CR or LF, not included) or the end
     Terminator,  // the terminator set on the scanner, found in code
 };
 
+// A character of a plain name or parameter name: an ASCII letter or digit, "_" or "$".
+bool IsNameCharacter(QChar c);
+
 // Where the scanner stands between two pieces of one text that is read
-// piece by piece (a script line by line): a string or comment may go on.
-enum class ScanState { Code, SingleQuoted, DoubleQuoted, Comment };
+// piece by piece (a script line by line): a string or comment may go on. A
+// q'...' literal keeps the character that ends it.
+struct ScanState
+{
+    enum Kind : quint8 { Code, SingleQuoted, DoubleQuoted, AlternativeQuoted, Comment };
+
+    constexpr ScanState(Kind in = Code, char16_t closer = 0) : In(in), Closer(closer) {}
+
+    bool InString() const { return In == SingleQuoted || In == DoubleQuoted || In == AlternativeQuoted; }
+    bool operator==(const ScanState&) const = default;
+
+    Kind In;
+    char16_t Closer; // of AlternativeQuoted: the character before its closing quote
+};
 
 struct Span
 {
@@ -61,6 +77,8 @@ public:
 
 private:
     qsizetype stringEnd(qsizetype from, QChar quote, bool& closed) const;
+    qsizetype alternativeEnd(qsizetype from, char16_t closer, bool& closed) const;
+    bool alternativeStartsAt(qsizetype at) const;
     qsizetype commentEnd(qsizetype from, bool& closed) const;
     bool startsSpan(qsizetype at) const;
     void advanceTo(qsizetype end);

@@ -401,8 +401,35 @@ void TqeGeneralSyn::BraceOpenProc()
     }
 }
 
+bool TqeGeneralSyn::AlternativeStringProc()
+{
+    const char16_t c = At(m_run);
+    const char16_t opener = At(m_run + 2);
+    if ((c != u'q' && c != u'Q') || At(m_run + 1) != u'\'' || opener == 0 || opener == 10 || opener == 13)
+        return false;
+    // Brackets close with their partner, any other character with itself.
+    static const QStringView pairs = u"(){}[]<>";
+    const qsizetype pair = pairs.indexOf(QChar(opener));
+    const char16_t closer = pair >= 0 && pair % 2 == 0 ? pairs[pair + 1].unicode() : opener;
+    // Like any string, it ends at the line's end when it does not close on its line.
+    m_tokenKind = tkString;
+    m_run += 3;
+    for (;;) {
+        const char16_t d = At(m_run);
+        if (d == 0 || d == 10 || d == 13)
+            return true;
+        ++m_run;
+        if (d == closer && At(m_run) == u'\'') {
+            ++m_run;
+            return true;
+        }
+    }
+}
+
 void TqeGeneralSyn::IdentProc()
 {
+    if (AlternativeStringProc())
+        return;
     while (IsIdentChar(At(m_run)))
         ++m_run;
     const QStringView word = QStringView(m_text).mid(m_tokenPos, m_run - m_tokenPos);

@@ -155,6 +155,8 @@ private:
     void PointCommaProc();
     void BraceOpenProc();
     void IdentProc();
+    // Firebird 3's q'{...}' at the run: one string token, or false.
+    bool AlternativeStringProc();
     void UnknownProc();
     void AnsiProc();
     void PasStyleProc();

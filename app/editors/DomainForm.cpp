@@ -2,6 +2,7 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "access/QvSqlRead.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/editors/FormControls.h"
@@ -235,8 +236,9 @@ void TDomainForm::LoadDomain(const QString& name)
             typeText = QvTypes::TypeText(TTypeFactReader(rows).Read(rows), dialect);
             size = characters > 0 ? characters : length;
             notNull = rows.Integer(QStringLiteral("RDB$NULL_FLAG")) == 1;
-            defaultText = DomainDefaultFromSource(rows.Text(QStringLiteral("RDB$DEFAULT_SOURCE")));
-            checkText = DomainCheckFromSource(rows.Text(QStringLiteral("RDB$VALIDATION_SOURCE")));
+            defaultText = QvSql::StoredDefault(rows.Text(QStringLiteral("RDB$DEFAULT_SOURCE")));
+            checkText = QvSql::ParenthesizedText(rows.Text(QStringLiteral("RDB$VALIDATION_SOURCE")),
+                                                 QLatin1String("CHECK"));
         }
         transaction.Commit();
     }

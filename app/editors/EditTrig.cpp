@@ -294,7 +294,7 @@ void TEditTrig::LoadSource(const QString& source)
         SQLText->SetText(rest);
         return;
     }
-    m_asWord = source.mid(source.size() - rest.size() - 2, 2);
+    m_asWord = source.left(source.size() - rest.size()).trimmed();
     LocalParamsGrid->SetRows(m_layout.Locals());
     SQLText->SetLines(m_layout.Body());
 }

@@ -125,6 +125,7 @@ private:
     QString m_readOnlyReason;
     // The stored source around what the window shows, written back as it was.
     TSourceLayout m_layout;
+    // The source's "AS" as written, with any comments before it.
     QString m_asWord;
     QLabel* m_panels[4] = {};
 };

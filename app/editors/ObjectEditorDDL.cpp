@@ -1,5 +1,6 @@
 #include "app/editors/ObjectEditorDDL.h"
 
+#include "access/QvSqlRead.h"
 #include "access/QvSqlText.h"
 #include "access/QvTypeCatalog.h"
 #include "app/shell/MyConst.h"
@@ -52,91 +53,6 @@ QString DateDefault(const QString& text)
         date = StrToDateStrict(LocaleSettings().shortDateFormat, trimmed);
     // Written the way the server reads it whatever the user's locale.
     return QvSql::SingleQuoted(date.toString(Qt::ISODate));
-}
-
-// The text between the outer parentheses of "(...)", or the text itself.
-QString WithoutOuterParentheses(const QString& text)
-{
-    const QString trimmed = text.trimmed();
-    if (trimmed.startsWith(u'(') && trimmed.endsWith(u')'))
-        return trimmed.mid(1, trimmed.size() - 2).trimmed();
-    return trimmed;
-}
-
-// A quoted literal read back: quotes removed, doubled quotes made single.
-QString Unquoted(const QString& text, QChar quote)
-{
-    QString inner = text.mid(1);
-    if (inner.endsWith(quote))
-        inner.chop(1);
-    return inner.replace(QString(2, quote), QString(quote));
-}
-
-// The words at the start of a statement, past blanks and comments: where
-// each begins and ends. A quoted name is one word, quotes included; a word
-// ends at a blank, a comment, "(" or a quote.
-struct TLeadWord
-{
-    qsizetype Begin = 0;
-    qsizetype End = 0;
-};
-
-qsizetype SkipBlanksAndComments(const QString& text, qsizetype at)
-{
-    while (at < text.size()) {
-        if (text[at].isSpace()) {
-            ++at;
-        } else if (text.mid(at, 2) == QLatin1String("--")) {
-            const qsizetype end = text.indexOf(u'\n', at);
-            at = end < 0 ? text.size() : end + 1;
-        } else if (text.mid(at, 2) == QLatin1String("/*")) {
-            const qsizetype end = text.indexOf(QLatin1String("*/"), at + 2);
-            at = end < 0 ? text.size() : end + 2;
-        } else {
-            break;
-        }
-    }
-    return at;
-}
-
-QList<TLeadWord> LeadWords(const QString& text, int count)
-{
-    QList<TLeadWord> words;
-    qsizetype at = 0;
-    while (words.size() < count) {
-        at = SkipBlanksAndComments(text, at);
-        if (at >= text.size())
-            break;
-        TLeadWord word{at, at};
-        if (text[at] == u'"') {
-            // Up to the closing quote; a doubled quote stays inside.
-            qsizetype end = at + 1;
-            for (;;) {
-                end = text.indexOf(u'"', end);
-                if (end < 0 || end + 1 >= text.size() || text[end + 1] != u'"')
-                    break;
-                end += 2;
-            }
-            word.End = end < 0 ? text.size() : end + 1;
-        } else {
-            qsizetype end = at;
-            while (end < text.size() && (text[end].isLetterOrNumber() || text[end] == u'_' || text[end] == u'$'))
-                ++end;
-            if (end == at)
-                break;
-            word.End = end;
-        }
-        words << word;
-        at = word.End;
-    }
-    return words;
-}
-
-bool WordIs(const QString& text, const TLeadWord& word, const char* keyword)
-{
-    return QStringView(text).mid(word.Begin, word.End - word.Begin).compare(QLatin1String(keyword),
-                                                                            Qt::CaseInsensitive)
-        == 0;
 }
 
 } // namespace
@@ -193,7 +109,7 @@ QString CreateDomainStatement(const TDomainDefinition& domain, int dialect)
     if (domain.NotNull)
         sql += QStringLiteral(" NOT NULL ");
     if (domain.Check)
-        sql += QStringLiteral(" CHECK (") + domain.CheckText + u')';
+        sql += QStringLiteral(" CHECK (") + QvSql::Fragment(domain.CheckText) + u')';
     return sql;
 }
 
@@ -210,35 +126,14 @@ QString AlterDomainStatement(const TDomainDefinition& domain, const QString& old
         clauses += QStringLiteral(" DROP DEFAULT");
     }
     if (domain.Check && oldCheck.isEmpty())
-        clauses += QStringLiteral(" ADD CHECK (") + domain.CheckText + u')';
+        clauses += QStringLiteral(" ADD CHECK (") + QvSql::Fragment(domain.CheckText) + u')';
     else if (domain.Check && checkChanged)
-        clauses += QStringLiteral(" DROP CONSTRAINT ADD CHECK (") + domain.CheckText + u')';
+        clauses += QStringLiteral(" DROP CONSTRAINT ADD CHECK (") + QvSql::Fragment(domain.CheckText) + u')';
     else if (!domain.Check && !oldCheck.isEmpty())
         clauses += QStringLiteral(" DROP CONSTRAINT");
     if (clauses.isEmpty())
         return {};
     return QStringLiteral("ALTER DOMAIN ") + QvSql::Identifier(domain.Name, dialect) + clauses;
-}
-
-QString DomainDefaultFromSource(const QString& defaultSource)
-{
-    QString text = defaultSource.trimmed();
-    if (text.startsWith(QLatin1String("DEFAULT"), Qt::CaseInsensitive))
-        text = text.mid(7).trimmed();
-    if (text.startsWith(u'\''))
-        return Unquoted(text, u'\'');
-    // A dialect-1 database also keeps defaults written in double quotes.
-    if (text.startsWith(u'"'))
-        return Unquoted(text, u'"');
-    return text;
-}
-
-QString DomainCheckFromSource(const QString& validationSource)
-{
-    QString text = validationSource.trimmed();
-    if (!text.startsWith(QLatin1String("CHECK"), Qt::CaseInsensitive))
-        return {};
-    return WithoutOuterParentheses(text.mid(5));
 }
 
 QString CreateGeneratorStatement(const QString& name, int dialect)
@@ -264,8 +159,10 @@ QString ExceptionStatement(bool isNew, const QString& name, const QString& messa
 
 TViewText ReadViewText(const QString& text, int dialect)
 {
-    const QList<TLeadWord> words = LeadWords(text, 5);
-    auto is = [&](int index, const char* keyword) { return index < words.size() && WordIs(text, words[index], keyword); };
+    const QList<QvSql::Word> words = QvSql::LeadWords(text, 5);
+    auto is = [&](int index, const char* keyword) {
+        return index < words.size() && QvSql::IsKeyword(text, words[index], QLatin1String(keyword));
+    };
     // The index of the word VIEW, and the word the statement begins with.
     int view = -1;
     if ((is(0, "CREATE") || is(0, "RECREATE") || is(0, "ALTER")) && is(1, "VIEW"))
@@ -274,11 +171,11 @@ TViewText ReadViewText(const QString& text, int dialect)
         view = 3;
     if (view < 0 || view + 1 >= words.size())
         return {};
-    const TLeadWord& name = words[view + 1];
+    const QvSql::Word& name = words[view + 1];
     TViewText result;
-    result.Name = QvSql::NameFromTyped(text.mid(name.Begin, name.End - name.Begin), dialect);
+    result.Name = QvSql::NameFromTyped(text.mid(name.Start, name.Length), dialect);
     result.AlterStatement = text;
     if (view == 1 && !is(0, "ALTER"))
-        result.AlterStatement.replace(words[0].Begin, words[0].End - words[0].Begin, QStringLiteral("ALTER"));
+        result.AlterStatement.replace(words[0].Start, words[0].Length, QStringLiteral("ALTER"));
     return result;
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-// The statements the domain, generator and exception editors send, and the
-// reading of a domain's stored default and check. Plain functions: the
-// windows only collect what was typed. Names and literals are spelled for
-// the database's SQL dialect.
+// The statements the domain, generator and exception editors send. Plain
+// functions: the windows only collect what was typed. Names and literals are
+// spelled for the database's SQL dialect.
 
 #include <QString>
 
@@ -53,13 +52,6 @@ QString CreateDomainStatement(const TDomainDefinition& domain, int dialect);
 // change, so that no statement is sent.
 QString AlterDomainStatement(const TDomainDefinition& domain, const QString& oldDefault, const QString& oldCheck,
                              int dialect);
-
-// The default text the editor shows for a stored RDB$DEFAULT_SOURCE
-// ("DEFAULT 'abc'" -> abc, "DEFAULT 0" -> 0); empty when there is none.
-QString DomainDefaultFromSource(const QString& defaultSource);
-// The condition of a stored RDB$VALIDATION_SOURCE ("CHECK (VALUE > 0)" ->
-// "VALUE > 0"); empty when it holds no check.
-QString DomainCheckFromSource(const QString& validationSource);
 
 // Generators.
 QString CreateGeneratorStatement(const QString& name, int dialect);

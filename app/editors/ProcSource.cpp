@@ -1,5 +1,6 @@
 #include "app/editors/ProcSource.h"
 
+#include "access/QvSqlRead.h"
 #include "access/QvSqlScan.h"
 #include "access/QvSqlText.h"
 #include "app/shell/MyConst.h"
@@ -149,15 +150,12 @@ void SplitNameAndType(const QString& code, int nameWord, TParamRow& row)
     if (nameStart <= 0)
         return;
     const QStringView rest = QStringView(code).mid(nameStart - 1);
-    if (rest.startsWith(u'"')) {
-        QvSql::Scanner scanner(rest);
-        QvSql::Span quoted;
-        scanner.Next(quoted);
-        if (quoted.Kind == QvSql::SpanKind::String && quoted.Closed && quoted.Length > 2) {
-            row.Name = rest.mid(1, quoted.Length - 2).toString().replace(QStringLiteral("\"\""), QStringLiteral("\""));
-            row.Type = rest.mid(quoted.Length).trimmed().toString();
-            return;
-        }
+    const QList<QvSql::Word> quoted = rest.startsWith(u'"') ? QvSql::LeadWords(rest, 1) : QList<QvSql::Word>();
+    if (!quoted.isEmpty() && quoted.front().Length > 2
+        && QvSql::QuotingOf(rest.left(quoted.front().Length)) == QvSql::Quoting::Double) {
+        row.Name = QvSql::Unquoted(rest.left(quoted.front().Length));
+        row.Type = rest.mid(quoted.front().Length).trimmed().toString();
+        return;
     }
     row.Name = ExtractWordN(nameWord, code, delimiters);
     const int typeStart = StrWordPosition(nameWord + 1, code, delimiters);
@@ -345,12 +343,7 @@ QString CommentText(const QString& description)
     QString text = description;
     text.remove(u'\r');
     text.remove(u'\n');
-    // Broken apart until none is left: "*/*/" would otherwise join again.
-    while (text.contains(QStringLiteral("*/")) || text.contains(QStringLiteral("/*"))) {
-        text.replace(QStringLiteral("*/"), QStringLiteral("* /"));
-        text.replace(QStringLiteral("/*"), QStringLiteral("/ *"));
-    }
-    return text;
+    return QvSql::CommentText(text);
 }
 
 QString SourceName(const QString& name, int dialect)

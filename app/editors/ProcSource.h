@@ -83,8 +83,7 @@ private:
 };
 
 // A description as it may stand inside a /* */ comment of generated text:
-// line breaks become blanks and comment marks are broken up, so nothing
-// typed can end the comment early or start another.
+// on one line (its line breaks go), with nothing in it that ends the comment.
 QString CommentText(const QString& description);
 
 // How a name typed into a grid or a name edit stands in generated text: the

@@ -2,6 +2,7 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "access/QvSqlRead.h"
 #include "access/QvSqlText.h"
 #include "access/QvTextCodec.h"
 #include "access/QvTransactionScope.h"
@@ -24,14 +25,6 @@ void SplitTypeText(const QString& text, TColumnDef& column)
     column.Type = text.left(open);
     const int close = text.indexOf(QLatin1Char(')'), open);
     column.Size = text.mid(open + 1, close < 0 ? -1 : close - open - 1);
-}
-
-QString ComputedFromSource(const QString& source)
-{
-    QString text = source.trimmed();
-    if (text.startsWith(QLatin1Char('(')) && text.endsWith(QLatin1Char(')')))
-        text = text.mid(1, text.size() - 2);
-    return text;
 }
 
 QString TableColumnsSelect(const QString& table)
@@ -155,10 +148,10 @@ void TTableCatalog::LoadColumns(TTableDefinition& table)
             column.DomainType = fieldType;
         }
         def.Null = !rows.IsNull(6) && rows.Integer(6) == 1 ? QStringLiteral("No") : QStringLiteral("Yes");
-        def.Default = DefaultFromSource(rows.Text(5));
+        def.Default = QvSql::StoredDefault(rows.Text(5));
         const QString computed = rows.Text(8);
         if (!computed.trimmed().isEmpty()) {
-            def.Computed = ComputedFromSource(computed);
+            def.Computed = QvSql::ParenthesizedText(computed);
             def.Type.clear();
             def.Size.clear();
             def.Default.clear();
@@ -228,7 +221,8 @@ void TTableCatalog::LoadChecks(TTableDefinition& table)
 {
     TCatalogQuery rows(*m_query, m_database, ChecksSelect(table.Name));
     for (; !rows.Eof(); rows.Next()) {
-        TConstraintItem item = ConstraintItems::Check(rows.Name(0), CheckConditionFromSource(rows.Text(1)));
+        TConstraintItem item =
+            ConstraintItems::Check(rows.Name(0), QvSql::ParenthesizedText(rows.Text(1), QLatin1String("CHECK")));
         item.State = isLoaded;
         item.StoredName = item.Caption;
         table.Checks.push_back(std::move(item));

@@ -1,6 +1,6 @@
 #include "app/editors/TableDDL.h"
 
-#include "access/QvSqlScan.h"
+#include "access/QvSqlRead.h"
 #include "access/QvSqlText.h"
 #include "access/QvTypeCatalog.h"
 
@@ -117,8 +117,8 @@ QString InPlaceClauses(const TTableColumn& column, int dialect)
     const QString name = Id(now.Name, dialect);
     if (now.IsComputed()) {
         if (was.Computed != now.Computed)
-            clauses += QStringLiteral(" alter column ") + name + QStringLiteral(" computed by (") + now.Computed
-                + QStringLiteral("),");
+            clauses += QStringLiteral(" alter column ") + name + QStringLiteral(" computed by (")
+                + QvSql::Fragment(now.Computed) + QStringLiteral("),");
         return clauses;
     }
     if (TypeText(was, dialect) != TypeText(now, dialect))
@@ -135,37 +135,6 @@ QString InPlaceClauses(const TTableColumn& column, int dialect)
         clauses += QStringLiteral(" alter column ") + name
             + (now.NullAllowed() ? QStringLiteral(" drop not null,") : QStringLiteral(" set not null,"));
     return clauses;
-}
-
-// Where the parenthesis opened at `open` closes, skipping quoted texts and
-// comments; -1 when it never does.
-int MatchingParenthesis(const QString& text, int open)
-{
-    int depth = 0;
-    int close = -1;
-    QvSql::ForEachSpan(QStringView(text).mid(open), [&](const QvSql::Span& span) {
-        if (span.Kind != QvSql::SpanKind::Code)
-            return span.Closed;
-        for (qsizetype i = open + span.Start; i < open + span.End(); ++i) {
-            if (text.at(i) == QLatin1Char('('))
-                ++depth;
-            else if (text.at(i) == QLatin1Char(')') && --depth == 0) {
-                close = int(i);
-                return false;
-            }
-        }
-        return true;
-    });
-    return close;
-}
-
-QString TrimmedEnd(QString text)
-{
-    int end = text.size();
-    while (end > 0 && text.at(end - 1).isSpace())
-        --end;
-    text.truncate(end);
-    return text;
 }
 
 } // namespace
@@ -304,7 +273,7 @@ QString ColumnClause(const TColumnDef& column, int domainType, int dialect)
 {
     const QString name = Id(column.Name, dialect);
     if (column.IsComputed())
-        return name + QStringLiteral(" COMPUTED BY (") + column.Computed + QLatin1Char(')');
+        return name + QStringLiteral(" COMPUTED BY (") + QvSql::Fragment(column.Computed) + QLatin1Char(')');
     QString clause = QString(6, QLatin1Char(' ')) + name + QLatin1Char(' ') + TypeText(column, dialect);
     if (!column.Default.isEmpty() && !IsBlobType(column.Type))
         clause += QStringLiteral(" DEFAULT ") + DefaultLiteral(column, domainType, dialect);
@@ -455,35 +424,4 @@ QString AddUniqueStatement(const QString& table, const TConstraintItem& item, in
     return QStringLiteral("ALTER TABLE ") + Id(table, dialect) + QStringLiteral(" add constraint ")
         + Id(item.Caption, dialect) + QStringLiteral(" UNIQUE (")
         + IdList(ConstraintItems::Fields(TConstraintKind::Unique, item), dialect) + QLatin1Char(')');
-}
-
-QString CheckConditionFromSource(const QString& source)
-{
-    const QString text = source.trimmed();
-    static const QRegularExpression head(QStringLiteral("^CHECK\\s*\\("), QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = head.match(text);
-    if (!match.hasMatch())
-        return text;
-    const int open = match.capturedEnd() - 1;
-    const int close = MatchingParenthesis(text, open);
-    const QString inner = close < 0 ? text.mid(open + 1) : text.mid(open + 1, close - open - 1);
-    return TrimmedEnd(inner);
-}
-
-QString DefaultFromSource(const QString& source)
-{
-    QString text = source.trimmed();
-    // The keyword is a whole word: a default named DEFAULTS stays as it is.
-    static const QLatin1String keyword("DEFAULT");
-    if (text.startsWith(keyword, Qt::CaseInsensitive)
-        && (text.size() == keyword.size() || !(text[keyword.size()].isLetterOrNumber() || text[keyword.size()] == QLatin1Char('_'))))
-        text = text.mid(keyword.size()).trimmed();
-    if (text.size() >= 2) {
-        const QChar quote = text.front();
-        if ((quote == QLatin1Char('\'') || quote == QLatin1Char('"')) && text.back() == quote) {
-            text = text.mid(1, text.size() - 2);
-            text.replace(QString(2, quote), QString(quote));
-        }
-    }
-    return text;
 }

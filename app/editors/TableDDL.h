@@ -141,12 +141,3 @@ QString CreateIndexStatement(const QString& table, const TConstraintItem& item, 
 QString DropIndexStatement(const QString& name, int dialect);
 QString AddCheckStatement(const QString& table, const TConstraintItem& item, int dialect);
 QString AddUniqueStatement(const QString& table, const TConstraintItem& item, int dialect);
-
-// The condition of a check constraint's source ("CHECK (A > 0)",
-// "check(a>0)"), found by matching its parentheses, without the line
-// breaks and blanks that end it. A source of another form comes back trimmed.
-QString CheckConditionFromSource(const QString& source);
-
-// A default source ("DEFAULT 'abc'") as the grid shows it: the value
-// without the keyword, a quoted text without its quotes.
-QString DefaultFromSource(const QString& source);

@@ -1,5 +1,6 @@
 #include "app/editors/TrigText.h"
 
+#include "access/QvSqlRead.h"
 #include "access/QvSqlText.h"
 
 namespace {
@@ -45,11 +46,6 @@ QString TableTriggerText(std::int64_t type)
     if (first || (value >> 7) != 0)
         return {};
     return text;
-}
-
-bool IsWordChar(QChar c)
-{
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
 }
 
 } // namespace
@@ -126,13 +122,9 @@ QString BuildTriggerText(const TTriggerDefinition& definition)
 
 bool StripTriggerAs(const QString& source, QString& rest)
 {
-    qsizetype start = 0;
-    while (start < source.size() && source.at(start).isSpace())
-        ++start;
-    if (source.size() - start < 2 || source.mid(start, 2).compare(QLatin1String("AS"), Qt::CaseInsensitive) != 0)
+    const QList<QvSql::Word> first = QvSql::LeadWords(source, 1);
+    if (first.isEmpty() || !QvSql::IsKeyword(source, first.front(), QLatin1String("AS")))
         return false;
-    if (start + 2 < source.size() && IsWordChar(source.at(start + 2)))
-        return false;
-    rest = source.mid(start + 2);
+    rest = source.mid(first.front().End());
     return true;
 }

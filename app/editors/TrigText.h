@@ -64,6 +64,6 @@ struct TTriggerDefinition
 // stored one; names the dialect cannot take as they stand are quoted.
 QString BuildTriggerText(const TTriggerDefinition& definition);
 
-// A stored source without its leading "AS" (after any leading blanks and
-// line breaks). False when the source does not start with it.
+// A stored source without its leading "AS" (after any leading blanks, line
+// breaks and comments). False when the source does not start with it.
 bool StripTriggerAs(const QString& source, QString& rest);

@@ -2,9 +2,11 @@
 
 #include "access/QvDataSet.h"
 #include "access/QvQuery.h"
+#include "access/QvSqlRead.h"
 #include "access/QvSqlText.h"
 #include "access/QvTypeCatalog.h"
 #include "app/shell/CatalogQuery.h"
+#include "app/shell/CatalogTypes.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
 #include "app/shell/MyConst.h"
@@ -15,65 +17,16 @@
 #include "platform/Dialogs.h"
 
 #include <memory>
+#include <vector>
 
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
-// The type of a column on an implicit domain, as the table text of a
-// dialect-1 database writes it; length in characters.
-QString implicitDomainType(int type, int length, int scale, int subType)
+// A description as a comment of its own line, which nothing it holds can end.
+QString descriptionLine(const QString& description)
 {
-    if (scale == 0) {
-        switch (type) {
-        case 7: return QStringLiteral("Smallint");
-        case 8: return QStringLiteral("Integer");
-        case 10: return QStringLiteral("Float");
-        case 11: return QStringLiteral("Numeric");
-        case 14: return QStringLiteral("Char(%1)").arg(length);
-        case 27: return QStringLiteral("Double precision");
-        case 35: return QStringLiteral("Date");
-        case 37: return QStringLiteral("Varchar(%1)").arg(length);
-        case 9: return {};
-        default:
-            // Newer types are named as they are, never dropped; a text blob
-            // is no binary one.
-            return FieldTypeToStr(type, length, scale, 1, 1, subType);
-        }
-    }
-    switch (type) {
-    case 7:
-    case 8: return QStringLiteral("Numeric(9,%1)").arg(-scale);
-    case 10:
-    case 11:
-    case 27: return QStringLiteral("Numeric(15,%1)").arg(-scale);
-    case 16: return FieldTypeToStr(type, length, scale, 1);
-    default: return {};
-    }
-}
-
-// The stored facts of the RDB$FIELDS columns of the row (a select of "*"),
-// character set and collation left to the caller.
-QvTypes::TTypeFacts storedFacts(const TCatalogQuery& rows, int bytesPerChar)
-{
-    const auto integer = [&rows](const char* name, int fallback) {
-        const int column = rows.Column(QLatin1String(name));
-        return column < 0 || rows.IsNull(column) ? fallback : rows.Integer(column);
-    };
-    QvTypes::TTypeFacts facts;
-    facts.Type = integer("RDB$FIELD_TYPE", 0);
-    facts.SubType = integer("RDB$FIELD_SUB_TYPE", 0);
-    facts.Length = integer("RDB$FIELD_LENGTH", 0);
-    facts.Scale = integer("RDB$FIELD_SCALE", 0);
-    facts.Precision = integer("RDB$FIELD_PRECISION", 0);
-    facts.CharacterLength = integer("RDB$CHARACTER_LENGTH", -1);
-    facts.BytesPerChar = bytesPerChar;
-    return facts;
-}
-
-bool isTextType(int type, int subType)
-{
-    return type == 14 || type == 37 || type == 40 || (type == 261 && subType == 1);
+    return QStringLiteral("/* ") + QvSql::CommentText(description) + QStringLiteral("  */") + CRLF;
 }
 
 // Server-generated constraint names begin with "INTEG_".
@@ -82,11 +35,11 @@ bool generatedName(const QString& constraintName)
     return constraintName.contains(QLatin1String("INTEG"));
 }
 
-// Reads what the texts need beyond the catalog rows themselves.
-class CatalogFacts
+// Names as the texts write them and as the system tables keep them.
+class CatalogNames
 {
 public:
-    CatalogFacts(TQvQuery& query, TQvDatabase* database)
+    CatalogNames(TQvQuery& query, TQvDatabase* database)
         : m_query(query)
         , m_database(database)
         , m_dialect(database ? database->SQLDialect() : 1)
@@ -111,111 +64,71 @@ public:
         return exact.Eof() ? typed : name;
     }
 
-    // The id of the database's default character set (0, NONE, without one).
-    int DefaultCharacterSet()
+    // The object as its CREATE names it: a dialect-1 text names it as passed in.
+    QString ObjectName(const QString& key, const QString& passed) const
     {
-        if (m_defaultCharacterSet < 0) {
-            TCatalogQuery set(m_query, m_database,
-                QStringLiteral("select c.rdb$character_set_id from rdb$database d, rdb$character_sets c "
-                               "where c.rdb$character_set_name=d.rdb$character_set_name"));
-            m_defaultCharacterSet = set.Eof() ? 0 : set.Integer(0);
-        }
-        return m_defaultCharacterSet;
-    }
-
-    // " [1:4]" for an array field, with every dimension's bounds.
-    QString ArrayBounds(const QString& fieldSource)
-    {
-        QList<QPair<int, int>> bounds;
-        TCatalogQuery dimensions(m_query, m_database,
-            QStringLiteral("select rdb$lower_bound,rdb$upper_bound from rdb$field_dimensions where rdb$field_name=")
-                + QvSql::SingleQuoted(fieldSource) + QStringLiteral(" order by rdb$dimension"));
-        for (; !dimensions.Eof(); dimensions.Next())
-            bounds.append({dimensions.Integer(0), dimensions.Integer(1)});
-        return bounds.isEmpty() ? QString() : QLatin1Char(' ') + ArrayBoundsToStr(bounds);
+        return m_dialect == 3 ? Name(key) : passed;
     }
 
 private:
     TQvQuery& m_query;
     TQvDatabase* m_database;
     int m_dialect;
-    int m_defaultCharacterSet = -1;
+};
+
+// One line of a table's column and constraint list, with the description
+// that follows its comma.
+struct TableItem
+{
+    QString Line;
+    QString Description;
 };
 
 QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, const QString& name)
 {
-    CatalogFacts facts(query, database);
-    const bool dialect3 = facts.Dialect() == 3;
-    const QString key = facts.StoredName("rdb$relations", "rdb$relation_name", name);
-    QString text;
+    CatalogNames names(query, database);
+    const QString key = names.StoredName("rdb$relations", "rdb$relation_name", name);
+    QString tableDescription;
+    std::vector<TableItem> items;
     {
-        // The type's further facts follow the columns the text has always read.
         TCatalogQuery rows(dataSet, database,
             QStringLiteral("select a.rdb$relation_name,a.rdb$field_name,a.rdb$field_source,b.rdb$computed_source,"
                            "b.rdb$field_type,b.rdb$field_length,b.rdb$field_scale,a.rdb$default_source,"
-                           "a.rdb$null_flag,c.rdb$description Table_description,a.rdb$Description field_description,"
-                           "b.rdb$field_sub_type,b.rdb$character_set_id,b.rdb$dimensions,"
-                           "(select s.rdb$character_set_name from rdb$character_sets s where "
-                           "s.rdb$character_set_id=b.rdb$character_set_id) field_character_set "
-                           "from RDB$relation_Fields a,rdb$fields b,rdb$relations c where not (a.RDB$Field_Name "
-                           "starting with \"RDB$\") and a.rdb$field_source=b.rdb$field_name and  a.rdb$base_field "
-                           "is null and a.rdb$relation_name=c.rdb$relation_name and c.rdb$relation_name=")
+                           "a.rdb$null_flag,c.rdb$description Table_description,a.rdb$Description field_description,")
+                + TypeFactColumns(QStringLiteral("b"), QStringLiteral("a.rdb$collation_id"))
+                + QStringLiteral(" from RDB$relation_Fields a,rdb$fields b,rdb$relations c where not (a.RDB$Field_Name "
+                                 "starting with \"RDB$\") and a.rdb$field_source=b.rdb$field_name and  a.rdb$base_field "
+                                 "is null and a.rdb$relation_name=c.rdb$relation_name and c.rdb$relation_name=")
                 + QvSql::SingleQuoted(key) + QStringLiteral(" order by rdb$relation_name,RDB$FIELD_POSITION"));
-        if (!rows.Eof()) {
-            QString description = rows.Text(QStringLiteral("TABLE_DESCRIPTION"));
-            if (!description.isEmpty()) {
-                description.remove(QStringLiteral("/*"));
-                description.remove(QStringLiteral("*/"));
-                text = QStringLiteral("/* ") + description + QStringLiteral("  */") + CRLF;
-            }
-        }
-        text += QStringLiteral("CREATE TABLE ") + (dialect3 ? facts.Name(key) : name) + QStringLiteral(" (");
+        if (!rows.Eof())
+            tableDescription = rows.Text(QStringLiteral("TABLE_DESCRIPTION"));
+        const TTypeFactReader types(rows);
         const int relation = rows.Column(QStringLiteral("RDB$RELATION_NAME"));
         const int field = rows.Column(QStringLiteral("RDB$FIELD_NAME"));
         const int source = rows.Column(QStringLiteral("RDB$FIELD_SOURCE"));
         const int computed = rows.Column(QStringLiteral("RDB$COMPUTED_SOURCE"));
-        const int type = rows.Column(QStringLiteral("RDB$FIELD_TYPE"));
-        const int length = rows.Column(QStringLiteral("RDB$FIELD_LENGTH"));
-        const int scale = rows.Column(QStringLiteral("RDB$FIELD_SCALE"));
         const int defaultSource = rows.Column(QStringLiteral("RDB$DEFAULT_SOURCE"));
         const int nullFlag = rows.Column(QStringLiteral("RDB$NULL_FLAG"));
-        const int subType = rows.Column(QStringLiteral("RDB$FIELD_SUB_TYPE"));
-        const int characterSet = rows.Column(QStringLiteral("RDB$CHARACTER_SET_ID"));
-        const int dimensions = rows.Column(QStringLiteral("RDB$DIMENSIONS"));
-        const int characterSetName = rows.Column(QStringLiteral("FIELD_CHARACTER_SET"));
+        const int fieldDescription = rows.Column(QStringLiteral("FIELD_DESCRIPTION"));
         for (; !rows.Eof() && StrTrimTrailingSpaces(rows.Text(relation)) == key; rows.Next()) {
-            QString line = QString(7, QLatin1Char(' ')) + facts.Name(StrTrimTrailingSpaces(rows.Text(field)))
+            QString line = QString(7, QLatin1Char(' ')) + names.Name(StrTrimTrailingSpaces(rows.Text(field)))
                 + QLatin1Char(' ');
             const QString computedSource = rows.Text(computed);
             if (!computedSource.isEmpty()) {
-                line += QStringLiteral("COMPUTED BY ") + computedSource;
+                line += QStringLiteral("COMPUTED BY ") + QvSql::Fragment(computedSource);
             } else {
                 const QString domain = StrTrimTrailingSpaces(rows.Text(source));
-                if (domain.contains(QLatin1String("RDB$"))) {
-                    const int fieldType = rows.Integer(type);
-                    const int fieldSubType = rows.IsNull(subType) ? 0 : rows.Integer(subType);
-                    const int setId = rows.IsNull(characterSet) ? 0 : rows.Integer(characterSet);
-                    const int bytesPerChar = QvTextCodec::bytesPerCharacter(setId);
-                    line += dialect3 ? QvTypes::TypeText(storedFacts(rows, bytesPerChar), 3)
-                                     : implicitDomainType(fieldType, rows.Integer(length) / bytesPerChar,
-                                                          rows.Integer(scale), fieldSubType);
-                    // An array is never named as its element alone.
-                    if (!rows.IsNull(dimensions) && rows.Integer(dimensions) > 0)
-                        line += facts.ArrayBounds(domain);
-                    // A text column whose set is not the database's own names it.
-                    if (isTextType(fieldType, fieldSubType) && !rows.IsNull(characterSet)
-                        && setId != facts.DefaultCharacterSet())
-                        line += QStringLiteral(" CHARACTER SET ") + rows.Name(characterSetName);
-                } else {
-                    line += facts.Name(domain);
-                }
+                // A column of an implicit domain declares its type.
+                line += domain.contains(QLatin1String("RDB$"))
+                    ? QvTypes::TypeText(types.Read(rows), names.Dialect())
+                    : names.Name(domain);
                 const QString defaultText = rows.Text(defaultSource).trimmed();
                 if (!defaultText.isEmpty())
-                    line += QLatin1Char(' ') + defaultText;
+                    line += QLatin1Char(' ') + QvSql::Fragment(defaultText);
                 if (rows.Integer(nullFlag) == 1)
                     line += QStringLiteral(" NOT NULL");
             }
-            text += CRLF + line + QLatin1Char(',');
+            items.push_back({line, rows.Text(fieldDescription)});
         }
     }
 
@@ -236,12 +149,12 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
             QStringLiteral("select * from rdb$index_segments where rdb$index_name=") + QvSql::SingleQuoted(indexName)
                 + QStringLiteral(" order by rdb$field_position"));
         for (const int column = segments.Column(QStringLiteral("RDB$FIELD_NAME")); !segments.Eof(); segments.Next())
-            columns << facts.Name(StrTrimTrailingSpaces(segments.Text(column)));
-        const QString line = generatedName(constraintName)
-            ? QStringLiteral("      PRIMARY KEY (") + columns.join(QLatin1Char(',')) + QLatin1Char(')')
-            : QStringLiteral("      CONSTRAINT ") + facts.Name(constraintName) + QStringLiteral(" PRIMARY KEY (")
-                + columns.join(QLatin1Char(',')) + QLatin1Char(')');
-        text += CRLF + line + QLatin1Char(',');
+            columns << names.Name(StrTrimTrailingSpaces(segments.Text(column)));
+        items.push_back({generatedName(constraintName)
+                             ? QStringLiteral("      PRIMARY KEY (") + columns.join(QLatin1Char(',')) + QLatin1Char(')')
+                             : QStringLiteral("      CONSTRAINT ") + names.Name(constraintName)
+                                 + QStringLiteral(" PRIMARY KEY (") + columns.join(QLatin1Char(',')) + QLatin1Char(')'),
+                         {}});
     }
 
     {
@@ -259,11 +172,11 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
         auto flush = [&] {
             if (columns.isEmpty())
                 return;
-            const QString line = generatedName(current)
-                ? QStringLiteral("      UNIQUE (") + columns.join(QLatin1Char(',')) + QLatin1Char(')')
-                : QStringLiteral("      CONSTRAINT ") + facts.Name(current) + QStringLiteral(" UNIQUE (")
-                    + columns.join(QLatin1Char(',')) + QLatin1Char(')');
-            text += CRLF + line + QLatin1Char(',');
+            items.push_back({generatedName(current)
+                                 ? QStringLiteral("      UNIQUE (") + columns.join(QLatin1Char(',')) + QLatin1Char(')')
+                                 : QStringLiteral("      CONSTRAINT ") + names.Name(current) + QStringLiteral(" UNIQUE (")
+                                     + columns.join(QLatin1Char(',')) + QLatin1Char(')'),
+                             {}});
             columns.clear();
         };
         for (; !unique.Eof(); unique.Next()) {
@@ -272,20 +185,28 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
                 flush();
                 current = constraint;
             }
-            columns << facts.Name(StrTrimTrailingSpaces(unique.Text(fieldColumn)));
+            columns << names.Name(StrTrimTrailingSpaces(unique.Text(fieldColumn)));
         }
         flush();
     }
 
-    if (text.endsWith(QLatin1Char(',')))
-        text.chop(1);
+    QString text = tableDescription.isEmpty() ? QString() : descriptionLine(tableDescription);
+    text += QStringLiteral("CREATE TABLE ") + names.ObjectName(key, name) + QStringLiteral(" (");
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        text += CRLF + items[i].Line;
+        if (i + 1 < items.size())
+            text += QLatin1Char(',');
+        if (!items[i].Description.isEmpty())
+            text += QString(10, QLatin1Char(' ')) + QStringLiteral("/* ") + QvSql::CommentText(items[i].Description)
+                + QStringLiteral(" */");
+    }
     return text + CRLF + QStringLiteral(");");
 }
 
 QString viewText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, const QString& name)
 {
-    CatalogFacts facts(query, database);
-    const QString key = facts.StoredName("rdb$relations", "rdb$relation_name", name);
+    CatalogNames names(query, database);
+    const QString key = names.StoredName("rdb$relations", "rdb$relation_name", name);
     QString source;
     {
         TCatalogQuery view(dataSet, database,
@@ -302,40 +223,38 @@ QString viewText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, co
             QStringLiteral("select * from rdb$relation_fields where rdb$relation_name=") + QvSql::SingleQuoted(key)
                 + QStringLiteral(" order by rdb$field_position"));
         for (const int column = fields.Column(QStringLiteral("RDB$FIELD_NAME")); !fields.Eof(); fields.Next())
-            columns << facts.Name(StrTrimTrailingSpaces(fields.Text(column)));
+            columns << names.Name(StrTrimTrailingSpaces(fields.Text(column)));
     }
-    return QStringLiteral("CREATE VIEW ") + (facts.Dialect() == 3 ? facts.Name(key) : name) + QLatin1Char('(')
+    return QStringLiteral("CREATE VIEW ") + names.ObjectName(key, name) + QLatin1Char('(')
         + columns.join(QLatin1Char(',')) + QLatin1Char(')') + CRLF + QStringLiteral("AS") + CRLF + source;
 }
 
 QString procedureText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, const QString& name)
 {
-    CatalogFacts facts(query, database);
-    const QString key = facts.StoredName("rdb$procedures", "rdb$procedure_name", name);
-    const QString shownName = facts.Dialect() == 3 ? facts.Name(key) : name;
+    CatalogNames names(query, database);
+    const QString key = names.StoredName("rdb$procedures", "rdb$procedure_name", name);
+    const QString shownName = names.ObjectName(key, name);
     QString inputs;
     QString outputs;
     {
         TCatalogQuery rows(dataSet, database,
-            QStringLiteral("select * from rdb$Procedure_parameters a,rdb$Fields b where "
-                           "a.rdb$Field_source=b.rdb$field_name and a.rdb$procedure_name=")
+            QStringLiteral("select a.rdb$procedure_name,a.rdb$parameter_name,a.rdb$parameter_type,a.rdb$description,")
+                + TypeFactColumns(QStringLiteral("b"), QStringLiteral("a.rdb$collation_id"))
+                + QStringLiteral(" from rdb$Procedure_parameters a,rdb$Fields b where "
+                                 "a.rdb$Field_source=b.rdb$field_name and a.rdb$procedure_name=")
                 + QvSql::SingleQuoted(key)
                 + QStringLiteral(" order by a.rdb$procedure_name,a.rdb$parameter_number "));
+        const TTypeFactReader types(rows);
         const int procedure = rows.Column(QStringLiteral("RDB$PROCEDURE_NAME"));
         const int parameter = rows.Column(QStringLiteral("RDB$PARAMETER_NAME"));
         const int parameterType = rows.Column(QStringLiteral("RDB$PARAMETER_TYPE"));
-        const int characterSet = rows.Column(QStringLiteral("RDB$CHARACTER_SET_ID"));
-        // Both tables have a description; the parameter's comes first in the row.
         const int description = rows.Column(QStringLiteral("RDB$DESCRIPTION"));
         for (; !rows.Eof() && StrTrimTrailingSpaces(rows.Text(procedure)) == key; rows.Next()) {
-            const int bytesPerChar = characterSet < 0 || rows.IsNull(characterSet)
-                ? 1
-                : QvTextCodec::bytesPerCharacter(rows.Integer(characterSet));
-            QString text = facts.Name(StrTrimTrailingSpaces(rows.Text(parameter))) + QLatin1Char(' ')
-                + QvTypes::TypeText(storedFacts(rows, bytesPerChar), facts.Dialect());
+            QString text = names.Name(StrTrimTrailingSpaces(rows.Text(parameter))) + QLatin1Char(' ')
+                + QvTypes::TypeText(types.Read(rows), names.Dialect());
             const QString comment = StrTrimTrailingSpaces(rows.Text(description));
             if (!comment.isEmpty())
-                text += QStringLiteral(" /*") + comment + QStringLiteral("*/");
+                text += QStringLiteral(" /*") + QvSql::CommentText(comment) + QStringLiteral("*/");
             if (rows.Integer(parameterType) == 0)
                 inputs += QString(shownName.size() + 18, QLatin1Char(' ')) + text + QLatin1Char(',') + CRLF;
             else
@@ -352,13 +271,17 @@ QString procedureText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* databas
     outputs = tidy(outputs);
 
     QString source;
+    QString procedureDescription;
     {
         TCatalogQuery proc(dataSet, database,
             QStringLiteral("SELECT * FROM rdb$procedures where rdb$procedure_name=") + QvSql::SingleQuoted(key));
-        if (!proc.Eof())
+        if (!proc.Eof()) {
             source = proc.Text(QStringLiteral("RDB$PROCEDURE_SOURCE"));
+            procedureDescription = proc.Text(QStringLiteral("RDB$DESCRIPTION"));
+        }
     }
-    QString text = QStringLiteral("CREATE PROCEDURE ") + shownName;
+    QString text = procedureDescription.isEmpty() ? QString() : descriptionLine(procedureDescription);
+    text += QStringLiteral("CREATE PROCEDURE ") + shownName;
     if (!inputs.isEmpty())
         text += QLatin1Char('(') + inputs + QLatin1Char(')');
     if (!outputs.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "access/QvSqlRead.h"
 #include "access/QvTransactionScope.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/MainTreeF.h"
@@ -110,8 +111,10 @@ QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& tr
          QStringLiteral("select rdb$trigger_name, rdb$trigger_source from rdb$triggers "
                         "where rdb$system_flag is null or rdb$system_flag=0 order by rdb$trigger_name"),
          [](const TCatalogQuery& rows, const QString& name) {
+             const QString source = rows.Text(1);
+             const QList<QvSql::Word> first = QvSql::LeadWords(source, 1);
              return !IsSystemObjectName(name)
-                 && !rows.Text(1).trimmed().toUpper().startsWith(QLatin1String("CHECK"));
+                 && (first.isEmpty() || !QvSql::IsKeyword(source, first.front(), QLatin1String("CHECK")));
          });
     list(ekDomain, QStringLiteral("select rdb$field_name from rdb$fields order by rdb$field_name"), userObject);
     list(ekGenerator,

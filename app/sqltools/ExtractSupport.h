@@ -3,6 +3,7 @@
 // What the extraction writers share among themselves.
 
 #include "access/QvQuery.h"
+#include "access/QvSqlRead.h"
 #include "access/QvTransactionScope.h"
 #include "app/sqltools/ExtractWriters.h"
 
@@ -32,7 +33,7 @@ void WriteCommentOn(TExtractJob& job, const QString& what, const QString& name, 
 // A stored fragment (a default, a check, a computed column's or a view's
 // source) as the script writes it, followed by other text: when its last
 // line holds a comment, that text must start on a line of its own.
-QString Fragment(const QString& source);
+using QvSql::Fragment;
 
 // The user tables (views left out), parents of foreign keys before their
 // children, else in name order.

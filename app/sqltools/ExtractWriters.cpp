@@ -456,16 +456,6 @@ QString DescriptionComment(const QString& description)
     return QStringLiteral("/* ") + QvSql::CommentText(description) + QStringLiteral("  */");
 }
 
-QString Fragment(const QString& source)
-{
-    // The server keeps a fragment up to the next token, so a comment that
-    // ends its last line is part of it.
-    const qsizetype lastLine = source.lastIndexOf(QLatin1Char('\n')) + 1;
-    if (source.indexOf(QLatin1String("--"), lastLine) < 0)
-        return source;
-    return source + QStringLiteral("\r\n");
-}
-
 // --- domains, generators, exceptions --------------------------------------------
 
 namespace {

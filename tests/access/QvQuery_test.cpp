@@ -57,6 +57,10 @@ TEST(PreprocessSQL, StringsAndCommentsAreCopiedUnchanged)
     EXPECT_EQ(PreprocessSQL(sql, names),
               QStringLiteral("select 'it''s :x', \"q:\"\"\" from t /* a ' b */ -- don't :y\nwhere c = ?\n"));
     EXPECT_EQ(names, QStringList{QStringLiteral("c")});
+    names.clear();
+    EXPECT_EQ(PreprocessSQL(QStringLiteral("select q'{it's :x}', Q'#a\n:b#' from t where c = :c\n"), names),
+              QStringLiteral("select q'{it's :x}', Q'#a\n:b#' from t where c = ?\n"));
+    EXPECT_EQ(names, QStringList{QStringLiteral("c")});
 }
 
 TEST(PreprocessSQL, CommentOrStringRightAfterANameIsSeen)

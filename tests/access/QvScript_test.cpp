@@ -83,14 +83,6 @@ TEST(ScriptTokens, LimitKeepsTheFirstWordsAndStillChecksTheComments)
     EXPECT_THROW(ScriptTokens({QStringLiteral("INSERT"), QStringLiteral("INTO T */")}, 1), EScriptCommentError);
 }
 
-TEST(ScriptTokens, StripQuotes)
-{
-    EXPECT_EQ(StripQuotes(QStringLiteral("'/tmp/a.fdb'")), QStringLiteral("/tmp/a.fdb"));
-    EXPECT_EQ(StripQuotes(QStringLiteral("\"it\"\"s\"")), QStringLiteral("it\"s"));
-    EXPECT_EQ(StripQuotes(QStringLiteral("'O''Brien'")), QStringLiteral("O'Brien"));
-    EXPECT_EQ(StripQuotes(QStringLiteral("SYSDBA")), QStringLiteral("SYSDBA"));
-}
-
 class ScriptOnTarget : public ::testing::TestWithParam<qvtest::Target>
 {
 protected:

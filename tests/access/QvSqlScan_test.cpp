@@ -58,6 +58,31 @@ TEST(SqlScan, StringsCommentsAndTerminators)
     EXPECT_EQ(end, ScanState::Comment);
 }
 
+TEST(SqlScan, AlternativeQuotingIsOneLiteral)
+{
+    // Nothing inside counts: not a terminator, a quote, a comment mark or a parameter.
+    EXPECT_EQ(kinds(u"v(q'{it's;}');", QStringLiteral(";")), "ccssssssssssct");
+    EXPECT_EQ(kinds(u"Q'#a:b '' /* c#'"), "ssssssssssssssss");
+    // It ends at the first closing character followed by a quote.
+    EXPECT_EQ(kinds(u"q'<a<b>>'x"), "sssssssssc");
+    EXPECT_EQ(kinds(u"q'##'||q''''"), "sssssccsssss");
+    // A "q" ending a word is part of the word; the quote opens a string.
+    EXPECT_EQ(kinds(u"aq'{x}' y'"), "ccsssssccs");
+
+    ScanState end = ScanState::Code;
+    EXPECT_EQ(kinds(u"x q'[a;", QStringLiteral(";"), ScanState::Code, &end), "ccsssss");
+    EXPECT_EQ(end, ScanState(ScanState::AlternativeQuoted, u']'));
+    EXPECT_EQ(kinds(u"b;]';c", QStringLiteral(";"), end, &end), "sssstc");
+    EXPECT_EQ(end, ScanState::Code);
+}
+
+// A "--" comment ends where the server ends it: at a line feed or at a
+// carriage return.
+TEST(SqlScan, ALineCommentEndsAtEitherLineBreak)
+{
+    EXPECT_EQ(kinds(u"a -- b\rc\nd"), "ccllllcccc");
+}
+
 TEST(SqlScan, LinesAndColumnsOfEverySpan)
 {
     const QString text = QStringLiteral("select 'a\r\nb' from t;\r\n  /* c\n */ x\rend;");
@@ -76,7 +101,7 @@ TEST(SqlScan, LinesAndColumnsOfEverySpan)
 // every character's kind as reading the whole text at once does.
 TEST(SqlScan, PiecewiseReadingEqualsWholeReading)
 {
-    static const char16_t alphabet[] = u"ab ;'\"/*-\n";
+    static const char16_t alphabet[] = u"ab ;'\"/*-\nq{}";
     QRandomGenerator random(33);
     for (int round = 0; round < 2000; ++round) {
         QString text;

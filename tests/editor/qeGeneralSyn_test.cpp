@@ -67,6 +67,28 @@ TEST_F(SqlSyn, UnclosedStringRunsToLineEndAndLeavesNoRange)
     EXPECT_EQ(syn.GetRange(), rsUnKnown);
 }
 
+TEST_F(SqlSyn, AlternativeQuotingIsOneString)
+{
+    auto t = scan(syn, QStringLiteral("x(q'{it's;}', Q'<a>b>');"));
+    ASSERT_EQ(t.size(), 8u);
+    EXPECT_EQ(t[2].text, QStringLiteral("q'{it's;}'"));
+    EXPECT_EQ(t[2].kind, tkString);
+    EXPECT_EQ(t[5].text, QStringLiteral("Q'<a>b>'"));
+    EXPECT_EQ(t[5].kind, tkString);
+    EXPECT_EQ(t[7].text, QStringLiteral(";"));
+    // Open at the line's end, it runs to there and leaves no range behind.
+    t = scan(syn, QStringLiteral("q'[a;"));
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0].kind, tkString);
+    EXPECT_EQ(syn.GetRange(), rsUnKnown);
+    // A word that merely begins with q, and a q before a quote at the line's end.
+    t = scan(syn, QStringLiteral("quick q'"));
+    ASSERT_EQ(t.size(), 4u);
+    EXPECT_EQ(t[0].kind, tkIdentifier);
+    EXPECT_EQ(t[2].text, QStringLiteral("q"));
+    EXPECT_EQ(t[3].text, QStringLiteral("'"));
+}
+
 TEST_F(SqlSyn, EmptyStringAndLoneQuote)
 {
     auto t = scan(syn, QStringLiteral("''"));

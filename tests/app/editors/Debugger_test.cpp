@@ -332,6 +332,16 @@ TEST_P(DebuggerOnDatabase, NumbersDatesAndTextAreBoundExactly)
     EXPECT_EQ(qvdebug::column(target, path, QStringLiteral("select S from V")), QStringList{text});
 }
 
+TEST_P(DebuggerOnDatabase, AQLiteralIsOneLiteralOfItsStatement)
+{
+    open();
+    addVar("S", "Varchar(30)");
+    parse({QStringLiteral("s = q'[x;y]';"), QStringLiteral("s = s || q'{ s'; end}';")});
+    ASSERT_EQ(debugger->Statements().Count(), 2);
+    EXPECT_EQ(stepToTheEnd(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(value("S"), QStringLiteral("x;y s'; end"));
+}
+
 TEST_P(DebuggerOnDatabase, VariablesComeBackFromTheServer)
 {
     open({QStringLiteral("create table V (N integer, D date, S varchar(20), F double precision)")});

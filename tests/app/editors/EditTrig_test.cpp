@@ -52,7 +52,10 @@ protected:
                 QStringLiteral("create trigger T_OLD for ORDERS inactive after delete position 3 as\r\n"
                                "declare variable N integer; /* rows */\r\nbegin\r\n  N = 1;\r\nend"),
                 QStringLiteral("create trigger TM for ORDERS before insert or update as "
-                               "begin new.NAME = upper(new.NAME); end")};
+                               "begin new.NAME = upper(new.NAME); end"),
+                // The server keeps the comments before AS with the source.
+                QStringLiteral("create trigger T_NOTE for ORDERS before insert position 5 /* kept */ -- note\r\n"
+                               "as\r\nbegin\r\n  new.ID = coalesce(new.ID, 0);\r\nend")};
             if (dialect == 3)
                 statements << QStringLiteral("create trigger \"low trig\" for ORDERS before delete as begin end");
             const auto database = qvdebug::createDatabase(target, dir, dialect, statements);
@@ -315,6 +318,23 @@ TEST_P(TriggerEditorInProgram, EditingSendsAlterWithWhatIsStoredAndOddTriggersOp
         settle();
         EXPECT_TRUE(editor.isNull()) << qPrintable(script.messages().join(u'\n'));
     }
+}
+
+TEST_P(TriggerEditorInProgram, CommentsBeforeAsAreKeptAndTheTriggerStaysEditable)
+{
+    const QString before = source(QStringLiteral("T_NOTE"));
+    ASSERT_TRUE(before.startsWith(QStringLiteral("/* kept */"))) << before.toStdString();
+    QPointer<TEditTrig> editor = open(triggerNode(QStringLiteral("T_NOTE")), MainForm->EditDBObject1);
+    ASSERT_NE(editor, nullptr) << qPrintable(script.messages().join(u'\n'));
+    EXPECT_FALSE(editor->IsReadOnly());
+    EXPECT_EQ(editor->SQLText->Text(), QStringLiteral("  new.ID = coalesce(new.ID, 0);\r\n"));
+    EXPECT_EQ(editor->BuildTriggerText(),
+              QStringLiteral("ALTER TRIGGER T_NOTE ACTIVE before insert POSITION 5\r\n") + before);
+    editor->SQLText->setFocus();
+    QTest::keyClick(editor->SQLText, Qt::Key_F2);
+    settle();
+    EXPECT_TRUE(editor.isNull()) << qPrintable(script.messages().join(u'\n'));
+    EXPECT_EQ(source(QStringLiteral("T_NOTE")), before);
 }
 
 TEST_P(TriggerEditorInProgram, LocalVariablesAreKeptWithTheirDescriptionsAndPastedWithF4)

@@ -117,17 +117,8 @@ TEST(DomainStatements, AlterWritesOnlyWhatChangedAndNothingWhenNothingDid)
     EXPECT_EQ(AlterDomainStatement(domain, QStringLiteral("5"), QStringLiteral(" VALUE > 0"), 1), QString());
 }
 
-TEST(DomainStatements, StoredDefaultsAndChecksReadBackAsTyped)
+TEST(DomainStatements, TheListIndexOfATypeText)
 {
-    EXPECT_EQ(DomainDefaultFromSource(QStringLiteral("DEFAULT 0")), QStringLiteral("0"));
-    EXPECT_EQ(DomainDefaultFromSource(QStringLiteral("default  'it''s' ")), QStringLiteral("it's"));
-    EXPECT_EQ(DomainDefaultFromSource(QStringLiteral("DEFAULT \"abc\"")), QStringLiteral("abc"));
-    EXPECT_EQ(DomainDefaultFromSource(QStringLiteral("DEFAULT USER")), QStringLiteral("USER"));
-    EXPECT_EQ(DomainDefaultFromSource(QString()), QString());
-    EXPECT_EQ(DomainCheckFromSource(QStringLiteral("CHECK (VALUE > 0)")), QStringLiteral("VALUE > 0"));
-    EXPECT_EQ(DomainCheckFromSource(QStringLiteral("check ((VALUE > 0) or (VALUE < -5))\n")),
-              QStringLiteral("(VALUE > 0) or (VALUE < -5)"));
-    EXPECT_EQ(DomainCheckFromSource(QString()), QString());
     EXPECT_EQ(DomainTypeIndex(QStringLiteral("Numeric(9,2)")), int(dtNumeric));
     EXPECT_EQ(DomainTypeIndex(QStringLiteral("Varchar(10)")), int(dtVarchar));
     EXPECT_EQ(DomainTypeIndex(QStringLiteral("Timestamp")), -1);

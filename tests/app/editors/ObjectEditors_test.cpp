@@ -256,6 +256,35 @@ TEST_P(ObjectEditors, DomainIsCreatedThenItsDefaultAndCheckAltered)
     EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
 }
 
+// The server keeps a "--" comment that ends a default or a check with it;
+// the editor shows the values, and a check typed with such a comment saves.
+TEST_P(ObjectEditors, ADomainsCommentedDefaultAndCheckReadAsTheirValues)
+{
+    qvtest::execute(target, path,
+                    {QStringLiteral("create domain DC as integer default 5 -- five\n check (value > 0) -- positive\n")});
+    QPointer<TDomainForm> form = edit<TDomainForm>(catDomains, QStringLiteral("DC"));
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->DDefault->currentText(), QStringLiteral("5"));
+    EXPECT_TRUE(form->DCheck->isChecked());
+    EXPECT_EQ(form->DCheckText->toPlainText(), QStringLiteral("value > 0"));
+    form->DCheckText->setPlainText(QStringLiteral("value > 1 -- more than one"));
+    ASSERT_TRUE(form->SaveChanges()) << script.messages().join(u'\n').toStdString();
+    settle();
+    EXPECT_FALSE(form);
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+    EXPECT_EQ(read(QStringLiteral("select cast(rdb$default_source as varchar(200)) from rdb$fields "
+                                  "where rdb$field_name = 'DC'")),
+              QStringList{QStringLiteral("DEFAULT 5")});
+    const QStringList check = read(QStringLiteral("select cast(rdb$validation_source as varchar(200)) from rdb$fields "
+                                                  "where rdb$field_name = 'DC'"));
+    ASSERT_EQ(check.size(), 1);
+    EXPECT_TRUE(check[0].contains(QStringLiteral("value > 1 -- more than one"))) << check[0].toStdString();
+
+    form = edit<TDomainForm>(catDomains, QStringLiteral("DC"));
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->DCheckText->toPlainText(), QStringLiteral("value > 1 -- more than one"));
+}
+
 TEST_P(ObjectEditors, DomainDefaultsUserAndNullAreKeywordsAndBadNamesAreRefused)
 {
     QPointer<TDomainForm> form = createNew<TDomainForm>(catDomains);

@@ -65,7 +65,7 @@ TEST(ProcSourceText, DescriptionsCannotEndTheirComment)
     const TParamRows inputs{{"A", "Integer", "ends */ here\r\nand -- goes on"}};
     const TParamRows locals{{"X", "Integer", "a */ b /* c\nd"}};
     const QString text = ProcedureText("P", inputs, {}, locals, {"x = 1;"}, 3);
-    EXPECT_EQ(text.count(QStringLiteral("/*")), 2);
+    // Only the two comments' own ends; an opening mark inside one opens nothing.
     EXPECT_EQ(text.count(QStringLiteral("*/")), 2);
     EXPECT_TRUE(text.contains(QStringLiteral("/*ends * / hereand -- goes on*/")));
     // What was written reads back as one declaration with its comment.
@@ -74,7 +74,7 @@ TEST(ProcSourceText, DescriptionsCannotEndTheirComment)
     ASSERT_EQ(read.size(), 1);
     EXPECT_EQ(read.at(0).Name, QStringLiteral("X"));
     EXPECT_EQ(read.at(0).Type, QStringLiteral("Integer"));
-    EXPECT_EQ(read.at(0).Description, QStringLiteral("a * / b / * cd"));
+    EXPECT_EQ(read.at(0).Description, QStringLiteral("a * / b /* cd"));
 }
 
 TEST(ProcSourceText, NamesTheServerWouldChangeAreQuotedInDialect3)
@@ -103,12 +103,14 @@ TEST(ProcSourceLoading, CommentWithSemicolonIsSplitOnlyOutside)
         "\r\n     declare variable X Integer   /*one; two */;\r\n"
         "     declare variable NAME Varchar(20) character set UTF8;\r\n"
         "  -- a note; with a semicolon\r\n"
-        "  declare TOTAL numeric(15, 2) = 0;\r\n");
+        "  declare TOTAL numeric(15, 2) = 0;\r\n"
+        "  declare S varchar(10) = q'{it's;}';\r\n");
     const TParamRows rows = ParseLocalVariables(header);
-    ASSERT_EQ(rows.size(), 3);
+    ASSERT_EQ(rows.size(), 4);
     EXPECT_EQ(rows.at(0), (TParamRow{"X", "Integer", "one; two"}));
     EXPECT_EQ(rows.at(1), (TParamRow{"NAME", "Varchar(20) character set UTF8", ""}));
     EXPECT_EQ(rows.at(2), (TParamRow{"TOTAL", "numeric(15, 2) = 0", ""}));
+    EXPECT_EQ(rows.at(3), (TParamRow{"S", "varchar(10) = q'{it's;}'", ""}));
 }
 
 TEST(ProcSourceLoading, QuotedNamesAndAnyDescriptionReadBackAsWritten)

@@ -155,22 +155,8 @@ TEST(TableDDL, ConstraintStatements)
     EXPECT_EQ(QvSql::CommentOn("COLUMN", "a", "", 3, "t"), "COMMENT ON COLUMN \"t\".\"a\" IS NULL");
 }
 
-TEST(TableDDL, ReadingCatalogTexts)
+TEST(TableDDL, ReadingForeignKeyRules)
 {
-    EXPECT_EQ(CheckConditionFromSource("check(a>0)"), "a>0");
-    EXPECT_EQ(CheckConditionFromSource("CHECK (A > 0)"), "A > 0");
-    EXPECT_EQ(CheckConditionFromSource("CHECK ((A > 0) and (B in (1, 2)))"), "(A > 0) and (B in (1, 2))");
-    EXPECT_EQ(CheckConditionFromSource("check (A <> ')' and B > 0)"), "A <> ')' and B > 0");
-    EXPECT_EQ(CheckConditionFromSource("CHECK (A > 0\r\n-- why )\r\n)"), "A > 0\r\n-- why )");
-    EXPECT_EQ(CheckConditionFromSource("  CHECK (A > 0\r\n)  "), "A > 0");
-
-    EXPECT_EQ(DefaultFromSource("DEFAULT 'abc'"), "abc");
-    EXPECT_EQ(DefaultFromSource("default \"abc\""), "abc");
-    EXPECT_EQ(DefaultFromSource("DEFAULT 'it''s'"), "it's");
-    EXPECT_EQ(DefaultFromSource("DEFAULT 5"), "5");
-    EXPECT_EQ(DefaultFromSource("DEFAULT CURRENT_TIMESTAMP"), "CURRENT_TIMESTAMP");
-    EXPECT_EQ(DefaultFromSource(""), "");
-
     EXPECT_EQ(ForeignKeyRuleFromCatalog("RESTRICT"), "NO ACTION");
     EXPECT_EQ(ForeignKeyRuleFromCatalog("CASCADE   "), "CASCADE");
     EXPECT_EQ(ForeignKeyRuleFromCatalog("SET DEFAULT"), "SET DEFAULT");

@@ -273,6 +273,35 @@ TEST_P(TableEditorTest, ExistingTableChangedAndClosed)
     EXPECT_TRUE(read("select rdb$constraint_name from rdb$ref_constraints").isEmpty());
 }
 
+// The server keeps a "--" comment that ends a default or a computed source;
+// the editor shows the values, and an expression typed with such a comment saves.
+TEST_P(TableEditorTest, CommentedDefaultsAndComputedSourcesReadAsTheirValues)
+{
+    auto database = qvdebug::createDatabase(target(), m_dir, dialect(),
+                                            {"create table S (ID integer not null, B varchar(10) default 'x' -- why\n"
+                                             ", C computed by (ID + 1) -- how\n)",
+                                             "insert into S (ID) values (1)"});
+    TNewTable editor(database.get());
+    ASSERT_TRUE(editor.LoadTable("S"));
+    editor.show();
+    EXPECT_EQ(editor.Definition().Columns[1].Def.Default, "x");
+    EXPECT_EQ(editor.Definition().Columns[2].Def.Computed, "ID + 1");
+
+    editor.FieldList->setFocus();
+    editor.FieldList->SetRow(3);
+    m_script.onModal([](QDialog& dialog) {
+        auto& param = dynamic_cast<TFieldParam&>(dialog);
+        EXPECT_EQ(param.Formula->text(), "ID + 1");
+        param.Formula->setText("ID + 2 -- two");
+        QTest::keyClick(param.FName, Qt::Key_Return);
+    });
+    QTest::keyClick(editor.FieldList, Qt::Key_Return);
+    EXPECT_EQ(editor.Definition().Columns[2].State, csChanged);
+    EXPECT_TRUE(editor.SaveChanges()) << m_script.messages().join('\n').toStdString();
+    EXPECT_EQ(read("select C from S"), QStringList({"3"}));
+    EXPECT_EQ(read("select B from S"), QStringList({"x"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Targets, TableEditorTest, ::testing::ValuesIn(qvdebug::allTargetDialects()),
                          qvdebug::targetDialectName);
 

@@ -5,6 +5,7 @@
 
 #include "access/QvDataSet.h"
 #include "access/QvQuery.h"
+#include "access/QvScript.h"
 #include "access/QvSqlText.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/DataM.h"
@@ -141,7 +142,8 @@ TEST_P(ObjectDDLTest, ATableWithANamedPrimaryKeyReadsAsItsCreateText)
         QStringLiteral("COMMENT ON TABLE CUSTOMER IS 'People /*who*/ buy'"),
     });
     const QString expected = QStringLiteral(
-        "/* People who buy  */\r\n"
+        // A comment mark in a description can never end its comment.
+        "/* People /*who* / buy  */\r\n"
         "CREATE TABLE customer (\r\n"
         "       CUST_ID Integer NOT NULL,\r\n"
         "       NAME D_NAME,\r\n"
@@ -361,6 +363,86 @@ TEST_P(ObjectDDLTest, Dialect3ViewsAndProceduresNameTheirTypesAsFirebirdDoes)
                              "         OUT_F Boolean)\r\n"
                              " AS \r\n"
                              "BEGIN SUSPEND; END"));
+}
+
+// A user saves the preview and runs it as a script in another database: it
+// makes that object and nothing else, whatever its descriptions say, and
+// the object is the original again.
+TEST_P(ObjectDDLTest, APreviewRunAsAScriptMakesThatObjectAndNothingElse)
+{
+    const QString hostile = QStringLiteral("**//; DROP TABLE X; /*");
+    const QString is = QStringLiteral(" IS ") + QvSql::SingleQuoted(hostile);
+    TQvDatabase* database = open(
+        {
+            // Stored defaults and computed sources keep a "--" comment that ends them.
+            QStringLiteral("CREATE TABLE \"Odd T\" (A INTEGER NOT NULL PRIMARY KEY, B VARCHAR(10) DEFAULT 'x' -- why\n"
+                           " NOT NULL, C COMPUTED BY (A + 1) -- how\n, \"d e\" NUMERIC(9,2))"),
+            QStringLiteral("COMMENT ON TABLE \"Odd T\"") + is,
+            QStringLiteral("COMMENT ON COLUMN \"Odd T\".A") + is,
+            QStringLiteral("COMMENT ON COLUMN \"Odd T\".\"d e\"") + is,
+            QStringLiteral("CREATE PROCEDURE P (IN_A INTEGER, IN_B VARCHAR(5)) RETURNS (R VARCHAR(20)) "
+                           "AS BEGIN R = IN_B || '*/'; SUSPEND; END"),
+            QStringLiteral("COMMENT ON PROCEDURE P") + is,
+            QStringLiteral("COMMENT ON PARAMETER P.IN_A") + is,
+            QStringLiteral("COMMENT ON PARAMETER P.R") + is,
+        },
+        3, QStringLiteral("UTF8"));
+    const QString table = BuildObjectDDL(QStringLiteral("Odd T"), database, 1);
+    const QString procedure = BuildObjectDDL(QStringLiteral("P"), database, 3);
+
+    const QString copy = qvtest::createDialect3Database(target(), m_dir, QStringLiteral("copy.fdb"),
+                                                        {QStringLiteral("CREATE TABLE X (ID INTEGER)")},
+                                                        QStringLiteral("UTF8"));
+    TQvDatabase copyDatabase;
+    TQvTransaction copyTransaction;
+    copyTransaction.SetDefaultDatabase(&copyDatabase);
+    TQvScript script;
+    script.SetDatabase(&copyDatabase);
+    script.SetTransaction(&copyTransaction);
+    script.SetParamCheck(false);
+    QStringList failures;
+    QObject::connect(&script, &TQvScript::OnError, [&failures](const QString& text, int line, int) {
+        failures << QStringLiteral("line %1: %2").arg(line).arg(text);
+    });
+    const QString text = QStringLiteral("CONNECT %1 USER %2 PASSWORD %3;\r\n")
+                             .arg(QvSql::SingleQuoted(copy), QvSql::SingleQuoted(target().user),
+                                  QvSql::SingleQuoted(target().password))
+        + table + QStringLiteral("\r\nSET TERM ^ ;\r\n") + procedure + QStringLiteral("^\r\nSET TERM ; ^\r\n");
+    script.SetScript(ScriptLines(text));
+    script.ExecuteScript();
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(QLatin1Char('\n')).toStdString() << "\n--- script:\n"
+                                    << text.toStdString();
+
+    TQvDatabase check;
+    check.SetDBName(copy);
+    check.SetDBParams(qvtest::connectParams(target()));
+    check.Open();
+    TQvTransaction checkTransaction;
+    checkTransaction.AddDatabase(&check);
+    {
+        TQvTransactionScope scope(checkTransaction);
+        TQvQuery query;
+        query.SetDatabase(&check);
+        query.SetTransaction(&checkTransaction);
+        QStringList objects;
+        for (TCatalogQuery rows(query, &check,
+                                QStringLiteral("select rdb$relation_name from rdb$relations where rdb$system_flag = 0 "
+                                               "union all select rdb$procedure_name from rdb$procedures "
+                                               "where rdb$system_flag = 0 order by 1"));
+             !rows.Eof(); rows.Next())
+            objects << rows.Name(0);
+        EXPECT_EQ(objects, (QStringList{QStringLiteral("Odd T"), QStringLiteral("P"), QStringLiteral("X")}));
+    }
+    // Without its descriptions, the copy reads as the original does.
+    execute(target(), m_connection->DBName(),
+            {QStringLiteral("COMMENT ON TABLE \"Odd T\" IS NULL"), QStringLiteral("COMMENT ON COLUMN \"Odd T\".A IS NULL"),
+             QStringLiteral("COMMENT ON COLUMN \"Odd T\".\"d e\" IS NULL"), QStringLiteral("COMMENT ON PROCEDURE P IS NULL"),
+             QStringLiteral("COMMENT ON PARAMETER P.IN_A IS NULL"), QStringLiteral("COMMENT ON PARAMETER P.R IS NULL")});
+    EXPECT_EQ(BuildObjectDDL(QStringLiteral("Odd T"), &check, 1),
+              BuildObjectDDL(QStringLiteral("Odd T"), database, 1));
+    EXPECT_EQ(BuildObjectDDL(QStringLiteral("P"), &check, 3), BuildObjectDDL(QStringLiteral("P"), database, 3));
+    EXPECT_EQ(tableFacts(target(), copy, QStringLiteral("Odd T")),
+              tableFacts(target(), m_connection->DBName(), QStringLiteral("Odd T")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, ObjectDDLTest, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);

@@ -1,11 +1,18 @@
 #include "ExtractTest_support.h"
 
+#include "access/QvBlob.h"
+#include "access/QvQuery.h"
 #include "access/QvScript.h"
+#include "access/QvSqlText.h"
+#include "access/QvTransactionScope.h"
+#include "app/shell/CatalogQuery.h"
 #include "app/sqltools/ExtractWriters.h"
 #include "app/sqltools/ScriptFile.h"
 
 #include <QFile>
 #include <QProcess>
+
+#include <algorithm>
 
 namespace qvtest {
 
@@ -144,6 +151,112 @@ QStringList ExpectExactRoundTrip(const Target& target, const QString& path, cons
             }
     }
     return first.lines;
+}
+
+QString RunIsql(const Target& target, const QString& scriptPath, const QString& characterSet)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(isqlPath, {QStringLiteral("-q"), QStringLiteral("-user"), target.user, QStringLiteral("-password"),
+                             target.password, QStringLiteral("-ch"), characterSet, QStringLiteral("-i"), scriptPath});
+    process.waitForFinished(300000);
+    const QString output = QString::fromUtf8(process.readAll());
+    QStringList failures;
+    const QStringList lines = output.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (lines.at(i).contains(QLatin1String("Statement failed")) || lines.at(i).startsWith(QLatin1String("Use CONNECT")))
+            failures << lines.mid(i, 6).join(QLatin1Char('\n'));
+    return failures.join(QStringLiteral("\n\n"));
+}
+
+QMap<QString, QList<QByteArray>> AllRows(const Target& target, const QString& path)
+{
+    ExtractSource source(target, path, QStringLiteral("UTF8"));
+    TQvTransactionScope scope(source.Transaction());
+    TQvQuery catalog;
+    catalog.SetDatabase(&source.Database());
+    catalog.SetTransaction(&source.Transaction());
+    QStringList tables;
+    {
+        TCatalogQuery rows(catalog, &source.Database(),
+            QStringLiteral("select rdb$relation_name from rdb$relations where rdb$view_blr is null "
+                           "and (rdb$system_flag is null or rdb$system_flag=0) and rdb$relation_type in (0,2,3)"));
+        for (; !rows.Eof(); rows.Next())
+            tables << rows.Name(0);
+    }
+    QMap<QString, QList<QByteArray>> all;
+    for (const QString& table : tables) {
+        TQvQuery query;
+        query.SetDatabase(&source.Database());
+        query.SetTransaction(&source.Transaction());
+        query.SetParamCheck(false);
+        query.SetSQLText(QStringLiteral("select * from ") + QvSql::Identifier(table, 3));
+        query.ExecQuery();
+        QList<QByteArray>& rows = all[table];
+        for (; !query.Eof(); query.Next()) {
+            QByteArray row;
+            for (int i = 0; i < query.Current().Count(); ++i) {
+                const TQvXSQLVAR& field = query.Fields(i);
+                row += '|';
+                if (field.IsNull()) {
+                    row += "NULL";
+                    continue;
+                }
+                const XSQLVAR* var = field.Data();
+                if (field.SQLType() == SQL_BLOB) {
+                    TQvBlobStream blob;
+                    blob.SetDatabase(&source.Database());
+                    blob.SetTransaction(&source.Transaction());
+                    blob.SetBlobID(field.AsQuad());
+                    blob.SetMode(bmRead);
+                    QByteArray bytes(blob.Size(), Qt::Uninitialized);
+                    blob.ReadBuffer(bytes.data(), bytes.size());
+                    row += bytes.toHex();
+                } else if (field.SQLType() == SQL_VARYING) {
+                    const short length = *reinterpret_cast<const short*>(var->sqldata);
+                    row += QByteArray(var->sqldata + sizeof(short), length).toHex();
+                } else {
+                    row += QByteArray(var->sqldata, var->sqllen).toHex();
+                }
+            }
+            rows << row;
+        }
+        query.Close();
+        std::sort(rows.begin(), rows.end());
+    }
+    return all;
+}
+
+void ExpectSameRows(const QMap<QString, QList<QByteArray>>& original, const QMap<QString, QList<QByteArray>>& copy,
+                    const char* how)
+{
+    EXPECT_EQ(original.keys(), copy.keys()) << how;
+    for (auto table = original.cbegin(); table != original.cend(); ++table) {
+        const QList<QByteArray> rows = copy.value(table.key());
+        EXPECT_EQ(table.value().size(), rows.size()) << how << ": rows of " << table.key().toStdString();
+        for (qsizetype i = 0; i < std::min(rows.size(), table.value().size()); ++i)
+            if (rows.at(i) != table.value().at(i)) {
+                ADD_FAILURE() << how << ": " << table.key().toStdString() << " differs:\n"
+                              << table.value().at(i).toStdString() << "\n" << rows.at(i).toStdString();
+                break;
+            }
+    }
+}
+
+void ExpectSameExtract(const QString& original, const QString& copy, const char* how)
+{
+    const QStringList a = original.split(QLatin1Char('\n'));
+    const QStringList b = copy.split(QLatin1Char('\n'));
+    EXPECT_GT(a.size(), 10) << how;
+    for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i)
+        if (a.at(i) != b.at(i)) {
+            ADD_FAILURE() << how << ": isql-fb -x differs at line " << i << ":\n"
+                          << a.mid(std::max<qsizetype>(0, i - 3), 6).join(QLatin1Char('\n')).toStdString()
+                          << "\n--- copy:\n"
+                          << b.mid(std::max<qsizetype>(0, i - 3), 6).join(QLatin1Char('\n')).toStdString();
+            return;
+        }
+    EXPECT_EQ(a.size(), b.size()) << how;
 }
 
 } // namespace qvtest

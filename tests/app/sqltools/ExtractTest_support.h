@@ -7,6 +7,8 @@
 #include "app/sqltools/ExtractRun.h"
 #include "support/DatabaseSupport.h"
 
+#include <QByteArray>
+#include <QMap>
 #include <QStringList>
 
 namespace qvtest {
@@ -51,5 +53,17 @@ QStringList ScriptBody(const QStringList& lines);
 // `characterSet` is the connection's (the registration's), none when empty.
 QStringList ExpectExactRoundTrip(const Target& target, const QString& path, const QString& copyPath,
                                  const QString& characterSet = QString());
+
+// Runs a script file through isql-fb -q -i in the connection character set;
+// what it reported failing, empty when every statement ran.
+QString RunIsql(const Target& target, const QString& scriptPath, const QString& characterSet);
+
+// Every user table's rows, each as the bytes the server sent (blobs read
+// whole), sorted: two databases hold the same rows when these are equal.
+QMap<QString, QList<QByteArray>> AllRows(const Target& target, const QString& path);
+void ExpectSameRows(const QMap<QString, QList<QByteArray>>& original, const QMap<QString, QList<QByteArray>>& copy,
+                    const char* how);
+// Two outputs of IsqlExtract, line by line.
+void ExpectSameExtract(const QString& original, const QString& copy, const char* how);
 
 } // namespace qvtest

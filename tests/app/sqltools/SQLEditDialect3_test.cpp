@@ -135,6 +135,19 @@ TEST_P(SQLEditorDialect3Test, QuotedNamesAndSingleQuotedTextsAreTheDialectsOwn)
     EXPECT_TRUE(script.messages().at(0).contains(QStringLiteral("x"))) << qPrintable(script.messages().at(0));
 }
 
+TEST_P(SQLEditorDialect3Test, AlternativeQuotingIsOneLiteral)
+{
+    run(QStringLiteral("select q'{it's;}' as x from rdb$database"));
+    ASSERT_TRUE(script.messages().isEmpty()) << qPrintable(script.messages().join(QLatin1Char('\n')));
+    EXPECT_EQ(gridTitles(), QStringList{QStringLiteral("X")});
+    EXPECT_EQ(gridRow(0), QStringList{QStringLiteral("it's;")});
+
+    // No parameter mark and no doubled quote inside.
+    run(QStringLiteral("select Q'#a:b '' c#' from rdb$database"));
+    ASSERT_TRUE(script.messages().isEmpty()) << qPrintable(script.messages().join(QLatin1Char('\n')));
+    EXPECT_EQ(gridRow(0), QStringList{QStringLiteral("a:b '' c")});
+}
+
 INSTANTIATE_TEST_SUITE_P(Targets, SQLEditorDialect3Test, ::testing::ValuesIn(qvtest::allTargets()),
                          qvtest::targetName);
 

@@ -1,0 +1,161 @@
+#include "access/QvSqlRead.h"
+
+#include "access/QvSqlScan.h"
+
+namespace QvSql {
+
+namespace {
+
+bool isWordCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+}
+
+// Where the parenthesis opened at `open` closes, in code; -1 when it never does.
+qsizetype matchingParenthesis(QStringView text, qsizetype open)
+{
+    int depth = 0;
+    qsizetype close = -1;
+    ForEachSpan(text.mid(open), [&](const Span& span) {
+        if (span.Kind != SpanKind::Code)
+            return span.Closed;
+        for (qsizetype i = open + span.Start; i < open + span.End(); ++i) {
+            if (text[i] == u'(') {
+                ++depth;
+            } else if (text[i] == u')' && --depth == 0) {
+                close = i;
+                return false;
+            }
+        }
+        return true;
+    });
+    return close;
+}
+
+} // namespace
+
+Quoting QuotingOf(QStringView text)
+{
+    Scanner scanner(text);
+    Span span;
+    if (!scanner.Next(span) || span.Kind != SpanKind::String || !span.Closed || span.Length != text.size())
+        return Quoting::None;
+    if (text.front() == u'\'')
+        return Quoting::Single;
+    return text.front() == u'"' ? Quoting::Double : Quoting::Alternative;
+}
+
+QString Unquoted(QStringView text)
+{
+    switch (QuotingOf(text)) {
+    case Quoting::None:
+        break;
+    case Quoting::Alternative:
+        // q'<c> ... <c>': nothing inside is doubled.
+        return text.mid(3, text.size() - 5).toString();
+    case Quoting::Single:
+    case Quoting::Double: {
+        const QChar quote = text.front();
+        return text.mid(1, text.size() - 2).toString().replace(QString(2, quote), QString(quote));
+    }
+    }
+    return text.toString();
+}
+
+qsizetype SkipBlanksAndComments(QStringView text, qsizetype from)
+{
+    qsizetype at = from;
+    ForEachSpan(text.mid(from), [&](const Span& span) {
+        at = from + span.Start;
+        if (span.IsComment()) {
+            at = from + span.End();
+            return true;
+        }
+        if (span.Kind != SpanKind::Code)
+            return false;
+        while (at < from + span.End() && text[at].isSpace())
+            ++at;
+        return at == from + span.End();
+    });
+    return at;
+}
+
+QList<Word> LeadWords(QStringView text, int count)
+{
+    QList<Word> words;
+    qsizetype at = 0;
+    while (words.size() < count) {
+        at = SkipBlanksAndComments(text, at);
+        if (at >= text.size())
+            break;
+        qsizetype end = at;
+        Scanner scanner(text.mid(at));
+        Span span;
+        if (scanner.Next(span) && span.Kind == SpanKind::String) {
+            end = at + span.Length;
+        } else {
+            while (end < text.size() && isWordCharacter(text[end]))
+                ++end;
+            if (end == at)
+                break;
+        }
+        words << Word{at, end - at};
+        at = end;
+    }
+    return words;
+}
+
+bool IsKeyword(QStringView text, const Word& word, QLatin1String keyword)
+{
+    return text.mid(word.Start, word.Length).compare(keyword, Qt::CaseInsensitive) == 0;
+}
+
+QString StoredDefault(QStringView source)
+{
+    qsizetype at = SkipBlanksAndComments(source);
+    const QList<Word> first = LeadWords(source, 1);
+    if (!first.isEmpty() && IsKeyword(source, first.front(), QLatin1String("DEFAULT")))
+        at = first.front().End();
+    else if (at < source.size() && source[at] == u'=')
+        ++at;
+    QString value;
+    ForEachSpan(source.mid(at), [&](const Span& span) {
+        if (!span.IsComment())
+            value += source.mid(at + span.Start, span.Length);
+        return true;
+    });
+    return Unquoted(QStringView(value).trimmed());
+}
+
+QString ParenthesizedText(QStringView source, QLatin1String keyword)
+{
+    qsizetype open = SkipBlanksAndComments(source);
+    if (!keyword.isEmpty()) {
+        const QList<Word> first = LeadWords(source, 1);
+        if (first.isEmpty() || !IsKeyword(source, first.front(), keyword))
+            return source.trimmed().toString();
+        open = SkipBlanksAndComments(source, first.front().End());
+    }
+    if (open >= source.size() || source[open] != u'(')
+        return source.trimmed().toString();
+    const qsizetype close = matchingParenthesis(source, open);
+    const QStringView inner = close < 0 ? source.mid(open + 1) : source.mid(open + 1, close - open - 1);
+    return inner.trimmed().toString();
+}
+
+bool EndsInLineComment(QStringView text)
+{
+    bool inComment = false;
+    ForEachSpan(text, [&](const Span& span) {
+        inComment = span.Kind == SpanKind::LineComment;
+        return true;
+    });
+    return inComment;
+}
+
+QString Fragment(const QString& fragment)
+{
+    return EndsInLineComment(fragment) ? fragment + QStringLiteral("\r\n") : fragment;
+}
+
+} // namespace QvSql

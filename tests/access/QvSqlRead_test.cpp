@@ -1,0 +1,75 @@
+// Reading back what SQL text says: literals and names unquoted, the words
+// a statement begins with, and what stored fragments hold.
+
+#include "access/QvSqlRead.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SqlRead, UnquotedTakesTheQuotesOffOneWholeLiteralOrName)
+{
+    EXPECT_EQ(QvSql::Unquoted(u"'/tmp/a.fdb'"), QStringLiteral("/tmp/a.fdb"));
+    EXPECT_EQ(QvSql::Unquoted(u"\"it\"\"s\""), QStringLiteral("it\"s"));
+    EXPECT_EQ(QvSql::Unquoted(u"'O''Brien'"), QStringLiteral("O'Brien"));
+    EXPECT_EQ(QvSql::Unquoted(u"q'{it''s}'"), QStringLiteral("it''s"));
+    EXPECT_EQ(QvSql::Unquoted(u"Q'##'"), QString());
+    // Anything but one closed literal stands as it is.
+    for (const char16_t* text : {u"SYSDBA", u"'a' || 'b'", u"'open", u"q'{x}", u"x'41'", u""})
+        EXPECT_EQ(QvSql::Unquoted(text), QString::fromUtf16(text));
+}
+
+TEST(SqlRead, LeadWordsPassOverBlanksAndComments)
+{
+    const QString text = QStringLiteral("/* a */ -- b\r\n create\tView \"My \"\"V\"\"\"(A) as select");
+    const QList<QvSql::Word> words = QvSql::LeadWords(text, 5);
+    QStringList read;
+    for (const QvSql::Word& word : words)
+        read << text.mid(word.Start, word.Length);
+    // Reading stops at the parenthesis.
+    EXPECT_EQ(read, (QStringList{"create", "View", "\"My \"\"V\"\"\""}));
+    EXPECT_TRUE(QvSql::IsKeyword(text, words[1], QLatin1String("VIEW")));
+    EXPECT_EQ(QvSql::LeadWords(u"-- all comment", 3).size(), 0);
+}
+
+TEST(SqlRead, StoredDefaultsReadBackAsTyped)
+{
+    EXPECT_EQ(QvSql::StoredDefault(u"DEFAULT 0"), QStringLiteral("0"));
+    EXPECT_EQ(QvSql::StoredDefault(u"default  'it''s' "), QStringLiteral("it's"));
+    EXPECT_EQ(QvSql::StoredDefault(u"DEFAULT \"abc\""), QStringLiteral("abc"));
+    EXPECT_EQ(QvSql::StoredDefault(u"DEFAULT USER"), QStringLiteral("USER"));
+    EXPECT_EQ(QvSql::StoredDefault(u"DEFAULT CURRENT_TIMESTAMP"), QStringLiteral("CURRENT_TIMESTAMP"));
+    EXPECT_EQ(QvSql::StoredDefault(u""), QString());
+    // A parameter's default, a comment the server kept, a q'...' literal.
+    EXPECT_EQ(QvSql::StoredDefault(u"= 5"), QStringLiteral("5"));
+    EXPECT_EQ(QvSql::StoredDefault(u"default 'x' -- why"), QStringLiteral("x"));
+    EXPECT_EQ(QvSql::StoredDefault(u"DEFAULT /* a */ q'{it's}'"), QStringLiteral("it's"));
+    // The keyword is a whole word.
+    EXPECT_EQ(QvSql::StoredDefault(u"DEFAULTS"), QStringLiteral("DEFAULTS"));
+}
+
+TEST(SqlRead, ParenthesizedTextOfChecksAndComputedSources)
+{
+    const QLatin1String check("CHECK");
+    EXPECT_EQ(QvSql::ParenthesizedText(u"check(a>0)", check), QStringLiteral("a>0"));
+    EXPECT_EQ(QvSql::ParenthesizedText(u"CHECK ((A > 0) and (B in (1, 2)))", check),
+              QStringLiteral("(A > 0) and (B in (1, 2))"));
+    EXPECT_EQ(QvSql::ParenthesizedText(u"check (A <> ')' and B > 0)", check), QStringLiteral("A <> ')' and B > 0"));
+    EXPECT_EQ(QvSql::ParenthesizedText(u"CHECK (A > 0\r\n-- why )\r\n)", check), QStringLiteral("A > 0\r\n-- why )"));
+    EXPECT_EQ(QvSql::ParenthesizedText(u"  CHECK (A > 0\r\n)  ", check), QStringLiteral("A > 0"));
+    // What the server keeps of a domain declared with comments.
+    EXPECT_EQ(QvSql::ParenthesizedText(u"-- dc\n check (value > 0) -- cc", check), QStringLiteral("value > 0"));
+    EXPECT_EQ(QvSql::ParenthesizedText(u"", check), QString());
+    EXPECT_EQ(QvSql::ParenthesizedText(u"(A + 1) -- bc"), QStringLiteral("A + 1"));
+    EXPECT_EQ(QvSql::ParenthesizedText(u"((a) + (b))"), QStringLiteral("(a) + (b)"));
+    EXPECT_EQ(QvSql::ParenthesizedText(u" A + 1 "), QStringLiteral("A + 1"));
+}
+
+TEST(SqlRead, AFragmentEndingInALineCommentIsFollowedOnANewLine)
+{
+    EXPECT_EQ(QvSql::Fragment(QStringLiteral("DEFAULT 0 -- zero")), QStringLiteral("DEFAULT 0 -- zero\r\n"));
+    for (const char* kept : {"DEFAULT '--'", "A -- x\r\n  + 1", "/* -- */ 1", "x -- y\rz"})
+        EXPECT_EQ(QvSql::Fragment(QString::fromLatin1(kept)), QString::fromLatin1(kept));
+}
+
+} // namespace
