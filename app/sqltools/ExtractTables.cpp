@@ -3,6 +3,7 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvSqlText.h"
+#include "access/QvTypeCatalog.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/sqltools/ExtractCatalog.h"
 #include "app/sqltools/ExtractOrder.h"
@@ -79,7 +80,7 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
                        "where g.rdb$generator_name=a.rdb$generator_name) IDENTITY_START, ")
             + FieldTypeColumns(QStringLiteral("b"))
             + QStringLiteral(" from rdb$relation_fields a, rdb$fields b, rdb$relations c "
-                             "where not (a.rdb$field_name starting with 'RDB$') and a.rdb$field_source=b.rdb$field_name "
+                             "where a.rdb$field_source=b.rdb$field_name "
                              "and a.rdb$base_field is null and a.rdb$relation_name=c.rdb$relation_name "
                              "and c.rdb$view_blr is null order by a.rdb$relation_name, a.rdb$field_position"));
     const TFieldTypeReader types(rows);
@@ -100,7 +101,7 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
             const TFieldType type = types.Read(rows);
             const int columnCollation = rows.IsNull(8) ? -1 : rows.Integer(8);
             QString collate;
-            if (domain.contains(QLatin1String("RDB$"))) {
+            if (QvTypes::IsImplicitDomain(domain)) {
                 line += catalog.TypeText(type);
                 collate = catalog.CollateClause(type.characterSet, columnCollation >= 0 ? columnCollation : type.collation);
             } else {
@@ -219,7 +220,7 @@ std::vector<TIndex> ReadIndices(TExtractJob& job, TQvQuery& query, const TKeys& 
     TCatalogQuery rows(query, &job.Database(),
         QStringLiteral("select rdb$index_name, rdb$relation_name, rdb$unique_flag, rdb$index_type, "
                        "rdb$index_inactive, rdb$expression_source, rdb$description from rdb$indices "
-                       "where (rdb$system_flag is null or rdb$system_flag=0) and not rdb$index_name starting with 'RDB$' "
+                       "where (rdb$system_flag is null or rdb$system_flag=0) "
                        "order by rdb$relation_name, rdb$index_name"));
     std::vector<TIndex> indices;
     for (; !rows.Eof(); rows.Next()) {
@@ -419,8 +420,8 @@ void ExtractDrops(TExtractJob& job)
             out << QStringLiteral("DROP %1 ").arg(QLatin1String(what)) + job.Name(name) + Semicolon;
     };
     drop("TRIGGER",
-         names(QStringLiteral("select rdb$trigger_name from rdb$triggers where rdb$trigger_name not starting with "
-                              "'RDB$' and (rdb$system_flag is null or rdb$system_flag=0) order by 1")),
+         names(QStringLiteral("select rdb$trigger_name from rdb$triggers "
+                              "where rdb$system_flag is null or rdb$system_flag=0 order by 1")),
          false);
     drop("PROCEDURE",
          DependencyOrder(names(QStringLiteral("select rdb$procedure_name from rdb$procedures "
@@ -461,10 +462,10 @@ void ExtractDrops(TExtractJob& job)
          names(QStringLiteral("select rdb$generator_name from rdb$generators "
                               "where rdb$system_flag=0 or rdb$system_flag is null order by 1")),
          false);
-    drop("DOMAIN",
-         names(QStringLiteral("select rdb$field_name from rdb$fields where rdb$field_name not starting with 'RDB$' "
-                              "and (rdb$system_flag is null or rdb$system_flag=0) order by 1")),
-         false);
+    QStringList domains = names(QStringLiteral("select rdb$field_name from rdb$fields "
+                                               "where rdb$system_flag is null or rdb$system_flag=0 order by 1"));
+    domains.removeIf(QvTypes::IsImplicitDomain);
+    drop("DOMAIN", domains, false);
     drop("COLLATION",
          names(QStringLiteral("select rdb$collation_name from rdb$collations where rdb$system_flag=0 order by 1")),
          false);

@@ -2,6 +2,7 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvSqlText.h"
+#include "access/QvTypeCatalog.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/MyConst.h"
 #include "app/sqltools/ExtractCatalog.h"
@@ -205,7 +206,7 @@ QString ParameterText(TExtractJob& job, const TCatalogQuery& rows, const TFieldT
     if (!rows.IsNull(relation) && !rows.IsNull(field)) {
         text += QStringLiteral("TYPE OF COLUMN ") + job.Name(rows.Name(relation)) + QLatin1Char('.')
             + job.Name(rows.Name(field));
-    } else if (!domain.contains(QLatin1String("RDB$"))) {
+    } else if (!QvTypes::IsImplicitDomain(domain)) {
         if (!rows.IsNull(mechanism) && rows.Integer(mechanism) == 1)
             text += QStringLiteral("TYPE OF ");
         text += job.Name(domain);
@@ -492,14 +493,14 @@ void ExtractDomains(TExtractJob& job)
     TCatalogQuery rows(scope.Query(), &job.Database(),
         QStringLiteral("select f.rdb$default_source, f.rdb$null_flag, f.rdb$validation_source, f.rdb$description, ")
             + FieldTypeColumns(QStringLiteral("f"))
-            + QStringLiteral(" from rdb$fields f where f.rdb$field_name not starting with 'RDB$' and ")
-            + systemFlagFree("f.") + QStringLiteral(" order by f.rdb$field_name"));
+            + QStringLiteral(" from rdb$fields f where ") + systemFlagFree("f.")
+            + QStringLiteral(" order by f.rdb$field_name"));
     const TFieldTypeReader types(rows);
     struct Row { TFieldType type; QString defaultSource; bool notNull; QString check; QString description; };
     std::vector<Row> domains;
     for (; !rows.Eof(); rows.Next()) {
         TFieldType type = types.Read(rows);
-        if (job.Selected(type.fieldName))
+        if (job.Selected(type.fieldName) && !QvTypes::IsImplicitDomain(type.fieldName))
             domains.push_back({type, rows.Text(0), !rows.IsNull(1) && rows.Integer(1) == 1, rows.Text(2),
                                rows.Text(3)});
     }
@@ -900,8 +901,7 @@ void ExtractTriggers(TExtractJob& job)
         // The type as text: a DDL trigger's needs all 64 bits.
         QStringLiteral("select rdb$trigger_name, rdb$relation_name, cast(rdb$trigger_type as varchar(20)), "
                        "rdb$trigger_sequence, "
-                       "rdb$trigger_inactive, rdb$trigger_source, rdb$description from rdb$triggers "
-                       "where rdb$trigger_name not starting with 'RDB$' and ")
+                       "rdb$trigger_inactive, rdb$trigger_source, rdb$description from rdb$triggers where ")
             + systemFlagFree("") + QStringLiteral(" order by rdb$trigger_name"));
     struct Row { QString name, relation; qint64 type; int position; bool inactive; QString source, description; };
     std::vector<Row> triggers;
