@@ -136,6 +136,9 @@ QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& tr
     list(ekCollation, QStringLiteral("select rdb$collation_name from rdb$collations "
                                      "where coalesce(rdb$system_flag, 0)=0 order by rdb$collation_name"),
          any);
+    list(ekRole, QStringLiteral("select rdb$role_name from rdb$roles where coalesce(rdb$system_flag, 0)=0 "
+                                "order by rdb$role_name"),
+         any);
     scope.Commit();
     return items;
 }

@@ -469,6 +469,9 @@ void ExtractDrops(TExtractJob& job)
     drop("COLLATION",
          names(QStringLiteral("select rdb$collation_name from rdb$collations where rdb$system_flag=0 order by 1")),
          false);
+    drop("ROLE",
+         names(QStringLiteral("select rdb$role_name from rdb$roles where coalesce(rdb$system_flag, 0)=0 order by 1")),
+         false);
     out << QString();
     scope.Commit();
 }

@@ -42,6 +42,7 @@ enum TExtractKind : int {
     ekException = 8,
     ekPackage = 9,
     ekCollation = 10,
+    ekRole = 11,
 };
 
 class TExtractCatalog;
@@ -126,8 +127,10 @@ void ExtractViews(TExtractJob& job);
 // them, then the functions' and procedures' bodies, then the packages'.
 void ExtractProcedures(TExtractJob& job);
 void ExtractTriggers(TExtractJob& job);
-// GRANTs of the privileges others hold on the selected tables, views and
-// procedures (their owner's own come with them).
+// The selected roles with their descriptions and members, then the GRANTs
+// of the privileges others hold on the selected objects (their owner's own
+// come with them) and of those the selected objects and roles hold on the
+// system's tables.
 void ExtractGrants(TExtractJob& job);
 // With metadata and data, foreign keys and check constraints come after
 // the rows (keys may form a cycle no order of rows satisfies; a check may
