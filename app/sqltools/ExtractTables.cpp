@@ -10,6 +10,8 @@
 #include "app/sqltools/ExtractSupport.h"
 #include "app/sqltools/ExtractWriters.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <map>
 #include <vector>
@@ -46,7 +48,29 @@ struct TConstraint
     QString type;
     QString index;
     QStringList columns;
+    bool descending = false;
 };
+
+// The name the server gives a constraint's index when none is asked for:
+// the constraint's own, or for an unnamed one RDB$PRIMARYn, RDB$FOREIGNn or
+// RDB$n.
+bool DefaultIndexName(const TConstraint& constraint)
+{
+    if (!generatedName(constraint.name))
+        return constraint.index == constraint.name;
+    static const QRegularExpression generated(QStringLiteral("^RDB\\$(PRIMARY|FOREIGN)?[0-9]+$"));
+    return generated.match(constraint.index).hasMatch();
+}
+
+// " USING [DESCENDING] INDEX name" where the constraint's index is not the
+// one the server would make for it.
+QString UsingIndex(TExtractJob& job, const TConstraint& constraint)
+{
+    if (!constraint.descending && DefaultIndexName(constraint))
+        return {};
+    return (constraint.descending ? QStringLiteral(" USING DESCENDING INDEX ") : QStringLiteral(" USING INDEX "))
+        + job.Name(constraint.index);
+}
 
 struct TIndex
 {
@@ -138,10 +162,13 @@ TKeys ReadKeys(TExtractJob& job, TQvQuery& query)
             keys.segments[rows.Name(0)].append(rows.Name(1));
     }
     TCatalogQuery rows(query, &job.Database(),
-        QStringLiteral("select rdb$relation_name, rdb$constraint_name, rdb$constraint_type, rdb$index_name "
-                       "from rdb$relation_constraints where rdb$index_name is not null"));
+        QStringLiteral("select c.rdb$relation_name, c.rdb$constraint_name, c.rdb$constraint_type, c.rdb$index_name, "
+                       "i.rdb$index_type from rdb$relation_constraints c "
+                       "left join rdb$indices i on i.rdb$index_name=c.rdb$index_name "
+                       "where c.rdb$index_name is not null"));
     for (; !rows.Eof(); rows.Next()) {
-        TConstraint constraint{rows.Name(0), rows.Name(1), rows.Name(2), rows.Name(3), {}};
+        TConstraint constraint{rows.Name(0), rows.Name(1), rows.Name(2), rows.Name(3), {},
+                               !rows.IsNull(4) && rows.Integer(4) == 1};
         constraint.columns = keys.segments.value(constraint.index);
         keys.constraintIndices.insert(constraint.index);
         if (constraint.type == QLatin1String("FOREIGN KEY"))
@@ -200,7 +227,8 @@ void WriteTable(TExtractJob& job, const TTable& table, const TKeys& keys)
                 out << (generatedName(constraint.name)
                             ? QStringLiteral("      %1 (%2)").arg(QLatin1String(type), columns)
                             : QStringLiteral("      CONSTRAINT %1 %2 (%3)")
-                                  .arg(job.Name(constraint.name), QLatin1String(type), columns));
+                                  .arg(job.Name(constraint.name), QLatin1String(type), columns))
+                        + UsingIndex(job, constraint);
             }
         }
     }
@@ -298,7 +326,7 @@ void WriteForeignKeys(TExtractJob& job, TQvQuery& query, const TKeys& keys)
             line += QStringLiteral(" ON UPDATE ") + updateRule;
         if (!deleteRule.isEmpty() && deleteRule != QLatin1String("RESTRICT"))
             line += QStringLiteral(" ON DELETE ") + deleteRule;
-        out << line + Semicolon;
+        out << line + UsingIndex(job, key) + Semicolon;
     }
     out << QString();
 }

@@ -185,12 +185,22 @@ struct TRoutine
     QList<QPair<QString, QString>> parameterDescriptions;
 };
 
+// A description of a packaged routine or of one of its parameters.
+struct TPackagedComment
+{
+    QString what;
+    QString routine;
+    QString parameter;
+    QString description;
+};
+
 struct TPackage
 {
     QString name;
     QString header;
     QString body;
     QString description;
+    std::vector<TPackagedComment> comments;
 };
 
 // A parameter (or, without its name, a function's result) as its routine's
@@ -332,13 +342,40 @@ std::vector<TRoutine> ReadFunctions(TExtractJob& job, TQvQuery& query)
 std::vector<TPackage> ReadPackages(TExtractJob& job, TQvQuery& query)
 {
     std::vector<TPackage> packages;
-    TCatalogQuery rows(query, &job.Database(),
-        QStringLiteral("select rdb$package_name, rdb$package_header_source, rdb$package_body_source, rdb$description "
-                       "from rdb$packages where rdb$system_flag is null or rdb$system_flag=0 "
-                       "order by rdb$package_name"));
-    for (; !rows.Eof(); rows.Next())
-        if (job.Selected(rows.Name(0)))
-            packages.push_back({rows.Name(0), rows.Text(1), rows.Text(2), rows.Text(3)});
+    QHash<QString, qsizetype> byName;
+    {
+        TCatalogQuery rows(query, &job.Database(),
+            QStringLiteral("select rdb$package_name, rdb$package_header_source, rdb$package_body_source, rdb$description "
+                           "from rdb$packages where rdb$system_flag is null or rdb$system_flag=0 "
+                           "order by rdb$package_name"));
+        for (; !rows.Eof(); rows.Next())
+            if (job.Selected(rows.Name(0))) {
+                byName.insert(rows.Name(0), qsizetype(packages.size()));
+                packages.push_back({rows.Name(0), rows.Text(1), rows.Text(2), rows.Text(3), {}});
+            }
+    }
+    if (packages.empty())
+        return packages;
+    // The packaged routines' descriptions and their parameters'.
+    const char* const selects[] = {
+        "select rdb$package_name, rdb$procedure_name, null, rdb$description from rdb$procedures",
+        "select rdb$package_name, rdb$procedure_name, rdb$parameter_name, rdb$description from rdb$procedure_parameters",
+        "select rdb$package_name, rdb$function_name, null, rdb$description from rdb$functions",
+        "select rdb$package_name, rdb$function_name, rdb$argument_name, rdb$description from rdb$function_arguments",
+    };
+    const char* const kinds[] = {"PROCEDURE", "PARAMETER", "FUNCTION", "PARAMETER"};
+    for (int i = 0; i < 4; ++i) {
+        TCatalogQuery rows(query, &job.Database(),
+            QLatin1String(selects[i])
+                + QStringLiteral(" where rdb$package_name is not null and rdb$description is not null order by 1, 2, 3"));
+        for (; !rows.Eof(); rows.Next()) {
+            const auto found = byName.constFind(rows.Name(0));
+            const QString description = rows.Text(3);
+            if (found != byName.cend() && !description.isEmpty())
+                packages[std::size_t(*found)].comments.push_back(
+                    {QLatin1String(kinds[i]), rows.Name(1), rows.Name(2), description});
+        }
+    }
     return packages;
 }
 
@@ -438,11 +475,11 @@ TWriterScope::TWriterScope(TExtractJob& job)
 }
 
 void WriteCommentOn(TExtractJob& job, const QString& what, const QString& name, const QString& description,
-                    const QString& terminator, const QString& owner)
+                    const QString& terminator, const QString& owner, const QString& package)
 {
     if (description.isEmpty())
         return;
-    job.Output() << QvSql::CommentOn(what, name, description, job.Dialect(), owner)
+    job.Output() << QvSql::CommentOn(what, name, description, job.Dialect(), owner, package)
             + (terminator == Semicolon ? terminator : Caret);
 }
 
@@ -777,6 +814,14 @@ void ExtractProcedures(TExtractJob& job)
         }
         out << QString();
         WriteCommentOn(job, QStringLiteral("PACKAGE"), package.name, package.description, Caret);
+        for (const TPackagedComment& comment : package.comments) {
+            if (comment.parameter.isEmpty())
+                WriteCommentOn(job, comment.what, comment.routine, comment.description, Caret, QString(),
+                               package.name);
+            else
+                WriteCommentOn(job, comment.what, comment.parameter, comment.description, Caret, comment.routine,
+                               package.name);
+        }
     }
     const auto writeBody = [&](const TRoutine& procedure) {
         job.Progress(55, 20, k++, 2 * n);
