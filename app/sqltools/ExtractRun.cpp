@@ -264,6 +264,8 @@ void RunWriters(TExtractJob& job, TExtractResult& result, const TExtractHeader& 
         if (hasKind(items, ekTrigger))
             ExtractTriggers(job);
         result.lines << QStringLiteral("COMMIT WORK ^") << QStringLiteral("SET TERM ; ^");
+        if (hasKind(items, ekTable) || hasKind(items, ekDomain))
+            ExtractLateDefinitions(job);
         ExtractGrants(job);
     }
     if ((flags & (efDataOnly | efMetadataAndData)) != 0)

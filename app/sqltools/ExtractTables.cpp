@@ -7,6 +7,7 @@
 #include "app/shell/CatalogQuery.h"
 #include "app/sqltools/ExtractCatalog.h"
 #include "app/sqltools/ExtractOrder.h"
+#include "app/sqltools/ExtractPlan.h"
 #include "app/sqltools/ExtractSupport.h"
 #include "app/sqltools/ExtractWriters.h"
 
@@ -118,7 +119,10 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
         const QString name = rows.Name(1);
         QString line = QString(7, QLatin1Char(' ')) + job.Name(name) + QLatin1Char(' ');
         const QString computed = rows.Text(3);
-        if (!computed.isEmpty()) {
+        if (!computed.isEmpty() && job.Plan().ComputedWaits(rows.Name(2))) {
+            // Its type for now; its expression when what it uses exists.
+            line += catalog.TypeText(types.Read(rows)) + QStringLiteral(" COMPUTED BY (NULL)");
+        } else if (!computed.isEmpty()) {
             line += QStringLiteral("COMPUTED BY ") + Fragment(computed);
         } else {
             const QString domain = rows.Name(2);
@@ -263,11 +267,14 @@ std::vector<TIndex> ReadIndices(TExtractJob& job, TQvQuery& query, const TKeys& 
     return indices;
 }
 
-void WriteIndices(TExtractJob& job, const QString& table, const std::vector<TIndex>& indices, const TKeys& keys)
+// The table's indices, but for those that wait for what they use (only
+// those, when `waiting`).
+void WriteIndices(TExtractJob& job, const QString& table, const std::vector<TIndex>& indices, const TKeys& keys,
+                  bool waiting = false)
 {
     QStringList& out = job.Output();
     for (const TIndex& index : indices) {
-        if (index.relation != table)
+        if (index.relation != table || job.Plan().IndexWaits(index.name) != waiting)
             continue;
         QString line = QStringLiteral("CREATE ");
         if (index.unique)
@@ -402,8 +409,62 @@ void ExtractTables(TExtractJob& job)
     if (!job.Flag(efMetadataAndData)) {
         if (job.Flag(efKeys))
             WriteForeignKeys(job, query, keys);
-        WriteChecks(job, query);
+        if (!job.Plan().ChecksWait())
+            WriteChecks(job, query);
     }
+    scope.Commit();
+}
+
+void ExtractLateDefinitions(TExtractJob& job)
+{
+    TWriterScope scope(job);
+    const TExtractPlan& plan = job.Plan();
+    if (!plan.AnythingWaits()) {
+        scope.Commit();
+        return;
+    }
+    QStringList& out = job.Output();
+    TQvQuery& query = scope.Query();
+    out << QStringLiteral("/* Definitions that use routines, views or later tables */");
+    {
+        TCatalogQuery rows(query, &job.Database(),
+            QStringLiteral("select rdb$field_name, rdb$validation_source from rdb$fields "
+                           "where rdb$validation_source is not null order by rdb$field_name"));
+        for (; !rows.Eof(); rows.Next())
+            if (plan.DomainCheckWaits(rows.Name(0)))
+                out << QStringLiteral("ALTER DOMAIN ") + job.Name(rows.Name(0)) + QStringLiteral(" ADD ")
+                        + Fragment(rows.Text(1)) + Semicolon;
+    }
+    {
+        TCatalogQuery rows(query, &job.Database(),
+            QStringLiteral("select f.rdb$relation_name, f.rdb$field_name, f.rdb$field_source, d.rdb$computed_source, ")
+                + FieldTypeColumns(QStringLiteral("d"))
+                + QStringLiteral(" from rdb$relation_fields f, rdb$fields d where d.rdb$field_name=f.rdb$field_source "
+                                 "and d.rdb$computed_source is not null "
+                                 "order by f.rdb$relation_name, f.rdb$field_position"));
+        const TFieldTypeReader types(rows);
+        for (; !rows.Eof(); rows.Next())
+            if (plan.ComputedWaits(rows.Name(2)) && job.Selected(rows.Name(0)))
+                out << QStringLiteral("ALTER TABLE ") + job.Name(rows.Name(0)) + QStringLiteral(" ALTER ")
+                        + job.Name(rows.Name(1)) + QStringLiteral(" TYPE ") + job.Catalog().TypeText(types.Read(rows))
+                        + QStringLiteral(" COMPUTED BY ") + Fragment(rows.Text(3)) + Semicolon;
+    }
+    if (job.Flag(efIndices)) {
+        const TKeys keys = ReadKeys(job, query);
+        std::vector<TIndex> waiting = ReadIndices(job, query, keys);
+        waiting.erase(std::remove_if(waiting.begin(), waiting.end(),
+                                     [&plan](const TIndex& index) { return !plan.IndexWaits(index.name); }),
+                      waiting.end());
+        QStringList tables;
+        for (const TIndex& index : waiting)
+            if (!tables.contains(index.relation))
+                tables << index.relation;
+        for (const QString& table : std::as_const(tables))
+            WriteIndices(job, table, waiting, keys, true);
+    }
+    if (!job.Flag(efMetadataAndData) && plan.ChecksWait())
+        WriteChecks(job, query);
+    out << QString() << QStringLiteral("COMMIT WORK;");
     scope.Commit();
 }
 

@@ -283,6 +283,24 @@ TEST(ExtractOrder, DependenciesFirstThenNameOrder)
                            QStringLiteral("X"), QStringLiteral("Y")}));
 }
 
+// The preferred order stands where it already puts each name after what it
+// needs; a name waits only as long as it must; a cycle is reported.
+TEST(ExtractOrder, PreferredOrderMovesOnlyWhatMust)
+{
+    const QStringList made{QStringLiteral("V3"), QStringLiteral("V1"), QStringLiteral("V2")};
+    bool complete = false;
+    EXPECT_EQ(PreferredDependencyOrder(made, {{QStringLiteral("V2"), {QStringLiteral("V1")}}}, &complete), made);
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(PreferredDependencyOrder(made, {{QStringLiteral("V3"), {QStringLiteral("V2")}}}, &complete),
+              (QStringList{QStringLiteral("V1"), QStringLiteral("V2"), QStringLiteral("V3")}));
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(PreferredDependencyOrder(made, {{QStringLiteral("V3"), {QStringLiteral("V1")}},
+                                              {QStringLiteral("V1"), {QStringLiteral("V3")}}},
+                                       &complete),
+              (QStringList{QStringLiteral("V2"), QStringLiteral("V3"), QStringLiteral("V1")}));
+    EXPECT_FALSE(complete);
+}
+
 TEST(ExtractOrder, NumbersInNamesCompareByValue)
 {
     EXPECT_TRUE(NaturalLess(QStringLiteral("INTEG_9"), QStringLiteral("INTEG_10")));
