@@ -63,10 +63,10 @@ public:
     // A selected table's check uses a selected view or routine: every check
     // waits, so that the server numbers their triggers as before.
     bool ChecksWait() const { return m_checksWait; }
-    bool AnythingWaits() const
+    // Whether a computed column, a domain's check or an index waits.
+    bool DefinitionsWait() const
     {
-        return m_checksWait || !m_waitingComputed.isEmpty() || !m_waitingDomainChecks.isEmpty()
-            || !m_waitingIndices.isEmpty();
+        return !m_waitingComputed.isEmpty() || !m_waitingDomainChecks.isEmpty() || !m_waitingIndices.isEmpty();
     }
 
 private:

@@ -419,7 +419,9 @@ void ExtractLateDefinitions(TExtractJob& job)
 {
     TWriterScope scope(job);
     const TExtractPlan& plan = job.Plan();
-    if (!plan.AnythingWaits()) {
+    // With the data, the checks follow the rows anyway.
+    const bool checks = !job.Flag(efMetadataAndData) && plan.ChecksWait();
+    if (!plan.DefinitionsWait() && !checks) {
         scope.Commit();
         return;
     }
@@ -462,7 +464,7 @@ void ExtractLateDefinitions(TExtractJob& job)
         for (const QString& table : std::as_const(tables))
             WriteIndices(job, table, waiting, keys, true);
     }
-    if (!job.Flag(efMetadataAndData) && plan.ChecksWait())
+    if (checks)
         WriteChecks(job, query);
     out << QString() << QStringLiteral("COMMIT WORK;");
     scope.Commit();
