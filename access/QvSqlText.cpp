@@ -125,9 +125,12 @@ QString CommentText(const QString& text)
     return result;
 }
 
-QString CommentOn(const QString& kind, const QString& name, const QString& text, int dialect, const QString& owner)
+QString CommentOn(const QString& kind, const QString& name, const QString& text, int dialect, const QString& owner,
+                  const QString& package)
 {
     QString statement = QLatin1String("COMMENT ON ") + kind + QLatin1Char(' ');
+    if (!package.isEmpty())
+        statement += Identifier(package, dialect) + QLatin1Char('.');
     if (!owner.isEmpty())
         statement += Identifier(owner, dialect) + QLatin1Char('.');
     statement += Identifier(name, dialect) + QLatin1String(" IS ");

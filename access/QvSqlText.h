@@ -33,8 +33,10 @@ QString CommentText(const QString& text);
 // terminator. The names are stored catalog names, written with Identifier;
 // a column or parameter gives its table or procedure as owner:
 // CommentOn("COLUMN", "C", text, dialect, "T") -> COMMENT ON COLUMN T.C IS ...
+// A packaged routine, or its parameter, names its package first:
+// CommentOn("PARAMETER", "A", text, dialect, "F", "PK") -> ... PK.F.A IS ...
 QString CommentOn(const QString& kind, const QString& name, const QString& text, int dialect,
-                  const QString& owner = QString());
+                  const QString& owner = QString(), const QString& package = QString());
 
 // True for a name the server keeps as written without quotes: an ASCII
 // letter, then letters, digits, "_" or "$", all upper case, and no reserved word.

@@ -188,4 +188,9 @@ bool IsValidTypeText(const QString& typeText)
     return valid.match(text).hasMatch();
 }
 
+bool IsImplicitDomain(const QString& fieldSource)
+{
+    return fieldSource.startsWith(QLatin1String("RDB$"));
+}
+
 } // namespace QvTypes

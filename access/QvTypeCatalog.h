@@ -60,4 +60,10 @@ bool IsNumberType(const QString& name);     // those, Numeric, Decimal, Float, D
 // them and users type them ("" counts: nothing typed yet).
 bool IsValidTypeText(const QString& text);
 
+// True for the domain the server made for one column's or parameter's own
+// type (RDB$ and a number; the system's own domains also start with RDB$):
+// its type is written out, not its name. The server refuses user domains
+// whose names start with RDB$, so this holds whatever else a name contains.
+bool IsImplicitDomain(const QString& fieldSource);
+
 } // namespace QvTypes

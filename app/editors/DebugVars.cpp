@@ -244,8 +244,7 @@ void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString&
     query.SetSQLText(QStringLiteral("select a.rdb$field_name,rdb$field_type,rdb$field_length,rdb$field_scale,"
                                     "rdb$character_length,rdb$field_sub_type,rdb$field_precision from RDB$relation_Fields a "
                                     "inner join rdb$fields b "
-                                    "on not (a.RDB$Field_Name starting with \"RDB$\") "
-                                    "and a.rdb$field_source=b.rdb$field_name WHERE rdb$relation_name=")
+                                    "on a.rdb$field_source=b.rdb$field_name WHERE rdb$relation_name=")
                      + QvSql::Literal(tableName, 1) + QStringLiteral(" order by a.rdb$field_position"));
     TQvTransactionScope scope(statement.transaction);
     query.ExecQuery();

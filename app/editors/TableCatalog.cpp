@@ -6,6 +6,7 @@
 #include "access/QvSqlText.h"
 #include "access/QvTextCodec.h"
 #include "access/QvTransactionScope.h"
+#include "access/QvTypeCatalog.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/CatalogTypes.h"
 #include "app/shell/MyConst.h"
@@ -34,7 +35,7 @@ QString TableColumnsSelect(const QString& table)
                           "b.rdb$field_sub_type,b.rdb$character_set_id,")
         + TypeFactColumns(QStringLiteral("b"), QStringLiteral("a.rdb$collation_id"))
         + QStringLiteral(" from RDB$relation_Fields a inner join rdb$fields b "
-                          "on not (a.RDB$Field_Name starting with \"RDB$\") and a.rdb$field_source=b.rdb$field_name "
+                          "on a.rdb$field_source=b.rdb$field_name "
                           "WHERE rdb$relation_name=")
         + QvSql::SingleQuoted(table) + QStringLiteral("  order by a.rdb$field_position");
 }
@@ -66,7 +67,7 @@ QString IndicesSelect(const QString& table)
                           "left join rdb$index_segments s on s.rdb$index_name=i.rdb$index_name "
                           "where i.rdb$relation_name=")
         + QvSql::SingleQuoted(table)
-        + QStringLiteral(" and not i.rdb$index_name starting with 'RDB$' and not exists (select 1 from "
+        + QStringLiteral(" and not exists (select 1 from "
                          "rdb$relation_constraints c where c.rdb$index_name=i.rdb$index_name) "
                          "order by i.rdb$index_name,s.rdb$field_position");
 }
@@ -141,7 +142,7 @@ void TTableCatalog::LoadColumns(TTableDefinition& table)
         def.Description = rows.Text(7);
         const QString source = rows.Name(1);
         const int fieldType = rows.Integer(2);
-        if (source.contains(QLatin1String("RDB$"))) {
+        if (QvTypes::IsImplicitDomain(source)) {
             SplitTypeText(QvTypes::TypeText(types.Read(rows), dialect), def);
         } else {
             def.Type = source;
@@ -253,11 +254,12 @@ std::vector<TDomainInfo> TTableCatalog::LoadDomains()
     {
         TCatalogQuery rows(*m_query, m_database,
             QStringLiteral("select f.rdb$field_name,f.rdb$field_type,%1 from rdb$fields f "
-                           "where not (f.rdb$field_name like \"RDB$%\") "
-                           "and coalesce(f.rdb$system_flag,0)=0 order by f.rdb$field_name")
+                           "where coalesce(f.rdb$system_flag,0)=0 order by f.rdb$field_name")
                 .arg(TypeFactColumns(QStringLiteral("f"))));
         const TTypeFactReader types(rows);
         for (; !rows.Eof(); rows.Next()) {
+            if (QvTypes::IsImplicitDomain(rows.Name(0)))
+                continue;
             TDomainInfo domain;
             domain.Name = rows.Name(0);
             domain.FieldType = rows.Integer(1);

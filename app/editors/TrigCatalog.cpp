@@ -23,11 +23,8 @@ QStringList TriggerTableNames(TQvDatabase& database)
                                             "rdb$view_relations) and coalesce(t.rdb$system_flag,0)=0 "
                                             "and t.rdb$view_blr is null order by rdb$relation_name"));
         const int column = tables.Column(QStringLiteral("RDB$RELATION_NAME"));
-        for (; !tables.Eof(); tables.Next()) {
-            const QString name = tables.Name(column);
-            if (!name.contains(QLatin1String("RDB$")))
-                names << name;
-        }
+        for (; !tables.Eof(); tables.Next())
+            names << tables.Name(column);
     }
     scope.Commit();
     return names;

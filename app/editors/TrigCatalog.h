@@ -13,9 +13,9 @@
 class TInOutVar;
 class TQvDatabase;
 
-// The user's tables, by name: no views, no system relations (RDB$, MON$,
-// SEC$ and any other with rdb$system_flag set), and no table whose name
-// contains "RDB$".
+// The user's tables, by name: no views and no system relations (RDB$,
+// MON$, SEC$ and any other with rdb$system_flag set); a user's table is
+// the user's whatever its name holds.
 QStringList TriggerTableNames(TQvDatabase& database);
 
 // The stored trigger of that exact name. Raises EDatabaseError

@@ -49,6 +49,8 @@ int KindImage(int kind)
     case ekFunction: return tiFunction;
     case ekPackage: return tiProcedure;
     case ekCollation: return tiDomain;
+    // The workstation of the list's top: a role stands for the people at it.
+    case ekRole: return tiTop;
     default: return tiException;
     }
 }
@@ -212,13 +214,15 @@ TExtrMD::TExtrMD(quint64 entryId, const QString& preselected, QWidget* parent)
     AException = check(kinds, "AException", QStringLiteral("All &Exceptions"));
     APackage = check(kinds, "APackage", QStringLiteral("All &Packages"));
     ACollation = check(kinds, "ACollation", QStringLiteral("All C&ollations"));
+    ARole = check(kinds, "ARole", QStringLiteral("All Ro&les"));
     auto* kindsLayout = new QGridLayout(kinds);
     kindsLayout->addWidget(Allobjects, 0, 0);
     const QList<QPair<QCheckBox*, int>> kindBoxes{{ATable, ekTable},         {AView, ekView},
                                                   {AStored, ekProcedure},    {ATrigger, ekTrigger},
                                                   {ADomain, ekDomain},       {AGenerator, ekGenerator},
                                                   {AUDF, ekFunction},        {AException, ekException},
-                                                  {APackage, ekPackage},     {ACollation, ekCollation}};
+                                                  {APackage, ekPackage},     {ACollation, ekCollation},
+                                                  {ARole, ekRole}};
     for (int i = 0; i < kindBoxes.size(); ++i) {
         kindsLayout->addWidget(kindBoxes[i].first, 1 + i / 2, i % 2);
         const int kind = kindBoxes[i].second;
@@ -426,7 +430,7 @@ void TExtrMD::KindClicked(int kind, bool checked)
 void TExtrMD::AllobjectsClicked(bool checked)
 {
     for (QCheckBox* box :
-         {ATable, AView, AStored, ATrigger, ADomain, AGenerator, AUDF, AException, APackage, ACollation}) {
+         {ATable, AView, AStored, ATrigger, ADomain, AGenerator, AUDF, AException, APackage, ACollation, ARole}) {
         const QSignalBlocker blocker(box);
         box->setChecked(checked);
     }

@@ -72,6 +72,7 @@ public:
     QCheckBox* AException;
     QCheckBox* APackage;
     QCheckBox* ACollation;
+    QCheckBox* ARole;
     QPushButton* GenerateBtn;
     QPushButton* PreviewBtn;
     QPushButton* CancelBtn;

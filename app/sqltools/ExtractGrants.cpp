@@ -1,4 +1,5 @@
-// The privileges granted on the selected tables, views and routines.
+// The selected roles, and the privileges granted on the selected tables,
+// views and routines and to them.
 
 #include "app/shell/CatalogQuery.h"
 #include "app/sqltools/ExtractSupport.h"
@@ -6,6 +7,7 @@
 
 #include <map>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -18,15 +20,30 @@ QString PrivilegeWord(const QString& letter)
     return words.value(letter);
 }
 
+// Kinds of grantee (RDB$USER_TYPE) that are objects of the database.
+constexpr int GranteeView = 1;
+constexpr int GranteeTrigger = 2;
+constexpr int GranteeProcedure = 5;
+constexpr int GranteeUser = 8;
+constexpr int GranteeRole = 13;
+constexpr int GranteeFunction = 15;
+constexpr int GranteePackage = 18;
+
+bool IsObjectGrantee(int type)
+{
+    return type == GranteeView || type == GranteeTrigger || type == GranteeProcedure || type == GranteeRole
+        || type == GranteeFunction || type == GranteePackage;
+}
+
 QString Grantee(TExtractJob& job, const QString& name, int type)
 {
     switch (type) {
-    case 1: return QStringLiteral("VIEW ") + job.Name(name);
-    case 2: return QStringLiteral("TRIGGER ") + job.Name(name);
-    case 5: return QStringLiteral("PROCEDURE ") + job.Name(name);
-    case 15: return QStringLiteral("FUNCTION ") + job.Name(name);
-    case 18: return QStringLiteral("PACKAGE ") + job.Name(name);
-    case 13: return QStringLiteral("ROLE ") + job.Name(name);
+    case GranteeView: return QStringLiteral("VIEW ") + job.Name(name);
+    case GranteeTrigger: return QStringLiteral("TRIGGER ") + job.Name(name);
+    case GranteeProcedure: return QStringLiteral("PROCEDURE ") + job.Name(name);
+    case GranteeFunction: return QStringLiteral("FUNCTION ") + job.Name(name);
+    case GranteePackage: return QStringLiteral("PACKAGE ") + job.Name(name);
+    case GranteeRole: return QStringLiteral("ROLE ") + job.Name(name);
     default: return name == QLatin1String("PUBLIC") ? name : QStringLiteral("USER ") + job.Name(name);
     }
 }
@@ -42,47 +59,109 @@ QString ObjectWord(int type)
     }
 }
 
+constexpr int ObjectRole = 13;
+
+struct TRole
+{
+    QString name;
+    QString description;
+};
+
+struct TMembership
+{
+    QString role;
+    QString member;
+    bool admin = false;
+};
+
 } // namespace
 
 void ExtractGrants(TExtractJob& job)
 {
     TWriterScope scope(job);
+    std::vector<TRole> roles;
+    {
+        TCatalogQuery rows(scope.Query(), &job.Database(),
+            QStringLiteral("select rdb$role_name, rdb$description from rdb$roles "
+                           "where coalesce(rdb$system_flag, 0)=0 order by rdb$role_name"));
+        for (; !rows.Eof(); rows.Next())
+            if (job.Selected(rows.Name(0)))
+                roles.push_back({rows.Name(0), rows.Text(1)});
+    }
+    QSet<QString> selectedRoles;
+    for (const TRole& role : roles)
+        selectedRoles.insert(role.name);
     // One statement per object, grantee, option and column; the owner's own
     // rights come with the object.
     using Key = std::tuple<QString, int, QString, int, bool, QString>;
     std::map<Key, QStringList> grants;
+    std::vector<TMembership> memberships;
     {
+        // The system's tables count by their flag: what the selected objects
+        // and roles may read there (an ON CONNECT trigger reading
+        // MON$ATTACHMENTS) is the user's.
         TCatalogQuery rows(scope.Query(), &job.Database(),
-            QStringLiteral("select rdb$relation_name, rdb$object_type, rdb$user, rdb$user_type, rdb$grant_option, "
-                           "rdb$field_name, rdb$privilege from rdb$user_privileges where rdb$object_type in (0,5,15,18) "
-                           "and (rdb$grantor is null or rdb$user<>rdb$grantor)"));
+            QStringLiteral("select p.rdb$relation_name, p.rdb$object_type, p.rdb$user, p.rdb$user_type, "
+                           "p.rdb$grant_option, p.rdb$field_name, p.rdb$privilege, "
+                           "(select coalesce(r.rdb$system_flag, 0) from rdb$relations r "
+                           "where p.rdb$object_type=0 and r.rdb$relation_name=p.rdb$relation_name) "
+                           "from rdb$user_privileges p where p.rdb$object_type in (0,5,13,15,18) "
+                           "and (p.rdb$grantor is null or p.rdb$user<>p.rdb$grantor) "
+                           "order by p.rdb$relation_name, p.rdb$user"));
         for (; !rows.Eof(); rows.Next()) {
             const QString object = rows.Name(0);
-            const QString word = PrivilegeWord(rows.Name(6));
-            if (!job.Selected(object) || word.isEmpty())
+            const int objectType = rows.Integer(1);
+            const QString user = rows.Name(2);
+            const int userType = rows.IsNull(3) ? GranteeUser : rows.Integer(3);
+            const int option = rows.IsNull(4) ? 0 : rows.Integer(4);
+            if (objectType == ObjectRole) {
+                if (rows.Name(6) == QLatin1String("M") && selectedRoles.contains(object))
+                    memberships.push_back({object, user, option == 2});
                 continue;
-            const Key key{object, rows.Integer(1), rows.Name(2), rows.IsNull(3) ? 8 : rows.Integer(3),
-                          !rows.IsNull(4) && rows.Integer(4) == 1, rows.Name(5)};
+            }
+            const bool systemTable = !rows.IsNull(7) && rows.Integer(7) != 0;
+            const bool wanted = systemTable ? IsObjectGrantee(userType) && job.Selected(user) : job.Selected(object);
+            const QString word = PrivilegeWord(rows.Name(6));
+            if (!wanted || word.isEmpty())
+                continue;
+            const Key key{object, objectType, user, userType, option == 1, rows.Name(5)};
             grants[key] << word;
         }
     }
     scope.Commit();
-    if (grants.empty())
+    if (roles.empty() && grants.empty())
         return;
-    static const QStringList order{QStringLiteral("SELECT"), QStringLiteral("INSERT"), QStringLiteral("UPDATE"),
-                                   QStringLiteral("DELETE"), QStringLiteral("REFERENCES"), QStringLiteral("EXECUTE")};
     QStringList& out = job.Output();
-    out << QStringLiteral("/* Grant permissions */");
-    for (const auto& [key, words] : grants) {
-        const auto& [object, objectType, user, userType, option, field] = key;
-        QStringList privileges;
-        for (const QString& word : order)
-            if (words.contains(word))
-                privileges << word + (field.isEmpty() ? QString() : QStringLiteral(" (") + job.Name(field) + QLatin1Char(')'));
-        out << QStringLiteral("GRANT ") + privileges.join(QStringLiteral(", ")) + QStringLiteral(" ON ")
-                + ObjectWord(objectType) + job.Name(object)
-                + QStringLiteral(" TO ") + Grantee(job, user, userType)
-                + (option ? QStringLiteral(" WITH GRANT OPTION;") : QStringLiteral(";"));
+    if (!roles.empty()) {
+        out << QStringLiteral("/* Roles */");
+        for (const TRole& role : roles)
+            out << QStringLiteral("CREATE ROLE ") + job.Name(role.name) + QLatin1Char(';');
+        for (const TRole& role : roles)
+            WriteCommentOn(job, QStringLiteral("ROLE"), role.name, role.description);
+        for (const TMembership& membership : memberships)
+            out << QStringLiteral("GRANT ") + job.Name(membership.role) + QStringLiteral(" TO ")
+                    + (membership.member == QLatin1String("PUBLIC") ? membership.member : job.Name(membership.member))
+                    + (membership.admin ? QStringLiteral(" WITH ADMIN OPTION;") : QStringLiteral(";"));
+        out << QString();
     }
-    out << QString() << QStringLiteral("COMMIT WORK;");
+    if (!grants.empty()) {
+        static const QStringList order{QStringLiteral("SELECT"), QStringLiteral("INSERT"), QStringLiteral("UPDATE"),
+                                       QStringLiteral("DELETE"), QStringLiteral("REFERENCES"),
+                                       QStringLiteral("EXECUTE")};
+        out << QStringLiteral("/* Grant permissions */");
+        for (const auto& [key, words] : grants) {
+            const auto& [object, objectType, user, userType, option, field] = key;
+            QStringList privileges;
+            for (const QString& word : order)
+                if (words.contains(word))
+                    privileges << word
+                            + (field.isEmpty() ? QString() : QStringLiteral(" (") + job.Name(field) + QLatin1Char(')'));
+            out << QStringLiteral("GRANT ") + privileges.join(QStringLiteral(", ")) + QStringLiteral(" ON ")
+                    + ObjectWord(objectType) + job.Name(object) + QStringLiteral(" TO ")
+                    + Grantee(job, user, userType)
+                    + (option ? QStringLiteral(" WITH GRANT OPTION;") : QStringLiteral(";"));
+        }
+        out << QString();
+    }
+    out << QStringLiteral("COMMIT WORK;");
 }

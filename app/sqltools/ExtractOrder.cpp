@@ -2,46 +2,59 @@
 
 #include <algorithm>
 #include <set>
+#include <vector>
 
 QStringList DependencyOrder(QStringList names, const QHash<QString, QSet<QString>>& dependsOn)
 {
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
-    const QSet<QString> present(names.cbegin(), names.cend());
+    return PreferredDependencyOrder(names, dependsOn);
+}
 
-    QHash<QString, int> waiting;
-    QHash<QString, QStringList> dependents;
-    for (const QString& name : names) {
-        int count = 0;
-        for (const QString& needed : dependsOn.value(name)) {
-            if (needed == name || !present.contains(needed))
-                continue;
-            ++count;
-            dependents[needed].append(name);
+QStringList PreferredDependencyOrder(const QStringList& preferred, const QHash<QString, QSet<QString>>& dependsOn,
+                                     bool* complete)
+{
+    QHash<QString, qsizetype> rank;
+    QStringList names;
+    for (const QString& name : preferred)
+        if (!rank.contains(name)) {
+            rank.insert(name, names.size());
+            names << name;
         }
-        waiting.insert(name, count);
+
+    std::vector<int> waiting(std::size_t(names.size()), 0);
+    std::vector<std::vector<qsizetype>> dependents(std::size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        for (const QString& needed : dependsOn.value(names.at(i))) {
+            const auto found = rank.constFind(needed);
+            if (found == rank.cend() || *found == i)
+                continue;
+            ++waiting[std::size_t(i)];
+            dependents[std::size_t(*found)].push_back(i);
+        }
     }
 
-    std::set<QString> ready;
-    for (const QString& name : names)
-        if (waiting.value(name) == 0)
-            ready.insert(name);
+    std::set<qsizetype> ready;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (waiting[std::size_t(i)] == 0)
+            ready.insert(i);
     QStringList order;
     order.reserve(names.size());
+    std::vector<bool> done(std::size_t(names.size()), false);
     while (!ready.empty()) {
-        const QString name = *ready.begin();
+        const qsizetype i = *ready.begin();
         ready.erase(ready.begin());
-        order.append(name);
-        for (const QString& dependent : dependents.value(name))
-            if (--waiting[dependent] == 0)
+        order.append(names.at(i));
+        done[std::size_t(i)] = true;
+        for (const qsizetype dependent : dependents[std::size_t(i)])
+            if (--waiting[std::size_t(dependent)] == 0)
                 ready.insert(dependent);
     }
-    if (order.size() < names.size()) {
-        const QSet<QString> done(order.cbegin(), order.cend());
-        for (const QString& name : names)
-            if (!done.contains(name))
-                order.append(name);
-    }
+    if (complete)
+        *complete = order.size() == names.size();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (!done[std::size_t(i)])
+            order.append(names.at(i));
     return order;
 }
 

@@ -13,6 +13,13 @@
 // follow the others in name order.
 QStringList DependencyOrder(QStringList names, const QHash<QString, QSet<QString>>& dependsOn);
 
+// The same with an order of preference: of the names free to go, the first
+// in `preferred` goes next, so the list comes back as it is whenever it
+// already puts each name after what it needs. Names caught in a cycle follow
+// the others in that order; `complete`, when given, says whether none were.
+QStringList PreferredDependencyOrder(const QStringList& preferred, const QHash<QString, QSet<QString>>& dependsOn,
+                                     bool* complete = nullptr);
+
 // Character-code order, except that runs of digits compare by their value:
 // INTEG_9 before INTEG_10, as the server numbered them.
 bool NaturalLess(const QString& a, const QString& b);

@@ -5,9 +5,9 @@
 #include "access/QvSqlRead.h"
 #include "access/QvTransactionScope.h"
 #include "app/shell/CatalogQuery.h"
-#include "app/shell/MainTreeF.h"
 #include "app/sqltools/ExtractWriters.h"
 #include "access/QvSqlText.h"
+#include "access/QvTypeCatalog.h"
 
 #include <QSaveFile>
 
@@ -76,6 +76,8 @@ QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& tr
     TQvTransactionScope scope(transaction);
     TQvQuery query;
     query.SetTransaction(&transaction);
+    // The catalog's system flag tells the system's objects (the MON$ and
+    // SEC$ relations among them); a user's T_RDB$X is the user's.
     const auto list = [&](int kind, const QString& sql, auto&& accept) {
         TCatalogQuery rows(query, &database, sql);
         for (; !rows.Eof(); rows.Next()) {
@@ -84,56 +86,62 @@ QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& tr
                 items.append({name, kind});
         }
     };
-    const auto userObject = [](const TCatalogQuery&, const QString& name) { return !IsSystemObjectName(name); };
+    const auto any = [](const TCatalogQuery&, const QString&) { return true; };
     {
         QList<TExtractItem> tables;
         TCatalogQuery rows(query, &database,
             QStringLiteral("select t.rdb$relation_name, t.rdb$dbkey_length from rdb$relations t "
                            "where rdb$relation_name not in (select rdb$view_name from rdb$view_relations) "
-                           "and rdb$view_blr is null order by rdb$relation_name desc"));
-        for (; !rows.Eof(); rows.Next()) {
-            const QString name = rows.Name(0);
-            if (!IsSystemObjectName(name) && rows.Integer(1) == 8)
-                tables.prepend({name, ekTable});
-        }
+                           "and rdb$view_blr is null and coalesce(rdb$system_flag, 0)=0 "
+                           "order by rdb$relation_name desc"));
+        for (; !rows.Eof(); rows.Next())
+            if (rows.Integer(1) == 8)
+                tables.prepend({rows.Name(0), ekTable});
         items << tables;
     }
-    // Once per view, not once per table it reads.
-    list(ekView, QStringLiteral("select distinct rdb$view_name from rdb$view_relations order by rdb$view_name"),
-         userObject);
+    // Once per view, not once per table it reads; a view of no table at all
+    // has no row there.
+    list(ekView, QStringLiteral("select rdb$relation_name from rdb$relations where rdb$view_blr is not null "
+                                "and coalesce(rdb$system_flag, 0)=0 order by rdb$relation_name"),
+         any);
     list(ekProcedure, QStringLiteral("select rdb$procedure_name from rdb$procedures where rdb$package_name is null "
-                                     "order by rdb$procedure_name"),
-         userObject);
+                                     "and coalesce(rdb$system_flag, 0)=0 order by rdb$procedure_name"),
+         any);
     // The user's triggers only: not those the server makes for checks and
     // cascading keys, which carry a system flag (or, from older servers,
     // only their CHECK source).
     list(ekTrigger,
          QStringLiteral("select rdb$trigger_name, rdb$trigger_source from rdb$triggers "
-                        "where rdb$system_flag is null or rdb$system_flag=0 order by rdb$trigger_name"),
-         [](const TCatalogQuery& rows, const QString& name) {
+                        "where coalesce(rdb$system_flag, 0)=0 order by rdb$trigger_name"),
+         [](const TCatalogQuery& rows, const QString&) {
              const QString source = rows.Text(1);
              const QList<QvSql::Word> first = QvSql::LeadWords(source, 1);
-             return !IsSystemObjectName(name)
-                 && (first.isEmpty() || !QvSql::IsKeyword(source, first.front(), QLatin1String("CHECK")));
+             return first.isEmpty() || !QvSql::IsKeyword(source, first.front(), QLatin1String("CHECK"));
          });
-    list(ekDomain, QStringLiteral("select rdb$field_name from rdb$fields order by rdb$field_name"), userObject);
-    list(ekGenerator,
-         QStringLiteral("select rdb$generator_name, rdb$system_flag from rdb$generators order by rdb$generator_name"),
-         [](const TCatalogQuery& rows, const QString&) { return rows.IsNull(1) || rows.Integer(1) < 1; });
+    list(ekDomain, QStringLiteral("select rdb$field_name from rdb$fields where coalesce(rdb$system_flag, 0)=0 "
+                                  "order by rdb$field_name"),
+         [](const TCatalogQuery&, const QString& name) { return !QvTypes::IsImplicitDomain(name); });
+    list(ekGenerator, QStringLiteral("select rdb$generator_name from rdb$generators "
+                                     "where coalesce(rdb$system_flag, 0)=0 order by rdb$generator_name"),
+         any);
     list(ekFunction, QStringLiteral("select rdb$function_name from rdb$functions where rdb$package_name is null "
-                                    "and (rdb$system_flag is null or rdb$system_flag=0) order by rdb$function_name"),
-         userObject);
+                                    "and coalesce(rdb$system_flag, 0)=0 order by rdb$function_name"),
+         any);
     list(ekFunction, QStringLiteral("select rdb$function_name from rdb$filters "
-                                    "where rdb$system_flag is null or rdb$system_flag=0 order by rdb$function_name"),
-         userObject);
-    list(ekException, QStringLiteral("select rdb$exception_name from rdb$exceptions order by rdb$exception_name"),
-         userObject);
+                                    "where coalesce(rdb$system_flag, 0)=0 order by rdb$function_name"),
+         any);
+    list(ekException, QStringLiteral("select rdb$exception_name from rdb$exceptions "
+                                     "where coalesce(rdb$system_flag, 0)=0 order by rdb$exception_name"),
+         any);
     list(ekPackage, QStringLiteral("select rdb$package_name from rdb$packages "
-                                   "where rdb$system_flag is null or rdb$system_flag=0 order by rdb$package_name"),
-         userObject);
-    list(ekCollation, QStringLiteral("select rdb$collation_name from rdb$collations where rdb$system_flag=0 "
-                                     "order by rdb$collation_name"),
-         userObject);
+                                   "where coalesce(rdb$system_flag, 0)=0 order by rdb$package_name"),
+         any);
+    list(ekCollation, QStringLiteral("select rdb$collation_name from rdb$collations "
+                                     "where coalesce(rdb$system_flag, 0)=0 order by rdb$collation_name"),
+         any);
+    list(ekRole, QStringLiteral("select rdb$role_name from rdb$roles where coalesce(rdb$system_flag, 0)=0 "
+                                "order by rdb$role_name"),
+         any);
     scope.Commit();
     return items;
 }
@@ -259,6 +267,8 @@ void RunWriters(TExtractJob& job, TExtractResult& result, const TExtractHeader& 
         if (hasKind(items, ekTrigger))
             ExtractTriggers(job);
         result.lines << QStringLiteral("COMMIT WORK ^") << QStringLiteral("SET TERM ; ^");
+        if (hasKind(items, ekTable) || hasKind(items, ekDomain))
+            ExtractLateDefinitions(job);
         ExtractGrants(job);
     }
     if ((flags & (efDataOnly | efMetadataAndData)) != 0)

@@ -38,8 +38,9 @@ struct TExtractResult
 
 // The objects an extraction can write, kind by kind in the order of
 // TExtractKind's listing (tables, views, procedures, triggers, domains,
-// generators, functions, exceptions, packages, collations), each kind by name; system
-// objects left out. Runs in the transaction, which must not be active.
+// generators, functions, exceptions, packages, collations, roles), each
+// kind by name; system objects (those the catalog flags) left out. Runs in
+// the transaction, which must not be active.
 QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& transaction);
 
 // Runs the writers over the items in the transaction, which must be bound

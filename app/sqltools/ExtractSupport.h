@@ -26,9 +26,10 @@ private:
 // "COMMENT ON <what> <name> IS '<description>'" and the terminator, so that
 // the description reaches the new database whole; nothing when it is empty.
 // The names are stored ones; a column's or parameter's owner gives its
-// table, view or routine.
+// table, view or routine, and a packaged routine's package comes first.
 void WriteCommentOn(TExtractJob& job, const QString& what, const QString& name, const QString& description,
-                    const QString& terminator = QStringLiteral(";"), const QString& owner = QString());
+                    const QString& terminator = QStringLiteral(";"), const QString& owner = QString(),
+                    const QString& package = QString());
 
 // A stored fragment (a default, a check, a computed column's or a view's
 // source) as the script writes it, followed by other text: when its last

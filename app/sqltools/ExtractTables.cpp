@@ -3,11 +3,15 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvSqlText.h"
+#include "access/QvTypeCatalog.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/sqltools/ExtractCatalog.h"
 #include "app/sqltools/ExtractOrder.h"
+#include "app/sqltools/ExtractPlan.h"
 #include "app/sqltools/ExtractSupport.h"
 #include "app/sqltools/ExtractWriters.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <map>
@@ -45,7 +49,29 @@ struct TConstraint
     QString type;
     QString index;
     QStringList columns;
+    bool descending = false;
 };
+
+// The name the server gives a constraint's index when none is asked for:
+// the constraint's own, or for an unnamed one RDB$PRIMARYn, RDB$FOREIGNn or
+// RDB$n.
+bool DefaultIndexName(const TConstraint& constraint)
+{
+    if (!generatedName(constraint.name))
+        return constraint.index == constraint.name;
+    static const QRegularExpression generated(QStringLiteral("^RDB\\$(PRIMARY|FOREIGN)?[0-9]+$"));
+    return generated.match(constraint.index).hasMatch();
+}
+
+// " USING [DESCENDING] INDEX name" where the constraint's index is not the
+// one the server would make for it.
+QString UsingIndex(TExtractJob& job, const TConstraint& constraint)
+{
+    if (!constraint.descending && DefaultIndexName(constraint))
+        return {};
+    return (constraint.descending ? QStringLiteral(" USING DESCENDING INDEX ") : QStringLiteral(" USING INDEX "))
+        + job.Name(constraint.index);
+}
 
 struct TIndex
 {
@@ -79,7 +105,7 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
                        "where g.rdb$generator_name=a.rdb$generator_name) IDENTITY_START, ")
             + FieldTypeColumns(QStringLiteral("b"))
             + QStringLiteral(" from rdb$relation_fields a, rdb$fields b, rdb$relations c "
-                             "where not (a.rdb$field_name starting with 'RDB$') and a.rdb$field_source=b.rdb$field_name "
+                             "where a.rdb$field_source=b.rdb$field_name "
                              "and a.rdb$base_field is null and a.rdb$relation_name=c.rdb$relation_name "
                              "and c.rdb$view_blr is null order by a.rdb$relation_name, a.rdb$field_position"));
     const TFieldTypeReader types(rows);
@@ -93,14 +119,17 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
         const QString name = rows.Name(1);
         QString line = QString(7, QLatin1Char(' ')) + job.Name(name) + QLatin1Char(' ');
         const QString computed = rows.Text(3);
-        if (!computed.isEmpty()) {
+        if (!computed.isEmpty() && job.Plan().ComputedWaits(rows.Name(2))) {
+            // Its type for now; its expression when what it uses exists.
+            line += catalog.TypeText(types.Read(rows)) + QStringLiteral(" COMPUTED BY (NULL)");
+        } else if (!computed.isEmpty()) {
             line += QStringLiteral("COMPUTED BY ") + Fragment(computed);
         } else {
             const QString domain = rows.Name(2);
             const TFieldType type = types.Read(rows);
             const int columnCollation = rows.IsNull(8) ? -1 : rows.Integer(8);
             QString collate;
-            if (domain.contains(QLatin1String("RDB$"))) {
+            if (QvTypes::IsImplicitDomain(domain)) {
                 line += catalog.TypeText(type);
                 collate = catalog.CollateClause(type.characterSet, columnCollation >= 0 ? columnCollation : type.collation);
             } else {
@@ -137,10 +166,13 @@ TKeys ReadKeys(TExtractJob& job, TQvQuery& query)
             keys.segments[rows.Name(0)].append(rows.Name(1));
     }
     TCatalogQuery rows(query, &job.Database(),
-        QStringLiteral("select rdb$relation_name, rdb$constraint_name, rdb$constraint_type, rdb$index_name "
-                       "from rdb$relation_constraints where rdb$index_name is not null"));
+        QStringLiteral("select c.rdb$relation_name, c.rdb$constraint_name, c.rdb$constraint_type, c.rdb$index_name, "
+                       "i.rdb$index_type from rdb$relation_constraints c "
+                       "left join rdb$indices i on i.rdb$index_name=c.rdb$index_name "
+                       "where c.rdb$index_name is not null"));
     for (; !rows.Eof(); rows.Next()) {
-        TConstraint constraint{rows.Name(0), rows.Name(1), rows.Name(2), rows.Name(3), {}};
+        TConstraint constraint{rows.Name(0), rows.Name(1), rows.Name(2), rows.Name(3), {},
+                               !rows.IsNull(4) && rows.Integer(4) == 1};
         constraint.columns = keys.segments.value(constraint.index);
         keys.constraintIndices.insert(constraint.index);
         if (constraint.type == QLatin1String("FOREIGN KEY"))
@@ -199,7 +231,8 @@ void WriteTable(TExtractJob& job, const TTable& table, const TKeys& keys)
                 out << (generatedName(constraint.name)
                             ? QStringLiteral("      %1 (%2)").arg(QLatin1String(type), columns)
                             : QStringLiteral("      CONSTRAINT %1 %2 (%3)")
-                                  .arg(job.Name(constraint.name), QLatin1String(type), columns));
+                                  .arg(job.Name(constraint.name), QLatin1String(type), columns))
+                        + UsingIndex(job, constraint);
             }
         }
     }
@@ -219,7 +252,7 @@ std::vector<TIndex> ReadIndices(TExtractJob& job, TQvQuery& query, const TKeys& 
     TCatalogQuery rows(query, &job.Database(),
         QStringLiteral("select rdb$index_name, rdb$relation_name, rdb$unique_flag, rdb$index_type, "
                        "rdb$index_inactive, rdb$expression_source, rdb$description from rdb$indices "
-                       "where (rdb$system_flag is null or rdb$system_flag=0) and not rdb$index_name starting with 'RDB$' "
+                       "where (rdb$system_flag is null or rdb$system_flag=0) "
                        "order by rdb$relation_name, rdb$index_name"));
     std::vector<TIndex> indices;
     for (; !rows.Eof(); rows.Next()) {
@@ -234,11 +267,14 @@ std::vector<TIndex> ReadIndices(TExtractJob& job, TQvQuery& query, const TKeys& 
     return indices;
 }
 
-void WriteIndices(TExtractJob& job, const QString& table, const std::vector<TIndex>& indices, const TKeys& keys)
+// The table's indices, but for those that wait for what they use (only
+// those, when `waiting`).
+void WriteIndices(TExtractJob& job, const QString& table, const std::vector<TIndex>& indices, const TKeys& keys,
+                  bool waiting = false)
 {
     QStringList& out = job.Output();
     for (const TIndex& index : indices) {
-        if (index.relation != table)
+        if (index.relation != table || job.Plan().IndexWaits(index.name) != waiting)
             continue;
         QString line = QStringLiteral("CREATE ");
         if (index.unique)
@@ -297,7 +333,7 @@ void WriteForeignKeys(TExtractJob& job, TQvQuery& query, const TKeys& keys)
             line += QStringLiteral(" ON UPDATE ") + updateRule;
         if (!deleteRule.isEmpty() && deleteRule != QLatin1String("RESTRICT"))
             line += QStringLiteral(" ON DELETE ") + deleteRule;
-        out << line + Semicolon;
+        out << line + UsingIndex(job, key) + Semicolon;
     }
     out << QString();
 }
@@ -373,8 +409,64 @@ void ExtractTables(TExtractJob& job)
     if (!job.Flag(efMetadataAndData)) {
         if (job.Flag(efKeys))
             WriteForeignKeys(job, query, keys);
-        WriteChecks(job, query);
+        if (!job.Plan().ChecksWait())
+            WriteChecks(job, query);
     }
+    scope.Commit();
+}
+
+void ExtractLateDefinitions(TExtractJob& job)
+{
+    TWriterScope scope(job);
+    const TExtractPlan& plan = job.Plan();
+    // With the data, the checks follow the rows anyway.
+    const bool checks = !job.Flag(efMetadataAndData) && plan.ChecksWait();
+    if (!plan.DefinitionsWait() && !checks) {
+        scope.Commit();
+        return;
+    }
+    QStringList& out = job.Output();
+    TQvQuery& query = scope.Query();
+    out << QStringLiteral("/* Definitions that use routines, views or later tables */");
+    {
+        TCatalogQuery rows(query, &job.Database(),
+            QStringLiteral("select rdb$field_name, rdb$validation_source from rdb$fields "
+                           "where rdb$validation_source is not null order by rdb$field_name"));
+        for (; !rows.Eof(); rows.Next())
+            if (plan.DomainCheckWaits(rows.Name(0)))
+                out << QStringLiteral("ALTER DOMAIN ") + job.Name(rows.Name(0)) + QStringLiteral(" ADD ")
+                        + Fragment(rows.Text(1)) + Semicolon;
+    }
+    {
+        TCatalogQuery rows(query, &job.Database(),
+            QStringLiteral("select f.rdb$relation_name, f.rdb$field_name, f.rdb$field_source, d.rdb$computed_source, ")
+                + FieldTypeColumns(QStringLiteral("d"))
+                + QStringLiteral(" from rdb$relation_fields f, rdb$fields d where d.rdb$field_name=f.rdb$field_source "
+                                 "and d.rdb$computed_source is not null "
+                                 "order by f.rdb$relation_name, f.rdb$field_position"));
+        const TFieldTypeReader types(rows);
+        for (; !rows.Eof(); rows.Next())
+            if (plan.ComputedWaits(rows.Name(2)) && job.Selected(rows.Name(0)))
+                out << QStringLiteral("ALTER TABLE ") + job.Name(rows.Name(0)) + QStringLiteral(" ALTER ")
+                        + job.Name(rows.Name(1)) + QStringLiteral(" TYPE ") + job.Catalog().TypeText(types.Read(rows))
+                        + QStringLiteral(" COMPUTED BY ") + Fragment(rows.Text(3)) + Semicolon;
+    }
+    if (job.Flag(efIndices)) {
+        const TKeys keys = ReadKeys(job, query);
+        std::vector<TIndex> waiting = ReadIndices(job, query, keys);
+        waiting.erase(std::remove_if(waiting.begin(), waiting.end(),
+                                     [&plan](const TIndex& index) { return !plan.IndexWaits(index.name); }),
+                      waiting.end());
+        QStringList tables;
+        for (const TIndex& index : waiting)
+            if (!tables.contains(index.relation))
+                tables << index.relation;
+        for (const QString& table : std::as_const(tables))
+            WriteIndices(job, table, waiting, keys, true);
+    }
+    if (checks)
+        WriteChecks(job, query);
+    out << QString() << QStringLiteral("COMMIT WORK;");
     scope.Commit();
 }
 
@@ -419,8 +511,8 @@ void ExtractDrops(TExtractJob& job)
             out << QStringLiteral("DROP %1 ").arg(QLatin1String(what)) + job.Name(name) + Semicolon;
     };
     drop("TRIGGER",
-         names(QStringLiteral("select rdb$trigger_name from rdb$triggers where rdb$trigger_name not starting with "
-                              "'RDB$' and (rdb$system_flag is null or rdb$system_flag=0) order by 1")),
+         names(QStringLiteral("select rdb$trigger_name from rdb$triggers "
+                              "where rdb$system_flag is null or rdb$system_flag=0 order by 1")),
          false);
     drop("PROCEDURE",
          DependencyOrder(names(QStringLiteral("select rdb$procedure_name from rdb$procedures "
@@ -461,12 +553,15 @@ void ExtractDrops(TExtractJob& job)
          names(QStringLiteral("select rdb$generator_name from rdb$generators "
                               "where rdb$system_flag=0 or rdb$system_flag is null order by 1")),
          false);
-    drop("DOMAIN",
-         names(QStringLiteral("select rdb$field_name from rdb$fields where rdb$field_name not starting with 'RDB$' "
-                              "and (rdb$system_flag is null or rdb$system_flag=0) order by 1")),
-         false);
+    QStringList domains = names(QStringLiteral("select rdb$field_name from rdb$fields "
+                                               "where rdb$system_flag is null or rdb$system_flag=0 order by 1"));
+    domains.removeIf(QvTypes::IsImplicitDomain);
+    drop("DOMAIN", domains, false);
     drop("COLLATION",
          names(QStringLiteral("select rdb$collation_name from rdb$collations where rdb$system_flag=0 order by 1")),
+         false);
+    drop("ROLE",
+         names(QStringLiteral("select rdb$role_name from rdb$roles where coalesce(rdb$system_flag, 0)=0 order by 1")),
          false);
     out << QString();
     scope.Commit();

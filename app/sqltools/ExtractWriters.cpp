@@ -2,14 +2,13 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvSqlText.h"
+#include "access/QvTypeCatalog.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/MyConst.h"
 #include "app/sqltools/ExtractCatalog.h"
-#include "app/sqltools/ExtractOrder.h"
+#include "app/sqltools/ExtractPlan.h"
 #include "app/sqltools/ExtractSupport.h"
 #include "components/StrUtils.h"
-
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <vector>
@@ -34,121 +33,7 @@ QString systemFlagFree(const char* alias)
     return QStringLiteral("(%1rdb$system_flag is null or %1rdb$system_flag=0)").arg(QLatin1String(alias));
 }
 
-// The kinds of object a view may read that the routines' section makes.
-bool IsRoutineKind(int dependedOnType)
-{
-    return dependedOnType == 5 || dependedOnType == 15 || dependedOnType == 18 || dependedOnType == 19;
-}
-
 // --- views -------------------------------------------------------------
-
-struct TViewColumn
-{
-    QString name;
-    QString description;
-};
-
-struct TView
-{
-    QString name;
-    QString source;
-    QString description;
-    std::vector<TViewColumn> columns;
-};
-
-// The selected views in creation order, parted into those that can be
-// written with the tables and those that need a selected procedure.
-struct TViewPlan
-{
-    std::vector<TView> early;
-    std::vector<TView> afterProcedureHeaders;
-    // The selected procedures those late views select from.
-    QSet<QString> proceduresRead;
-};
-
-TViewPlan ReadViewPlan(TExtractJob& job, TQvQuery& query)
-{
-    QHash<QString, TView> views;
-    // In the order the database made them, which a copy keeps.
-    QStringList made;
-    {
-        TCatalogQuery rows(query, &job.Database(),
-            QStringLiteral("select rdb$relation_name, rdb$view_source, rdb$description from rdb$relations "
-                           "where rdb$view_blr is not null order by rdb$relation_id"));
-        for (; !rows.Eof(); rows.Next()) {
-            const QString name = rows.Name(0);
-            if (!job.Selected(name))
-                continue;
-            views.insert(name, TView{name, rows.Text(1), rows.Text(2), {}});
-            made << name;
-        }
-    }
-    {
-        TCatalogQuery rows(query, &job.Database(),
-            QStringLiteral("select f.rdb$relation_name, f.rdb$field_name, f.rdb$description from rdb$relation_fields f, "
-                           "rdb$relations r where r.rdb$relation_name=f.rdb$relation_name and r.rdb$view_blr is not null "
-                           "order by f.rdb$relation_name, f.rdb$field_position"));
-        for (; !rows.Eof(); rows.Next()) {
-            auto view = views.find(rows.Name(0));
-            if (view != views.end())
-                view->columns.push_back({rows.Name(1), rows.Text(2)});
-        }
-    }
-    QHash<QString, QSet<QString>> dependsOn;
-    QSet<QString> needsProcedure;
-    QSet<QString> proceduresRead;
-    {
-        TCatalogQuery rows(query, &job.Database(),
-            QStringLiteral("select distinct rdb$dependent_name, rdb$depended_on_name, rdb$depended_on_type "
-                           "from rdb$dependencies where rdb$dependent_type=1"));
-        for (; !rows.Eof(); rows.Next()) {
-            const QString view = rows.Name(0);
-            const QString needed = rows.Name(1);
-            if (IsRoutineKind(rows.Integer(2)) && job.Selected(needed)) {
-                needsProcedure.insert(view);
-                if (rows.Integer(2) == 5)
-                    proceduresRead.insert(needed);
-            } else
-                dependsOn[view].insert(needed);
-        }
-    }
-    {
-        // The server records no view's use of a function: a view whose
-        // source names a selected PSQL function or package waits for them.
-        QStringList routines;
-        TCatalogQuery rows(query, &job.Database(),
-            QStringLiteral("select rdb$function_name from rdb$functions where rdb$module_name is null "
-                           "and rdb$package_name is null union select rdb$package_name from rdb$packages"));
-        for (; !rows.Eof(); rows.Next())
-            if (job.Selected(rows.Name(0)))
-                routines << QRegularExpression::escape(rows.Name(0));
-        if (!routines.isEmpty()) {
-            const QRegularExpression named(
-                QStringLiteral("(?<![\\w$])(") + routines.join(QLatin1Char('|')) + QStringLiteral(")(?![\\w$])"),
-                QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
-            for (const TView& view : std::as_const(views))
-                if (named.match(view.source).hasMatch())
-                    needsProcedure.insert(view.name);
-        }
-    }
-    TViewPlan plan;
-    plan.proceduresRead = proceduresRead;
-    // The order they were made in holds unless a view was altered to read
-    // one made after it.
-    QStringList order = made;
-    for (qsizetype i = 0; i < made.size() && order == made; ++i)
-        for (const QString& needed : dependsOn.value(made.at(i)))
-            if (views.contains(needed) && made.indexOf(needed) > i)
-                order = DependencyOrder(views.keys(), dependsOn);
-    // The views from the first that waits for a routine on wait as well:
-    // those that read it must, and the others keep their order.
-    bool late = false;
-    for (const QString& name : order) {
-        late = late || needsProcedure.contains(name);
-        (late ? plan.afterProcedureHeaders : plan.early).push_back(views.value(name));
-    }
-    return plan;
-}
 
 void WriteView(TExtractJob& job, const TView& view, const QString& terminator)
 {
@@ -184,12 +69,22 @@ struct TRoutine
     QList<QPair<QString, QString>> parameterDescriptions;
 };
 
+// A description of a packaged routine or of one of its parameters.
+struct TPackagedComment
+{
+    QString what;
+    QString routine;
+    QString parameter;
+    QString description;
+};
+
 struct TPackage
 {
     QString name;
     QString header;
     QString body;
     QString description;
+    std::vector<TPackagedComment> comments;
 };
 
 // A parameter (or, without its name, a function's result) as its routine's
@@ -205,7 +100,7 @@ QString ParameterText(TExtractJob& job, const TCatalogQuery& rows, const TFieldT
     if (!rows.IsNull(relation) && !rows.IsNull(field)) {
         text += QStringLiteral("TYPE OF COLUMN ") + job.Name(rows.Name(relation)) + QLatin1Char('.')
             + job.Name(rows.Name(field));
-    } else if (!domain.contains(QLatin1String("RDB$"))) {
+    } else if (!QvTypes::IsImplicitDomain(domain)) {
         if (!rows.IsNull(mechanism) && rows.Integer(mechanism) == 1)
             text += QStringLiteral("TYPE OF ");
         text += job.Name(domain);
@@ -331,13 +226,40 @@ std::vector<TRoutine> ReadFunctions(TExtractJob& job, TQvQuery& query)
 std::vector<TPackage> ReadPackages(TExtractJob& job, TQvQuery& query)
 {
     std::vector<TPackage> packages;
-    TCatalogQuery rows(query, &job.Database(),
-        QStringLiteral("select rdb$package_name, rdb$package_header_source, rdb$package_body_source, rdb$description "
-                       "from rdb$packages where rdb$system_flag is null or rdb$system_flag=0 "
-                       "order by rdb$package_name"));
-    for (; !rows.Eof(); rows.Next())
-        if (job.Selected(rows.Name(0)))
-            packages.push_back({rows.Name(0), rows.Text(1), rows.Text(2), rows.Text(3)});
+    QHash<QString, qsizetype> byName;
+    {
+        TCatalogQuery rows(query, &job.Database(),
+            QStringLiteral("select rdb$package_name, rdb$package_header_source, rdb$package_body_source, rdb$description "
+                           "from rdb$packages where rdb$system_flag is null or rdb$system_flag=0 "
+                           "order by rdb$package_name"));
+        for (; !rows.Eof(); rows.Next())
+            if (job.Selected(rows.Name(0))) {
+                byName.insert(rows.Name(0), qsizetype(packages.size()));
+                packages.push_back({rows.Name(0), rows.Text(1), rows.Text(2), rows.Text(3), {}});
+            }
+    }
+    if (packages.empty())
+        return packages;
+    // The packaged routines' descriptions and their parameters'.
+    const char* const selects[] = {
+        "select rdb$package_name, rdb$procedure_name, null, rdb$description from rdb$procedures",
+        "select rdb$package_name, rdb$procedure_name, rdb$parameter_name, rdb$description from rdb$procedure_parameters",
+        "select rdb$package_name, rdb$function_name, null, rdb$description from rdb$functions",
+        "select rdb$package_name, rdb$function_name, rdb$argument_name, rdb$description from rdb$function_arguments",
+    };
+    const char* const kinds[] = {"PROCEDURE", "PARAMETER", "FUNCTION", "PARAMETER"};
+    for (int i = 0; i < 4; ++i) {
+        TCatalogQuery rows(query, &job.Database(),
+            QLatin1String(selects[i])
+                + QStringLiteral(" where rdb$package_name is not null and rdb$description is not null order by 1, 2, 3"));
+        for (; !rows.Eof(); rows.Next()) {
+            const auto found = byName.constFind(rows.Name(0));
+            const QString description = rows.Text(3);
+            if (found != byName.cend() && !description.isEmpty())
+                packages[std::size_t(*found)].comments.push_back(
+                    {QLatin1String(kinds[i]), rows.Name(1), rows.Name(2), description});
+        }
+    }
     return packages;
 }
 
@@ -429,6 +351,17 @@ TExtractCatalog& TExtractJob::Catalog()
     return *m_catalog;
 }
 
+const TExtractPlan& TExtractJob::Plan()
+{
+    if (!m_plan) {
+        TQvQuery query;
+        query.SetDatabase(&m_database);
+        query.SetTransaction(&m_transaction);
+        m_plan = std::make_unique<TExtractPlan>(*this, query);
+    }
+    return *m_plan;
+}
+
 TWriterScope::TWriterScope(TExtractJob& job)
     : m_transaction(job.Transaction())
 {
@@ -437,11 +370,11 @@ TWriterScope::TWriterScope(TExtractJob& job)
 }
 
 void WriteCommentOn(TExtractJob& job, const QString& what, const QString& name, const QString& description,
-                    const QString& terminator, const QString& owner)
+                    const QString& terminator, const QString& owner, const QString& package)
 {
     if (description.isEmpty())
         return;
-    job.Output() << QvSql::CommentOn(what, name, description, job.Dialect(), owner)
+    job.Output() << QvSql::CommentOn(what, name, description, job.Dialect(), owner, package)
             + (terminator == Semicolon ? terminator : Caret);
 }
 
@@ -482,33 +415,36 @@ void ExtractDomains(TExtractJob& job)
     TCatalogQuery rows(scope.Query(), &job.Database(),
         QStringLiteral("select f.rdb$default_source, f.rdb$null_flag, f.rdb$validation_source, f.rdb$description, ")
             + FieldTypeColumns(QStringLiteral("f"))
-            + QStringLiteral(" from rdb$fields f where f.rdb$field_name not starting with 'RDB$' and ")
-            + systemFlagFree("f.") + QStringLiteral(" order by f.rdb$field_name"));
+            + QStringLiteral(" from rdb$fields f where ") + systemFlagFree("f.")
+            + QStringLiteral(" order by f.rdb$field_name"));
     const TFieldTypeReader types(rows);
     struct Row { TFieldType type; QString defaultSource; bool notNull; QString check; QString description; };
     std::vector<Row> domains;
     for (; !rows.Eof(); rows.Next()) {
         TFieldType type = types.Read(rows);
-        if (job.Selected(type.fieldName))
+        if (job.Selected(type.fieldName) && !QvTypes::IsImplicitDomain(type.fieldName))
             domains.push_back({type, rows.Text(0), !rows.IsNull(1) && rows.Integer(1) == 1, rows.Text(2),
                                rows.Text(3)});
     }
     TExtractCatalog& catalog = job.Catalog();
+    const TExtractPlan& plan = job.Plan();
     for (std::size_t k = 0; k < domains.size(); ++k) {
         job.Progress(0, 5, int(k), int(domains.size()));
         const Row& domain = domains[k];
         const QString name = job.Name(domain.type.fieldName);
         QString line = QStringLiteral("CREATE DOMAIN ") + name + QStringLiteral(" AS ") + catalog.TypeText(domain.type);
+        // A check that uses a routine or a table is added when they exist.
+        const QString check = plan.DomainCheckWaits(domain.type.fieldName) ? QString() : domain.check;
         // The server keeps a check's source from the end of the default's
         // value, so a comment after the default starts both: written once.
-        const qsizetype overlap = domain.notNull ? 0 : CommonEnd(domain.defaultSource, domain.check);
+        const qsizetype overlap = domain.notNull ? 0 : CommonEnd(domain.defaultSource, check);
         if (!domain.defaultSource.isEmpty())
             line += QLatin1Char(' ')
                 + Fragment(StrTrimTrailingSpaces(domain.defaultSource.left(domain.defaultSource.size() - overlap)));
         if (domain.notNull)
             line += QStringLiteral(" NOT NULL");
-        if (!domain.check.isEmpty())
-            line += QLatin1Char(' ') + Fragment(domain.check);
+        if (!check.isEmpty())
+            line += QLatin1Char(' ') + Fragment(check);
         line += catalog.CollateClause(domain.type.characterSet, domain.type.collation);
         out << line + Semicolon << QString();
         WriteCommentOn(job, QStringLiteral("DOMAIN"), domain.type.fieldName, domain.description);
@@ -609,11 +545,11 @@ void ExtractViews(TExtractJob& job)
 {
     WriteBanner(job.Output(), QStringLiteral("/*              Views              */"));
     TWriterScope scope(job);
-    const TViewPlan plan = ReadViewPlan(job, scope.Query());
-    const int n = int(plan.early.size());
+    const std::vector<TView>& views = job.Plan().EarlyViews();
+    const int n = int(views.size());
     for (int k = 0; k < n; ++k) {
         job.Progress(35, 20, k, n);
-        WriteView(job, plan.early[std::size_t(k)], Semicolon);
+        WriteView(job, views[std::size_t(k)], Semicolon);
     }
     scope.Commit();
 }
@@ -711,6 +647,7 @@ void ExtractProcedures(TExtractJob& job)
     const std::vector<TRoutine> functions = ReadFunctions(job, scope.Query());
     const std::vector<TRoutine> procedures = ReadProcedures(job, scope.Query());
     const std::vector<TPackage> packages = ReadPackages(job, scope.Query());
+    const TExtractPlan& plan = job.Plan();
     const int n = int(functions.size() + procedures.size() + packages.size());
     int k = 0;
     // First every header, so that any body, and any view, can call any
@@ -739,12 +676,7 @@ void ExtractProcedures(TExtractJob& job)
         out << SourceText(package.header);
         out << QStringLiteral(" ^ ");
     }
-    // The functions' and packages' bodies before the views that call them:
-    // a view's column made from a function's result holds on to the
-    // result's type, which a new body would replace.
-    for (const TRoutine& function : functions) {
-        job.Progress(55, 20, k++, 2 * n);
-        const QString name = job.Name(function.name);
+    const auto writeFunction = [&](const TRoutine& function) {
         out << QStringLiteral("/* Function: ") + QvSql::CommentText(function.name) + QStringLiteral("  */");
         out << QStringLiteral("ALTER FUNCTION ") + RoutineHead(job, function);
         out << FunctionResult(function);
@@ -754,22 +686,26 @@ void ExtractProcedures(TExtractJob& job)
         out << QString();
         WriteCommentOn(job, QStringLiteral("FUNCTION"), function.name, function.description, Caret);
         WriteParameterComments(job, function);
-    }
-    for (const TPackage& package : packages) {
-        job.Progress(55, 20, k++, 2 * n);
-        const QString name = job.Name(package.name);
+    };
+    const auto writePackage = [&](const TPackage& package) {
         out << QStringLiteral("/* Package body: ") + QvSql::CommentText(package.name) + QStringLiteral("  */");
         if (!package.body.isEmpty()) {
-            out << QStringLiteral("CREATE PACKAGE BODY ") + name + QStringLiteral(" AS");
+            out << QStringLiteral("CREATE PACKAGE BODY ") + job.Name(package.name) + QStringLiteral(" AS");
             out << SourceText(package.body);
             out << QStringLiteral(" ^ ");
         }
         out << QString();
         WriteCommentOn(job, QStringLiteral("PACKAGE"), package.name, package.description, Caret);
-    }
-    const auto writeBody = [&](const TRoutine& procedure) {
-        job.Progress(55, 20, k++, 2 * n);
-        const QString name = job.Name(procedure.name);
+        for (const TPackagedComment& comment : package.comments) {
+            if (comment.parameter.isEmpty())
+                WriteCommentOn(job, comment.what, comment.routine, comment.description, Caret, QString(),
+                               package.name);
+            else
+                WriteCommentOn(job, comment.what, comment.parameter, comment.description, Caret, comment.routine,
+                               package.name);
+        }
+    };
+    const auto writeProcedure = [&](const TRoutine& procedure) {
         out << QStringLiteral("/* Procedure: ") + QvSql::CommentText(procedure.name) + QStringLiteral("  */");
         if (!procedure.description.isEmpty())
             out << DescriptionComment(procedure.description);
@@ -783,21 +719,32 @@ void ExtractProcedures(TExtractJob& job)
         WriteCommentOn(job, QStringLiteral("PROCEDURE"), procedure.name, procedure.description, Caret);
         WriteParameterComments(job, procedure);
     };
-    // A procedure's body before the views that select from it: a view on
-    // such a view holds on to the procedure's result types, which altering
-    // the procedure would replace.
-    const TViewPlan views = ReadViewPlan(job, scope.Query());
-    for (const TRoutine& procedure : procedures)
-        if (views.proceduresRead.contains(procedure.name))
-            writeBody(procedure);
-    if (!views.afterProcedureHeaders.empty()) {
-        out << QString();
-        for (const TView& view : views.afterProcedureHeaders)
-            WriteView(job, view, Caret);
+    // Then the other views and the bodies, each after what it reads.
+    const auto named = [](const auto& objects, const QString& name) {
+        const auto found = std::find_if(objects.cbegin(), objects.cend(),
+                                        [&name](const auto& object) { return object.name == name; });
+        return found == objects.cend() ? nullptr : &*found;
+    };
+    for (const TRoutineStep& step : plan.LateSteps()) {
+        switch (step.kind) {
+        case TRoutineStep::stView:
+            WriteView(job, plan.LateView(step.name), Caret);
+            continue;
+        case TRoutineStep::stFunction:
+            if (const TRoutine* function = named(functions, step.name))
+                writeFunction(*function);
+            break;
+        case TRoutineStep::stPackage:
+            if (const TPackage* package = named(packages, step.name))
+                writePackage(*package);
+            break;
+        case TRoutineStep::stProcedure:
+            if (const TRoutine* procedure = named(procedures, step.name))
+                writeProcedure(*procedure);
+            break;
+        }
+        job.Progress(55, 20, k++, 2 * n);
     }
-    for (const TRoutine& procedure : procedures)
-        if (!views.proceduresRead.contains(procedure.name))
-            writeBody(procedure);
     scope.Commit();
 }
 
@@ -890,8 +837,7 @@ void ExtractTriggers(TExtractJob& job)
         // The type as text: a DDL trigger's needs all 64 bits.
         QStringLiteral("select rdb$trigger_name, rdb$relation_name, cast(rdb$trigger_type as varchar(20)), "
                        "rdb$trigger_sequence, "
-                       "rdb$trigger_inactive, rdb$trigger_source, rdb$description from rdb$triggers "
-                       "where rdb$trigger_name not starting with 'RDB$' and ")
+                       "rdb$trigger_inactive, rdb$trigger_source, rdb$description from rdb$triggers where ")
             + systemFlagFree("") + QStringLiteral(" order by rdb$trigger_name"));
     struct Row { QString name, relation; qint64 type; int position; bool inactive; QString source, description; };
     std::vector<Row> triggers;

@@ -42,9 +42,11 @@ enum TExtractKind : int {
     ekException = 8,
     ekPackage = 9,
     ekCollation = 10,
+    ekRole = 11,
 };
 
 class TExtractCatalog;
+class TExtractPlan;
 
 // One extraction's shared state: where the writers read, what they write,
 // and what they had to report.
@@ -90,6 +92,9 @@ public:
 
     // Character sets, collations and array bounds, read once per run.
     TExtractCatalog& Catalog();
+    // What the selected objects use, and the order that follows, read once
+    // per run; the transaction must be active.
+    const TExtractPlan& Plan();
 
 private:
     TQvDatabase& m_database;
@@ -102,6 +107,7 @@ private:
     std::function<void(const QStringList&)> m_sink;
     QStringList m_reports;
     std::unique_ptr<TExtractCatalog> m_catalog;
+    std::unique_ptr<TExtractPlan> m_plan;
 };
 
 // With the drop flag, the run calls this first: a DROP for every selected
@@ -116,18 +122,26 @@ void ExtractFunctions(TExtractJob& job);
 void ExtractDomains(TExtractJob& job);
 void ExtractGenerators(TExtractJob& job);
 void ExtractExceptions(TExtractJob& job);
+// Tables with their keys and indices; a computed column, an index or a
+// check that uses what comes later waits for ExtractLateDefinitions.
 void ExtractTables(TExtractJob& job);
-// Views in dependency order. Views that need a procedure, a PSQL function
-// or a package are written by ExtractProcedures between its passes, when
-// the routines' headers exist.
+// The views that read no selected routine, in the order they were made.
+// The others are written by ExtractProcedures, when the routines' headers
+// exist.
 void ExtractViews(TExtractJob& job);
 // PSQL functions, procedures and packages: stubs of the functions and
-// procedures and the packages' headers first, then the views that wait for
-// them, then the functions' and procedures' bodies, then the packages'.
+// procedures and the packages' headers first, then the other views and the
+// bodies, each after what it reads (see TExtractPlan).
 void ExtractProcedures(TExtractJob& job);
 void ExtractTriggers(TExtractJob& job);
-// GRANTs of the privileges others hold on the selected tables, views and
-// procedures (their owner's own come with them).
+// What the domains' and tables' sections left because it uses routines,
+// views or later tables: domains' checks, computed columns, indices on
+// expressions and, with metadata only, the checks of the tables.
+void ExtractLateDefinitions(TExtractJob& job);
+// The selected roles with their descriptions and members, then the GRANTs
+// of the privileges others hold on the selected objects (their owner's own
+// come with them) and of those the selected objects and roles hold on the
+// system's tables.
 void ExtractGrants(TExtractJob& job);
 // With metadata and data, foreign keys and check constraints come after
 // the rows (keys may form a cycle no order of rows satisfies; a check may

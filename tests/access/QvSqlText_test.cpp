@@ -60,6 +60,13 @@ TEST(SqlText, CommentOnAndTypedNames)
               QStringLiteral("COMMENT ON PARAMETER \"myProc\".\"a\" IS 'it''s'"));
     EXPECT_EQ(QvSql::CommentOn(QStringLiteral("TABLE"), QStringLiteral("T"), QString(), 1),
               QStringLiteral("COMMENT ON TABLE T IS NULL"));
+    // A packaged routine and its parameter name the package first.
+    EXPECT_EQ(QvSql::CommentOn(QStringLiteral("PARAMETER"), QStringLiteral("P"), QStringLiteral("x"), 3,
+                               QStringLiteral("F"), QStringLiteral("pk")),
+              QStringLiteral("COMMENT ON PARAMETER \"pk\".F.P IS 'x'"));
+    EXPECT_EQ(QvSql::CommentOn(QStringLiteral("PROCEDURE"), QStringLiteral("X"), QStringLiteral("x"), 3, QString(),
+                               QStringLiteral("PK")),
+              QStringLiteral("COMMENT ON PROCEDURE PK.X IS 'x'"));
     EXPECT_EQ(QvSql::NameFromTyped(QStringLiteral(" myProc "), 3), QStringLiteral("MYPROC"));
     EXPECT_EQ(QvSql::NameFromTyped(QStringLiteral("\"my \"\"Proc\"\"\""), 3), QStringLiteral("my \"Proc\""));
     EXPECT_EQ(QvSql::NameFromTyped(QStringLiteral("abc"), 1), QStringLiteral("ABC"));

@@ -215,6 +215,29 @@ TEST_P(TableSaveTest, HandWrittenTableSavesBackUnchanged)
               QStringList({"H_CK2", "H_CK3"}));
 }
 
+// Names that hold RDB$ or MON$ are the user's: the column of such a name,
+// its domain and the index load as they are and save back with nothing sent.
+TEST_P(TableSaveTest, UserNamesWithSystemPrefixesLoadAndSaveBack)
+{
+    open({"create domain D_RDB$KEY varchar(12)",
+          "create table T_RDB$MIRROR (ID integer not null, RDB$KEY D_RDB$KEY, MON$SEEN integer, "
+          "constraint PK_RDB$MIRROR primary key (ID))",
+          "create index RDB$IX_SEEN on T_RDB$MIRROR (MON$SEEN)"});
+    TTableDefinition table = load("T_RDB$MIRROR");
+    ASSERT_EQ(table.Columns.size(), 3u);
+    EXPECT_EQ(table.Columns[1].Def.Name, "RDB$KEY");
+    EXPECT_EQ(table.Columns[1].Def.Type, "D_RDB$KEY");
+    EXPECT_EQ(table.Columns[1].DomainType, 37);
+    EXPECT_EQ(table.Columns[2].Def.Name, "MON$SEEN");
+    ASSERT_EQ(table.Indices.size(), 1u);
+    EXPECT_EQ(table.Indices[0].Caption, "RDB$IX_SEEN");
+    EXPECT_TRUE(save(table).isEmpty());
+    bool offered = false;
+    for (const TDomainInfo& domain : TTableCatalog(m_database.get()).LoadDomains())
+        offered = offered || domain.Name == QLatin1String("D_RDB$KEY");
+    EXPECT_TRUE(offered);
+}
+
 // Refusals, a retry after a failure, the question before values are lost,
 // and a description the server refuses.
 TEST_P(TableSaveTest, FailuresLoseNothingAndRetriesDoNotRepeat)

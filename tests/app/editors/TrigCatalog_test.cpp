@@ -71,7 +71,7 @@ TEST_P(TriggerCatalog, TablesTriggersAndDebuggerVariablesRoundTrip)
 {
     QStringList statements{
         QStringLiteral("create table ORDERS (ID integer, NAME varchar(20), TS timestamp)"),
-        QStringLiteral("create table XRDB$LOG (ID integer)"),
+        QStringLiteral("create table XRDB$LOG (ID integer, RDB$KEY integer)"),
         QStringLiteral("create view V_ORDERS as select ID from ORDERS"),
         QStringLiteral("create view V_NONE as select 1 as ONE from rdb$database"),
     };
@@ -79,8 +79,9 @@ TEST_P(TriggerCatalog, TablesTriggersAndDebuggerVariablesRoundTrip)
         statements << QStringLiteral("create table \"order lines\" (\"id\" integer)");
     database = qvdebug::createDatabase(target, dir, dialect, statements);
 
-    // Only the user's tables: no views, no RDB$/MON$/SEC$ relations, no name with RDB$.
-    QStringList tables{QStringLiteral("ORDERS")};
+    // Only the user's tables: no views, no RDB$/MON$/SEC$ relations; a
+    // user's table whose name holds RDB$ is the user's.
+    QStringList tables{QStringLiteral("ORDERS"), QStringLiteral("XRDB$LOG")};
     if (dialect == 3)
         tables << QStringLiteral("order lines");
     EXPECT_EQ(TriggerTableNames(*database), tables);
@@ -170,6 +171,15 @@ TEST_P(TriggerCatalog, TablesTriggersAndDebuggerVariablesRoundTrip)
                                   QStringLiteral("old.TS ") + timestamp + QStringLiteral(" 0"),
                                   QStringLiteral("new.TS ") + timestamp + QStringLiteral(" 0"),
                                   QStringLiteral("X Integer 2")}));
+
+    // A column whose name starts with RDB$ is a column like the others.
+    TDebugger logDebugger(database.get());
+    GatherTriggerDebugVars(logDebugger.Vars(), *database, QStringLiteral("XRDB$LOG"), {});
+    QStringList logNames;
+    for (const TSQLVar& var : logDebugger.Vars().Items())
+        logNames << var.Name;
+    EXPECT_EQ(logNames, (QStringList{QStringLiteral("old.ID"), QStringLiteral("new.ID"), QStringLiteral("old.RDB$KEY"),
+                                     QStringLiteral("new.RDB$KEY")}));
 
     // Stepped on the server with new.ID set.
     debugger.SetMode(dmTrigger);

@@ -66,6 +66,7 @@ protected:
              QStringLiteral("create function F returns integer as begin return 1; end"),
              QStringLiteral("create package PK as begin function G returns integer; end"),
              QStringLiteral("create collation C_PT for win1252 from WIN_PTBR case insensitive"),
+             QStringLiteral("create role R_READ"),
              QStringLiteral("insert into T values (1, 'abc')")});
         ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
         m_program.emplace(InstallExtractMetadataCommand);
@@ -106,12 +107,14 @@ TEST_P(ExtrMDInProgram, ListsMovesAndChecksKinds)
         // Before any file was used, the user's own folder.
         EXPECT_EQ(md->Filename->FileName(), QDir::homePath() + QLatin1Char('/'));
         // Kind by kind, a view over two tables once, PSQL functions,
-        // packages and collations with them.
+        // packages, collations and roles with them (not the system's
+        // RDB$ADMIN).
         EXPECT_EQ(captions(md->SrcList),
                   (QStringList{QStringLiteral("T"), QStringLiteral("U"), QStringLiteral("W"), QStringLiteral("V"),
                                QStringLiteral("P"), QStringLiteral("TR"), QStringLiteral("DNAME"),
                                QStringLiteral("G1"), QStringLiteral("F"), QStringLiteral("E1"), QStringLiteral("PK"),
-                               QStringLiteral("C_PT")}));
+                               QStringLiteral("C_PT"), QStringLiteral("R_READ")}));
+        EXPECT_FALSE(md->SrcList->topLevelItem(12)->icon(0).isNull());
         EXPECT_FALSE(md->ExcludeBtn->isEnabled());
         EXPECT_FALSE(md->ExAllBtn->isEnabled());
 
@@ -124,14 +127,19 @@ TEST_P(ExtrMDInProgram, ListsMovesAndChecksKinds)
         EXPECT_TRUE(md->ExcludeBtn->isEnabled());
         md->ATable->click();
         EXPECT_TRUE(captions(md->DstList).isEmpty());
+        md->ARole->click();
+        EXPECT_EQ(captions(md->DstList), QStringList{QStringLiteral("R_READ")});
+        md->ARole->click();
+        EXPECT_TRUE(captions(md->DstList).isEmpty());
 
         md->Allobjects->click();
+        EXPECT_TRUE(md->ARole->isChecked());
         EXPECT_EQ(md->SrcList->topLevelItemCount(), 0);
         EXPECT_TRUE(md->AView->isChecked());
         EXPECT_FALSE(md->IncludeBtn->isEnabled());
         md->AView->click();
         EXPECT_EQ(captions(md->SrcList), QStringList{QStringLiteral("V")});
-        EXPECT_EQ(md->DstList->topLevelItemCount(), 11);
+        EXPECT_EQ(md->DstList->topLevelItemCount(), 12);
 
         // A selection moves with ">" and "<"; the source list keeps a selection.
         md->ExAllBtn->click();

@@ -1,12 +1,16 @@
-// Real databases, made by isql-fb from Firebird's example scripts and from an
-// application's schema, extracted with metadata and data and replayed into
+// Real databases, made by isql-fb from Firebird's example scripts and from
+// applications' schemas, extracted with metadata and data and replayed into
 // new databases by isql-fb and by the executor: no statement may fail, and
 // each copy must be the original again, its definitions as isql-fb -x prints
-// them and every row byte for byte.
+// them, its privileges and indices, and every row byte for byte.
 
 #include "ExtractTest_support.h"
 
+#include "access/QvQuery.h"
 #include "access/QvSqlText.h"
+#include "access/QvTransactionScope.h"
+#include "app/shell/CatalogQuery.h"
+#include "app/sqltools/ExtractRun.h"
 #include "app/sqltools/ExtractWriters.h"
 
 #include <QDir>
@@ -15,6 +19,8 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 
 namespace {
@@ -41,8 +47,14 @@ struct Source
     QStringList files;
     // Turns the files' text into the script that follows the CREATE DATABASE.
     QString (*script)(const QStringList& texts);
+    // The database's own character set.
     const char* characterSet;
     int dialect;
+    // The connection's, for making, extracting and replaying: a WIN1252
+    // schema is kept in a UTF-8 file, as the other scripts are.
+    const char* connection = nullptr;
+
+    QString Connection() const { return QLatin1String(connection ? connection : characterSet); }
 };
 
 QString withoutCreate(QString text)
@@ -92,7 +104,83 @@ const Source sources[] = {
      "NONE",
      1},
     {"Application", {QStringLiteral(QV_EXTRACT_APP_SCHEMA)}, joined, "UTF8", 3},
+    // Schemas as applications' DBAs keep them: roles, grants, packages,
+    // names with RDB$, MON$ and $ in them, non-Latin texts.
+    {"ServiceDesk", {QStringLiteral(QV_EXTRACT_APP_UTF8)}, joined, "UTF8", 3},
+    {"Warehouse", {QStringLiteral(QV_EXTRACT_APP_WIN1252)}, joined, "WIN1252", 3, "UTF8"},
 };
+
+// Every privilege the database records, the system's own included: isql-fb
+// -x leaves out those on system tables, which an ON CONNECT trigger needs.
+// Only the owner's rights on the domains the server made for columns are
+// left out: the server numbers those domains as it goes.
+QStringList AllPrivileges(const qvtest::Target& target, const QString& path)
+{
+    qvtest::ExtractSource source(target, path, QStringLiteral("UTF8"));
+    TQvTransactionScope scope(source.Transaction());
+    TQvQuery query;
+    query.SetTransaction(&source.Transaction());
+    QStringList privileges;
+    {
+        TCatalogQuery rows(query, &source.Database(),
+            QStringLiteral("select rdb$user, rdb$grantor, rdb$privilege, rdb$grant_option, rdb$relation_name, "
+                           "rdb$field_name, rdb$user_type, rdb$object_type from rdb$user_privileges "
+                           "where not (rdb$object_type=9 and rdb$relation_name starting with 'RDB$')"));
+        for (; !rows.Eof(); rows.Next()) {
+            QStringList row;
+            for (int i = 0; i < 8; ++i)
+                row << (rows.IsNull(i) ? QStringLiteral("NULL") : rows.Name(i));
+            privileges << row.join(QLatin1Char('|'));
+        }
+    }
+    std::sort(privileges.begin(), privileges.end());
+    return privileges;
+}
+
+// The indices of the user's tables with their columns: isql-fb -x names a
+// foreign key's own index nowhere. Names the server made are numbered as it
+// goes and stand as "(made)".
+QStringList AllIndices(const qvtest::Target& target, const QString& path)
+{
+    qvtest::ExtractSource source(target, path, QStringLiteral("UTF8"));
+    TQvTransactionScope scope(source.Transaction());
+    TQvQuery query;
+    query.SetTransaction(&source.Transaction());
+    QMap<QString, QString> indices;
+    {
+        TCatalogQuery rows(query, &source.Database(),
+            QStringLiteral("select i.rdb$index_name, i.rdb$relation_name, coalesce(i.rdb$unique_flag, 0), "
+                           "coalesce(i.rdb$index_type, 0), coalesce(i.rdb$index_inactive, 0), s.rdb$field_name "
+                           "from rdb$indices i "
+                           "join rdb$relations r on r.rdb$relation_name=i.rdb$relation_name "
+                           "left join rdb$index_segments s on s.rdb$index_name=i.rdb$index_name "
+                           "where coalesce(r.rdb$system_flag, 0)=0 order by i.rdb$index_name, s.rdb$field_position"));
+        static const QRegularExpression made(QStringLiteral("^RDB\\$(PRIMARY|FOREIGN)?[0-9]+$"));
+        for (; !rows.Eof(); rows.Next()) {
+            const QString name = rows.Name(0);
+            QString& index = indices[name];
+            if (index.isEmpty())
+                index = (made.match(name).hasMatch() ? QStringLiteral("(made)") : name) + QLatin1Char('|')
+                    + rows.Name(1) + QLatin1Char('|') + rows.Text(2) + QLatin1Char('|') + rows.Text(3)
+                    + QLatin1Char('|') + rows.Text(4) + QLatin1Char('|');
+            index += rows.Name(5) + QLatin1Char(',');
+        }
+    }
+    QStringList all = indices.values();
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+void ExpectSamePrivileges(const QStringList& original, const QStringList& copy, const char* how)
+{
+    QStringList lost;
+    QStringList gained;
+    std::set_difference(original.cbegin(), original.cend(), copy.cbegin(), copy.cend(), std::back_inserter(lost));
+    std::set_difference(copy.cbegin(), copy.cend(), original.cbegin(), original.cend(), std::back_inserter(gained));
+    EXPECT_TRUE(lost.isEmpty() && gained.isEmpty())
+        << how << ": privileges lost:\n" << lost.join(QLatin1Char('\n')).toStdString() << "\ngained:\n"
+        << gained.join(QLatin1Char('\n')).toStdString();
+}
 
 struct Case
 {
@@ -135,6 +223,7 @@ const Original& OriginalOf(const Source& source)
         return found->second;
     const qvtest::Target maker = qvtest::embeddedTarget();
     const QString characterSet = QLatin1String(source.characterSet);
+    const QString connection = source.Connection();
     Original original{folder.filePath(QLatin1String(source.name) + QStringLiteral(".fdb")), QString()};
     QStringList texts;
     for (const QString& file : source.files)
@@ -150,7 +239,7 @@ const Original& OriginalOf(const Source& source)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(script.toUtf8()) >= 0) {
         file.close();
-        original.failures = qvtest::RunIsql(maker, path, characterSet);
+        original.failures = qvtest::RunIsql(maker, path, connection);
     } else {
         original.failures = QStringLiteral("cannot write ") + path;
     }
@@ -161,7 +250,7 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
 {
     const qvtest::Target& target = GetParam().target;
     const Source& source = *GetParam().source;
-    const QString characterSet = QLatin1String(source.characterSet);
+    const QString characterSet = source.Connection();
     {
         const Original& made = OriginalOf(source);
         ASSERT_TRUE(made.failures.isEmpty()) << "making the original:\n" << made.failures.toStdString();
@@ -204,6 +293,12 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
     const auto rows = qvtest::AllRows(target, original);
     qvtest::ExpectSameRows(rows, qvtest::AllRows(target, byIsql), "replayed by isql-fb");
     qvtest::ExpectSameRows(rows, qvtest::AllRows(target, byExecutor), "replayed by the executor");
+    const QStringList privileges = AllPrivileges(target, original);
+    ExpectSamePrivileges(privileges, AllPrivileges(target, byIsql), "replayed by isql-fb");
+    ExpectSamePrivileges(privileges, AllPrivileges(target, byExecutor), "replayed by the executor");
+    const QStringList indices = AllIndices(target, original);
+    EXPECT_EQ(indices, AllIndices(target, byIsql)) << "replayed by isql-fb";
+    EXPECT_EQ(indices, AllIndices(target, byExecutor)) << "replayed by the executor";
     if (HasFailure())
         ADD_FAILURE() << "--- the extracted script:\n" << script.left(200000).toStdString();
 }
@@ -224,5 +319,55 @@ std::string caseName(const ::testing::TestParamInfo<Case>& info)
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, ExtractReplay, ::testing::ValuesIn(cases()), caseName);
+
+// What the extraction offers of the applications' schemas: each of their
+// objects, kind by kind and by name, the ones with RDB$, MON$ and $ in their
+// names among them, and nothing of the system's.
+TEST(ExtractListing, OffersEveryObjectOfTheApplicationsAndNoSystemOne)
+{
+    if (!qvtest::IsqlAvailable())
+        GTEST_SKIP() << "isql-fb is not installed";
+    const std::map<std::string, QStringList> expected{
+        {"ServiceDesk",
+         {QStringLiteral("1 AGENTS"), QStringLiteral("1 MON$ARCHIVE"), QStringLiteral("1 OFFICES"),
+          QStringLiteral("1 SESSION_LOG"), QStringLiteral("1 TICKETS"), QStringLiteral("1 TICKET_NOTES"),
+          QStringLiteral("1 T_RDB$MIRROR"), QStringLiteral("2 V_MY_SESSION"), QStringLiteral("2 V_MY_TICKETS"),
+          QStringLiteral("2 V_OPEN_TICKETS"), QStringLiteral("3 P_MIRROR$SYNC"), QStringLiteral("3 P_MY_TICKETS"),
+          QStringLiteral("3 SYS_ISRDB$ADMIN"), QStringLiteral("4 T_SESSION_START"), QStringLiteral("4 T_TICKETS_BI"),
+          QStringLiteral("5 D_FLAG$"), QStringLiteral("5 D_ID"), QStringLiteral("5 D_MON$MINUTES"),
+          QStringLiteral("5 D_RDB$KEY"), QStringLiteral("5 D_STATUS"), QStringLiteral("5 D_TEXT"),
+          QStringLiteral("6 G$SESSION"), QStringLiteral("6 G_TICKET"), QStringLiteral("7 F_CURRENT_AGENT"),
+          QStringLiteral("7 F_MON$ATTACHMENTS"), QStringLiteral("7 F_OFFICE_TIME"), QStringLiteral("7 F_TICKET_LABEL"),
+          QStringLiteral("8 E_BUSY"), QStringLiteral("8 E_CLOSED"), QStringLiteral("8 E_NOT_ALLOWED"),
+          QStringLiteral("9 PK_DESK"), QStringLiteral("11 R_AGENT"), QStringLiteral("11 R_AUDITOR"),
+          QStringLiteral("11 R_MAINFRAME$SYNC"), QStringLiteral("11 R_SUPERVISOR")}},
+        {"Warehouse",
+         {QStringLiteral("1 ARTIKEL"), QStringLiteral("1 BESTAENDE"), QStringLiteral("1 BUCHUNGEN"),
+          QStringLiteral("1 IMPORT_RDB$ARTIKEL"), QStringLiteral("1 LAGERORTE"), QStringLiteral("1 LIEFERANTEN"),
+          QStringLiteral("1 MON$STATISTIK"), QStringLiteral("1 PROTOKOLL$"), QStringLiteral("2 V_ARTIKEL_PREISE"),
+          QStringLiteral("2 V_LAGERLISTE"), QStringLiteral("2 V_NACHBESTELLEN"), QStringLiteral("3 P_ANMELDUNG$PRUEFEN"),
+          QStringLiteral("3 P_BESTELLVORSCHLAG$DRUCK"), QStringLiteral("4 T_ANMELDUNG"),
+          QStringLiteral("4 T_ARTIKEL_PREIS"), QStringLiteral("5 D_BEZEICHNUNG"), QStringLiteral("5 D_JA_NEIN"),
+          QStringLiteral("5 D_MENGE"), QStringLiteral("5 D_MWST$SATZ"), QStringLiteral("5 D_PREIS"),
+          QStringLiteral("5 D_RDB$ARTNR"), QStringLiteral("5 D_SCHLUESSEL"), QStringLiteral("6 G_BELEG"),
+          QStringLiteral("6 G_PROTOKOLL$"), QStringLiteral("7 F_BRUTTO"), QStringLiteral("7 F_STEUERSATZ"),
+          QStringLiteral("8 E_BESTAND"), QStringLiteral("8 E_GESPERRT"), QStringLiteral("8 E_PREIS$NEGATIV"),
+          QStringLiteral("9 PK_EINKAUF"), QStringLiteral("9 PK_LAGER"), QStringLiteral("9 PK_PREISE"),
+          QStringLiteral("11 R_ADMIN$APP"), QStringLiteral("11 R_BUCHHALTUNG"), QStringLiteral("11 R_EINKAUF"),
+          QStringLiteral("11 R_LAGER"), QStringLiteral("11 R_LESEN"), QStringLiteral("11 R_SCHNITTSTELLE")}},
+    };
+    for (const Source& source : sources) {
+        const auto wanted = expected.find(source.name);
+        if (wanted == expected.end())
+            continue;
+        const Original& made = OriginalOf(source);
+        ASSERT_TRUE(made.failures.isEmpty()) << "making the original:\n" << made.failures.toStdString();
+        qvtest::ExtractSource from(qvtest::embeddedTarget(), made.file, source.Connection());
+        QStringList listed;
+        for (const TExtractItem& item : from.AllObjects())
+            listed << QString::number(item.kind) + QLatin1Char(' ') + item.name;
+        EXPECT_EQ(listed, wanted->second) << source.name;
+    }
+}
 
 } // namespace

@@ -185,6 +185,34 @@ TEST_P(ExtractRoundTrip, DialectOneDatabaseWithEveryKind)
         << ScriptText(lines).toStdString();
 }
 
+// A domain's check, a table's computed columns, check and index on an
+// expression that use PSQL functions, a view and a table written after
+// them: with the metadata alone each waits until what it uses is there.
+TEST_P(ExtractRoundTrip, DefinitionsThatUseRoutinesWaitForThem)
+{
+    const QString path = qvtest::createDialect3Database(GetParam(), dir, QStringLiteral("uses.fdb"),
+        {QStringLiteral("create table COUNTRIES (CODE char(2) not null primary key, NAME varchar(40))"),
+         QStringLiteral("create table ZONES (ID integer)"),
+         QStringLiteral("create function F_SEARCH (S varchar(80)) returns varchar(80) deterministic as\n"
+                        "begin\n  return upper(replace(S, '-', ' '));\nend"),
+         QStringLiteral("create function F_VALID (C char(2)) returns boolean as\n"
+                        "begin\n  return exists(select 1 from COUNTRIES where CODE = :C);\nend"),
+         QStringLiteral("create domain D_COUNTRY as char(2) check (F_VALID(value))"),
+         QStringLiteral("create view V_COUNTRIES (CODE, NAME) as select CODE, F_SEARCH(NAME) from COUNTRIES"),
+         QStringLiteral("create table ADDRESSES (ID integer not null, NAME varchar(80), COUNTRY D_COUNTRY, "
+                        "SEARCH_NAME computed by (F_SEARCH(NAME)), "
+                        "KNOWN computed by ((select count(*) from V_COUNTRIES)), "
+                        "ZONES computed by ((select count(*) from ZONES)), "
+                        "constraint CK_ADDRESSES_NAME check (F_SEARCH(NAME) <> ''))"),
+         QStringLiteral("create index IX_ADDRESSES_SEARCH on ADDRESSES computed by (F_SEARCH(NAME))")});
+    const QStringList lines =
+        qvtest::ExpectExactRoundTrip(GetParam(), path, copyPath(), QString(), efMetadataOnly);
+    const qsizetype body = lines.indexOf(QStringLiteral("ALTER FUNCTION F_SEARCH(S Varchar(80))"));
+    const qsizetype index = lines.indexOf(QStringLiteral("CREATE INDEX IX_ADDRESSES_SEARCH on ADDRESSES COMPUTED BY "
+                                                         "(F_SEARCH(NAME));"));
+    EXPECT_TRUE(body > 0 && body < index) << ScriptText(lines).toStdString();
+}
+
 TEST_P(ExtractRoundTrip, SampleDatabase)
 {
     const QString path = qvtest::createDialect3Database(GetParam(), dir, QStringLiteral("sample.fdb"));

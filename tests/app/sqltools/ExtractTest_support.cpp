@@ -108,9 +108,9 @@ QStringList ScriptBody(const QStringList& lines)
 }
 
 QStringList ExpectExactRoundTrip(const Target& target, const QString& path, const QString& copyPath,
-                                 const QString& characterSet)
+                                 const QString& characterSet, int what)
 {
-    const int flags = efMetadataAndData | efCreateDatabase | efUserPassword | efKeys | efIndices;
+    const int flags = what | efCreateDatabase | efUserPassword | efKeys | efIndices;
     TExtractResult first;
     {
         ExtractSource source(target, path, characterSet);

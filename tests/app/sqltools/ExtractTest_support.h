@@ -5,6 +5,7 @@
 
 #include "access/QvDatabase.h"
 #include "app/sqltools/ExtractRun.h"
+#include "app/sqltools/ExtractWriters.h"
 #include "support/DatabaseSupport.h"
 
 #include <QByteArray>
@@ -51,8 +52,9 @@ QStringList ScriptBody(const QStringList& lines);
 // database at `copyPath`, extracts that, and checks that both scripts and
 // both isql-fb extracts are identical. The first script's lines.
 // `characterSet` is the connection's (the registration's), none when empty.
+// `what` is efMetadataAndData or efMetadataOnly.
 QStringList ExpectExactRoundTrip(const Target& target, const QString& path, const QString& copyPath,
-                                 const QString& characterSet = QString());
+                                 const QString& characterSet = QString(), int what = efMetadataAndData);
 
 // Runs a script file through isql-fb -q -i in the connection character set;
 // what it reported failing, empty when every statement ran.

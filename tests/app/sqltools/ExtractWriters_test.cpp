@@ -189,7 +189,8 @@ TEST_P(ExtractWriters, KeysIndicesTriggersAndOrder)
          QStringLiteral("create function F_A returns integer as begin return F_B() + 1; end"),
          QStringLiteral("create package PK as begin function G returns integer; end"),
          QStringLiteral("create package body PK as begin function G returns integer as begin return F_A(); end end"),
-         QStringLiteral("create collation C_PT for win1252 from WIN_PTBR case insensitive")});
+         QStringLiteral("create collation C_PT for win1252 from WIN_PTBR case insensitive"),
+         QStringLiteral("create role R_READ")});
     ExtractSource source(GetParam(), path);
     const QStringList lines =
         source.Extract(efMetadataAndData | efKeys | efIndices | efDropObjects, QStringLiteral("/p/db.fdb")).lines;
@@ -233,6 +234,9 @@ TEST_P(ExtractWriters, KeysIndicesTriggersAndOrder)
     EXPECT_TRUE(dropPackage > 0 && dropPackage < dropCaller && dropCaller < dropCalled)
         << dropPackage << " " << dropCaller << " " << dropCalled;
     EXPECT_NE(lines.indexOf(QStringLiteral("DROP COLLATION C_PT;")), -1);
+    // A role is dropped before it is made again.
+    const qsizetype dropRole = lines.indexOf(QStringLiteral("DROP ROLE R_READ;"));
+    EXPECT_TRUE(dropRole > 0 && dropRole < lines.indexOf(QStringLiteral("CREATE ROLE R_READ;"))) << dropRole;
 }
 
 TEST_P(ExtractWriters, QuotesAndCommentMarksInTextsAreMadeHarmless)
@@ -277,6 +281,24 @@ TEST(ExtractOrder, DependenciesFirstThenNameOrder)
                               dependsOn),
               (QStringList{QStringLiteral("B"), QStringLiteral("D"), QStringLiteral("C"), QStringLiteral("A"),
                            QStringLiteral("X"), QStringLiteral("Y")}));
+}
+
+// The preferred order stands where it already puts each name after what it
+// needs; a name waits only as long as it must; a cycle is reported.
+TEST(ExtractOrder, PreferredOrderMovesOnlyWhatMust)
+{
+    const QStringList made{QStringLiteral("V3"), QStringLiteral("V1"), QStringLiteral("V2")};
+    bool complete = false;
+    EXPECT_EQ(PreferredDependencyOrder(made, {{QStringLiteral("V2"), {QStringLiteral("V1")}}}, &complete), made);
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(PreferredDependencyOrder(made, {{QStringLiteral("V3"), {QStringLiteral("V2")}}}, &complete),
+              (QStringList{QStringLiteral("V1"), QStringLiteral("V2"), QStringLiteral("V3")}));
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(PreferredDependencyOrder(made, {{QStringLiteral("V3"), {QStringLiteral("V1")}},
+                                              {QStringLiteral("V1"), {QStringLiteral("V3")}}},
+                                       &complete),
+              (QStringList{QStringLiteral("V2"), QStringLiteral("V3"), QStringLiteral("V1")}));
+    EXPECT_FALSE(complete);
 }
 
 TEST(ExtractOrder, NumbersInNamesCompareByValue)
