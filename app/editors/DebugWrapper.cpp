@@ -2,7 +2,6 @@
 
 #include "access/QvSqlText.h"
 #include "app/editors/DebugWords.h"
-#include "app/editors/ProcSource.h"
 
 #include <QRegularExpression>
 
@@ -10,16 +9,15 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 
-// The name as it stands in the procedure text. Only names the server reads
-// as written without quotes are taken (the statement refers to them that
-// way); a reserved word is quoted in dialect 3, where the procedure itself
-// must have quoted it, and refused in dialect 1.
+// The name as it stands in the procedure text, by the one name rule: a
+// quoted name keeps its quotes, a reserved word is quoted in dialect 3 (where
+// the procedure itself must have quoted it); what the database's dialect
+// cannot write is refused.
 QString procedureIdentifier(const QString& name, const TWrapperContext& context, const QString& varName)
 {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z][A-Za-z0-9_$]*$"));
-    if (!plain.match(name).hasMatch() || !QvSql::CanName(QvSql::NameFromTyped(name, context.Dialect), context.Dialect))
+    if (name.trimmed().isEmpty() || !QvSql::IsValidTypedName(name, context.Dialect))
         throw EDebugError(QString::fromLatin1(DebugMessages::InvalidVariableName).arg(varName));
-    return SourceName(name, context.Dialect);
+    return QvSql::SourceName(name, context.Dialect);
 }
 
 QString checkedType(const TSQLVar& var)

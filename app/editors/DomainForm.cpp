@@ -308,9 +308,9 @@ bool TDomainForm::OkBtnClick()
         CloseAfterSave();
         return true;
     }
-    const TDomainDefinition domain = Definition();
-    if (!CheckName(domain.Name, QStringLiteral(" is not valid domain name !")))
+    if (!CheckName(DName->text(), QStringLiteral(" is not valid domain name !")))
         return false;
+    const TDomainDefinition domain = Definition();
     if (IsNew() && DType->currentIndex() < 0) {
         qv::messageDlg(QStringLiteral("Choose the domain's type"), qv::mtError, qv::mbOK);
         return false;

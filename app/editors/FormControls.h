@@ -13,5 +13,6 @@ class QWidget;
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QString& hint = {});
 
 // Turns what the user types into the edit to upper case, keeping the
-// cursor where it was, as the server keeps an unquoted name.
+// cursor where it was, as the server keeps an unquoted name. A name typed
+// in double quotes keeps its letter case: the quotes keep it on the server.
 void KeepUpperCase(QLineEdit* edit);

@@ -139,9 +139,9 @@ QList<qsizetype> SemicolonsInCode(QStringView text)
     return positions;
 }
 
-// The name and the type of "NAME TYPE": a quoted name, blanks and all, comes
-// back as the name it stands for (doubled quotes made single), so that
-// writing it again quotes it once.
+// The name and the type of "NAME TYPE", the name as the user types it: a
+// quoted name, blanks and all, keeps its quotes unless it stands for a plain
+// name, so that writing it again names the same variable.
 void SplitNameAndType(const QString& code, int nameWord, TParamRow& row)
 {
     const TCharSet& delimiters = SourceWordDelimiters();
@@ -154,7 +154,9 @@ void SplitNameAndType(const QString& code, int nameWord, TParamRow& row)
         QvSql::Span quoted;
         scanner.Next(quoted);
         if (quoted.Kind == QvSql::SpanKind::String && quoted.Closed && quoted.Length > 2) {
-            row.Name = rest.mid(1, quoted.Length - 2).toString().replace(QStringLiteral("\"\""), QStringLiteral("\""));
+            const QString stored = rest.mid(1, quoted.Length - 2).toString().replace(QStringLiteral("\"\""), QStringLiteral("\""));
+            // Only dialect 3 has quoted names.
+            row.Name = QvSql::TypedName(stored, 3);
             row.Type = rest.mid(quoted.Length).trimmed().toString();
             return;
         }
@@ -353,27 +355,13 @@ QString CommentText(const QString& description)
     return text;
 }
 
-QString SourceName(const QString& name, int dialect)
-{
-    const QString stored = QvSql::NameFromTyped(name, dialect);
-    // A plain name reads the same in any letter case: it stays as typed.
-    if (QvSql::IsPlainName(stored) && stored == name.trimmed().toUpper())
-        return name.trimmed();
-    return QvSql::Identifier(stored, dialect);
-}
-
-QString TypedName(const QString& stored, int dialect)
-{
-    return QvSql::NameFromTyped(stored, dialect) == stored ? stored : QvSql::Identifier(stored, dialect);
-}
-
 QString LocalVariablesText(const TParamRows& locals, int dialect)
 {
     QStringList lines;
     for (const TParamRow& row : locals) {
         if (row.Name.isEmpty())
             continue;
-        QString line = QStringLiteral("     declare variable ") + SourceName(row.Name, dialect) + u' ' + row.Type;
+        QString line = QStringLiteral("     declare variable ") + QvSql::SourceName(row.Name, dialect) + u' ' + row.Type;
         if (!row.Description.isEmpty())
             line += QStringLiteral("   /*") + CommentText(row.Description) + QStringLiteral(" */");
         line += u';';
@@ -386,14 +374,14 @@ QString ParameterListText(const TParamRows& parameters, int dialect)
 {
     qsizetype width = 0;
     for (const TParamRow& row : parameters)
-        width = std::max(width, SourceName(row.Name, dialect).size());
+        width = std::max(width, QvSql::SourceName(row.Name, dialect).size());
     QString text;
     for (const TParamRow& row : parameters) {
         if (row.Name.isEmpty())
             continue;
         if (!text.isEmpty())
             text += QStringLiteral(",\r\n     ");
-        const QString name = SourceName(row.Name, dialect);
+        const QString name = QvSql::SourceName(row.Name, dialect);
         text += name + QString(std::max<qsizetype>(1, width + 1 - name.size()), u' ') + row.Type;
         if (!row.Description.isEmpty())
             text += QStringLiteral(" /*") + CommentText(row.Description) + QStringLiteral("*/");
@@ -405,7 +393,7 @@ QString ProcedureText(const QString& name, const TParamRows& inputs, const TPara
                       const TParamRows& locals, const QStringList& bodyLines, int dialect,
                       const TSourceLayout& layout)
 {
-    QString text = QStringLiteral("CREATE PROCEDURE ") + SourceName(name, dialect) + u' ';
+    QString text = QStringLiteral("CREATE PROCEDURE ") + QvSql::SourceName(name, dialect) + u' ';
     const QString inputText = ParameterListText(inputs, dialect);
     if (!inputText.isEmpty())
         text += u'(' + inputText + u')';

@@ -323,7 +323,8 @@ TEST_P(ObjectEditors, DomainDefaultsUserAndNullAreKeywordsAndBadNamesAreRefused)
     if (dialect == 1) {
         script.answerMessage(qv::mrOk);
         EXPECT_FALSE(form->SaveChanges());
-        EXPECT_EQ(script.messages().last(), QStringLiteral("\"VALUE\" is not valid domain name !"));
+        EXPECT_EQ(script.messages().last(),
+                  QStringLiteral("The name VALUE cannot be written in an SQL dialect 1 statement: it is a reserved word."));
         EXPECT_TRUE(form);
         script.answerMessage(qv::mrNo);
         form->close();

@@ -64,26 +64,43 @@ TEST(FieldTypeToStr, BlobSubTypesAndArrayBounds)
 
 TEST(NameChecks, Identifiers)
 {
-    EXPECT_TRUE(IsValidIdentifier(""));
-    EXPECT_TRUE(IsValidIdentifier("A$B_1"));
-    EXPECT_FALSE(IsValidIdentifier("1A"));
-    EXPECT_FALSE(IsValidIdentifier("A-B"));
-    EXPECT_FALSE(IsValidIdentifier("A B"));
-    EXPECT_FALSE(IsValidIdentifier("A\"B"));
-    EXPECT_TRUE(IsValidTableName("A-B_1"));
-    EXPECT_FALSE(IsValidTableName(""));
-    EXPECT_FALSE(IsValidTableName("_A"));
+    for (const int dialect : {1, 3}) {
+        EXPECT_TRUE(IsValidIdentifier("", dialect));
+        EXPECT_TRUE(IsValidIdentifier("A$B_1", dialect));
+        EXPECT_FALSE(IsValidIdentifier("1A", dialect));
+        EXPECT_FALSE(IsValidIdentifier("A-B", dialect));
+        EXPECT_FALSE(IsValidIdentifier("A B", dialect));
+        EXPECT_FALSE(IsValidIdentifier("A\"B", dialect));
+        // A table name follows the same rule: what it accepts when typed, saving accepts.
+        EXPECT_FALSE(IsValidTableName("A-B_1", dialect));
+        EXPECT_TRUE(IsValidTableName("A$B_1", dialect));
+        EXPECT_FALSE(IsValidTableName("", dialect));
+        EXPECT_FALSE(IsValidTableName("_A", dialect));
+    }
+    EXPECT_TRUE(IsValidTableName("\"A-B\"", 3));
+    EXPECT_FALSE(IsValidTableName("\"A-B\"", 1));
 }
 
 TEST(NameChecks, RefusedIdentifierIsReported)
 {
     qv::DialogScript script;
     script.answerMessage(qv::mrOk);
-    EXPECT_FALSE(CheckIdentifier("1A"));
+    EXPECT_FALSE(CheckIdentifier("1A", 3));
     ASSERT_EQ(script.messages().size(), 1);
     EXPECT_EQ(script.messages().front(), "\"1A\" is not valid Identifier !");
-    EXPECT_TRUE(CheckIdentifier("OK_NAME"));
+    EXPECT_TRUE(CheckIdentifier("OK_NAME", 1));
     EXPECT_EQ(script.messages().size(), 1);
+    // A name dialect 1 cannot write says why.
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(CheckIdentifier("\"my tab\"", 1));
+    EXPECT_TRUE(script.messages().last().startsWith(
+        "The name \"my tab\" cannot be written in an SQL dialect 1 statement: dialect 1 has no quoted names"));
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(CheckIdentifier("order", 1));
+    EXPECT_EQ(script.messages().last(),
+              "The name order cannot be written in an SQL dialect 1 statement: it is a reserved word.");
+    EXPECT_TRUE(CheckIdentifier("order", 3));
+    EXPECT_EQ(script.messages().size(), 3);
 }
 
 TEST(NameChecks, TypeTexts)
