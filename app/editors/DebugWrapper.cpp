@@ -1,5 +1,6 @@
 #include "app/editors/DebugWrapper.h"
 
+#include "access/QvSqlScan.h"
 #include "access/QvSqlText.h"
 #include "app/editors/DebugWords.h"
 
@@ -51,6 +52,26 @@ QString declarationList(const QStringList& declarations)
     return QLatin1Char('(') + list + QLatin1Char(')');
 }
 
+// The select with every ":" + quoted name in code turned into ":" + a plain
+// name, which params maps back to the quoted name.
+QString markQuotedParams(const QString& select, QMap<QString, QString>& params)
+{
+    QString marked;
+    marked.reserve(select.size());
+    QvSql::ForEachSpan(select, [&](const QvSql::Span& span) {
+        const QStringView piece = QStringView(select).mid(span.Start, span.Length);
+        if (span.Kind == QvSql::SpanKind::String && piece.startsWith(u'"') && marked.endsWith(u':')) {
+            const QString mark = QStringLiteral("QV$P%1").arg(params.size() + 1);
+            params.insert(mark, piece.toString());
+            marked += mark;
+        } else {
+            marked += piece;
+        }
+        return true;
+    });
+    return marked;
+}
+
 } // namespace
 
 TWrappedStatement BuildWrapper(const QString& statementText, const std::vector<TSQLVar>& used,
@@ -70,11 +91,12 @@ TWrappedStatement BuildWrapper(const QString& statementText, const std::vector<T
         const QString param = paramNameOf(var.Name, context);
         const QString type = checkedType(var);
         const QString input = procedureIdentifier(param, context, var.Name);
-        const QString output = procedureIdentifier(param + tag, context, var.Name);
+        const QString output = procedureIdentifier(TaggedName(param, tag), context, var.Name);
         inputs << input + QLatin1Char(' ') + type;
         outputs << output + QLatin1Char(' ') + type;
         copies << output + QLatin1Char('=') + input + QLatin1Char(';');
-        marks << QLatin1Char('?') + param;
+        // Values are bound by position; a mark is named only for the reader.
+        marks << QLatin1Char('?') + (param.startsWith(u'"') ? QStringLiteral("v%1").arg(marks.size() + 1) : param);
         wrapped.Params.push_back({var.Name, param});
     }
     if (wrapped.IsCondition)
@@ -166,5 +188,6 @@ TForSelect ParseForSelect(const QString& loopText, const TWrapperContext& contex
     loop.Select = text.mid(3, into - 1 - 3).trimmed();
     if (context.Mode == dmTrigger)
         loop.Select = MapTriggerNames(loop.Select, context.Tag);
+    loop.Select = markQuotedParams(loop.Select, loop.QuotedParams);
     return loop;
 }
