@@ -295,7 +295,8 @@ void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString&
         facts.Precision = row->Vars(6).IsNull() ? 0 : row->Vars(6).AsLong();
         // Named as the database's dialect spells the type: the temporary
         // procedure declares the variables with it.
-        const QString type = QvTypes::TypeText(facts, database.SQLDialect());
+        const QString type =
+            QvTypes::TypeText(facts, database.SQLDialect(), QStringLiteral("Column %1 of table %2").arg(column, tableName));
         vars.AddVar(QStringLiteral("old.") + column, type, vkInput);
         vars.AddVar(QStringLiteral("new.") + column, type, vkInput);
     }

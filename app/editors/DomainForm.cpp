@@ -232,7 +232,7 @@ void TDomainForm::LoadDomain(const QString& name)
                 throw EDatabaseError(QStringLiteral("Domain %1 not found").arg(name));
             const int length = rows.Integer(QStringLiteral("RDB$FIELD_LENGTH"));
             const int characters = rows.Integer(QStringLiteral("RDB$CHARACTER_LENGTH"));
-            typeText = QvTypes::TypeText(TTypeFactReader(rows).Read(rows), dialect);
+            typeText = QvTypes::TypeText(TTypeFactReader(rows).Read(rows), dialect, QStringLiteral("Domain %1").arg(name));
             size = characters > 0 ? characters : length;
             notNull = rows.Integer(QStringLiteral("RDB$NULL_FLAG")) == 1;
             defaultText = DomainDefaultFromSource(rows.Text(QStringLiteral("RDB$DEFAULT_SOURCE")));

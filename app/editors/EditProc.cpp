@@ -351,7 +351,8 @@ void TEditProc::LoadParameters(TQvQuery& query, const QString& name)
         for (; !select.Eof(); select.Next()) {
             TParamRow row;
             row.Name = QvSql::TypedName(select.Name(nameCol), dialect);
-            row.Type = QvTypes::TypeText(types.Read(select), dialect);
+            row.Type = QvTypes::TypeText(types.Read(select), dialect,
+                                         QStringLiteral("Parameter %1 of procedure %2").arg(select.Name(nameCol), name));
             row.Description = StrTrimTrailingSpaces(select.Text(descriptionCol));
             (select.Integer(kindCol) == 0 ? inputs : outputs) << row;
         }

@@ -22,7 +22,8 @@ const std::array<QString, 10> SQLFunctionNames = {
     QStringLiteral("avg"),    QStringLiteral("cast"),  QStringLiteral("sum"),
     QStringLiteral("upper"),  QStringLiteral("lower"), QString(), QString()};
 
-QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int bytesPerChar, int subType)
+QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int bytesPerChar, int subType,
+                       const QString& what)
 {
     QvTypes::TTypeFacts facts;
     facts.Type = fieldType;
@@ -31,7 +32,7 @@ QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int by
     facts.BytesPerChar = bytesPerChar;
     // Only a blob's sub-type: an integer's NUMERIC or DECIMAL needs its precision.
     facts.SubType = fieldType == 261 ? subType : 0;
-    return QvTypes::TypeText(facts, dialect);
+    return QvTypes::TypeText(facts, dialect, what);
 }
 
 QString ArrayBoundsToStr(const QList<QPair<int, int>>& bounds)

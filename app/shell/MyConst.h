@@ -30,8 +30,10 @@ enum ObjectKind : int { okTable = 1, okView = 2, okProcedure = 3 };
 // Varchar lengths into characters. A blob with a subType other than 0 (1 is
 // text) is "Blob sub_type n". The type catalog's text (access/QvTypeCatalog.h)
 // for these facts alone: readers that have the declared precision, character
-// set and collation give them to QvTypes::TypeText instead.
-QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int bytesPerChar = 1, int subType = 0);
+// set and collation give them to QvTypes::TypeText instead. A type code it has
+// no name for raises QvTypes::EUnknownType, its message naming what.
+QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int bytesPerChar = 1, int subType = 0,
+                       const QString& what = QString());
 
 // The bounds of an array, as an array column's type text ends:
 // {{1, 4}} gives "[1:4]", {{1, 4}, {0, 2}} "[1:4, 0:2]".

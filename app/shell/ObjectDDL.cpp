@@ -21,34 +21,32 @@ namespace {
 const QString CRLF = QStringLiteral("\r\n");
 
 // The type of a column on an implicit domain, as the table text of a
-// dialect-1 database writes it; length in characters.
-QString implicitDomainType(int type, int length, int scale, int subType)
+// dialect-1 database writes it; length in characters. What has the type
+// names it when the catalog has no name for it.
+QString implicitDomainType(int type, int length, int scale, int subType, const QString& what)
 {
     if (scale == 0) {
         switch (type) {
         case 7: return QStringLiteral("Smallint");
         case 8: return QStringLiteral("Integer");
         case 10: return QStringLiteral("Float");
-        case 11: return QStringLiteral("Numeric");
         case 14: return QStringLiteral("Char(%1)").arg(length);
         case 27: return QStringLiteral("Double precision");
         case 35: return QStringLiteral("Date");
         case 37: return QStringLiteral("Varchar(%1)").arg(length);
-        case 9: return {};
         default:
             // Newer types are named as they are, never dropped; a text blob
-            // is no binary one.
-            return FieldTypeToStr(type, length, scale, 1, 1, subType);
+            // is no binary one; a code without a name is an error, never
+            // another type.
+            return FieldTypeToStr(type, length, scale, 1, 1, subType, what);
         }
     }
     switch (type) {
     case 7:
     case 8: return QStringLiteral("Numeric(9,%1)").arg(-scale);
     case 10:
-    case 11:
     case 27: return QStringLiteral("Numeric(15,%1)").arg(-scale);
-    case 16: return FieldTypeToStr(type, length, scale, 1);
-    default: return {};
+    default: return FieldTypeToStr(type, length, scale, 1, 1, 0, what);
     }
 }
 
@@ -196,9 +194,10 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
                     const int fieldSubType = rows.IsNull(subType) ? 0 : rows.Integer(subType);
                     const int setId = rows.IsNull(characterSet) ? 0 : rows.Integer(characterSet);
                     const int bytesPerChar = QvTextCodec::bytesPerCharacter(setId);
-                    line += dialect3 ? QvTypes::TypeText(storedFacts(rows, bytesPerChar), 3)
+                    const QString what = QStringLiteral("Column %1 of table %2").arg(StrTrimTrailingSpaces(rows.Text(field)), key);
+                    line += dialect3 ? QvTypes::TypeText(storedFacts(rows, bytesPerChar), 3, what)
                                      : implicitDomainType(fieldType, rows.Integer(length) / bytesPerChar,
-                                                          rows.Integer(scale), fieldSubType);
+                                                          rows.Integer(scale), fieldSubType, what);
                     // An array is never named as its element alone.
                     if (!rows.IsNull(dimensions) && rows.Integer(dimensions) > 0)
                         line += facts.ArrayBounds(domain);
@@ -331,8 +330,10 @@ QString procedureText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* databas
             const int bytesPerChar = characterSet < 0 || rows.IsNull(characterSet)
                 ? 1
                 : QvTextCodec::bytesPerCharacter(rows.Integer(characterSet));
-            QString text = facts.Name(StrTrimTrailingSpaces(rows.Text(parameter))) + QLatin1Char(' ')
-                + QvTypes::TypeText(storedFacts(rows, bytesPerChar), facts.Dialect());
+            const QString parameterName = StrTrimTrailingSpaces(rows.Text(parameter));
+            QString text = facts.Name(parameterName) + QLatin1Char(' ')
+                + QvTypes::TypeText(storedFacts(rows, bytesPerChar), facts.Dialect(),
+                                   QStringLiteral("Parameter %1 of procedure %2").arg(parameterName, key));
             const QString comment = StrTrimTrailingSpaces(rows.Text(description));
             if (!comment.isEmpty())
                 text += QStringLiteral(" /*") + comment + QStringLiteral("*/");

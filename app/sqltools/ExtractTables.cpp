@@ -101,7 +101,7 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
             const int columnCollation = rows.IsNull(8) ? -1 : rows.Integer(8);
             QString collate;
             if (domain.contains(QLatin1String("RDB$"))) {
-                line += catalog.TypeText(type);
+                line += catalog.TypeText(type, QStringLiteral("Column %1 of table %2").arg(name, relation));
                 collate = catalog.CollateClause(type.characterSet, columnCollation >= 0 ? columnCollation : type.collation);
             } else {
                 line += job.Name(domain);

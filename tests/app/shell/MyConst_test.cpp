@@ -1,4 +1,6 @@
 #include "app/shell/MyConst.h"
+
+#include "access/QvTypeCatalog.h"
 #include "platform/DialogScript.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +16,16 @@ TEST(FieldTypeToStr, DialectOneNamesTheOldTypesAsBefore)
     EXPECT_EQ(FieldTypeToStr(14, 1, 0, 1), "Char(1)");
     EXPECT_EQ(FieldTypeToStr(35, 8, 0, 1), "Date");
     EXPECT_EQ(FieldTypeToStr(261, 8, 0, 1), "Blob");
-    EXPECT_EQ(FieldTypeToStr(99, 8, 0, 1), "Integer");
+    // A code without a name is an error naming it, never another type.
+    for (const int code : {99, 11, 9}) {
+        try {
+            FieldTypeToStr(code, 8, 0, 1, 1, 0, "Column X of table T");
+            ADD_FAILURE() << code << " was named";
+        } catch (const QvTypes::EUnknownType& unknown) {
+            EXPECT_EQ(unknown.Type(), code);
+            EXPECT_TRUE(unknown.Message().startsWith(QStringLiteral("Column X of table T has type code %1").arg(code)));
+        }
+    }
 }
 
 TEST(FieldTypeToStr, DialectThreeNamesTypesAsFirebirdSpellsThem)
