@@ -142,7 +142,7 @@ QLineEdit* TConstraintDialog::MakeNameEdit(const QString& objectName)
 {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(objectName);
-    edit->setMaxLength(31);
+    edit->setMaxLength(NameEditMaxLength);
     KeepUpperCase(edit);
     return edit;
 }

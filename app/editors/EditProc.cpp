@@ -92,7 +92,7 @@ TEditProc::TEditProc(quint64 dbId, QWidget* parent)
     ProcNameLabel = new QLabel(QStringLiteral("&Procedure name:"), content);
     ProcName = new QLineEdit(content);
     ProcName->setObjectName(QStringLiteral("ProcName"));
-    ProcName->setMaxLength(31);
+    ProcName->setMaxLength(NameEditMaxLength);
     ProcNameLabel->setBuddy(ProcName);
     KeepUpperCase(ProcName);
     connect(ProcName, &QLineEdit::textEdited, this, [this] { SetModified(); });

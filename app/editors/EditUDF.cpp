@@ -118,7 +118,7 @@ TEditUDF::TEditUDF(quint64 dbId, QWidget* parent)
     bodyLayout->addWidget(OutputGroup);
     layout()->addWidget(body);
 
-    FuncName->setMaxLength(31);
+    FuncName->setMaxLength(NameEditMaxLength);
     KeepUpperCase(FuncName);
     connect(FuncName, &QLineEdit::textEdited, this, [this] { MarkModified(); });
     connect(ModuleName, &QLineEdit::textEdited, this, [this] { MarkModified(); });

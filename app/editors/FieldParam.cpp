@@ -59,7 +59,7 @@ TFieldParam::TFieldParam(QWidget* parent)
     setObjectName(QStringLiteral("TFieldParam"));
     FName = new QLineEdit(this);
     FName->setObjectName(QStringLiteral("FName"));
-    FName->setMaxLength(31);
+    FName->setMaxLength(NameEditMaxLength);
     KeepUpperCase(FName);
     FType = new QComboBox(this);
     FType->setObjectName(QStringLiteral("FType"));

@@ -170,7 +170,7 @@ TNewTable::TNewTable(TQvDatabase* database, QWidget* parent)
     setObjectName(QStringLiteral("TNewTable"));
     TableName = new QLineEdit(this);
     TableName->setObjectName(QStringLiteral("TableName"));
-    TableName->setMaxLength(31);
+    TableName->setMaxLength(NameEditMaxLength);
     KeepUpperCase(TableName);
     connect(TableName, &QLineEdit::textEdited, this, [this] {
         if (!TableName->isReadOnly()) {
@@ -232,7 +232,7 @@ TNewTable::TNewTable(TQvDatabase* database, QWidget* parent)
     auto* keyBox = new QGroupBox(QStringLiteral("Primary Key"), this);
     PKName = new QLineEdit(keyBox);
     PKName->setObjectName(QStringLiteral("PKName"));
-    PKName->setMaxLength(31);
+    PKName->setMaxLength(NameEditMaxLength);
     KeepUpperCase(PKName);
     connect(PKName, &QLineEdit::textEdited, this, [this] {
         m_table.PKName = QvSql::NameFromTyped(PKName->text(), m_database->SQLDialect());
@@ -534,11 +534,9 @@ void TNewTable::TableNameExit()
         return;
     const int dialect = m_database->SQLDialect();
     if (!IsValidTableName(name, dialect)) {
-        // A name only the other dialect could write says why.
-        const QString refusal = NameRefusal(name, dialect, QString());
-        qv::messageDlg(QvSql::CheckTypedName(name, dialect) == QvSql::TNameCheck::NotInDialect
-                           ? refusal
-                           : QStringLiteral("Illegal table name !"),
+        // A name only dialect 3 can write says why.
+        const bool otherDialect = QvSql::CheckTypedName(name, dialect) == QvSql::TNameCheck::NotInDialect;
+        qv::messageDlg(otherDialect ? NameRefusal(name, dialect, {}) : QStringLiteral("Illegal table name !"),
                        qv::mtError, qv::mbOK);
         TableName->setFocus();
         return;

@@ -105,7 +105,7 @@ TEST_P(TypedNamesTest, QuotedNamesAreSavedAsTypedAndShownAgainAsTyped)
                                                  "      NAME Integer,\n      \"a \"\"b\"\"\" Integer\n);");
         editor.FieldList->SetRow(1);
         editor.AddPKField();
-        QTest::keyClicks(editor.PKName, "\"pk Mixed\"");
+        QTest::keyClicks(editor.PKName, "\"Primary Key Of My Tab Named Pk1\"");
         m_script.onModal([](QDialog& dialog) {
             auto& index = dynamic_cast<TNewIndex&>(dialog);
             QTest::keyClicks(index.IName, "\"ix Low\"");
@@ -120,17 +120,18 @@ TEST_P(TypedNamesTest, QuotedNamesAreSavedAsTypedAndShownAgainAsTyped)
                    "order by rdb$field_position"),
               (QStringList{"Id", "NAME", "a \"b\""}));
     EXPECT_EQ(read("select rdb$constraint_name from rdb$relation_constraints where rdb$constraint_type = 'PRIMARY KEY'"),
-              QStringList{"pk Mixed"});
+              QStringList{"Primary Key Of My Tab Named Pk1"});
     EXPECT_EQ(read("select rdb$index_name from rdb$indices where rdb$relation_name = 'My Tab' "
                    "and rdb$index_name not starting with 'RDB$' order by 1"),
-              (QStringList{"ix Low", "pk Mixed"}));
+              (QStringList{"Primary Key Of My Tab Named Pk1", "ix Low"}));
 
     // Opened again, every name shows as it is typed, and saves back as the same name.
     TNewTable again(database.get());
     ASSERT_TRUE(again.LoadTable("My Tab"));
     again.show();
     EXPECT_EQ(again.TableName->text(), "\"My Tab\"");
-    EXPECT_EQ(again.PKName->text(), "\"pk Mixed\"");
+    // The longest name the catalog keeps shows whole in its quotes.
+    EXPECT_EQ(again.PKName->text(), "\"Primary Key Of My Tab Named Pk1\"");
     again.FieldList->setFocus();
     again.FieldList->SetRow(3);
     m_script.onModal([](QDialog& dialog) {
