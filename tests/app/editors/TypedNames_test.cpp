@@ -2,35 +2,25 @@
 // table editor saves what its name edits and dialogs took, under the names the
 // server reads in them, and shows those names again as they are typed; what
 // the one name rule refuses is refused when typed and never reaches the
-// server; a link word opens the object it names, never another spelled alike.
+// server.
 
 #include "DebugTest_support.h"
 
 #include "app/editors/ConstraintDialogs.h"
 #include "app/editors/FieldParam.h"
-#include "app/editors/ObjectLinks.h"
 #include "app/editors/TableEditor.h"
-#include "app/shell/DBListObject.h"
-#include "app/shell/MainTreeF.h"
-#include "app/shell/ProcPreview.h"
 #include "components/TgGrid.h"
-#include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
-#include "support/DatabaseSupport.h"
-#include "support/ProgramSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
-#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <optional>
 
 namespace {
 
@@ -207,68 +197,3 @@ TEST_P(TypedNamesTest, WhatTheRuleRefusesIsRefusedWhenTypedAndNeverSent)
 
 INSTANTIATE_TEST_SUITE_P(Targets, TypedNamesTest, ::testing::ValuesIn(qvdebug::allTargetDialects()),
                          qvdebug::targetDialectName);
-
-namespace {
-
-class LinkWords : public ::testing::TestWithParam<qvtest::Target>
-{
-protected:
-    void SetUp() override
-    {
-        target = GetParam();
-        QV_SKIP_UNLESS_REACHABLE(target);
-        m_folders.emplace(dir);
-        // Two tables a careless upper-casing would take for one another.
-        const QString path = qvtest::createDialect3Database(
-            target, dir, QStringLiteral("links.fdb"),
-            {QStringLiteral("create table \"MyTab\" (\"Low\" integer)"), QStringLiteral("create table MYTAB (UP integer)")});
-        ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
-        m_program.emplace();
-        id = DBList->GetId(DBList->IndexOf(QStringLiteral("Test")));
-        ASSERT_TRUE(MainTree->ConnectEntry(id));
-    }
-
-    void TearDown() override
-    {
-        m_program.reset();
-        m_folders.reset();
-    }
-
-    // The text a click on the word shows in the preview.
-    QString shownFor(const QString& word)
-    {
-        QString shown;
-        script.onModal([&shown](QDialog& dialog) {
-            if (auto* preview = qobject_cast<TProcPreview*>(&dialog))
-                shown = preview->Memo()->Text();
-            dialog.accept();
-        });
-        ShowLinkedObject(id, word);
-        return shown;
-    }
-
-    qvtest::Target target;
-    qvtest::TempDir dir;
-    quint64 id = 0;
-    qv::DialogScript script;
-
-private:
-    std::optional<qvtest::UserFoldersIn> m_folders;
-    std::optional<qvtest::RunningProgram> m_program;
-};
-
-} // namespace
-
-TEST_P(LinkWords, AMixedCaseNameOpensItsOwnTable)
-{
-    const QString mixed = shownFor(QStringLiteral("MyTab"));
-    EXPECT_TRUE(mixed.contains(QStringLiteral("CREATE TABLE \"MyTab\""))) << mixed.toStdString();
-    EXPECT_TRUE(mixed.contains(QStringLiteral("\"Low\""))) << mixed.toStdString();
-    // Unquoted in a text, the word names the upper-case table.
-    const QString upper = shownFor(QStringLiteral("mytab"));
-    EXPECT_TRUE(upper.contains(QStringLiteral("CREATE TABLE MYTAB"))) << upper.toStdString();
-    EXPECT_TRUE(upper.contains(QStringLiteral("UP"))) << upper.toStdString();
-    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(Targets, LinkWords, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);
