@@ -382,10 +382,7 @@ QString TNewIndex::Refusal() const
     const QString name = IName->text().trimmed();
     if (name.isEmpty())
         return QStringLiteral("Index name not entered !");
-    const QString refused = NameRefusal(name, Dialect, QStringLiteral(" is not valid index name !"));
-    if (!refused.isEmpty())
-        return refused;
-    return {};
+    return NameRefusal(name, Dialect, QStringLiteral(" is not valid index name !"));
 }
 
 // -------------------------------------------------------------------- TNewCheck
@@ -426,10 +423,7 @@ TConstraintItem TNewCheck::Item() const
 QString TNewCheck::Refusal() const
 {
     const QString name = CheckName->text().trimmed();
-    const QString refused = NameRefusal(name, Dialect, QStringLiteral(" is not valid check name"));
-    if (!refused.isEmpty())
-        return refused;
-    return {};
+    return NameRefusal(name, Dialect, QStringLiteral(" is not valid check name"));
 }
 
 // ----------------------------------------------------------------------- TNewUC
@@ -470,8 +464,5 @@ QString TNewUC::Refusal() const
     const QString name = CName->text().trimmed();
     if (name.isEmpty())
         return QStringLiteral("Constraint name not entered !");
-    const QString refused = NameRefusal(name, Dialect, QStringLiteral(" is not valid constraint name !"));
-    if (!refused.isEmpty())
-        return refused;
-    return {};
+    return NameRefusal(name, Dialect, QStringLiteral(" is not valid constraint name !"));
 }
