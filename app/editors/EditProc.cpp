@@ -395,9 +395,7 @@ bool TEditProc::SaveProcedure()
     const QString name = ProcName->text();
     // An existing procedure's name came from the database and stands as it is.
     if (IsNew) {
-        const QString refusal = name.trimmed().isEmpty()
-            ? QLatin1Char('"') + name + QStringLiteral("\" is not valid procedure name")
-            : NameRefusal(name, Dialect(), QStringLiteral(" is not valid procedure name"));
+        const QString refusal = NewNameRefusal(name, Dialect(), QStringLiteral(" is not valid procedure name"));
         if (!refusal.isEmpty()) {
             qv::messageDlg(refusal, qv::mtError, qv::mbOK);
             ProcName->setFocus();

@@ -226,11 +226,10 @@ TUDFDeclaration TEditUDF::Declaration() const
 
 bool TEditUDF::CheckDeclaration(const TUDFDeclaration& declaration, int dialect) const
 {
-    const QString typed = FuncName->text();
-    const QString invalid = QLatin1Char('"') + typed + QStringLiteral("\" is not valid function name");
-    const QString refusal = declaration.Name.isEmpty() ? invalid
-        : IsNew ? NameRefusal(typed, dialect, QStringLiteral(" is not valid function name"))
-        : QvSql::CanName(declaration.Name, dialect) ? QString() : invalid;
+    const QString refusal = IsNew ? NewNameRefusal(FuncName->text(), dialect, QStringLiteral(" is not valid function name"))
+        : QvSql::CanName(declaration.Name, dialect)
+        ? QString()
+        : QLatin1Char('"') + declaration.Name + QStringLiteral("\" is not valid function name");
     if (!refusal.isEmpty()) {
         qv::messageDlg(refusal, qv::mtError, qv::mbOK);
         return false;

@@ -132,8 +132,7 @@ bool TObjectEditorBase::CheckName(const QString& name, const QString& refusal) c
     // An existing object's name came from the database and is written as it stands.
     if (!m_isNew)
         return true;
-    const QString message = name.trimmed().isEmpty() ? QLatin1Char('"') + name + QLatin1Char('"') + refusal
-                                                     : NameRefusal(name, Dialect(), refusal);
+    const QString message = NewNameRefusal(name, Dialect(), refusal);
     if (message.isEmpty())
         return true;
     qv::messageDlg(message, qv::mtError, qv::mbOK);

@@ -64,6 +64,13 @@ QString NameRefusal(const QString& name, int dialect, const QString& refusal)
     return QLatin1Char('"') + name + QLatin1Char('"') + refusal;
 }
 
+QString NewNameRefusal(const QString& name, int dialect, const QString& refusal)
+{
+    if (name.trimmed().isEmpty())
+        return QLatin1Char('"') + name + QLatin1Char('"') + refusal;
+    return NameRefusal(name, dialect, refusal);
+}
+
 bool CheckIdentifier(const QString& name, int dialect)
 {
     const QString refusal = NameRefusal(name, dialect, QStringLiteral(" is not valid Identifier !"));

@@ -47,6 +47,8 @@ bool IsValidIdentifier(const QString& name, int dialect);
 // name") for a text that is no name; for a name the dialect cannot write,
 // which name and why.
 QString NameRefusal(const QString& name, int dialect, const QString& refusal);
+// The same for the name of an object being created: an empty one is refused too.
+QString NewNameRefusal(const QString& name, int dialect, const QString& refusal);
 // IsValidIdentifier, telling the user when the name is refused.
 bool CheckIdentifier(const QString& name, int dialect);
 // Checks a type text typed by the user; tells the user when it is refused.
