@@ -371,9 +371,11 @@ bool TEditTrig::OkBtnClick()
     const QString name = TriggerName->text();
     // A stored trigger keeps the name it has, whatever the dialect allows
     // to be typed.
-    const QString refusal = IsNew ? NewNameRefusal(name, m_dialect, QStringLiteral(" is not valid trigger name"))
-        : QvSql::CanName(name, m_dialect) ? QString()
-                                          : QLatin1Char('"') + name + QStringLiteral("\" is not valid trigger name");
+    QString refusal;
+    if (IsNew)
+        refusal = NewNameRefusal(name, m_dialect, QStringLiteral(" is not valid trigger name"));
+    else if (!QvSql::CanName(name, m_dialect))
+        refusal = QLatin1Char('"') + name + QStringLiteral("\" is not valid trigger name");
     if (!refusal.isEmpty()) {
         qv::messageDlg(refusal, qv::mtError, qv::mbOK);
         TriggerName->setFocus();

@@ -226,10 +226,12 @@ TUDFDeclaration TEditUDF::Declaration() const
 
 bool TEditUDF::CheckDeclaration(const TUDFDeclaration& declaration, int dialect) const
 {
-    const QString refusal = IsNew ? NewNameRefusal(FuncName->text(), dialect, QStringLiteral(" is not valid function name"))
-        : QvSql::CanName(declaration.Name, dialect)
-        ? QString()
-        : QLatin1Char('"') + declaration.Name + QStringLiteral("\" is not valid function name");
+    // A stored function keeps the name it has, whatever the dialect allows to be typed.
+    QString refusal;
+    if (IsNew)
+        refusal = NewNameRefusal(FuncName->text(), dialect, QStringLiteral(" is not valid function name"));
+    else if (!QvSql::CanName(declaration.Name, dialect))
+        refusal = QLatin1Char('"') + declaration.Name + QStringLiteral("\" is not valid function name");
     if (!refusal.isEmpty()) {
         qv::messageDlg(refusal, qv::mtError, qv::mbOK);
         return false;
