@@ -52,6 +52,7 @@ const QSet<QString>& reservedWords()
 }
 
 bool isUpperAsciiLetter(QChar c) { return c >= QLatin1Char('A') && c <= QLatin1Char('Z'); }
+bool isAsciiLetter(QChar c) { return isUpperAsciiLetter(c) || (c >= QLatin1Char('a') && c <= QLatin1Char('z')); }
 
 } // namespace
 
@@ -147,6 +148,61 @@ QString NameFromTyped(const QString& typed, int dialect)
         return inner;
     }
     return text.toUpper();
+}
+
+TNameCheck CheckTypedName(const QString& typed, int dialect)
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty())
+        return TNameCheck::Valid;
+    if (text.front() == QLatin1Char('"')) {
+        if (text.size() < 3 || text.back() != QLatin1Char('"'))
+            return TNameCheck::Invalid;
+        // Every quote inside stands doubled.
+        const QStringView inner = QStringView(text).mid(1, text.size() - 2);
+        for (qsizetype i = 0; i < inner.size(); ++i) {
+            if (inner[i] != QLatin1Char('"'))
+                continue;
+            if (i + 1 >= inner.size() || inner[i + 1] != QLatin1Char('"'))
+                return TNameCheck::Invalid;
+            ++i;
+        }
+        if (inner.trimmed().isEmpty())
+            return TNameCheck::Invalid;
+        if (dialect == 1)
+            return TNameCheck::NotInDialect;
+    } else {
+        if (!isAsciiLetter(text.front()))
+            return TNameCheck::Invalid;
+        for (const QChar c : text) {
+            const bool allowed = isAsciiLetter(c) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+                || c == QLatin1Char('_') || c == QLatin1Char('$');
+            if (!allowed)
+                return TNameCheck::Invalid;
+        }
+        if (dialect == 1 && reservedWords().contains(text.toUpper()))
+            return TNameCheck::NotInDialect;
+    }
+    // The catalog keeps names of at most 31 bytes.
+    if (NameFromTyped(text, 3).toUtf8().size() > 31)
+        return TNameCheck::Invalid;
+    return TNameCheck::Valid;
+}
+
+QString TypedName(const QString& stored, int dialect)
+{
+    if (dialect == 1)
+        return stored;
+    const bool readsBack = CheckTypedName(stored, dialect) == TNameCheck::Valid && NameFromTyped(stored, dialect) == stored;
+    return readsBack ? stored : quoted(stored, QLatin1Char('"'));
+}
+
+QString SourceName(const QString& typed, int dialect)
+{
+    const QString stored = NameFromTyped(typed, dialect);
+    if (IsPlainName(stored) && stored == typed.trimmed().toUpper())
+        return typed.trimmed();
+    return Identifier(stored, dialect);
 }
 
 bool IsReservedWord(const QString& word)

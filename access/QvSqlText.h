@@ -51,11 +51,39 @@ bool CanName(const QString& name, int dialect);
 // gets the name unchanged (check CanName first).
 QString Identifier(const QString& name, int dialect);
 
+// The one rule for a name the user types (in a name edit, a grid, a
+// procedure's text), for a database of that SQL dialect. Unquoted: an ASCII
+// letter, then letters, digits, "_" or "$", which the server keeps upper-cased;
+// a reserved word among them needs the quotes dialect 3 writes for it. In
+// double quotes (a doubled quote standing for one): any other name, kept
+// exactly; dialect 1 has no quoted names. The stored name fits the catalog's
+// 31 bytes. What passes here saves; what the user typed is never taken for
+// another name.
+enum class TNameCheck {
+    Valid,        // "" too: nothing typed yet
+    Invalid,      // no name in any dialect ("A-B", "1A", "a""b")
+    NotInDialect, // a name only dialect 3 can write ("\"my tab\"", "ORDER" in dialect 1)
+};
+TNameCheck CheckTypedName(const QString& typed, int dialect);
+inline bool IsValidTypedName(const QString& typed, int dialect)
+{
+    return CheckTypedName(typed, dialect) == TNameCheck::Valid;
+}
+
 // The stored name of a name the user typed: in double quotes, what stands
 // between them (doubled quotes made single); otherwise trimmed and upper-cased
 // as the server does with an unquoted name. Dialect 1 has no quoted names: the
 // text is upper-cased as it stands.
 QString NameFromTyped(const QString& typed, int dialect);
+
+// The reverse: a stored name as the user types it, so that NameFromTyped
+// gives it back (in dialect 3 "myParam" and "my tab" show in their quotes).
+QString TypedName(const QString& stored, int dialect);
+
+// A typed name as generated text writes it: a plain name as typed (it reads
+// the same in any letter case), any other the stored name quoted where the
+// dialect quotes (a reserved word, a quoted mixed-case name).
+QString SourceName(const QString& typed, int dialect);
 
 bool IsReservedWord(const QString& word);
 

@@ -8,23 +8,51 @@ namespace QvTypes {
 
 namespace {
 
-// Every type name the program offers or writes, once.
+// Every type name the program offers or writes, once: how a declaration
+// goes on after it, and what else users type for it. Writing, the pick lists
+// and the type check all read this table.
 enum TName : int {
     tnInteger, tnSmallint, tnChar, tnVarchar, tnDecimal, tnNumeric, tnFloat, tnDouble, tnDate, tnBlob,
-    tnCstring, tnBigint, tnTime, tnTimestamp, tnBoolean, tnNameCount
+    tnCstring, tnBigint, tnTime, tnTimestamp, tnBoolean, tnSqlDate, tnNameCount
 };
 
-const std::array<QLatin1String, tnNameCount> Names = {
-    QLatin1String("Integer"), QLatin1String("Smallint"), QLatin1String("Char"),
-    QLatin1String("Varchar"), QLatin1String("Decimal"),  QLatin1String("Numeric"),
-    QLatin1String("Float"),   QLatin1String("Double precision"), QLatin1String("Date"),
-    QLatin1String("Blob"),    QLatin1String("CSTRING"),  QLatin1String("Bigint"),
-    QLatin1String("Time"),    QLatin1String("Timestamp"), QLatin1String("Boolean"),
+enum class TForm {
+    Plain,  // the name alone
+    Sized,  // "(n)" follows
+    Scaled, // "(p)" or "(p,s)" may follow
+    Blob,   // " sub_type n" and " segment size n" may follow
 };
+
+struct TNameEntry
+{
+    QLatin1String Name;
+    TForm Form;
+    const char* Synonyms; // "|"-separated, lower case; "" for none
+};
+
+const std::array<TNameEntry, tnNameCount> Names = {{
+    {QLatin1String("Integer"), TForm::Plain, "int"},
+    {QLatin1String("Smallint"), TForm::Plain, ""},
+    {QLatin1String("Char"), TForm::Sized, "character|nchar|national character"},
+    {QLatin1String("Varchar"), TForm::Sized, "character varying"},
+    {QLatin1String("Decimal"), TForm::Scaled, ""},
+    {QLatin1String("Numeric"), TForm::Scaled, ""},
+    {QLatin1String("Float"), TForm::Plain, "real"},
+    {QLatin1String("Double precision"), TForm::Plain, ""},
+    {QLatin1String("Date"), TForm::Plain, ""},
+    {QLatin1String("Blob"), TForm::Blob, ""},
+    {QLatin1String("CSTRING"), TForm::Sized, ""},
+    {QLatin1String("Bigint"), TForm::Plain, ""},
+    {QLatin1String("Time"), TForm::Plain, ""},
+    {QLatin1String("Timestamp"), TForm::Plain, ""},
+    {QLatin1String("Boolean"), TForm::Plain, ""},
+    // Dialect 1 spells only the time stamp "Date"; this is its name for an SQL date.
+    {QLatin1String("Sql_date"), TForm::Plain, ""},
+}};
 
 QString name(TName which)
 {
-    return Names[static_cast<size_t>(which)];
+    return Names[static_cast<size_t>(which)].Name;
 }
 
 QStringList names(std::initializer_list<TName> list)
@@ -66,7 +94,7 @@ QString storageNumeric(int type, int scale, bool dialect3)
     }
 }
 
-QString baseText(const TTypeFacts& facts, bool dialect3)
+QString baseText(const TTypeFacts& facts, bool dialect3, const QString& what)
 {
     const int chars = facts.CharacterLength >= 0 ? facts.CharacterLength
                       : facts.BytesPerChar > 1   ? facts.Length / facts.BytesPerChar
@@ -80,11 +108,10 @@ QString baseText(const TTypeFacts& facts, bool dialect3)
     }
     switch (facts.Type) {
     case 7: return name(tnSmallint);
+    case 8: return name(tnInteger);
     case 16: return name(tnBigint);
     case 10: return name(tnFloat);
-    case 11: return name(tnNumeric);
-    // Dialect 1 spells only the time stamp "Date"; it has no name for this one.
-    case 12: return dialect3 ? name(tnDate) : QStringLiteral("Sql_date");
+    case 12: return dialect3 ? name(tnDate) : name(tnSqlDate);
     case 13: return name(tnTime);
     case 14: return sized(tnChar, chars);
     case 23: return name(tnBoolean);
@@ -93,7 +120,10 @@ QString baseText(const TTypeFacts& facts, bool dialect3)
     case 37: return sized(tnVarchar, chars);
     case 40: return sized(tnCstring, chars);
     case 261: return facts.SubType == 0 ? name(tnBlob) : QStringLiteral("Blob sub_type %1").arg(facts.SubType);
-    default: return name(tnInteger);
+    default:
+        // D_FLOAT (11), QUAD (9) and codes Firebird 3 never stores: no other
+        // type's name stands in for them.
+        throw EUnknownType(facts.Type, what);
     }
 }
 
@@ -108,6 +138,14 @@ bool isOneOf(const QString& text, std::initializer_list<TName> list)
 
 } // namespace
 
+EUnknownType::EUnknownType(int type, const QString& what)
+    : EDatabaseError(QStringLiteral("%1 has type code %2, which has no name: it is not written as any other type.")
+                         .arg(what.isEmpty() ? QStringLiteral("A column") : what)
+                         .arg(type))
+    , m_type(type)
+{
+}
+
 QString BoundsText(const QList<QPair<int, int>>& bounds)
 {
     QStringList dimensions;
@@ -116,9 +154,9 @@ QString BoundsText(const QList<QPair<int, int>>& bounds)
     return QLatin1Char('[') + dimensions.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
 
-QString TypeText(const TTypeFacts& facts, int dialect)
+QString TypeText(const TTypeFacts& facts, int dialect, const QString& what)
 {
-    QString text = baseText(facts, dialect == 3);
+    QString text = baseText(facts, dialect == 3, what);
     if (facts.Type == 261 && facts.SegmentLength > 0 && facts.SegmentLength != 80)
         text += QStringLiteral(" SEGMENT SIZE %1").arg(facts.SegmentLength);
     if (!facts.Bounds.isEmpty())
@@ -146,8 +184,8 @@ QStringList PickList(TPickList list, int dialect)
 
 bool IsTypeName(const QString& text)
 {
-    for (int which = 0; which < tnNameCount; ++which) {
-        if (text.compare(Names[static_cast<size_t>(which)], Qt::CaseInsensitive) == 0)
+    for (const TNameEntry& entry : Names) {
+        if (text.compare(entry.Name, Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;
@@ -173,18 +211,30 @@ bool IsValidTypeText(const QString& typeText)
     const QString text = typeText.simplified();
     if (text.isEmpty())
         return true;
-    // What TypeText writes, and what a user types for the same types.
-    static const QRegularExpression valid(
-        QStringLiteral(R"(^(?:)"
-                       R"((?:smallint|integer|int|bigint|float|double precision|real|date|time|timestamp|boolean|sql_date))"
-                       R"(|(?:char|varchar|character|character varying|cstring|nchar|national character)\s*\(\s*\d+\s*\))"
-                       R"(|(?:numeric|decimal)(?:\s*\(\s*\d+\s*(?:,\s*\d+\s*)?\))?)"
-                       R"(|blob(?:\s+sub_type\s+(?:-?\d+|\w+))?(?:\s+segment\s+size\s+\d+)?)"
-                       R"())"
-                       R"((?:\s*\[\s*-?\d+\s*(?::\s*-?\d+\s*)?(?:,\s*-?\d+\s*(?::\s*-?\d+\s*)?)*\])?)"
-                       R"((?:\s+character set\s+\w+)?)"
-                       R"((?:\s+collate\s+\w+)?$)"),
-        QRegularExpression::CaseInsensitiveOption);
+    // What TypeText writes, and what a user types for the same types: the
+    // names of the table, each with what its form lets follow.
+    static const QRegularExpression valid = [] {
+        QStringList plain, sized, scaled, blob;
+        for (const TNameEntry& entry : Names) {
+            QStringList spellings{QRegularExpression::escape(QString(entry.Name).toLower())};
+            for (const QString& synonym : QString::fromLatin1(entry.Synonyms).split(u'|', Qt::SkipEmptyParts))
+                spellings << QRegularExpression::escape(synonym);
+            QStringList& group = entry.Form == TForm::Plain ? plain
+                : entry.Form == TForm::Sized               ? sized
+                : entry.Form == TForm::Scaled              ? scaled
+                                                           : blob;
+            group << spellings;
+        }
+        const auto alternatives = [](const QStringList& names) { return QStringLiteral("(?:%1)").arg(names.join(u'|')); };
+        const QString pattern = QStringLiteral("^(?:") + alternatives(plain)
+            + QStringLiteral("|") + alternatives(sized) + QStringLiteral(R"(\s*\(\s*\d+\s*\))")
+            + QStringLiteral("|") + alternatives(scaled) + QStringLiteral(R"((?:\s*\(\s*\d+\s*(?:,\s*\d+\s*)?\))?)")
+            + QStringLiteral("|") + alternatives(blob)
+            + QStringLiteral(R"((?:\s+sub_type\s+(?:-?\d+|\w+))?(?:\s+segment\s+size\s+\d+)?)")
+            + QStringLiteral(R"()(?:\s*\[\s*-?\d+\s*(?::\s*-?\d+\s*)?(?:,\s*-?\d+\s*(?::\s*-?\d+\s*)?)*\])?)")
+            + QStringLiteral(R"((?:\s+character set\s+\w+)?(?:\s+collate\s+\w+)?$)");
+        return QRegularExpression(pattern, QRegularExpression::CaseInsensitiveOption);
+    }();
     return valid.match(text).hasMatch();
 }
 

@@ -6,12 +6,28 @@
 // pick lists offer; and the check of a type text a user typed. A text made
 // here and written back makes the same type again.
 
+#include "platform/db/DatabaseError.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
 
 namespace QvTypes {
+
+// A type code the catalog has no name for: Firebird 3 never makes D_FLOAT
+// (11) or QUAD (9), and any other code is no column type. Never written as
+// another type: DDL saved back with a wrong name would change the column.
+class EUnknownType : public EDatabaseError
+{
+public:
+    // what: what has the type ("Column C of table T"), for the message.
+    EUnknownType(int type, const QString& what);
+    int Type() const { return m_type; }
+
+private:
+    int m_type;
+};
 
 // What RDB$FIELDS (and the parameter or column row beside it) keeps about a type.
 struct TTypeFacts
@@ -35,7 +51,9 @@ struct TTypeFacts
 // NUMERIC/DECIMAL sub-type keeps its declared precision and kind; without a
 // kept precision it is a Numeric at its storage's precision (a scaled
 // Smallint stays "Smallint" in dialect 1, which never declared one).
-QString TypeText(const TTypeFacts& facts, int dialect);
+// Raises EUnknownType for a type code it has no name for, its message
+// naming what (the column, parameter or domain that has the type).
+QString TypeText(const TTypeFacts& facts, int dialect, const QString& what = QString());
 
 // The bounds as a type text writes them: {{1, 4}, {0, 2}} gives "[1:4, 0:2]".
 QString BoundsText(const QList<QPair<int, int>>& bounds);

@@ -1,6 +1,7 @@
 #include "app/editors/ConstraintDialogs.h"
 
 #include "access/Qv.h"
+#include "access/QvSqlText.h"
 #include "app/editors/FormControls.h"
 #include "app/editors/TableCatalog.h"
 #include "app/shell/MyConst.h"
@@ -29,11 +30,6 @@ QListWidget* MakeList(QWidget* parent, const QString& name)
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
     return list;
-}
-
-QString Quoted(const QString& name)
-{
-    return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
 void SelectRule(QComboBox* box, const QString& rule)
@@ -132,11 +128,21 @@ TConstraintDialog::TConstraintDialog(QWidget* parent)
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+QString TConstraintDialog::ItemName() const
+{
+    return QvSql::NameFromTyped(NameEdit()->text(), Dialect);
+}
+
+void TConstraintDialog::ShowItemName(const QString& stored)
+{
+    NameEdit()->setText(QvSql::TypedName(stored, Dialect));
+}
+
 QLineEdit* TConstraintDialog::MakeNameEdit(const QString& objectName)
 {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(objectName);
-    edit->setMaxLength(31);
+    edit->setMaxLength(NameEditMaxLength);
     KeepUpperCase(edit);
     return edit;
 }
@@ -269,7 +275,7 @@ void TNewFK::LoadItem(const TConstraintItem& item)
 {
     FormShow();
     Filled = true;
-    FKName->setText(item.Caption);
+    ShowItemName(item.Caption);
     RefTables->setCurrentIndex(RefTables->findText(item.SubItems.value(0)));
     if (RefTables->currentIndex() < 0 && !item.SubItems.value(0).isEmpty()) {
         RefTables->addItem(item.SubItems.value(0));
@@ -285,7 +291,7 @@ void TNewFK::LoadItem(const TConstraintItem& item)
 
 TConstraintItem TNewFK::Item() const
 {
-    return ConstraintItems::ForeignKey(FKName->text().trimmed(), RefTables->currentText(), OnDelAction->currentText(),
+    return ConstraintItems::ForeignKey(ItemName(), RefTables->currentText(), OnDelAction->currentText(),
                                        OnUpdateAction->currentText(), Picker->Chosen());
 }
 
@@ -308,8 +314,9 @@ bool TNewFK::RefTablesChange()
 QString TNewFK::Refusal() const
 {
     const QString name = FKName->text().trimmed();
-    if (!IsValidIdentifier(name))
-        return Quoted(name) + QStringLiteral(" is not valid Foreign Key Name !");
+    const QString refused = NameRefusal(name, Dialect, QStringLiteral(" is not valid Foreign Key Name !"));
+    if (!refused.isEmpty())
+        return refused;
     if (RefTables->currentIndex() < 0)
         return QStringLiteral("Referenced Table not selected !");
     return {};
@@ -357,7 +364,7 @@ TNewIndex::TNewIndex(const QStringList& tableColumns, QWidget* parent)
 void TNewIndex::LoadItem(const TConstraintItem& item)
 {
     Filled = true;
-    IName->setText(item.Caption);
+    ShowItemName(item.Caption);
     IUnique->setChecked(item.SubItems.value(0) == QLatin1String("Unique"));
     DescIDX->setChecked(item.SubItems.value(1) == QLatin1String("Desc"));
     ActiveIDX->setChecked(item.SubItems.value(2) == QLatin1String("Active"));
@@ -366,7 +373,7 @@ void TNewIndex::LoadItem(const TConstraintItem& item)
 
 TConstraintItem TNewIndex::Item() const
 {
-    return ConstraintItems::Index(IName->text().trimmed(), IUnique->isChecked(), DescIDX->isChecked(),
+    return ConstraintItems::Index(ItemName(), IUnique->isChecked(), DescIDX->isChecked(),
                                   ActiveIDX->isChecked(), Picker->Chosen());
 }
 
@@ -375,9 +382,7 @@ QString TNewIndex::Refusal() const
     const QString name = IName->text().trimmed();
     if (name.isEmpty())
         return QStringLiteral("Index name not entered !");
-    if (!IsValidIdentifier(name))
-        return Quoted(name) + QStringLiteral(" is not valid index name !");
-    return {};
+    return NameRefusal(name, Dialect, QStringLiteral(" is not valid index name !"));
 }
 
 // -------------------------------------------------------------------- TNewCheck
@@ -406,21 +411,19 @@ TNewCheck::TNewCheck(QWidget* parent)
 void TNewCheck::LoadItem(const TConstraintItem& item)
 {
     Filled = true;
-    CheckName->setText(item.Caption);
+    ShowItemName(item.Caption);
     CheckExpr->setPlainText(item.SubItems.join(QLatin1Char('\n')));
 }
 
 TConstraintItem TNewCheck::Item() const
 {
-    return ConstraintItems::Check(CheckName->text().trimmed(), CheckExpr->toPlainText());
+    return ConstraintItems::Check(ItemName(), CheckExpr->toPlainText());
 }
 
 QString TNewCheck::Refusal() const
 {
     const QString name = CheckName->text().trimmed();
-    if (!IsValidIdentifier(name))
-        return Quoted(name) + QStringLiteral(" is not valid check name");
-    return {};
+    return NameRefusal(name, Dialect, QStringLiteral(" is not valid check name"));
 }
 
 // ----------------------------------------------------------------------- TNewUC
@@ -447,13 +450,13 @@ TNewUC::TNewUC(const QStringList& tableColumns, QWidget* parent)
 void TNewUC::LoadItem(const TConstraintItem& item)
 {
     Filled = true;
-    CName->setText(item.Caption);
+    ShowItemName(item.Caption);
     Picker->Choose(item.SubItems);
 }
 
 TConstraintItem TNewUC::Item() const
 {
-    return ConstraintItems::Unique(CName->text().trimmed(), Picker->Chosen());
+    return ConstraintItems::Unique(ItemName(), Picker->Chosen());
 }
 
 QString TNewUC::Refusal() const
@@ -461,7 +464,5 @@ QString TNewUC::Refusal() const
     const QString name = CName->text().trimmed();
     if (name.isEmpty())
         return QStringLiteral("Constraint name not entered !");
-    if (!IsValidIdentifier(name))
-        return Quoted(name) + QStringLiteral(" is not valid constraint name !");
-    return {};
+    return NameRefusal(name, Dialect, QStringLiteral(" is not valid constraint name !"));
 }

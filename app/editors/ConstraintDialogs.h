@@ -43,8 +43,8 @@ private:
     QListWidget* m_chosen;
 };
 
-// What every dialog shares: the name edit (upper case, at most 31
-// characters), OK and Cancel, IsNew and Filled.
+// What every dialog shares: the name edit (upper case unless quoted, the
+// one name rule), OK and Cancel, IsNew and Filled.
 class TConstraintDialog : public QDialog
 {
     Q_OBJECT
@@ -53,6 +53,8 @@ public:
 
     bool IsNew = true;
     bool Filled = false;
+    // Of the database: what the typed name means.
+    int Dialect = 3;
 
     // OK: validates, then closes with OK; a refusal keeps the dialog open.
     void OkBtnClick();
@@ -62,6 +64,10 @@ public:
 
 protected:
     QLineEdit* MakeNameEdit(const QString& objectName);
+    // The item's name as the server keeps what the name edit holds, and a
+    // stored name shown as it is typed.
+    QString ItemName() const;
+    void ShowItemName(const QString& stored);
     // OK and Cancel at the right.
     QHBoxLayout* ButtonRow() const;
     // What F1 shows.

@@ -13,11 +13,16 @@
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace {
 
 QString plainName(const QString& name)
 {
+    const QString trimmed = name.trimmed();
+    // A quoted name keeps its blanks: they are part of it.
+    if (trimmed.startsWith(u'"'))
+        return trimmed;
     QString result;
     result.reserve(name.size());
     for (const QChar c : name) {
@@ -95,6 +100,30 @@ QString VariableNotFoundText(const QString& name)
     return QStringLiteral("Variable ") + name + QStringLiteral(" not found!");
 }
 
+QString VariableKey(const QString& name)
+{
+    const QString plain = plainName(name);
+    for (const QLatin1String prefix : {QLatin1String("new."), QLatin1String("old.")}) {
+        if (plain.startsWith(prefix, Qt::CaseInsensitive))
+            return QString(prefix).toUpper() + QvSql::NameFromTyped(plain.mid(prefix.size()), 3);
+    }
+    // Only dialect 3 has quoted names; an unquoted one reads the same in both.
+    return QvSql::NameFromTyped(plain, 3);
+}
+
+QString TaggedName(const QString& name, const QString& tag)
+{
+    const QString plain = plainName(name);
+    if (!plain.startsWith(u'"'))
+        return plain + tag;
+    return QvSql::Identifier(QvSql::NameFromTyped(plain, 3) + tag, 3);
+}
+
+QString HintWord(const QString& name)
+{
+    return name.startsWith(u'"') ? QvSql::NameFromTyped(name, 3) : name;
+}
+
 void TInOutVar::AddVar(const QString& name, const QString& type, int kind)
 {
     TSQLVar var;
@@ -114,9 +143,9 @@ void TInOutVar::SetAllNull()
 
 TSQLVar* TInOutVar::FindVar(const QString& name)
 {
-    const QString wanted = plainName(name);
+    const QString wanted = VariableKey(name);
     for (TSQLVar& var : m_vars) {
-        if (var.Name.compare(wanted, Qt::CaseInsensitive) == 0)
+        if (VariableKey(var.Name) == wanted)
             return &var;
     }
     return nullptr;
@@ -139,11 +168,16 @@ bool TInOutVar::SetVar(const QString& name, const QString& value, bool isNull)
 
 std::vector<TSQLVar> TInOutVar::CollectUsedVars(const QString& text) const
 {
+    QSet<QString> named;
+    for (const QString& name : NamesInText(text))
+        named.insert(VariableKey(name));
     std::vector<TSQLVar> used;
     for (const TSQLVar& var : m_vars) {
-        if (!var.Name.isEmpty() && PosWord(text, var.Name) > 0) {
+        if (!var.Name.isEmpty() && named.contains(VariableKey(var.Name))) {
             TSQLVar copy = var;
-            copy.Name = var.Name.toLower();
+            // The server reads an unquoted name in any letter case.
+            if (!copy.Name.startsWith(u'"'))
+                copy.Name = var.Name.toLower();
             used.push_back(copy);
         }
     }
@@ -159,10 +193,11 @@ QString DrawSessionTag(const TInOutVar& vars, const std::function<int(int)>& ran
 {
     const auto clashes = [&](const QString& tag) {
         for (const TSQLVar& var : vars.Items()) {
-            if (var.Name.compare(tag, Qt::CaseInsensitive) == 0)
+            if (VariableKey(var.Name) == VariableKey(tag))
                 return true;
+            const QString tagged = VariableKey(TaggedName(var.Name, tag));
             for (const TSQLVar& other : vars.Items()) {
-                if ((var.Name + tag).compare(other.Name, Qt::CaseInsensitive) == 0)
+                if (tagged == VariableKey(other.Name))
                     return true;
             }
         }
@@ -259,7 +294,8 @@ void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString&
         facts.Precision = row->Vars(6).IsNull() ? 0 : row->Vars(6).AsLong();
         // Named as the database's dialect spells the type: the temporary
         // procedure declares the variables with it.
-        const QString type = QvTypes::TypeText(facts, database.SQLDialect());
+        const QString type =
+            QvTypes::TypeText(facts, database.SQLDialect(), QStringLiteral("Column %1 of table %2").arg(column, tableName));
         vars.AddVar(QStringLiteral("old.") + column, type, vkInput);
         vars.AddVar(QStringLiteral("new.") + column, type, vkInput);
     }

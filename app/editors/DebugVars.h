@@ -41,24 +41,37 @@ struct TSQLVar
 // "Variable <name> not found!"
 QString VariableNotFoundText(const QString& name);
 
+// The variable a typed name stands for, as the server reads it: x and X
+// are one variable, "x" and "X" two (dialect 3's quoted names are names);
+// a trigger column's "new." or "old." in any letter case.
+QString VariableKey(const QString& name);
+// A variable's typed name with the session tag appended to the name it
+// stands for: x and abcd give xabcd, "lowA" and abcd give "lowAabcd".
+QString TaggedName(const QString& name, const QString& tag);
+// The word of a variable's name the editor's hint finds under the mouse:
+// the name itself, or what stands in its quotes.
+QString HintWord(const QString& name);
+
 // The variables of one debugger, in the order they were added.
 class TInOutVar
 {
 public:
-    // Removes CR, LF, tabs and blanks from the name; the variable starts null.
+    // Removes CR, LF, tabs and blanks from the name (a quoted name keeps
+    // what stands in its quotes); the variable starts null.
     void AddVar(const QString& name, const QString& type, int kind);
     void Clear() { m_vars.clear(); }
     // Every variable null, as at the start of a session.
     void SetAllNull();
 
-    // By name without regard to case, blanks and line breaks; nullptr when none.
+    // By the name a typed name stands for (VariableKey); nullptr when none.
     TSQLVar* FindVar(const QString& name);
     const TSQLVar* FindVar(const QString& name) const;
     // False when there is no such variable.
     bool SetVar(const QString& name, const QString& value, bool isNull);
 
-    // Copies of the variables whose name occurs in text as a whole word
-    // outside literals and comments, with lower-cased names.
+    // Copies of the variables text names: as a whole word in code (any
+    // letter case) or, for a name that needs them, in its double quotes.
+    // Unquoted names are lower-cased in the copies.
     std::vector<TSQLVar> CollectUsedVars(const QString& text) const;
 
     int Count() const { return int(m_vars.size()); }

@@ -383,10 +383,12 @@ void Ts_debug::RefreshVarGrid()
         const QString shown = var.IsNull ? QStringLiteral("Null") : var.Value;
         VarGrid->setItem(row, 0, Cell(var.Name));
         VarGrid->setItem(row, 1, Cell(shown));
-        QString hint = var.Name + QStringLiteral(" = ") + shown;
+        // Keyed by the word the mouse finds: a quoted name's inside.
+        const QString word = HintWord(var.Name);
+        QString hint = word + QStringLiteral(" = ") + shown;
         while (hint.endsWith(QLatin1Char(' ')))
             hint.chop(1);
-        hints << var.Name << hint;
+        hints << word << hint;
     }
     ProcText->SetVarList(hints);
 }

@@ -94,6 +94,36 @@ int PosWord(const QString& text, const QString& word)
     return 0;
 }
 
+QStringList NamesInText(const QString& text)
+{
+    QStringList names;
+    qsizetype wordEnd = -1; // where the last code word ended
+    QvSql::ForEachSpan(text, [&](const QvSql::Span& span) {
+        const QStringView piece = QStringView(text).mid(span.Start, span.Length);
+        if (span.Kind == QvSql::SpanKind::String && piece.startsWith(u'"')) {
+            if (wordEnd == span.Start && names.last().endsWith(u'.'))
+                names.last() += piece;
+            else
+                names << piece.toString();
+        } else if (span.Kind == QvSql::SpanKind::Code) {
+            qsizetype i = 0;
+            while (i < piece.size()) {
+                if (IsWordBoundary(piece[i])) {
+                    ++i;
+                    continue;
+                }
+                const qsizetype start = i;
+                while (i < piece.size() && !IsWordBoundary(piece[i]))
+                    ++i;
+                names << piece.mid(start, i - start).toString();
+                wordEnd = span.Start + i;
+            }
+        }
+        return true;
+    });
+    return names;
+}
+
 int FirstWordOf(const QString& text, const QString& words, QString& found)
 {
     found.clear();

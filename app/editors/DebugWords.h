@@ -30,6 +30,12 @@ bool EndsInsideLiteral(QStringView text);
 // word that itself begins with a boundary character needs no boundary.
 int PosWord(const QString& text, const QString& word);
 
+// Every name the text uses, as written: the whole words of its code and the
+// double-quoted names (quotes included; a word ending in "." joins the quoted
+// name right behind it, as in new."Id"). Comments and single-quoted literals
+// name nothing.
+QStringList NamesInText(const QString& text);
+
 // The smallest PosWord of the "_"-separated alternatives of words; found
 // receives the alternative ("" and 0 when none occurs).
 int FirstWordOf(const QString& text, const QString& words, QString& found);

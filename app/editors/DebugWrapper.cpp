@@ -1,8 +1,8 @@
 #include "app/editors/DebugWrapper.h"
 
+#include "access/QvSqlScan.h"
 #include "access/QvSqlText.h"
 #include "app/editors/DebugWords.h"
-#include "app/editors/ProcSource.h"
 
 #include <QRegularExpression>
 
@@ -10,16 +10,15 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 
-// The name as it stands in the procedure text. Only names the server reads
-// as written without quotes are taken (the statement refers to them that
-// way); a reserved word is quoted in dialect 3, where the procedure itself
-// must have quoted it, and refused in dialect 1.
+// The name as it stands in the procedure text, by the one name rule: a
+// quoted name keeps its quotes, a reserved word is quoted in dialect 3 (where
+// the procedure itself must have quoted it); what the database's dialect
+// cannot write is refused.
 QString procedureIdentifier(const QString& name, const TWrapperContext& context, const QString& varName)
 {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z][A-Za-z0-9_$]*$"));
-    if (!plain.match(name).hasMatch() || !QvSql::CanName(QvSql::NameFromTyped(name, context.Dialect), context.Dialect))
+    if (name.trimmed().isEmpty() || !QvSql::IsValidTypedName(name, context.Dialect))
         throw EDebugError(QString::fromLatin1(DebugMessages::InvalidVariableName).arg(varName));
-    return SourceName(name, context.Dialect);
+    return QvSql::SourceName(name, context.Dialect);
 }
 
 QString checkedType(const TSQLVar& var)
@@ -53,6 +52,26 @@ QString declarationList(const QStringList& declarations)
     return QLatin1Char('(') + list + QLatin1Char(')');
 }
 
+// The select with every ":" + quoted name in code turned into ":" + a plain
+// name, which params maps back to the quoted name.
+QString markQuotedParams(const QString& select, QMap<QString, QString>& params)
+{
+    QString marked;
+    marked.reserve(select.size());
+    QvSql::ForEachSpan(select, [&](const QvSql::Span& span) {
+        const QStringView piece = QStringView(select).mid(span.Start, span.Length);
+        if (span.Kind == QvSql::SpanKind::String && piece.startsWith(u'"') && marked.endsWith(u':')) {
+            const QString mark = QStringLiteral("QV$P%1").arg(params.size() + 1);
+            params.insert(mark, piece.toString());
+            marked += mark;
+        } else {
+            marked += piece;
+        }
+        return true;
+    });
+    return marked;
+}
+
 } // namespace
 
 TWrappedStatement BuildWrapper(const QString& statementText, const std::vector<TSQLVar>& used,
@@ -72,11 +91,12 @@ TWrappedStatement BuildWrapper(const QString& statementText, const std::vector<T
         const QString param = paramNameOf(var.Name, context);
         const QString type = checkedType(var);
         const QString input = procedureIdentifier(param, context, var.Name);
-        const QString output = procedureIdentifier(param + tag, context, var.Name);
+        const QString output = procedureIdentifier(TaggedName(param, tag), context, var.Name);
         inputs << input + QLatin1Char(' ') + type;
         outputs << output + QLatin1Char(' ') + type;
         copies << output + QLatin1Char('=') + input + QLatin1Char(';');
-        marks << QLatin1Char('?') + param;
+        // Values are bound by position; a mark is named only for the reader.
+        marks << QLatin1Char('?') + (param.startsWith(u'"') ? QStringLiteral("v%1").arg(marks.size() + 1) : param);
         wrapped.Params.push_back({var.Name, param});
     }
     if (wrapped.IsCondition)
@@ -168,5 +188,6 @@ TForSelect ParseForSelect(const QString& loopText, const TWrapperContext& contex
     loop.Select = text.mid(3, into - 1 - 3).trimmed();
     if (context.Mode == dmTrigger)
         loop.Select = MapTriggerNames(loop.Select, context.Tag);
+    loop.Select = markQuotedParams(loop.Select, loop.QuotedParams);
     return loop;
 }

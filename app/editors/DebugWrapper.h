@@ -22,6 +22,7 @@
 
 #include "app/editors/DebugVars.h"
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -75,6 +76,9 @@ struct TForSelect
 {
     QString Select;
     QStringList Into;
+    // A quoted variable in the select (:"lowA") goes as a plain parameter
+    // name the statement's reader takes; the name leads back to the variable.
+    QMap<QString, QString> QuotedParams;
 };
 // Raises EDebugError when the head has no INTO list.
 TForSelect ParseForSelect(const QString& loopText, const TWrapperContext& context);

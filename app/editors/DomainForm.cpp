@@ -233,7 +233,7 @@ void TDomainForm::LoadDomain(const QString& name)
                 throw EDatabaseError(QStringLiteral("Domain %1 not found").arg(name));
             const int length = rows.Integer(QStringLiteral("RDB$FIELD_LENGTH"));
             const int characters = rows.Integer(QStringLiteral("RDB$CHARACTER_LENGTH"));
-            typeText = QvTypes::TypeText(TTypeFactReader(rows).Read(rows), dialect);
+            typeText = QvTypes::TypeText(TTypeFactReader(rows).Read(rows), dialect, QStringLiteral("Domain %1").arg(name));
             size = characters > 0 ? characters : length;
             notNull = rows.Integer(QStringLiteral("RDB$NULL_FLAG")) == 1;
             defaultText = QvSql::StoredDefault(rows.Text(QStringLiteral("RDB$DEFAULT_SOURCE")));
@@ -310,9 +310,9 @@ bool TDomainForm::OkBtnClick()
         CloseAfterSave();
         return true;
     }
-    const TDomainDefinition domain = Definition();
-    if (!CheckName(domain.Name, QStringLiteral(" is not valid domain name !")))
+    if (!CheckName(DName->text(), QStringLiteral(" is not valid domain name !")))
         return false;
+    const TDomainDefinition domain = Definition();
     if (IsNew() && DType->currentIndex() < 0) {
         qv::messageDlg(QStringLiteral("Choose the domain's type"), qv::mtError, qv::mbOK);
         return false;

@@ -83,9 +83,9 @@ void TEditException::LoadException(const QString& name)
 
 bool TEditException::OkBtnClick()
 {
-    const QString name = ObjectName(ExName->text());
-    if (!CheckName(name, QStringLiteral(" is not valid exception name")))
+    if (!CheckName(ExName->text(), QStringLiteral(" is not valid exception name")))
         return false;
+    const QString name = ObjectName(ExName->text());
     const bool isNew = IsNew();
     // Without the parameter check, "?" and ":" in the message stay text.
     ExecuteDDL(ExceptionStatement(isNew, name, ExText->toPlainText(), Dialect()), false);

@@ -92,7 +92,7 @@ TEditProc::TEditProc(quint64 dbId, QWidget* parent)
     ProcNameLabel = new QLabel(QStringLiteral("&Procedure name:"), content);
     ProcName = new QLineEdit(content);
     ProcName->setObjectName(QStringLiteral("ProcName"));
-    ProcName->setMaxLength(31);
+    ProcName->setMaxLength(NameEditMaxLength);
     ProcNameLabel->setBuddy(ProcName);
     KeepUpperCase(ProcName);
     connect(ProcName, &QLineEdit::textEdited, this, [this] { SetModified(); });
@@ -180,6 +180,7 @@ QWidget* TEditProc::CreateGridBox(const QString& title, TTypedGrid*& grid, TPara
     boxLayout->addWidget(grid);
     box->setFocusProxy(grid);
     params = new TParamGrid(grid, QStringLiteral("Parameter name"), ParamTypeItems(false, Dialect()), 9, this);
+    params->SetDialect(Dialect());
     grid->GetColumn(ParamNameCol).SetWidth(95);
     grid->GetColumn(ParamTypeCol).SetWidth(100);
     TParamGrid* target = params;
@@ -349,8 +350,9 @@ void TEditProc::LoadParameters(TQvQuery& query, const QString& name)
         const int descriptionCol = select.Column(QStringLiteral("rdb$description"));
         for (; !select.Eof(); select.Next()) {
             TParamRow row;
-            row.Name = ::TypedName(select.Name(nameCol), dialect);
-            row.Type = QvTypes::TypeText(types.Read(select), dialect);
+            row.Name = QvSql::TypedName(select.Name(nameCol), dialect);
+            row.Type = QvTypes::TypeText(types.Read(select), dialect,
+                                         QStringLiteral("Parameter %1 of procedure %2").arg(select.Name(nameCol), name));
             row.Description = StrTrimTrailingSpaces(select.Text(descriptionCol));
             (select.Integer(kindCol) == 0 ? inputs : outputs) << row;
         }
@@ -369,7 +371,7 @@ QString TEditProc::GenerateProcText() const
 
 QString TEditProc::TypedName() const
 {
-    return IsNew ? ProcName->text() : ::TypedName(ProcName->text(), Dialect());
+    return IsNew ? ProcName->text() : QvSql::TypedName(ProcName->text(), Dialect());
 }
 
 bool TEditProc::CheckParams()
@@ -392,11 +394,13 @@ bool TEditProc::SaveProcedure()
 {
     const QString name = ProcName->text();
     // An existing procedure's name came from the database and stands as it is.
-    if (IsNew && (name.isEmpty() || !IsValidIdentifier(name))) {
-        qv::messageDlg(QLatin1Char('"') + name + QStringLiteral("\" is not valid procedure name"), qv::mtError,
-                       qv::mbOK);
-        ProcName->setFocus();
-        return false;
+    if (IsNew) {
+        const QString refusal = NewNameRefusal(name, Dialect(), QStringLiteral(" is not valid procedure name"));
+        if (!refusal.isEmpty()) {
+            qv::messageDlg(refusal, qv::mtError, qv::mbOK);
+            ProcName->setFocus();
+            return false;
+        }
     }
     if (!CheckParams())
         return false;
@@ -456,9 +460,7 @@ void TEditProc::WriteDescriptions(TQvDatabase* database)
 {
     const int dialect = database->SQLDialect();
     // The names as the saved text made them, whatever way they were typed.
-    const auto stored = [dialect](const QString& name) {
-        return QvSql::NameFromTyped(SourceName(name, dialect), dialect);
-    };
+    const auto stored = [dialect](const QString& name) { return QvSql::NameFromTyped(name, dialect); };
     const QString procName = stored(TypedName());
     for (const TParamGrid* grid : {Inputs, Outputs}) {
         for (const TParamRow& row : grid->Rows()) {

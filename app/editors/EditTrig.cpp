@@ -6,6 +6,7 @@
 #include "access/QvTransactionScope.h"
 #include "app/editors/DebugVars.h"
 #include "app/editors/DebugWindow.h"
+#include "app/editors/FormControls.h"
 #include "app/editors/ObjectLinks.h"
 #include "app/editors/OwnStatement.h"
 #include "app/editors/ParamDescription.h"
@@ -17,7 +18,6 @@
 #include "app/shell/Main.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/MyConst.h"
-#include "app/shell/NewDB.h"
 #include "app/shell/Options.h"
 #include "app/shell/ProcPreview.h"
 #include "components/FormPlacement.h"
@@ -82,7 +82,7 @@ void TEditTrig::CreateControls()
     TRNameL->setObjectName(QStringLiteral("TRNameL"));
     TriggerName = new QLineEdit(header);
     TriggerName->setObjectName(QStringLiteral("TriggerName"));
-    TriggerName->setValidator(new TUpperCaseValidator(TriggerName));
+    KeepUpperCase(TriggerName);
     TRNameL->setBuddy(TriggerName);
     TableListL = new QLabel(QStringLiteral("For &Table:"), header);
     TableListL->setObjectName(QStringLiteral("TableListL"));
@@ -239,6 +239,7 @@ void TEditTrig::LoadTrigger()
     TQvDatabase* database = Database();
     m_dialect = database->SQLDialect();
     LocalList->GetColumn(ParamTypeCol).SetItems(ParamTypeItems(true, m_dialect));
+    LocalParamsGrid->SetDialect(m_dialect);
 
     TableList->clear();
     TableList->addItems(TriggerTableNames(*database));
@@ -320,7 +321,8 @@ QString TEditTrig::BuildTriggerText() const
 {
     TTriggerDefinition definition;
     definition.IsNew = IsNew;
-    definition.Name = TriggerName->text();
+    // A new trigger's name as typed; a stored one's as the server keeps it.
+    definition.Name = IsNew ? QvSql::NameFromTyped(TriggerName->text(), m_dialect) : TriggerName->text();
     definition.Table = TableList->currentText();
     definition.StyleIndex = StyleList->currentIndex();
     definition.Position = Position->AsInteger();
@@ -369,9 +371,13 @@ bool TEditTrig::OkBtnClick()
     const QString name = TriggerName->text();
     // A stored trigger keeps the name it has, whatever the dialect allows
     // to be typed.
-    if (IsNew ? !IsValidIdentifier(name) : !QvSql::CanName(name, m_dialect)) {
-        qv::messageDlg(QLatin1Char('"') + name + QStringLiteral("\" is not valid trigger name"), qv::mtError,
-                       qv::mbOK);
+    QString refusal;
+    if (IsNew)
+        refusal = NewNameRefusal(name, m_dialect, QStringLiteral(" is not valid trigger name"));
+    else if (!QvSql::CanName(name, m_dialect))
+        refusal = QLatin1Char('"') + name + QStringLiteral("\" is not valid trigger name");
+    if (!refusal.isEmpty()) {
+        qv::messageDlg(refusal, qv::mtError, qv::mbOK);
         TriggerName->setFocus();
         return false;
     }
@@ -386,10 +392,11 @@ bool TEditTrig::OkBtnClick()
     if (!ExecuteDDL(*database, BuildTriggerText()))
         return false;
     if (IsNew) {
-        // What the server stores for the name the statement wrote.
-        AddTreeNode(QvSql::NameFromTyped(QvSql::Identifier(name, m_dialect), m_dialect));
+        // What the server stores for the name typed.
+        const QString stored = QvSql::NameFromTyped(name, m_dialect);
+        AddTreeNode(stored);
         IsNew = false;
-        SetIdentity({m_dbId, catTriggers, name});
+        SetIdentity({m_dbId, catTriggers, stored});
     }
     // A successful save closes the window, once the save has finished.
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

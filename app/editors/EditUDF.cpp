@@ -118,7 +118,7 @@ TEditUDF::TEditUDF(quint64 dbId, QWidget* parent)
     bodyLayout->addWidget(OutputGroup);
     layout()->addWidget(body);
 
-    FuncName->setMaxLength(31);
+    FuncName->setMaxLength(NameEditMaxLength);
     KeepUpperCase(FuncName);
     connect(FuncName, &QLineEdit::textEdited, this, [this] { MarkModified(); });
     connect(ModuleName, &QLineEdit::textEdited, this, [this] { MarkModified(); });
@@ -205,7 +205,11 @@ void TEditUDF::SetRetByIndex(int index)
 TUDFDeclaration TEditUDF::Declaration() const
 {
     TUDFDeclaration declaration;
-    declaration.Name = FuncName->text().trimmed();
+    // A new function's name as the server keeps what was typed; a stored
+    // one's as it is.
+    TQvDatabase* database = Database();
+    const int dialect = database && database->Connected() ? database->SQLDialect() : 3;
+    declaration.Name = IsNew ? QvSql::NameFromTyped(FuncName->text(), dialect) : FuncName->text().trimmed();
     for (int row = 1; row < InputList->RowCount(); ++row) {
         const QString type = InputList->Cells(kTypeColumn, row).trimmed();
         // An empty row (the one Down leaves below the last) declares nothing.
@@ -222,10 +226,14 @@ TUDFDeclaration TEditUDF::Declaration() const
 
 bool TEditUDF::CheckDeclaration(const TUDFDeclaration& declaration, int dialect) const
 {
-    if (declaration.Name.isEmpty() || !IsValidIdentifier(declaration.Name)
-        || !QvSql::CanName(declaration.Name, dialect)) {
-        qv::messageDlg(QLatin1Char('"') + declaration.Name + QStringLiteral("\" is not valid function name"),
-                       qv::mtError, qv::mbOK);
+    // A stored function keeps the name it has, whatever the dialect allows to be typed.
+    QString refusal;
+    if (IsNew)
+        refusal = NewNameRefusal(FuncName->text(), dialect, QStringLiteral(" is not valid function name"));
+    else if (!QvSql::CanName(declaration.Name, dialect))
+        refusal = QLatin1Char('"') + declaration.Name + QStringLiteral("\" is not valid function name");
+    if (!refusal.isEmpty()) {
+        qv::messageDlg(refusal, qv::mtError, qv::mbOK);
         return false;
     }
     QStringList types = declaration.Arguments;
@@ -282,10 +290,10 @@ bool TEditUDF::OkBtnClick()
         qv::showMessage(error.Message());
         return false;
     }
-    // What the server stores for the name the declaration wrote.
     if (IsNew)
-        AddTreeNode(QvSql::NameFromTyped(QvSql::Identifier(declaration.Name, dialect), dialect));
+        AddTreeNode(declaration.Name);
     IsNew = false;
+    FuncName->setText(declaration.Name);
     FuncName->setReadOnly(true);
     SetIdentity({m_dbId, catFunctions, declaration.Name});
     // Closed once the save has returned: the base still holds the window busy.

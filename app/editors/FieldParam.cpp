@@ -1,6 +1,8 @@
 #include "app/editors/FieldParam.h"
 
+#include "access/QvSqlText.h"
 #include "app/editors/FormControls.h"
+#include "app/shell/MyConst.h"
 #include "components/CurrEdit.h"
 #include "components/SpinEdit.h"
 #include "platform/Dialogs.h"
@@ -57,7 +59,7 @@ TFieldParam::TFieldParam(QWidget* parent)
     setObjectName(QStringLiteral("TFieldParam"));
     FName = new QLineEdit(this);
     FName->setObjectName(QStringLiteral("FName"));
-    FName->setMaxLength(31);
+    FName->setMaxLength(NameEditMaxLength);
     KeepUpperCase(FName);
     FType = new QComboBox(this);
     FType->setObjectName(QStringLiteral("FType"));
@@ -170,7 +172,7 @@ int TFieldParam::DomainType(const QString& type) const
 
 void TFieldParam::LoadColumn(const TColumnDef& column)
 {
-    FName->setText(column.Name);
+    FName->setText(QvSql::TypedName(column.Name, m_dialect));
     {
         const QSignalBlocker blocker(FType);
         int index = FType->findText(column.Type, Qt::MatchFixedString);
@@ -205,7 +207,7 @@ void TFieldParam::LoadColumn(const TColumnDef& column)
 TColumnDef TFieldParam::Column(const TColumnDef& before) const
 {
     TColumnDef column = before;
-    column.Name = FName->text().trimmed().toUpper();
+    column.Name = QvSql::NameFromTyped(FName->text(), m_dialect);
     column.Type = FType->currentText();
     switch (SizePages->currentIndex()) {
     case spSize: column.Size = QString::number(qRound64(FSize->Value())); break;
@@ -288,8 +290,9 @@ void TFieldParam::OkBtnClick()
         FName->setFocus();
         return;
     }
-    if (IsNewColumn && m_otherNames.contains(FName->text().trimmed(), Qt::CaseInsensitive)) {
-        qv::messageDlg(QStringLiteral("Duplicate Field Name !"), qv::mtError, qv::mbOK);
+    const QString refusal = NameRefusal();
+    if (!refusal.isEmpty()) {
+        qv::messageDlg(refusal, qv::mtError, qv::mbOK);
         FName->setFocus();
         return;
     }
@@ -299,6 +302,16 @@ void TFieldParam::OkBtnClick()
     }
     ExitKind = ekOk;
     accept();
+}
+
+QString TFieldParam::NameRefusal() const
+{
+    const QString refusal = ::NameRefusal(FName->text(), m_dialect, QStringLiteral(" is not valid Identifier !"));
+    if (!refusal.isEmpty())
+        return refusal;
+    if (IsNewColumn && m_otherNames.contains(QvSql::NameFromTyped(FName->text(), m_dialect)))
+        return QStringLiteral("Duplicate Field Name !");
+    return {};
 }
 
 void TFieldParam::showEvent(QShowEvent* event)
@@ -324,8 +337,9 @@ void TFieldParam::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Down:
     case Qt::Key_Up:
         if (!inTypeBox && !FName->text().trimmed().isEmpty() && CheckDefault()) {
-            if (IsNewColumn && m_otherNames.contains(FName->text().trimmed(), Qt::CaseInsensitive)) {
-                qv::messageDlg(QStringLiteral("Duplicate Field Name !"), qv::mtError, qv::mbOK);
+            const QString refusal = NameRefusal();
+            if (!refusal.isEmpty()) {
+                qv::messageDlg(refusal, qv::mtError, qv::mbOK);
                 return;
             }
             ExitKind = event->key() == Qt::Key_Down ? ekDown : ekUp;

@@ -35,17 +35,21 @@ public:
 
     // The types offered: built-in ones, then "--- DOMAINS: ---" and the domains.
     void SetTypes(const QStringList& builtIn, const std::vector<TDomainInfo>& domains);
-    // The names of the other rows, for the duplicate check of a new column.
+    // The names of the other rows (as stored), for the duplicate check of a new column.
     void SetOtherNames(const QStringList& names) { m_otherNames = names; }
-    // Fills the dialog from a row.
+    // The SQL dialect of the database: what a typed name means.
+    void SetDialect(int dialect) { m_dialect = dialect; }
+    // Fills the dialog from a row (its name shown as it is typed).
     void LoadColumn(const TColumnDef& column);
-    // The row as the dialog now holds it (description untouched).
+    // The row as the dialog now holds it (description untouched), its name
+    // the one the typed name stands for.
     TColumnDef Column(const TColumnDef& before) const;
     bool IsDomain(const QString& type) const;
     // RDB$FIELD_TYPE of a domain, 0 for a built-in type.
     int DomainType(const QString& type) const;
 
-    // OK: refuses a new column named as another row ("Duplicate Field Name !").
+    // OK: refuses a name the one name rule refuses, and a new column named
+    // as another row ("Duplicate Field Name !").
     void OkBtnClick();
     // Follows the type: the size page, the base type hint of a domain, the default filter.
     void TypeChanged();
@@ -77,6 +81,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Why the typed name cannot be taken (shown by the caller), or "".
+    QString NameRefusal() const;
+
+    int m_dialect = 3;
     int m_domainStart = -1;
     std::vector<TDomainInfo> m_domains;
     QStringList m_otherNames;

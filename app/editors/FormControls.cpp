@@ -16,7 +16,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
 void KeepUpperCase(QLineEdit* edit)
 {
     QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
-        if (text != text.toUpper()) {
+        if (!text.trimmed().startsWith(QLatin1Char('"')) && text != text.toUpper()) {
             const int position = edit->cursorPosition();
             edit->setText(text.toUpper());
             edit->setCursorPosition(position);

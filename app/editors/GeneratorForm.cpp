@@ -70,9 +70,9 @@ QString TGeneratorForm::ValueText() const
 
 bool TGeneratorForm::OkBtnClick()
 {
-    const QString name = ObjectName(GenName->text());
-    if (!CheckName(name, QStringLiteral(" is not valid generator name")))
+    if (!CheckName(GenName->text(), QStringLiteral(" is not valid generator name")))
         return false;
+    const QString name = ObjectName(GenName->text());
     const QString value = ValueText();
     const int dialect = Dialect();
     if (IsNew()) {

@@ -124,15 +124,18 @@ void TObjectEditorBase::AddCreatedNode(const QString& name) const
 
 QString TObjectEditorBase::ObjectName(const QString& typed) const
 {
-    return m_isNew ? typed.toUpper() : Identity().ObjectName;
+    return m_isNew ? QvSql::NameFromTyped(typed, Dialect()) : Identity().ObjectName;
 }
 
 bool TObjectEditorBase::CheckName(const QString& name, const QString& refusal) const
 {
     // An existing object's name came from the database and is written as it stands.
-    if (!m_isNew || (!name.isEmpty() && IsValidIdentifier(name) && QvSql::CanName(name, Dialect())))
+    if (!m_isNew)
         return true;
-    qv::messageDlg(QLatin1Char('"') + name + QLatin1Char('"') + refusal, qv::mtError, qv::mbOK);
+    const QString message = NewNameRefusal(name, Dialect(), refusal);
+    if (message.isEmpty())
+        return true;
+    qv::messageDlg(message, qv::mtError, qv::mbOK);
     return false;
 }
 

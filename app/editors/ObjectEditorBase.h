@@ -35,12 +35,13 @@ protected:
     void ExecuteDDL(const QString& sql, bool paramCheck = true, int dialect = 0) const;
     // A node for a created object under the category, when the tree lists it.
     void AddCreatedNode(const QString& name) const;
-    // The object's name: for a new one as typed, upper-cased; for an existing
-    // one exactly as the database keeps it (dialect 3 names may hold lower
-    // case and blanks).
+    // The object's name as the database keeps it: for a new one the name
+    // typed stands for (upper-cased, or what stands in its quotes); for an
+    // existing one its stored name (dialect 3 names may hold lower case and
+    // blanks).
     QString ObjectName(const QString& typed) const;
-    // Checks a typed name; shows '"name"' + refusal and answers false when the
-    // name is no identifier or the database's dialect cannot write it.
+    // Checks a new object's typed name by the one name rule; shows '"name"' +
+    // refusal, or why the database's dialect cannot write it, and answers false.
     bool CheckName(const QString& name, const QString& refusal) const;
     // A successful save closes the window once the save has returned (the
     // window cannot close while its own save runs).

@@ -11,6 +11,7 @@ class TqeGeneralSyn;
 // words; nothing when the entry is gone.
 void SetObjectLinkWords(TqeGeneralSyn* syntax, quint64 dbId);
 
-// A link word was clicked: shows the CREATE text of the entry's object of
-// that name (in any letter case), named upper-cased.
+// A link word was clicked: shows the CREATE text of the entry's object the
+// word names (the object of exactly that name first, then the one the word
+// names unquoted, then any letter case), under its stored name.
 void ShowLinkedObject(quint64 dbId, const QString& word);

@@ -1,5 +1,6 @@
 #include "app/editors/ParamGrid.h"
 
+#include "access/QvSqlText.h"
 #include "access/QvTypeCatalog.h"
 #include "app/shell/MyConst.h"
 #include "app/shell/Options.h"
@@ -229,12 +230,13 @@ bool TParamGrid::CheckEmptyCells()
 
 bool TParamGrid::IsDuplicate(int row, const QString& name) const
 {
-    const QString upper = name.toUpper();
+    const QString stored = QvSql::NameFromTyped(name, m_dialect);
     for (const TParamGrid* grid : m_group) {
         for (int r = 1; r < grid->m_grid->RowCount(); ++r) {
             if (grid == this && r == row)
                 continue;
-            if (grid->m_grid->Cells(ParamNameCol, r).toUpper() == upper)
+            const QString other = grid->m_grid->Cells(ParamNameCol, r);
+            if (!other.trimmed().isEmpty() && QvSql::NameFromTyped(other, m_dialect) == stored)
                 return true;
         }
     }
@@ -246,9 +248,7 @@ bool TParamGrid::CheckCell(int col, int row)
     if (col == ParamNameCol) {
         const QString name = m_grid->Cells(ParamNameCol, row);
         if (!name.isEmpty()) {
-            // A stored name that needs its quotes shows them, as it was read.
-            const bool quoted = name.size() > 2 && name.startsWith(u'"') && name.endsWith(u'"');
-            if (!quoted && !CheckIdentifier(name))
+            if (!CheckIdentifier(name, m_dialect))
                 return false;
             if (IsDuplicate(row, name)) {
                 qv::messageDlg(QStringLiteral("Duplicate Identifier !"), qv::mtError, qv::mbOK);

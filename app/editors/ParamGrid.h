@@ -53,6 +53,10 @@ public:
     TTypedGrid* Grid() const { return m_grid; }
     void SetKeys(const TKeys& keys) { m_keys = keys; }
 
+    // The SQL dialect of the database the names are typed for.
+    void SetDialect(int dialect) { m_dialect = dialect; }
+    int Dialect() const { return m_dialect; }
+
     // The grids of one editor: names must differ across all of them.
     void SetGroup(const QList<TParamGrid*>& group) { m_group = group; }
     const QList<TParamGrid*>& Group() const { return m_group; }
@@ -97,7 +101,8 @@ public:
     // Every name and type of every row, as saving needs them: the first
     // refused cell is selected and its message shown.
     bool CheckAllCells();
-    // Another row of the group names the same (letter case aside).
+    // Another row of the group names the same variable (as the server
+    // reads the typed names: "x" and X are one, "x" and "X" two).
     bool IsDuplicate(int row, const QString& name) const;
 
     // Keys of the grid or its cell editor; true when taken.
@@ -119,6 +124,7 @@ private:
 
     QPointer<TTypedGrid> m_grid;
     TKeys m_keys;
+    int m_dialect = 3;
     QList<TParamGrid*> m_group;
     QPointer<TtgHintWindow> m_hint;
 };

@@ -140,9 +140,9 @@ QList<qsizetype> SemicolonsInCode(QStringView text)
     return positions;
 }
 
-// The name and the type of "NAME TYPE": a quoted name, blanks and all, comes
-// back as the name it stands for (doubled quotes made single), so that
-// writing it again quotes it once.
+// The name and the type of "NAME TYPE", the name as the user types it: a
+// quoted name, blanks and all, keeps its quotes unless it stands for a plain
+// name, so that writing it again names the same variable.
 void SplitNameAndType(const QString& code, int nameWord, TParamRow& row)
 {
     const TCharSet& delimiters = SourceWordDelimiters();
@@ -153,7 +153,8 @@ void SplitNameAndType(const QString& code, int nameWord, TParamRow& row)
     const QList<QvSql::Word> quoted = rest.startsWith(u'"') ? QvSql::LeadWords(rest, 1) : QList<QvSql::Word>();
     if (!quoted.isEmpty() && quoted.front().Length > 2
         && QvSql::QuotingOf(rest.left(quoted.front().Length)) == QvSql::Quoting::Double) {
-        row.Name = QvSql::Unquoted(rest.left(quoted.front().Length));
+        // Only dialect 3 has quoted names.
+        row.Name = QvSql::TypedName(QvSql::Unquoted(rest.left(quoted.front().Length)), 3);
         row.Type = rest.mid(quoted.front().Length).trimmed().toString();
         return;
     }
@@ -346,27 +347,13 @@ QString CommentText(const QString& description)
     return QvSql::CommentText(text);
 }
 
-QString SourceName(const QString& name, int dialect)
-{
-    const QString stored = QvSql::NameFromTyped(name, dialect);
-    // A plain name reads the same in any letter case: it stays as typed.
-    if (QvSql::IsPlainName(stored) && stored == name.trimmed().toUpper())
-        return name.trimmed();
-    return QvSql::Identifier(stored, dialect);
-}
-
-QString TypedName(const QString& stored, int dialect)
-{
-    return QvSql::NameFromTyped(stored, dialect) == stored ? stored : QvSql::Identifier(stored, dialect);
-}
-
 QString LocalVariablesText(const TParamRows& locals, int dialect)
 {
     QStringList lines;
     for (const TParamRow& row : locals) {
         if (row.Name.isEmpty())
             continue;
-        QString line = QStringLiteral("     declare variable ") + SourceName(row.Name, dialect) + u' ' + row.Type;
+        QString line = QStringLiteral("     declare variable ") + QvSql::SourceName(row.Name, dialect) + u' ' + row.Type;
         if (!row.Description.isEmpty())
             line += QStringLiteral("   /*") + CommentText(row.Description) + QStringLiteral(" */");
         line += u';';
@@ -379,14 +366,14 @@ QString ParameterListText(const TParamRows& parameters, int dialect)
 {
     qsizetype width = 0;
     for (const TParamRow& row : parameters)
-        width = std::max(width, SourceName(row.Name, dialect).size());
+        width = std::max(width, QvSql::SourceName(row.Name, dialect).size());
     QString text;
     for (const TParamRow& row : parameters) {
         if (row.Name.isEmpty())
             continue;
         if (!text.isEmpty())
             text += QStringLiteral(",\r\n     ");
-        const QString name = SourceName(row.Name, dialect);
+        const QString name = QvSql::SourceName(row.Name, dialect);
         text += name + QString(std::max<qsizetype>(1, width + 1 - name.size()), u' ') + row.Type;
         if (!row.Description.isEmpty())
             text += QStringLiteral(" /*") + CommentText(row.Description) + QStringLiteral("*/");
@@ -398,7 +385,7 @@ QString ProcedureText(const QString& name, const TParamRows& inputs, const TPara
                       const TParamRows& locals, const QStringList& bodyLines, int dialect,
                       const TSourceLayout& layout)
 {
-    QString text = QStringLiteral("CREATE PROCEDURE ") + SourceName(name, dialect) + u' ';
+    QString text = QStringLiteral("CREATE PROCEDURE ") + QvSql::SourceName(name, dialect) + u' ';
     const QString inputText = ParameterListText(inputs, dialect);
     if (!inputText.isEmpty())
         text += u'(' + inputText + u')';

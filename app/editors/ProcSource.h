@@ -41,7 +41,8 @@ struct TSourceParts
 TSourceParts SplitSource(const QString& source);
 
 // The local variables a header declares, one per ";" outside comments:
-// name, type (the rest of the declaration) and the text of its comments.
+// name as the user types it (a name that needs its quotes keeps them), type
+// (the rest of the declaration) and the text of its comments.
 TParamRows ParseLocalVariables(const QString& header);
 
 // The body's lines as the editor shows them, from the text after "begin": the rest of
@@ -85,15 +86,6 @@ private:
 // A description as it may stand inside a /* */ comment of generated text:
 // on one line (its line breaks go), with nothing in it that ends the comment.
 QString CommentText(const QString& description);
-
-// How a name typed into a grid or a name edit stands in generated text: the
-// name QvSql::NameFromTyped stores, as typed when the server reads it as a
-// plain name, else quoted where the dialect can quote (a reserved word, a
-// quoted mixed-case name).
-QString SourceName(const QString& name, int dialect);
-// The reverse: a stored name as a grid or name edit shows it, so that
-// SourceName writes it back exactly ("myParam" in dialect 3 shows quoted).
-QString TypedName(const QString& stored, int dialect);
 
 // The declarations of the named rows, one per line:
 // "     declare variable NAME TYPE   /*description */;", without the line

@@ -143,7 +143,9 @@ void TTableCatalog::LoadColumns(TTableDefinition& table)
         const QString source = rows.Name(1);
         const int fieldType = rows.Integer(2);
         if (QvTypes::IsImplicitDomain(source)) {
-            SplitTypeText(QvTypes::TypeText(types.Read(rows), dialect), def);
+            SplitTypeText(QvTypes::TypeText(types.Read(rows), dialect,
+                                            QStringLiteral("Column %1 of table %2").arg(def.Name, table.Name)),
+                          def);
         } else {
             def.Type = source;
             column.DomainType = fieldType;
@@ -263,7 +265,7 @@ std::vector<TDomainInfo> TTableCatalog::LoadDomains()
             TDomainInfo domain;
             domain.Name = rows.Name(0);
             domain.FieldType = rows.Integer(1);
-            domain.TypeText = QvTypes::TypeText(types.Read(rows), dialect);
+            domain.TypeText = QvTypes::TypeText(types.Read(rows), dialect, QStringLiteral("Domain %1").arg(domain.Name));
             domains.push_back(std::move(domain));
         }
     }

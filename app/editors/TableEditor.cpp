@@ -2,6 +2,7 @@
 
 #include "access/Qv.h"
 #include "access/QvDatabase.h"
+#include "access/QvSqlText.h"
 #include "app/editors/ConstraintDialogs.h"
 #include "app/editors/FieldParam.h"
 #include "app/editors/FormControls.h"
@@ -81,8 +82,9 @@ int RowImage(int state)
 // Fills the dialog from the item unless the item is a new one; on OK the
 // item takes the dialog's definition.
 template <class Dialog>
-bool EditInDialog(Dialog& dialog, TConstraintItem& item, bool isNewItem)
+bool EditInDialog(Dialog& dialog, TConstraintItem& item, bool isNewItem, int dialect)
 {
+    dialog.Dialect = dialect;
     dialog.IsNew = isNewItem || item.State != isLoaded;
     if (!isNewItem)
         dialog.LoadItem(item);
@@ -168,11 +170,11 @@ TNewTable::TNewTable(TQvDatabase* database, QWidget* parent)
     setObjectName(QStringLiteral("TNewTable"));
     TableName = new QLineEdit(this);
     TableName->setObjectName(QStringLiteral("TableName"));
-    TableName->setMaxLength(31);
+    TableName->setMaxLength(NameEditMaxLength);
     KeepUpperCase(TableName);
     connect(TableName, &QLineEdit::textEdited, this, [this] {
         if (!TableName->isReadOnly()) {
-            m_table.Name = TableName->text().trimmed();
+            m_table.Name = QvSql::NameFromTyped(TableName->text(), m_database->SQLDialect());
             UpdateStatementText();
         }
         SetModified();
@@ -230,10 +232,10 @@ TNewTable::TNewTable(TQvDatabase* database, QWidget* parent)
     auto* keyBox = new QGroupBox(QStringLiteral("Primary Key"), this);
     PKName = new QLineEdit(keyBox);
     PKName->setObjectName(QStringLiteral("PKName"));
-    PKName->setMaxLength(31);
+    PKName->setMaxLength(NameEditMaxLength);
     KeepUpperCase(PKName);
     connect(PKName, &QLineEdit::textEdited, this, [this] {
-        m_table.PKName = PKName->text();
+        m_table.PKName = QvSql::NameFromTyped(PKName->text(), m_database->SQLDialect());
         m_table.PKChanged = true;
         SetModified();
     });
@@ -379,7 +381,7 @@ bool TNewTable::LoadTable(const QString& name)
     }
     m_blankRow = false;
     setWindowTitle(QStringLiteral("Edit Table"));
-    TableName->setText(name);
+    TableName->setText(QvSql::TypedName(name, m_database->SQLDialect()));
     TableName->setReadOnly(true);
     m_domainsLoaded = false;
     ShowAll();
@@ -405,6 +407,7 @@ TFieldParam* TNewTable::ColumnDialog()
     if (!FieldParam) {
         FieldParam = new TFieldParam(this);
         FieldParam->SetTypes(BuiltInTypes(m_database->SQLDialect()), m_domains);
+        FieldParam->SetDialect(m_database->SQLDialect());
     }
     return FieldParam;
 }
@@ -472,7 +475,7 @@ void TNewTable::UpdateStatementText()
 
 void TNewTable::ShowPrimaryKey()
 {
-    PKName->setText(m_table.PKName);
+    PKName->setText(QvSql::TypedName(m_table.PKName, m_database->SQLDialect()));
     PKFieldList->clear();
     PKFieldList->addItems(m_table.PKFields);
 }
@@ -529,12 +532,16 @@ void TNewTable::TableNameExit()
     const QString name = TableName->text().trimmed();
     if (TableName->isReadOnly() || name.isEmpty())
         return;
-    if (!IsValidTableName(name)) {
-        qv::messageDlg(QStringLiteral("Illegal table name !"), qv::mtError, qv::mbOK);
+    const int dialect = m_database->SQLDialect();
+    if (!IsValidTableName(name, dialect)) {
+        // A name only dialect 3 can write says why.
+        const bool otherDialect = QvSql::CheckTypedName(name, dialect) == QvSql::TNameCheck::NotInDialect;
+        qv::messageDlg(otherDialect ? NameRefusal(name, dialect, {}) : QStringLiteral("Illegal table name !"),
+                       qv::mtError, qv::mbOK);
         TableName->setFocus();
         return;
     }
-    m_table.Name = name;
+    m_table.Name = QvSql::NameFromTyped(name, dialect);
     UpdateStatementText();
 }
 
@@ -718,19 +725,19 @@ bool TNewTable::RunConstraintDialog(TConstraintKind kind, TConstraintItem& item,
         TNewFK dialog(columns, m_catalog.get(), this);
         if (isNewItem && !dialog.FormShow())
             return false;
-        return EditInDialog(dialog, item, isNewItem);
+        return EditInDialog(dialog, item, isNewItem, m_database->SQLDialect());
     }
     case TConstraintKind::Index: {
         TNewIndex dialog(columns, this);
-        return EditInDialog(dialog, item, isNewItem);
+        return EditInDialog(dialog, item, isNewItem, m_database->SQLDialect());
     }
     case TConstraintKind::Check: {
         TNewCheck dialog(this);
-        return EditInDialog(dialog, item, isNewItem);
+        return EditInDialog(dialog, item, isNewItem, m_database->SQLDialect());
     }
     case TConstraintKind::Unique: {
         TNewUC dialog(columns, this);
-        return EditInDialog(dialog, item, isNewItem);
+        return EditInDialog(dialog, item, isNewItem, m_database->SQLDialect());
     }
     }
     return false;
@@ -841,8 +848,22 @@ bool TNewTable::SaveChanges()
     qv::BusyGuard busy(this);
     if (!busy.acquired())
         return false;
+    // What was typed is what is saved: a name the rule refuses sends nothing.
+    const int dialect = m_database->SQLDialect();
+    for (QLineEdit* edit : {TableName, PKName}) {
+        if (edit->isReadOnly() || edit->text().trimmed().isEmpty())
+            continue;
+        const QString refusal = NameRefusal(edit->text(), dialect,
+                                            edit == TableName ? QStringLiteral(" is not valid table name !")
+                                                              : QStringLiteral(" is not valid Identifier !"));
+        if (!refusal.isEmpty()) {
+            qv::messageDlg(refusal, qv::mtError, qv::mbOK);
+            edit->setFocus();
+            return false;
+        }
+    }
     if (m_table.IsNew)
-        m_table.Name = TableName->text().trimmed();
+        m_table.Name = QvSql::NameFromTyped(TableName->text(), dialect);
     TTableSaver saver(m_database, m_table);
     if (!AlterProcess)
         AlterProcess = new TAlterProcess(this);

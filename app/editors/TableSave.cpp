@@ -6,7 +6,6 @@
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/editors/TableCatalog.h"
-#include "app/shell/MyConst.h"
 
 namespace {
 
@@ -51,7 +50,8 @@ TTableSaver::~TTableSaver() = default;
 
 QString TTableSaver::Validate() const
 {
-    if (m_table.Name.isEmpty() || !IsValidIdentifier(m_table.Name))
+    // The names are stored ones: those the database's dialect can write.
+    if (!QvSql::CanName(m_table.Name, m_dialect))
         return QLatin1Char('"') + m_table.Name + QStringLiteral("\" is not valid table name !");
     if (m_table.LiveColumnCount() == 0)
         return QStringLiteral("Table has no fields !");

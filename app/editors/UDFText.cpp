@@ -86,7 +86,7 @@ void ReadHeader(TQvQuery& query, TQvDatabase& database, const QString& literal, 
     stored.External = header.IsNull(2) ? !header.IsNull(0) : header.Integer(2) == 1;
 }
 
-void ReadArguments(TQvQuery& query, TQvDatabase& database, const QString& literal, TStoredUDF& stored)
+void ReadArguments(TQvQuery& query, TQvDatabase& database, const QString& name, TStoredUDF& stored)
 {
     TCatalogQuery arguments(
         query, &database,
@@ -99,7 +99,7 @@ void ReadArguments(TQvQuery& query, TQvDatabase& database, const QString& litera
                        "where a.rdb$function_name=%1 and a.rdb$package_name is null "
                        "and b.rdb$package_name is null "
                        "order by b.rdb$argument_position")
-            .arg(literal));
+            .arg(QvSql::Literal(name, 1)));
     const int dialect = database.SQLDialect();
     for (; !arguments.Eof(); arguments.Next()) {
         QvTypes::TTypeFacts facts;
@@ -109,8 +109,11 @@ void ReadArguments(TQvQuery& query, TQvDatabase& database, const QString& litera
         facts.SubType = arguments.Integer(6);
         facts.BytesPerChar = arguments.IsNull(7) ? 1 : std::max(1, arguments.Integer(7));
         facts.Precision = arguments.Integer(8);
-        const QString type = QvTypes::TypeText(facts, dialect);
-        if (arguments.Integer(0) == arguments.Integer(1)) {
+        const bool result = arguments.Integer(0) == arguments.Integer(1);
+        const QString type = QvTypes::TypeText(facts, dialect,
+            result ? QStringLiteral("The result of function %1").arg(name)
+                   : QStringLiteral("Argument %1 of function %2").arg(arguments.Integer(0)).arg(name));
+        if (result) {
             stored.ReturnType = type;
             stored.ReturnMechanism = arguments.Integer(2);
         } else {
@@ -133,7 +136,7 @@ TStoredUDF ReadExternalFunction(TQvDatabase& database, const QString& name)
     TQvTransactionScope scope(statement.transaction);
     ReadHeader(statement.query, database, literal, stored);
     if (stored.Found && stored.External)
-        ReadArguments(statement.query, database, literal, stored);
+        ReadArguments(statement.query, database, name, stored);
     scope.Commit();
     return stored;
 }

@@ -74,15 +74,7 @@ void TViewForm::showEvent(QShowEvent* event)
 
 void TViewForm::SQLTextHyperLinkClick(const QString& word)
 {
-    const int number = DBNumber();
-    if (number <= 0)
-        return;
-    for (const TDBObjectName& object : DBList->GetObjectNames(number - 1)) {
-        if (object.Name.compare(word, Qt::CaseInsensitive) == 0) {
-            ShowObjectDDL(object.Name, number, object.Kind);
-            return;
-        }
-    }
+    ShowLinkedObject(DBId(), word);
 }
 
 void TViewForm::LoadView(const QString& viewName)

@@ -1,6 +1,7 @@
 #include "app/shell/MyConst.h"
 
 #include "access/QvSqlScan.h"
+#include "access/QvSqlText.h"
 #include "access/QvTypeCatalog.h"
 #include "components/StrUtils.h"
 #include "platform/Dialogs.h"
@@ -21,21 +22,8 @@ const std::array<QString, 10> SQLFunctionNames = {
     QStringLiteral("avg"),    QStringLiteral("cast"),  QStringLiteral("sum"),
     QStringLiteral("upper"),  QStringLiteral("lower"), QString(), QString()};
 
-namespace {
-
-bool isAsciiLetter(QChar c)
-{
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-}
-
-bool isAsciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-} // namespace
-
-QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int bytesPerChar, int subType)
+QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int bytesPerChar, int subType,
+                       const QString& what)
 {
     QvTypes::TTypeFacts facts;
     facts.Type = fieldType;
@@ -44,7 +32,7 @@ QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int by
     facts.BytesPerChar = bytesPerChar;
     // Only a blob's sub-type: an integer's NUMERIC or DECIMAL needs its precision.
     facts.SubType = fieldType == 261 ? subType : 0;
-    return QvTypes::TypeText(facts, dialect);
+    return QvTypes::TypeText(facts, dialect, what);
 }
 
 QString ArrayBoundsToStr(const QList<QPair<int, int>>& bounds)
@@ -52,25 +40,43 @@ QString ArrayBoundsToStr(const QList<QPair<int, int>>& bounds)
     return QvTypes::BoundsText(bounds);
 }
 
-bool IsValidIdentifier(const QString& name)
+bool IsValidIdentifier(const QString& name, int dialect)
 {
-    if (name.isEmpty())
-        return true;
-    if (!isAsciiLetter(name.front()))
-        return false;
-    for (const QChar c : name) {
-        if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != u'_' && c != u'$')
-            return false;
-    }
-    return true;
+    return QvSql::IsValidTypedName(name, dialect);
 }
 
-bool CheckIdentifier(const QString& name)
+QString NameRefusal(const QString& name, int dialect, const QString& refusal)
 {
-    if (IsValidIdentifier(name))
+    switch (QvSql::CheckTypedName(name, dialect)) {
+    case QvSql::TNameCheck::Valid:
+        return {};
+    case QvSql::TNameCheck::NotInDialect:
+        return QStringLiteral("The name %1 cannot be written in an SQL dialect %2 statement: %3")
+            .arg(name.trimmed())
+            .arg(dialect)
+            .arg(name.trimmed().startsWith(QLatin1Char('"'))
+                     ? QStringLiteral("dialect 1 has no quoted names; a name there is letters, digits, \"_\" and \"$\", "
+                                      "kept in upper case.")
+                     : QStringLiteral("it is a reserved word."));
+    case QvSql::TNameCheck::Invalid:
+        break;
+    }
+    return QLatin1Char('"') + name + QLatin1Char('"') + refusal;
+}
+
+QString NewNameRefusal(const QString& name, int dialect, const QString& refusal)
+{
+    if (name.trimmed().isEmpty())
+        return QLatin1Char('"') + name + QLatin1Char('"') + refusal;
+    return NameRefusal(name, dialect, refusal);
+}
+
+bool CheckIdentifier(const QString& name, int dialect)
+{
+    const QString refusal = NameRefusal(name, dialect, QStringLiteral(" is not valid Identifier !"));
+    if (refusal.isEmpty())
         return true;
-    qv::messageDlg(QLatin1Char('"') + name + QStringLiteral("\" is not valid Identifier !"),
-                   qv::mtError, qv::mbOK);
+    qv::messageDlg(refusal, qv::mtError, qv::mbOK);
     return false;
 }
 
@@ -88,15 +94,9 @@ bool CheckTypeName(const QString& typeText)
     return false;
 }
 
-bool IsValidTableName(const QString& name)
+bool IsValidTableName(const QString& name, int dialect)
 {
-    if (name.isEmpty() || !isAsciiLetter(name.front()))
-        return false;
-    for (const QChar c : name) {
-        if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != u'-' && c != u'_')
-            return false;
-    }
-    return true;
+    return !name.trimmed().isEmpty() && IsValidIdentifier(name, dialect);
 }
 
 bool IsQuotedType(const QString& typeName)

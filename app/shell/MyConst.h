@@ -30,22 +30,34 @@ enum ObjectKind : int { okTable = 1, okView = 2, okProcedure = 3 };
 // Varchar lengths into characters. A blob with a subType other than 0 (1 is
 // text) is "Blob sub_type n". The type catalog's text (access/QvTypeCatalog.h)
 // for these facts alone: readers that have the declared precision, character
-// set and collation give them to QvTypes::TypeText instead.
-QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int bytesPerChar = 1, int subType = 0);
+// set and collation give them to QvTypes::TypeText instead. A type code it has
+// no name for raises QvTypes::EUnknownType, its message naming what.
+QString FieldTypeToStr(int fieldType, int length, int scale, int dialect, int bytesPerChar = 1, int subType = 0,
+                       const QString& what = QString());
 
 // The bounds of an array, as an array column's type text ends:
 // {{1, 4}} gives "[1:4]", {{1, 4}, {0, 2}} "[1:4, 0:2]".
 QString ArrayBoundsToStr(const QList<QPair<int, int>>& bounds);
 
-bool IsValidIdentifier(const QString& name);
+// A name the user typed, for a database of that SQL dialect, by the one
+// name rule (QvSql::CheckTypedName): "" passes (nothing typed yet).
+bool IsValidIdentifier(const QString& name, int dialect);
+// Why a typed name cannot be saved, "" when it can: a double quote, the
+// name, a double quote and the window's refusal (" is not valid procedure
+// name") for a text that is no name; for a name the dialect cannot write,
+// which name and why.
+QString NameRefusal(const QString& name, int dialect, const QString& refusal);
+// The same for the name of an object being created: an empty one is refused too.
+QString NewNameRefusal(const QString& name, int dialect, const QString& refusal);
 // IsValidIdentifier, telling the user when the name is refused.
-bool CheckIdentifier(const QString& name);
+bool CheckIdentifier(const QString& name, int dialect);
 // Checks a type text typed by the user; tells the user when it is refused.
 // Whether a type text names a type a column, parameter or variable can have
 // ("" counts as valid: nothing typed yet).
 bool IsValidTypeText(const QString& typeText);
 bool CheckTypeName(const QString& typeText);
-bool IsValidTableName(const QString& name);
+// A table name as typed: not empty, and valid by the one name rule.
+bool IsValidTableName(const QString& name, int dialect);
 
 // Type names spelt as FieldTypeToStr and the type lists spell them, without
 // a size or precision.

@@ -119,8 +119,10 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
             } else {
                 const QString domain = StrTrimTrailingSpaces(rows.Text(source));
                 // A column of an implicit domain declares its type.
-                line += domain.contains(QLatin1String("RDB$"))
-                    ? QvTypes::TypeText(types.Read(rows), names.Dialect())
+                line += QvTypes::IsImplicitDomain(domain)
+                    ? QvTypes::TypeText(types.Read(rows), names.Dialect(),
+                                        QStringLiteral("Column %1 of table %2")
+                                            .arg(StrTrimTrailingSpaces(rows.Text(field)), key))
                     : names.Name(domain);
                 const QString defaultText = rows.Text(defaultSource).trimmed();
                 if (!defaultText.isEmpty())
@@ -250,8 +252,10 @@ QString procedureText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* databas
         const int parameterType = rows.Column(QStringLiteral("RDB$PARAMETER_TYPE"));
         const int description = rows.Column(QStringLiteral("RDB$DESCRIPTION"));
         for (; !rows.Eof() && StrTrimTrailingSpaces(rows.Text(procedure)) == key; rows.Next()) {
-            QString text = names.Name(StrTrimTrailingSpaces(rows.Text(parameter))) + QLatin1Char(' ')
-                + QvTypes::TypeText(types.Read(rows), names.Dialect());
+            const QString parameterName = StrTrimTrailingSpaces(rows.Text(parameter));
+            QString text = names.Name(parameterName) + QLatin1Char(' ')
+                + QvTypes::TypeText(types.Read(rows), names.Dialect(),
+                                   QStringLiteral("Parameter %1 of procedure %2").arg(parameterName, key));
             const QString comment = StrTrimTrailingSpaces(rows.Text(description));
             if (!comment.isEmpty())
                 text += QStringLiteral(" /*") + QvSql::CommentText(comment) + QStringLiteral("*/");

@@ -103,7 +103,7 @@ TExtractCatalog::TExtractCatalog(TQvDatabase& database, TQvTransaction& transact
     }
 }
 
-QString TExtractCatalog::TypeText(const TFieldType& field) const
+QString TExtractCatalog::TypeText(const TFieldType& field, const QString& what) const
 {
     QvTypes::TTypeFacts facts;
     facts.Type = field.type;
@@ -116,7 +116,7 @@ QString TExtractCatalog::TypeText(const TFieldType& field) const
     facts.SegmentLength = field.segmentLength;
     if (field.IsText() && field.characterSet >= 0 && field.characterSet != m_defaultCharacterSet)
         facts.CharacterSet = CharacterSetName(field.characterSet);
-    QString text = QvTypes::TypeText(facts, m_dialect);
+    QString text = QvTypes::TypeText(facts, m_dialect, what);
     if (field.dimensions > 0) {
         // The bounds stand between the type and its character set.
         const qsizetype set = facts.CharacterSet.isEmpty() ? text.size() : text.lastIndexOf(QStringLiteral(" CHARACTER SET "));

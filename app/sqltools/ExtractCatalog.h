@@ -60,8 +60,9 @@ public:
     // scaled numbers with their stored precision, text lengths in
     // characters, array bounds, a blob's segment size when it is not the
     // default, and " CHARACTER SET x" when a text's set is not the
-    // database's own.
-    QString TypeText(const TFieldType& field) const;
+    // database's own. A type it cannot name raises QvTypes::EUnknownType
+    // naming what has it: the extraction stops, and writes nothing.
+    QString TypeText(const TFieldType& field, const QString& what) const;
     // " COLLATE x" for a collation other than its set's default, else "".
     QString CollateClause(int characterSet, int collation) const;
 

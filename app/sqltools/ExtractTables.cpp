@@ -121,7 +121,8 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
         const QString computed = rows.Text(3);
         if (!computed.isEmpty() && job.Plan().ComputedWaits(rows.Name(2))) {
             // Its type for now; its expression when what it uses exists.
-            line += catalog.TypeText(types.Read(rows)) + QStringLiteral(" COMPUTED BY (NULL)");
+            line += catalog.TypeText(types.Read(rows), QStringLiteral("Column %1 of table %2").arg(name, relation))
+                + QStringLiteral(" COMPUTED BY (NULL)");
         } else if (!computed.isEmpty()) {
             line += QStringLiteral("COMPUTED BY ") + Fragment(computed);
         } else {
@@ -130,7 +131,7 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
             const int columnCollation = rows.IsNull(8) ? -1 : rows.Integer(8);
             QString collate;
             if (QvTypes::IsImplicitDomain(domain)) {
-                line += catalog.TypeText(type);
+                line += catalog.TypeText(type, QStringLiteral("Column %1 of table %2").arg(name, relation));
                 collate = catalog.CollateClause(type.characterSet, columnCollation >= 0 ? columnCollation : type.collation);
             } else {
                 line += job.Name(domain);
@@ -448,7 +449,7 @@ void ExtractLateDefinitions(TExtractJob& job)
         for (; !rows.Eof(); rows.Next())
             if (plan.ComputedWaits(rows.Name(2)) && job.Selected(rows.Name(0)))
                 out << QStringLiteral("ALTER TABLE ") + job.Name(rows.Name(0)) + QStringLiteral(" ALTER ")
-                        + job.Name(rows.Name(1)) + QStringLiteral(" TYPE ") + job.Catalog().TypeText(types.Read(rows))
+                        + job.Name(rows.Name(1)) + QStringLiteral(" TYPE ") + job.Catalog().TypeText(types.Read(rows), QStringLiteral("Column %1 of table %2").arg(rows.Name(1), rows.Name(0)))
                         + QStringLiteral(" COMPUTED BY ") + Fragment(rows.Text(3)) + Semicolon;
     }
     if (job.Flag(efIndices)) {

@@ -89,14 +89,16 @@ struct TPackage
 
 // A parameter (or, without its name, a function's result) as its routine's
 // header declares it, read from the P_* items of a parameter select.
-QString ParameterText(TExtractJob& job, const TCatalogQuery& rows, const TFieldTypeReader& types, bool named)
+QString ParameterText(TExtractJob& job, const TCatalogQuery& rows, const TFieldTypeReader& types, bool named,
+                      const QString& routine)
 {
     const QString domain = rows.Name(rows.Column(QStringLiteral("P_SOURCE")));
     const int mechanism = rows.Column(QStringLiteral("P_MECHANISM"));
     const int relation = rows.Column(QStringLiteral("P_RELATION"));
     const int field = rows.Column(QStringLiteral("P_FIELD"));
     const TFieldType type = types.Read(rows);
-    QString text = named ? job.Name(rows.Name(rows.Column(QStringLiteral("P_NAME")))) + QLatin1Char(' ') : QString();
+    const QString parameter = rows.Name(rows.Column(QStringLiteral("P_NAME")));
+    QString text = named ? job.Name(parameter) + QLatin1Char(' ') : QString();
     if (!rows.IsNull(relation) && !rows.IsNull(field)) {
         text += QStringLiteral("TYPE OF COLUMN ") + job.Name(rows.Name(relation)) + QLatin1Char('.')
             + job.Name(rows.Name(field));
@@ -105,7 +107,8 @@ QString ParameterText(TExtractJob& job, const TCatalogQuery& rows, const TFieldT
             text += QStringLiteral("TYPE OF ");
         text += job.Name(domain);
     } else {
-        text += job.Catalog().TypeText(type);
+        text += job.Catalog().TypeText(type, named ? QStringLiteral("Parameter %1 of %2").arg(parameter, routine)
+                                                   : QStringLiteral("The result of %1").arg(routine));
     }
     const int nullFlag = rows.Column(QStringLiteral("P_NULL_FLAG"));
     if (!rows.IsNull(nullFlag) && rows.Integer(nullFlag) == 1)
@@ -164,7 +167,7 @@ std::vector<TRoutine> ReadProcedures(TExtractJob& job, TQvQuery& query)
         if (found == byName.cend())
             continue;
         TRoutine& procedure = procedures[std::size_t(*found)];
-        const QString text = ParameterText(job, rows, types, true);
+        const QString text = ParameterText(job, rows, types, true, procedure.name);
         (rows.Integer(1) == 0 ? procedure.inputs : procedure.outputs) << text;
         const QString description = rows.Text(QStringLiteral("P_DESCRIPTION"));
         if (!description.isEmpty())
@@ -212,10 +215,10 @@ std::vector<TRoutine> ReadFunctions(TExtractJob& job, TQvQuery& query)
             continue;
         TRoutine& function = functions[std::size_t(*found)];
         if (rows.Integer(1) == resultPosition.value(name)) {
-            function.returns = ParameterText(job, rows, types, false);
+            function.returns = ParameterText(job, rows, types, false, name);
             continue;
         }
-        function.inputs << ParameterText(job, rows, types, true);
+        function.inputs << ParameterText(job, rows, types, true, name);
         const QString description = rows.Text(QStringLiteral("P_DESCRIPTION"));
         if (!description.isEmpty())
             function.parameterDescriptions.append({rows.Name(rows.Column(QStringLiteral("P_NAME"))), description});
@@ -432,7 +435,7 @@ void ExtractDomains(TExtractJob& job)
         job.Progress(0, 5, int(k), int(domains.size()));
         const Row& domain = domains[k];
         const QString name = job.Name(domain.type.fieldName);
-        QString line = QStringLiteral("CREATE DOMAIN ") + name + QStringLiteral(" AS ") + catalog.TypeText(domain.type);
+        QString line = QStringLiteral("CREATE DOMAIN ") + name + QStringLiteral(" AS ") + catalog.TypeText(domain.type, QStringLiteral("Domain %1").arg(domain.type.fieldName));
         // A check that uses a routine or a table is added when they exist.
         const QString check = plan.DomainCheckWaits(domain.type.fieldName) ? QString() : domain.check;
         // The server keeps a check's source from the end of the default's
@@ -579,7 +582,8 @@ void ExtractFunctions(TExtractJob& job)
         QString result;
         for (; !rows.Eof() && rows.Name(0) == name; rows.Next()) {
             const int mechanism = rows.IsNull(6) ? 1 : rows.Integer(6);
-            QString type = job.Catalog().TypeText(types.Read(rows));
+            QString type = job.Catalog().TypeText(types.Read(rows),
+                                                  QStringLiteral("Argument %1 of function %2").arg(rows.Integer(5)).arg(name));
             // A result returned through an argument is an argument as well.
             if (returnArgument == 0 && rows.Integer(5) == 0) {
                 result = type;

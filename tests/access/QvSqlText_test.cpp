@@ -71,3 +71,80 @@ TEST(SqlText, CommentOnAndTypedNames)
     EXPECT_EQ(QvSql::NameFromTyped(QStringLiteral("\"my \"\"Proc\"\"\""), 3), QStringLiteral("my \"Proc\""));
     EXPECT_EQ(QvSql::NameFromTyped(QStringLiteral("abc"), 1), QStringLiteral("ABC"));
 }
+
+// The one name rule: what a typed name means, whether it can be saved, and
+// how generated text writes it, in both dialects. A name the rule takes is
+// read back as itself: what may be typed is what may be saved.
+TEST(SqlText, TypedNamesMeanWhatTheServerReads)
+{
+    using QvSql::TNameCheck;
+    struct Row
+    {
+        const char* typed;
+        int dialect;
+        TNameCheck check;
+        const char* stored;  // for a valid name
+        const char* written; // as a statement writes the stored name
+    };
+    const QString cyrillic15 = QString(15, QChar(0x0414));
+    const Row rows[] = {
+        {"abc", 1, TNameCheck::Valid, "ABC", "ABC"},
+        {"  abc  ", 3, TNameCheck::Valid, "ABC", "ABC"},
+        {"MixedCase", 3, TNameCheck::Valid, "MIXEDCASE", "MIXEDCASE"},
+        {"\"MixedCase\"", 3, TNameCheck::Valid, "MixedCase", "\"MixedCase\""},
+        {"\"MixedCase\"", 1, TNameCheck::NotInDialect, "", ""},
+        {"\"lower\"", 3, TNameCheck::Valid, "lower", "\"lower\""},
+        {"\"ABC\"", 3, TNameCheck::Valid, "ABC", "ABC"},
+        {"\"ABC\"", 1, TNameCheck::NotInDialect, "", ""},
+        {"\"MY TAB\"", 3, TNameCheck::Valid, "MY TAB", "\"MY TAB\""},
+        {"\"my tab\"", 3, TNameCheck::Valid, "my tab", "\"my tab\""},
+        {"\"my \"\"q\"\" tab\"", 3, TNameCheck::Valid, "my \"q\" tab", "\"my \"\"q\"\" tab\""},
+        {"my tab", 3, TNameCheck::Invalid, "", ""},
+        {"\"a\"b\"", 3, TNameCheck::Invalid, "", ""},
+        {"\"ab", 3, TNameCheck::Invalid, "", ""},
+        {"\"\"", 3, TNameCheck::Invalid, "", ""},
+        {"\"   \"", 3, TNameCheck::Invalid, "", ""},
+        {"A-B", 1, TNameCheck::Invalid, "", ""},
+        {"A-B", 3, TNameCheck::Invalid, "", ""},
+        {"\"A-B\"", 3, TNameCheck::Valid, "A-B", "\"A-B\""},
+        {"A$B", 1, TNameCheck::Valid, "A$B", "A$B"},
+        {"a$b_1", 3, TNameCheck::Valid, "A$B_1", "A$B_1"},
+        {"order", 3, TNameCheck::Valid, "ORDER", "\"ORDER\""},
+        {"order", 1, TNameCheck::NotInDialect, "", ""},
+        {"\"ORDER\"", 3, TNameCheck::Valid, "ORDER", "\"ORDER\""},
+        {"Stra\u00dfe", 3, TNameCheck::Invalid, "", ""},
+        {"\"Stra\u00dfe\"", 3, TNameCheck::Valid, "Stra\u00dfe", "\"Stra\u00dfe\""},
+        {"\"Stra\u00dfe\"", 1, TNameCheck::NotInDialect, "", ""},
+        {"\u0414\u0410\u041d\u041d\u042b\u0415", 3, TNameCheck::Invalid, "", ""},
+        {"1A", 1, TNameCheck::Invalid, "", ""},
+        {"_A", 3, TNameCheck::Invalid, "", ""},
+        {"ABCDEFGHIJABCDEFGHIJABCDEFGHIJA", 1, TNameCheck::Valid, "ABCDEFGHIJABCDEFGHIJABCDEFGHIJA",
+         "ABCDEFGHIJABCDEFGHIJABCDEFGHIJA"},
+        {"ABCDEFGHIJABCDEFGHIJABCDEFGHIJAB", 3, TNameCheck::Invalid, "", ""},
+    };
+    for (const Row& row : rows) {
+        const QString typed = QString::fromUtf8(row.typed);
+        SCOPED_TRACE(qPrintable(typed + QStringLiteral(" in dialect ") + QString::number(row.dialect)));
+        EXPECT_EQ(QvSql::CheckTypedName(typed, row.dialect), row.check);
+        if (row.check != TNameCheck::Valid)
+            continue;
+        const QString stored = QvSql::NameFromTyped(typed, row.dialect);
+        EXPECT_EQ(stored, QString::fromUtf8(row.stored));
+        EXPECT_EQ(QvSql::Identifier(stored, row.dialect), QString::fromUtf8(row.written));
+        // Shown again for typing, the name means the same and passes again.
+        const QString shown = QvSql::TypedName(stored, row.dialect);
+        EXPECT_EQ(QvSql::NameFromTyped(shown, row.dialect), stored);
+        EXPECT_EQ(QvSql::CheckTypedName(shown, row.dialect), TNameCheck::Valid);
+        // Written into a procedure's text, it names the same.
+        EXPECT_EQ(QvSql::NameFromTyped(QvSql::SourceName(typed, row.dialect), row.dialect), stored);
+    }
+    // The catalog keeps 31 bytes: fifteen two-byte letters fit, sixteen do not.
+    EXPECT_EQ(QvSql::CheckTypedName(QLatin1Char('"') + cyrillic15 + QLatin1Char('"'), 3), TNameCheck::Valid);
+    EXPECT_EQ(QvSql::CheckTypedName(QLatin1Char('"') + cyrillic15 + QChar(0x0414) + QLatin1Char('"'), 3),
+              TNameCheck::Invalid);
+    EXPECT_EQ(QvSql::CheckTypedName(QString(), 1), TNameCheck::Valid);
+    // A plain name stays as typed in a procedure's text; a reserved word is quoted.
+    EXPECT_EQ(QvSql::SourceName(QStringLiteral("myParam"), 3), QStringLiteral("myParam"));
+    EXPECT_EQ(QvSql::SourceName(QStringLiteral("date"), 3), QStringLiteral("\"DATE\""));
+    EXPECT_EQ(QvSql::SourceName(QStringLiteral("\"lowA\""), 3), QStringLiteral("\"lowA\""));
+}

@@ -2,9 +2,14 @@
 // the order of the clauses a declaration takes, and the one table behind
 // the pick lists and the type check.
 
+#include "AccessTest_support.h"
+
+#include "access/QvQuery.h"
 #include "access/QvTypeCatalog.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -98,10 +103,78 @@ TEST(QvTypeCatalog, PickListsAndTypeTextsPassTheTypeCheck)
             EXPECT_TRUE(QvTypes::IsValidTypeText(text)) << text.toStdString();
         }
     }
+    // What users type for the same types passes; a text type needs its size.
+    for (const char* typed : {"int", "real", "character varying(5)", "national character(2)", "sql_date", "Numeric",
+                              "blob sub_type text segment size 100"})
+        EXPECT_TRUE(QvTypes::IsValidTypeText(typed)) << typed;
+    for (const char* typed : {"Varchar", "Integer(5)", "Double", "D_Float", "Quad"})
+        EXPECT_FALSE(QvTypes::IsValidTypeText(typed)) << typed;
     EXPECT_FALSE(QvTypes::IsValidTypeText("Varchar(10); drop table T"));
     EXPECT_FALSE(QvTypes::IsValidTypeText("Varchar(10) COLLATE"));
     EXPECT_TRUE(QvTypes::IsNumberType("decimal"));
     EXPECT_FALSE(QvTypes::IsNumberType("Date"));
 }
+
+// Every type code the catalog names, declared with the name it gives, comes
+// back from the server as the same code; any other code is refused, its
+// message naming what has the type and the code, and never written as
+// another type (saved back, that would change the column).
+class TypeCatalogOnDatabase : public ::testing::TestWithParam<qvtest::Target>
+{
+};
+
+TEST_P(TypeCatalogOnDatabase, ANamedTypeIsDeclaredAsItselfAndNoOtherIsNamed)
+{
+    QV_SKIP_UNLESS_REACHABLE(GetParam());
+    qvtest::TempDir dir;
+    auto database = qvaccess::createDialect3Database(GetParam(), dir);
+    std::map<int, QString> named;
+    for (int code = 0; code <= 300; ++code) {
+        TTypeFacts facts;
+        facts.Type = code;
+        facts.Length = 10;
+        const QString what = QStringLiteral("Column C%1 of table T").arg(code);
+        try {
+            named[code] = QvTypes::TypeText(facts, 3, what);
+        } catch (const QvTypes::EUnknownType& unknown) {
+            EXPECT_EQ(unknown.Type(), code);
+            EXPECT_EQ(unknown.Message(), what + QStringLiteral(" has type code %1, which has no name: it is not "
+                                                               "written as any other type.").arg(code));
+        }
+    }
+    // CSTRING is for external functions' arguments only: no column has it.
+    ASSERT_EQ(named.erase(40), 1u);
+    QStringList columns;
+    for (const auto& [code, text] : named)
+        columns << QStringLiteral("C%1 %2").arg(code).arg(text);
+    TQvTransaction transaction;
+    transaction.SetDefaultDatabase(database.get());
+    transaction.StartTransaction();
+    qvaccess::executeImmediate(*database, transaction,
+                               QStringLiteral("create table T (%1)").arg(columns.join(QStringLiteral(", "))), 3);
+    transaction.Commit();
+
+    transaction.StartTransaction();
+    TQvQuery query;
+    query.SetDatabase(database.get());
+    query.SetTransaction(&transaction);
+    query.SetSQLText(QStringLiteral("select trim(r.rdb$field_name), f.rdb$field_type from rdb$relation_fields r "
+                                    "join rdb$fields f on f.rdb$field_name = r.rdb$field_source "
+                                    "where r.rdb$relation_name = 'T'"));
+    query.ExecQuery();
+    std::map<int, int> declared;
+    for (TQvXSQLDA* row = query.Eof() ? nullptr : &query.Current(); row; row = query.Next())
+        declared[row->Vars(0).AsString().mid(1).toInt()] = row->Vars(1).AsLong();
+    query.Close();
+    transaction.Commit();
+    ASSERT_EQ(declared.size(), named.size());
+    for (const auto& [code, type] : declared)
+        EXPECT_EQ(type, code) << named[code].toStdString();
+    // D_FLOAT and QUAD, which Firebird 3 never makes, are among the refused.
+    EXPECT_EQ(named.count(11) + named.count(9) + named.count(0), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, TypeCatalogOnDatabase, ::testing::ValuesIn(qvtest::allTargets()),
+                         qvtest::targetName);
 
 } // namespace

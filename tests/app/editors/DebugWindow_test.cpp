@@ -1,8 +1,8 @@
 // The debugger window driven as the procedure and trigger editors open it
 // and as a user works it with the keys: stepping, running, breakpoints,
 // reset, initial values in the registry, modified values, parse errors and
-// closing in the middle of a run. What reached the database is read back on
-// a connection of its own.
+// closing in the middle of a run, and a procedure whose names are quoted.
+// What reached the database is read back on a connection of its own.
 
 #include "DebugTest_support.h"
 
@@ -10,6 +10,7 @@
 #include "app/editors/DebugValueRow.h"
 #include "app/editors/DebugWindow.h"
 #include "app/editors/EditProc.h"
+#include "app/editors/ParamGrid.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
 #include "components/CurrEdit.h"
@@ -130,6 +131,30 @@ protected:
     {
         QWidget* focus = QApplication::focusWidget();
         QTest::keyClick(focus && window->isAncestorOf(focus) ? focus : window, key, modifiers);
+    }
+
+    // The value hint the editor shows with the mouse resting on the first
+    // occurrence of word in the text ("" when none comes).
+    static QString hintOver(TqeCustomEdit* text, const QString& word)
+    {
+        const QStringList lines = text->Lines()->ToStringList();
+        int line = 0;
+        while (line < lines.size() && !lines[line].contains(word))
+            ++line;
+        if (line == lines.size())
+            return QString();
+        const int column = int(lines[line].indexOf(word)) + 2;
+        text->SetTopLine(line + 1);
+        const QPoint pixel(text->TextOrigin() + (column - 1) * text->CharWidth() + text->CharWidth() / 2,
+                           (line + 1 - text->TopLine()) * text->LineHeight() + text->LineHeight() / 2);
+        QMouseEvent move(QEvent::MouseMove, QPointF(pixel), QPointF(text->viewport()->mapToGlobal(pixel)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(text->viewport(), &move);
+        QElapsedTimer waited;
+        waited.start();
+        while (text->HintText().isEmpty() && waited.elapsed() < 5000)
+            QTest::qWait(50);
+        return text->HintText();
     }
 
     static QString cell(const QTableWidget* grid, int row, int column)
@@ -269,23 +294,7 @@ TEST_P(DebugWindowTest, TheValueHintShowsTheValueAfterAStep)
     ASSERT_EQ(shown(window, QStringLiteral("total")), QStringLiteral("1"));
 
     TqeCustomEdit* text = window->ProcText;
-    const QStringList lines = text->Lines()->ToStringList();
-    int line = 0;
-    while (line < lines.size() && !lines[line].contains(QStringLiteral("total = coalesce")))
-        ++line;
-    ASSERT_LT(line, lines.size());
-    const int column = int(lines[line].indexOf(QStringLiteral("total"))) + 2;
-    text->SetTopLine(line + 1);
-    const QPoint pixel(text->TextOrigin() + (column - 1) * text->CharWidth() + text->CharWidth() / 2,
-                       (line + 1 - text->TopLine()) * text->LineHeight() + text->LineHeight() / 2);
-    QMouseEvent move(QEvent::MouseMove, QPointF(pixel), QPointF(text->viewport()->mapToGlobal(pixel)), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(text->viewport(), &move);
-    QElapsedTimer waited;
-    waited.start();
-    while (text->HintText().isEmpty() && waited.elapsed() < 5000)
-        QTest::qWait(50);
-    EXPECT_EQ(text->HintText(), QStringLiteral("total = 1"));
+    EXPECT_EQ(hintOver(text, QStringLiteral("total = coalesce")), QStringLiteral("total = 1"));
 
     for (int step = 0; step < 10 && shown(window, QStringLiteral("total")) == QStringLiteral("1"); ++step)
         press(window, Qt::Key_F8);
@@ -589,6 +598,99 @@ TEST_P(DebugWindowTest, ProcedureEditorsDebugStepsTheStoredProcedure)
     EXPECT_EQ(procedures(), 0);
     TEditProc::DebuggerOpener() = nullptr;
 }
+
+// A dialect-3 procedure whose parameters and variable have quoted names, as a
+// user meets it: the procedure editor lists every name as it is typed and
+// saves the procedure back unchanged, and the debugger steps it as the server
+// runs it, each value under its name and in the value hint.
+class QuotedNamesDebugTest : public DebugWindowTest
+{
+};
+
+TEST_P(QuotedNamesDebugTest, TheProcedureStepsAsItsDirectRunAndSavesBackUnchanged)
+{
+    qvtest::runStatements(*database, {QStringLiteral("create procedure QP (\"lowA\" integer) returns (\"sOut\" integer) "
+                                                     "as declare \"vX\" integer; begin \"vX\" = \"lowA\" * 2; "
+                                                     "\"sOut\" = \"vX\" + 1; suspend; end")});
+    // What the server's own run gives.
+    ASSERT_EQ(qvdebug::column(target, path, QStringLiteral("select \"sOut\" from QP(5)")), QStringList{QStringLiteral("11")});
+    const QString sourceSql =
+        QStringLiteral("select rdb$procedure_source from rdb$procedures where rdb$procedure_name = 'QP'");
+    const QStringList source = qvdebug::column(target, path, sourceSql);
+    InstallDebugger();
+    auto* editor = new TEditProc(id);
+    editor->IsNew = false;
+    editor->ProcName->setText(QStringLiteral("QP"));
+    editor->LoadProcedure();
+    main->AddChild(editor);
+    editor->show();
+    // Every name as it is typed: the local keeps its quotes like the parameters.
+    EXPECT_EQ(editor->Inputs->Rows(), (TParamRows{{QStringLiteral("\"lowA\""), QStringLiteral("Integer"), {}}}));
+    EXPECT_EQ(editor->Outputs->Rows(), (TParamRows{{QStringLiteral("\"sOut\""), QStringLiteral("Integer"), {}}}));
+    EXPECT_EQ(editor->Locals->Rows(), (TParamRows{{QStringLiteral("\"vX\""), QStringLiteral("integer"), {}}}));
+    // Every cell passes the checks saving runs, and the procedure saves back as it was.
+    editor->SetModified();
+    editor->CompileBtn->trigger();
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+    EXPECT_FALSE(editor->Modified());
+    EXPECT_EQ(qvdebug::column(target, path, sourceSql), source);
+
+    editor->DebugProcBtn->trigger();
+    QPointer<Ts_debug> window = Ts_debug::Find(id, QStringLiteral("QP"));
+    ASSERT_TRUE(window);
+    ASSERT_EQ(window->InitialValueRows().size(), 1u);
+    EXPECT_EQ(window->InitialValueRows()[0]->Name(), QStringLiteral("\"lowA\""));
+    window->InitialValueRows()[0]->TextEdit->setText(QStringLiteral("5"));
+    // Each step leaves the values the server's run has at that point.
+    press(window, Qt::Key_F8);
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+    EXPECT_EQ(shown(window, QStringLiteral("\"lowA\"")), QStringLiteral("5"));
+    EXPECT_EQ(shown(window, QStringLiteral("\"vX\"")), QStringLiteral("10"));
+    EXPECT_EQ(shown(window, QStringLiteral("\"sOut\"")), QStringLiteral("Null"));
+    press(window, Qt::Key_F8);
+    EXPECT_EQ(shown(window, QStringLiteral("\"vX\"")), QStringLiteral("10"));
+    EXPECT_EQ(shown(window, QStringLiteral("\"sOut\"")), QStringLiteral("11"));
+    EXPECT_EQ(hintOver(window->ProcText, QStringLiteral("sOut")), QStringLiteral("sOut = 11"));
+    press(window, Qt::Key_F8);
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+    EXPECT_FALSE(window->Running());
+    EXPECT_EQ(shown(window, QStringLiteral("\"sOut\"")), QStringLiteral("11"));
+    EXPECT_EQ(procedures(), 0);
+    TEditProc::DebuggerOpener() = nullptr;
+}
+
+// A loop's select takes a quoted variable as its parameter and hands its rows
+// to quoted variables.
+TEST_P(QuotedNamesDebugTest, ALoopReadsIntoQuotedVariables)
+{
+    TDebugRequest request = procedure({QStringLiteral("for select id from t where id > :\"lowA\" order by id into :\"vX\" do"),
+                                       QStringLiteral("  \"sOut\" = coalesce(\"sOut\", 0) + \"vX\";")});
+    request.Vars = {{QStringLiteral("\"lowA\""), QStringLiteral("Integer"), {}, vkInput, true},
+                    {QStringLiteral("\"sOut\""), QStringLiteral("Integer"), {}, vkOutput, true},
+                    {QStringLiteral("\"vX\""), QStringLiteral("Integer"), {}, vkLocal, true}};
+    QPointer<Ts_debug> window = OpenDebugger(request);
+    ASSERT_TRUE(window);
+    ASSERT_EQ(window->InitialValueRows().size(), 1u);
+    window->InitialValueRows()[0]->TextEdit->setText(QStringLiteral("1"));
+    for (int i = 0; i < 20 && (i == 0 || window->Running()); ++i)
+        press(window, Qt::Key_F8);
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+    EXPECT_FALSE(window->Running());
+    EXPECT_EQ(shown(window, QStringLiteral("\"vX\"")), QStringLiteral("3"));
+    EXPECT_EQ(shown(window, QStringLiteral("\"sOut\"")), QStringLiteral("5"));
+}
+
+std::vector<qvdebug::TargetDialect> dialect3Targets()
+{
+    std::vector<qvdebug::TargetDialect> chosen;
+    for (const auto& [target, dialect] : qvdebug::allTargetDialects())
+        if (dialect == 3)
+            chosen.emplace_back(target, dialect);
+    return chosen;
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, QuotedNamesDebugTest, ::testing::ValuesIn(dialect3Targets()),
+                         qvdebug::targetDialectName);
 
 // The window generates no SQL of its own: one dialect per engine covers both
 // engines and both dialects, and keeps the suite short.

@@ -9,6 +9,7 @@
 #include "app/editors/DomainForm.h"
 #include "app/editors/EditException.h"
 #include "app/editors/GeneratorForm.h"
+#include "app/editors/ObjectLinks.h"
 #include "app/editors/ObjectEditors.h"
 #include "app/editors/ViewForm.h"
 #include "app/shell/DBListObject.h"
@@ -80,7 +81,10 @@ protected:
             statements << QStringLiteral("create view \"Low v\" (A) as select A from T")
                        << QStringLiteral("create exception \"Low e\" 'x'")
                        << QStringLiteral("create sequence \"Low g\"")
-                       << QStringLiteral("create domain \"Low d\" as integer");
+                       << QStringLiteral("create domain \"Low d\" as integer")
+                       // Two tables a careless upper-casing would take for one another.
+                       << QStringLiteral("create table \"MyTab\" (\"Low\" integer)")
+                       << QStringLiteral("create table MYTAB (UP integer)");
         path = dialect == 1 ? qvtest::createDatabase(target, dir, QStringLiteral("objects.fdb"), statements)
                             : qvtest::createDialect3Database(target, dir, QStringLiteral("objects.fdb"), statements);
         ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
@@ -352,7 +356,8 @@ TEST_P(ObjectEditors, DomainDefaultsUserAndNullAreKeywordsAndBadNamesAreRefused)
     if (dialect == 1) {
         script.answerMessage(qv::mrOk);
         EXPECT_FALSE(form->SaveChanges());
-        EXPECT_EQ(script.messages().last(), QStringLiteral("\"VALUE\" is not valid domain name !"));
+        EXPECT_EQ(script.messages().last(),
+                  QStringLiteral("The name VALUE cannot be written in an SQL dialect 1 statement: it is a reserved word."));
         EXPECT_TRUE(form);
         script.answerMessage(qv::mrNo);
         form->close();
@@ -480,6 +485,29 @@ TEST_P(ObjectEditors, ExceptionMessageWithQuestionMarkIsStoredAsTypedAndAltered)
     form->close();
     settle();
     EXPECT_FALSE(form);
+}
+
+// A link word opens the object it names: a mixed-case name its own table,
+// the same word unquoted the upper-case one.
+TEST_P(ObjectEditors, LinkWordsOpenTheObjectTheyName)
+{
+    if (dialect == 1)
+        GTEST_SKIP() << "only dialect 3 has quoted names";
+    const auto shownFor = [this](const QString& word) {
+        QString shown;
+        script.onModal([&shown](QDialog& dialog) {
+            if (auto* preview = qobject_cast<TProcPreview*>(&dialog))
+                shown = preview->Memo()->Text();
+            dialog.accept();
+        });
+        ShowLinkedObject(id, word);
+        return shown;
+    };
+    const QString mixed = shownFor(QStringLiteral("MyTab"));
+    EXPECT_TRUE(mixed.contains(QStringLiteral("CREATE TABLE \"MyTab\" (\r\n       \"Low\" "))) << mixed.toStdString();
+    const QString upper = shownFor(QStringLiteral("mytab"));
+    EXPECT_TRUE(upper.contains(QStringLiteral("CREATE TABLE MYTAB (\r\n       UP "))) << upper.toStdString();
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
 }
 
 TEST_P(ObjectEditors, ViewEditReplacesTheViewOnlyWhenTheServerTakesTheNewText)

@@ -4,6 +4,8 @@
 
 #include "app/editors/ProcSource.h"
 
+#include "access/QvSqlText.h"
+
 #include <gtest/gtest.h>
 
 inline void PrintTo(const TParamRow& row, std::ostream* os)
@@ -79,9 +81,9 @@ TEST(ProcSourceText, DescriptionsCannotEndTheirComment)
 
 TEST(ProcSourceText, NamesTheServerWouldChangeAreQuotedInDialect3)
 {
-    EXPECT_EQ(SourceName("abc", 3), QStringLiteral("abc"));
-    EXPECT_EQ(SourceName("date", 3), QStringLiteral("\"DATE\""));
-    EXPECT_EQ(SourceName("date", 1), QStringLiteral("DATE"));
+    EXPECT_EQ(QvSql::SourceName("abc", 3), QStringLiteral("abc"));
+    EXPECT_EQ(QvSql::SourceName("date", 3), QStringLiteral("\"DATE\""));
+    EXPECT_EQ(QvSql::SourceName("date", 1), QStringLiteral("DATE"));
     EXPECT_EQ(LocalVariablesText({{"value", "Integer", ""}, {"", "", ""}, {"Y", "Date", ""}}, 3),
               QStringLiteral("     declare variable \"VALUE\" Integer;\r\n     declare variable Y Date;"));
 }
@@ -127,7 +129,7 @@ TEST(ProcSourceLoading, QuotedNamesAndAnyDescriptionReadBackAsWritten)
     // Read again, written again: the text does not drift.
     EXPECT_EQ(QStringLiteral("\r\n") + LocalVariablesText(read, 3) + QStringLiteral("\r\n"), header);
     EXPECT_EQ(ParseLocalVariables(QStringLiteral("declare \"a \"\"b\"\"\" integer = 1;")),
-              (TParamRows{{"a \"b\"", "integer = 1", ""}}));
+              (TParamRows{{"\"a \"\"b\"\"\"", "integer = 1", ""}}));
 }
 
 TEST(ProcSourceLoading, BodyRoundTripsThroughTheGeneratedText)

@@ -1,4 +1,6 @@
 #include "app/shell/MyConst.h"
+
+#include "access/QvTypeCatalog.h"
 #include "platform/DialogScript.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +16,16 @@ TEST(FieldTypeToStr, DialectOneNamesTheOldTypesAsBefore)
     EXPECT_EQ(FieldTypeToStr(14, 1, 0, 1), "Char(1)");
     EXPECT_EQ(FieldTypeToStr(35, 8, 0, 1), "Date");
     EXPECT_EQ(FieldTypeToStr(261, 8, 0, 1), "Blob");
-    EXPECT_EQ(FieldTypeToStr(99, 8, 0, 1), "Integer");
+    // A code without a name is an error naming it, never another type.
+    for (const int code : {99, 11, 9}) {
+        try {
+            FieldTypeToStr(code, 8, 0, 1, 1, 0, "Column X of table T");
+            ADD_FAILURE() << code << " was named";
+        } catch (const QvTypes::EUnknownType& unknown) {
+            EXPECT_EQ(unknown.Type(), code);
+            EXPECT_TRUE(unknown.Message().startsWith(QStringLiteral("Column X of table T has type code %1").arg(code)));
+        }
+    }
 }
 
 TEST(FieldTypeToStr, DialectThreeNamesTypesAsFirebirdSpellsThem)
@@ -64,26 +75,43 @@ TEST(FieldTypeToStr, BlobSubTypesAndArrayBounds)
 
 TEST(NameChecks, Identifiers)
 {
-    EXPECT_TRUE(IsValidIdentifier(""));
-    EXPECT_TRUE(IsValidIdentifier("A$B_1"));
-    EXPECT_FALSE(IsValidIdentifier("1A"));
-    EXPECT_FALSE(IsValidIdentifier("A-B"));
-    EXPECT_FALSE(IsValidIdentifier("A B"));
-    EXPECT_FALSE(IsValidIdentifier("A\"B"));
-    EXPECT_TRUE(IsValidTableName("A-B_1"));
-    EXPECT_FALSE(IsValidTableName(""));
-    EXPECT_FALSE(IsValidTableName("_A"));
+    for (const int dialect : {1, 3}) {
+        EXPECT_TRUE(IsValidIdentifier("", dialect));
+        EXPECT_TRUE(IsValidIdentifier("A$B_1", dialect));
+        EXPECT_FALSE(IsValidIdentifier("1A", dialect));
+        EXPECT_FALSE(IsValidIdentifier("A-B", dialect));
+        EXPECT_FALSE(IsValidIdentifier("A B", dialect));
+        EXPECT_FALSE(IsValidIdentifier("A\"B", dialect));
+        // A table name follows the same rule: what it accepts when typed, saving accepts.
+        EXPECT_FALSE(IsValidTableName("A-B_1", dialect));
+        EXPECT_TRUE(IsValidTableName("A$B_1", dialect));
+        EXPECT_FALSE(IsValidTableName("", dialect));
+        EXPECT_FALSE(IsValidTableName("_A", dialect));
+    }
+    EXPECT_TRUE(IsValidTableName("\"A-B\"", 3));
+    EXPECT_FALSE(IsValidTableName("\"A-B\"", 1));
 }
 
 TEST(NameChecks, RefusedIdentifierIsReported)
 {
     qv::DialogScript script;
     script.answerMessage(qv::mrOk);
-    EXPECT_FALSE(CheckIdentifier("1A"));
+    EXPECT_FALSE(CheckIdentifier("1A", 3));
     ASSERT_EQ(script.messages().size(), 1);
     EXPECT_EQ(script.messages().front(), "\"1A\" is not valid Identifier !");
-    EXPECT_TRUE(CheckIdentifier("OK_NAME"));
+    EXPECT_TRUE(CheckIdentifier("OK_NAME", 1));
     EXPECT_EQ(script.messages().size(), 1);
+    // A name dialect 1 cannot write says why.
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(CheckIdentifier("\"my tab\"", 1));
+    EXPECT_TRUE(script.messages().last().startsWith(
+        "The name \"my tab\" cannot be written in an SQL dialect 1 statement: dialect 1 has no quoted names"));
+    script.answerMessage(qv::mrOk);
+    EXPECT_FALSE(CheckIdentifier("order", 1));
+    EXPECT_EQ(script.messages().last(),
+              "The name order cannot be written in an SQL dialect 1 statement: it is a reserved word.");
+    EXPECT_TRUE(CheckIdentifier("order", 3));
+    EXPECT_EQ(script.messages().size(), 3);
 }
 
 TEST(NameChecks, TypeTexts)
