@@ -312,6 +312,8 @@ QString TNewFK::Refusal() const
         return Quoted(name) + QStringLiteral(" is not valid Foreign Key Name !");
     if (RefTables->currentIndex() < 0)
         return QStringLiteral("Referenced Table not selected !");
+    if (Picker->Chosen().isEmpty())
+        return QStringLiteral("Foreign Key fields not selected !");
     return {};
 }
 
@@ -377,6 +379,8 @@ QString TNewIndex::Refusal() const
         return QStringLiteral("Index name not entered !");
     if (!IsValidIdentifier(name))
         return Quoted(name) + QStringLiteral(" is not valid index name !");
+    if (Picker->Chosen().isEmpty())
+        return QStringLiteral("Index fields not selected !");
     return {};
 }
 
@@ -420,6 +424,8 @@ QString TNewCheck::Refusal() const
     const QString name = CheckName->text().trimmed();
     if (!IsValidIdentifier(name))
         return Quoted(name) + QStringLiteral(" is not valid check name");
+    if (CheckExpr->toPlainText().trimmed().isEmpty())
+        return QStringLiteral("Check condition not entered !");
     return {};
 }
 
@@ -463,5 +469,7 @@ QString TNewUC::Refusal() const
         return QStringLiteral("Constraint name not entered !");
     if (!IsValidIdentifier(name))
         return Quoted(name) + QStringLiteral(" is not valid constraint name !");
+    if (Picker->Chosen().isEmpty())
+        return QStringLiteral("Constraint fields not selected !");
     return {};
 }

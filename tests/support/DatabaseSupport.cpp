@@ -4,7 +4,16 @@
 #include "access/QvQuery.h"
 #include "platform/Registry.h"
 
+#include <QFile>
+#include <QProcess>
+
 namespace qvtest {
+
+namespace {
+
+const QString isqlPath = QStringLiteral("/usr/bin/isql-fb");
+
+} // namespace
 
 QStringList connectParams(const Target& target)
 {
@@ -74,6 +83,28 @@ void execute(const Target& target, const QString& path, const QStringList& state
     database.Open();
     runStatements(database, statements);
     database.Close();
+}
+
+bool IsqlAvailable()
+{
+    return QFile::exists(isqlPath);
+}
+
+QString IsqlExtract(const Target& target, const QString& path)
+{
+    if (!IsqlAvailable())
+        return {};
+    QProcess isql;
+    isql.start(isqlPath, {QStringLiteral("-x"), QStringLiteral("-user"), target.user, QStringLiteral("-password"),
+                          target.password, path});
+    isql.waitForFinished(300000);
+    const QString output = QString::fromUtf8(isql.readAllStandardOutput());
+    const QString filePath = path.mid(target.prefix.size());
+    QStringList kept;
+    for (const QString& line : output.split(QLatin1Char('\n')))
+        if (!line.contains(filePath))
+            kept << line;
+    return kept.join(QLatin1Char('\n'));
 }
 
 qint64 attachmentId(TQvDatabase& database)

@@ -4,16 +4,8 @@
 #include "app/sqltools/ExtractWriters.h"
 #include "app/sqltools/ScriptFile.h"
 
-#include <QFile>
-#include <QProcess>
 
 namespace qvtest {
-
-namespace {
-
-const QString isqlPath = QStringLiteral("/usr/bin/isql-fb");
-
-} // namespace
 
 ExtractSource::ExtractSource(const Target& target, const QString& path, const QString& characterSet)
     : m_target(target)
@@ -67,28 +59,6 @@ QStringList RunScriptText(const QString& text, const Target& target)
     script.SetScript(ScriptTextLines(DecodeScriptText(text.toUtf8())));
     script.ExecuteScript();
     return failures;
-}
-
-bool IsqlAvailable()
-{
-    return QFile::exists(isqlPath);
-}
-
-QString IsqlExtract(const Target& target, const QString& path)
-{
-    if (!IsqlAvailable())
-        return {};
-    QProcess isql;
-    isql.start(isqlPath, {QStringLiteral("-x"), QStringLiteral("-user"), target.user, QStringLiteral("-password"),
-                          target.password, path});
-    isql.waitForFinished(300000);
-    const QString output = QString::fromUtf8(isql.readAllStandardOutput());
-    const QString filePath = path.mid(target.prefix.size());
-    QStringList kept;
-    for (const QString& line : output.split(QLatin1Char('\n')))
-        if (!line.contains(filePath))
-            kept << line;
-    return kept.join(QLatin1Char('\n'));
 }
 
 QStringList ScriptBody(const QStringList& lines)

@@ -36,11 +36,6 @@ private:
 // executor; the failures, none when every statement ran.
 QStringList RunScriptText(const QString& text, const Target& target);
 
-// What `isql-fb -x` prints for the database, without the lines that name
-// its file; empty when isql-fb is not installed.
-QString IsqlExtract(const Target& target, const QString& path);
-bool IsqlAvailable();
-
 // The script without its header (everything before the first banner or
 // section), so that scripts of two databases compare.
 QStringList ScriptBody(const QStringList& lines);
