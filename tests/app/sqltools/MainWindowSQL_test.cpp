@@ -13,6 +13,7 @@
 #include "app/sqltools/DataView.h"
 #include "app/sqltools/SQLEdit.h"
 #include "components/ColorGrid.h"
+#include "components/DBGrid.h"
 #include "components/CurrEdit.h"
 #include "components/SpeedButton.h"
 #include "editor/qeCustomEdit.h"
@@ -26,6 +27,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -367,6 +369,63 @@ TEST_P(SQLEditorInProgram, ADataViewWhoseAttachmentsWereAllEndedSaysSoOnceAndOne
     EXPECT_EQ(script.messages().size(), 1);
     EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select NAME from T where ID = 1")),
               QStringLiteral("after the loss"));
+    view->close();
+}
+
+// Every command of the data view that goes to the server finds a lost
+// connection the same way: said once, connected again, and the command done
+// on the new attachment; work that went with the old one is said lost once.
+TEST_P(SQLEditorInProgram, EveryDataViewCommandAfterALostConnectionSaysSoOnceAndWorksOnANewAttachment)
+{
+    const quint64 id = DBList->GetId(DBList->IndexOf(QStringLiteral("Test")));
+    QPointer<TFDataView> view = OpenDataView(id, QStringLiteral("T"));
+    ASSERT_TRUE(view);
+    const auto lose = [&] {
+        qvtest::killAttachment(target, path, qvtest::attachmentId(*view->DS->Database()));
+        script.clearShown();
+        script.answerMessage(qv::mrOk);
+    };
+
+    // The record count.
+    lose();
+    view->RecCountBtn->click();
+    EXPECT_EQ(script.messages(), QStringList{ConnectionLostText()});
+    EXPECT_EQ(view->RCount->text(), QStringLiteral("10"));
+
+    // A sort from the popup.
+    lose();
+    view->TableViewGrid->setCurrentIndex(view->TableViewGrid->model()->index(0, 0));
+    view->SortMenuClick(false);
+    EXPECT_EQ(script.messages(), QStringList{ConnectionLostText()});
+    ASSERT_TRUE(view->DS->Active());
+    EXPECT_EQ(view->DS->Fields(0).AsString(), QStringLiteral("10"));
+
+    // No sort.
+    lose();
+    view->NoSortBtnClick();
+    EXPECT_EQ(script.messages(), QStringList{ConnectionLostText()});
+    ASSERT_TRUE(view->DS->Active());
+    EXPECT_EQ(view->DS->Fields(0).AsString(), QStringLiteral("1"));
+
+    // A commit: the change went with the attachment, which is said once;
+    // Refresh shows the rows as they are.
+    view->DS->Edit();
+    view->DS->FieldByName(QStringLiteral("NAME")).SetAsString(QStringLiteral("lost with it"));
+    view->DS->Post();
+    lose();
+    view->CommitBtn->click();
+    EXPECT_EQ(script.messages(), QStringList{ConnectionLostText()});
+    view->NavRefresh->trigger();
+    ASSERT_TRUE(view->DS->Active());
+    EXPECT_EQ(view->DS->FieldByName(QStringLiteral("NAME")).AsString(), QStringLiteral("name 1"));
+    EXPECT_EQ(script.messages().size(), 1);
+
+    // A rollback.
+    lose();
+    view->RollbackBtnClick();
+    EXPECT_EQ(script.messages(), QStringList{ConnectionLostText()});
+    ASSERT_TRUE(view->DS->Active());
+    EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select NAME from T where ID = 1")), QStringLiteral("name 1"));
     view->close();
 }
 
