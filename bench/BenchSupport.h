@@ -203,16 +203,26 @@ struct BestTimes
 };
 
 // The best of a few rounds of each, the two taking turns so both see the same
-// cache state; the reference goes first in each round.
-template <typename Reference, typename Ours>
-BestTimes bestOfTurns(int rounds, Reference&& reference, Ours&& ours)
+// cache state; the reference goes first in each round. settle, untimed, runs
+// before each of them (a window painting what it shows, as between a user's
+// actions).
+template <typename Reference, typename Ours, typename Settle>
+BestTimes bestOfTurns(int rounds, Reference&& reference, Ours&& ours, Settle&& settle)
 {
     BestTimes best;
     for (int round = 0; round < rounds; ++round) {
+        settle();
         best.ref = std::min(best.ref, secondsOf(reference));
+        settle();
         best.ours = std::min(best.ours, secondsOf(ours));
     }
     return best;
+}
+
+template <typename Reference, typename Ours>
+BestTimes bestOfTurns(int rounds, Reference&& reference, Ours&& ours)
+{
+    return bestOfTurns(rounds, reference, ours, [] {});
 }
 
 // "BENCH <name> ours=<value><unit> ref=<value><unit> ratio=<ratio>"

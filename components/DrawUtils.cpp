@@ -1,5 +1,7 @@
 #include "components/DrawUtils.h"
 
+#include "components/StrUtils.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <QPalette>
@@ -195,7 +197,7 @@ QString ShortenTextToWidth(const QString& text, const QFontMetrics& metrics, int
     QString result = text;
     for (qsizetype i = 1; metrics.horizontalAdvance(result) > maxWidth && i <= length;) {
         ++i;
-        result = text.left(qMax<qsizetype>(0, length - i)) + QLatin1String("...");
+        result = StrLeftWhole(text, qMax<qsizetype>(0, length - i)) + QLatin1String("...");
     }
     return result;
 }

@@ -1,5 +1,7 @@
 #include "components/StrUtils.h"
 
+#include <QTextBoundaryFinder>
+
 #include <algorithm>
 
 // ---------------------------------------------------------------- TCharSet
@@ -209,6 +211,19 @@ QString ExtractWordNPos(int n, const QString& s, const TCharSet& delims, int& po
     while (end < s.size() && !delims.contains(s.at(end)))
         ++end;
     return s.mid(start, end - start);
+}
+
+QString StrLeftWhole(const QString& s, qsizetype maxLength)
+{
+    if (s.size() <= maxLength)
+        return s;
+    if (maxLength <= 0)
+        return {};
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, s);
+    characters.setPosition(maxLength);
+    // On a boundary already, or the last one before the cut.
+    const qsizetype end = characters.isAtBoundary() ? maxLength : characters.toPreviousBoundary();
+    return s.left(std::max<qsizetype>(end, 0));
 }
 
 QString IdentStr(const QString& s)

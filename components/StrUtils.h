@@ -50,5 +50,10 @@ int StrWordPosition(int n, const QString& s, const TCharSet& delims);
 QString ExtractWordN(int n, const QString& s, const TCharSet& delims);
 QString ExtractWordNPos(int n, const QString& s, const TCharSet& delims, int& pos);
 
+// The text cut to at most maxLength code units, between two characters as
+// the user sees them: never inside a surrogate pair, nor between a letter
+// and the marks or joined parts that belong to it.
+QString StrLeftWhole(const QString& s, qsizetype maxLength);
+
 // Installed where a hook asks for a text by an identifier that is the text.
 QString IdentStr(const QString& s);

@@ -6,7 +6,7 @@
 # benchmarks by file name (bench/<NAME>.cpp), all when none is given.
 set -eu
 cd "$(dirname "$0")/.."
-sh tools/setup.sh
+sh tools/setup.sh --run-only
 scale=${1:-1}
 [ $# -gt 0 ] && shift
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=ON >/dev/null

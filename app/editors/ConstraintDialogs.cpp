@@ -319,6 +319,8 @@ QString TNewFK::Refusal() const
         return refused;
     if (RefTables->currentIndex() < 0)
         return QStringLiteral("Referenced Table not selected !");
+    if (Picker->Chosen().isEmpty())
+        return QStringLiteral("Foreign Key fields not selected !");
     return {};
 }
 
@@ -382,7 +384,12 @@ QString TNewIndex::Refusal() const
     const QString name = IName->text().trimmed();
     if (name.isEmpty())
         return QStringLiteral("Index name not entered !");
-    return NameRefusal(name, Dialect, QStringLiteral(" is not valid index name !"));
+    const QString refused = NameRefusal(name, Dialect, QStringLiteral(" is not valid index name !"));
+    if (!refused.isEmpty())
+        return refused;
+    if (Picker->Chosen().isEmpty())
+        return QStringLiteral("Index fields not selected !");
+    return {};
 }
 
 // -------------------------------------------------------------------- TNewCheck
@@ -423,7 +430,12 @@ TConstraintItem TNewCheck::Item() const
 QString TNewCheck::Refusal() const
 {
     const QString name = CheckName->text().trimmed();
-    return NameRefusal(name, Dialect, QStringLiteral(" is not valid check name"));
+    const QString refused = NameRefusal(name, Dialect, QStringLiteral(" is not valid check name"));
+    if (!refused.isEmpty())
+        return refused;
+    if (CheckExpr->toPlainText().trimmed().isEmpty())
+        return QStringLiteral("Check condition not entered !");
+    return {};
 }
 
 // ----------------------------------------------------------------------- TNewUC
@@ -464,5 +476,10 @@ QString TNewUC::Refusal() const
     const QString name = CName->text().trimmed();
     if (name.isEmpty())
         return QStringLiteral("Constraint name not entered !");
-    return NameRefusal(name, Dialect, QStringLiteral(" is not valid constraint name !"));
+    const QString refused = NameRefusal(name, Dialect, QStringLiteral(" is not valid constraint name !"));
+    if (!refused.isEmpty())
+        return refused;
+    if (Picker->Chosen().isEmpty())
+        return QStringLiteral("Constraint fields not selected !");
+    return {};
 }

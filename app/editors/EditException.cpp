@@ -8,6 +8,7 @@
 #include "app/editors/ObjectEditorDDL.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/MainTreeF.h"
+#include "components/StrUtils.h"
 
 #include <QFormLayout>
 #include <QLineEdit>
@@ -48,7 +49,7 @@ void TEditException::LimitText()
     if (text.size() <= MaxMessageLength)
         return;
     const QSignalBlocker block(ExText);
-    ExText->setPlainText(text.left(MaxMessageLength));
+    ExText->setPlainText(StrLeftWhole(text, MaxMessageLength));
     ExText->moveCursor(QTextCursor::End);
 }
 

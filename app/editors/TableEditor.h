@@ -64,7 +64,7 @@ public:
     bool Modified() const { return m_modified; }
     void SetModified();
 
-    // Runs after the CREATE TABLE of a new table was committed.
+    // Runs after the save that created a new table was committed.
     std::function<void(const QString& name)> OnTableCreated;
 
     // The column dialog for a grid row (1-based); a row below the last

@@ -34,7 +34,8 @@ TItemTexts TextsOf(TConstraintKind kind)
 } // namespace
 
 TTableSaver::TTableSaver(TQvDatabase* database, TTableDefinition& table)
-    : m_table(table)
+    : m_target(table)
+    , m_table(table)
     , m_dialect(database->SQLDialect())
     , m_transaction(std::make_unique<TQvTransaction>())
     , m_query(std::make_unique<TQvQuery>())
@@ -51,14 +52,29 @@ TTableSaver::~TTableSaver() = default;
 QString TTableSaver::Validate() const
 {
     // The names are stored ones: those the database's dialect can write.
-    if (!QvSql::CanName(m_table.Name, m_dialect))
-        return QLatin1Char('"') + m_table.Name + QStringLiteral("\" is not valid table name !");
-    if (m_table.LiveColumnCount() == 0)
+    if (!QvSql::CanName(m_target.Name, m_dialect))
+        return QLatin1Char('"') + m_target.Name + QStringLiteral("\" is not valid table name !");
+    if (m_target.LiveColumnCount() == 0)
         return QStringLiteral("Table has no fields !");
-    for (const TConstraintItem& item : m_table.ForeignKeys) {
+    // What has no columns cannot be created; the dialogs refuse it first.
+    const struct
+    {
+        TConstraintKind kind;
+        const char* what;
+    } withFields[] = {{TConstraintKind::ForeignKey, "Foreign Key "},
+                      {TConstraintKind::Index, "Index "},
+                      {TConstraintKind::Unique, "Unique Constraint "}};
+    for (const auto& items : withFields) {
+        for (const TConstraintItem& item : m_target.Items(items.kind)) {
+            const bool created = item.State == isNew || item.State == isChanged;
+            if (created && ConstraintItems::Fields(items.kind, item).isEmpty())
+                return QString::fromLatin1(items.what) + item.Caption + QStringLiteral(" has no fields !");
+        }
+    }
+    for (const TConstraintItem& item : m_target.Checks) {
         const bool created = item.State == isNew || item.State == isChanged;
-        if (created && ConstraintItems::Fields(TConstraintKind::ForeignKey, item).isEmpty())
-            return QStringLiteral("Foreign Key ") + item.Caption + QStringLiteral(" has no fields !");
+        if (created && ConstraintItems::CheckText(item).trimmed().isEmpty())
+            return QStringLiteral("Check Constraint ") + item.Caption + QStringLiteral(" has no condition !");
     }
     return {};
 }
@@ -70,13 +86,42 @@ TTableSaver::Result TTableSaver::Save()
     m_serverMessage.clear();
     if (!m_refusal.isEmpty())
         return Refused;
-    const QStringList losing = ColumnsLosingData(m_table);
+    const QStringList losing = ColumnsLosingData(m_target);
     if (!losing.isEmpty() && !(ConfirmDataLoss && ConfirmDataLoss(losing)))
         return Declined;
-    const bool saved = SaveColumns() && SavePrimaryKey() && SaveItems(TConstraintKind::ForeignKey)
+    m_table = m_target;
+    if (m_table.PKChanged && !m_table.IsNew) {
+        // Read as committed, before this save's own changes to the catalog.
+        try {
+            m_storedKey = m_catalog->PrimaryKey(m_table.Name);
+        } catch (const EDatabaseError& error) {
+            m_failedStep = QStringLiteral("Can't drop Primary Key !");
+            m_serverMessage = error.Message();
+            return Failed;
+        }
+    }
+    TQvTransactionScope transaction(m_transaction.get());
+    const bool sent = SaveColumns() && SavePrimaryKey() && SaveItems(TConstraintKind::ForeignKey)
         && SaveItems(TConstraintKind::Index) && SaveItems(TConstraintKind::Check) && SaveItems(TConstraintKind::Unique)
         && SaveDescriptions();
-    return saved ? Saved : Failed;
+    if (!sent) {
+        transaction.Rollback();
+        return Failed;
+    }
+    try {
+        transaction.Commit();
+    } catch (const EDatabaseError& error) {
+        // The server applies the definitions at the commit: a unique index
+        // over duplicate values, for one, fails only there.
+        m_failedStep = QStringLiteral("Can't save changes of table ") + m_table.Name + QStringLiteral(" !");
+        m_serverMessage = error.Message();
+        return Failed;
+    }
+    const bool created = m_target.IsNew && !m_table.IsNew;
+    m_target = m_table;
+    if (created && OnTableCreated)
+        OnTableCreated();
+    return Saved;
 }
 
 bool TTableSaver::SaveColumns()
@@ -100,11 +145,7 @@ bool TTableSaver::SaveColumns()
         column.Stored->Description = storedDescription;
         column.State = csUnchanged;
     }
-    if (m_table.IsNew) {
-        m_table.IsNew = false;
-        if (OnTableCreated)
-            OnTableCreated();
-    }
+    m_table.IsNew = false;
     return true;
 }
 
@@ -113,18 +154,11 @@ bool TTableSaver::SavePrimaryKey()
     if (!m_table.PKChanged)
         return true;
     Progress(QStringLiteral("Saving Primary Key"));
-    TPrimaryKeyInfo stored;
-    try {
-        stored = m_catalog->PrimaryKey(m_table.Name);
-    } catch (const EDatabaseError& error) {
-        m_failedStep = QStringLiteral("Can't drop Primary Key !");
-        m_serverMessage = error.Message();
-        return false;
-    }
     // A key that could not be dropped stops the save: adding the new one
     // would fail anyway, and the user must learn that the old one stays.
-    if (!stored.Name.isEmpty()
-        && !Execute(DropConstraintStatement(m_table.Name, stored.Name, m_dialect), QStringLiteral("Can't drop Primary Key !")))
+    if (!m_storedKey.Name.isEmpty()
+        && !Execute(DropConstraintStatement(m_table.Name, m_storedKey.Name, m_dialect),
+                    QStringLiteral("Can't drop Primary Key !")))
         return false;
     if (!m_table.PKFields.isEmpty()) {
         if (m_table.PKName.isEmpty())
@@ -203,10 +237,8 @@ bool TTableSaver::Execute(const QString& sql, const QString& failedStep)
 {
     m_sent << sql;
     try {
-        TQvTransactionScope scope(m_transaction.get());
         m_query->SetSQLText(sql);
         m_query->ExecQuery();
-        scope.Commit();
         return true;
     } catch (const EDatabaseError& error) {
         m_failedStep = failedStep;

@@ -2,11 +2,13 @@
 
 // Saving the table editor's changes: the column changes, the primary key,
 // the foreign keys, the indices, the checks, the uniques and the column
-// descriptions, in that order, each statement committed on its own. What a
-// committed statement did is taken into the definition at once (states
-// reset, dropped entries removed), so saving again after a failure never
-// sends it a second time.
+// descriptions, in that order, in one transaction (the server applies the
+// definitions at its commit). A save that fails anywhere, the commit
+// included, is rolled back whole: the table stays as it was, and so does the
+// definition, which takes what was saved (states reset, dropped entries
+// removed) only once the commit went through.
 
+#include "app/editors/TableCatalog.h"
 #include "app/editors/TableDDL.h"
 
 #include <QString>
@@ -18,7 +20,6 @@
 class TQvDatabase;
 class TQvQuery;
 class TQvTransaction;
-class TTableCatalog;
 
 class TTableSaver
 {
@@ -27,7 +28,7 @@ public:
         Saved,     // everything was written
         Refused,   // the definition cannot be saved; nothing was sent (RefusalMessage)
         Declined,  // the user declined to lose column values; nothing was sent
-        Failed,    // a statement failed (FailedStep, ServerMessage); what came before stays
+        Failed,    // a statement or the commit failed (FailedStep, ServerMessage); nothing was applied
     };
 
     TTableSaver(TQvDatabase* database, TTableDefinition& table);
@@ -40,7 +41,7 @@ public:
     // Asked before columns are dropped and added anew; the names of the
     // columns whose values would be lost. False stops before anything is sent.
     std::function<bool(const QStringList& columns)> ConfirmDataLoss;
-    // The CREATE TABLE of a new table was committed.
+    // The save that created a new table was committed.
     std::function<void()> OnTableCreated;
 
     // Why the definition cannot be saved, or "" when it can.
@@ -61,7 +62,11 @@ private:
     bool Execute(const QString& sql, const QString& failedStep);
     void Progress(const QString& step) const;
 
-    TTableDefinition& m_table;
+    // The caller's definition, and the copy the steps work on until the commit.
+    TTableDefinition& m_target;
+    TTableDefinition m_table;
+    // The primary key the database holds, read before anything is changed.
+    TPrimaryKeyInfo m_storedKey;
     int m_dialect;
     std::unique_ptr<TQvTransaction> m_transaction;
     std::unique_ptr<TQvQuery> m_query;

@@ -15,8 +15,10 @@ QStringList TriggerTableNames(TQvDatabase& database)
     TQvTransactionScope scope(statement.transaction);
     QStringList names;
     {
-        // Firebird 3 marks its MON$ and SEC$ relations as system relations;
-        // views made on no table at all have no row in rdb$view_relations.
+        // Firebird 3 marks its MON$ and SEC$ relations as system relations,
+        // and a part of a name never makes one (a user's T_RDB$X is the
+        // user's); views made on no table at all have no row in
+        // rdb$view_relations.
         TCatalogQuery tables(statement.query, &database,
                              QStringLiteral("select t.rdb$DBkey_length,t.RDB$RELATION_NAME from rdb$relations t "
                                             "where rdb$relation_name not in (select rdb$view_name from "

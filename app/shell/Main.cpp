@@ -3,6 +3,7 @@
 #include "app/shell/AboutBox.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/MainTreeF.h"
+#include "app/shell/MdiPlacement.h"
 #include "app/shell/NewDB.h"
 #include "app/shell/ObjectOpeners.h"
 #include "app/shell/Options.h"
@@ -95,6 +96,9 @@ TMainForm::TMainForm(QWidget* parent)
     setWindowIcon(TreeImageList().at(tiDatabase));
     m_mdiArea->setObjectName(QStringLiteral("MdiArea"));
     m_mdiArea->setBackground(QColor(128, 128, 128));
+    // A window that cannot be made small enough for the area is scrolled to.
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdiArea);
     m_imageMenu->setObjectName(QStringLiteral("ImageMenu1"));
     m_formPlacement->setObjectName(QStringLiteral("FormPlacement1"));
@@ -417,6 +421,7 @@ QMdiSubWindow* TMainForm::AddChild(QWidget* form)
     const QSize needed = given.expandedTo(hint).expandedTo(form->minimumSizeHint());
     if (needed.isValid() && frame.isValid())
         sub->resize(needed + frame);
+    KeepInsideAreaWhenShown(sub);
     return sub;
 }
 

@@ -51,40 +51,88 @@ constexpr int kNameRole = Qt::UserRole + 4;
 const QString kPlaceholder = QStringLiteral("---");
 const QString kCommentPrefix = QStringLiteral("       (Comment: ");
 
-enum TRunsOn : bool { onQuery = false, onDataSet = true };
-
 struct CategoryQuery
 {
     const char* sql;
     const char* nameColumn;
     int image;
-    TRunsOn runsOn;   // the shared statement DM.Query or the shared dataset DM.IBDs
 };
 
+// Each query reads RDB$SYSTEM_FLAG: the catalog, not a part of a name, tells
+// a system object.
 const CategoryQuery kCategoryQueries[CategoryCount] = {
-    {"select t.rdb$DBkey_length,t.RDB$RELATION_NAME,rdb$description from rdb$relations t where "
+    {"select t.rdb$DBkey_length,t.RDB$RELATION_NAME,rdb$description,rdb$system_flag from rdb$relations t where "
      "rdb$relation_name not in (select rdb$view_name from rdb$view_relations) order by rdb$relation_name",
-     "RDB$RELATION_NAME", tiTable, onDataSet},
-    {"select rdb$relation_name from rdb$relations where rdb$view_blr is not null order by rdb$relation_name",
-     "RDB$RELATION_NAME", tiView, onQuery},
-    {"select rdb$procedure_name,rdb$description from rdb$procedures order by rdb$procedure_name",
-     "RDB$PROCEDURE_NAME", tiProcedure, onDataSet},
-    // Not "select *": on Firebird 3 RDB$TRIGGER_TYPE is BIGINT, which the
-    // dataset holds no field for, and the type suffix needs it. Whether a
-    // trigger's source begins with "check" is answered by the server, so
-    // that no source is read row by row.
+     "RDB$RELATION_NAME", tiTable},
+    {"select rdb$relation_name,rdb$system_flag from rdb$relations where rdb$view_blr is not null "
+     "order by rdb$relation_name",
+     "RDB$RELATION_NAME", tiView},
+    {"select rdb$procedure_name,rdb$description,rdb$system_flag from rdb$procedures order by rdb$procedure_name",
+     "RDB$PROCEDURE_NAME", tiProcedure},
+    // Not "select *": on Firebird 3 RDB$TRIGGER_TYPE is BIGINT, and the type
+    // suffix needs it as an integer. Whether a trigger's source begins with
+    // "check" is answered by the server, so that no source is read row by row.
     {"select rdb$trigger_name,rdb$relation_name,cast(rdb$trigger_type as integer) as rdb$trigger_type,"
      "iif(upper(rdb$trigger_source) starting with 'CHECK',1,0) as check_source,rdb$description,"
      "rdb$system_flag from rdb$triggers order by rdb$trigger_name",
-     "RDB$TRIGGER_NAME", tiTrigger, onDataSet},
-    {"select rdb$field_name,rdb$description from rdb$fields order by rdb$field_name", "RDB$FIELD_NAME",
-     tiDomain, onDataSet},
-    {"select * from rdb$generators order by rdb$generator_name",
-     "RDB$GENERATOR_NAME", tiGenerator, onQuery},
-    {"select rdb$function_name,rdb$description from rdb$functions order by rdb$function_name",
-     "RDB$FUNCTION_NAME", tiFunction, onDataSet},
-    {"select rdb$exception_name,rdb$description from rdb$exceptions order by rdb$exception_name",
-     "RDB$EXCEPTION_NAME", tiException, onDataSet},
+     "RDB$TRIGGER_NAME", tiTrigger},
+    {"select rdb$field_name,rdb$description,rdb$system_flag from rdb$fields order by rdb$field_name",
+     "RDB$FIELD_NAME", tiDomain},
+    {"select * from rdb$generators order by rdb$generator_name", "RDB$GENERATOR_NAME", tiGenerator},
+    {"select rdb$function_name,rdb$description,rdb$system_flag from rdb$functions order by rdb$function_name",
+     "RDB$FUNCTION_NAME", tiFunction},
+    {"select rdb$exception_name,rdb$description,rdb$system_flag from rdb$exceptions order by rdb$exception_name",
+     "RDB$EXCEPTION_NAME", tiException},
+};
+
+// The domain the server makes for a column or parameter declared with a
+// type: "RDB$" and digits, its own naming rule (a user's domain can never
+// begin with "RDB$"). The catalog keeps nothing else that tells it from a
+// user's domain.
+bool IsImplicitDomainName(const QString& name)
+{
+    constexpr qsizetype prefix = 4;
+    if (name.size() <= prefix || !name.startsWith(QLatin1String("RDB$")))
+        return false;
+    return std::all_of(name.cbegin() + prefix, name.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// An object node: its name, caption and image are its own, not values
+// stored in the item, which makes a category of thousands quick to fill and
+// to empty. A caption set later (a comment, a trigger's type) is stored as usual.
+class TObjectNode : public QTreeWidgetItem
+{
+public:
+    TObjectNode(const QString& name, int image)
+        : QTreeWidgetItem(UserType + image)
+        , m_name(name)
+    {
+    }
+
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0) {
+            switch (role) {
+            case Qt::DisplayRole:
+            case Qt::EditRole: {
+                const QVariant caption = QTreeWidgetItem::data(column, role);
+                return caption.isValid() ? caption : QVariant(m_name);
+            }
+            case Qt::DecorationRole: {
+                const QVariant icon = QTreeWidgetItem::data(column, role);
+                return icon.isValid() ? icon : QVariant(TreeImageList().at(type() - UserType));
+            }
+            case kNameRole:
+                return m_name;
+            default:
+                break;
+            }
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+private:
+    const QString m_name;
 };
 
 QString triggerTypeText(int type)
@@ -118,13 +166,11 @@ public:
     PendingNodes(const PendingNodes&) = delete;
     PendingNodes& operator=(const PendingNodes&) = delete;
 
-    void Add(const QString& name, const QString& text, const QIcon& icon, int image)
+    void Add(const QString& name, const QString& text, int image)
     {
-        // The image rides in the item's type: one stored value less per node.
-        auto* item = new QTreeWidgetItem(QTreeWidgetItem::UserType + image);
-        item->setText(0, text);
-        item->setData(0, kNameRole, name);
-        item->setIcon(0, icon);
+        auto* item = new TObjectNode(name, image);
+        if (text != name)
+            item->setText(0, text);
         m_items.append(item);
     }
     QList<QTreeWidgetItem*> Release() { return std::exchange(m_items, {}); }
@@ -140,12 +186,7 @@ void ReadCategory(int category, TQvDatabase* database, bool commentInText, Pendi
 {
     const CategoryQuery& spec = kCategoryQueries[category];
     const TOptions& options = Options();
-    const QIcon& icon = TreeImageList().at(spec.image);
-    const QString sql = QString::fromLatin1(spec.sql);
-    const std::unique_ptr<TCatalogQuery> source = spec.runsOn == onDataSet
-        ? std::make_unique<TCatalogQuery>(*DM->IBDs(), database, sql)
-        : std::make_unique<TCatalogQuery>(*DM->Query(), database, sql);
-    TCatalogQuery& rows = *source;
+    TCatalogQuery rows(*DM->Query(), database, QString::fromLatin1(spec.sql));
     const int nameColumn = rows.Column(QString::fromLatin1(spec.nameColumn));
     const int descriptionColumn = rows.Column(QStringLiteral("RDB$DESCRIPTION"));
     const int dbkeyColumn = rows.Column(QStringLiteral("RDB$DBKEY_LENGTH"));
@@ -154,39 +195,35 @@ void ReadCategory(int category, TQvDatabase* database, bool commentInText, Pendi
     const int relationColumn = rows.Column(QStringLiteral("RDB$RELATION_NAME"));
     const int typeColumn = rows.Column(QStringLiteral("RDB$TRIGGER_TYPE"));
     const bool withDescription = category != catViews && category != catGenerators;
+    // System tables are listed when the option asks for them; no other system object ever is.
+    const bool withSystem = category == catTables && options.ShowSystemTables;
 
     for (; !rows.Eof(); rows.Next()) {
+        if (!withSystem && rows.Integer(flagColumn) >= 1)
+            continue;
         const QString name = rows.Name(nameColumn);
         switch (category) {
         case catTables:
-            if (!options.ShowSystemTables && IsSystemObjectName(name))
-                continue;
             if (rows.Integer(dbkeyColumn) != 8)
                 continue;
             break;
-        case catGenerators:
-            if (rows.Integer(flagColumn) >= 1)
-                continue;
-            break;
         case catTriggers:
-            // System triggers (check constraints, foreign-key actions) carry the flag.
-            if (rows.Integer(flagColumn) >= 1)
-                continue;
+            // Check constraints' triggers.
             if (rows.Integer(checkColumn) != 0)
                 continue;
-            if (IsSystemObjectName(name))
+            break;
+        case catDomains:
+            if (IsImplicitDomainName(name))
                 continue;
             break;
         default:
-            if (IsSystemObjectName(name))
-                continue;
             break;
         }
-        QString text = name;
         if (!withDescription) {
-            nodes.Add(name, text, icon, spec.image);
+            nodes.Add(name, name, spec.image);
             continue;
         }
+        QString text = name;
         const QString description =
             rows.IsNull(descriptionColumn) ? QString() : oneLine(rows.Text(descriptionColumn));
         if (category == catTriggers && options.ShowTriggerType)
@@ -197,7 +234,7 @@ void ReadCategory(int category, TQvDatabase* database, bool commentInText, Pendi
             if (commentInText)
                 text += kCommentPrefix + description + QLatin1Char(')');
         }
-        nodes.Add(name, text, icon, spec.image);
+        nodes.Add(name, text, spec.image);
     }
 }
 
@@ -220,10 +257,9 @@ private:
 
 } // namespace
 
-bool IsSystemObjectName(const QString& name)
+QString TreeCategoryQuery(int category)
 {
-    return name.contains(QLatin1String("RDB$")) || name.startsWith(QLatin1String("MON$"))
-        || name.startsWith(QLatin1String("SEC$"));
+    return QString::fromLatin1(kCategoryQueries[category].sql);
 }
 
 TMainTree::TMainTree(QWidget* parent)
@@ -408,11 +444,7 @@ QTreeWidgetItem* TMainTree::AddObjectNode(QTreeWidgetItem* categoryNode, const Q
     const int category = NodeCategory(categoryNode);
     if (NodeLevel(categoryNode) != 2 || category < 0)
         return nullptr;
-    const int image = kCategoryQueries[category].image;
-    auto* item = new QTreeWidgetItem(QTreeWidgetItem::UserType + image);
-    item->setText(0, name);
-    item->setData(0, kNameRole, name);
-    item->setIcon(0, TreeImageList().at(image));
+    auto* item = new TObjectNode(name, kCategoryQueries[category].image);
     categoryNode->addChild(item);
     return item;
 }
@@ -452,32 +484,25 @@ void TMainTree::AddCategoryNodes(QTreeWidgetItem* databaseNode)
 
 void TMainTree::FillObjectNames(int index)
 {
+    // The tables, views and procedures as their categories read them.
     static const struct
     {
-        const char* sql;
-        const char* column;
+        int category;
         int kind;
-    } kLists[] = {
-        {"select t.rdb$DBkey_length,t.RDB$RELATION_NAME,rdb$description from rdb$relations t where "
-         "rdb$relation_name not in (select rdb$view_name from rdb$view_relations) order by rdb$relation_name",
-         "RDB$RELATION_NAME", okTable},
-        {"select rdb$relation_name from rdb$relations where rdb$view_blr is not null order by rdb$relation_name",
-         "RDB$RELATION_NAME", okView},
-        {"SELECT rdb$procedure_Name FROM rdb$procedures order by rdb$procedure_name", "RDB$PROCEDURE_NAME",
-         okProcedure},
-    };
+    } kLists[] = {{catTables, okTable}, {catViews, okView}, {catProcedures, okProcedure}};
     TQvDatabase* database = DBList->GetDatabase(index);
     DM->Query()->SetDatabase(database);
     DM->IBTran()->SetDefaultDatabase(database);
     TDBObjectNames names;
     TQvTransactionScope transaction(DM->IBTran());
     for (const auto& list : kLists) {
-        TCatalogQuery rows(*DM->Query(), database, QString::fromLatin1(list.sql));
-        const int column = rows.Column(QString::fromLatin1(list.column));
+        const CategoryQuery& spec = kCategoryQueries[list.category];
+        TCatalogQuery rows(*DM->Query(), database, QString::fromLatin1(spec.sql));
+        const int column = rows.Column(QString::fromLatin1(spec.nameColumn));
+        const int flagColumn = rows.Column(QStringLiteral("RDB$SYSTEM_FLAG"));
         for (; !rows.Eof(); rows.Next()) {
-            const QString name = rows.Name(column);
-            if (!IsSystemObjectName(name))
-                names.push_back({name, list.kind});
+            if (rows.Integer(flagColumn) < 1)
+                names.push_back({rows.Name(column), list.kind});
         }
     }
     transaction.Commit();
@@ -608,10 +633,10 @@ void TMainTree::FillCategory(QTreeWidgetItem* node)
     const quint64 id = number > 0 ? DBList->GetId(number - 1) : 0;
 
     DM->Query()->SetDatabase(database);
-    {
-        UpdatesOff updates(m_tree);
-        qDeleteAll(node->takeChildren());
-    }
+    // The tree is painted once, filled; the messages let through before the
+    // query (the wait cursor shown) do not paint it half done.
+    UpdatesOff updates(m_tree);
+    qDeleteAll(node->takeChildren());
     m_descriptions.remove({id, category});
     std::optional<qv::WaitCursor> wait;
     if (category == catTables) {
@@ -626,10 +651,7 @@ void TMainTree::FillCategory(QTreeWidgetItem* node)
         ReadCategory(category, database, m_commentInText, nodes, descriptions);
         transaction.Commit();
     }
-    {
-        UpdatesOff updates(m_tree);
-        node->addChildren(nodes.Release());
-    }
+    node->addChildren(nodes.Release());
     if (!descriptions.isEmpty())
         m_descriptions.insert({id, category}, std::move(descriptions));
 }
@@ -640,11 +662,10 @@ void TMainTree::RefreshCategory(QTreeWidgetItem* node)
     if (level != 2 && level != 3)
         return;
     QTreeWidgetItem* category = level == 3 ? node->parent() : node;
+    // Painted once, when listed anew: not emptied first.
+    UpdatesOff updates(m_tree);
     CollapseQuietly(category);
-    {
-        UpdatesOff updates(m_tree);
-        qDeleteAll(category->takeChildren());
-    }
+    qDeleteAll(category->takeChildren());
     AddPlaceholder(category);
     SetNodeData(category, false);
     category->setExpanded(true);

@@ -171,6 +171,5 @@ private:
 
 extern TMainTree* MainTree;
 
-// Whether a name is that of a system object: it contains "RDB$" or begins
-// with "MON$" or "SEC$".
-bool IsSystemObjectName(const QString& name);
+// The catalog select a category's objects are listed by.
+QString TreeCategoryQuery(int category);

@@ -11,9 +11,15 @@
 #include "app/shell/VersionRecord.h"
 #include "components/FormPlacement.h"
 #include "platform/Dialogs.h"
+#include "platform/RuntimeFolder.h"
 #include "platform/TerminationSignals.h"
 
 #include <QMdiSubWindow>
+
+TRuntimeFolderFirst::TRuntimeFolderFirst()
+{
+    ProvideRuntimeFolder();
+}
 
 TQorvaneApplication::TQorvaneApplication(int& argc, char** argv)
     : QApplication(argc, argv)

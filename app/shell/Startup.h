@@ -18,9 +18,15 @@ class TGetDBPasswd;
 class TMainForm;
 class TShowDesc;
 
+// Gives the process a runtime folder before the application object asks for one.
+struct TRuntimeFolderFirst
+{
+    TRuntimeFolderFirst();
+};
+
 // The application object: an exception that no handler caught gets the
 // standard message box instead of ending the program.
-class TQorvaneApplication : public QApplication
+class TQorvaneApplication : private TRuntimeFolderFirst, public QApplication
 {
 public:
     TQorvaneApplication(int& argc, char** argv);

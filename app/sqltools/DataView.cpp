@@ -39,6 +39,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -73,6 +74,7 @@ TFDataView::TFDataView(quint64 dbId, const QString& tableName, QWidget* parent)
     m_connection = new TEntryConnection(dbId, this);
     // The rows and the transaction went with the attachment; Refresh brings them back.
     connect(m_connection, &TEntryConnection::Dropped, this, [this] {
+        m_transactionLost = true;
         EnableTransactionButtons(false);
         UpdateNavigator();
     });
@@ -387,79 +389,130 @@ void TFDataView::NavigatorClick(QAction* action)
     UpdateNavigator();
 }
 
-void TFDataView::RefreshData()
+bool TFDataView::Connected()
 {
-    // A connection the server dropped is said once and connected again.
     TQvDatabase* database = m_connection->Ready();
     if (!database)
-        return;
-    if (DS->Active()) {
-        DS->Refresh();
-        return;
+        return false;
+    if (std::exchange(m_transactionLost, false) || m_database != database) {
+        m_database = database;
+        DS->SetDatabase(database);
+        if (Tran->FindDatabase(database) < 0)
+            Tran->AddDatabase(database);
+        if (!Tran->Active())
+            Tran->StartTransaction();
+        if (!DS->Active())
+            DS->Open();
     }
-    m_database = database;
-    DS->SetDatabase(database);
-    if (Tran->FindDatabase(database) < 0)
-        Tran->AddDatabase(database);
-    if (!Tran->Active())
-        Tran->StartTransaction();
-    DS->Open();
+    return true;
+}
+
+void TFDataView::ServerCommand(const std::function<void()>& command, bool retryAfterLoss)
+{
+    for (int attempt = 0; attempt < (retryAfterLoss ? 2 : 1); ++attempt) {
+        try {
+            if (Connected())
+                command();
+            return;
+        } catch (const EQvConnectionLost&) {
+            m_connection->ActionLost();
+        } catch (const std::exception& error) {
+            ShowError(error);
+            return;
+        }
+    }
+}
+
+void TFDataView::RefreshData()
+{
+    ServerCommand(
+        [this] {
+            if (DS->Active())
+                DS->Refresh();
+            else
+                DS->Open();
+        },
+        true);
 }
 
 // ---------------------------------------------------------------- transaction
 
 void TFDataView::CommitBtnClick()
 {
-    // A change still being typed is part of what the user commits.
-    DS->CheckBrowseMode();
-    Tran->Commit();
-    Tran->StartTransaction();
-    DS->Close();
-    DS->Open();
-    EnableTransactionButtons(false);
+    // A commit on a lost connection did not happen: said once, never tried
+    // again on the next one, where the work is not.
+    ServerCommand(
+        [this] {
+            // A change still being typed is part of what the user commits.
+            DS->CheckBrowseMode();
+            Tran->Commit();
+            Tran->StartTransaction();
+            DS->Close();
+            DS->Open();
+            EnableTransactionButtons(false);
+        },
+        false);
 }
 
 void TFDataView::RollbackBtnClick()
 {
-    DS->Cancel();
-    Tran->Rollback();
-    Tran->StartTransaction();
-    DS->Close();
-    DS->Open();
-    EnableTransactionButtons(false);
+    // What a lost connection took is rolled back all the same: the rows are
+    // read anew on the next one.
+    ServerCommand(
+        [this] {
+            DS->Cancel();
+            if (Tran->Active())
+                Tran->Rollback();
+            Tran->StartTransaction();
+            DS->Close();
+            DS->Open();
+            EnableTransactionButtons(false);
+        },
+        true);
 }
 
 void TFDataView::RecCountBtnClick()
 {
-    if (!Tran->Active() || !DS->Database())
+    if (!Tran->Active() && !m_transactionLost)
         return;
-    QString count;
-    {
-        qv::processMessages();
-        const qv::WaitCursor wait;
-        TQvQuery query;
-        query.SetDatabase(DS->Database());
-        query.SetTransaction(Tran);
-        query.SetSQLText(QStringLiteral("select count(*) from ") + QvSql::Identifier(TableName, DS->Database()->SQLDialect()));
-        query.ExecQuery();
-        count = query.Fields(0).AsString();
-        query.Close();
-    }
-    RCount->setText(count);
-    qv::processMessages();
+    ServerCommand(
+        [this] {
+            QString count;
+            {
+                qv::processMessages();
+                const qv::WaitCursor wait;
+                TQvQuery query;
+                query.SetDatabase(DS->Database());
+                query.SetTransaction(Tran);
+                query.SetSQLText(QStringLiteral("select count(*) from ")
+                                 + QvSql::Identifier(TableName, DS->Database()->SQLDialect()));
+                query.ExecQuery();
+                count = query.Fields(0).AsString();
+                query.Close();
+            }
+            RCount->setText(count);
+            qv::processMessages();
+        },
+        true);
 }
 
 // ---------------------------------------------------------------- sorting
 
 void TFDataView::Reopen(const std::function<void()>& changeOrder)
 {
-    // Closing drops a change in progress: it is posted first (and a refused
-    // one keeps the rows as they are).
-    if (DS->Active())
-        DS->CheckBrowseMode();
-    DS->Close();
-    changeOrder();
-    DS->Open();
+    bool changed = false;
+    ServerCommand(
+        [&] {
+            // Closing drops a change in progress: it is posted first (and a
+            // refused one keeps the rows as they are).
+            if (DS->Active())
+                DS->CheckBrowseMode();
+            DS->Close();
+            if (!std::exchange(changed, true))
+                changeOrder();
+            DS->Open();
+        },
+        true);
 }
 
 void TFDataView::UpdatePopupChecks()
@@ -479,36 +532,24 @@ void TFDataView::SortMenuClick(bool ascending)
     if (!field)
         return;
     const QString name = field->FieldName();
-    try {
-        Reopen([&] {
-            SortField = name;
-            OrderFields.append({SortField, !ascending});
-            SortAscending = ascending;
-        });
-    } catch (const std::exception& error) {
-        ShowError(error);
-    }
+    Reopen([&] {
+        SortField = name;
+        OrderFields.append({SortField, !ascending});
+        SortAscending = ascending;
+    });
 }
 
 void TFDataView::NoSortMenuClick()
 {
-    try {
-        Reopen([this] {
-            SortField.clear();
-            OrderFields.clear();
-        });
-    } catch (const std::exception& error) {
-        ShowError(error);
-    }
+    Reopen([this] {
+        SortField.clear();
+        OrderFields.clear();
+    });
 }
 
 void TFDataView::NoSortBtnClick()
 {
-    try {
-        Reopen([this] { OrderFields.clear(); });
-    } catch (const std::exception& error) {
-        ShowError(error);
-    }
+    Reopen([this] { OrderFields.clear(); });
 }
 
 void TFDataView::SortBtnClick()
@@ -519,11 +560,7 @@ void TFDataView::SortBtnClick()
     if (qv::showModal(dialog) != qv::mrOk)
         return;
     const QList<TDataViewSortField> fields = dialog.SortFields();
-    try {
-        Reopen([&] { OrderFields = fields; });
-    } catch (const std::exception& error) {
-        ShowError(error);
-    }
+    Reopen([&] { OrderFields = fields; });
 }
 
 void TFDataView::CopyCellText()
@@ -708,6 +745,12 @@ void TFDataView::closeEvent(QCloseEvent* event)
             DS->CheckBrowseMode();
         if (Tran->Active())
             Tran->Commit();
+    } catch (const EQvConnectionLost&) {
+        // The change went with the attachment: said once, the window stays
+        // this time, and the next close goes.
+        m_connection->ActionLost();
+        event->ignore();
+        return;
     } catch (const std::exception& error) {
         // The change is still in the window; nothing is lost by staying.
         ShowError(error);

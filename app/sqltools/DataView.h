@@ -118,9 +118,21 @@ private:
     // of order and opens it again.
     void Reopen(const std::function<void()>& changeOrder);
     void ShowError(const std::exception& error);
+    // Runs a command that goes to the server, on a connection the server
+    // still holds: one it dropped is said once and connected again first.
+    // A loss the command itself finds is said once too; with retry the
+    // command then runs once more on a new connection, else it is left to
+    // the next command. Other failures are shown.
+    void ServerCommand(const std::function<void()>& command, bool retryAfterLoss);
+    // The connection, connected again when the server dropped it (the rows
+    // and the transaction went with it: both are opened anew); false when it
+    // could not be connected.
+    bool Connected();
 
     QPointer<TQvDatabase> m_database;
     TEntryConnection* m_connection = nullptr;
+    // The server dropped the connection, and the transaction with it.
+    bool m_transactionLost = false;
     // The columns of the last open, as the server described them.
     QList<TDataViewColumn> m_columns;
     bool m_readOnlyCaption = false;

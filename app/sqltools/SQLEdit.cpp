@@ -12,6 +12,7 @@
 #include "app/sqltools/ResultGrid.h"
 #include "components/AlignLayout.h"
 #include "components/FormPlacement.h"
+#include "components/StrUtils.h"
 #include "components/SpeedButton.h"
 #include "components/Splitter.h"
 #include "editor/qeCustomEdit.h"
@@ -533,8 +534,9 @@ QString TSQLEditor::CaptionFor(const QString& text)
 {
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    shown = shown.left(kCaptionLength);
-    if (shown.size() == kCaptionLength)
+    const bool cut = shown.size() >= kCaptionLength;
+    shown = StrLeftWhole(shown, kCaptionLength);
+    if (cut)
         shown += QLatin1String("...");
     return kCaption + QStringLiteral(" - (") + shown + QLatin1Char(')');
 }

@@ -1,5 +1,7 @@
 #include "components/StrUtils.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -127,3 +129,25 @@ TEST(Strings, RepeatedCharacter)
 }
 
 } // namespace
+
+TEST(LeftWhole, CutsBetweenCharactersNeverInsideOne)
+{
+    // An emoji (two code units) and a letter with a combining accent (two characters, one seen).
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QString accented = QStringLiteral("e\u0301");
+    const QString text = QStringLiteral("ab") + smile + QStringLiteral("c") + accented + QStringLiteral("d");
+    ASSERT_EQ(text.size(), 8);
+    const QStringList expected{QString(),
+                               QStringLiteral("a"),
+                               QStringLiteral("ab"),
+                               QStringLiteral("ab"),
+                               QStringLiteral("ab") + smile,
+                               QStringLiteral("ab") + smile + QStringLiteral("c"),
+                               QStringLiteral("ab") + smile + QStringLiteral("c"),
+                               QStringLiteral("ab") + smile + QStringLiteral("c") + accented,
+                               text};
+    for (int length = 0; length <= 8; ++length)
+        EXPECT_EQ(StrLeftWhole(text, length), expected.at(length)) << length;
+    EXPECT_EQ(StrLeftWhole(text, 20), text);
+    EXPECT_EQ(StrLeftWhole(text, -1), QString());
+}

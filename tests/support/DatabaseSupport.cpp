@@ -4,7 +4,16 @@
 #include "access/QvQuery.h"
 #include "platform/Registry.h"
 
+#include <QFile>
+#include <QProcess>
+
 namespace qvtest {
+
+namespace {
+
+const QString isqlPath = QStringLiteral("/usr/bin/isql-fb");
+
+} // namespace
 
 QStringList connectParams(const Target& target)
 {
@@ -74,6 +83,44 @@ void execute(const Target& target, const QString& path, const QStringList& state
     database.Open();
     runStatements(database, statements);
     database.Close();
+}
+
+bool IsqlAvailable()
+{
+    return QFile::exists(isqlPath);
+}
+
+QString IsqlExtract(const Target& target, const QString& path)
+{
+    if (!IsqlAvailable())
+        return {};
+    QProcess isql;
+    isql.start(isqlPath, {QStringLiteral("-x"), QStringLiteral("-user"), target.user, QStringLiteral("-password"),
+                          target.password, path});
+    isql.waitForFinished(300000);
+    const QString output = QString::fromUtf8(isql.readAllStandardOutput());
+    const QString filePath = path.mid(target.prefix.size());
+    QStringList kept;
+    for (const QString& line : output.split(QLatin1Char('\n')))
+        if (!line.contains(filePath))
+            kept << line;
+    return kept.join(QLatin1Char('\n'));
+}
+
+QString RunIsql(const Target& target, const QString& scriptPath, const QString& characterSet)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(isqlPath, {QStringLiteral("-q"), QStringLiteral("-user"), target.user, QStringLiteral("-password"),
+                             target.password, QStringLiteral("-ch"), characterSet, QStringLiteral("-i"), scriptPath});
+    process.waitForFinished(300000);
+    const QString output = QString::fromUtf8(process.readAll());
+    QStringList failures;
+    const QStringList lines = output.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (lines.at(i).contains(QLatin1String("Statement failed")) || lines.at(i).startsWith(QLatin1String("Use CONNECT")))
+            failures << lines.mid(i, 6).join(QLatin1Char('\n'));
+    return failures.join(QStringLiteral("\n\n"));
 }
 
 qint64 attachmentId(TQvDatabase& database)

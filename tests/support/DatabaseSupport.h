@@ -34,6 +34,16 @@ bool registerDatabase(const QString& name, const QString& path, const QString& u
 // Runs statements in an existing database, on a connection of its own.
 void execute(const Target& target, const QString& path, const QStringList& statements);
 
+// Whether isql-fb is installed: it reads a database back independently.
+bool IsqlAvailable();
+// What `isql-fb -x` prints for the database, without the lines that name
+// its file; empty when isql-fb is not installed. The embedded engine lets
+// isql-fb in only while no other process has the file open.
+QString IsqlExtract(const Target& target, const QString& path);
+// Runs a script file through isql-fb -q -i in the connection character set;
+// what it reported failing, empty when every statement ran.
+QString RunIsql(const Target& target, const QString& scriptPath, const QString& characterSet);
+
 // The server's number of an open connection's attachment (CURRENT_CONNECTION).
 qint64 attachmentId(TQvDatabase& database);
 // Ends another attachment from a connection of its own, as an administrator

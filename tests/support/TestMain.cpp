@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "platform/RuntimeFolder.h"
 #include "support/TestSupport.h"
 
 // LeakSanitizer crashes at exit in any process that ran the embedded engine;
@@ -23,6 +24,8 @@ int main(int argc, char** argv)
     qputenv("QORVANE_REGISTRY", QDir(home.path()).filePath("registry.reg").toUtf8());
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
     qputenv("XDG_DATA_HOME", QDir(home.path()).filePath("data").toUtf8());
+    // As the program does: Qt asks for one as the application object is made.
+    ProvideRuntimeFolder();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

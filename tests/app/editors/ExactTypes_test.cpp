@@ -142,7 +142,7 @@ protected:
         target = std::get<0>(GetParam());
         dialect = std::get<1>(GetParam());
         QV_SKIP_UNLESS_REACHABLE(target);
-        if (!QFile::exists(IsqlPath))
+        if (!qvtest::IsqlAvailable())
             GTEST_SKIP() << "isql-fb is not installed: nothing reads the database back independently";
         m_folders.emplace(dir);
         m_program.emplace([] {
@@ -175,12 +175,8 @@ protected:
     // isql-fb's extract of the database, line by line.
     QStringList Extract(const QString& path) const
     {
-        QProcess isql;
-        isql.start(IsqlPath, {QStringLiteral("-x"), QStringLiteral("-user"), target.user, QStringLiteral("-password"),
-                              target.password, path});
-        isql.waitForFinished(60000);
-        const QString text = QString::fromUtf8(isql.readAllStandardOutput());
-        EXPECT_FALSE(text.isEmpty()) << isql.readAllStandardError().toStdString();
+        const QString text = qvtest::IsqlExtract(target, path);
+        EXPECT_FALSE(text.trimmed().isEmpty());
         return text.split(u'\n');
     }
 

@@ -9,6 +9,7 @@
 #include "app/shell/ObjectOpeners.h"
 
 #include "DebugTest_support.h"
+#include "support/DatabaseSupport.h"
 #include "components/CurrEdit.h"
 #include "components/TgGrid.h"
 #include "platform/DialogScript.h"
@@ -175,7 +176,7 @@ TEST_P(TableEditorTest, NewTableTypedAndSaved)
 }
 
 // An existing table changed through the dialogs; a failed step keeps the
-// window and its changes, the rest is saved on closing.
+// window and its changes and saves nothing, all of it is saved on closing.
 TEST_P(TableEditorTest, ExistingTableChangedAndClosed)
 {
     auto database = qvdebug::createDatabase(target(), m_dir, dialect(),
@@ -223,21 +224,24 @@ TEST_P(TableEditorTest, ExistingTableChangedAndClosed)
     });
     QTest::mouseClick(editor.AddButton(TConstraintKind::Check), Qt::LeftButton);
 
-    // The check names no column: the server refuses it after the rest was saved.
+    // The check names no column: the server refuses it, and what came before
+    // it in the same save is not applied either.
     QString failedStep;
     m_script.onModal([&](QDialog& dialog) {
         failedStep = dynamic_cast<TMyError&>(dialog).ErrMsg->text();
         dialog.accept();
     });
+    const auto nameLength = [&] {
+        return read("select C from (select rdb$field_length C from rdb$fields f join rdb$relation_fields r on "
+                    "r.rdb$field_source=f.rdb$field_name where r.rdb$relation_name='T' and r.rdb$field_name='NAME')");
+    };
     EXPECT_FALSE(editor.SaveChanges());
     EXPECT_EQ(failedStep, "Can't create Check Constraint: T_CK");
     EXPECT_TRUE(editor.Modified());
-    EXPECT_EQ(read("select C from (select rdb$field_length C from rdb$fields f join rdb$relation_fields r on "
-                   "r.rdb$field_source=f.rdb$field_name where r.rdb$relation_name='T' and r.rdb$field_name='NAME')"),
-              QStringList({"20"}));
-    EXPECT_EQ(read("select NAME from T"), QStringList({"abcdefghij"}));
-    EXPECT_EQ(read("select rdb$delete_rule from rdb$ref_constraints where rdb$constraint_name='T_FK'"),
-              QStringList({"CASCADE"}));
+    EXPECT_EQ(nameLength(), QStringList({"10"}));
+    EXPECT_TRUE(read("select rdb$constraint_name from rdb$ref_constraints").isEmpty());
+    EXPECT_EQ(editor.Definition().Columns[1].State, csChanged);
+    EXPECT_EQ(editor.Definition().ForeignKeys[0].State, isNew);
 
     // The check made right; closing asks, and Yes saves only what is left.
     editor.CheckList->setCurrentRow(0);
@@ -255,6 +259,10 @@ TEST_P(TableEditorTest, ExistingTableChangedAndClosed)
     EXPECT_FALSE(editor.isVisible());
     EXPECT_EQ(read("select rdb$constraint_name from rdb$relation_constraints where rdb$constraint_type='CHECK'"),
               QStringList({"T_CK"}));
+    EXPECT_EQ(nameLength(), QStringList({"20"}));
+    EXPECT_EQ(read("select NAME from T"), QStringList({"abcdefghij"}));
+    EXPECT_EQ(read("select rdb$delete_rule from rdb$ref_constraints where rdb$constraint_name='T_FK'"),
+              QStringList({"CASCADE"}));
 
     // Reopened: the stored foreign key shows its rule, and dropping it takes one statement.
     TNewTable again(database.get());
@@ -302,6 +310,82 @@ TEST_P(TableEditorTest, CommentedDefaultsAndComputedSourcesReadAsTheirValues)
     EXPECT_EQ(read("select B from S"), QStringList({"x"}));
 }
 
+// A constraint without columns cannot be built: its dialog refuses it. A
+// save the server refuses, here at its commit (a unique constraint over
+// equal values), leaves the table exactly as it was, as isql-fb extracts it.
+TEST_P(TableEditorTest, ConstraintsWithoutColumnsAreRefusedAndAFailedSaveChangesNothing)
+{
+    if (!qvtest::IsqlAvailable())
+        GTEST_SKIP() << "isql-fb is not installed: nothing reads the database back independently";
+    auto database = qvdebug::createDatabase(target(), m_dir, dialect(),
+                                            {"create table T (ID integer not null, NAME varchar(10), "
+                                             "constraint T_PK primary key (ID))",
+                                             "insert into T values (1, 'same')", "insert into T values (2, 'same')"});
+    // The embedded engine lets isql-fb in only while no other process has the file open.
+    const auto extract = [&] {
+        database->Close();
+        const QString text = qvtest::IsqlExtract(target(), path());
+        database->Open();
+        return text;
+    };
+    const QString before = extract();
+    ASSERT_TRUE(before.contains("T_PK"));
+
+    TNewTable editor(database.get());
+    ASSERT_TRUE(editor.LoadTable("T"));
+    editor.show();
+    m_script.onModal([&](QDialog& dialog) {
+        auto& unique = dynamic_cast<TNewUC&>(dialog);
+        QTest::keyClicks(unique.CName, "t_uq");
+        m_script.answerMessage(qv::mrOk);
+        QTest::mouseClick(unique.OkBtn, Qt::LeftButton);
+        EXPECT_EQ(m_script.messages(), QStringList({"Constraint fields not selected !"}));
+        m_script.clearShown();
+        EXPECT_NE(unique.result(), QDialog::Accepted);
+        unique.TableList->item(1)->setCheckState(Qt::Checked);
+        QTest::mouseClick(unique.OkBtn, Qt::LeftButton);
+    });
+    QTest::mouseClick(editor.AddButton(TConstraintKind::Unique), Qt::LeftButton);
+    EXPECT_EQ(captions(editor.UCList), QStringList({"T_UQ"}));
+    m_script.onModal([&](QDialog& dialog) {
+        auto& index = dynamic_cast<TNewIndex&>(dialog);
+        QTest::keyClicks(index.IName, "t_ix");
+        m_script.answerMessage(qv::mrOk);
+        QTest::mouseClick(index.OkBtn, Qt::LeftButton);
+        EXPECT_EQ(m_script.messages(), QStringList({"Index fields not selected !"}));
+        m_script.clearShown();
+        index.TableList->item(0)->setCheckState(Qt::Checked);
+        QTest::mouseClick(index.OkBtn, Qt::LeftButton);
+    });
+    QTest::mouseClick(editor.AddButton(TConstraintKind::Index), Qt::LeftButton);
+    m_script.onModal([&](QDialog& dialog) {
+        auto& check = dynamic_cast<TNewCheck&>(dialog);
+        QTest::keyClicks(check.CheckName, "t_ck");
+        m_script.answerMessage(qv::mrOk);
+        QTest::mouseClick(check.OkBtn, Qt::LeftButton);
+        EXPECT_EQ(m_script.messages(), QStringList({"Check condition not entered !"}));
+        m_script.clearShown();
+        check.CheckExpr->setPlainText("ID > 0");
+        QTest::mouseClick(check.OkBtn, Qt::LeftButton);
+    });
+    QTest::mouseClick(editor.AddButton(TConstraintKind::Check), Qt::LeftButton);
+    EXPECT_EQ(captions(editor.IndexList), QStringList({"T_IX"}));
+    EXPECT_EQ(captions(editor.CheckList), QStringList({"T_CK"}));
+
+    QString failedStep;
+    m_script.onModal([&](QDialog& dialog) {
+        failedStep = dynamic_cast<TMyError&>(dialog).ErrMsg->text();
+        dialog.accept();
+    });
+    EXPECT_FALSE(editor.SaveChanges());
+    EXPECT_EQ(failedStep, "Can't save changes of table T !");
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_TRUE(editor.Modified());
+    EXPECT_EQ(extract(), before);
+    m_script.answerMessage(qv::mrNo);
+    editor.reject();
+}
+
 INSTANTIATE_TEST_SUITE_P(Targets, TableEditorTest, ::testing::ValuesIn(qvdebug::allTargetDialects()),
                          qvdebug::targetDialectName);
 
@@ -346,6 +430,7 @@ TEST(ConstraintDialogs, ColumnsAreChosenInCheckingOrder)
     EXPECT_EQ(script.messages().last(), "\"9\" is not valid check name");
     check.CheckName->clear();
     QTest::keyClicks(check.CheckName, "ck");
+    check.CheckExpr->setPlainText("A > 0");
     QTest::mouseClick(check.OkBtn, Qt::LeftButton);
     EXPECT_EQ(check.result(), QDialog::Accepted);
 }

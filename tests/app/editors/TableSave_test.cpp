@@ -270,12 +270,20 @@ TEST_P(TableSaveTest, FailuresLoseNothingAndRetriesDoNotRepeat)
         EXPECT_EQ(saver.Save(), TTableSaver::Failed);
         EXPECT_EQ(saver.FailedStep(), "Can't create Foreign Key: T2_FK");
         EXPECT_FALSE(saver.ServerMessage().isEmpty());
-        EXPECT_EQ(created, 1);
-        EXPECT_FALSE(table.IsNew);
-        EXPECT_EQ(table.Columns[0].State, csUnchanged);
+        // The whole save was rolled back: no table, and the definition as it was.
+        EXPECT_EQ(created, 0);
+        EXPECT_TRUE(table.IsNew);
+        EXPECT_EQ(table.Columns[0].State, csNew);
+        EXPECT_EQ(table.ForeignKeys[0].State, isNew);
+        EXPECT_TRUE(read("select rdb$relation_name from rdb$relations where rdb$relation_name = 'T2'").isEmpty());
     }
     table.ForeignKeys[0].SubItems[0] = "P";
-    EXPECT_EQ(save(table), QStringList({"alter table T2 add constraint T2_FK foreign key (ID) references P"}));
+    const QStringList sent = save(table);
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_TRUE(sent[0].startsWith("CREATE TABLE T2"));
+    EXPECT_EQ(sent[1], "alter table T2 add constraint T2_FK foreign key (ID) references P");
+    EXPECT_FALSE(table.IsNew);
+    EXPECT_EQ(table.Columns[0].State, csUnchanged);
 
     // Making a stored column computed loses its values: asked first.
     TTableDefinition q = load("Q");

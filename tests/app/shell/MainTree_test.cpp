@@ -3,6 +3,7 @@
 
 #include "ShellTest_support.h"
 
+#include "access/QvDatabase.h"
 #include "access/QvQuery.h"
 #include "app/shell/DataM.h"
 #include "app/shell/GetDBPasswd.h"
@@ -32,8 +33,6 @@ const QStringList kShopSchema{
                    "CREDIT NUMERIC(9,2) CHECK (CREDIT >= 0))"),
     QStringLiteral("CREATE TABLE ORDERS (ID INTEGER NOT NULL, CUST INTEGER REFERENCES CUSTOMER(ID) "
                    "ON DELETE CASCADE)"),
-    // "RDB$" inside the name, not only at its start.
-    QStringLiteral("CREATE TABLE XRDB$HIDDEN (A INTEGER)"),
     QStringLiteral("CREATE VIEW V_CUST AS SELECT ID FROM CUSTOMER"),
     QStringLiteral("CREATE GENERATOR G_ORDERS"),
     QStringLiteral("CREATE EXCEPTION E_FAIL 'failed'"),
@@ -184,7 +183,7 @@ TEST_P(TreeTest, SystemTablesAreHiddenUnlessTheOptionShowsThem)
     QTreeWidgetItem* tables = categoryNode(connectedShop(), QStringLiteral("Tables"));
     expand(tables);
     const QStringList names = childTexts(tables);
-    for (const char* name : {"RDB$RELATIONS", "MON$DATABASE", "SEC$USERS", "XRDB$HIDDEN", "CUSTOMER"})
+    for (const char* name : {"RDB$RELATIONS", "MON$DATABASE", "SEC$USERS", "CUSTOMER"})
         EXPECT_TRUE(names.contains(QLatin1String(name))) << name;
     // Views stay out of the tables whatever the option says.
     EXPECT_FALSE(names.contains(QStringLiteral("V_CUST")));
@@ -506,6 +505,112 @@ TEST_P(TreeTest, NodesKnowTheirRegistrationCategoryAndObjectWhateverTheirCaption
     EXPECT_EQ(TMainTree::NodeObjectName(added), QStringLiteral("New table"));
     EXPECT_EQ(TMainTree::NodeCategory(added), int(catTables));
     EXPECT_EQ(TMainTree::NodeImage(added), tiTable);
+}
+
+// A user's objects whose names hold "RDB$", "MON$" or "$": every one is the
+// user's, in every category.
+const QStringList kDollarSchema{
+    QStringLiteral("CREATE TABLE T_RDB$X (ID INTEGER)"),
+    QStringLiteral("CREATE TABLE RDB$USER_TABLE (ID INTEGER)"),
+    QStringLiteral("CREATE TABLE MON$X (ID INTEGER)"),
+    QStringLiteral("CREATE TABLE SEC$X (ID INTEGER)"),
+    QStringLiteral("CREATE TABLE A$B (ID INTEGER)"),
+    QStringLiteral("CREATE VIEW V_RDB$X AS SELECT ID FROM T_RDB$X"),
+    QStringLiteral("CREATE VIEW MON$V AS SELECT ID FROM MON$X"),
+    QStringLiteral("CREATE PROCEDURE SYS_ISRDB$ADMIN RETURNS (R INTEGER) AS BEGIN R = 1; SUSPEND; END"),
+    QStringLiteral("CREATE PROCEDURE RDB$P RETURNS (R INTEGER) AS BEGIN R = 1; SUSPEND; END"),
+    QStringLiteral("CREATE TRIGGER TR_RDB$X FOR T_RDB$X BEFORE INSERT AS BEGIN NEW.ID = 1; END"),
+    QStringLiteral("CREATE TRIGGER MON$TR FOR MON$X BEFORE INSERT AS BEGIN NEW.ID = 1; END"),
+    QStringLiteral("CREATE DOMAIN D_RDB$X AS INTEGER"),
+    QStringLiteral("CREATE DOMAIN MON$D AS INTEGER"),
+    QStringLiteral("CREATE DOMAIN D$ AS VARCHAR(5)"),
+    QStringLiteral("CREATE GENERATOR G_RDB$X"),
+    QStringLiteral("CREATE GENERATOR RDB$G"),
+    QStringLiteral("CREATE GENERATOR MON$G"),
+    QStringLiteral("CREATE EXCEPTION E_RDB$X 'x'"),
+    QStringLiteral("CREATE EXCEPTION RDB$E 'x'"),
+    QStringLiteral("DECLARE EXTERNAL FUNCTION F_RDB$X INTEGER RETURNS INTEGER BY VALUE "
+                   "ENTRY_POINT 'x' MODULE_NAME 'none'"),
+    QStringLiteral("DECLARE EXTERNAL FUNCTION MON$F INTEGER RETURNS INTEGER BY VALUE "
+                   "ENTRY_POINT 'x' MODULE_NAME 'none'"),
+};
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+// The system tables the catalog holds, as the Tables category lists them.
+QStringList systemTables(const qvtest::Target& target, const QString& path)
+{
+    TQvDatabase database;
+    database.SetDBName(path);
+    database.SetDBParams(qvtest::connectParams(target));
+    database.Open();
+    TQvTransaction transaction;
+    transaction.AddDatabase(&database);
+    TQvQuery query;
+    query.SetDatabase(&database);
+    query.SetTransaction(&transaction);
+    query.SetSQLText(QStringLiteral("select trim(rdb$relation_name) from rdb$relations where rdb$system_flag = 1 "
+                                    "and rdb$view_blr is null and rdb$dbkey_length = 8"));
+    transaction.StartTransaction();
+    QStringList names;
+    for (query.ExecQuery(); !query.Eof(); query.Next())
+        names << query.Fields(0).AsString();
+    query.Close();
+    transaction.Commit();
+    database.Close();
+    return names;
+}
+
+TEST_P(TreeTest, EveryUserObjectIsListedWhateverItsNameAndNoSystemObjectIs)
+{
+    const QString path = qvtest::createDialect3Database(target(), m_user.dir(), QStringLiteral("names.fdb"), kDollarSchema);
+    registerShop(QStringLiteral("Names"), path);
+    const QStringList userTables{QStringLiteral("A$B"), QStringLiteral("MON$X"), QStringLiteral("RDB$USER_TABLE"),
+                                 QStringLiteral("SEC$X"), QStringLiteral("T_RDB$X")};
+    const QStringList expected[CategoryCount] = {
+        userTables,
+        {QStringLiteral("MON$V"), QStringLiteral("V_RDB$X")},
+        {QStringLiteral("RDB$P"), QStringLiteral("SYS_ISRDB$ADMIN")},
+        {QStringLiteral("MON$TR"), QStringLiteral("TR_RDB$X")},
+        // Not the domains the server made for the columns ("RDB$" and digits).
+        {QStringLiteral("D$"), QStringLiteral("D_RDB$X"), QStringLiteral("MON$D")},
+        {QStringLiteral("G_RDB$X"), QStringLiteral("MON$G"), QStringLiteral("RDB$G")},
+        {QStringLiteral("F_RDB$X"), QStringLiteral("MON$F")},
+        {QStringLiteral("E_RDB$X"), QStringLiteral("RDB$E")},
+    };
+    const QStringList system = systemTables(target(), path);
+    ASSERT_TRUE(system.contains(QStringLiteral("RDB$RELATIONS")));
+    ASSERT_TRUE(system.contains(QStringLiteral("MON$DATABASE")));
+    ASSERT_TRUE(system.contains(QStringLiteral("SEC$USERS")));
+    {
+        Shell shell;
+        QTreeWidgetItem* names = connectedShop(QStringLiteral("Names"));
+        ASSERT_NE(names, nullptr);
+        for (int category = 0; category < CategoryCount; ++category) {
+            SCOPED_TRACE(CategoryNames[category].toStdString());
+            QTreeWidgetItem* node = categoryNode(names, CategoryNames[category]);
+            expand(node);
+            EXPECT_EQ(sorted(childTexts(node)), expected[category]);
+            for (int i = 0; i < node->childCount(); ++i)
+                EXPECT_EQ(TMainTree::NodeObjectName(node->child(i)), node->child(i)->text(0));
+        }
+        // They are the link words of SQL texts, too.
+        QStringList linked;
+        for (const TDBObjectName& name : DBList->GetObjectNames(DBList->IndexOf(QStringLiteral("Names"))))
+            linked << name.Name;
+        EXPECT_EQ(sorted(linked), sorted(userTables + expected[catViews] + expected[catProcedures]));
+        EXPECT_TRUE(m_script.shown().empty());
+    }
+    // The system tables appear as the option says, and nothing else does.
+    writeOption(QStringLiteral("ShowSystemTables"), 1);
+    Shell shell;
+    QTreeWidgetItem* tables = categoryNode(connectedShop(QStringLiteral("Names")), QStringLiteral("Tables"));
+    expand(tables);
+    EXPECT_EQ(sorted(childTexts(tables)), sorted(userTables + system));
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, TreeTest, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);

@@ -39,11 +39,6 @@ private:
 // executor; the failures, none when every statement ran.
 QStringList RunScriptText(const QString& text, const Target& target);
 
-// What `isql-fb -x` prints for the database, without the lines that name
-// its file; empty when isql-fb is not installed.
-QString IsqlExtract(const Target& target, const QString& path);
-bool IsqlAvailable();
-
 // The script without its header (everything before the first banner or
 // section), so that scripts of two databases compare.
 QStringList ScriptBody(const QStringList& lines);
@@ -56,9 +51,6 @@ QStringList ScriptBody(const QStringList& lines);
 QStringList ExpectExactRoundTrip(const Target& target, const QString& path, const QString& copyPath,
                                  const QString& characterSet = QString(), int what = efMetadataAndData);
 
-// Runs a script file through isql-fb -q -i in the connection character set;
-// what it reported failing, empty when every statement ran.
-QString RunIsql(const Target& target, const QString& scriptPath, const QString& characterSet);
 
 // Every user table's rows, each as the bytes the server sent (blobs read
 // whole), sorted: two databases hold the same rows when these are equal.

@@ -13,6 +13,7 @@
 #include "app/sqltools/DataView.h"
 #include "app/sqltools/SQLEdit.h"
 #include "components/ColorGrid.h"
+#include "components/DBGrid.h"
 #include "components/CurrEdit.h"
 #include "components/SpeedButton.h"
 #include "editor/qeCustomEdit.h"
@@ -26,6 +27,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -314,6 +316,116 @@ TEST_P(SQLEditorInProgram, AfterALostConnectionTheNextExecuteAndRefreshConnectAg
     EXPECT_EQ(script.messages().size(), 2);
     // What was committed is all there.
     EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select count(*) from T")), QStringLiteral("10"));
+    view->close();
+}
+
+// As an administrator ends every attachment but his own: the data view
+// opened from the tree, an SQL editor with a result beside it. One Refresh
+// says once that the connection was lost and shows the rows again, on a new
+// attachment that the window goes on working with.
+TEST_P(SQLEditorInProgram, ADataViewWhoseAttachmentsWereAllEndedSaysSoOnceAndOneRefreshShowsTheRows)
+{
+    if (!target.isServer())
+        GTEST_SKIP() << "an administrator ends attachments on the server; the embedded engine's belong to the test";
+    qvsql::execute(target, path,
+                   {QStringLiteral("execute block as declare i integer = 11; begin while (i <= 300) do begin "
+                                   "insert into T values (:i, 'name ' || :i); i = i + 1; end end")});
+    const quint64 id = DBList->GetId(DBList->IndexOf(QStringLiteral("Test")));
+    ASSERT_TRUE(MainTree->ConnectEntry(id));
+    QTreeWidgetItem* tables = MainTree->CategoryNodeOf(id, catTables);
+    tables->setExpanded(true);
+    ASSERT_EQ(tables->childCount(), 1);
+    MainTree->Tree()->setCurrentItem(databaseNode());
+    QPointer<TSQLEditor> editor = ExecuteSQLBtnClick();
+    ASSERT_TRUE(editor);
+    editor->SQLText->SetText(QStringLiteral("select * from T"));
+    editor->RunBtnClick();
+    QPointer<TFDataView> view = OpenDataView(id, TMainTree::NodeObjectName(tables->child(0)));
+    ASSERT_TRUE(view);
+    ASSERT_TRUE(view->DS->Active());
+    QTest::qWait(50);
+    const qint64 attachment = qvtest::attachmentId(*view->DS->Database());
+
+    qvsql::execute(target, path,
+                   {QStringLiteral("delete from mon$attachments where mon$attachment_id <> current_connection")});
+    // A real message box lets events through while it is up.
+    for (int i = 0; i < 4; ++i)
+        script.answerMessage(qv::mrOk, [] { QTest::qWait(20); });
+    ASSERT_TRUE(view->NavRefresh->isEnabled());
+    view->NavRefresh->trigger();
+    QTest::qWait(50);
+    EXPECT_EQ(script.messages(), QStringList{ConnectionLostText()});
+    ASSERT_TRUE(view->DS->Active());
+    view->DS->Last();
+    EXPECT_EQ(view->DS->RecordCount(), 300);
+    EXPECT_NE(qvtest::attachmentId(*view->DS->Database()), attachment);
+    EXPECT_TRUE(TMainTree::NodeData(databaseNode()));
+
+    view->DS->First();
+    view->DS->Edit();
+    view->DS->FieldByName(QStringLiteral("NAME")).SetAsString(QStringLiteral("after the loss"));
+    view->DS->Post();
+    view->CommitBtnClick();
+    EXPECT_EQ(script.messages().size(), 1);
+    EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select NAME from T where ID = 1")),
+              QStringLiteral("after the loss"));
+    view->close();
+}
+
+// Every command of the data view that goes to the server finds a lost
+// connection the same way: said once, connected again, and the command done
+// on the new attachment; work that went with the old one is said lost once.
+TEST_P(SQLEditorInProgram, EveryDataViewCommandAfterALostConnectionSaysSoOnceAndWorksOnANewAttachment)
+{
+    const quint64 id = DBList->GetId(DBList->IndexOf(QStringLiteral("Test")));
+    QPointer<TFDataView> view = OpenDataView(id, QStringLiteral("T"));
+    ASSERT_TRUE(view);
+    const auto lose = [&] {
+        qvtest::killAttachment(target, path, qvtest::attachmentId(*view->DS->Database()));
+        script.clearShown();
+        script.answerMessage(qv::mrOk);
+    };
+
+    // The record count.
+    lose();
+    view->RecCountBtn->click();
+    EXPECT_EQ(script.messages(), QStringList{ConnectionLostText()});
+    EXPECT_EQ(view->RCount->text(), QStringLiteral("10"));
+
+    // A sort from the popup.
+    lose();
+    view->TableViewGrid->setCurrentIndex(view->TableViewGrid->model()->index(0, 0));
+    view->SortMenuClick(false);
+    EXPECT_EQ(script.messages(), QStringList{ConnectionLostText()});
+    ASSERT_TRUE(view->DS->Active());
+    EXPECT_EQ(view->DS->Fields(0).AsString(), QStringLiteral("10"));
+
+    // No sort.
+    lose();
+    view->NoSortBtnClick();
+    EXPECT_EQ(script.messages(), QStringList{ConnectionLostText()});
+    ASSERT_TRUE(view->DS->Active());
+    EXPECT_EQ(view->DS->Fields(0).AsString(), QStringLiteral("1"));
+
+    // A commit: the change went with the attachment, which is said once;
+    // Refresh shows the rows as they are.
+    view->DS->Edit();
+    view->DS->FieldByName(QStringLiteral("NAME")).SetAsString(QStringLiteral("lost with it"));
+    view->DS->Post();
+    lose();
+    view->CommitBtn->click();
+    EXPECT_EQ(script.messages(), QStringList{ConnectionLostText()});
+    view->NavRefresh->trigger();
+    ASSERT_TRUE(view->DS->Active());
+    EXPECT_EQ(view->DS->FieldByName(QStringLiteral("NAME")).AsString(), QStringLiteral("name 1"));
+    EXPECT_EQ(script.messages().size(), 1);
+
+    // A rollback.
+    lose();
+    view->RollbackBtnClick();
+    EXPECT_EQ(script.messages(), QStringList{ConnectionLostText()});
+    ASSERT_TRUE(view->DS->Active());
+    EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select NAME from T where ID = 1")), QStringLiteral("name 1"));
     view->close();
 }
 

@@ -213,6 +213,22 @@ TEST_P(SQLEditorTest, CaptionIsCutAtFortyCharacters)
     EXPECT_EQ(editor->windowTitle(), QStringLiteral("SQL Editor - (select ID from T where ID = 1 or ID = 2)"));
     EXPECT_EQ(TSQLEditor::CaptionFor(QStringLiteral("select * from T where NAME = 'a very long name indeed'")),
               QStringLiteral("SQL Editor - (select * from T where NAME = 'a very lon...)"));
+
+    // The fortieth code unit is the first half of an emoji: the caption ends
+    // before the emoji, never in its middle.
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QString head = QStringLiteral("select '") + QString(31, u'x');
+    ASSERT_EQ(head.size(), 39);
+    // The caption is set before the statement goes; the test database's
+    // character set NONE then refuses the emoji.
+    script.answerMessage(qv::mrOk);
+    run(head + smile + QStringLiteral("' from rdb$database"));
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral("SQL Editor - (") + head + QStringLiteral("...)"));
+    // Taken whole where it fits.
+    script.answerMessage(qv::mrOk);
+    run(QStringLiteral("select '") + QString(30, u'x') + smile + QStringLiteral("' from rdb$database"));
+    EXPECT_EQ(editor->windowTitle(),
+              QStringLiteral("SQL Editor - (select '") + QString(30, u'x') + smile + QStringLiteral("...)"));
 }
 
 TEST_P(SQLEditorTest, HistoryStepsBackAndForth)

@@ -6,6 +6,7 @@
 
 #include "platform/Registry.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <tuple>
 
 #include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -50,6 +52,9 @@ TEST_P(TerminationSignal, RollsBackClosesWritesTheRegistryAndExits)
     environment.insert(QStringLiteral("QORVANE_REGISTRY"), registryFile);
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // Started as from a root shell, with no runtime folder of its own.
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.insert(QStringLiteral("TMPDIR"), dir.path());
     child.setProcessEnvironment(environment);
     child.start(QStringLiteral(QV_TERMINATION_CHILD), {});
     ASSERT_TRUE(child.waitForStarted(60000));
@@ -67,6 +72,10 @@ TEST_P(TerminationSignal, RollsBackClosesWritesTheRegistryAndExits)
     ASSERT_TRUE(child.waitForFinished(180000)) << "the program went on running after the signal";
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << child.readAllStandardError().toStdString();
     EXPECT_EQ(child.exitCode(), 128 + signal) << child.readAllStandardError().toStdString();
+    // What it printed is what matters: nothing about a runtime folder.
+    const QByteArray printed = child.readAllStandardError();
+    EXPECT_FALSE(printed.contains("XDG_RUNTIME_DIR")) << printed.toStdString();
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("qorvane-runtime-%1").arg(::geteuid()))).isDir());
 
     // The insert was never committed, what was there before is intact.
     EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select count(*) from T where ID = 500")), QStringLiteral("0"));

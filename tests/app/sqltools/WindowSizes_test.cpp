@@ -3,6 +3,7 @@
 
 #include "SQLEditTest_support.h"
 
+#include "app/editors/DebugWindow.h"
 #include "app/editors/Depend.h"
 #include "app/editors/EditProc.h"
 #include "app/editors/EditTrig.h"
@@ -13,9 +14,13 @@
 #include "app/shell/MainTreeF.h"
 #include "app/shell/TreeCommands.h"
 #include "app/sqltools/DataView.h"
+#include "app/sqltools/ExecuteScript.h"
+#include "app/sqltools/ExtrMD.h"
 #include "app/sqltools/SQLEdit.h"
+#include "components/FormPlacement.h"
 #include "editor/qeCustomEdit.h"
 #include "platform/DialogScript.h"
+#include "platform/Registry.h"
 #include "support/ProgramSupport.h"
 
 #include <QAbstractButton>
@@ -24,6 +29,8 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QToolButton>
@@ -99,6 +106,8 @@ QStringList cutTexts(QWidget* window)
     return cut;
 }
 
+constexpr int kModalWindows = 3;
+
 class WindowSizes : public ::testing::TestWithParam<qvtest::Target>
 {
 protected:
@@ -108,7 +117,8 @@ protected:
         QV_SKIP_UNLESS_REACHABLE(target);
         m_folders.emplace(dir);
         QStringList statements = qvsql::tableStatements(3);
-        statements << QStringLiteral("create view V (ID, NAME) as select ID, NAME from T where ID > 0 and NAME <> ''");
+        statements << QStringLiteral("create view V (ID, NAME) as select ID, NAME from T where ID > 0 and NAME <> ''")
+                   << QStringLiteral("create procedure P (A integer) returns (B integer) as begin B = A; suspend; end");
         path = qvsql::createDatabase(target, dir, QStringLiteral("sizes.fdb"), statements);
         ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
         m_program.emplace([] {
@@ -120,6 +130,9 @@ protected:
             InstallSQLEditorCommand();
             InstallDataView();
             InstallDependencies();
+            InstallDebugger();
+            InstallScriptRunnerCommand();
+            InstallExtractMetadataCommand();
         });
         id = DBList->GetId(DBList->IndexOf(QStringLiteral("Test")));
         ASSERT_TRUE(MainTree->ConnectEntry(id));
@@ -129,6 +142,51 @@ protected:
     {
         m_program.reset();
         m_folders.reset();
+    }
+
+    // What the tree and the main window open: a new object of every kind as
+    // "New..." opens it, an existing view and procedure as "Edit..." does, the
+    // procedure's debugger, the SQL editor, the data view, the script runner,
+    // the dependencies and the extraction dialog. Modal windows go to the
+    // script's modal handler.
+    void openEveryWindow()
+    {
+        for (const int kind : {catTables, catViews, catProcedures, catTriggers, catDomains, catGenerators, catFunctions,
+                               catExceptions}) {
+            QTreeWidgetItem* category = MainTree->CategoryNodeOf(id, kind);
+            ASSERT_NE(category, nullptr);
+            category->setExpanded(true);
+            MainTree->Tree()->setCurrentItem(category);
+            MainTree->Commands()->Createtable2Click();
+        }
+        for (const int kind : {catViews, catProcedures}) {
+            QTreeWidgetItem* category = MainTree->CategoryNodeOf(id, kind);
+            ASSERT_EQ(category->childCount(), 1);
+            MainTree->Tree()->setCurrentItem(category->child(0));
+            MainTree->Commands()->Edittable1Click();
+        }
+        for (QWidget* window : MainForm->Children())
+            if (auto* editor = qobject_cast<TEditProc*>(window); editor && !editor->IsNew)
+                editor->DebugProcBtnClick();
+        MainTree->Tree()->setCurrentItem(MainTree->CategoryNodeOf(id, catTables)->child(0));
+        MainTree->Commands()->DependenciesBtnClick();
+        MainTree->Tree()->setCurrentItem(MainTree->DatabaseNodeOf(id));
+        MainTree->Commands()->ExtractClick();
+        MainTree->Commands()->RunScriptClick();
+        ASSERT_NE(ExecuteSQLBtnClick(), nullptr);
+        ASSERT_NE(OpenDataView(id, QStringLiteral("T")), nullptr);
+        QCoreApplication::processEvents();
+    }
+
+    void closeEveryWindow()
+    {
+        for (QWidget* window : MainForm->Children())
+            if (window != MainTree) {
+                script.answerMessage(qv::mrNo);
+                window->close();
+                script.clearShown();
+            }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     qvtest::Target target;
@@ -146,32 +204,16 @@ TEST_P(WindowSizes, EveryEditorWindowOpensWithItsTextsUncut)
 {
     QStringList windows;
     QStringList cut;
-    // The table editor opens as a modal window.
-    script.onModal([&](QDialog& dialog) {
-        dialog.show();
-        QCoreApplication::processEvents();
-        windows << dialog.objectName();
-        cut << cutTexts(&dialog);
-        dialog.reject();
-    });
-    // A new object of every kind, as the tree's "New..." opens it.
-    for (const int kind : {catTables, catViews, catProcedures, catTriggers, catDomains, catGenerators, catFunctions,
-                           catExceptions}) {
-        QTreeWidgetItem* category = MainTree->CategoryNodeOf(id, kind);
-        ASSERT_NE(category, nullptr);
-        category->setExpanded(true);
-        MainTree->Tree()->setCurrentItem(category);
-        MainTree->Commands()->Createtable2Click();
-    }
-    // An existing view's text, as "Edit..." opens it.
-    QTreeWidgetItem* views = MainTree->CategoryNodeOf(id, catViews);
-    ASSERT_EQ(views->childCount(), 1);
-    MainTree->Tree()->setCurrentItem(views->child(0));
-    MainTree->Commands()->Edittable1Click();
-    MainTree->Tree()->setCurrentItem(MainTree->DatabaseNodeOf(id));
-    ASSERT_NE(ExecuteSQLBtnClick(), nullptr);
-    ASSERT_NE(OpenDataView(id, QStringLiteral("T")), nullptr);
-    QCoreApplication::processEvents();
+    // The table editor, the dependencies and the extraction open as modal windows.
+    for (int i = 0; i < kModalWindows; ++i)
+        script.onModal([&](QDialog& dialog) {
+            dialog.show();
+            QCoreApplication::processEvents();
+            windows << dialog.objectName();
+            cut << cutTexts(&dialog);
+            dialog.reject();
+        });
+    openEveryWindow();
 
     for (QWidget* window : MainForm->Children()) {
         if (window == MainTree)
@@ -179,8 +221,59 @@ TEST_P(WindowSizes, EveryEditorWindowOpensWithItsTextsUncut)
         windows << window->objectName();
         cut << cutTexts(window);
     }
-    EXPECT_GE(windows.size(), 11) << windows.join(u' ').toStdString();
+    EXPECT_GE(windows.size(), 16) << windows.join(u' ').toStdString();
     EXPECT_TRUE(cut.isEmpty()) << cut.join(u'\n').toStdString();
+}
+
+// Every window the main window opens, at the main window's size: the MDI
+// children lie inside the area they are shown in, the modal ones inside the
+// main window's area as well. "Window: geometry outside area" for each that
+// does not.
+TEST_P(WindowSizes, EveryWindowOpensInsideTheMainWindowsAreaAtEitherSize)
+{
+    // A stored position past the area's bottom right, as a larger screen left it.
+    {
+        QvRegistry registry;
+        ASSERT_TRUE(registry.openKey(kFormPlacementsKey + QStringLiteral("\\TSQLEditor"), true));
+        registry.writeString(QStringLiteral("NormPos"), QStringLiteral("800,500,1500,1100"));
+        registry.writeString(QStringLiteral("PixelsPerInch"), QString::number(ScreenPixelsPerInch()));
+    }
+    QMdiArea* area = MainForm->MdiArea();
+    for (const QSize size : {QSize(1024, 768), QSize(1600, 1000)}) {
+        SCOPED_TRACE(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()).toStdString());
+        MainForm->showNormal();
+        MainForm->resize(size);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(MainForm->size(), size);
+        const QRect inside = area->viewport()->rect();
+        const QRect insideOnScreen(area->viewport()->mapToGlobal(QPoint(0, 0)), inside.size());
+        QStringList outside;
+        auto check = [&](const QString& name, const QRect& geometry, const QRect& bounds) {
+            if (!bounds.contains(geometry))
+                outside << QStringLiteral("%1: %2,%3 %4x%5 outside %6x%7")
+                               .arg(name)
+                               .arg(geometry.x())
+                               .arg(geometry.y())
+                               .arg(geometry.width())
+                               .arg(geometry.height())
+                               .arg(bounds.width())
+                               .arg(bounds.height());
+        };
+        for (int i = 0; i < kModalWindows; ++i)
+            script.onModal([&](QDialog& dialog) {
+                dialog.show();
+                QCoreApplication::processEvents();
+                check(dialog.objectName(), dialog.frameGeometry(), insideOnScreen);
+                dialog.reject();
+            });
+        openEveryWindow();
+        for (QMdiSubWindow* sub : area->subWindowList()) {
+            if (sub->widget() && sub->widget() != MainTree)
+                check(sub->widget()->objectName(), sub->geometry(), inside);
+        }
+        EXPECT_TRUE(outside.isEmpty()) << outside.join(u'\n').toStdString();
+        closeEveryWindow();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, WindowSizes, ::testing::ValuesIn(qvtest::allTargets()), qvtest::targetName);
