@@ -1,7 +1,10 @@
 #include "access/QvTypeCatalog.h"
 
+#include "access/QvSqlText.h"
+
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 
 namespace QvTypes {
@@ -61,7 +64,9 @@ QString storageNumeric(int type, int scale, bool dialect3)
     switch (type) {
     case 7: return dialect3 ? scaled(tnNumeric, 4, scale) : name(tnSmallint);
     case 16: return scaled(tnNumeric, 18, scale);
-    case 27: return scaled(tnNumeric, 15, scale);
+    // Dialect 1 keeps a scale beyond 15 digits on a double, and no declared
+    // precision; a precision below the scale would be refused.
+    case 27: return scaled(tnNumeric, std::max(15, -scale), scale);
     default: return scaled(tnNumeric, 9, scale);
     }
 }
@@ -124,9 +129,9 @@ QString TypeText(const TTypeFacts& facts, int dialect)
     if (!facts.Bounds.isEmpty())
         text += QLatin1Char(' ') + BoundsText(facts.Bounds);
     if (isText(facts) && !facts.CharacterSet.isEmpty())
-        text += QStringLiteral(" CHARACTER SET ") + facts.CharacterSet;
+        text += QStringLiteral(" CHARACTER SET ") + QvSql::Identifier(facts.CharacterSet, dialect);
     if (isText(facts) && !facts.Collation.isEmpty())
-        text += QStringLiteral(" COLLATE ") + facts.Collation;
+        text += QStringLiteral(" COLLATE ") + QvSql::Identifier(facts.Collation, dialect);
     return text;
 }
 
@@ -182,8 +187,8 @@ bool IsValidTypeText(const QString& typeText)
                        R"(|blob(?:\s+sub_type\s+(?:-?\d+|\w+))?(?:\s+segment\s+size\s+\d+)?)"
                        R"())"
                        R"((?:\s*\[\s*-?\d+\s*(?::\s*-?\d+\s*)?(?:,\s*-?\d+\s*(?::\s*-?\d+\s*)?)*\])?)"
-                       R"((?:\s+character set\s+\w+)?)"
-                       R"((?:\s+collate\s+\w+)?$)"),
+                       R"((?:\s+character set\s+(?:\w+|"(?:[^"]|"")+"))?)"
+                       R"((?:\s+collate\s+(?:[\w$]+|"(?:[^"]|"")+"))?$)"),
         QRegularExpression::CaseInsensitiveOption);
     return valid.match(text).hasMatch();
 }

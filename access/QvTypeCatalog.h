@@ -23,8 +23,8 @@ struct TTypeFacts
     int Precision = 0;          // declared digits; 0 when not kept
     int CharacterLength = -1;   // characters; -1 when not kept (then Length / BytesPerChar)
     int BytesPerChar = 1;
-    QString CharacterSet;       // written when not empty: a set other than the database's default
-    QString Collation;          // written when not empty: a collation other than its set's default
+    QString CharacterSet;       // stored name, written when not empty: a set other than the database's default
+    QString Collation;          // stored name, written when not empty: not its set's default collation
     int SegmentLength = 0;      // a blob's; 0 or 80 is the default
     QList<QPair<int, int>> Bounds; // an array's dimensions, lower and upper
 };

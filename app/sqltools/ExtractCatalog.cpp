@@ -1,6 +1,7 @@
 #include "app/sqltools/ExtractCatalog.h"
 
 #include "access/QvQuery.h"
+#include "access/QvSqlText.h"
 #include "access/QvTypeCatalog.h"
 #include "access/QvTextCodec.h"
 #include "app/shell/CatalogQuery.h"
@@ -130,5 +131,5 @@ QString TExtractCatalog::CollateClause(int characterSet, int collation) const
     if (characterSet < 0 || collation <= 0)
         return {};
     const QString name = m_collations.value({characterSet, collation});
-    return name.isEmpty() ? QString() : QStringLiteral(" COLLATE ") + name;
+    return name.isEmpty() ? QString() : QStringLiteral(" COLLATE ") + QvSql::Identifier(name, m_dialect);
 }
