@@ -1,6 +1,7 @@
 #include "ExtractTest_support.h"
 
 #include "access/QvScript.h"
+#include "access/QvScriptCodec.h"
 #include "app/sqltools/ExtractWriters.h"
 #include "app/sqltools/ScriptFile.h"
 
@@ -49,9 +50,10 @@ TExtractResult ExtractSource::Extract(int flags, const QString& headerPath, cons
     return ExtractScript(m_database, m_transaction, header, items.isEmpty() ? AllObjects() : items, flags);
 }
 
-QStringList RunScriptText(const QString& text, const Target& target)
+namespace {
+
+QStringList RunScriptLines(const QStringList& lines)
 {
-    Q_UNUSED(target);
     TQvDatabase database;
     TQvTransaction transaction;
     transaction.SetDefaultDatabase(&database);
@@ -63,10 +65,24 @@ QStringList RunScriptText(const QString& text, const Target& target)
     QObject::connect(&script, &TQvScript::OnError, [&failures](const QString& line, int lineNo, int) {
         failures << QStringLiteral("line %1: %2").arg(lineNo).arg(line);
     });
-    // As the script runner reads the saved file.
-    script.SetScript(ScriptTextLines(DecodeScriptText(text.toUtf8())));
+    script.SetScript(lines);
     script.ExecuteScript();
     return failures;
+}
+
+} // namespace
+
+QStringList RunScriptText(const QString& text, const Target& target)
+{
+    Q_UNUSED(target);
+    // As the script runner reads the file the text is saved as.
+    return RunScriptLines(ScriptTextLines(DecodeScriptText(QvScriptCodec::Encode(text))));
+}
+
+QStringList RunScriptFile(const QString& fileName, const Target& target)
+{
+    Q_UNUSED(target);
+    return RunScriptLines(ReadScriptFile(fileName));
 }
 
 bool IsqlAvailable()

@@ -32,9 +32,11 @@ private:
     TQvTransaction m_transaction;
 };
 
-// Runs a script's text, split into lines as a file is, through the
-// executor; the failures, none when every statement ran.
+// Runs a script's text, saved and read back as the script runner reads a
+// file, through the executor; the failures, none when every statement ran.
 QStringList RunScriptText(const QString& text, const Target& target);
+// The same for a script file, read as the script runner reads it.
+QStringList RunScriptFile(const QString& fileName, const Target& target);
 
 // What `isql-fb -x` prints for the database, without the lines that name
 // its file; empty when isql-fb is not installed.
