@@ -26,8 +26,13 @@ struct TFieldType
     int segmentLength = 0;
     int dimensions = 0;
     QString fieldName;
+    int systemFlag = 0;
 
     bool IsText() const { return type == 14 || type == 37 || type == 40 || (type == 261 && subType == 1); }
+    // The domain the server made for one column or parameter's own type
+    // ("RDB$nnn"): a declaration writes the type, not the domain. Firebird's
+    // own domains ("RDB$PID", ...) carry the system flag and are named.
+    bool IsImplicitDomain() const { return fieldName.startsWith(QLatin1String("RDB$")) && systemFlag == 0; }
 };
 
 // The select-list items that read a TFieldType from the RDB$FIELDS row of
@@ -43,7 +48,7 @@ public:
 
 private:
     int m_type, m_subType, m_length, m_scale, m_precision, m_characterLength, m_characterSet, m_collation,
-        m_segmentLength, m_dimensions, m_fieldName;
+        m_segmentLength, m_dimensions, m_fieldName, m_systemFlag;
 };
 
 class TExtractCatalog

@@ -100,7 +100,7 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
             const TFieldType type = types.Read(rows);
             const int columnCollation = rows.IsNull(8) ? -1 : rows.Integer(8);
             QString collate;
-            if (domain.contains(QLatin1String("RDB$"))) {
+            if (type.IsImplicitDomain()) {
                 line += catalog.TypeText(type);
                 collate = catalog.CollateClause(type.characterSet, columnCollation >= 0 ? columnCollation : type.collation);
             } else {

@@ -205,7 +205,7 @@ QString ParameterText(TExtractJob& job, const TCatalogQuery& rows, const TFieldT
     if (!rows.IsNull(relation) && !rows.IsNull(field)) {
         text += QStringLiteral("TYPE OF COLUMN ") + job.Name(rows.Name(relation)) + QLatin1Char('.')
             + job.Name(rows.Name(field));
-    } else if (!domain.contains(QLatin1String("RDB$"))) {
+    } else if (!type.IsImplicitDomain()) {
         if (!rows.IsNull(mechanism) && rows.Integer(mechanism) == 1)
             text += QStringLiteral("TYPE OF ");
         text += job.Name(domain);
