@@ -1,8 +1,10 @@
-// Real databases, made by isql-fb from Firebird's example scripts and from an
-// application's schema, extracted with metadata and data and replayed into
-// new databases by isql-fb and by the executor: no statement may fail, and
-// each copy must be the original again, its definitions as isql-fb -x prints
-// them and every row byte for byte.
+// Real databases, made by isql-fb from Firebird's example scripts, from an
+// application's schema and from texts and values hard to carry, extracted
+// with metadata and data (over each connection character set a user may
+// register) and replayed into new databases by isql-fb and by the executor:
+// no statement may fail, and each copy must be the original again, its
+// definitions as isql-fb -x prints them, every row and every text the
+// server keeps for its objects byte for byte.
 
 #include "ExtractTest_support.h"
 
@@ -11,10 +13,12 @@
 #include "access/QvTransactionScope.h"
 #include "app/shell/CatalogQuery.h"
 #include "access/QvSqlText.h"
+#include "access/QvTextCodec.h"
 #include "app/sqltools/ExtractWriters.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -48,6 +52,9 @@ struct Source
     QString (*script)(const QStringList& texts);
     const char* characterSet;
     int dialect;
+    // The connection character sets to extract over, a case each; the
+    // database's own when none are named.
+    QStringList extractOver = {};
 };
 
 QString withoutCreate(QString text)
@@ -97,6 +104,10 @@ const Source sources[] = {
      "NONE",
      1},
     {"Application", {QStringLiteral(QV_EXTRACT_APP_SCHEMA)}, joined, "UTF8", 3},
+    {"HostileTextUtf8", {QStringLiteral(QV_EXTRACT_HOSTILE_TEXT)}, joined, "UTF8", 3},
+    {"HostileTextWin1252", {QStringLiteral(QV_EXTRACT_HOSTILE_TEXT)}, joined, "WIN1252", 3,
+     {QStringLiteral("WIN1252"), QStringLiteral("UTF8")}},
+    {"HostileDialect1", {QStringLiteral(QV_EXTRACT_HOSTILE_DIALECT1)}, joined, "NONE", 1},
 };
 
 const QString isql = QStringLiteral("/usr/bin/isql-fb");
@@ -118,8 +129,53 @@ QString RunIsql(const qvtest::Target& target, const QString& scriptPath, const Q
     return failures.join(QStringLiteral("\n\n"));
 }
 
-// Every user table's rows, each as the bytes the server sent (blobs read
-// whole), sorted: two databases hold the same rows when these are equal.
+// The rows of a select, each as the bytes the server sent (blobs read
+// whole), sorted.
+QList<QByteArray> RowBytes(qvtest::ExtractSource& source, const QString& select)
+{
+    TQvQuery query;
+    query.SetDatabase(&source.Database());
+    query.SetTransaction(&source.Transaction());
+    query.SetParamCheck(false);
+    query.SetSQLText(select);
+    query.ExecQuery();
+    QList<QByteArray> rows;
+    for (; !query.Eof(); query.Next()) {
+        QByteArray row;
+        for (int i = 0; i < query.Current().Count(); ++i) {
+            const TQvXSQLVAR& field = query.Fields(i);
+            row += '|';
+            if (field.IsNull()) {
+                row += "NULL";
+                continue;
+            }
+            const XSQLVAR* var = field.Data();
+            if (field.SQLType() == SQL_BLOB) {
+                TQvBlobStream blob;
+                blob.SetDatabase(&source.Database());
+                blob.SetTransaction(&source.Transaction());
+                blob.SetBlobID(field.AsQuad());
+                blob.SetMode(bmRead);
+                QByteArray bytes(blob.Size(), Qt::Uninitialized);
+                blob.ReadBuffer(bytes.data(), bytes.size());
+                row += bytes.toHex();
+            } else if (field.SQLType() == SQL_VARYING) {
+                const short length = *reinterpret_cast<const short*>(var->sqldata);
+                row += QByteArray(var->sqldata + sizeof(short), length).toHex();
+            } else {
+                row += QByteArray(var->sqldata, var->sqllen).toHex();
+            }
+        }
+        rows << row;
+    }
+    query.Close();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// Every user table's rows, and the texts the server keeps for the user's
+// objects (descriptions, messages, sources), each by its select: two
+// databases hold the same when these are equal.
 QMap<QString, QList<QByteArray>> AllRows(const qvtest::Target& target, const QString& path)
 {
     qvtest::ExtractSource source(target, path, QStringLiteral("UTF8"));
@@ -136,45 +192,29 @@ QMap<QString, QList<QByteArray>> AllRows(const qvtest::Target& target, const QSt
             tables << rows.Name(0);
     }
     QMap<QString, QList<QByteArray>> all;
-    for (const QString& table : tables) {
-        TQvQuery query;
-        query.SetDatabase(&source.Database());
-        query.SetTransaction(&source.Transaction());
-        query.SetParamCheck(false);
-        query.SetSQLText(QStringLiteral("select * from ") + QvSql::Identifier(table, 3));
-        query.ExecQuery();
-        QList<QByteArray>& rows = all[table];
-        for (; !query.Eof(); query.Next()) {
-            QByteArray row;
-            for (int i = 0; i < query.Current().Count(); ++i) {
-                const TQvXSQLVAR& field = query.Fields(i);
-                row += '|';
-                if (field.IsNull()) {
-                    row += "NULL";
-                    continue;
-                }
-                const XSQLVAR* var = field.Data();
-                if (field.SQLType() == SQL_BLOB) {
-                    TQvBlobStream blob;
-                    blob.SetDatabase(&source.Database());
-                    blob.SetTransaction(&source.Transaction());
-                    blob.SetBlobID(field.AsQuad());
-                    blob.SetMode(bmRead);
-                    QByteArray bytes(blob.Size(), Qt::Uninitialized);
-                    blob.ReadBuffer(bytes.data(), bytes.size());
-                    row += bytes.toHex();
-                } else if (field.SQLType() == SQL_VARYING) {
-                    const short length = *reinterpret_cast<const short*>(var->sqldata);
-                    row += QByteArray(var->sqldata + sizeof(short), length).toHex();
-                } else {
-                    row += QByteArray(var->sqldata, var->sqllen).toHex();
-                }
-            }
-            rows << row;
-        }
-        query.Close();
-        std::sort(rows.begin(), rows.end());
-    }
+    for (const QString& table : tables)
+        all[table] = RowBytes(source, QStringLiteral("select * from ") + QvSql::Identifier(table, 3));
+    const QString userObjects = QStringLiteral(" where coalesce(rdb$system_flag, 0) = 0");
+    for (const QString& select :
+         {QStringLiteral("select rdb$relation_name, rdb$description from rdb$relations") + userObjects,
+          QStringLiteral("select rdb$relation_name, rdb$field_name, rdb$description from rdb$relation_fields")
+              + userObjects,
+          QStringLiteral("select rdb$procedure_name, rdb$description, rdb$procedure_source from rdb$procedures")
+              + userObjects,
+          QStringLiteral("select rdb$procedure_name, rdb$parameter_name, rdb$description "
+                         "from rdb$procedure_parameters")
+              + userObjects,
+          QStringLiteral("select rdb$trigger_name, rdb$description, rdb$trigger_source from rdb$triggers")
+              + userObjects,
+          QStringLiteral("select rdb$exception_name, rdb$message, rdb$description from rdb$exceptions") + userObjects,
+          QStringLiteral("select rdb$generator_name, rdb$description from rdb$generators") + userObjects,
+          QStringLiteral("select rdb$collation_name, rdb$description from rdb$collations") + userObjects,
+          QStringLiteral("select rdb$field_name, rdb$description from rdb$fields") + userObjects
+              + QStringLiteral(" and rdb$field_name not starting with 'RDB$'"),
+          QStringLiteral("select rdb$index_name, rdb$description from rdb$indices") + userObjects
+              + QStringLiteral(" and rdb$description is not null")})
+        all[select] = RowBytes(source, select);
+    scope.Commit();
     return all;
 }
 
@@ -214,6 +254,8 @@ struct Case
 {
     qvtest::Target target;
     const Source* source;
+    // The connection's character set, which the script's SET NAMES names.
+    QString characterSet;
 };
 
 class ExtractReplay : public ::testing::TestWithParam<Case>
@@ -264,7 +306,9 @@ const Original& OriginalOf(const Source& source)
         + source.script(texts);
     const QString path = folder.filePath(QLatin1String(source.name) + QStringLiteral(".sql"));
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(script.toUtf8()) >= 0) {
+    // In the set isql-fb is told to read it in.
+    const QByteArray bytes = QvTextCodec(characterSet).encodeStrict(script, QStringLiteral("The schema"));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) >= 0) {
         file.close();
         original.failures = RunIsql(maker, path, characterSet);
     } else {
@@ -277,7 +321,7 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
 {
     const qvtest::Target& target = GetParam().target;
     const Source& source = *GetParam().source;
-    const QString characterSet = QLatin1String(source.characterSet);
+    const QString& characterSet = GetParam().characterSet;
     {
         const Original& made = OriginalOf(source);
         ASSERT_TRUE(made.failures.isEmpty()) << "making the original:\n" << made.failures.toStdString();
@@ -304,14 +348,28 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
     }
     EXPECT_TRUE(extracted.lines.isEmpty());
     EXPECT_TRUE(extracted.reports.isEmpty()) << extracted.reports.join(QLatin1Char('\n')).toStdString();
-    const QString script = fileText(scriptPath);
+    // It holds the password: its owner's alone.
+    EXPECT_EQ(QFileInfo(scriptPath).permissions()
+                  & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+              QFileDevice::Permissions());
+    QFile scriptFile(scriptPath);
+    ASSERT_TRUE(scriptFile.open(QIODevice::ReadOnly));
+    const QByteArray script = scriptFile.readAll();
+    scriptFile.close();
 
     const QString isqlFailures = RunIsql(target, scriptPath, characterSet);
     EXPECT_TRUE(isqlFailures.isEmpty()) << "isql-fb -i:\n" << isqlFailures.toStdString();
 
-    QString forExecutor = script;
-    forExecutor.replace(QvSql::Literal(byIsql, source.dialect), QvSql::Literal(byExecutor, source.dialect));
-    const QStringList executorFailures = qvtest::RunScriptText(forExecutor, target);
+    // The same file into another database, read as the script runner reads it.
+    QByteArray forExecutor = script;
+    forExecutor.replace(QvSql::Literal(byIsql, source.dialect).toUtf8(),
+                        QvSql::Literal(byExecutor, source.dialect).toUtf8());
+    const QString executorPath = dir.filePath(QStringLiteral("for executor.sql"));
+    {
+        QFile file(executorPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(forExecutor) == forExecutor.size());
+    }
+    const QStringList executorFailures = qvtest::RunScriptFile(executorPath, target);
     EXPECT_TRUE(executorFailures.isEmpty()) << "executor:\n" << executorFailures.join(QLatin1Char('\n')).toStdString();
 
     const QString originalExtract = qvtest::IsqlExtract(target, original);
@@ -321,22 +379,31 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
     ExpectSameRows(rows, AllRows(target, byIsql), "replayed by isql-fb");
     ExpectSameRows(rows, AllRows(target, byExecutor), "replayed by the executor");
     if (HasFailure())
-        ADD_FAILURE() << "--- the extracted script:\n" << script.left(200000).toStdString();
+        ADD_FAILURE() << "--- the extracted script:\n"
+                      << QvTextCodec(characterSet).decode(script.constData(), std::min<qsizetype>(script.size(), 200000))
+                             .toStdString();
 }
 
 std::vector<Case> cases()
 {
     std::vector<Case> all;
     for (const qvtest::Target& target : qvtest::allTargets())
-        for (const Source& source : sources)
-            all.push_back({target, &source});
+        for (const Source& source : sources) {
+            if (source.extractOver.isEmpty())
+                all.push_back({target, &source, QLatin1String(source.characterSet)});
+            for (const QString& characterSet : source.extractOver)
+                all.push_back({target, &source, characterSet});
+        }
     return all;
 }
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info)
 {
-    return qvtest::targetName(::testing::TestParamInfo<qvtest::Target>(info.param.target, info.index)) + "_"
-        + info.param.source->name;
+    std::string name = qvtest::targetName(::testing::TestParamInfo<qvtest::Target>(info.param.target, info.index))
+        + "_" + info.param.source->name;
+    if (!info.param.source->extractOver.isEmpty())
+        name += "_over_" + info.param.characterSet.toStdString();
+    return name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, ExtractReplay, ::testing::ValuesIn(cases()), caseName);
