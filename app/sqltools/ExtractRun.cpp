@@ -76,7 +76,7 @@ QStringList HeaderLines(TExtractJob& job, const TExtractHeader& header)
     if (create) {
         const QString characterSet = DefaultCharacterSet(job.Database(), job.Transaction());
         if (namesCharacterSet(characterSet))
-            line += QStringLiteral(" DEFAULT CHARACTER SET ") + characterSet;
+            line += QStringLiteral(" DEFAULT CHARACTER SET ") + job.Name(characterSet);
     }
     // Only a comment: a name the script's character set cannot carry loses
     // the characters it cannot.
