@@ -26,7 +26,7 @@ QString unquoted(QStringView quoted)
     return inner;
 }
 
-// Whether the word NAMES may stand in the code: a quick look for its "M".
+// Whether the word NAMES may stand in the code: a quick look for its "AM".
 bool containsNames(QStringView code)
 {
     const QChar* const end = code.data() + code.size();
