@@ -18,6 +18,20 @@ constexpr ISC_STATUS errorDsqlError = 335544569;         // isc_dsql_error: the 
     QvError(qveSQLParseError, {QString::fromLatin1(detail)});
 }
 
+// The length to hand the client library with a statement's text. Without
+// one it reads up to the first NUL, which a literal may hold; the length
+// it takes has 16 bits, so a longer text goes without one and must hold none.
+unsigned short StatementLength(const QByteArray& text)
+{
+    if (text.size() <= 0xffff)
+        return static_cast<unsigned short>(text.size());
+    if (text.contains('\0'))
+        throw EQvClientError(qveNotPermitted,
+                             QStringLiteral("The statement is too long (%1 bytes) to carry a NUL character.")
+                                 .arg(text.size()));
+    return 0;
+}
+
 } // namespace
 
 QString PreprocessSQL(const QString& sql, QStringList& names)
@@ -243,7 +257,7 @@ void TQvQuery::Prepare()
     Call(isc_dsql_alloc_statement2(StatusVector(), m_base.GetDBHandle(), &m_handle), true);
     try {
         const QByteArray text = database->TextCodec().encodeStrict(m_processedSQL, QStringLiteral("The statement"));
-        Call(isc_dsql_prepare(StatusVector(), m_base.GetTRHandle(), &m_handle, 0, text.constData(),
+        Call(isc_dsql_prepare(StatusVector(), m_base.GetTRHandle(), &m_handle, StatementLength(text), text.constData(),
                               static_cast<unsigned short>(EffectiveSQLDialect()), nullptr),
              true);
         const char item[] = {isc_info_sql_stmt_type};
@@ -359,8 +373,8 @@ void TQvQuery::ExecImmediate()
     TQvDatabase* database = m_base.Database();
     const QByteArray text = database->TextCodec().encodeStrict(m_processedSQL, QStringLiteral("The statement"));
     const ISC_STATUS code =
-        isc_dsql_execute_immediate(StatusVector(), m_base.GetDBHandle(), m_base.GetTRHandle(), 0, text.constData(),
-                                   static_cast<unsigned short>(EffectiveSQLDialect()), nullptr);
+        isc_dsql_execute_immediate(StatusVector(), m_base.GetDBHandle(), m_base.GetTRHandle(), StatementLength(text),
+                                   text.constData(), static_cast<unsigned short>(EffectiveSQLDialect()), nullptr);
     if (code) {
         // A statement the server could not even prepare would have left no
         // prepare record; one that failed running would have left it.

@@ -1,6 +1,11 @@
 #include "access/QvSqlText.h"
 
+#include "access/QvTextCodec.h"
+
 #include <QSet>
+
+#include <algorithm>
+#include <vector>
 
 namespace QvSql {
 
@@ -29,8 +34,8 @@ const QSet<QString>& reservedWords()
             "EXECUTE", "EXISTS", "EXTERNAL", "EXTRACT", "FALSE", "FETCH", "FILTER", "FLOAT", "FOR",
             "FOREIGN", "FROM", "FULL", "FUNCTION", "GDSCODE", "GLOBAL", "GRANT", "GROUP", "HAVING",
             "HOUR", "IN", "INDEX", "INNER", "INSENSITIVE", "INSERT", "INSERTING", "INT", "INTEGER",
-            "INTO", "IS", "JOIN", "LEADING", "LEFT", "LIKE", "LONG", "LOWER", "MAX",
-            "MAXIMUM_SEGMENT", "MERGE", "MIN", "MINUTE", "MONTH", "NATIONAL", "NATURAL", "NCHAR",
+            "INTO", "IS", "JOIN", "LEADING", "LEFT", "LIKE", "LOCALTIME", "LOCALTIMESTAMP",
+            "LONG", "LOWER", "MAX", "MERGE", "MIN", "MINUTE", "MONTH", "NATIONAL", "NATURAL", "NCHAR",
             "NO", "NOT", "NULL", "NUMERIC", "OCTET_LENGTH", "OF", "OFFSET", "ON", "ONLY", "OPEN",
             "OR", "ORDER", "OUTER", "OVER", "PARAMETER", "PLAN", "POSITION", "POST_EVENT",
             "PRECISION", "PRIMARY", "PROCEDURE", "RDB$DB_KEY", "RDB$RECORD_VERSION", "REAL",
@@ -88,28 +93,66 @@ void AppendLiteral(QString& out, QStringView text, int dialect)
 void AppendScriptLiteral(QString& out, QStringView text, int dialect)
 {
     const auto isControl = [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; };
-    qsizetype start = 0;
-    bool first = true;
-    const auto joiner = [&] {
-        if (!first)
-            out += QLatin1String(" || ");
-        first = false;
+    qsizetype controls = 0;
+    for (const QChar c : text)
+        controls += isControl(c) ? 1 : 0;
+    if (controls == 0) {
+        AppendLiteral(out, text, dialect);
+        return;
+    }
+    // The pieces: runs of other characters, and each control character alone.
+    struct Piece
+    {
+        qsizetype start;
+        qsizetype length; // 0 for a control character at start
     };
+    std::vector<Piece> pieces;
+    pieces.reserve(std::size_t(2 * controls + 1));
+    qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (!isControl(text[i]))
             continue;
-        if (i > start) {
-            joiner();
-            AppendLiteral(out, text.mid(start, i - start), dialect);
-        }
-        joiner();
-        out += QLatin1String("ASCII_CHAR(") + QString::number(text[i].unicode()) + QLatin1Char(')');
+        if (i > start)
+            pieces.push_back({start, i - start});
+        pieces.push_back({i, 0});
         start = i + 1;
     }
-    if (start < text.size() || first) {
-        joiner();
-        AppendLiteral(out, text.mid(start), dialect);
-    }
+    if (start < text.size())
+        pieces.push_back({start, text.size() - start});
+    const auto writePiece = [&](const Piece& piece) {
+        if (piece.length > 0)
+            AppendLiteral(out, text.mid(piece.start, piece.length), dialect);
+        else
+            out += QLatin1String("ASCII_CHAR(") + QString::number(text[piece.start].unicode()) + QLatin1Char(')');
+    };
+    // A long chain of "||" nests as deep as it is long, and the server
+    // recurses over that depth until its stack runs out: beyond a few dozen
+    // pieces the chain goes in parenthesised groups of groups.
+    constexpr qsizetype fanOut = 64;
+    const auto writeRange = [&](auto&& self, qsizetype first, qsizetype count) -> void {
+        if (count <= fanOut) {
+            for (qsizetype i = 0; i < count; ++i) {
+                if (i > 0)
+                    out += QLatin1String(" || ");
+                writePiece(pieces[std::size_t(first + i)]);
+            }
+            return;
+        }
+        qsizetype groupSize = fanOut;
+        while ((count + groupSize - 1) / groupSize > fanOut)
+            groupSize *= fanOut;
+        for (qsizetype group = first; group < first + count; group += groupSize) {
+            if (group > first)
+                out += QLatin1String(" || ");
+            const qsizetype size = std::min(groupSize, first + count - group);
+            if (size > 1)
+                out += QLatin1Char('(');
+            self(self, group, size);
+            if (size > 1)
+                out += QLatin1Char(')');
+        }
+    };
+    writeRange(writeRange, 0, qsizetype(pieces.size()));
 }
 
 QString ScriptLiteral(const QString& text, int dialect)
@@ -123,10 +166,49 @@ QString CommentText(const QString& text)
 {
     QString result = text;
     result.replace(QLatin1String("*/"), QLatin1String("* /"));
+    // The client library reads a statement up to its first NUL.
+    result.remove(QChar(0));
     return result;
 }
 
-QString CommentOn(const QString& kind, const QString& name, const QString& text, int dialect, const QString& owner,
+namespace {
+
+// Whether every script reader keeps the text as it is between quotes.
+bool survivesScriptReaders(QStringView text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c.unicode() >= 0x20 || c == QLatin1Char('\n') || c == QLatin1Char('\t');
+    });
+}
+
+QString binaryLiteral(const QByteArray& bytes)
+{
+    return QStringLiteral("X'") + QString::fromLatin1(bytes.toHex().toUpper()) + QLatin1Char('\'');
+}
+
+} // namespace
+
+QString MetadataLiteral(const QString& text, const QvTextCodec& connection)
+{
+    if (survivesScriptReaders(text))
+        return SingleQuoted(text);
+    // The server keeps a binary literal's bytes as they are, and the system
+    // tables hold their texts in UTF-8; a connection without a character set
+    // read those bytes unchanged.
+    return binaryLiteral(connection.kind() == QvTextCodec::Latin1 ? text.toLatin1() : text.toUtf8());
+}
+
+QString StoredBytesLiteral(const QByteArray& stored, const QvTextCodec& connection)
+{
+    const QString text = connection.decode(stored.constData(), stored.size());
+    if (survivesScriptReaders(text) && connection.encode(text) == stored)
+        return SingleQuoted(text);
+    return binaryLiteral(stored);
+}
+
+namespace {
+
+QString commentOn(const QString& kind, const QString& name, const QString& literal, int dialect, const QString& owner,
                   const QString& package)
 {
     QString statement = QLatin1String("COMMENT ON ") + kind + QLatin1Char(' ');
@@ -134,9 +216,23 @@ QString CommentOn(const QString& kind, const QString& name, const QString& text,
         statement += Identifier(package, dialect) + QLatin1Char('.');
     if (!owner.isEmpty())
         statement += Identifier(owner, dialect) + QLatin1Char('.');
-    statement += Identifier(name, dialect) + QLatin1String(" IS ");
-    statement += text.isEmpty() ? QStringLiteral("NULL") : SingleQuoted(text);
-    return statement;
+    return statement + Identifier(name, dialect) + QLatin1String(" IS ") + literal;
+}
+
+} // namespace
+
+QString CommentOn(const QString& kind, const QString& name, const QString& text, int dialect, const QString& owner,
+                  const QString& package)
+{
+    return commentOn(kind, name, text.isEmpty() ? QStringLiteral("NULL") : SingleQuoted(text), dialect, owner,
+                     package);
+}
+
+QString ScriptCommentOn(const QString& kind, const QString& name, const QString& text, int dialect,
+                        const QvTextCodec& connection, const QString& owner, const QString& package)
+{
+    return commentOn(kind, name, text.isEmpty() ? QStringLiteral("NULL") : MetadataLiteral(text, connection), dialect,
+                     owner, package);
 }
 
 QString NameFromTyped(const QString& typed, int dialect)

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+class QvTextCodec;
+
 namespace QvSql {
 
 // A string literal. Dialect 1 reads a double-quoted text as a string, so
@@ -19,15 +21,31 @@ QString SingleQuoted(const QString& text);
 void AppendLiteral(QString& out, QStringView text, int dialect);
 
 // A literal for a script that line-oriented readers replay: a control
-// character (CR, LF, tab, ...) goes as ASCII_CHAR(n) joined with "||", so no
-// reader can turn a CR LF inside the value into a line end of its own.
-// Text without control characters is written as AppendLiteral writes it.
+// character (CR, LF, tab, NUL, ...) goes as ASCII_CHAR(n) joined with "||",
+// so no reader can turn a CR LF inside the value into a line end of its own
+// and the client library never meets a NUL. A long chain is grouped in
+// parentheses, so the expression never nests deeply. Text without control
+// characters is written as AppendLiteral writes it.
 void AppendScriptLiteral(QString& out, QStringView text, int dialect);
 QString ScriptLiteral(const QString& text, int dialect);
 
 // Text to stand between "/*" and "*/": no "*/" remains in it, so nothing
-// written into a comment can end the comment and run as a statement.
+// written into a comment can end the comment and run as a statement, and no
+// NUL, which would end the statement the comment stands in.
 QString CommentText(const QString& text);
+
+// A literal for a script, of a text the server keeps in a system table (a
+// description, an exception's message), where only a literal may stand: as
+// SingleQuoted, unless a control character other than a line feed or a tab
+// would not survive a script reader (a CR before a LF, a NUL); then a binary
+// literal of the text's UTF-8 bytes, which the server stores as they are.
+// `connection` is the set the text was read in (NONE: its bytes unchanged).
+QString MetadataLiteral(const QString& text, const QvTextCodec& connection);
+// The same for a text the server keeps without a character set (an
+// exception's message: the bytes of the connection that made it), given as
+// those bytes: as SingleQuoted when the connection reads them as a text it
+// gives back as the same bytes, else as a binary literal of the bytes.
+QString StoredBytesLiteral(const QByteArray& stored, const QvTextCodec& connection);
 
 // "COMMENT ON <kind> <name> IS '<text>'" (IS NULL for an empty text), no
 // terminator. The names are stored catalog names, written with Identifier;
@@ -37,6 +55,10 @@ QString CommentText(const QString& text);
 // CommentOn("PARAMETER", "A", text, dialect, "F", "PK") -> ... PK.F.A IS ...
 QString CommentOn(const QString& kind, const QString& name, const QString& text, int dialect,
                   const QString& owner = QString(), const QString& package = QString());
+// The same for a script, the text written by MetadataLiteral.
+QString ScriptCommentOn(const QString& kind, const QString& name, const QString& text, int dialect,
+                        const QvTextCodec& connection, const QString& owner = QString(),
+                        const QString& package = QString());
 
 // True for a name the server keeps as written without quotes: an ASCII
 // letter, then letters, digits, "_" or "$", all upper case, and no reserved word.

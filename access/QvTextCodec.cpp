@@ -93,7 +93,7 @@ namespace {
 
 // The first lone surrogate, or, for a one-byte set, the first character past
 // Latin-1 (pairs included); -1 when there is none.
-qsizetype firstUnpaired(const QString& text, bool latin1)
+qsizetype firstUnpaired(QStringView text, bool latin1)
 {
     const qsizetype length = text.size();
     const QChar* chars = text.constData();
@@ -125,14 +125,14 @@ qsizetype QvTextCodec::firstUncarried(const QString& text) const
     return whole.hasError() ? firstUncarriedNamed(text) : -1;
 }
 
-qsizetype QvTextCodec::firstUncarriedNamed(const QString& text) const
+qsizetype QvTextCodec::firstUncarriedNamed(QStringView text) const
 {
     // One character at a time, only once the whole text failed.
     const qsizetype length = text.size();
     for (qsizetype i = 0; i < length; ++i) {
         const qsizetype width = text.at(i).isHighSurrogate() && i + 1 < length ? 2 : 1;
         QStringEncoder single(m_converterName.constData());
-        (void)single.encode(QStringView(text).mid(i, width));
+        (void)single.encode(text.mid(i, width));
         if (single.hasError())
             return i;
         i += width - 1;
@@ -140,7 +140,7 @@ qsizetype QvTextCodec::firstUncarriedNamed(const QString& text) const
     return 0;
 }
 
-QByteArray QvTextCodec::encodeStrict(const QString& text, const QString& holder) const
+QByteArray QvTextCodec::encodeStrict(QStringView text, const QString& holder) const
 {
     qsizetype bad = firstUnpaired(text, m_kind == Latin1);
     if (bad < 0) {
@@ -164,7 +164,7 @@ QByteArray QvTextCodec::encodeStrict(const QString& text, const QString& holder)
     const char32_t code = pair ? QChar::surrogateToUcs4(c, text.at(bad + 1)) : c.unicode();
     QString character = QStringLiteral("U+") + QString::number(uint(code), 16).toUpper().rightJustified(4, u'0');
     if (!c.isSurrogate() || pair)
-        character = QLatin1Char('"') + text.mid(bad, pair ? 2 : 1) + QStringLiteral("\" (") + character
+        character = QLatin1Char('"') + text.mid(bad, pair ? 2 : 1).toString() + QStringLiteral("\" (") + character
             + QLatin1Char(')');
     throw EQvClientError(qveInvalidDataConversion,
                          QStringLiteral("%1: the connection's character set %2 cannot carry the character %3.")

@@ -26,7 +26,7 @@ public:
     // As encode, but text the set cannot carry is refused: raises "Invalid
     // data conversion." with a message naming `holder` (for example
     // 'Parameter "NAME"') and the character.
-    QByteArray encodeStrict(const QString& text, const QString& holder) const;
+    QByteArray encodeStrict(QStringView text, const QString& holder) const;
 
     // The codec for bytes that are not text (OCTETS columns, keys).
     static const QvTextCodec& binary();
@@ -39,7 +39,7 @@ public:
     static QString withoutCharPadding(QString text, int characterSetId, int byteLength);
 
 private:
-    qsizetype firstUncarriedNamed(const QString& text) const;
+    qsizetype firstUncarriedNamed(QStringView text) const;
 
     QString m_characterSet;
     Kind m_kind = Latin1;

@@ -1,7 +1,10 @@
 #include "access/QvTypeCatalog.h"
 
+#include "access/QvSqlText.h"
+
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 
 namespace QvTypes {
@@ -89,7 +92,9 @@ QString storageNumeric(int type, int scale, bool dialect3)
     switch (type) {
     case 7: return dialect3 ? scaled(tnNumeric, 4, scale) : name(tnSmallint);
     case 16: return scaled(tnNumeric, 18, scale);
-    case 27: return scaled(tnNumeric, 15, scale);
+    // Dialect 1 keeps a scale beyond 15 digits on a double, and no declared
+    // precision; a precision below the scale would be refused.
+    case 27: return scaled(tnNumeric, std::max(15, -scale), scale);
     default: return scaled(tnNumeric, 9, scale);
     }
 }
@@ -162,9 +167,9 @@ QString TypeText(const TTypeFacts& facts, int dialect, const QString& what)
     if (!facts.Bounds.isEmpty())
         text += QLatin1Char(' ') + BoundsText(facts.Bounds);
     if (isText(facts) && !facts.CharacterSet.isEmpty())
-        text += QStringLiteral(" CHARACTER SET ") + facts.CharacterSet;
+        text += QStringLiteral(" CHARACTER SET ") + QvSql::Identifier(facts.CharacterSet, dialect);
     if (isText(facts) && !facts.Collation.isEmpty())
-        text += QStringLiteral(" COLLATE ") + facts.Collation;
+        text += QStringLiteral(" COLLATE ") + QvSql::Identifier(facts.Collation, dialect);
     return text;
 }
 
@@ -232,7 +237,8 @@ bool IsValidTypeText(const QString& typeText)
             + QStringLiteral("|") + alternatives(blob)
             + QStringLiteral(R"((?:\s+sub_type\s+(?:-?\d+|\w+))?(?:\s+segment\s+size\s+\d+)?)")
             + QStringLiteral(R"()(?:\s*\[\s*-?\d+\s*(?::\s*-?\d+\s*)?(?:,\s*-?\d+\s*(?::\s*-?\d+\s*)?)*\])?)")
-            + QStringLiteral(R"((?:\s+character set\s+\w+)?(?:\s+collate\s+\w+)?$)");
+            + QStringLiteral(R"((?:\s+character set\s+(?:\w+|"(?:[^"]|"")+"))?)")
+            + QStringLiteral(R"((?:\s+collate\s+(?:[\w$]+|"(?:[^"]|"")+"))?$)");
         return QRegularExpression(pattern, QRegularExpression::CaseInsensitiveOption);
     }();
     return valid.match(text).hasMatch();
@@ -240,7 +246,11 @@ bool IsValidTypeText(const QString& typeText)
 
 bool IsImplicitDomain(const QString& fieldSource)
 {
-    return fieldSource.startsWith(QLatin1String("RDB$"));
+    constexpr qsizetype prefix = 4;
+    if (fieldSource.size() <= prefix || !fieldSource.startsWith(QLatin1String("RDB$")))
+        return false;
+    return std::all_of(fieldSource.cbegin() + prefix, fieldSource.cend(),
+                       [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 } // namespace QvTypes

@@ -39,8 +39,8 @@ struct TTypeFacts
     int Precision = 0;          // declared digits; 0 when not kept
     int CharacterLength = -1;   // characters; -1 when not kept (then Length / BytesPerChar)
     int BytesPerChar = 1;
-    QString CharacterSet;       // written when not empty: a set other than the database's default
-    QString Collation;          // written when not empty: a collation other than its set's default
+    QString CharacterSet;       // stored name, written when not empty: a set other than the database's default
+    QString Collation;          // stored name, written when not empty: not its set's default collation
     int SegmentLength = 0;      // a blob's; 0 or 80 is the default
     QList<QPair<int, int>> Bounds; // an array's dimensions, lower and upper
 };
@@ -79,9 +79,9 @@ bool IsNumberType(const QString& name);     // those, Numeric, Decimal, Float, D
 bool IsValidTypeText(const QString& text);
 
 // True for the domain the server made for one column's or parameter's own
-// type (RDB$ and a number; the system's own domains also start with RDB$):
-// its type is written out, not its name. The server refuses user domains
-// whose names start with RDB$, so this holds whatever else a name contains.
+// type: "RDB$" and digits, the server's own naming rule (a user's domain can
+// never begin with "RDB$"; the system's own, "RDB$PID" and the like, are
+// named). Its type is written out, not its name.
 bool IsImplicitDomain(const QString& fieldSource);
 
 } // namespace QvTypes

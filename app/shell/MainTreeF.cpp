@@ -2,6 +2,7 @@
 
 #include "access/QvDataSet.h"
 #include "access/QvQuery.h"
+#include "access/QvTypeCatalog.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
@@ -84,18 +85,6 @@ const CategoryQuery kCategoryQueries[CategoryCount] = {
     {"select rdb$exception_name,rdb$description,rdb$system_flag from rdb$exceptions order by rdb$exception_name",
      "RDB$EXCEPTION_NAME", tiException},
 };
-
-// The domain the server makes for a column or parameter declared with a
-// type: "RDB$" and digits, its own naming rule (a user's domain can never
-// begin with "RDB$"). The catalog keeps nothing else that tells it from a
-// user's domain.
-bool IsImplicitDomainName(const QString& name)
-{
-    constexpr qsizetype prefix = 4;
-    if (name.size() <= prefix || !name.startsWith(QLatin1String("RDB$")))
-        return false;
-    return std::all_of(name.cbegin() + prefix, name.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
 
 // An object node: its name, caption and image are its own, not values
 // stored in the item, which makes a category of thousands quick to fill and
@@ -213,7 +202,7 @@ void ReadCategory(int category, TQvDatabase* database, bool commentInText, Pendi
                 continue;
             break;
         case catDomains:
-            if (IsImplicitDomainName(name))
+            if (QvTypes::IsImplicitDomain(name))
                 continue;
             break;
         default:

@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QVBoxLayout>
 
+#include "access/Qv.h"
+#include "access/QvScriptCodec.h"
 #include "app/shell/DataM.h"
 #include "app/shell/Options.h"
 #include "components/FormPlacement.h"
@@ -104,10 +106,20 @@ void TProcPreview::SaveAsClick()
     request.overwritePrompt = true;
     if (!qv::runFileDialog(request))
         return;
+    // In the character set the text's SET NAMES names, as a script runner
+    // reads it back; a text that set cannot carry is not saved at all.
+    QByteArray text;
+    try {
+        text = QvScriptCodec::Encode(m_memo->Text());
+    } catch (const EQvError& error) {
+        qv::showException(error.Message());
+        return;
+    }
     // Written whole or not at all: a failed save leaves an older file intact.
     QSaveFile file(request.fileName);
-    const QByteArray text = m_memo->Text().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly)
+        || (m_holdsPassword && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        || file.write(text) != text.size() || !file.commit()) {
         qv::showException(QStringLiteral("Cannot create file %1").arg(request.fileName));
         return;
     }

@@ -28,9 +28,12 @@ public:
     void FormShow();
     // Esc closes the window; true when the key was taken.
     bool FormKeyDown(int key);
-    // Asks for a file name and writes the text there with CR LF line ends;
-    // nothing is written when the dialog is cancelled.
+    // Asks for a file name and writes the text there with CR LF line ends,
+    // in the character set its SET NAMES names; nothing is written when the
+    // dialog is cancelled or that set cannot carry the text.
     void SaveAsClick();
+    // The text holds a password: a saved copy is readable by its owner alone.
+    void SetHoldsPassword(bool holds) { m_holdsPassword = holds; }
     void WordWrapClick();
 
 protected:
@@ -43,6 +46,7 @@ private:
     QCheckBox* m_wordWrap;
     QPushButton* m_saveAs;
     TFormStorage* m_formStorage;
+    bool m_holdsPassword = false;
 };
 
 // The window while a caller uses it.

@@ -1,6 +1,7 @@
 #include "app/shell/SampleDatabase.h"
 
 #include "access/QvScript.h"
+#include "access/QvScriptCodec.h"
 #include "access/QvTransactionScope.h"
 #include "app/shell/DBListObject.h"
 #include "platform/Dialogs.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTextStream>
 
 // The shell is a static library: its resources register only when asked.
 static void initShellResources()
@@ -87,13 +87,10 @@ QString SampleDatabasePath()
 QStringList SampleDatabaseScript()
 {
     QFile file(scriptFile());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly))
         return {};
-    QStringList lines;
-    QTextStream stream(&file);
-    while (!stream.atEnd())
-        lines << stream.readLine();
-    return lines;
+    // As any script file is read: its bytes by its SET NAMES.
+    return ScriptLines(QvScriptCodec::Decode(file.readAll()));
 }
 
 bool CreateSampleDatabase(TDBList& list)

@@ -557,6 +557,7 @@ void TExtractForm::Extract(TQvDatabase& database, const TExtractHeader& header, 
         result = ExtractScript(database, transaction, header, items, flags, progress);
         TProcPreview preview(this);
         preview.setWindowTitle(QStringLiteral("Database Metadata"));
+        preview.SetHoldsPassword((flags & efUserPassword) != 0);
         preview.Memo()->SetText(ScriptText(result.lines));
         hide();
         qv::showModal(preview);

@@ -1,6 +1,7 @@
 #include "app/sqltools/ExtractCatalog.h"
 
 #include "access/QvQuery.h"
+#include "access/QvSqlText.h"
 #include "access/QvTypeCatalog.h"
 #include "access/QvTextCodec.h"
 #include "app/shell/CatalogQuery.h"
@@ -26,7 +27,7 @@ QString FieldTypeColumns(const QString& alias)
         {"rdb$field_precision", "T_PRECISION"}, {"rdb$character_length", "T_CHAR_LENGTH"},
         {"rdb$character_set_id", "T_CHARSET"},  {"rdb$collation_id", "T_COLLATION"},
         {"rdb$segment_length", "T_SEGMENT"},    {"rdb$dimensions", "T_DIMENSIONS"},
-        {"rdb$field_name", "T_FIELD_NAME"},
+        {"rdb$field_name", "T_FIELD_NAME"},     {"rdb$system_flag", "T_SYSTEM_FLAG"},
     };
     for (const auto& [column, name] : columns) {
         if (!items.isEmpty())
@@ -48,6 +49,7 @@ TFieldTypeReader::TFieldTypeReader(const TCatalogQuery& rows)
     , m_segmentLength(rows.Column(QStringLiteral("T_SEGMENT")))
     , m_dimensions(rows.Column(QStringLiteral("T_DIMENSIONS")))
     , m_fieldName(rows.Column(QStringLiteral("T_FIELD_NAME")))
+    , m_systemFlag(rows.Column(QStringLiteral("T_SYSTEM_FLAG")))
 {
 }
 
@@ -66,6 +68,7 @@ TFieldType TFieldTypeReader::Read(const TCatalogQuery& rows) const
     field.dimensions = orDefault(rows, m_dimensions, 0);
     if (m_fieldName >= 0)
         field.fieldName = rows.Name(m_fieldName);
+    field.systemFlag = orDefault(rows, m_systemFlag, 0);
     return field;
 }
 
@@ -130,5 +133,5 @@ QString TExtractCatalog::CollateClause(int characterSet, int collation) const
     if (characterSet < 0 || collation <= 0)
         return {};
     const QString name = m_collations.value({characterSet, collation});
-    return name.isEmpty() ? QString() : QStringLiteral(" COLLATE ") + name;
+    return name.isEmpty() ? QString() : QStringLiteral(" COLLATE ") + QvSql::Identifier(name, m_dialect);
 }

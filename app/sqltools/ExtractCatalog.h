@@ -4,6 +4,8 @@
 // type facts of an RDB$FIELDS row, and the database's character sets,
 // collations and array bounds, read once per run.
 
+#include "access/QvTypeCatalog.h"
+
 #include <QHash>
 #include <QPair>
 #include <QString>
@@ -26,8 +28,13 @@ struct TFieldType
     int segmentLength = 0;
     int dimensions = 0;
     QString fieldName;
+    int systemFlag = 0;
 
     bool IsText() const { return type == 14 || type == 37 || type == 40 || (type == 261 && subType == 1); }
+    // The domain the server made for one column or parameter's own type: a
+    // declaration writes the type, not the domain. Firebird's own domains
+    // ("RDB$PID", ...) are named.
+    bool IsImplicitDomain() const { return QvTypes::IsImplicitDomain(fieldName); }
 };
 
 // The select-list items that read a TFieldType from the RDB$FIELDS row of
@@ -43,7 +50,7 @@ public:
 
 private:
     int m_type, m_subType, m_length, m_scale, m_precision, m_characterLength, m_characterSet, m_collation,
-        m_segmentLength, m_dimensions, m_fieldName;
+        m_segmentLength, m_dimensions, m_fieldName, m_systemFlag;
 };
 
 class TExtractCatalog

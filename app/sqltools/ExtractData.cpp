@@ -17,10 +17,16 @@
 
 namespace {
 
-// The server reads no longer literal; a text value beyond it is reported.
-constexpr qsizetype MaxLiteralBytes = 65535;
-// A binary literal is twice as long as its value.
-constexpr qsizetype MaxBinaryBytes = 32767;
+// What a statement may take: its text is at most 64 KB as the client library
+// takes it, and a string made by "||" at most 32,765 bytes.
+constexpr qsizetype StatementBytes = 64000;
+constexpr qsizetype ChainBytes = 32000;
+// The script text a value may take in its row's INSERT; a longer one goes in
+// pieces of at most so much text and so many characters, each appended by
+// a statement of its own.
+constexpr qsizetype InlineScriptChars = 30000;
+constexpr qsizetype PieceScriptChars = 30000;
+constexpr qsizetype PieceChars = 8000;
 constexpr int OctetsCharacterSet = 1;
 // Lines of rows handed on at a time when the script goes to a file.
 constexpr qsizetype FlushLines = 4096;
@@ -39,25 +45,81 @@ struct TIdentity
     QString start;
 };
 
-QString HexLiteral(const QByteArray& bytes)
+QString HexLiteral(QByteArrayView bytes)
 {
-    return QStringLiteral("X'") + QString::fromLatin1(bytes.toHex().toUpper()) + QLatin1Char('\'');
+    return QStringLiteral("X'") + QString::fromLatin1(bytes.toByteArray().toHex().toUpper()) + QLatin1Char('\'');
 }
+
+bool IsControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7f;
+}
+
+// About as long as the text AppendScriptLiteral makes of a text.
+qsizetype ScriptLength(QStringView text, qsizetype* controls = nullptr)
+{
+    qsizetype length = text.size() + 2;
+    qsizetype count = 0;
+    for (const QChar c : text) {
+        if (IsControl(c))
+            ++count;
+        else if (c == QLatin1Char('\'') || c == QLatin1Char('"'))
+            ++length;
+    }
+    if (controls)
+        *controls = count;
+    // "ASCII_CHAR(nn)", a literal's quotes around the run after it, the
+    // " || " between them, and a group's parentheses now and then.
+    return length + count * 28;
+}
+
+// A value too long for the INSERT of its row: the INSERT gives it an empty
+// start, and UPDATEs of the row append the rest a piece at a time.
+struct TLongValue
+{
+    int column = 0;
+    QString text;
+    QByteArray bytes;
+    bool binary = false;
+    // CHAR: what came before is padded; a piece goes after its characters.
+    bool fixedLength = false;
+};
 
 class TRowWriter
 {
 public:
-    TRowWriter(TExtractJob& job, TQvQuery& query, const QString& table)
+    TRowWriter(TExtractJob& job, TQvQuery& query)
         : m_job(job)
         , m_query(query)
-        , m_table(table)
         , m_codec(job.Database().TextCodec())
-        , m_maxBytesPerChar(m_codec.kind() == QvTextCodec::Utf8 ? 4 : (m_codec.kind() == QvTextCodec::Latin1 ? 1 : 2))
+        , m_maxBytesPerChar(m_codec.kind() == QvTextCodec::Latin1 ? 1 : 4)
     {
     }
 
+    // Starts a row: no long values yet.
+    void StartRow() { m_long.clear(); }
+    // The values the row's INSERT left for later statements.
+    const std::vector<TLongValue>& LongValues() const { return m_long; }
+
+    // Whether a statement's text is within what the server takes.
+    bool Fits(const QString& statement) const
+    {
+        return statement.size() * m_maxBytesPerChar <= StatementBytes
+            || m_codec.encode(statement).size() <= StatementBytes;
+    }
+    // Makes the next try at a row leave more of its values for later
+    // statements; false when it leaves them all already.
+    bool Narrow()
+    {
+        if (m_inlineLimit == 0)
+            return false;
+        m_inlineLimit = m_inlineLimit > 1000 ? 1000 : 0;
+        return true;
+    }
+    void Widen() { m_inlineLimit = InlineScriptChars; }
+
     // The value of a column of the current row as a literal.
-    void AppendValue(QString& line, int column, qint64 row)
+    void AppendValue(QString& line, int column)
     {
         const TQvXSQLVAR& field = m_query.Fields(column);
         if (field.IsNull()) {
@@ -75,12 +137,13 @@ public:
                 data += sizeof(short);
             }
             const int characterSet = var->sqlsubtype & 0xff;
+            const bool fixed = field.SQLType() == SQL_TEXT;
             if (characterSet == OctetsCharacterSet) {
-                line += HexLiteral(QByteArray(data, length));
+                AppendBinary(line, column, QByteArrayView(data, length), fixed);
                 return;
             }
             // A CHAR value without the padding a multi-byte set adds.
-            AppendLiteral(line, field.SQLType() == SQL_TEXT ? field.AsString() : m_codec.decode(data, length));
+            AppendText(line, column, fixed ? field.AsString() : m_codec.decode(data, length), fixed);
             return;
         }
         case SQL_FLOAT: {
@@ -121,11 +184,11 @@ public:
         case SQL_TIMESTAMP: {
             QString text;
             QvValue::ScalarText(field.SQLType(), 0, data, text);
-            AppendLiteral(line, text);
+            QvSql::AppendLiteral(line, text, m_job.Dialect());
             return;
         }
         case SQL_BLOB:
-            AppendBlob(line, field, row);
+            AppendBlob(line, field, column);
             return;
         default:
             line += QLatin1String("NULL");
@@ -134,7 +197,7 @@ public:
     }
 
 private:
-    void AppendBlob(QString& line, const TQvXSQLVAR& field, qint64 row)
+    void AppendBlob(QString& line, const TQvXSQLVAR& field, int column)
     {
         TQvBlobStream blob;
         blob.SetDatabase(&m_job.Database());
@@ -143,40 +206,37 @@ private:
         blob.SetMode(bmRead);
         QByteArray bytes(blob.Size(), Qt::Uninitialized);
         blob.ReadBuffer(bytes.data(), bytes.size());
-        const bool text = field.Data()->sqlsubtype == 1;
-        const bool tooLarge = text ? bytes.size() > MaxLiteralBytes
-                                   : bytes.size() > MaxBinaryBytes;
-        if (tooLarge) {
-            m_job.Report(QStringLiteral("Table %1, row %2: the value of column %3 (%4 bytes) is too large for one "
-                                        "statement; it is written as NULL.")
-                             .arg(m_table)
-                             .arg(row)
-                             .arg(field.Name())
-                             .arg(bytes.size()));
-            line += QLatin1String("NULL");
-            return;
-        }
-        if (!text) {
-            line += HexLiteral(bytes);
-            return;
-        }
-        const QString value = m_codec.decode(bytes.constData(), bytes.size());
-        // A text that grows beyond the limit in the connection's encoding.
-        if (value.size() * m_maxBytesPerChar > MaxLiteralBytes && m_codec.encode(value).size() > MaxLiteralBytes) {
-            m_job.Report(QStringLiteral("Table %1, row %2: the value of column %3 is too large for one statement; "
-                                        "it is written as NULL.")
-                             .arg(m_table)
-                             .arg(row)
-                             .arg(field.Name()));
-            line += QLatin1String("NULL");
-            return;
-        }
-        AppendLiteral(line, value);
+        if (field.Data()->sqlsubtype != 1)
+            AppendBinary(line, column, bytes, false);
+        else
+            AppendText(line, column, m_codec.decode(bytes.constData(), bytes.size()), false);
     }
 
     // A text value as a literal every script reader reads back whole: its
     // control characters (a CR LF among them) as ASCII_CHAR(n).
-    void AppendLiteral(QString& line, QStringView text) const { QvSql::AppendScriptLiteral(line, text, m_job.Dialect()); }
+    void AppendText(QString& line, int column, const QString& text, bool fixedLength)
+    {
+        qsizetype controls = 0;
+        const bool inlined = text.size() * 30 <= m_inlineLimit
+            || (ScriptLength(text, &controls) <= m_inlineLimit
+                && (controls == 0 || text.size() * m_maxBytesPerChar <= ChainBytes));
+        if (inlined) {
+            QvSql::AppendScriptLiteral(line, text, m_job.Dialect());
+            return;
+        }
+        QvSql::AppendLiteral(line, QStringView(), m_job.Dialect());
+        m_long.push_back({column, text, {}, false, fixedLength});
+    }
+
+    void AppendBinary(QString& line, int column, QByteArrayView bytes, bool fixedLength)
+    {
+        if (2 * bytes.size() + 3 <= m_inlineLimit || bytes.isEmpty()) {
+            line += HexLiteral(bytes);
+            return;
+        }
+        line += QLatin1String("X''");
+        m_long.push_back({column, {}, bytes.toByteArray(), true, fixedLength});
+    }
 
     // Locale-independent, and the shortest text that reads back as the
     // same value. The server reads a literal with many digits far from 1
@@ -214,10 +274,56 @@ private:
 
     TExtractJob& m_job;
     TQvQuery& m_query;
-    QString m_table;
     const QvTextCodec& m_codec;
     int m_maxBytesPerChar;
+    qsizetype m_inlineLimit = InlineScriptChars;
+    std::vector<TLongValue> m_long;
 };
+
+// The statements that append a long value to the row just inserted, the
+// only row of its table the transaction has written.
+void WriteLongValue(QStringList& out, const QString& table, const QString& column, const TLongValue& value,
+                    int dialect)
+{
+    const QString tail = QStringLiteral(" WHERE RDB$RECORD_VERSION = CURRENT_TRANSACTION;");
+    qint64 written = 0; // characters (code points), or bytes of a binary value
+    const auto head = [&] {
+        QString text = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + column + QStringLiteral(" = ");
+        if (value.fixedLength)
+            text += QStringLiteral("SUBSTRING(%1 FROM 1 FOR %2) || ").arg(column).arg(written);
+        else
+            text += column + QStringLiteral(" || ");
+        return text;
+    };
+    if (value.binary) {
+        const QByteArrayView bytes(value.bytes);
+        const qsizetype pieceBytes = PieceScriptChars / 2;
+        for (qsizetype start = 0; start < bytes.size(); start += pieceBytes) {
+            const QByteArrayView piece = bytes.sliced(start, std::min(pieceBytes, bytes.size() - start));
+            out << head() + HexLiteral(piece) + tail;
+            written += piece.size();
+        }
+        return;
+    }
+    const QString& text = value.text;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        qsizetype cost = 0;
+        while (end < text.size() && end - start < PieceChars && cost < PieceScriptChars) {
+            const QChar c = text.at(end);
+            cost += IsControl(c) ? 30 : (c == QLatin1Char('\'') || c == QLatin1Char('"')) ? 2 : 1;
+            ++end;
+        }
+        // A character of two UTF-16 units stays whole.
+        if (end < text.size() && end - start > 1 && text.at(end - 1).isHighSurrogate())
+            --end;
+        const QStringView piece = QStringView(text).mid(start, end - start);
+        out << head() + QvSql::ScriptLiteral(piece.toString(), dialect) + tail;
+        written += piece.toUcs4().size();
+        start = end;
+    }
+}
 
 void WriteRows(TExtractJob& job, TQvTransaction& transaction, const QString& table,
                const std::vector<TDataColumn>& columns)
@@ -256,22 +362,33 @@ void WriteRows(TExtractJob& job, TQvTransaction& transaction, const QString& tab
         + QStringLiteral(") VALUES(");
     query.SetSQLText(QStringLiteral("select ") + names.join(QLatin1Char(',')) + QStringLiteral(" from ") + name);
     query.ExecQuery();
-    TRowWriter writer(job, query, table);
+    TRowWriter writer(job, query);
     const int count = int(names.size());
-    qint64 row = 0;
     // One buffer for every row, so that each line is made once at its size.
     QString line = head;
     line.reserve(4 * head.size() + 32 * count);
     for (; !query.Eof(); query.Next()) {
-        ++row;
-        line.truncate(head.size());
-        for (int i = 0; i < count; ++i) {
-            if (i > 0)
-                line += QLatin1Char(',');
-            writer.AppendValue(line, i, row);
+        writer.Widen();
+        do {
+            writer.StartRow();
+            line.truncate(head.size());
+            for (int i = 0; i < count; ++i) {
+                if (i > 0)
+                    line += QLatin1Char(',');
+                writer.AppendValue(line, i);
+            }
+            line += QLatin1String(");");
+        } while (!writer.Fits(line) && writer.Narrow());
+        const std::vector<TLongValue>& longValues = writer.LongValues();
+        if (longValues.empty()) {
+            out << QString(line.constData(), line.size());
+        } else {
+            // The row's record version tells it apart from the rows before.
+            out << QStringLiteral("COMMIT WORK;") << QString(line.constData(), line.size());
+            for (const TLongValue& value : longValues)
+                WriteLongValue(out, name, names.at(value.column), value, job.Dialect());
+            out << QStringLiteral("COMMIT WORK;");
         }
-        line += QLatin1String(");");
-        out << QString(line.constData(), line.size());
         if (out.size() >= FlushLines)
             job.Flush();
     }

@@ -2,7 +2,9 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "access/QvScriptCodec.h"
 #include "access/QvSqlRead.h"
+#include "access/QvTextCodec.h"
 #include "access/QvTransactionScope.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/sqltools/ExtractWriters.h"
@@ -42,28 +44,45 @@ QString DefaultCharacterSet(TQvDatabase& database, TQvTransaction& transaction)
     return name;
 }
 
+// The text as the character set can carry it, a character it cannot as "?".
+QString Carried(const QString& text, const QvTextCodec& codec)
+{
+    QString carried;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype width = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, width);
+        carried += codec.firstUncarried(character) < 0 ? character : QStringLiteral("?");
+        i += width - 1;
+    }
+    return carried;
+}
+
 QStringList HeaderLines(TExtractJob& job, const TExtractHeader& header)
 {
     QStringList lines;
     const bool create = job.Flag(efCreateDatabase);
     // A reader assumes dialect 3 where a script names none.
     lines << QStringLiteral("SET SQL DIALECT %1;").arg(job.Dialect()) << QString();
-    // A new database gets the original's character set; its connection the
-    // registration's.
-    QString characterSet = header.characterSet;
-    if (create) {
-        if (namesCharacterSet(header.characterSet))
-            lines << QStringLiteral("SET NAMES ") + header.characterSet + QLatin1Char(';');
-        characterSet = DefaultCharacterSet(job.Database(), job.Transaction());
-    }
+    // The connection's character set, always: the file's bytes are in it
+    // (isql-fb reads them so), and the copy's connection reads as this one did.
+    const QString names = namesCharacterSet(header.characterSet) ? header.characterSet.trimmed().toUpper()
+                                                                 : QStringLiteral("NONE");
+    lines << QStringLiteral("SET NAMES ") + names + QLatin1Char(';');
     QString line = create ? QStringLiteral("CREATE DATABASE ") : QStringLiteral("CONNECT ");
     line += job.Literal(header.path) + QLatin1Char(' ');
     if (job.Flag(efUserPassword))
         line += QStringLiteral("USER ") + job.Literal(header.user) + QStringLiteral(" PASSWORD ")
             + job.Literal(header.password);
-    if (namesCharacterSet(characterSet))
-        line += QStringLiteral(" DEFAULT CHARACTER SET ") + characterSet;
-    lines << QStringLiteral("/* Create database : ") + QvSql::CommentText(header.name) + QStringLiteral("       */");
+    // A new database gets the original's character set.
+    if (create) {
+        const QString characterSet = DefaultCharacterSet(job.Database(), job.Transaction());
+        if (namesCharacterSet(characterSet))
+            line += QStringLiteral(" DEFAULT CHARACTER SET ") + job.Name(characterSet);
+    }
+    // Only a comment: a name the script's character set cannot carry loses
+    // the characters it cannot.
+    lines << QStringLiteral("/* Create database : ") + QvSql::CommentText(Carried(header.name, QvTextCodec(names)))
+            + QStringLiteral("       */");
     lines << line + QLatin1Char(';') << QString();
     return lines;
 }
@@ -149,19 +168,25 @@ QList<TExtractItem> ListExtractObjects(TQvDatabase& database, TQvTransaction& tr
 namespace {
 
 // A script file written a block at a time as the lines come, joined with
-// CR LF as ScriptText joins them.
+// CR LF as ScriptText joins them, each part in the character set its SET
+// NAMES names.
 class TScriptFileWriter
 {
 public:
-    explicit TScriptFileWriter(const QString& fileName)
+    TScriptFileWriter(const QString& fileName, bool holdsPassword)
         : m_file(fileName)
     {
         m_ok = m_file.open(QIODevice::WriteOnly);
+        // Readable by its owner alone, as the registry is.
+        if (m_ok && holdsPassword)
+            m_ok = m_file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         m_block.reserve(2 * BlockBytes);
     }
 
     bool Ok() const { return m_ok; }
 
+    // Raises EQvClientError when a line holds a character its character set
+    // cannot carry; the file is then not written.
     void Write(const QStringList& lines)
     {
         for (const QString& line : lines) {
@@ -170,7 +195,7 @@ public:
             m_first = false;
             // Each line on its own gives the bytes of the joined text: a
             // line holds whole characters, and the separator is plain ASCII.
-            m_block += line.toUtf8();
+            m_block += m_encoder.Encode(line);
             if (m_block.size() >= BlockBytes)
                 WriteBlock();
         }
@@ -193,6 +218,7 @@ private:
     }
 
     QSaveFile m_file;
+    QvScriptCodec::TEncoder m_encoder;
     QByteArray m_block;
     bool m_ok = false;
     bool m_first = true;
@@ -219,7 +245,7 @@ bool ExtractScriptToFile(TQvDatabase& database, TQvTransaction& transaction, con
                          const QList<TExtractItem>& items, int flags, const QString& fileName,
                          TExtractResult& result, const std::function<void(int)>& progress)
 {
-    TScriptFileWriter file(fileName);
+    TScriptFileWriter file(fileName, (flags & efUserPassword) != 0);
     if (!file.Ok())
         return false;
     QStringList selected;
@@ -285,20 +311,22 @@ QString ScriptText(const QStringList& lines)
     return lines.join(QStringLiteral("\r\n"));
 }
 
-bool SaveScript(const QString& fileName, const QString& text)
+bool SaveScript(const QString& fileName, const QString& text, bool holdsPassword)
 {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = text.toUtf8();
+    if (holdsPassword && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return false;
+    const QByteArray bytes = QvScriptCodec::Encode(text);
     if (file.write(bytes) != bytes.size())
         return false;
     return file.commit();
 }
 
-bool SaveScript(const QString& fileName, const QStringList& lines)
+bool SaveScript(const QString& fileName, const QStringList& lines, bool holdsPassword)
 {
-    TScriptFileWriter file(fileName);
+    TScriptFileWriter file(fileName, holdsPassword);
     if (!file.Ok())
         return false;
     file.Write(lines);

@@ -53,7 +53,10 @@ TExtractResult ExtractScript(TQvDatabase& database, TQvTransaction& transaction,
 
 // The same run with the script written to the file as it goes: memory does
 // not grow with the rows. The result's lines stay empty. False when the file
-// cannot be created or written (the old file is then left as it was).
+// cannot be created or written (the old file is then left as it was). The
+// file's bytes are in the character set its SET NAMES names; a character
+// that set cannot carry raises EQvClientError and writes nothing. With the
+// user and password in it, only its owner may read it.
 bool ExtractScriptToFile(TQvDatabase& database, TQvTransaction& transaction, const TExtractHeader& header,
                          const QList<TExtractItem>& items, int flags, const QString& fileName,
                          TExtractResult& result, const std::function<void(int)>& progress = {});
@@ -62,9 +65,12 @@ bool ExtractScriptToFile(TQvDatabase& database, TQvTransaction& transaction, con
 QString ScriptText(const QStringList& lines);
 
 // Writes the text to the file, replacing what it held; false when the file
-// cannot be created or written (the old file is then left as it was).
-bool SaveScript(const QString& fileName, const QString& text);
+// cannot be created or written (the old file is then left as it was). The
+// bytes follow the text's SET NAMES (QvScriptCodec::Encode, which raises
+// EQvClientError for a character they cannot carry). A text holding a
+// password is readable by the file's owner alone.
+bool SaveScript(const QString& fileName, const QString& text, bool holdsPassword = false);
 // The same for the lines joined with CR LF, written as ScriptText(lines)
 // would be, but encoded and written a block at a time: a script of a
 // million rows is never held whole in memory a second time.
-bool SaveScript(const QString& fileName, const QStringList& lines);
+bool SaveScript(const QString& fileName, const QStringList& lines, bool holdsPassword = false);

@@ -130,7 +130,7 @@ std::vector<TTable> ReadTables(TExtractJob& job, TQvQuery& query)
             const TFieldType type = types.Read(rows);
             const int columnCollation = rows.IsNull(8) ? -1 : rows.Integer(8);
             QString collate;
-            if (QvTypes::IsImplicitDomain(domain)) {
+            if (type.IsImplicitDomain()) {
                 line += catalog.TypeText(type, QStringLiteral("Column %1 of table %2").arg(name, relation));
                 collate = catalog.CollateClause(type.characterSet, columnCollation >= 0 ? columnCollation : type.collation);
             } else {

@@ -102,7 +102,7 @@ QString ParameterText(TExtractJob& job, const TCatalogQuery& rows, const TFieldT
     if (!rows.IsNull(relation) && !rows.IsNull(field)) {
         text += QStringLiteral("TYPE OF COLUMN ") + job.Name(rows.Name(relation)) + QLatin1Char('.')
             + job.Name(rows.Name(field));
-    } else if (!QvTypes::IsImplicitDomain(domain)) {
+    } else if (!type.IsImplicitDomain()) {
         if (!rows.IsNull(mechanism) && rows.Integer(mechanism) == 1)
             text += QStringLiteral("TYPE OF ");
         text += job.Name(domain);
@@ -377,7 +377,7 @@ void WriteCommentOn(TExtractJob& job, const QString& what, const QString& name, 
 {
     if (description.isEmpty())
         return;
-    job.Output() << QvSql::CommentOn(what, name, description, job.Dialect(), owner, package)
+    job.Output() << QvSql::ScriptCommentOn(what, name, description, job.Dialect(), job.Database().TextCodec(), owner, package)
             + (terminator == Semicolon ? terminator : Caret);
 }
 
@@ -513,7 +513,9 @@ void ExtractGenerators(TExtractJob& job)
         out << line + Semicolon;
         const QString description = rows.Text(3);
         if (!description.isEmpty())
-            comments << QvSql::CommentOn(QStringLiteral("GENERATOR"), name, description, job.Dialect()) + Semicolon;
+            comments << QvSql::ScriptCommentOn(QStringLiteral("GENERATOR"), name, description, job.Dialect(),
+                                               job.Database().TextCodec())
+                    + Semicolon;
     }
     out << comments << QString();
     scope.Commit();
@@ -525,7 +527,9 @@ void ExtractExceptions(TExtractJob& job)
     WriteBanner(out, QStringLiteral("/*             Exceptions          */"));
     TWriterScope scope(job);
     TCatalogQuery rows(scope.Query(), &job.Database(),
-        QStringLiteral("select rdb$exception_name, rdb$message, rdb$description from rdb$exceptions "
+        // The message has no character set: its bytes are the connection's that made it.
+        QStringLiteral("select rdb$exception_name, cast(rdb$message as varchar(1021) character set octets), "
+                       "rdb$description from rdb$exceptions "
                        "where rdb$system_flag=0 or rdb$system_flag is null order by rdb$exception_name"));
     for (; !rows.Eof(); rows.Next()) {
         const QString name = rows.Name(0);
@@ -535,7 +539,8 @@ void ExtractExceptions(TExtractJob& job)
         if (!description.isEmpty())
             out << DescriptionComment(description);
         out << QStringLiteral("CREATE EXCEPTION ") + job.Name(name) + QLatin1Char(' ')
-                + QvSql::SingleQuoted(StrTrimTrailingSpaces(rows.Text(1))) + Semicolon;
+                + QvSql::StoredBytesLiteral(StrTrimTrailingSpaces(rows.Text(1)).toLatin1(), job.Database().TextCodec())
+                + Semicolon;
         WriteCommentOn(job, QStringLiteral("EXCEPTION"), name, description);
     }
     out << QString();

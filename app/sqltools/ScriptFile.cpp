@@ -1,20 +1,14 @@
 #include "app/sqltools/ScriptFile.h"
 
 #include "access/QvScript.h"
+#include "access/QvScriptCodec.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStringDecoder>
 
 QString DecodeScriptText(const QByteArray& bytes)
 {
-    // Stateless: a sequence cut off at the end is an error, not kept for
-    // more input.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes);
+    return QvScriptCodec::Decode(bytes);
 }
 
 QStringList ScriptTextLines(const QString& text)

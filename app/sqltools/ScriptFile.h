@@ -16,8 +16,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// UTF-8 (a leading byte-order mark dropped); bytes that are not valid UTF-8
-// are read as Latin-1 instead, so no character of an older file is lost.
+// The bytes after a SET NAMES in the character set it names, as isql-fb
+// reads them; before any, UTF-8 (a leading byte-order mark dropped), or
+// Latin-1 when they are not valid UTF-8, so no character of an older file is
+// lost (QvScriptCodec::Decode).
 QString DecodeScriptText(const QByteArray& bytes);
 
 // The lines of a script, each without its line end: LF and CR LF end a line

@@ -1004,6 +1004,23 @@ TEST_P(QueryOnTarget, CharacterSetByName)
     EXPECT_EQ(select.Fields(1).AsLong(), 6);
 }
 
+TEST_P(QueryOnTarget, ALiteralHoldingANulReachesTheServerWhole)
+{
+    // The client library would read a statement only up to its first NUL:
+    // the literal would stay open and the statement fail.
+    ddl(QStringLiteral("create table T (V varchar(10))"));
+    const QString value = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+    run(QStringLiteral("insert into T values ('%1')").arg(value));
+    TQvQuery& immediate = query(QStringLiteral("insert into T values ('%1' || 'c')").arg(value));
+    immediate.ExecImmediate();
+    TQvQuery& select = query(QStringLiteral("select V, octet_length(V) from T order by 2"));
+    select.ExecQuery();
+    EXPECT_EQ(select.Fields(0).AsString(), value);
+    EXPECT_EQ(select.Fields(1).AsLong(), 3);
+    select.Next();
+    EXPECT_EQ(select.Fields(0).AsString(), value + QStringLiteral("c"));
+}
+
 TEST_P(QueryOnTarget, CloseAfterTheServerClosedTheCursor)
 {
     TQvQuery& q = query(QStringLiteral("select * from rdb$relations"));

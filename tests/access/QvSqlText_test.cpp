@@ -1,4 +1,7 @@
 #include "access/QvSqlText.h"
+#include "access/QvTextCodec.h"
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -44,6 +47,48 @@ TEST(SqlText, ScriptLiteralsSpellControlCharactersOut)
     EXPECT_EQ(QvSql::ScriptLiteral(QString(), 3), QStringLiteral("''"));
 }
 
+TEST(SqlText, LongScriptLiteralsNestShallowly)
+{
+    // Many pieces: groups of groups, each at most 64 pieces long.
+    QString text;
+    for (int i = 0; i < 3000; ++i)
+        text += QStringLiteral("x\r\n");
+    const QString literal = QvSql::ScriptLiteral(text, 3);
+    int depth = 0;
+    int deepest = 0;
+    for (const QChar c : literal) {
+        if (c == QLatin1Char('('))
+            deepest = std::max(deepest, ++depth);
+        else if (c == QLatin1Char(')'))
+            --depth;
+    }
+    EXPECT_EQ(depth, 0);
+    EXPECT_LE(deepest, 3 + 1); // the groups, and ASCII_CHAR's own parenthesis
+    EXPECT_EQ(literal.count(QStringLiteral("ASCII_CHAR(13)")), 3000);
+    EXPECT_TRUE(literal.startsWith(QStringLiteral("(('x' || ASCII_CHAR(13) || ASCII_CHAR(10) || 'x'")));
+    // Few pieces stay one plain chain.
+    EXPECT_EQ(QvSql::ScriptLiteral(QStringLiteral("a\0b"), 3), QStringLiteral("'a' || ASCII_CHAR(0) || 'b'"));
+}
+
+TEST(SqlText, MetadataTextsKeepEveryCharacter)
+{
+    const QvTextCodec win1252(QStringLiteral("WIN1252"));
+    const QvTextCodec none;
+    EXPECT_EQ(QvSql::MetadataLiteral(QStringLiteral("f\u00fcr\nit's"), win1252), QStringLiteral("'f\u00fcr\nit''s'"));
+    // A CR or a NUL would not survive a script reader: the UTF-8 bytes the
+    // server keeps, or the bytes a connection without a set read.
+    EXPECT_EQ(QvSql::MetadataLiteral(QStringLiteral("\u00fc\r\n") + QChar(0), win1252), QStringLiteral("X'C3BC0D0A00'"));
+    EXPECT_EQ(QvSql::MetadataLiteral(QStringLiteral("\u00c3\u00bc\r"), none), QStringLiteral("X'C3BC0D'"));
+    EXPECT_EQ(QvSql::ScriptCommentOn(QStringLiteral("COLUMN"), QStringLiteral("C"), QStringLiteral("a\rb"), 3, win1252,
+                                     QStringLiteral("T")),
+              QStringLiteral("COMMENT ON COLUMN T.C IS X'610D62'"));
+    // A message kept as bytes: as a literal while the connection reads them back alike.
+    EXPECT_EQ(QvSql::StoredBytesLiteral(QByteArray("f\xfcr"), win1252), QStringLiteral("'f\u00fcr'"));
+    EXPECT_EQ(QvSql::StoredBytesLiteral(QByteArray("f\xfcr"), QvTextCodec(QStringLiteral("UTF8"))),
+              QStringLiteral("X'66FC72'"));
+    EXPECT_EQ(QvSql::StoredBytesLiteral(QByteArray("a\r\nb"), win1252), QStringLiteral("X'610D0A62'"));
+}
+
 TEST(SqlText, NothingWrittenIntoACommentCanEndIt)
 {
     for (const QString& text : {QStringLiteral("**//; DROP TABLE X; /*"), QStringLiteral("*/CREATE TABLE INJ(A INT);/*"),
@@ -51,6 +96,8 @@ TEST(SqlText, NothingWrittenIntoACommentCanEndIt)
         const QString comment = QStringLiteral("/* ") + QvSql::CommentText(text) + QStringLiteral(" */");
         EXPECT_EQ(comment.indexOf(QStringLiteral("*/")), comment.size() - 2) << qPrintable(text);
     }
+    // Nor end the statement it stands in: the client library stops at a NUL.
+    EXPECT_EQ(QvSql::CommentText(QStringLiteral("a") + QChar(0) + QStringLiteral("b")), QStringLiteral("ab"));
 }
 
 TEST(SqlText, CommentOnAndTypedNames)

@@ -42,6 +42,26 @@ TEST(QvTypeCatalog, ScaledNumbersKeepTheirDeclaredKindAndPrecision)
     EXPECT_EQ(QvTypes::TypeText(Number(16, 0, 0, -4), 3), "Numeric(18,4)");
     EXPECT_EQ(QvTypes::TypeText(Number(7, 0, 0, -1), 3), "Numeric(4,1)");
     EXPECT_EQ(QvTypes::TypeText(Number(7, 0, 0, -1), 1), "Smallint");
+    // Dialect 1 keeps DECIMAL(18,16) on a double with no precision: the
+    // precision written must not fall below the scale.
+    EXPECT_EQ(QvTypes::TypeText(Number(27, 0, 0, -16), 1), "Numeric(16,16)");
+    EXPECT_EQ(QvTypes::TypeText(Number(27, 0, 0, -2), 1), "Numeric(15,2)");
+}
+
+TEST(QvTypeCatalog, SetAndCollationNamesAreWrittenAsNames)
+{
+    TTypeFacts text;
+    text.Type = 37;
+    text.Length = 10;
+    text.CharacterSet = "WIN1252";
+    text.Collation = "C;CREATE TABLE INJ(A INT);--";
+    const QString typeText = QvTypes::TypeText(text, 3);
+    EXPECT_EQ(typeText, "Varchar(10) CHARACTER SET WIN1252 COLLATE \"C;CREATE TABLE INJ(A INT);--\"");
+    EXPECT_TRUE(QvTypes::IsValidTypeText(typeText));
+    text.Collation = "a\"b";
+    EXPECT_EQ(QvTypes::TypeText(text, 3), "Varchar(10) CHARACTER SET WIN1252 COLLATE \"a\"\"b\"");
+    EXPECT_TRUE(QvTypes::IsValidTypeText(QvTypes::TypeText(text, 3)));
+    EXPECT_FALSE(QvTypes::IsValidTypeText("Varchar(10) COLLATE C;CREATE TABLE INJ(A INT);--"));
 }
 
 TEST(QvTypeCatalog, TextBlobAndArrayClausesStandInDeclarationOrder)

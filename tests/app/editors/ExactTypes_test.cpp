@@ -94,6 +94,18 @@ QStringList TypesDatabase(int dialect)
     if (d3)
         statements << "create view \"low v\" (S, \"low n\") as select S, N41 from TYPES"
                    << "create exception \"low e\" 'low'" << "create generator \"low g\"";
+    // A collation whose name reads as statements: written unquoted, a saved
+    // parameter's type would run them.
+    if (d3)
+        statements << "create collation \"C;CREATE TABLE INJ(A INT);--\" for WIN1252 from PXW_INTL"
+                   << "create procedure P_COLLATED (V varchar(10) character set WIN1252 "
+                      "collate \"C;CREATE TABLE INJ(A INT);--\")\n"
+                      "returns (R varchar(10) character set WIN1252)\n"
+                      "as\n"
+                      "begin\n"
+                      "  R = V;\n"
+                      "  suspend;\n"
+                      "end";
     if (d3)
         statements << "create procedure \"myProc\" (\"lowA\" integer, B numeric(5,2))\n"
                       "returns (R decimal(12,2))\n"

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
@@ -100,6 +101,32 @@ TEST_F(ProcPreviewTest, SaveWritesExactlyTheTextShownWithCrLf)
     EXPECT_EQ(script.shown().front().kind, qv::DialogKind::File);
     EXPECT_EQ(fileBytes(path), preview.Memo()->Text().toUtf8());
     EXPECT_EQ(fileBytes(path), QByteArray("CREATE PROCEDURE P\r\nAS\r\nBEGIN\r\n  EXIT;\r\nEND\r\n\xc3\xa9t\xc3\xa9\r\n"));
+}
+
+TEST_F(ProcPreviewTest, AScriptIsSavedInItsSetNamesAndAPasswordStaysPrivate)
+{
+    qvtest::TempDir dir;
+    const QString path = dir.filePath("script.sql");
+    TProcPreview preview;
+    preview.SetHoldsPassword(true);
+    preview.Memo()->SetText("SET NAMES WIN1252;\nCONNECT 'x' USER 'A' PASSWORD 'p';\nINSERT INTO T VALUES ('f\u00fcr');");
+    qv::DialogScript script;
+    script.answerFile(path);
+    preview.SaveAsClick();
+    EXPECT_EQ(fileBytes(path),
+              QByteArray("SET NAMES WIN1252;\r\nCONNECT 'x' USER 'A' PASSWORD 'p';\r\nINSERT INTO T VALUES ('f\xfcr');\r\n"));
+    EXPECT_EQ(QFileInfo(path).permissions()
+                  & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+              QFileDevice::Permissions());
+
+    // A text its set cannot carry is said so, and not saved.
+    preview.Memo()->SetText("SET NAMES WIN1252;\nINSERT INTO T VALUES ('\u0416');");
+    script.answerFile(path);
+    script.answerMessage(qv::mrOk);
+    preview.SaveAsClick();
+    ASSERT_EQ(script.messages().size(), 1);
+    EXPECT_TRUE(script.messages().front().contains("cannot carry")) << script.messages().front().toStdString();
+    EXPECT_TRUE(fileBytes(path).endsWith("('f\xfcr');\r\n"));
 }
 
 TEST_F(ProcPreviewTest, CancelledSaveWritesNothing)

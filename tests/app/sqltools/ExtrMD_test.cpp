@@ -185,7 +185,9 @@ TEST_P(ExtrMDInProgram, GeneratesToAFileReplacingItOnlyWhenAsked)
         md->GenerateBtn->click();
         const QString text = QString::fromUtf8(readFile(file));
         EXPECT_TRUE(text.startsWith(
-            QStringLiteral("SET SQL DIALECT 1;\r\n\r\n/* Create database : Test       */\r\nCONNECT \"%1\" ;\r\n").arg(path)))
+            QStringLiteral("SET SQL DIALECT 1;\r\n\r\nSET NAMES NONE;\r\n/* Create database : Test       */\r\n"
+                           "CONNECT \"%1\" ;\r\n")
+                .arg(path)))
             << text.left(200).toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("\r\nINSERT INTO T(ID,NAME) VALUES(1,\"abc\");\r\n")));
         EXPECT_FALSE(text.contains(QStringLiteral("zzzz")));

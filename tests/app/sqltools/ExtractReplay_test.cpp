@@ -1,13 +1,16 @@
-// Real databases, made by isql-fb from Firebird's example scripts and from
-// applications' schemas, extracted with metadata and data and replayed into
-// new databases by isql-fb and by the executor: no statement may fail, and
-// each copy must be the original again, its definitions as isql-fb -x prints
-// them, its privileges and indices, and every row byte for byte.
+// Real databases, made by isql-fb from Firebird's example scripts, from
+// applications' schemas and from texts and values hard to carry, extracted
+// with metadata and data (over each connection character set a user may
+// register) and replayed into new databases by isql-fb and by the executor:
+// no statement may fail, and each copy must be the original again, its
+// definitions as isql-fb -x prints them, its privileges and indices, every
+// row and every text the server keeps for its objects byte for byte.
 
 #include "ExtractTest_support.h"
 
 #include "access/QvQuery.h"
 #include "access/QvSqlText.h"
+#include "access/QvTextCodec.h"
 #include "access/QvTransactionScope.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/sqltools/ExtractRun.h"
@@ -15,6 +18,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -47,14 +51,11 @@ struct Source
     QStringList files;
     // Turns the files' text into the script that follows the CREATE DATABASE.
     QString (*script)(const QStringList& texts);
-    // The database's own character set.
     const char* characterSet;
     int dialect;
-    // The connection's, for making, extracting and replaying: a WIN1252
-    // schema is kept in a UTF-8 file, as the other scripts are.
-    const char* connection = nullptr;
-
-    QString Connection() const { return QLatin1String(connection ? connection : characterSet); }
+    // The connection character sets to extract over, a case each; the
+    // database's own when none are named.
+    QStringList extractOver = {};
 };
 
 QString withoutCreate(QString text)
@@ -107,7 +108,12 @@ const Source sources[] = {
     // Schemas as applications' DBAs keep them: roles, grants, packages,
     // names with RDB$, MON$ and $ in them, non-Latin texts.
     {"ServiceDesk", {QStringLiteral(QV_EXTRACT_APP_UTF8)}, joined, "UTF8", 3},
-    {"Warehouse", {QStringLiteral(QV_EXTRACT_APP_WIN1252)}, joined, "WIN1252", 3, "UTF8"},
+    {"Warehouse", {QStringLiteral(QV_EXTRACT_APP_WIN1252)}, joined, "WIN1252", 3,
+     {QStringLiteral("WIN1252"), QStringLiteral("UTF8")}},
+    {"HostileTextUtf8", {QStringLiteral(QV_EXTRACT_HOSTILE_TEXT)}, joined, "UTF8", 3},
+    {"HostileTextWin1252", {QStringLiteral(QV_EXTRACT_HOSTILE_TEXT)}, joined, "WIN1252", 3,
+     {QStringLiteral("WIN1252"), QStringLiteral("UTF8")}},
+    {"HostileDialect1", {QStringLiteral(QV_EXTRACT_HOSTILE_DIALECT1)}, joined, "NONE", 1},
 };
 
 // Every privilege the database records, the system's own included: isql-fb
@@ -186,6 +192,8 @@ struct Case
 {
     qvtest::Target target;
     const Source* source;
+    // The connection's character set, which the script's SET NAMES names.
+    QString characterSet;
 };
 
 class ExtractReplay : public ::testing::TestWithParam<Case>
@@ -223,7 +231,6 @@ const Original& OriginalOf(const Source& source)
         return found->second;
     const qvtest::Target maker = qvtest::embeddedTarget();
     const QString characterSet = QLatin1String(source.characterSet);
-    const QString connection = source.Connection();
     Original original{folder.filePath(QLatin1String(source.name) + QStringLiteral(".fdb")), QString()};
     QStringList texts;
     for (const QString& file : source.files)
@@ -237,9 +244,11 @@ const Original& OriginalOf(const Source& source)
         + source.script(texts);
     const QString path = folder.filePath(QLatin1String(source.name) + QStringLiteral(".sql"));
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(script.toUtf8()) >= 0) {
+    // In the set isql-fb is told to read it in.
+    const QByteArray bytes = QvTextCodec(characterSet).encodeStrict(script, QStringLiteral("The schema"));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) >= 0) {
         file.close();
-        original.failures = qvtest::RunIsql(maker, path, connection);
+        original.failures = qvtest::RunIsql(maker, path, characterSet);
     } else {
         original.failures = QStringLiteral("cannot write ") + path;
     }
@@ -250,7 +259,7 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
 {
     const qvtest::Target& target = GetParam().target;
     const Source& source = *GetParam().source;
-    const QString characterSet = source.Connection();
+    const QString& characterSet = GetParam().characterSet;
     {
         const Original& made = OriginalOf(source);
         ASSERT_TRUE(made.failures.isEmpty()) << "making the original:\n" << made.failures.toStdString();
@@ -277,14 +286,28 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
     }
     EXPECT_TRUE(extracted.lines.isEmpty());
     EXPECT_TRUE(extracted.reports.isEmpty()) << extracted.reports.join(QLatin1Char('\n')).toStdString();
-    const QString script = fileText(scriptPath);
+    // It holds the password: its owner's alone.
+    EXPECT_EQ(QFileInfo(scriptPath).permissions()
+                  & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+              QFileDevice::Permissions());
+    QFile scriptFile(scriptPath);
+    ASSERT_TRUE(scriptFile.open(QIODevice::ReadOnly));
+    const QByteArray script = scriptFile.readAll();
+    scriptFile.close();
 
     const QString isqlFailures = qvtest::RunIsql(target, scriptPath, characterSet);
     EXPECT_TRUE(isqlFailures.isEmpty()) << "isql-fb -i:\n" << isqlFailures.toStdString();
 
-    QString forExecutor = script;
-    forExecutor.replace(QvSql::Literal(byIsql, source.dialect), QvSql::Literal(byExecutor, source.dialect));
-    const QStringList executorFailures = qvtest::RunScriptText(forExecutor, target);
+    // The same file into another database, read as the script runner reads it.
+    QByteArray forExecutor = script;
+    forExecutor.replace(QvSql::Literal(byIsql, source.dialect).toUtf8(),
+                        QvSql::Literal(byExecutor, source.dialect).toUtf8());
+    const QString executorPath = dir.filePath(QStringLiteral("for executor.sql"));
+    {
+        QFile file(executorPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(forExecutor) == forExecutor.size());
+    }
+    const QStringList executorFailures = qvtest::RunScriptFile(executorPath, target);
     EXPECT_TRUE(executorFailures.isEmpty()) << "executor:\n" << executorFailures.join(QLatin1Char('\n')).toStdString();
 
     const QString originalExtract = qvtest::IsqlExtract(target, original);
@@ -300,22 +323,31 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
     EXPECT_EQ(indices, AllIndices(target, byIsql)) << "replayed by isql-fb";
     EXPECT_EQ(indices, AllIndices(target, byExecutor)) << "replayed by the executor";
     if (HasFailure())
-        ADD_FAILURE() << "--- the extracted script:\n" << script.left(200000).toStdString();
+        ADD_FAILURE() << "--- the extracted script:\n"
+                      << QvTextCodec(characterSet).decode(script.constData(), std::min<qsizetype>(script.size(), 200000))
+                             .toStdString();
 }
 
 std::vector<Case> cases()
 {
     std::vector<Case> all;
     for (const qvtest::Target& target : qvtest::allTargets())
-        for (const Source& source : sources)
-            all.push_back({target, &source});
+        for (const Source& source : sources) {
+            if (source.extractOver.isEmpty())
+                all.push_back({target, &source, QLatin1String(source.characterSet)});
+            for (const QString& characterSet : source.extractOver)
+                all.push_back({target, &source, characterSet});
+        }
     return all;
 }
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info)
 {
-    return qvtest::targetName(::testing::TestParamInfo<qvtest::Target>(info.param.target, info.index)) + "_"
-        + info.param.source->name;
+    std::string name = qvtest::targetName(::testing::TestParamInfo<qvtest::Target>(info.param.target, info.index))
+        + "_" + info.param.source->name;
+    if (!info.param.source->extractOver.isEmpty())
+        name += "_over_" + info.param.characterSet.toStdString();
+    return name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, ExtractReplay, ::testing::ValuesIn(cases()), caseName);
@@ -362,7 +394,7 @@ TEST(ExtractListing, OffersEveryObjectOfTheApplicationsAndNoSystemOne)
             continue;
         const Original& made = OriginalOf(source);
         ASSERT_TRUE(made.failures.isEmpty()) << "making the original:\n" << made.failures.toStdString();
-        qvtest::ExtractSource from(qvtest::embeddedTarget(), made.file, source.Connection());
+        qvtest::ExtractSource from(qvtest::embeddedTarget(), made.file, QLatin1String(source.characterSet));
         QStringList listed;
         for (const TExtractItem& item : from.AllObjects())
             listed << QString::number(item.kind) + QLatin1Char(' ') + item.name;

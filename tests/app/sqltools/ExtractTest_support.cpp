@@ -3,6 +3,7 @@
 #include "access/QvBlob.h"
 #include "access/QvQuery.h"
 #include "access/QvScript.h"
+#include "access/QvScriptCodec.h"
 #include "access/QvSqlText.h"
 #include "access/QvTransactionScope.h"
 #include "app/shell/CatalogQuery.h"
@@ -48,9 +49,10 @@ TExtractResult ExtractSource::Extract(int flags, const QString& headerPath, cons
     return ExtractScript(m_database, m_transaction, header, items.isEmpty() ? AllObjects() : items, flags);
 }
 
-QStringList RunScriptText(const QString& text, const Target& target)
+namespace {
+
+QStringList RunScriptLines(const QStringList& lines)
 {
-    Q_UNUSED(target);
     TQvDatabase database;
     TQvTransaction transaction;
     transaction.SetDefaultDatabase(&database);
@@ -62,10 +64,24 @@ QStringList RunScriptText(const QString& text, const Target& target)
     QObject::connect(&script, &TQvScript::OnError, [&failures](const QString& line, int lineNo, int) {
         failures << QStringLiteral("line %1: %2").arg(lineNo).arg(line);
     });
-    // As the script runner reads the saved file.
-    script.SetScript(ScriptTextLines(DecodeScriptText(text.toUtf8())));
+    script.SetScript(lines);
     script.ExecuteScript();
     return failures;
+}
+
+} // namespace
+
+QStringList RunScriptText(const QString& text, const Target& target)
+{
+    Q_UNUSED(target);
+    // As the script runner reads the file the text is saved as.
+    return RunScriptLines(ScriptTextLines(DecodeScriptText(QvScriptCodec::Encode(text))));
+}
+
+QStringList RunScriptFile(const QString& fileName, const Target& target)
+{
+    Q_UNUSED(target);
+    return RunScriptLines(ReadScriptFile(fileName));
 }
 
 QStringList ScriptBody(const QStringList& lines)
@@ -123,6 +139,54 @@ QStringList ExpectExactRoundTrip(const Target& target, const QString& path, cons
     return first.lines;
 }
 
+namespace {
+
+// The rows of a select, each as the bytes the server sent (blobs read
+// whole), sorted.
+QList<QByteArray> RowBytes(ExtractSource& source, const QString& select)
+{
+    TQvQuery query;
+    query.SetDatabase(&source.Database());
+    query.SetTransaction(&source.Transaction());
+    query.SetParamCheck(false);
+    query.SetSQLText(select);
+    query.ExecQuery();
+    QList<QByteArray> rows;
+    for (; !query.Eof(); query.Next()) {
+        QByteArray row;
+        for (int i = 0; i < query.Current().Count(); ++i) {
+            const TQvXSQLVAR& field = query.Fields(i);
+            row += '|';
+            if (field.IsNull()) {
+                row += "NULL";
+                continue;
+            }
+            const XSQLVAR* var = field.Data();
+            if (field.SQLType() == SQL_BLOB) {
+                TQvBlobStream blob;
+                blob.SetDatabase(&source.Database());
+                blob.SetTransaction(&source.Transaction());
+                blob.SetBlobID(field.AsQuad());
+                blob.SetMode(bmRead);
+                QByteArray bytes(blob.Size(), Qt::Uninitialized);
+                blob.ReadBuffer(bytes.data(), bytes.size());
+                row += bytes.toHex();
+            } else if (field.SQLType() == SQL_VARYING) {
+                const short length = *reinterpret_cast<const short*>(var->sqldata);
+                row += QByteArray(var->sqldata + sizeof(short), length).toHex();
+            } else {
+                row += QByteArray(var->sqldata, var->sqllen).toHex();
+            }
+        }
+        rows << row;
+    }
+    query.Close();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+} // namespace
+
 QMap<QString, QList<QByteArray>> AllRows(const Target& target, const QString& path)
 {
     ExtractSource source(target, path, QStringLiteral("UTF8"));
@@ -139,45 +203,29 @@ QMap<QString, QList<QByteArray>> AllRows(const Target& target, const QString& pa
             tables << rows.Name(0);
     }
     QMap<QString, QList<QByteArray>> all;
-    for (const QString& table : tables) {
-        TQvQuery query;
-        query.SetDatabase(&source.Database());
-        query.SetTransaction(&source.Transaction());
-        query.SetParamCheck(false);
-        query.SetSQLText(QStringLiteral("select * from ") + QvSql::Identifier(table, 3));
-        query.ExecQuery();
-        QList<QByteArray>& rows = all[table];
-        for (; !query.Eof(); query.Next()) {
-            QByteArray row;
-            for (int i = 0; i < query.Current().Count(); ++i) {
-                const TQvXSQLVAR& field = query.Fields(i);
-                row += '|';
-                if (field.IsNull()) {
-                    row += "NULL";
-                    continue;
-                }
-                const XSQLVAR* var = field.Data();
-                if (field.SQLType() == SQL_BLOB) {
-                    TQvBlobStream blob;
-                    blob.SetDatabase(&source.Database());
-                    blob.SetTransaction(&source.Transaction());
-                    blob.SetBlobID(field.AsQuad());
-                    blob.SetMode(bmRead);
-                    QByteArray bytes(blob.Size(), Qt::Uninitialized);
-                    blob.ReadBuffer(bytes.data(), bytes.size());
-                    row += bytes.toHex();
-                } else if (field.SQLType() == SQL_VARYING) {
-                    const short length = *reinterpret_cast<const short*>(var->sqldata);
-                    row += QByteArray(var->sqldata + sizeof(short), length).toHex();
-                } else {
-                    row += QByteArray(var->sqldata, var->sqllen).toHex();
-                }
-            }
-            rows << row;
-        }
-        query.Close();
-        std::sort(rows.begin(), rows.end());
-    }
+    for (const QString& table : tables)
+        all[table] = RowBytes(source, QStringLiteral("select * from ") + QvSql::Identifier(table, 3));
+    const QString userObjects = QStringLiteral(" where coalesce(rdb$system_flag, 0) = 0");
+    for (const QString& select :
+         {QStringLiteral("select rdb$relation_name, rdb$description from rdb$relations") + userObjects,
+          QStringLiteral("select rdb$relation_name, rdb$field_name, rdb$description from rdb$relation_fields")
+              + userObjects,
+          QStringLiteral("select rdb$procedure_name, rdb$description, rdb$procedure_source from rdb$procedures")
+              + userObjects,
+          QStringLiteral("select rdb$procedure_name, rdb$parameter_name, rdb$description "
+                         "from rdb$procedure_parameters")
+              + userObjects,
+          QStringLiteral("select rdb$trigger_name, rdb$description, rdb$trigger_source from rdb$triggers")
+              + userObjects,
+          QStringLiteral("select rdb$exception_name, rdb$message, rdb$description from rdb$exceptions") + userObjects,
+          QStringLiteral("select rdb$generator_name, rdb$description from rdb$generators") + userObjects,
+          QStringLiteral("select rdb$collation_name, rdb$description from rdb$collations") + userObjects,
+          QStringLiteral("select rdb$field_name, rdb$description from rdb$fields") + userObjects
+              + QStringLiteral(" and rdb$field_name not starting with 'RDB$'"),
+          QStringLiteral("select rdb$index_name, rdb$description from rdb$indices") + userObjects
+              + QStringLiteral(" and rdb$description is not null")})
+        all[select] = RowBytes(source, select);
+    scope.Commit();
     return all;
 }
 

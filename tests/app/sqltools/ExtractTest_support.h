@@ -35,9 +35,11 @@ private:
     TQvTransaction m_transaction;
 };
 
-// Runs a script's text, split into lines as a file is, through the
-// executor; the failures, none when every statement ran.
+// Runs a script's text, saved and read back as the script runner reads a
+// file, through the executor; the failures, none when every statement ran.
 QStringList RunScriptText(const QString& text, const Target& target);
+// The same for a script file, read as the script runner reads it.
+QStringList RunScriptFile(const QString& fileName, const Target& target);
 
 // The script without its header (everything before the first banner or
 // section), so that scripts of two databases compare.
@@ -52,8 +54,10 @@ QStringList ExpectExactRoundTrip(const Target& target, const QString& path, cons
                                  const QString& characterSet = QString(), int what = efMetadataAndData);
 
 
-// Every user table's rows, each as the bytes the server sent (blobs read
-// whole), sorted: two databases hold the same rows when these are equal.
+// Every user table's rows, and the texts the server keeps for the user's
+// objects (descriptions, messages, sources), each as the bytes the server
+// sent (blobs read whole), sorted: two databases hold the same when these
+// are equal.
 QMap<QString, QList<QByteArray>> AllRows(const Target& target, const QString& path);
 void ExpectSameRows(const QMap<QString, QList<QByteArray>>& original, const QMap<QString, QList<QByteArray>>& copy,
                     const char* how);

@@ -4,10 +4,13 @@
 
 #include "ExtractTest_support.h"
 
+#include "access/Qv.h"
 #include "app/sqltools/ExtractOrder.h"
 #include "app/sqltools/ExtractWriters.h"
+#include "app/sqltools/ScriptFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -57,14 +60,19 @@ TEST_P(ExtractWriters, HeaderNamesThePathAndOnlyWhatIsAsked)
         // The dialect first: a reader would take the script as dialect 3.
         EXPECT_EQ(lines.at(0), QStringLiteral("SET SQL DIALECT 1;"));
         EXPECT_EQ(lines.at(1), QString());
-        EXPECT_EQ(lines.at(2), QStringLiteral("/* Create database : NAME       */"));
-        EXPECT_EQ(lines.at(3), QStringLiteral("CONNECT \"/p/db.fdb\" ;"));
-        EXPECT_EQ(lines.at(4), QString());
+        // The script's character set, which its bytes are in, always.
+        EXPECT_EQ(lines.at(2), QStringLiteral("SET NAMES NONE;"));
+        EXPECT_EQ(lines.at(3), QStringLiteral("/* Create database : NAME       */"));
+        EXPECT_EQ(lines.at(4), QStringLiteral("CONNECT \"/p/db.fdb\" ;"));
+        EXPECT_EQ(lines.at(5), QString());
     }
     {
+        // The connection's character set comes from SET NAMES, which
+        // isql-fb reads: it has no such clause to CONNECT.
         ExtractSource source(GetParam(), path, QStringLiteral("WIN1252"));
         const QStringList lines = source.Extract(efDataOnly, QStringLiteral("/p/db.fdb")).lines;
-        EXPECT_EQ(lines.at(3), QStringLiteral("CONNECT \"/p/db.fdb\"  DEFAULT CHARACTER SET WIN1252;"));
+        EXPECT_EQ(lines.at(2), QStringLiteral("SET NAMES WIN1252;"));
+        EXPECT_EQ(lines.at(4), QStringLiteral("CONNECT \"/p/db.fdb\" ;"));
         // Data only still has the header, and no section of the metadata.
         EXPECT_EQ(lines.indexOf(QStringLiteral("SET TERM ^ ;")), -1);
         EXPECT_NE(lines.indexOf(QStringLiteral("INSERT INTO T(ID,NAME) VALUES(1,\"abc\");")), -1);
@@ -73,7 +81,7 @@ TEST_P(ExtractWriters, HeaderNamesThePathAndOnlyWhatIsAsked)
         ExtractSource source(GetParam(), path);
         const QStringList lines =
             source.Extract(efMetadataOnly | efCreateDatabase | efUserPassword, QStringLiteral("/p/db.fdb")).lines;
-        EXPECT_EQ(lines.at(3), QStringLiteral("CREATE DATABASE \"/p/db.fdb\" USER \"%1\" PASSWORD \"%2\";")
+        EXPECT_EQ(lines.at(4), QStringLiteral("CREATE DATABASE \"/p/db.fdb\" USER \"%1\" PASSWORD \"%2\";")
                                    .arg(GetParam().user, GetParam().password));
     }
 }
@@ -124,7 +132,7 @@ TEST_P(ExtractWriters, DialectThreeScriptsSayTheirDialectAndQuoteSingly)
     ExtractSource source(GetParam(), path);
     const QStringList lines = source.Extract(efMetadataAndData, QStringLiteral("/p/o'k.fdb")).lines;
     EXPECT_EQ(lines.at(0), QStringLiteral("SET SQL DIALECT 3;"));
-    EXPECT_EQ(lines.at(3), QStringLiteral("CONNECT '/p/o''k.fdb' ;"));
+    EXPECT_EQ(lines.at(4), QStringLiteral("CONNECT '/p/o''k.fdb' ;"));
     EXPECT_NE(lines.indexOf(QStringLiteral("CREATE EXCEPTION E_Q 'It''s \"bad\"';")), -1);
     EXPECT_NE(lines.indexOf(QStringLiteral("CREATE TABLE \"Mixed\" (")), -1);
     EXPECT_NE(lines.indexOf(QStringLiteral("       \"name\" Varchar(20),")), -1);
@@ -160,14 +168,26 @@ TEST_P(ExtractWriters, DataIsExactAndNothingIsDroppedSilently)
         << ScriptText(lines).toStdString();
     EXPECT_NE(lines.indexOf(QStringLiteral("INSERT INTO BLOBS(T,B) VALUES('a''b' || ASCII_CHAR(10) || 'c',X'00FF');")),
               -1);
-    EXPECT_NE(lines.indexOf(QStringLiteral("INSERT INTO BLOBS(T,B) VALUES(NULL,NULL);")), -1);
+    // The value too long for one statement starts empty and is appended
+    // to in pieces, in a transaction of its own that wrote no other row.
+    const qsizetype insert = lines.indexOf(QStringLiteral("INSERT INTO BLOBS(T,B) VALUES('',NULL);"));
+    ASSERT_GT(insert, 0) << ScriptText(lines).toStdString();
+    EXPECT_EQ(lines.at(insert - 1), QStringLiteral("COMMIT WORK;"));
+    QString appended;
+    qsizetype next = insert + 1;
+    const QString head = QStringLiteral("UPDATE BLOBS SET T = T || '");
+    const QString tail = QStringLiteral("' WHERE RDB$RECORD_VERSION = CURRENT_TRANSACTION;");
+    for (; lines.at(next).startsWith(head); ++next) {
+        ASSERT_TRUE(lines.at(next).endsWith(tail));
+        EXPECT_LT(lines.at(next).size(), 32000);
+        appended += lines.at(next).mid(head.size(), lines.at(next).size() - head.size() - tail.size());
+    }
+    EXPECT_EQ(appended, QString(70000, QLatin1Char('x')));
+    EXPECT_EQ(lines.at(next), QStringLiteral("COMMIT WORK;"));
     EXPECT_NE(lines.indexOf(QStringLiteral("INSERT INTO ARR(ID) VALUES(7);")), -1);
     EXPECT_NE(lines.indexOf(QStringLiteral("SET GENERATOR G_ID TO 42;")), -1);
-    // The oversized value is reported, on screen and in the script; the
-    // array column holds nothing, so nothing of it is lost.
-    ASSERT_EQ(result.reports.size(), 1) << result.reports.join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(result.reports.at(0).contains(QLatin1String("70000 bytes")));
-    EXPECT_TRUE(containsLineStartingWith(lines, QStringLiteral("/* Table BLOBS, row 2: the value of column T")));
+    // The array column holds nothing, so nothing of it is lost.
+    EXPECT_TRUE(result.reports.isEmpty()) << result.reports.join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_P(ExtractWriters, KeysIndicesTriggersAndOrder)
@@ -314,37 +334,80 @@ TEST(ExtractOrder, NumbersInNamesCompareByValue)
 // The saved file holds the bytes of the joined text, whatever falls on the
 // boundaries of the blocks it is written in; a file that cannot be made
 // leaves the old one as it was.
-TEST(ExtractSave, FileHoldsTheJoinedTextInUtf8)
+TEST(ExtractSave, FileHoldsTheJoinedTextInTheSetItsSetNamesNames)
 {
     qvtest::TempDir dir;
     QStringList lines{QStringLiteral("/* Create database : NAME       */"), QString(),
                       QStringLiteral("INSERT INTO T(ID,NAME) VALUES(1,'Gr\u00fc\u00dfe \u20ac');")};
     // Lines long enough to cross the blocks at different offsets, with
-    // characters of two, three and four bytes, a line break inside a value
-    // and an unpaired surrogate last.
+    // characters of two, three and four bytes and a line break inside a value.
     const QString pair = QString::fromUcs4(U"\U0001F600");
     for (int i = 0; i < 40; ++i)
         lines << QStringLiteral("INSERT INTO T(ID,NAME) VALUES(%1,'").arg(i)
                      + QString(70000 + 7 * i, QChar(i % 3 == 0 ? u'\u00e9' : (i % 3 == 1 ? u'\u20ac' : u'x')))
                      + pair + QStringLiteral("\nend');");
-    lines << QString(3 << 20, QLatin1Char('y')) << QString() << QStringLiteral("end") + QChar(0xd800);
+    lines << QString(3 << 20, QLatin1Char('y')) << QString() << QStringLiteral("end");
     const QString file = dir.filePath(QStringLiteral("out.sql"));
     ASSERT_TRUE(SaveScript(file, lines));
     QFile saved(file);
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    const QByteArray bytes = saved.readAll();
-    saved.close();
-    EXPECT_TRUE(bytes == ScriptText(lines).toUtf8()) << bytes.size() << " bytes";
+    const auto bytes = [&saved] {
+        saved.open(QIODevice::ReadOnly);
+        const QByteArray all = saved.readAll();
+        saved.close();
+        return all;
+    };
+    // Without SET NAMES: UTF-8.
+    EXPECT_TRUE(bytes() == ScriptText(lines).toUtf8());
+
+    // After SET NAMES, in the set it names, as isql-fb reads it; the text
+    // before stays UTF-8. Both savers agree, and the reader reads it back.
+    const QStringList named{QStringLiteral("/* \u00e9 */"), QStringLiteral("SET NAMES WIN1252;"),
+                            QStringLiteral("INSERT INTO T VALUES('f\u00fcr \u20ac');"), QStringLiteral("set names"),
+                            QStringLiteral("\"NONE\"; /* \u00ff */")};
+    const QByteArray expected = QByteArray("/* \xc3\xa9 */\r\nSET NAMES WIN1252;\r\nINSERT INTO T VALUES('f\xfcr \x80');"
+                                           "\r\nset names\r\n\"NONE\"; /* \xff */");
+    ASSERT_TRUE(SaveScript(file, named));
+    EXPECT_EQ(bytes(), expected);
+    ASSERT_TRUE(SaveScript(file, ScriptText(named)));
+    EXPECT_EQ(bytes(), expected);
+    EXPECT_EQ(ReadScriptFile(file), named);
+
+    // A character the set cannot carry is refused, and the file is kept.
+    ASSERT_TRUE(SaveScript(file, QStringList{QStringLiteral("kept")}));
+    EXPECT_THROW(SaveScript(file, QStringList{QStringLiteral("SET NAMES WIN1252;"), QStringLiteral("'\u0416'")}),
+                 EQvClientError);
+    EXPECT_THROW(SaveScript(file, QStringLiteral("end") + QChar(0xd800)), EQvClientError);
+    EXPECT_EQ(bytes(), QByteArray("kept"));
 
     ASSERT_TRUE(SaveScript(file, QStringList{}));
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(saved.readAll().isEmpty());
-    saved.close();
+    EXPECT_TRUE(bytes().isEmpty());
 
     ASSERT_TRUE(SaveScript(file, QStringList{QStringLiteral("kept")}));
     EXPECT_FALSE(SaveScript(dir.filePath(QStringLiteral("missing/out.sql")), lines));
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), QByteArray("kept"));
+    EXPECT_EQ(bytes(), QByteArray("kept"));
+}
+
+TEST(ExtractSave, AScriptWithThePasswordIsTheOwnersAlone)
+{
+    qvtest::TempDir dir;
+    const QString file = dir.filePath(QStringLiteral("out.sql"));
+    const QStringList lines{QStringLiteral("CONNECT 'x' USER 'SYSDBA' PASSWORD 'secret';")};
+    // The owner's, group's and others' rights (not the "user's", which
+    // repeat the owner's for the one who asks).
+    const auto mode = [&file] {
+        return QFileInfo(file).permissions()
+            & ~QFileDevice::Permissions(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+    };
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    ASSERT_TRUE(SaveScript(file, lines));
+    ASSERT_NE(mode(), ownerOnly);
+    // Replacing a file anyone may read as well.
+    ASSERT_TRUE(SaveScript(file, lines, true));
+    EXPECT_EQ(mode(), ownerOnly);
+    ASSERT_TRUE(SaveScript(file, ScriptText(lines), false));
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(SaveScript(file, ScriptText(lines), true));
+    EXPECT_EQ(mode(), ownerOnly);
 }
 
 } // namespace

@@ -116,7 +116,7 @@ TEST_P(ScriptLikeIsql, BuildsWhatIsqlBuilds)
     qvtest::ExpectSameExtract(qvtest::IsqlExtract(target, byIsql), qvtest::IsqlExtract(target, byExecutor),
                               "isql-fb -x");
     const auto rows = qvtest::AllRows(target, byIsql);
-    ASSERT_EQ(rows.keys(), QStringList{QStringLiteral("T")});
+    ASSERT_TRUE(rows.contains(QStringLiteral("T")));
     EXPECT_GE(rows.value(QStringLiteral("T")).size(), 5);
     qvtest::ExpectSameRows(rows, qvtest::AllRows(target, byExecutor), "the executor's rows");
 }
