@@ -26,7 +26,7 @@ public:
 // line's stored start state differs from the state the scan arrives with. A
 // new line starts in a state the scanner never produces, so the rescan cannot
 // stop early. Setting the whole text is one linear pass; typing on a line
-// rescans that line alone unless a comment opens or closes.
+// rescans that line alone unless a comment or a q'...' literal opens or closes.
 class TqeEditList : public QObject
 {
     Q_OBJECT

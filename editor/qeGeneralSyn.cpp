@@ -147,7 +147,13 @@ QString TqeGeneralSyn::GetToken() const
 
 void TqeGeneralSyn::SetRange(int range)
 {
-    m_range = (range >= rsAnsi && range <= rsUnKnown) ? range : rsUnKnown;
+    const int closer = range >> 8;
+    if ((range & 0xFF) == rsAlternativeString && closer > 0 && closer <= 0xFFFF && closer != 10 && closer != 13) {
+        m_range = rsAlternativeString;
+        m_closer = static_cast<char16_t>(closer);
+    } else {
+        m_range = (range >= rsAnsi && range <= rsUnKnown) ? range : rsUnKnown;
+    }
 }
 
 void TqeGeneralSyn::SetLine(const QString& text)
@@ -176,6 +182,9 @@ void TqeGeneralSyn::Next()
         break;
     case rsCStyle:
         CStyleProc();
+        break;
+    case rsAlternativeString:
+        AlternativeStringContinueProc();
         break;
     default: {
         const char16_t c = At(m_run);
@@ -311,7 +320,7 @@ void TqeGeneralSyn::NumberProc()
     }
 }
 
-void TqeGeneralSyn::RunCommentTo(char16_t first, char16_t second)
+void TqeGeneralSyn::RunToClosingPair(char16_t first, char16_t second)
 {
     for (;;) {
         const char16_t c = At(m_run);
@@ -336,7 +345,7 @@ void TqeGeneralSyn::RoundOpenProc()
         m_tokenKind = tkComment;
         m_range = rsAnsi;
         ++m_run;
-        RunCommentTo(u'*', u')');
+        RunToClosingPair(u'*', u')');
     } else if (At(m_run) == u'.') {
         ++m_run;
     }
@@ -360,7 +369,7 @@ void TqeGeneralSyn::SlashProc()
         // The search for the closing pair starts on the opening star, so
         // "/*/" is a closed comment.
         ++m_run;
-        RunCommentTo(u'*', u'/');
+        RunToClosingPair(u'*', u'/');
     } else {
         m_tokenKind = tkSymbol;
         ++m_run;
@@ -411,19 +420,13 @@ bool TqeGeneralSyn::AlternativeStringProc()
     static const QStringView pairs = u"(){}[]<>";
     const qsizetype pair = pairs.indexOf(QChar(opener));
     const char16_t closer = pair >= 0 && pair % 2 == 0 ? pairs[pair + 1].unicode() : opener;
-    // Like any string, it ends at the line's end when it does not close on its line.
+    // Unlike a quoted string it goes on over line breaks, as the server reads it.
     m_tokenKind = tkString;
+    m_range = rsAlternativeString;
+    m_closer = closer;
     m_run += 3;
-    for (;;) {
-        const char16_t d = At(m_run);
-        if (d == 0 || d == 10 || d == 13)
-            return true;
-        ++m_run;
-        if (d == closer && At(m_run) == u'\'') {
-            ++m_run;
-            return true;
-        }
-    }
+    RunToClosingPair(closer, u'\'');
+    return true;
 }
 
 void TqeGeneralSyn::IdentProc()
@@ -447,58 +450,55 @@ void TqeGeneralSyn::UnknownProc()
     ++m_run;
 }
 
+bool TqeGeneralSyn::LineEndInRangeProc()
+{
+    switch (At(m_run)) {
+    case 0: NullProc(); return true;
+    case 10: LFProc(); return true;
+    case 13: CRProc(); return true;
+    default: return false;
+    }
+}
+
 void TqeGeneralSyn::AnsiProc()
 {
-    const char16_t c = At(m_run);
-    if (c == 0)
-        NullProc();
-    else if (c == 10)
-        LFProc();
-    else if (c == 13)
-        CRProc();
-    else {
-        m_tokenKind = tkComment;
-        RunCommentTo(u'*', u')');
-    }
+    if (LineEndInRangeProc())
+        return;
+    m_tokenKind = tkComment;
+    RunToClosingPair(u'*', u')');
 }
 
 void TqeGeneralSyn::PasStyleProc()
 {
-    const char16_t c = At(m_run);
-    if (c == 0)
-        NullProc();
-    else if (c == 10)
-        LFProc();
-    else if (c == 13)
-        CRProc();
-    else {
-        m_tokenKind = tkComment;
-        for (;;) {
-            const char16_t d = At(m_run);
-            if (d == 0 || d == 10 || d == 13)
-                return;
-            ++m_run;
-            if (d == u'}') {
-                m_range = rsUnKnown;
-                return;
-            }
+    if (LineEndInRangeProc())
+        return;
+    m_tokenKind = tkComment;
+    for (;;) {
+        const char16_t d = At(m_run);
+        if (d == 0 || d == 10 || d == 13)
+            return;
+        ++m_run;
+        if (d == u'}') {
+            m_range = rsUnKnown;
+            return;
         }
     }
 }
 
 void TqeGeneralSyn::CStyleProc()
 {
-    const char16_t c = At(m_run);
-    if (c == 0)
-        NullProc();
-    else if (c == 10)
-        LFProc();
-    else if (c == 13)
-        CRProc();
-    else {
-        m_tokenKind = tkComment;
-        RunCommentTo(u'*', u'/');
-    }
+    if (LineEndInRangeProc())
+        return;
+    m_tokenKind = tkComment;
+    RunToClosingPair(u'*', u'/');
+}
+
+void TqeGeneralSyn::AlternativeStringContinueProc()
+{
+    if (LineEndInRangeProc())
+        return;
+    m_tokenKind = tkString;
+    RunToClosingPair(m_closer, u'\'');
 }
 
 TqeGeneralSyn* NewSQLSyntax(QObject* parent, const QStringList& keyWords)

@@ -38,7 +38,16 @@ enum TqeRangeState : int {
     rsPasStyle = 2,   // inside "{"
     rsCStyle = 3,     // inside "/*"
     rsUnKnown = 4,    // nothing open
+    rsAlternativeString = 5,  // inside q'...': see AlternativeStringRange
 };
+
+// The state of a line that begins inside a q'...' literal. The literal ends
+// only at its own closing character, so that character is part of the state
+// (above the low byte): lines inside q'{...}' and q'[...]' differ.
+constexpr int AlternativeStringRange(char16_t closer)
+{
+    return rsAlternativeString | (static_cast<int>(closer) << 8);
+}
 
 // Lines painted in the execution-point or breakpoint colours. Lines are
 // 0-based indexes; records do not follow edits (their owner resets them).
@@ -77,7 +86,10 @@ public:
     int GetAttribCount() const override { return 7; }
     TqeHighLightAttributes* GetAttribute(int index) const override;
     bool GetEol() const override { return m_tokenKind == tkNull; }
-    int GetRange() const override { return m_range; }
+    int GetRange() const override
+    {
+        return m_range == rsAlternativeString ? AlternativeStringRange(m_closer) : m_range;
+    }
     QString GetToken() const override;
     int GetTokenPos() const override { return m_tokenPos; }
     int GetTokenLen() const override { return m_run - m_tokenPos; }
@@ -155,14 +167,20 @@ private:
     void PointCommaProc();
     void BraceOpenProc();
     void IdentProc();
-    // Firebird 3's q'{...}' at the run: one string token, or false.
+    // Firebird 3's q'{...}' at the run: a string token that may go on over
+    // the following lines, or false.
     bool AlternativeStringProc();
     void UnknownProc();
+    // A line's end or a line break met inside an open range: its token, and
+    // true; false on any other character.
+    bool LineEndInRangeProc();
     void AnsiProc();
     void PasStyleProc();
     void CStyleProc();
-    // Runs a comment body to its closing pair (or to the line's end).
-    void RunCommentTo(char16_t first, char16_t second);
+    void AlternativeStringContinueProc();
+    // Runs the body of a comment or q'...' literal to its closing pair, which
+    // ends the range, or to the line's end, which keeps it.
+    void RunToClosingPair(char16_t first, char16_t second);
     void PaintToken();
 
     TqeHighLightAttributes* MakeAttribute(const QString& name);
@@ -192,6 +210,7 @@ private:
     int m_tokenPos = 0;
     int m_tokenKind = tkNull;
     int m_range = rsUnKnown;
+    char16_t m_closer = 0;  // of an open q'...' literal
 };
 
 // The highlighter of an SQL text, named "Syntax": /* */ comments and the

@@ -3,6 +3,7 @@
 #include "editor/qeCustomEdit.h"
 #include "editor/qeGeneralSyn.h"
 #include "editor/qeKeyMap.h"
+#include "qeEditTest_support.h"
 #include "qeSqlKeywords_support.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -337,6 +339,50 @@ TEST(CustomEditPaint, ClosingACommentRepaintsTheLinesThatLeaveIt)
     EXPECT_GE(w.edit->LinesPainted(), 5);
     image = w.grab();
     EXPECT_NE(w.cellColor(image, 1, 4), QColor(200, 10, 30));
+}
+
+// Typed key by key: a q'...' literal over several lines is a string up to its
+// closer, whatever it holds, and code goes on after it.
+TEST(CustomEditPaint, AQLiteralTypedOverSeveralLinesIsAStringToItsCloser)
+{
+    Window w;
+    TqeGeneralSyn syn;
+    syn.SetComments(csCStyle);
+    syn.SetKeyWords(sqlKeywords());
+    const std::map<char, QColor> colours = {
+        {'s', QColor(250, 220, 10)}, {'k', QColor(10, 200, 30)}, {'c', QColor(200, 10, 30)}, {'i', QColor(20, 20, 220)}};
+    syn.StringAttri()->SetBackground(colours.at('s'));
+    syn.KeyAttri()->SetBackground(colours.at('k'));
+    syn.CommentAttri()->SetBackground(colours.at('c'));
+    syn.IdentifierAttri()->SetBackground(colours.at('i'));
+    w.edit->SetHighLighter(&syn);
+    // One letter per cell: its colour; "_" cells are not checked.
+    auto expectColours = [&](const QStringList& expected) {
+        const QImage image = w.grab();
+        for (int line = 0; line < expected.size(); ++line) {
+            for (int column = 0; column < expected[line].size(); ++column) {
+                const char kind = expected[line][column].toLatin1();
+                if (kind != '_') {
+                    EXPECT_EQ(w.cellColor(image, column + 1, line + 1), colours.at(kind))
+                        << "line " << line + 1 << ", column " << column + 1;
+                }
+            }
+        }
+    };
+
+    qetest::type(w.edit, QStringLiteral("select q'{it's\n-- not /* a comment\nselect 'x' from }' from t\nwhere"));
+    ASSERT_EQ(w.edit->Lines()->ToStringList(),
+              (QStringList{"select q'{it's", "-- not /* a comment", "select 'x' from }' from t", "where"}));
+    expectColours({QStringLiteral("kkkkkk_sssssss"), QStringLiteral("sssssssssssssssssss"),
+                   QStringLiteral("ssssssssssssssssss_kkkk_i"), QStringLiteral("kkkkk")});
+
+    // Without its "q" the quote opens a plain string, and the "/*" it held
+    // comments out the lines below.
+    w.edit->SetCaretXY({8, 1});
+    pressKey(w.edit, Qt::Key_Delete);
+    ASSERT_EQ(w.edit->Lines()->Strings(0), QStringLiteral("select '{it's"));
+    expectColours({QStringLiteral("kkkkkk_sssssi"), QStringLiteral("___kkk_cccccccccccc"),
+                   QStringLiteral("ccccccccccccccccccccccccc"), QStringLiteral("ccccc")});
 }
 
 TEST(CustomEditPaint, SelectionIsHiddenOnFocusOutWithHideSelection)

@@ -1,5 +1,7 @@
 // The editor's lines with their range states: text in and out, and
-// incremental rescanning that always ends where a full rescan would.
+// incremental rescanning that always ends where a full rescan would, with
+// what stays open from line to line read as the SQL text scanner reads it.
+#include "access/QvSqlScan.h"
 #include "editor/qeEditList.h"
 #include "editor/qeGeneralSyn.h"
 
@@ -29,6 +31,86 @@ std::vector<int> storedStates(const TqeEditList& list)
     for (int i = 0; i < list.Count(); ++i)
         states.push_back(list.Objects(i));
     return states;
+}
+
+// The start states the SQL text scanner gives, reading the lines one by one
+// as the highlighter does: a quoted string ends with its line, a comment or
+// a q'...' literal goes on.
+std::vector<int> sqlScannerStates(const QStringList& lines)
+{
+    std::vector<int> states;
+    QvSql::ScanState state;
+    for (const QString& line : lines) {
+        if (state.In == QvSql::ScanState::Comment) {
+            states.push_back(rsCStyle);
+        } else if (state.In == QvSql::ScanState::AlternativeQuoted) {
+            states.push_back(AlternativeStringRange(state.Closer));
+        } else {
+            states.push_back(rsUnKnown);
+            state = QvSql::ScanState::Code;
+        }
+        state = QvSql::ForEachSpan(line, [](const QvSql::Span&) { return true; }, state);
+    }
+    return states;
+}
+
+// Lines of up to three random pieces.
+class RandomLines
+{
+public:
+    RandomLines(QRandomGenerator& rng, QStringList pieces) : m_rng(rng), m_pieces(std::move(pieces)) {}
+
+    QString operator()()
+    {
+        QString line;
+        for (int i = m_rng.bounded(4); i > 0; --i)
+            line += m_pieces.at(m_rng.bounded(m_pieces.size())) + QLatin1Char(' ');
+        return line;
+    }
+
+private:
+    QRandomGenerator& m_rng;
+    QStringList m_pieces;
+};
+
+// One random change of the list, or a few of them in one update.
+void randomEdit(TqeEditList& list, QRandomGenerator& rng, RandomLines& randomLine)
+{
+    const bool batch = rng.bounded(5) == 0;
+    if (batch)
+        list.BeginUpdate();
+    const int edits = batch ? 1 + rng.bounded(5) : 1;
+    for (int e = 0; e < edits; ++e) {
+        const int count = list.Count();
+        switch (rng.bounded(5)) {
+        case 0:
+            if (count > 0)
+                list.Put(rng.bounded(count), randomLine());
+            break;
+        case 1:
+            list.Insert(rng.bounded(count + 1), randomLine());
+            break;
+        case 2:
+            if (count > 0)
+                list.Delete(rng.bounded(count));
+            break;
+        case 3: {
+            QStringList block;
+            for (int i = rng.bounded(1, 6); i > 0; --i)
+                block.append(randomLine());
+            list.InsertLines(rng.bounded(count + 1), block);
+            break;
+        }
+        case 4:
+            if (count > 1) {
+                const int at = rng.bounded(count - 1);
+                list.DeleteLines(at, 1 + rng.bounded(std::min(4, count - at)));
+            }
+            break;
+        }
+    }
+    if (batch)
+        list.EndUpdate();
 }
 
 class EditListScan : public ::testing::Test
@@ -222,59 +304,43 @@ TEST_F(EditListScan, AHighlighterGivenLaterScansTheText)
 TEST_F(EditListScan, RandomEditsAlwaysEndWithTheStatesOfAFullRescan)
 {
     QRandomGenerator rng(20240611);
-    const QStringList fragments = {
+    RandomLines randomLine(rng, {
         QStringLiteral("select a from b"), QStringLiteral("/*"), QStringLiteral("*/"), QStringLiteral("x /* y */ z"),
         QStringLiteral("'str /* not'"), QStringLiteral("/*/"), QStringLiteral(""), QStringLiteral("// c */"),
         QStringLiteral("end */ begin /* again"), QStringLiteral("1.5e3 $1F #13"), QStringLiteral("*"),
-        QStringLiteral("/"),
-    };
-    auto randomLine = [&] {
-        QString line;
-        const int parts = rng.bounded(4);
-        for (int i = 0; i < parts; ++i)
-            line += fragments.at(rng.bounded(fragments.size())) + QLatin1Char(' ');
-        return line;
-    };
+        QStringLiteral("/"), QStringLiteral("q'{ it's"), QStringLiteral("}' x"), QStringLiteral("Q'<a /* b"),
+        QStringLiteral(">'"), QStringLiteral("q'x x'"), QStringLiteral("q'[ ]"),
+    });
     QStringList start;
     for (int i = 0; i < 60; ++i)
         start.append(randomLine());
     list.Assign(start);
     for (int step = 0; step < 3000; ++step) {
-        const bool batch = rng.bounded(5) == 0;
-        if (batch)
-            list.BeginUpdate();
-        const int edits = batch ? 1 + rng.bounded(5) : 1;
-        for (int e = 0; e < edits; ++e) {
-            const int count = list.Count();
-            switch (rng.bounded(5)) {
-            case 0:
-                if (count > 0)
-                    list.Put(rng.bounded(count), randomLine());
-                break;
-            case 1:
-                list.Insert(rng.bounded(count + 1), randomLine());
-                break;
-            case 2:
-                if (count > 0)
-                    list.Delete(rng.bounded(count));
-                break;
-            case 3: {
-                QStringList block;
-                for (int i = rng.bounded(1, 6); i > 0; --i)
-                    block.append(randomLine());
-                list.InsertLines(rng.bounded(count + 1), block);
-                break;
-            }
-            case 4:
-                if (count > 1) {
-                    const int at = rng.bounded(count - 1);
-                    list.DeleteLines(at, 1 + rng.bounded(std::min(4, count - at)));
-                }
-                break;
-            }
-        }
-        if (batch)
-            list.EndUpdate();
+        randomEdit(list, rng, randomLine);
         ASSERT_EQ(storedStates(list), fullScan(syn, list.ToStringList())) << "step " << step;
+    }
+}
+
+TEST_F(EditListScan, RandomEditsKeepOpenWhatTheSqlScannerFindsOpen)
+{
+    // Pieces both scanners read alike: no "--" or "//" comments, no double
+    // quotes, no "/*/".
+    QRandomGenerator rng(5003);
+    RandomLines randomLine(rng, {
+        QStringLiteral("select a from b"), QStringLiteral("/*"), QStringLiteral("*/"), QStringLiteral("x /* y */ z"),
+        QStringLiteral("'str /* not'"), QStringLiteral(""), QStringLiteral("*"), QStringLiteral("/"),
+        QStringLiteral("'"), QStringLiteral("q'{ it's"), QStringLiteral("}' x"), QStringLiteral("Q'<a"),
+        QStringLiteral(">' y"), QStringLiteral("q'x x'"), QStringLiteral("q'('a')'"),
+        QStringLiteral("end */ begin q'[ again"), QStringLiteral("] /* ]'"),
+    });
+    QStringList start;
+    for (int i = 0; i < 40; ++i)
+        start.append(randomLine());
+    list.Assign(start);
+    for (int step = 0; step < 2000; ++step) {
+        randomEdit(list, rng, randomLine);
+        const std::vector<int> stored = storedStates(list);
+        ASSERT_EQ(stored, fullScan(syn, list.ToStringList())) << "step " << step;
+        ASSERT_EQ(stored, sqlScannerStates(list.ToStringList())) << "step " << step;
     }
 }

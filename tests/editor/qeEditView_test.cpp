@@ -287,7 +287,8 @@ TEST(EditViewScan, RandomReplacementsKeepTheStatesOfAFullRescan)
     view.SetWindowSize(40, 10);
     QRandomGenerator rng(77);
     const QStringList pieces = {QStringLiteral("a"), QStringLiteral("/*"), QStringLiteral("*/"), QStringLiteral("\r\n"),
-                                QStringLiteral("'q'"), QStringLiteral(" "), QStringLiteral("\n"), QStringLiteral("/")};
+                                QStringLiteral("'q'"), QStringLiteral(" "), QStringLiteral("\n"), QStringLiteral("/"),
+                                QStringLiteral("q'{"), QStringLiteral("}'")};
     lines.SetText(QStringLiteral("start /*\r\nmiddle\r\nend */ x"));
     for (int step = 0; step < 2000; ++step) {
         const int count = std::max(1, lines.Count());

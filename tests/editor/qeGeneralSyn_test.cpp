@@ -76,17 +76,49 @@ TEST_F(SqlSyn, AlternativeQuotingIsOneString)
     EXPECT_EQ(t[5].text, QStringLiteral("Q'<a>b>'"));
     EXPECT_EQ(t[5].kind, tkString);
     EXPECT_EQ(t[7].text, QStringLiteral(";"));
-    // Open at the line's end, it runs to there and leaves no range behind.
-    t = scan(syn, QStringLiteral("q'[a;"));
-    ASSERT_EQ(t.size(), 1u);
-    EXPECT_EQ(t[0].kind, tkString);
-    EXPECT_EQ(syn.GetRange(), rsUnKnown);
     // A word that merely begins with q, and a q before a quote at the line's end.
     t = scan(syn, QStringLiteral("quick q'"));
     ASSERT_EQ(t.size(), 4u);
     EXPECT_EQ(t[0].kind, tkIdentifier);
     EXPECT_EQ(t[2].text, QStringLiteral("q"));
     EXPECT_EQ(t[3].text, QStringLiteral("'"));
+}
+
+TEST_F(SqlSyn, AlternativeQuotingGoesOnOverLinesToItsOwnCloser)
+{
+    auto t = scan(syn, QStringLiteral("x = q'{it's"));
+    ASSERT_EQ(t.size(), 5u);
+    EXPECT_EQ(t[4].text, QStringLiteral("q'{it's"));
+    EXPECT_EQ(t[4].kind, tkString);
+    const int open = syn.GetRange();
+    EXPECT_EQ(open, AlternativeStringRange(u'}'));
+
+    // Quotes, comment marks, keywords and other closers are the literal's own.
+    t = scan(syn, QStringLiteral("select ' -- /* ]' }"), open);
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0].kind, tkString);
+    EXPECT_EQ(syn.GetRange(), open);
+    EXPECT_TRUE(scan(syn, QString(), open).empty());
+    EXPECT_EQ(syn.GetRange(), open);
+    // A closer at the end of one line and a quote on the next do not close it.
+    scan(syn, QStringLiteral("'"), open);
+    EXPECT_EQ(syn.GetRange(), open);
+
+    t = scan(syn, QStringLiteral("end}' from t"), open);
+    ASSERT_EQ(t.size(), 5u);
+    EXPECT_EQ(t[0].text, QStringLiteral("end}'"));
+    EXPECT_EQ(t[0].kind, tkString);
+    EXPECT_EQ(t[2].kind, tkKey);
+    EXPECT_EQ(syn.GetRange(), rsUnKnown);
+
+    // A line break inside one text is a space token within the literal.
+    t = scan(syn, QStringLiteral("q'<a\r\nb>' c"));
+    ASSERT_EQ(t.size(), 5u);
+    EXPECT_EQ(t[0].text, QStringLiteral("q'<a"));
+    EXPECT_EQ(t[1].kind, tkSpace);
+    EXPECT_EQ(t[2].text, QStringLiteral("b>'"));
+    EXPECT_EQ(t[2].kind, tkString);
+    EXPECT_EQ(t[4].kind, tkIdentifier);
 }
 
 TEST_F(SqlSyn, EmptyStringAndLoneQuote)
@@ -388,6 +420,14 @@ TEST_F(SqlSyn, RangeStateZeroAndOutOfRangeBehaveAsNone)
     syn.SetRange(rsCStyle);
     syn.ResetRange();
     EXPECT_EQ(syn.GetRange(), rsUnKnown);
+    // An open q'...' literal needs a closer that could have opened it.
+    for (const int range : {int(rsAlternativeString), AlternativeStringRange(u'\n'), AlternativeStringRange(u'\r'),
+                            rsAlternativeString | (0x10000 << 8), -256 | rsAlternativeString}) {
+        syn.SetRange(range);
+        EXPECT_EQ(syn.GetRange(), rsUnKnown) << range;
+    }
+    syn.SetRange(AlternativeStringRange(u'\u0416'));
+    EXPECT_EQ(syn.GetRange(), AlternativeStringRange(u'\u0416'));
 }
 
 TEST(GeneralSynAttributes, NamesStylesAndIndexes)

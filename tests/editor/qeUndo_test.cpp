@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <map>
 
 using namespace qetest;
@@ -274,10 +275,11 @@ public:
 
     QString RandomLine()
     {
-        static const char* const pieces[] = {"select", "  x", "/* c", "*/", "'s", "\tt", "ab  ", "", "    deep", "y;"};
+        static const char* const pieces[] = {"select", "  x", "/* c", "*/", "'s", "\tt", "ab  ", "", "    deep", "y;",
+                                             "q'<a", ">'"};
         QString line;
         for (int i = Below(3); i >= 0; --i)
-            line += QLatin1String(pieces[Below(10)]);
+            line += QLatin1String(pieces[Below(static_cast<int>(std::size(pieces)))]);
         return line;
     }
 
