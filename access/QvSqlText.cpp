@@ -319,6 +319,14 @@ bool IsPlainName(const QString& name)
     return !reservedWords().contains(name);
 }
 
+bool IsServerConstraintName(const QString& name)
+{
+    static const QLatin1String prefix("INTEG_");
+    if (name.size() <= prefix.size() || !name.startsWith(prefix))
+        return false;
+    return std::all_of(name.cbegin() + prefix.size(), name.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 bool CanName(const QString& name, int dialect)
 {
     if (name.isEmpty())

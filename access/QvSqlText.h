@@ -64,6 +64,10 @@ QString ScriptCommentOn(const QString& kind, const QString& name, const QString&
 // letter, then letters, digits, "_" or "$", all upper case, and no reserved word.
 bool IsPlainName(const QString& name);
 
+// True for the name the server gives a constraint declared without one:
+// "INTEG_" and digits. A user's name that merely holds "INTEG" is the user's.
+bool IsServerConstraintName(const QString& name);
+
 // True when the dialect can name the object: any non-empty name in dialect 3,
 // only plain names in dialect 1 (it has no quoted identifiers).
 bool CanName(const QString& name, int dialect);

@@ -29,12 +29,6 @@ QString descriptionLine(const QString& description)
     return QStringLiteral("/* ") + QvSql::CommentText(description) + QStringLiteral("  */") + CRLF;
 }
 
-// Server-generated constraint names begin with "INTEG_".
-bool generatedName(const QString& constraintName)
-{
-    return constraintName.contains(QLatin1String("INTEG"));
-}
-
 // Names as the texts write them and as the system tables keep them.
 class CatalogNames
 {
@@ -152,7 +146,7 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
                 + QStringLiteral(" order by rdb$field_position"));
         for (const int column = segments.Column(QStringLiteral("RDB$FIELD_NAME")); !segments.Eof(); segments.Next())
             columns << names.Name(StrTrimTrailingSpaces(segments.Text(column)));
-        items.push_back({generatedName(constraintName)
+        items.push_back({QvSql::IsServerConstraintName(constraintName)
                              ? QStringLiteral("      PRIMARY KEY (") + columns.join(QLatin1Char(',')) + QLatin1Char(')')
                              : QStringLiteral("      CONSTRAINT ") + names.Name(constraintName)
                                  + QStringLiteral(" PRIMARY KEY (") + columns.join(QLatin1Char(',')) + QLatin1Char(')'),
@@ -174,7 +168,7 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
         auto flush = [&] {
             if (columns.isEmpty())
                 return;
-            items.push_back({generatedName(current)
+            items.push_back({QvSql::IsServerConstraintName(current)
                                  ? QStringLiteral("      UNIQUE (") + columns.join(QLatin1Char(',')) + QLatin1Char(')')
                                  : QStringLiteral("      CONSTRAINT ") + names.Name(current) + QStringLiteral(" UNIQUE (")
                                      + columns.join(QLatin1Char(',')) + QLatin1Char(')'),

@@ -21,11 +21,6 @@ namespace {
 
 const QString Semicolon = QStringLiteral(";");
 
-bool generatedName(const QString& constraintName)
-{
-    return constraintName.contains(QLatin1String("INTEG"));
-}
-
 struct TColumn
 {
     QString line;
@@ -57,7 +52,7 @@ struct TConstraint
 // RDB$n.
 bool DefaultIndexName(const TConstraint& constraint)
 {
-    if (!generatedName(constraint.name))
+    if (!QvSql::IsServerConstraintName(constraint.name))
         return constraint.index == constraint.name;
     static const QRegularExpression generated(QStringLiteral("^RDB\\$(PRIMARY|FOREIGN)?[0-9]+$"));
     return generated.match(constraint.index).hasMatch();
@@ -229,7 +224,7 @@ void WriteTable(TExtractJob& job, const TTable& table, const TKeys& keys)
                     continue;
                 out.last() += QLatin1Char(',');
                 const QString columns = ColumnList(job, constraint.columns);
-                out << (generatedName(constraint.name)
+                out << (QvSql::IsServerConstraintName(constraint.name)
                             ? QStringLiteral("      %1 (%2)").arg(QLatin1String(type), columns)
                             : QStringLiteral("      CONSTRAINT %1 %2 (%3)")
                                   .arg(job.Name(constraint.name), QLatin1String(type), columns))
@@ -324,7 +319,7 @@ void WriteForeignKeys(TExtractJob& job, TQvQuery& query, const TKeys& keys)
             continue;
         const QString target = referencedIndex.value(key.index);
         QString line = QStringLiteral("ALTER TABLE ") + job.Name(key.relation);
-        line += generatedName(key.name) ? QStringLiteral(" ADD FOREIGN KEY (")
+        line += QvSql::IsServerConstraintName(key.name) ? QStringLiteral(" ADD FOREIGN KEY (")
                                         : QStringLiteral(" ADD CONSTRAINT ") + job.Name(key.name)
                 + QStringLiteral(" FOREIGN KEY (");
         line += ColumnList(job, key.columns) + QStringLiteral(") REFERENCES ") + job.Name(indexRelation.value(target))
@@ -358,7 +353,7 @@ void WriteChecks(TExtractJob& job, TQvQuery& query)
     std::sort(checks.begin(), checks.end(), [](const Row& a, const Row& b) { return NaturalLess(a.trigger, b.trigger); });
     for (const Row& check : checks) {
         const QString head = QStringLiteral("ALTER TABLE ") + job.Name(check.relation)
-            + (generatedName(check.name) ? QStringLiteral(" ADD  ")
+            + (QvSql::IsServerConstraintName(check.name) ? QStringLiteral(" ADD  ")
                                          : QStringLiteral(" ADD CONSTRAINT ") + job.Name(check.name) + QLatin1Char(' '));
         // The source as stored: its line breaks are the database's own.
         out << head + Fragment(check.source) + Semicolon << QString();

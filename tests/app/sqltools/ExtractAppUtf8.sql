@@ -91,8 +91,8 @@ create table TICKETS (
   OPENED timestamp default current_timestamp not null,
   MINUTES D_MON$MINUTES,
   MIRROR_KEY D_RDB$KEY,
-  constraint PK_TICKETS primary key (ID),
-  constraint FK_TICKETS_OFFICE foreign key (OFFICE) references OFFICES (ID),
+  constraint PK_INTEGRATED_TICKETS primary key (ID),
+  constraint FK_TICKETS_INTEG_OFFICE foreign key (OFFICE) references OFFICES (ID),
   constraint FK_TICKETS_AGENT foreign key (ASSIGNEE) references AGENTS (ID) on delete set null
     using index IX_TICKETS_ASSIGNEE,
   constraint FK_TICKETS_MIRROR foreign key (MIRROR_KEY) references T_RDB$MIRROR (RDB$KEY)
@@ -166,7 +166,7 @@ end ^
 set term ; ^
 
 alter table TICKETS add LABEL computed by (F_TICKET_LABEL(ID));
-alter table TICKETS add constraint CK_TICKETS_AGENT check (ASSIGNEE is null or F_CURRENT_AGENT() is not null or ASSIGNEE > 0);
+alter table TICKETS add constraint CK_INTEGRITY_AGENT check (ASSIGNEE is null or F_CURRENT_AGENT() is not null or ASSIGNEE > 0);
 
 create view V_MY_SESSION (AGENT, LOGIN, OFFICE, ATTACHMENT, ROLE_NAME) as
 select A.ID, A.LOGIN, A.OFFICE, M.MON$ATTACHMENT_ID, M.MON$ROLE
