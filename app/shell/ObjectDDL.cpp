@@ -90,8 +90,8 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
                            "b.rdb$field_type,b.rdb$field_length,b.rdb$field_scale,a.rdb$default_source,"
                            "a.rdb$null_flag,c.rdb$description Table_description,a.rdb$Description field_description,")
                 + TypeFactColumns(QStringLiteral("b"), QStringLiteral("a.rdb$collation_id"))
-                + QStringLiteral(" from RDB$relation_Fields a,rdb$fields b,rdb$relations c where not (a.RDB$Field_Name "
-                                 "starting with \"RDB$\") and a.rdb$field_source=b.rdb$field_name and  a.rdb$base_field "
+                + QStringLiteral(" from RDB$relation_Fields a,rdb$fields b,rdb$relations c where "
+                                 "a.rdb$field_source=b.rdb$field_name and  a.rdb$base_field "
                                  "is null and a.rdb$relation_name=c.rdb$relation_name and c.rdb$relation_name=")
                 + QvSql::SingleQuoted(key) + QStringLiteral(" order by rdb$relation_name,RDB$FIELD_POSITION"));
         if (!rows.Eof())

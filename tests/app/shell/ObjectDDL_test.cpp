@@ -376,7 +376,7 @@ TEST_P(ObjectDDLTest, APreviewRunAsAScriptMakesThatObjectAndNothingElse)
         {
             // Stored defaults and computed sources keep a "--" comment that ends them.
             QStringLiteral("CREATE TABLE \"Odd T\" (A INTEGER NOT NULL PRIMARY KEY, B VARCHAR(10) DEFAULT 'x' -- why\n"
-                           " NOT NULL, C COMPUTED BY (A + 1) -- how\n, \"d e\" NUMERIC(9,2))"),
+                           " NOT NULL, C COMPUTED BY (A + 1) -- how\n, \"d e\" NUMERIC(9,2), RDB$KEY INTEGER)"),
             QStringLiteral("COMMENT ON TABLE \"Odd T\"") + is,
             QStringLiteral("COMMENT ON COLUMN \"Odd T\".A") + is,
             QStringLiteral("COMMENT ON COLUMN \"Odd T\".\"d e\"") + is,
