@@ -2,6 +2,7 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "access/QvTransactionScope.h"
 #include "platform/Registry.h"
 
 #include <QFile>
@@ -83,6 +84,33 @@ void execute(const Target& target, const QString& path, const QStringList& state
     database.Open();
     runStatements(database, statements);
     database.Close();
+}
+
+QStringList column(const Target& target, const QString& path, const QString& sql)
+{
+    TQvDatabase database;
+    database.SetDBName(path);
+    database.SetDBParams(connectParams(target));
+    database.Open();
+    QStringList values;
+    {
+        TQvTransaction transaction;
+        transaction.AddDatabase(&database);
+        TQvQuery query;
+        query.SetDatabase(&database);
+        query.SetTransaction(&transaction);
+        query.SetParamCheck(false);
+        query.SetSQLDialect(database.SQLDialect());
+        query.SetSQLText(sql);
+        TQvTransactionScope scope(transaction);
+        query.ExecQuery();
+        for (TQvXSQLDA* row = query.Eof() ? nullptr : &query.Current(); row; row = query.Next())
+            values << row->Vars(0).AsString().trimmed();
+        query.Close();
+        scope.Commit();
+    }
+    database.Close();
+    return values;
 }
 
 bool IsqlAvailable()

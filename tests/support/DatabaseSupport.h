@@ -34,6 +34,10 @@ bool registerDatabase(const QString& name, const QString& path, const QString& u
 // Runs statements in an existing database, on a connection of its own.
 void execute(const Target& target, const QString& path, const QStringList& statements);
 
+// The first column of every row, as text (trailing blanks removed), read on
+// a connection of its own.
+QStringList column(const Target& target, const QString& path, const QString& sql);
+
 // Whether isql-fb is installed: it reads a database back independently.
 bool IsqlAvailable();
 // What `isql-fb -x` prints for the database, without the lines that name

@@ -50,33 +50,6 @@ std::unique_ptr<TQvDatabase> createDatabase(const qvtest::Target& target, const 
     return database;
 }
 
-QStringList column(const qvtest::Target& target, const QString& path, const QString& sql)
-{
-    TQvDatabase database;
-    database.SetDBName(path);
-    database.SetDBParams(qvtest::connectParams(target));
-    database.Open();
-    QStringList values;
-    {
-        TQvTransaction transaction;
-        transaction.AddDatabase(&database);
-        TQvQuery query;
-        query.SetDatabase(&database);
-        query.SetTransaction(&transaction);
-        query.SetParamCheck(false);
-        query.SetSQLDialect(database.SQLDialect());
-        query.SetSQLText(sql);
-        TQvTransactionScope scope(transaction);
-        query.ExecQuery();
-        for (TQvXSQLDA* row = query.Eof() ? nullptr : &query.Current(); row; row = query.Next())
-            values << row->Vars(0).AsString().trimmed();
-        query.Close();
-        scope.Commit();
-    }
-    database.Close();
-    return values;
-}
-
 int temporaryProcedures(const qvtest::Target& target, const QString& path)
 {
     return column(target, path,

@@ -4,6 +4,7 @@
 // second connection that reads back what reached the database.
 
 #include "access/QvDatabase.h"
+#include "support/DatabaseSupport.h"
 #include "support/TestSupport.h"
 
 #include <QStringList>
@@ -22,8 +23,7 @@ std::unique_ptr<TQvDatabase> createDatabase(const qvtest::Target& target, const 
 // Where createDatabase puts the database of that dialect in dir.
 QString databasePath(const qvtest::Target& target, const qvtest::TempDir& dir, int dialect);
 
-// The first column of every row, as text, read on a connection of its own.
-QStringList column(const qvtest::Target& target, const QString& path, const QString& sql);
+using qvtest::column;
 
 // How many temporary procedures of the debugger the database holds.
 int temporaryProcedures(const qvtest::Target& target, const QString& path);

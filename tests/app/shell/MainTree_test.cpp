@@ -544,25 +544,9 @@ QStringList sorted(QStringList list)
 // The system tables the catalog holds, as the Tables category lists them.
 QStringList systemTables(const qvtest::Target& target, const QString& path)
 {
-    TQvDatabase database;
-    database.SetDBName(path);
-    database.SetDBParams(qvtest::connectParams(target));
-    database.Open();
-    TQvTransaction transaction;
-    transaction.AddDatabase(&database);
-    TQvQuery query;
-    query.SetDatabase(&database);
-    query.SetTransaction(&transaction);
-    query.SetSQLText(QStringLiteral("select trim(rdb$relation_name) from rdb$relations where rdb$system_flag = 1 "
-                                    "and rdb$view_blr is null and rdb$dbkey_length = 8"));
-    transaction.StartTransaction();
-    QStringList names;
-    for (query.ExecQuery(); !query.Eof(); query.Next())
-        names << query.Fields(0).AsString();
-    query.Close();
-    transaction.Commit();
-    database.Close();
-    return names;
+    return qvtest::column(target, path,
+                          QStringLiteral("select rdb$relation_name from rdb$relations where rdb$system_flag = 1 "
+                                         "and rdb$view_blr is null and rdb$dbkey_length = 8"));
 }
 
 TEST_P(TreeTest, EveryUserObjectIsListedWhateverItsNameAndNoSystemObjectIs)
