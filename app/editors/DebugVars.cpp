@@ -17,11 +17,23 @@
 
 namespace {
 
+// The length of a trigger column's "new." or "old." (any letter case) at
+// the start of name; 0 for any other name.
+qsizetype columnPrefixLength(QStringView name)
+{
+    for (const QLatin1String prefix : {QLatin1String("new."), QLatin1String("old.")}) {
+        if (name.startsWith(prefix, Qt::CaseInsensitive))
+            return prefix.size();
+    }
+    return 0;
+}
+
 QString plainName(const QString& name)
 {
     const QString trimmed = name.trimmed();
-    // A quoted name keeps its blanks: they are part of it.
-    if (trimmed.startsWith(u'"'))
+    // A quoted name keeps its blanks: they are part of it; so does a
+    // trigger column's (new."my col").
+    if (QStringView(trimmed).mid(columnPrefixLength(trimmed)).startsWith(u'"'))
         return trimmed;
     QString result;
     result.reserve(name.size());
@@ -103,20 +115,19 @@ QString VariableNotFoundText(const QString& name)
 QString VariableKey(const QString& name)
 {
     const QString plain = plainName(name);
-    for (const QLatin1String prefix : {QLatin1String("new."), QLatin1String("old.")}) {
-        if (plain.startsWith(prefix, Qt::CaseInsensitive))
-            return QString(prefix).toUpper() + QvSql::NameFromTyped(plain.mid(prefix.size()), 3);
-    }
+    const qsizetype prefix = columnPrefixLength(plain);
     // Only dialect 3 has quoted names; an unquoted one reads the same in both.
-    return QvSql::NameFromTyped(plain, 3);
+    return plain.left(prefix).toUpper() + QvSql::NameFromTyped(plain.mid(prefix), 3);
 }
 
 QString TaggedName(const QString& name, const QString& tag)
 {
     const QString plain = plainName(name);
-    if (!plain.startsWith(u'"'))
+    const qsizetype prefix = columnPrefixLength(plain);
+    const QString own = plain.mid(prefix);
+    if (!own.startsWith(u'"'))
         return plain + tag;
-    return QvSql::Identifier(QvSql::NameFromTyped(plain, 3) + tag, 3);
+    return plain.left(prefix) + QvSql::Identifier(QvSql::NameFromTyped(own, 3) + tag, 3);
 }
 
 QString HintWord(const QString& name)
@@ -176,7 +187,7 @@ std::vector<TSQLVar> TInOutVar::CollectUsedVars(const QString& text) const
         if (!var.Name.isEmpty() && named.contains(VariableKey(var.Name))) {
             TSQLVar copy = var;
             // The server reads an unquoted name in any letter case.
-            if (!copy.Name.startsWith(u'"'))
+            if (!copy.Name.contains(u'"'))
                 copy.Name = var.Name.toLower();
             used.push_back(copy);
         }
@@ -296,8 +307,10 @@ void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString&
         // procedure declares the variables with it.
         const QString type =
             QvTypes::TypeText(facts, database.SQLDialect(), QStringLiteral("Column %1 of table %2").arg(column, tableName));
-        vars.AddVar(QStringLiteral("old.") + column, type, vkInput);
-        vars.AddVar(QStringLiteral("new.") + column, type, vkInput);
+        // Named as the trigger writes it: new."my col".
+        const QString typed = QvSql::TypedName(column, database.SQLDialect());
+        vars.AddVar(QStringLiteral("old.") + typed, type, vkInput);
+        vars.AddVar(QStringLiteral("new.") + typed, type, vkInput);
     }
     query.Close();
     scope.Commit();
