@@ -6,8 +6,9 @@
 #include "access/QvTransactionScope.h"
 #include "app/editors/DebugWords.h"
 #include "app/editors/OwnStatement.h"
+#include "app/shell/CatalogQuery.h"
+#include "app/shell/CatalogTypes.h"
 #include "app/shell/MyConst.h"
-#include "components/StrUtils.h"
 #include "platform/db/ValueText.h"
 
 #include <QLocale>
@@ -283,35 +284,30 @@ void ReadVariable(const TQvXSQLVAR& column, TSQLVar& var)
 
 void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString& tableName)
 {
+    const int dialect = database.SQLDialect();
     TOwnStatement statement(database);
-    TQvQuery& query = statement.query;
-    // The catalog text is written in dialect 1.
-    query.SetSQLDialect(1);
-    query.SetSQLText(QStringLiteral("select a.rdb$field_name,rdb$field_type,rdb$field_length,rdb$field_scale,"
-                                    "rdb$character_length,rdb$field_sub_type,rdb$field_precision from RDB$relation_Fields a "
-                                    "inner join rdb$fields b "
-                                    "on a.rdb$field_source=b.rdb$field_name WHERE rdb$relation_name=")
-                     + QvSql::Literal(tableName, 1) + QStringLiteral(" order by a.rdb$field_position"));
     TQvTransactionScope scope(statement.transaction);
-    query.ExecQuery();
-    for (TQvXSQLDA* row = query.Eof() ? nullptr : &query.Current(); row; row = query.Next()) {
-        const QString column = StrTrimTrailingSpaces(row->Vars(0).AsString());
-        QvTypes::TTypeFacts facts;
-        facts.Type = row->Vars(1).AsLong();
-        facts.Length = row->Vars(2).AsLong();
-        facts.Scale = row->Vars(3).AsLong();
-        facts.CharacterLength = row->Vars(4).IsNull() ? -1 : row->Vars(4).AsLong();
-        facts.SubType = row->Vars(5).IsNull() ? 0 : row->Vars(5).AsLong();
-        facts.Precision = row->Vars(6).IsNull() ? 0 : row->Vars(6).AsLong();
-        // Named as the database's dialect spells the type: the temporary
-        // procedure declares the variables with it.
-        const QString type =
-            QvTypes::TypeText(facts, database.SQLDialect(), QStringLiteral("Column %1 of table %2").arg(column, tableName));
-        // Named as the trigger writes it: new."my col".
-        const QString typed = QvSql::TypedName(column, database.SQLDialect());
-        vars.AddVar(QStringLiteral("old.") + typed, type, vkInput);
-        vars.AddVar(QStringLiteral("new.") + typed, type, vkInput);
+    {
+        // The column's own collation overrides its domain's.
+        TCatalogQuery columns(statement.query, &database,
+                              QStringLiteral("select a.rdb$field_name, %1 from rdb$relation_fields a "
+                                             "join rdb$fields b on a.rdb$field_source = b.rdb$field_name "
+                                             "where a.rdb$relation_name = %2 order by a.rdb$field_position")
+                                  .arg(TypeFactColumns(QStringLiteral("b"), QStringLiteral("a.rdb$collation_id")),
+                                       QvSql::SingleQuoted(tableName)));
+        const TTypeFactReader types(columns);
+        for (; !columns.Eof(); columns.Next()) {
+            const QString column = columns.Name(0);
+            // The exact type, character set and collation included: the
+            // temporary procedure declares the variables with it, so a value
+            // is read, compared and measured there as in the trigger.
+            const QString type = QvTypes::TypeText(types.Read(columns), dialect,
+                                                   QStringLiteral("Column %1 of table %2").arg(column, tableName));
+            // Named as the trigger writes it: new."my col".
+            const QString typed = QvSql::TypedName(column, dialect);
+            vars.AddVar(QStringLiteral("old.") + typed, type, vkInput);
+            vars.AddVar(QStringLiteral("new.") + typed, type, vkInput);
+        }
     }
-    query.Close();
     scope.Commit();
 }

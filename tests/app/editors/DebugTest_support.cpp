@@ -50,11 +50,15 @@ std::unique_ptr<TQvDatabase> createDatabase(const qvtest::Target& target, const 
     return database;
 }
 
-QStringList column(const qvtest::Target& target, const QString& path, const QString& sql)
+QStringList column(const qvtest::Target& target, const QString& path, const QString& sql,
+                   const QString& characterSet)
 {
     TQvDatabase database;
     database.SetDBName(path);
-    database.SetDBParams(qvtest::connectParams(target));
+    QStringList params = qvtest::connectParams(target);
+    if (!characterSet.isEmpty())
+        params << QStringLiteral("isc_dpb_lc_ctype=") + characterSet;
+    database.SetDBParams(params);
     database.Open();
     QStringList values;
     {

@@ -22,8 +22,10 @@ std::unique_ptr<TQvDatabase> createDatabase(const qvtest::Target& target, const 
 // Where createDatabase puts the database of that dialect in dir.
 QString databasePath(const qvtest::Target& target, const qvtest::TempDir& dir, int dialect);
 
-// The first column of every row, as text, read on a connection of its own.
-QStringList column(const qvtest::Target& target, const QString& path, const QString& sql);
+// The first column of every row, as text, read on a connection of its own
+// (in that connection character set, when one is given).
+QStringList column(const qvtest::Target& target, const QString& path, const QString& sql,
+                   const QString& characterSet = QString());
 
 // How many temporary procedures of the debugger the database holds.
 int temporaryProcedures(const qvtest::Target& target, const QString& path);
