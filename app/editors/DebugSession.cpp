@@ -376,7 +376,7 @@ void TStatementRunner::RunForSelect(TSQLString& statement, TInOutVar& vars, TExe
         }
         const TWrapperContext context = Context();
         for (const QString& name : names) {
-            const QString varName = loop.QuotedParams.value(name, VariableOfParam(name, context));
+            const QString varName = VariableOfParam(loop.QuotedParams.value(name, name), context);
             const TSQLVar* var = vars.FindVar(varName);
             if (!var)
                 outcome.Messages << VariableNotFoundText(varName);

@@ -6,8 +6,9 @@
 #include "access/QvTransactionScope.h"
 #include "app/editors/DebugWords.h"
 #include "app/editors/OwnStatement.h"
+#include "app/shell/CatalogQuery.h"
+#include "app/shell/CatalogTypes.h"
 #include "app/shell/MyConst.h"
-#include "components/StrUtils.h"
 #include "platform/db/ValueText.h"
 
 #include <QLocale>
@@ -17,11 +18,23 @@
 
 namespace {
 
+// The length of a trigger column's "new." or "old." (any letter case) at
+// the start of name; 0 for any other name.
+qsizetype columnPrefixLength(QStringView name)
+{
+    for (const QLatin1String prefix : {QLatin1String("new."), QLatin1String("old.")}) {
+        if (name.startsWith(prefix, Qt::CaseInsensitive))
+            return prefix.size();
+    }
+    return 0;
+}
+
 QString plainName(const QString& name)
 {
     const QString trimmed = name.trimmed();
-    // A quoted name keeps its blanks: they are part of it.
-    if (trimmed.startsWith(u'"'))
+    // A quoted name keeps its blanks: they are part of it; so does a
+    // trigger column's (new."my col").
+    if (QStringView(trimmed).mid(columnPrefixLength(trimmed)).startsWith(u'"'))
         return trimmed;
     QString result;
     result.reserve(name.size());
@@ -103,20 +116,19 @@ QString VariableNotFoundText(const QString& name)
 QString VariableKey(const QString& name)
 {
     const QString plain = plainName(name);
-    for (const QLatin1String prefix : {QLatin1String("new."), QLatin1String("old.")}) {
-        if (plain.startsWith(prefix, Qt::CaseInsensitive))
-            return QString(prefix).toUpper() + QvSql::NameFromTyped(plain.mid(prefix.size()), 3);
-    }
+    const qsizetype prefix = columnPrefixLength(plain);
     // Only dialect 3 has quoted names; an unquoted one reads the same in both.
-    return QvSql::NameFromTyped(plain, 3);
+    return plain.left(prefix).toUpper() + QvSql::NameFromTyped(plain.mid(prefix), 3);
 }
 
 QString TaggedName(const QString& name, const QString& tag)
 {
     const QString plain = plainName(name);
-    if (!plain.startsWith(u'"'))
+    const qsizetype prefix = columnPrefixLength(plain);
+    const QString own = plain.mid(prefix);
+    if (!own.startsWith(u'"'))
         return plain + tag;
-    return QvSql::Identifier(QvSql::NameFromTyped(plain, 3) + tag, 3);
+    return plain.left(prefix) + QvSql::Identifier(QvSql::NameFromTyped(own, 3) + tag, 3);
 }
 
 QString HintWord(const QString& name)
@@ -176,7 +188,7 @@ std::vector<TSQLVar> TInOutVar::CollectUsedVars(const QString& text) const
         if (!var.Name.isEmpty() && named.contains(VariableKey(var.Name))) {
             TSQLVar copy = var;
             // The server reads an unquoted name in any letter case.
-            if (!copy.Name.startsWith(u'"'))
+            if (!copy.Name.contains(u'"'))
                 copy.Name = var.Name.toLower();
             used.push_back(copy);
         }
@@ -272,33 +284,30 @@ void ReadVariable(const TQvXSQLVAR& column, TSQLVar& var)
 
 void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString& tableName)
 {
+    const int dialect = database.SQLDialect();
     TOwnStatement statement(database);
-    TQvQuery& query = statement.query;
-    // The catalog text is written in dialect 1.
-    query.SetSQLDialect(1);
-    query.SetSQLText(QStringLiteral("select a.rdb$field_name,rdb$field_type,rdb$field_length,rdb$field_scale,"
-                                    "rdb$character_length,rdb$field_sub_type,rdb$field_precision from RDB$relation_Fields a "
-                                    "inner join rdb$fields b "
-                                    "on a.rdb$field_source=b.rdb$field_name WHERE rdb$relation_name=")
-                     + QvSql::Literal(tableName, 1) + QStringLiteral(" order by a.rdb$field_position"));
     TQvTransactionScope scope(statement.transaction);
-    query.ExecQuery();
-    for (TQvXSQLDA* row = query.Eof() ? nullptr : &query.Current(); row; row = query.Next()) {
-        const QString column = StrTrimTrailingSpaces(row->Vars(0).AsString());
-        QvTypes::TTypeFacts facts;
-        facts.Type = row->Vars(1).AsLong();
-        facts.Length = row->Vars(2).AsLong();
-        facts.Scale = row->Vars(3).AsLong();
-        facts.CharacterLength = row->Vars(4).IsNull() ? -1 : row->Vars(4).AsLong();
-        facts.SubType = row->Vars(5).IsNull() ? 0 : row->Vars(5).AsLong();
-        facts.Precision = row->Vars(6).IsNull() ? 0 : row->Vars(6).AsLong();
-        // Named as the database's dialect spells the type: the temporary
-        // procedure declares the variables with it.
-        const QString type =
-            QvTypes::TypeText(facts, database.SQLDialect(), QStringLiteral("Column %1 of table %2").arg(column, tableName));
-        vars.AddVar(QStringLiteral("old.") + column, type, vkInput);
-        vars.AddVar(QStringLiteral("new.") + column, type, vkInput);
+    {
+        // The column's own collation overrides its domain's.
+        TCatalogQuery columns(statement.query, &database,
+                              QStringLiteral("select a.rdb$field_name, %1 from rdb$relation_fields a "
+                                             "join rdb$fields b on a.rdb$field_source = b.rdb$field_name "
+                                             "where a.rdb$relation_name = %2 order by a.rdb$field_position")
+                                  .arg(TypeFactColumns(QStringLiteral("b"), QStringLiteral("a.rdb$collation_id")),
+                                       QvSql::SingleQuoted(tableName)));
+        const TTypeFactReader types(columns);
+        for (; !columns.Eof(); columns.Next()) {
+            const QString column = columns.Name(0);
+            // The exact type, character set and collation included: the
+            // temporary procedure declares the variables with it, so a value
+            // is read, compared and measured there as in the trigger.
+            const QString type = QvTypes::TypeText(types.Read(columns), dialect,
+                                                   QStringLiteral("Column %1 of table %2").arg(column, tableName));
+            // Named as the trigger writes it: new."my col".
+            const QString typed = QvSql::TypedName(column, dialect);
+            vars.AddVar(QStringLiteral("old.") + typed, type, vkInput);
+            vars.AddVar(QStringLiteral("new.") + typed, type, vkInput);
+        }
     }
-    query.Close();
     scope.Commit();
 }

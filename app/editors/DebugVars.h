@@ -106,5 +106,7 @@ void BindVariable(TQvXSQLVAR& param, const TSQLVar& var);
 void ReadVariable(const TQvXSQLVAR& column, TSQLVar& var);
 
 // The columns of a table as trigger variables: "old." and "new." followed by
-// the column name, in column order, with their types.
+// the column name as a trigger writes it (new."my col"), in column order,
+// with their exact types: character set and collation too where they are
+// not the database's defaults.
 void AddTriggerColumnVars(TInOutVar& vars, TQvDatabase& database, const QString& tableName);

@@ -29,15 +29,38 @@ QString checkedType(const TSQLVar& var)
     return var.Type;
 }
 
+// The parameter that carries a trigger column, by its column as written
+// after "new." ("1") or "old." ("2"). A quoted column gives a quoted
+// parameter, unless the name it stands for reads the same unquoted: new."ID"
+// and new.id are one column, and so one parameter.
+QString triggerParam(const QString& tag, QChar which, const QString& column)
+{
+    if (!column.startsWith(u'"'))
+        return tag + which + column;
+    const QString stored = QvSql::NameFromTyped(column, 3);
+    const QString param = tag + which + stored;
+    return QvSql::IsPlainName(stored) ? param : QvSql::Identifier(param, 3);
+}
+
 QString paramNameOf(const QString& varName, const TWrapperContext& context)
 {
     if (context.Mode != dmTrigger)
         return varName;
     if (varName.startsWith(u"new.", Qt::CaseInsensitive))
-        return context.Tag + QLatin1Char('1') + varName.mid(4);
+        return triggerParam(context.Tag, QLatin1Char('1'), varName.mid(4));
     if (varName.startsWith(u"old.", Qt::CaseInsensitive))
-        return context.Tag + QLatin1Char('2') + varName.mid(4);
+        return triggerParam(context.Tag, QLatin1Char('2'), varName.mid(4));
     return varName;
+}
+
+// The length of the quoted name at the start of text, 0 when none starts there.
+qsizetype quotedNameLength(QStringView text)
+{
+    if (!text.startsWith(u'"'))
+        return 0;
+    QvSql::Scanner scanner(text);
+    QvSql::Span span;
+    return scanner.Next(span) && span.Kind == QvSql::SpanKind::String && span.Closed ? span.Length : 0;
 }
 
 // "(" + the declarations, each followed by a line break, separated by "," + ")".
@@ -142,8 +165,15 @@ QString MapTriggerNames(const QString& text, const QString& tag)
         if (code[std::size_t(i)] && wordStart && (isNew || rest.startsWith(u"old.", Qt::CaseInsensitive))) {
             if (i == 0 || text.at(i - 1) != u':')
                 mapped += QLatin1Char(':');
-            mapped += tag + (isNew ? QLatin1Char('1') : QLatin1Char('2'));
-            i += 4;
+            const QChar which = isNew ? QLatin1Char('1') : QLatin1Char('2');
+            const qsizetype quoted = quotedNameLength(rest.mid(4));
+            if (quoted > 0) {
+                mapped += triggerParam(tag, which, rest.mid(4, quoted).toString());
+                i += 4 + quoted;
+            } else {
+                mapped += tag + which;
+                i += 4;
+            }
             continue;
         }
         mapped += text.at(i);
@@ -154,11 +184,14 @@ QString MapTriggerNames(const QString& text, const QString& tag)
 
 QString VariableOfParam(const QString& paramName, const TWrapperContext& context)
 {
-    if (context.Mode != dmTrigger || paramName.size() <= context.Tag.size() + 1
-        || !paramName.startsWith(context.Tag, Qt::CaseInsensitive))
+    const bool quoted = paramName.startsWith(u'"');
+    const QString name = quoted ? QvSql::NameFromTyped(paramName, 3) : paramName;
+    if (context.Mode != dmTrigger || name.size() <= context.Tag.size() + 1
+        || !name.startsWith(context.Tag, Qt::CaseInsensitive))
         return paramName;
-    const QChar which = paramName.at(context.Tag.size());
-    const QString column = paramName.mid(context.Tag.size() + 1);
+    const QChar which = name.at(context.Tag.size());
+    const QString rest = name.mid(context.Tag.size() + 1);
+    const QString column = quoted ? QvSql::TypedName(rest, 3) : rest;
     if (which == u'1')
         return QStringLiteral("new.") + column;
     if (which == u'2')

@@ -64,10 +64,11 @@ TWrappedStatement BuildWrapper(const QString& statementText, const std::vector<T
                                const TWrapperContext& context);
 
 // In trigger mode the columns "new.X" and "old.X" become the parameters
-// tag + "1" + "X" and tag + "2" + "X"; in a statement text they are written
+// tag + "1" + "X" and tag + "2" + "X", a quoted column a quoted parameter
+// (new."my col" becomes "abcd1my col"); in a statement text they are written
 // as ":" + parameter (a colon already there is kept, not doubled).
 QString MapTriggerNames(const QString& text, const QString& tag);
-// The variable a parameter name stands for.
+// The variable a parameter name (quoted or not) stands for.
 QString VariableOfParam(const QString& paramName, const TWrapperContext& context);
 
 // A for-select loop head taken apart: the select without its INTO list

@@ -86,11 +86,14 @@ void execute(const Target& target, const QString& path, const QStringList& state
     database.Close();
 }
 
-QStringList column(const Target& target, const QString& path, const QString& sql)
+QStringList column(const Target& target, const QString& path, const QString& sql, const QString& characterSet)
 {
     TQvDatabase database;
     database.SetDBName(path);
-    database.SetDBParams(connectParams(target));
+    QStringList params = connectParams(target);
+    if (!characterSet.isEmpty())
+        params << QStringLiteral("isc_dpb_lc_ctype=") + characterSet;
+    database.SetDBParams(params);
     database.Open();
     QStringList values;
     {

@@ -35,8 +35,9 @@ bool registerDatabase(const QString& name, const QString& path, const QString& u
 void execute(const Target& target, const QString& path, const QStringList& statements);
 
 // The first column of every row, as text (trailing blanks removed), read on
-// a connection of its own.
-QStringList column(const Target& target, const QString& path, const QString& sql);
+// a connection of its own (in that connection character set, when one is given).
+QStringList column(const Target& target, const QString& path, const QString& sql,
+                   const QString& characterSet = QString());
 
 // Whether isql-fb is installed: it reads a database back independently.
 bool IsqlAvailable();

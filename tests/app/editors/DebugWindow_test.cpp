@@ -1,7 +1,8 @@
 // The debugger window driven as the procedure and trigger editors open it
 // and as a user works it with the keys: stepping, running, breakpoints,
 // reset, initial values in the registry, modified values, parse errors and
-// closing in the middle of a run, and a procedure whose names are quoted.
+// closing in the middle of a run, and a procedure and a trigger whose names
+// are quoted.
 // What reached the database is read back on a connection of its own.
 
 #include "DebugTest_support.h"
@@ -10,6 +11,7 @@
 #include "app/editors/DebugValueRow.h"
 #include "app/editors/DebugWindow.h"
 #include "app/editors/EditProc.h"
+#include "app/editors/EditTrig.h"
 #include "app/editors/ParamGrid.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/Main.h"
@@ -34,6 +36,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 
 namespace {
@@ -680,6 +683,157 @@ TEST_P(QuotedNamesDebugTest, ALoopReadsIntoQuotedVariables)
     EXPECT_EQ(shown(window, QStringLiteral("\"sOut\"")), QStringLiteral("5"));
 }
 
+// A dialect-3 trigger as a user meets it in a UTF8 database: its table's
+// columns have quoted, mixed-case and blank-holding names, one is WIN1252
+// text with a collation of its own, and the trigger has quoted locals and a
+// loop. Opened from the trigger editor and stepped to its end, each step
+// shows what the server's own run of the trigger computes.
+class QuotedTriggerDebugTest : public DebugWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        DebugWindowTest::SetUp();
+        if (IsSkipped())
+            return;
+        utf8Path = qvtest::createDialect3Database(target, dir, QStringLiteral("utf8.fdb"), {}, QStringLiteral("UTF8"));
+        utf8 = connectUtf8();
+        qvtest::runStatements(
+            *utf8,
+            {QStringLiteral("create table \"Line items\" (ID integer not null primary key, \"Col\" integer, "
+                            "\"my col\" varchar(20), \"sOut\" integer, "
+                            "LABEL varchar(12) character set WIN1252 collate WIN_PTBR)"),
+             QStringLiteral("insert into \"Line items\" values (1, 3, 'abc', null, 'x')"),
+             QStringLiteral("create trigger \"Trg items\" for \"Line items\" active before update position 0 as\r\n"
+                            "declare variable \"vX\" integer;\r\n"
+                            "declare variable \"n Bytes\" integer;\r\n"
+                            "begin\r\n"
+                            "  \"vX\" = new.\"Col\" * 2;\r\n"
+                            "  \"n Bytes\" = octet_length(new.LABEL);\r\n"
+                            "  if (new.LABEL = 'MULLER') then\r\n"
+                            "    new.\"Col\" = \"vX\" + char_length(old.\"my col\");\r\n"
+                            "  else\r\n"
+                            "    new.\"Col\" = -1;\r\n"
+                            "  new.\"sOut\" = \"n Bytes\";\r\n"
+                            "  new.LABEL = upper(new.LABEL) || 'ä';\r\n"
+                            "  new.\"my col\" = old.\"my col\" || ' ß';\r\n"
+                            "  for select ID + 1 from \"Line items\" where \"my col\" = old.\"my col\" into :\"vX\" do\r\n"
+                            "    new.ID = \"vX\";\r\n"
+                            "end")});
+        const int index = DBList->Add(QStringLiteral("UTF8"));
+        DBList->SetPath(index, utf8Path);
+        DBList->SetDatabase(index, utf8.get());
+        utf8Id = DBList->GetId(index);
+    }
+
+    std::unique_ptr<TQvDatabase> connectUtf8() const
+    {
+        auto connection = std::make_unique<TQvDatabase>();
+        connection->SetDBName(utf8Path);
+        connection->SetDBParams(qvtest::connectParams(target) << QStringLiteral("isc_dpb_lc_ctype=UTF8"));
+        connection->Open();
+        return connection;
+    }
+
+    // The table's one row, as a UTF8 connection of its own reads the column.
+    QString stored(const QString& column) const
+    {
+        return qvdebug::column(target, utf8Path,
+                               QStringLiteral("select coalesce(cast(%1 as varchar(40)), 'Null') from \"Line items\"")
+                                   .arg(column),
+                               QStringLiteral("UTF8"))
+            .value(0);
+    }
+
+    QString utf8Path;
+    std::unique_ptr<TQvDatabase> utf8;  // outlives the windows: the base's TearDown closes them
+    quint64 utf8Id = 0;
+};
+
+TEST_P(QuotedTriggerDebugTest, TheTriggerStepsAsTheServerRunsIt)
+{
+    auto* editor = new TEditTrig();
+    editor->IsNew = false;
+    editor->SetDatabaseEntry(utf8Id);
+    editor->SetTriggerName(QStringLiteral("Trg items"));
+    editor->LoadTrigger();
+    main->AddChild(editor);
+    editor->show();
+    editor->DebugBtn->trigger();
+    QPointer<Ts_debug> window = Ts_debug::Find(utf8Id, QStringLiteral("Trg items"));
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+    // Each column under the name a trigger writes it by, with its exact type.
+    QStringList names;
+    for (const TSQLVar& var : window->Vars().Items())
+        names << var.Name;
+    EXPECT_EQ(names.join(u' '), QStringLiteral("old.ID new.ID old.\"Col\" new.\"Col\" old.\"my col\" new.\"my col\" "
+                                               "old.\"sOut\" new.\"sOut\" old.LABEL new.LABEL \"vX\" \"n Bytes\""));
+    EXPECT_EQ(window->Vars().FindVar(QStringLiteral("new.LABEL"))->Type,
+              QStringLiteral("Varchar(12) CHARACTER SET WIN1252 COLLATE WIN_PTBR"));
+
+    // The row as it stands, and the update to come (null where nothing is given).
+    const std::map<QString, QString> initial{
+        {QStringLiteral("old.ID"), QStringLiteral("1")},        {QStringLiteral("new.ID"), QStringLiteral("1")},
+        {QStringLiteral("old.\"Col\""), QStringLiteral("3")},   {QStringLiteral("new.\"Col\""), QStringLiteral("5")},
+        {QStringLiteral("old.\"my col\""), QStringLiteral("abc")}, {QStringLiteral("new.\"my col\""), QStringLiteral("abc")},
+        {QStringLiteral("old.LABEL"), QStringLiteral("x")},     {QStringLiteral("new.LABEL"), QStringLiteral("Müller")}};
+    for (const auto& row : window->InitialValueRows()) {
+        ASSERT_TRUE(row->TextEdit) << row->Name().toStdString();
+        const auto value = initial.find(row->Name());
+        if (value == initial.end())
+            row->NullBox->setChecked(true);
+        else
+            row->TextEdit->setText(value->second);
+    }
+
+    // Stepped to the end; what each step shows is kept for the server's run.
+    const auto stepAndShow = [&](const QString& name) {
+        press(window, Qt::Key_F8);
+        EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+        return shown(window, name);
+    };
+    EXPECT_EQ(stepAndShow(QStringLiteral("\"vX\"")), QStringLiteral("10"));
+    const QString bytes = stepAndShow(QStringLiteral("\"n Bytes\""));
+    press(window, Qt::Key_F8);
+    const int branchLine = window->Debugger().CurrentLine();
+    const QString col = stepAndShow(QStringLiteral("new.\"Col\""));
+    const QString sOut = stepAndShow(QStringLiteral("new.\"sOut\""));
+    const QString label = stepAndShow(QStringLiteral("new.LABEL"));
+    const QString myCol = stepAndShow(QStringLiteral("new.\"my col\""));
+    const QString loopRow = stepAndShow(QStringLiteral("\"vX\""));
+    const QString newId = stepAndShow(QStringLiteral("new.ID"));
+    press(window, Qt::Key_F8);
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+    EXPECT_FALSE(window->Running());
+
+    // The server's own run of that update, on a connection of its own.
+    qvtest::runStatements(*connectUtf8(), {QStringLiteral("update \"Line items\" set \"Col\" = 5, LABEL = 'Müller'")});
+    std::map<QString, QString> server;
+    for (const QString& column : {QStringLiteral("ID"), QStringLiteral("\"Col\""), QStringLiteral("\"my col\""),
+                                  QStringLiteral("\"sOut\""), QStringLiteral("LABEL")})
+        server[column] = stored(column);
+    // The collation takes the umlaut for its base letter: the then-branch ran.
+    ASSERT_EQ(server[QStringLiteral("\"Col\"")], QStringLiteral("13"));
+    ASSERT_EQ(server[QStringLiteral("LABEL")], QStringLiteral("MÜLLERä"));
+    // The bytes the text has in the column's own character set.
+    EXPECT_EQ(bytes, server[QStringLiteral("\"sOut\"")]);
+    EXPECT_EQ(branchLine, 3) << "the branch the server took";
+    EXPECT_EQ(col, server[QStringLiteral("\"Col\"")]);
+    EXPECT_EQ(sOut, server[QStringLiteral("\"sOut\"")]);
+    EXPECT_EQ(label, server[QStringLiteral("LABEL")]);
+    EXPECT_EQ(myCol, server[QStringLiteral("\"my col\"")]);
+    // The loop found the row by old."my col".
+    EXPECT_EQ(loopRow, server[QStringLiteral("ID")]);
+    EXPECT_EQ(newId, server[QStringLiteral("ID")]);
+    // Every new. value is what the update stored; the old. ones are as given.
+    for (const auto& [column, value] : server)
+        EXPECT_EQ(shown(window, QStringLiteral("new.") + column), value) << column.toStdString();
+    EXPECT_EQ(shown(window, QStringLiteral("old.\"my col\"")), QStringLiteral("abc"));
+    EXPECT_EQ(shown(window, QStringLiteral("old.LABEL")), QStringLiteral("x"));
+    EXPECT_EQ(qvdebug::temporaryProcedures(target, utf8Path), 0);
+}
+
 std::vector<qvdebug::TargetDialect> dialect3Targets()
 {
     std::vector<qvdebug::TargetDialect> chosen;
@@ -690,6 +844,8 @@ std::vector<qvdebug::TargetDialect> dialect3Targets()
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, QuotedNamesDebugTest, ::testing::ValuesIn(dialect3Targets()),
+                         qvdebug::targetDialectName);
+INSTANTIATE_TEST_SUITE_P(Targets, QuotedTriggerDebugTest, ::testing::ValuesIn(dialect3Targets()),
                          qvdebug::targetDialectName);
 
 // The window generates no SQL of its own: one dialect per engine covers both

@@ -120,6 +120,24 @@ TEST(DebugWrapper, TriggerColumnsTravelAsTaggedParameters)
     EXPECT_EQ(VariableOfParam(QStringLiteral("abcd2ID"), context(1, dmTrigger)), QStringLiteral("old.ID"));
     EXPECT_EQ(VariableOfParam(QStringLiteral("abcd1ID"), context()), QStringLiteral("abcd1ID"));
     EXPECT_EQ(VariableOfParam(QStringLiteral("x"), context(1, dmTrigger)), QStringLiteral("x"));
+
+    // A quoted column travels quoted, unless it reads the same unquoted.
+    EXPECT_EQ(MapTriggerNames(QStringLiteral("new.\"my col\" = old.\"ID\" || :new.\"a\"\"b\" || '\"'"),
+                              QStringLiteral("abcd")),
+              QStringLiteral(":\"abcd1my col\" = :abcd2ID || :\"abcd1a\"\"b\" || '\"'"));
+    EXPECT_EQ(VariableOfParam(QStringLiteral("\"abcd1my col\""), context(3, dmTrigger)),
+              QStringLiteral("new.\"my col\""));
+    TInOutVar vars;
+    vars.AddVar(QStringLiteral("new.\"my col\""), QStringLiteral("Varchar(5)"), vkInput);
+    EXPECT_EQ(vars.Items()[0].Name, QStringLiteral("new.\"my col\""));
+    const std::vector<TSQLVar> used = vars.CollectUsedVars(QStringLiteral("NEW.\"my col\" = 'x'"));
+    ASSERT_EQ(used.size(), 1u);
+    const TWrappedStatement quoted =
+        BuildWrapper(QStringLiteral("NEW.\"my col\" = 'x'"), used, context(3, dmTrigger));
+    EXPECT_TRUE(quoted.CreateText.contains(QStringLiteral("(\"abcd1my col\" Varchar(5)\r\n)")))
+        << quoted.CreateText.toStdString();
+    EXPECT_TRUE(quoted.CreateText.contains(QStringLiteral(":\"abcd1my col\" = 'x';")));
+    EXPECT_TRUE(quoted.CreateText.contains(QStringLiteral("\"abcd1my colabcd\"=\"abcd1my col\";")));
 }
 
 TEST(DebugWrapper, ForSelectHeadSplitsIntoSelectAndVariables)
