@@ -48,7 +48,8 @@ namespace {
 const QString ParametersSelect = QStringLiteral(
     "select a.rdb$parameter_name, a.rdb$parameter_type, a.rdb$description, %1"
     " from rdb$procedure_parameters a join rdb$fields b on a.rdb$field_source = b.rdb$field_name"
-    " where a.rdb$procedure_name = %2 order by a.rdb$parameter_type, a.rdb$parameter_number");
+    " where a.rdb$procedure_name = %2 and a.rdb$package_name is null"
+    " order by a.rdb$parameter_type, a.rdb$parameter_number");
 
 } // namespace
 
@@ -320,7 +321,8 @@ void TEditProc::LoadSource(TQvQuery& query, const QString& name)
     {
         const TCatalogQuery select(query, query.Database(),
                                    QStringLiteral("select * from rdb$procedures where rdb$procedure_name=")
-                                       + QvSql::SingleQuoted(name));
+                                       + QvSql::SingleQuoted(name)
+                                       + QStringLiteral(" and rdb$package_name is null"));
         if (!select.Eof())
             source = select.Text(QStringLiteral("rdb$procedure_source"));
     }

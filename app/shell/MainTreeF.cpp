@@ -68,7 +68,9 @@ const CategoryQuery kCategoryQueries[CategoryCount] = {
     {"select rdb$relation_name,rdb$system_flag from rdb$relations where rdb$view_blr is not null "
      "order by rdb$relation_name",
      "RDB$RELATION_NAME", tiView},
-    {"select rdb$procedure_name,rdb$description,rdb$system_flag from rdb$procedures order by rdb$procedure_name",
+    // A package's procedures and functions belong to the package, not here.
+    {"select rdb$procedure_name,rdb$description,rdb$system_flag from rdb$procedures where rdb$package_name is null "
+     "order by rdb$procedure_name",
      "RDB$PROCEDURE_NAME", tiProcedure},
     // Not "select *": on Firebird 3 RDB$TRIGGER_TYPE is BIGINT, and the type
     // suffix needs it as an integer. Whether a trigger's source begins with
@@ -80,7 +82,8 @@ const CategoryQuery kCategoryQueries[CategoryCount] = {
     {"select rdb$field_name,rdb$description,rdb$system_flag from rdb$fields order by rdb$field_name",
      "RDB$FIELD_NAME", tiDomain},
     {"select * from rdb$generators order by rdb$generator_name", "RDB$GENERATOR_NAME", tiGenerator},
-    {"select rdb$function_name,rdb$description,rdb$system_flag from rdb$functions order by rdb$function_name",
+    {"select rdb$function_name,rdb$description,rdb$system_flag from rdb$functions where rdb$package_name is null "
+     "order by rdb$function_name",
      "RDB$FUNCTION_NAME", tiFunction},
     {"select rdb$exception_name,rdb$description,rdb$system_flag from rdb$exceptions order by rdb$exception_name",
      "RDB$EXCEPTION_NAME", tiException},

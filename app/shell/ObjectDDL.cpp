@@ -237,7 +237,8 @@ QString procedureText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* databas
             QStringLiteral("select a.rdb$procedure_name,a.rdb$parameter_name,a.rdb$parameter_type,a.rdb$description,")
                 + TypeFactColumns(QStringLiteral("b"), QStringLiteral("a.rdb$collation_id"))
                 + QStringLiteral(" from rdb$Procedure_parameters a,rdb$Fields b where "
-                                 "a.rdb$Field_source=b.rdb$field_name and a.rdb$procedure_name=")
+                                 "a.rdb$Field_source=b.rdb$field_name and a.rdb$package_name is null and "
+                                 "a.rdb$procedure_name=")
                 + QvSql::SingleQuoted(key)
                 + QStringLiteral(" order by a.rdb$procedure_name,a.rdb$parameter_number "));
         const TTypeFactReader types(rows);
@@ -272,7 +273,8 @@ QString procedureText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* databas
     QString procedureDescription;
     {
         TCatalogQuery proc(dataSet, database,
-            QStringLiteral("SELECT * FROM rdb$procedures where rdb$procedure_name=") + QvSql::SingleQuoted(key));
+            QStringLiteral("SELECT * FROM rdb$procedures where rdb$package_name is null and rdb$procedure_name=")
+                + QvSql::SingleQuoted(key));
         if (!proc.Eof()) {
             source = proc.Text(QStringLiteral("RDB$PROCEDURE_SOURCE"));
             procedureDescription = proc.Text(QStringLiteral("RDB$DESCRIPTION"));

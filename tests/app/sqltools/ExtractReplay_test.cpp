@@ -13,14 +13,18 @@
 #include "access/QvTextCodec.h"
 #include "access/QvTransactionScope.h"
 #include "app/shell/CatalogQuery.h"
+#include "app/shell/MainTreeF.h"
+#include "app/shell/MyConst.h"
 #include "app/sqltools/ExtractRun.h"
 #include "app/sqltools/ExtractWriters.h"
+#include "support/ProgramSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTreeWidgetItem>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -352,9 +356,10 @@ std::string caseName(const ::testing::TestParamInfo<Case>& info)
 
 INSTANTIATE_TEST_SUITE_P(Databases, ExtractReplay, ::testing::ValuesIn(cases()), caseName);
 
-// What the extraction offers of the applications' schemas: each of their
-// objects, kind by kind and by name, the ones with RDB$, MON$ and $ in their
-// names among them, and nothing of the system's.
+// What the extraction offers of the applications' schemas, and what the
+// metadata tree lists of them: each of their objects, kind by kind and by
+// name, the ones with RDB$, MON$ and $ in their names among them, and
+// nothing of the system's.
 TEST(ExtractListing, OffersEveryObjectOfTheApplicationsAndNoSystemOne)
 {
     if (!qvtest::IsqlAvailable())
@@ -394,11 +399,36 @@ TEST(ExtractListing, OffersEveryObjectOfTheApplicationsAndNoSystemOne)
             continue;
         const Original& made = OriginalOf(source);
         ASSERT_TRUE(made.failures.isEmpty()) << "making the original:\n" << made.failures.toStdString();
-        qvtest::ExtractSource from(qvtest::embeddedTarget(), made.file, QLatin1String(source.characterSet));
+        const qvtest::Target target = qvtest::embeddedTarget();
         QStringList listed;
-        for (const TExtractItem& item : from.AllObjects())
-            listed << QString::number(item.kind) + QLatin1Char(' ') + item.name;
+        {
+            qvtest::ExtractSource from(target, made.file, QLatin1String(source.characterSet));
+            for (const TExtractItem& item : from.AllObjects())
+                listed << QString::number(item.kind) + QLatin1Char(' ') + item.name;
+        }
         EXPECT_EQ(listed, wanted->second) << source.name;
+
+        // The metadata tree shows the same, category by category (its
+        // categories are the first eight kinds, in the same order).
+        qvtest::TempDir home;
+        qvtest::UserFoldersIn folders(home);
+        ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("App"), made.file, target.user, target.password,
+                                             QLatin1String(source.characterSet)));
+        qvtest::RunningProgram program;
+        QTreeWidgetItem* database = qvtest::databaseNode(QStringLiteral("App"));
+        ASSERT_NE(database, nullptr);
+        database->setExpanded(true);
+        ASSERT_EQ(database->childCount(), CategoryCount);
+        QStringList shown;
+        for (int category = 0; category < CategoryCount; ++category) {
+            QTreeWidgetItem* node = database->child(category);
+            node->setExpanded(true);
+            for (int i = 0; i < node->childCount(); ++i)
+                shown << QString::number(category + 1) + QLatin1Char(' ') + TMainTree::NodeObjectName(node->child(i));
+        }
+        QStringList inTree = wanted->second;
+        inTree.removeIf([](const QString& item) { return item.section(QLatin1Char(' '), 0, 0).toInt() > CategoryCount; });
+        EXPECT_EQ(shown, inTree) << source.name << " in the tree";
     }
 }
 
