@@ -1,29 +1,16 @@
 #include "access/QvScriptCodec.h"
 
+#include "access/QvSqlRead.h"
+
 #include <QStringDecoder>
 
 namespace QvScriptCodec {
 
 namespace {
 
-bool isWordCharacter(QChar c)
-{
-    const char16_t u = c.unicode();
-    return u == u'_' || u == u'$' || (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
-}
-
 bool sameWord(QStringView word, const char* expected)
 {
     return word.compare(QLatin1String(expected), Qt::CaseInsensitive) == 0;
-}
-
-// A quoted name without its quotes, a doubled quote made single.
-QString unquoted(QStringView quoted)
-{
-    const QChar quote = quoted.front();
-    QString inner = quoted.mid(1, quoted.size() - 2).toString();
-    inner.replace(QString(2, quote), QString(quote));
-    return inner;
 }
 
 // Whether the word NAMES may stand in the code: a quick look for its "AM".
@@ -42,7 +29,7 @@ bool endsWithSet(QStringView code)
     qsizetype end = code.size();
     while (end > 0 && code[end - 1].unicode() <= u' ')
         --end;
-    return end >= 3 && sameWord(code.mid(end - 3, 3), "SET") && (end == 3 || !isWordCharacter(code[end - 4]));
+    return end >= 3 && sameWord(code.mid(end - 3, 3), "SET") && (end == 3 || !QvSql::IsNameCharacter(code[end - 4]));
 }
 
 const QvTextCodec& utf8()
@@ -75,7 +62,7 @@ QList<TNamesTracker::Change> TNamesTracker::Read(QStringView piece)
                 return true;
             if (span.Kind == QvSql::SpanKind::String) {
                 if (m_expect == Expect::Name && span.Closed && text.size() >= 2)
-                    changes.append({span.End(), unquoted(text)});
+                    changes.append({span.End(), QvSql::Unquoted(text)});
                 m_expect = Expect::Set;
                 return true;
             }
@@ -85,9 +72,9 @@ QList<TNamesTracker::Change> TNamesTracker::Read(QStringView piece)
                 return true;
             }
             for (qsizetype i = 0; i < text.size();) {
-                if (isWordCharacter(text[i])) {
+                if (QvSql::IsNameCharacter(text[i])) {
                     qsizetype end = i + 1;
-                    while (end < text.size() && isWordCharacter(text[end]))
+                    while (end < text.size() && QvSql::IsNameCharacter(text[end]))
                         ++end;
                     Word(text.mid(i, end - i), span.Start + end, changes);
                     i = end;
