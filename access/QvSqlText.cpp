@@ -1,5 +1,6 @@
 #include "access/QvSqlText.h"
 
+#include "access/QvSqlScan.h"
 #include "access/QvTextCodec.h"
 
 #include <QSet>
@@ -90,12 +91,19 @@ void AppendLiteral(QString& out, QStringView text, int dialect)
     out += quote;
 }
 
+bool IsControlCharacter(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7f;
+}
+
+QString BinaryLiteral(QByteArrayView bytes)
+{
+    return QStringLiteral("X'") + QString::fromLatin1(bytes.toByteArray().toHex().toUpper()) + QLatin1Char('\'');
+}
+
 void AppendScriptLiteral(QString& out, QStringView text, int dialect)
 {
-    const auto isControl = [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; };
-    qsizetype controls = 0;
-    for (const QChar c : text)
-        controls += isControl(c) ? 1 : 0;
+    const qsizetype controls = std::count_if(text.cbegin(), text.cend(), IsControlCharacter);
     if (controls == 0) {
         AppendLiteral(out, text, dialect);
         return;
@@ -110,7 +118,7 @@ void AppendScriptLiteral(QString& out, QStringView text, int dialect)
     pieces.reserve(std::size_t(2 * controls + 1));
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!isControl(text[i]))
+        if (!IsControlCharacter(text[i]))
             continue;
         if (i > start)
             pieces.push_back({start, i - start});
@@ -181,11 +189,6 @@ bool survivesScriptReaders(QStringView text)
     });
 }
 
-QString binaryLiteral(const QByteArray& bytes)
-{
-    return QStringLiteral("X'") + QString::fromLatin1(bytes.toHex().toUpper()) + QLatin1Char('\'');
-}
-
 } // namespace
 
 QString MetadataLiteral(const QString& text, const QvTextCodec& connection)
@@ -195,7 +198,7 @@ QString MetadataLiteral(const QString& text, const QvTextCodec& connection)
     // The server keeps a binary literal's bytes as they are, and the system
     // tables hold their texts in UTF-8; a connection without a character set
     // read those bytes unchanged.
-    return binaryLiteral(connection.kind() == QvTextCodec::Latin1 ? text.toLatin1() : text.toUtf8());
+    return BinaryLiteral(connection.kind() == QvTextCodec::Latin1 ? text.toLatin1() : text.toUtf8());
 }
 
 QString StoredBytesLiteral(const QByteArray& stored, const QvTextCodec& connection)
@@ -203,7 +206,7 @@ QString StoredBytesLiteral(const QByteArray& stored, const QvTextCodec& connecti
     const QString text = connection.decode(stored.constData(), stored.size());
     if (survivesScriptReaders(text) && connection.encode(text) == stored)
         return SingleQuoted(text);
-    return binaryLiteral(stored);
+    return BinaryLiteral(stored);
 }
 
 namespace {
@@ -270,12 +273,8 @@ TNameCheck CheckTypedName(const QString& typed, int dialect)
     } else {
         if (!isAsciiLetter(text.front()))
             return TNameCheck::Invalid;
-        for (const QChar c : text) {
-            const bool allowed = isAsciiLetter(c) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-                || c == QLatin1Char('_') || c == QLatin1Char('$');
-            if (!allowed)
-                return TNameCheck::Invalid;
-        }
+        if (!std::all_of(text.cbegin(), text.cend(), IsNameCharacter))
+            return TNameCheck::Invalid;
         if (dialect == 1 && reservedWords().contains(text.toUpper()))
             return TNameCheck::NotInDialect;
     }
@@ -310,21 +309,20 @@ bool IsPlainName(const QString& name)
 {
     if (name.isEmpty() || !isUpperAsciiLetter(name.front()))
         return false;
-    for (const QChar c : name) {
-        const bool allowed = isUpperAsciiLetter(c) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            || c == QLatin1Char('_') || c == QLatin1Char('$');
-        if (!allowed)
-            return false;
-    }
-    return !reservedWords().contains(name);
+    const bool plain = std::all_of(name.cbegin(), name.cend(), [](QChar c) { return IsNameCharacter(c) && !c.isLower(); });
+    return plain && !reservedWords().contains(name);
+}
+
+bool IsNumberedName(QStringView name, QLatin1String prefix)
+{
+    if (name.size() <= prefix.size() || !name.startsWith(prefix))
+        return false;
+    return std::all_of(name.cbegin() + prefix.size(), name.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 bool IsServerConstraintName(const QString& name)
 {
-    static const QLatin1String prefix("INTEG_");
-    if (name.size() <= prefix.size() || !name.startsWith(prefix))
-        return false;
-    return std::all_of(name.cbegin() + prefix.size(), name.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return IsNumberedName(name, QLatin1String("INTEG_"));
 }
 
 bool CanName(const QString& name, int dialect)

@@ -4,7 +4,10 @@
 // dialect the statement is prepared in. Every generated statement goes
 // through these, so a typed quote can never end a literal early.
 
+#include <QByteArrayView>
+#include <QLatin1String>
 #include <QString>
+#include <QStringView>
 
 class QvTextCodec;
 
@@ -19,6 +22,12 @@ QString SingleQuoted(const QString& text);
 
 // The streaming form of Literal, for writers that build long texts in one buffer.
 void AppendLiteral(QString& out, QStringView text, int dialect);
+
+// A control character: below a blank, or DEL.
+bool IsControlCharacter(QChar c);
+
+// A binary literal of the bytes, X'…', which the server keeps as they are.
+QString BinaryLiteral(QByteArrayView bytes);
 
 // A literal for a script that line-oriented readers replay: a control
 // character (CR, LF, tab, NUL, ...) goes as ASCII_CHAR(n) joined with "||",
@@ -63,6 +72,10 @@ QString ScriptCommentOn(const QString& kind, const QString& name, const QString&
 // True for a name the server keeps as written without quotes: an ASCII
 // letter, then letters, digits, "_" or "$", all upper case, and no reserved word.
 bool IsPlainName(const QString& name);
+
+// Whether the name is the prefix and then digits only: how the server names
+// what it makes itself ("INTEG_12", "RDB$34").
+bool IsNumberedName(QStringView name, QLatin1String prefix);
 
 // True for the name the server gives a constraint declared without one:
 // "INTEG_" and digits. A user's name that merely holds "INTEG" is the user's.

@@ -246,11 +246,7 @@ bool IsValidTypeText(const QString& typeText)
 
 bool IsImplicitDomain(const QString& fieldSource)
 {
-    constexpr qsizetype prefix = 4;
-    if (fieldSource.size() <= prefix || !fieldSource.startsWith(QLatin1String("RDB$")))
-        return false;
-    return std::all_of(fieldSource.cbegin() + prefix, fieldSource.cend(),
-                       [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return QvSql::IsNumberedName(fieldSource, QLatin1String("RDB$"));
 }
 
 } // namespace QvTypes

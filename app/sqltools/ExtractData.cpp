@@ -45,23 +45,13 @@ struct TIdentity
     QString start;
 };
 
-QString HexLiteral(QByteArrayView bytes)
-{
-    return QStringLiteral("X'") + QString::fromLatin1(bytes.toByteArray().toHex().toUpper()) + QLatin1Char('\'');
-}
-
-bool IsControl(QChar c)
-{
-    return c.unicode() < 0x20 || c.unicode() == 0x7f;
-}
-
 // About as long as the text AppendScriptLiteral makes of a text.
 qsizetype ScriptLength(QStringView text, qsizetype* controls = nullptr)
 {
     qsizetype length = text.size() + 2;
     qsizetype count = 0;
     for (const QChar c : text) {
-        if (IsControl(c))
+        if (QvSql::IsControlCharacter(c))
             ++count;
         else if (c == QLatin1Char('\'') || c == QLatin1Char('"'))
             ++length;
@@ -231,7 +221,7 @@ private:
     void AppendBinary(QString& line, int column, QByteArrayView bytes, bool fixedLength)
     {
         if (2 * bytes.size() + 3 <= m_inlineLimit || bytes.isEmpty()) {
-            line += HexLiteral(bytes);
+            line += QvSql::BinaryLiteral(bytes);
             return;
         }
         line += QLatin1String("X''");
@@ -300,7 +290,7 @@ void WriteLongValue(QStringList& out, const QString& table, const QString& colum
         const qsizetype pieceBytes = PieceScriptChars / 2;
         for (qsizetype start = 0; start < bytes.size(); start += pieceBytes) {
             const QByteArrayView piece = bytes.sliced(start, std::min(pieceBytes, bytes.size() - start));
-            out << head() + HexLiteral(piece) + tail;
+            out << head() + QvSql::BinaryLiteral(piece) + tail;
             written += piece.size();
         }
         return;
@@ -312,7 +302,7 @@ void WriteLongValue(QStringList& out, const QString& table, const QString& colum
         qsizetype cost = 0;
         while (end < text.size() && end - start < PieceChars && cost < PieceScriptChars) {
             const QChar c = text.at(end);
-            cost += IsControl(c) ? 30 : (c == QLatin1Char('\'') || c == QLatin1Char('"')) ? 2 : 1;
+            cost += QvSql::IsControlCharacter(c) ? 30 : (c == QLatin1Char('\'') || c == QLatin1Char('"')) ? 2 : 1;
             ++end;
         }
         // A character of two UTF-16 units stays whole.

@@ -6,6 +6,7 @@
 #include "AccessTest_support.h"
 #include "access/QvBlob.h"
 #include "access/QvScript.h"
+#include "support/DatabaseSupport.h"
 
 #include <QFile>
 #include <QProcess>
@@ -102,20 +103,7 @@ protected:
     // is; its failures.
     QStringList runOurs(const QString& databasePath)
     {
-        TQvDatabase database;
-        TQvTransaction transaction;
-        transaction.SetDefaultDatabase(&database);
-        TQvScript script;
-        script.SetDatabase(&database);
-        script.SetTransaction(&transaction);
-        script.SetParamCheck(false);
-        QStringList failures;
-        QObject::connect(&script, &TQvScript::OnError, [&failures](const QString& text, int lineNo, int) {
-            failures << QStringLiteral("line %1: %2").arg(lineNo).arg(text);
-        });
-        script.SetScript(ScriptLines(scriptFor(m_script, databasePath)));
-        script.ExecuteScript();
-        return failures;
+        return qvtest::RunScript(ScriptLines(scriptFor(m_script, databasePath)));
     }
 
     // The script isql-fb -x extracts from a database, its name left out.
@@ -142,7 +130,7 @@ public:
     Dump(const qvtest::Target& target, const QString& path)
     {
         m_database.SetDBName(path);
-        m_database.SetDBParams(connectParams(target));
+        m_database.SetDBParams(::connectParams(target));
         m_database.Open();
         m_transaction.SetDefaultDatabase(&m_database);
         m_transaction.StartTransaction();

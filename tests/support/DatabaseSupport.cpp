@@ -2,6 +2,7 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "access/QvScript.h"
 #include "access/QvTransactionScope.h"
 #include "platform/Registry.h"
 
@@ -84,6 +85,24 @@ void execute(const Target& target, const QString& path, const QStringList& state
     database.Open();
     runStatements(database, statements);
     database.Close();
+}
+
+QStringList RunScript(const QStringList& lines)
+{
+    TQvDatabase database;
+    TQvTransaction transaction;
+    transaction.SetDefaultDatabase(&database);
+    TQvScript script;
+    script.SetDatabase(&database);
+    script.SetTransaction(&transaction);
+    script.SetParamCheck(false);
+    QStringList failures;
+    QObject::connect(&script, &TQvScript::OnError, [&failures](const QString& line, int lineNo, int) {
+        failures << QStringLiteral("line %1: %2").arg(lineNo).arg(line);
+    });
+    script.SetScript(lines);
+    script.ExecuteScript();
+    return failures;
 }
 
 QStringList column(const Target& target, const QString& path, const QString& sql, const QString& characterSet)

@@ -34,6 +34,10 @@ bool registerDatabase(const QString& name, const QString& path, const QString& u
 // Runs statements in an existing database, on a connection of its own.
 void execute(const Target& target, const QString& path, const QStringList& statements);
 
+// Runs script lines (which CONNECT or CREATE DATABASE themselves) through
+// the script executor; "line n: text" for each statement that failed.
+QStringList RunScript(const QStringList& lines);
+
 // The first column of every row, as text (trailing blanks removed), read on
 // a connection of its own (in that connection character set, when one is given).
 QStringList column(const Target& target, const QString& path, const QString& sql,

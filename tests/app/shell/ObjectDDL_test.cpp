@@ -393,46 +393,23 @@ TEST_P(ObjectDDLTest, APreviewRunAsAScriptMakesThatObjectAndNothingElse)
     const QString copy = qvtest::createDialect3Database(target(), m_dir, QStringLiteral("copy.fdb"),
                                                         {QStringLiteral("CREATE TABLE X (ID INTEGER)")},
                                                         QStringLiteral("UTF8"));
-    TQvDatabase copyDatabase;
-    TQvTransaction copyTransaction;
-    copyTransaction.SetDefaultDatabase(&copyDatabase);
-    TQvScript script;
-    script.SetDatabase(&copyDatabase);
-    script.SetTransaction(&copyTransaction);
-    script.SetParamCheck(false);
-    QStringList failures;
-    QObject::connect(&script, &TQvScript::OnError, [&failures](const QString& text, int line, int) {
-        failures << QStringLiteral("line %1: %2").arg(line).arg(text);
-    });
     const QString text = QStringLiteral("CONNECT %1 USER %2 PASSWORD %3;\r\n")
                              .arg(QvSql::SingleQuoted(copy), QvSql::SingleQuoted(target().user),
                                   QvSql::SingleQuoted(target().password))
         + table + QStringLiteral("\r\nSET TERM ^ ;\r\n") + procedure + QStringLiteral("^\r\nSET TERM ; ^\r\n");
-    script.SetScript(ScriptLines(text));
-    script.ExecuteScript();
+    const QStringList failures = qvtest::RunScript(ScriptLines(text));
     EXPECT_TRUE(failures.isEmpty()) << failures.join(QLatin1Char('\n')).toStdString() << "\n--- script:\n"
                                     << text.toStdString();
 
+    EXPECT_EQ(qvtest::column(target(), copy,
+                             QStringLiteral("select rdb$relation_name from rdb$relations where rdb$system_flag = 0 "
+                                            "union all select rdb$procedure_name from rdb$procedures "
+                                            "where rdb$system_flag = 0 order by 1")),
+              (QStringList{QStringLiteral("Odd T"), QStringLiteral("P"), QStringLiteral("X")}));
     TQvDatabase check;
     check.SetDBName(copy);
     check.SetDBParams(qvtest::connectParams(target()));
     check.Open();
-    TQvTransaction checkTransaction;
-    checkTransaction.AddDatabase(&check);
-    {
-        TQvTransactionScope scope(checkTransaction);
-        TQvQuery query;
-        query.SetDatabase(&check);
-        query.SetTransaction(&checkTransaction);
-        QStringList objects;
-        for (TCatalogQuery rows(query, &check,
-                                QStringLiteral("select rdb$relation_name from rdb$relations where rdb$system_flag = 0 "
-                                               "union all select rdb$procedure_name from rdb$procedures "
-                                               "where rdb$system_flag = 0 order by 1"));
-             !rows.Eof(); rows.Next())
-            objects << rows.Name(0);
-        EXPECT_EQ(objects, (QStringList{QStringLiteral("Odd T"), QStringLiteral("P"), QStringLiteral("X")}));
-    }
     // Without its descriptions, the copy reads as the original does.
     execute(target(), m_connection->DBName(),
             {QStringLiteral("COMMENT ON TABLE \"Odd T\" IS NULL"), QStringLiteral("COMMENT ON COLUMN \"Odd T\".A IS NULL"),

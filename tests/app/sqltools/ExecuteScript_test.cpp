@@ -518,21 +518,9 @@ TEST_P(RunScriptTest, LFAndCRLFScriptsBuildWhatIsqlBuildsByteForByte)
         const QString executorFile =
             writeFile(kind + QStringLiteral("-executor.sql"), scriptLines(kind + QStringLiteral("-executor.fdb")), lineEnd);
         {
-            TQvDatabase database;
-            TQvTransaction transaction;
-            transaction.SetDefaultDatabase(&database);
-            TQvScript executor;
-            executor.SetDatabase(&database);
-            executor.SetTransaction(&transaction);
-            executor.SetParamCheck(false);
-            QStringList failures;
-            QObject::connect(&executor, &TQvScript::OnError,
-                             [&failures](const QString& text, int lineNo, int) {
-                                 failures << QStringLiteral("line %1: %2").arg(lineNo).arg(text);
-                             });
-            executor.SetScript(ReadScriptFile(executorFile));
-            EXPECT_EQ(executor.Script().size(), 16);
-            executor.ExecuteScript();
+            const QStringList lines = ReadScriptFile(executorFile);
+            EXPECT_EQ(lines.size(), 16);
+            const QStringList failures = qvtest::RunScript(lines);
             EXPECT_TRUE(failures.isEmpty()) << qPrintable(failures.join(u'\n'));
         }
 

@@ -49,39 +49,17 @@ TExtractResult ExtractSource::Extract(int flags, const QString& headerPath, cons
     return ExtractScript(m_database, m_transaction, header, items.isEmpty() ? AllObjects() : items, flags);
 }
 
-namespace {
-
-QStringList RunScriptLines(const QStringList& lines)
-{
-    TQvDatabase database;
-    TQvTransaction transaction;
-    transaction.SetDefaultDatabase(&database);
-    TQvScript script;
-    script.SetDatabase(&database);
-    script.SetTransaction(&transaction);
-    script.SetParamCheck(false);
-    QStringList failures;
-    QObject::connect(&script, &TQvScript::OnError, [&failures](const QString& line, int lineNo, int) {
-        failures << QStringLiteral("line %1: %2").arg(lineNo).arg(line);
-    });
-    script.SetScript(lines);
-    script.ExecuteScript();
-    return failures;
-}
-
-} // namespace
-
 QStringList RunScriptText(const QString& text, const Target& target)
 {
     Q_UNUSED(target);
     // As the script runner reads the file the text is saved as.
-    return RunScriptLines(ScriptTextLines(DecodeScriptText(QvScriptCodec::Encode(text))));
+    return RunScript(ScriptTextLines(DecodeScriptText(QvScriptCodec::Encode(text))));
 }
 
 QStringList RunScriptFile(const QString& fileName, const Target& target)
 {
     Q_UNUSED(target);
-    return RunScriptLines(ReadScriptFile(fileName));
+    return RunScript(ReadScriptFile(fileName));
 }
 
 QStringList ScriptBody(const QStringList& lines)
