@@ -11,8 +11,6 @@
 #include "app/sqltools/ExtractSupport.h"
 #include "app/sqltools/ExtractWriters.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <map>
 #include <vector>
@@ -54,8 +52,9 @@ bool DefaultIndexName(const TConstraint& constraint)
 {
     if (!QvSql::IsServerConstraintName(constraint.name))
         return constraint.index == constraint.name;
-    static const QRegularExpression generated(QStringLiteral("^RDB\\$(PRIMARY|FOREIGN)?[0-9]+$"));
-    return generated.match(constraint.index).hasMatch();
+    return QvSql::IsNumberedName(constraint.index, QLatin1String("RDB$PRIMARY"))
+        || QvSql::IsNumberedName(constraint.index, QLatin1String("RDB$FOREIGN"))
+        || QvSql::IsNumberedName(constraint.index, QLatin1String("RDB$"));
 }
 
 // " USING [DESCENDING] INDEX name" where the constraint's index is not the
