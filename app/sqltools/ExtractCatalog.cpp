@@ -130,7 +130,12 @@ QString TExtractCatalog::TypeText(const TFieldType& field, const QString& what) 
 
 QString TExtractCatalog::CollateClause(int characterSet, int collation) const
 {
-    if (characterSet < 0 || collation <= 0)
+    return collation == 0 ? QString() : ExplicitCollateClause(characterSet, collation);
+}
+
+QString TExtractCatalog::ExplicitCollateClause(int characterSet, int collation) const
+{
+    if (characterSet < 0 || collation < 0)
         return {};
     const QString name = m_collations.value({characterSet, collation});
     return name.isEmpty() ? QString() : QStringLiteral(" COLLATE ") + QvSql::Identifier(name, m_dialect);

@@ -72,6 +72,9 @@ public:
     QString TypeText(const TFieldType& field, const QString& what) const;
     // " COLLATE x" for a collation other than its set's default, else "".
     QString CollateClause(int characterSet, int collation) const;
+    // " COLLATE x" for any collation of the set, its default one included
+    // (a column naming it over its domain's other collation), else "".
+    QString ExplicitCollateClause(int characterSet, int collation) const;
 
 private:
     int m_dialect;
