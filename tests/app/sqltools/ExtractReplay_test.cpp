@@ -120,33 +120,6 @@ const Source sources[] = {
     {"HostileDialect1", {QStringLiteral(QV_EXTRACT_HOSTILE_DIALECT1)}, joined, "NONE", 1},
 };
 
-// Every privilege the database records, the system's own included: isql-fb
-// -x leaves out those on system tables, which an ON CONNECT trigger needs.
-// Only the owner's rights on the domains the server made for columns are
-// left out: the server numbers those domains as it goes.
-QStringList AllPrivileges(const qvtest::Target& target, const QString& path)
-{
-    qvtest::ExtractSource source(target, path, QStringLiteral("UTF8"));
-    TQvTransactionScope scope(source.Transaction());
-    TQvQuery query;
-    query.SetTransaction(&source.Transaction());
-    QStringList privileges;
-    {
-        TCatalogQuery rows(query, &source.Database(),
-            QStringLiteral("select rdb$user, rdb$grantor, rdb$privilege, rdb$grant_option, rdb$relation_name, "
-                           "rdb$field_name, rdb$user_type, rdb$object_type from rdb$user_privileges "
-                           "where not (rdb$object_type=9 and rdb$relation_name starting with 'RDB$')"));
-        for (; !rows.Eof(); rows.Next()) {
-            QStringList row;
-            for (int i = 0; i < 8; ++i)
-                row << (rows.IsNull(i) ? QStringLiteral("NULL") : rows.Name(i));
-            privileges << row.join(QLatin1Char('|'));
-        }
-    }
-    std::sort(privileges.begin(), privileges.end());
-    return privileges;
-}
-
 // The indices of the user's tables with their columns: isql-fb -x names a
 // foreign key's own index nowhere. Names the server made are numbered as it
 // goes and stand as "(made)".
@@ -179,17 +152,6 @@ QStringList AllIndices(const qvtest::Target& target, const QString& path)
     QStringList all = indices.values();
     std::sort(all.begin(), all.end());
     return all;
-}
-
-void ExpectSamePrivileges(const QStringList& original, const QStringList& copy, const char* how)
-{
-    QStringList lost;
-    QStringList gained;
-    std::set_difference(original.cbegin(), original.cend(), copy.cbegin(), copy.cend(), std::back_inserter(lost));
-    std::set_difference(copy.cbegin(), copy.cend(), original.cbegin(), original.cend(), std::back_inserter(gained));
-    EXPECT_TRUE(lost.isEmpty() && gained.isEmpty())
-        << how << ": privileges lost:\n" << lost.join(QLatin1Char('\n')).toStdString() << "\ngained:\n"
-        << gained.join(QLatin1Char('\n')).toStdString();
 }
 
 struct Case
@@ -320,9 +282,9 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
     const auto rows = qvtest::AllRows(target, original);
     qvtest::ExpectSameRows(rows, qvtest::AllRows(target, byIsql), "replayed by isql-fb");
     qvtest::ExpectSameRows(rows, qvtest::AllRows(target, byExecutor), "replayed by the executor");
-    const QStringList privileges = AllPrivileges(target, original);
-    ExpectSamePrivileges(privileges, AllPrivileges(target, byIsql), "replayed by isql-fb");
-    ExpectSamePrivileges(privileges, AllPrivileges(target, byExecutor), "replayed by the executor");
+    const QStringList privileges = qvtest::AllPrivileges(target, original);
+    qvtest::ExpectSamePrivileges(privileges, qvtest::AllPrivileges(target, byIsql), "replayed by isql-fb");
+    qvtest::ExpectSamePrivileges(privileges, qvtest::AllPrivileges(target, byExecutor), "replayed by the executor");
     const QStringList indices = AllIndices(target, original);
     EXPECT_EQ(indices, AllIndices(target, byIsql)) << "replayed by isql-fb";
     EXPECT_EQ(indices, AllIndices(target, byExecutor)) << "replayed by the executor";

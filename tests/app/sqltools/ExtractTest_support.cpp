@@ -12,6 +12,7 @@
 
 
 #include <algorithm>
+#include <iterator>
 
 namespace qvtest {
 
@@ -237,6 +238,44 @@ void ExpectSameExtract(const QString& original, const QString& copy, const char*
             return;
         }
     EXPECT_EQ(a.size(), b.size()) << how;
+}
+
+// Every privilege the database records, the system's own included: isql-fb
+// -x leaves out those on system tables, which an ON CONNECT trigger needs.
+// Only the owner's rights on the domains the server made for columns are
+// left out: the server numbers those domains as it goes.
+QStringList AllPrivileges(const Target& target, const QString& path)
+{
+    ExtractSource source(target, path, QStringLiteral("UTF8"));
+    TQvTransactionScope scope(source.Transaction());
+    TQvQuery query;
+    query.SetTransaction(&source.Transaction());
+    QStringList privileges;
+    {
+        TCatalogQuery rows(query, &source.Database(),
+            QStringLiteral("select rdb$user, rdb$grantor, rdb$privilege, rdb$grant_option, rdb$relation_name, "
+                           "rdb$field_name, rdb$user_type, rdb$object_type from rdb$user_privileges "
+                           "where not (rdb$object_type=9 and rdb$relation_name starting with 'RDB$')"));
+        for (; !rows.Eof(); rows.Next()) {
+            QStringList row;
+            for (int i = 0; i < 8; ++i)
+                row << (rows.IsNull(i) ? QStringLiteral("NULL") : rows.Name(i));
+            privileges << row.join(QLatin1Char('|'));
+        }
+    }
+    std::sort(privileges.begin(), privileges.end());
+    return privileges;
+}
+
+void ExpectSamePrivileges(const QStringList& original, const QStringList& copy, const char* how)
+{
+    QStringList lost;
+    QStringList gained;
+    std::set_difference(original.cbegin(), original.cend(), copy.cbegin(), copy.cend(), std::back_inserter(lost));
+    std::set_difference(copy.cbegin(), copy.cend(), original.cbegin(), original.cend(), std::back_inserter(gained));
+    EXPECT_TRUE(lost.isEmpty() && gained.isEmpty())
+        << how << ": privileges lost:\n" << lost.join(QLatin1Char('\n')).toStdString() << "\ngained:\n"
+        << gained.join(QLatin1Char('\n')).toStdString();
 }
 
 } // namespace qvtest
