@@ -1,11 +1,14 @@
-// The selected roles, and the privileges granted on the selected tables,
-// views and routines and to them.
+// The selected roles, the privileges granted on the selected tables, views,
+// routines, sequences and exceptions and to them, and those to create,
+// alter and drop kinds of object.
 
 #include "app/shell/CatalogQuery.h"
 #include "app/sqltools/ExtractSupport.h"
 #include "app/sqltools/ExtractWriters.h"
 
+#include <array>
 #include <map>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -16,7 +19,8 @@ QString PrivilegeWord(const QString& letter)
     static const QHash<QString, QString> words{
         {QStringLiteral("S"), QStringLiteral("SELECT")}, {QStringLiteral("I"), QStringLiteral("INSERT")},
         {QStringLiteral("U"), QStringLiteral("UPDATE")}, {QStringLiteral("D"), QStringLiteral("DELETE")},
-        {QStringLiteral("R"), QStringLiteral("REFERENCES")}, {QStringLiteral("X"), QStringLiteral("EXECUTE")}};
+        {QStringLiteral("R"), QStringLiteral("REFERENCES")}, {QStringLiteral("X"), QStringLiteral("EXECUTE")},
+        {QStringLiteral("G"), QStringLiteral("USAGE")}};
     return words.value(letter);
 }
 
@@ -48,18 +52,55 @@ QString Grantee(TExtractJob& job, const QString& name, int type)
     }
 }
 
+// Kinds of object a privilege is on (RDB$OBJECT_TYPE).
+constexpr int ObjectProcedure = 5;
+constexpr int ObjectException = 7;
+constexpr int ObjectRole = 13;
+constexpr int ObjectSequence = 14;
+constexpr int ObjectFunction = 15;
+constexpr int ObjectPackage = 18;
+constexpr int ObjectDatabase = 20;
+// From here on, one kind of object each: the privilege to create, alter or
+// drop any object of that kind.
+constexpr int ObjectFirstKind = 21;
+
 // What a GRANT says before the object's name.
 QString ObjectWord(int type)
 {
     switch (type) {
-    case 5: return QStringLiteral("PROCEDURE ");
-    case 15: return QStringLiteral("FUNCTION ");
-    case 18: return QStringLiteral("PACKAGE ");
+    case ObjectProcedure: return QStringLiteral("PROCEDURE ");
+    case ObjectException: return QStringLiteral("EXCEPTION ");
+    case ObjectSequence: return QStringLiteral("SEQUENCE ");
+    case ObjectFunction: return QStringLiteral("FUNCTION ");
+    case ObjectPackage: return QStringLiteral("PACKAGE ");
     default: return {};
     }
 }
 
-constexpr int ObjectRole = 13;
+// "CREATE TABLE", "ALTER ANY ROLE", "DROP DATABASE": the privilege a DDL
+// grant names; empty for a privilege on one object.
+QString DdlPrivilege(const QString& letter, int objectType)
+{
+    static const std::array<const char*, 12> kinds{"TABLE", "VIEW", "PROCEDURE", "FUNCTION", "PACKAGE", "SEQUENCE",
+                                                   "DOMAIN", "EXCEPTION", "ROLE", "CHARACTER SET", "COLLATION",
+                                                   "FILTER"};
+    QString kind;
+    if (objectType == ObjectDatabase)
+        kind = QStringLiteral("DATABASE");
+    else if (objectType >= ObjectFirstKind && objectType < ObjectFirstKind + int(kinds.size()))
+        kind = QLatin1String(kinds[std::size_t(objectType - ObjectFirstKind)]);
+    if (kind.isEmpty())
+        return {};
+    // The database is one object: its privileges name no "ANY".
+    const QString any = objectType == ObjectDatabase ? QString() : QStringLiteral("ANY ");
+    if (letter == QLatin1String("C") && objectType != ObjectDatabase)
+        return QStringLiteral("CREATE ") + kind;
+    if (letter == QLatin1String("L"))
+        return QStringLiteral("ALTER ") + any + kind;
+    if (letter == QLatin1String("O"))
+        return QStringLiteral("DROP ") + any + kind;
+    return {};
+}
 
 struct TRole
 {
@@ -96,6 +137,7 @@ void ExtractGrants(TExtractJob& job)
     using Key = std::tuple<QString, int, QString, int, bool, QString>;
     std::map<Key, QStringList> grants;
     std::vector<TMembership> memberships;
+    std::set<QString> ddlGrants;
     {
         // The system's tables count by their flag: what the selected objects
         // and roles may read there (an ON CONNECT trigger reading
@@ -105,7 +147,8 @@ void ExtractGrants(TExtractJob& job)
                            "p.rdb$grant_option, p.rdb$field_name, p.rdb$privilege, "
                            "(select coalesce(r.rdb$system_flag, 0) from rdb$relations r "
                            "where p.rdb$object_type=0 and r.rdb$relation_name=p.rdb$relation_name) "
-                           "from rdb$user_privileges p where p.rdb$object_type in (0,5,13,15,18) "
+                           "from rdb$user_privileges p where (p.rdb$object_type in (0,5,7,13,14,15,18) "
+                           "or p.rdb$object_type between 20 and 32) "
                            "and (p.rdb$grantor is null or p.rdb$user<>p.rdb$grantor) "
                            "order by p.rdb$relation_name, p.rdb$user"));
         for (; !rows.Eof(); rows.Next()) {
@@ -119,6 +162,16 @@ void ExtractGrants(TExtractJob& job)
                     memberships.push_back({object, user, option == 2});
                 continue;
             }
+            const QString ddl = DdlPrivilege(rows.Name(6), objectType);
+            if (!ddl.isEmpty()) {
+                // A user's are the database's own: they come with a script
+                // that makes it.
+                if (IsObjectGrantee(userType) ? job.Selected(user) : job.Flag(efCreateDatabase))
+                    ddlGrants.insert(QStringLiteral("GRANT ") + ddl + QStringLiteral(" TO ")
+                                     + Grantee(job, user, userType)
+                                     + (option == 1 ? QStringLiteral(" WITH GRANT OPTION;") : QStringLiteral(";")));
+                continue;
+            }
             const bool systemTable = !rows.IsNull(7) && rows.Integer(7) != 0;
             const bool wanted = systemTable ? IsObjectGrantee(userType) && job.Selected(user) : job.Selected(object);
             const QString word = PrivilegeWord(rows.Name(6));
@@ -129,7 +182,7 @@ void ExtractGrants(TExtractJob& job)
         }
     }
     scope.Commit();
-    if (roles.empty() && grants.empty())
+    if (roles.empty() && grants.empty() && ddlGrants.empty())
         return;
     QStringList& out = job.Output();
     if (!roles.empty()) {
@@ -144,10 +197,10 @@ void ExtractGrants(TExtractJob& job)
                     + (membership.admin ? QStringLiteral(" WITH ADMIN OPTION;") : QStringLiteral(";"));
         out << QString();
     }
-    if (!grants.empty()) {
+    if (!grants.empty() || !ddlGrants.empty()) {
         static const QStringList order{QStringLiteral("SELECT"), QStringLiteral("INSERT"), QStringLiteral("UPDATE"),
                                        QStringLiteral("DELETE"), QStringLiteral("REFERENCES"),
-                                       QStringLiteral("EXECUTE")};
+                                       QStringLiteral("EXECUTE"), QStringLiteral("USAGE")};
         out << QStringLiteral("/* Grant permissions */");
         for (const auto& [key, words] : grants) {
             const auto& [object, objectType, user, userType, option, field] = key;
@@ -161,6 +214,8 @@ void ExtractGrants(TExtractJob& job)
                     + Grantee(job, user, userType)
                     + (option ? QStringLiteral(" WITH GRANT OPTION;") : QStringLiteral(";"));
         }
+        for (const QString& grant : ddlGrants)
+            out << grant;
         out << QString();
     }
     out << QStringLiteral("COMMIT WORK;");

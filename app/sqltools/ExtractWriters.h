@@ -140,8 +140,10 @@ void ExtractTriggers(TExtractJob& job);
 void ExtractLateDefinitions(TExtractJob& job);
 // The selected roles with their descriptions and members, then the GRANTs
 // of the privileges others hold on the selected objects (their owner's own
-// come with them) and of those the selected objects and roles hold on the
-// system's tables.
+// come with them), of those the selected objects and roles hold on the
+// system's tables, and of the DDL privileges (CREATE, ALTER ANY, DROP ANY)
+// the selected roles hold and, in a script that makes the database, the
+// users.
 void ExtractGrants(TExtractJob& job);
 // With metadata and data, foreign keys and check constraints come after
 // the rows (keys may form a cycle no order of rows satisfies; a check may
