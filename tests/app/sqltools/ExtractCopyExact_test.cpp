@@ -19,6 +19,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 // The schema, for a database whose default set is `characterSet`, with a
@@ -146,6 +148,11 @@ struct Case
     const Schema* schema;
 };
 
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.target.name.toStdString() << ' ' << c.schema->name;
+}
+
 class ExtractCopyExact : public ::testing::TestWithParam<Case>
 {
 protected:
@@ -154,6 +161,20 @@ protected:
         QV_SKIP_UNLESS_REACHABLE(GetParam().target);
         if (!qvtest::IsqlAvailable())
             GTEST_SKIP() << "isql-fb is not installed";
+    }
+
+    // Makes the schema's database at `path` through isql-fb; what failed.
+    QString MakeOriginal(const QString& path)
+    {
+        const qvtest::Target& target = GetParam().target;
+        const QString characterSet = QLatin1String(GetParam().schema->characterSet);
+        return RunIsqlText(
+            QStringLiteral("schema.sql"),
+            QStringLiteral("SET SQL DIALECT 3;\nCREATE DATABASE %1 USER %2 PASSWORD %3 DEFAULT CHARACTER SET %4;\n")
+                    .arg(QvSql::SingleQuoted(path), QvSql::SingleQuoted(target.user),
+                         QvSql::SingleQuoted(target.password), characterSet)
+                + SchemaScript(*GetParam().schema),
+            characterSet);
     }
 
     // Runs the text as a script file through isql-fb; what failed.
@@ -174,15 +195,9 @@ protected:
 TEST_P(ExtractCopyExact, KeepsCollationsNotNullsAndEveryPrivilege)
 {
     const qvtest::Target& target = GetParam().target;
-    const Schema& schema = *GetParam().schema;
-    const QString characterSet = QLatin1String(schema.characterSet);
+    const QString characterSet = QLatin1String(GetParam().schema->characterSet);
     const QString original = target.databasePath(dir, QStringLiteral("original.fdb"));
-    const QString made = RunIsqlText(QStringLiteral("schema.sql"),
-        QStringLiteral("SET SQL DIALECT 3;\nCREATE DATABASE %1 USER %2 PASSWORD %3 DEFAULT CHARACTER SET %4;\n")
-                .arg(QvSql::SingleQuoted(original), QvSql::SingleQuoted(target.user),
-                     QvSql::SingleQuoted(target.password), characterSet)
-            + SchemaScript(schema),
-        characterSet);
+    const QString made = MakeOriginal(original);
     ASSERT_TRUE(made.isEmpty()) << "making the original:\n" << made.toStdString();
 
     const QString byIsql = target.databasePath(dir, QStringLiteral("by isql.fdb"));
@@ -237,6 +252,33 @@ TEST_P(ExtractCopyExact, KeepsCollationsNotNullsAndEveryPrivilege)
     if (HasFailure())
         ADD_FAILURE() << "--- the extracted script:\n"
                       << QvTextCodec(characterSet).decode(script.constData(), script.size()).toStdString();
+}
+
+// A role's privileges to create, alter and drop come with the role; the
+// users' are the database's own and come only with a script that makes it.
+TEST_P(ExtractCopyExact, DdlPrivilegesComeWithTheirRoleOrTheDatabase)
+{
+    const qvtest::Target& target = GetParam().target;
+    const QString characterSet = QLatin1String(GetParam().schema->characterSet);
+    const QString original = target.databasePath(dir, QStringLiteral("original.fdb"));
+    const QString made = MakeOriginal(original);
+    ASSERT_TRUE(made.isEmpty()) << "making the original:\n" << made.toStdString();
+    qvtest::ExtractSource from(target, original, characterSet);
+    const QList<TExtractItem> role{{QStringLiteral("CUSTOM_ALL"), ekRole}};
+    const QStringList roleOnly = from.Extract(efMetadataOnly, original, role).lines;
+    EXPECT_TRUE(roleOnly.contains(QStringLiteral("GRANT ALTER ANY TABLE TO ROLE CUSTOM_ALL WITH GRANT OPTION;")))
+        << ScriptText(roleOnly).toStdString();
+    EXPECT_TRUE(roleOnly.contains(QStringLiteral("GRANT DROP DATABASE TO ROLE CUSTOM_ALL;")))
+        << ScriptText(roleOnly).toStdString();
+    EXPECT_FALSE(ScriptText(roleOnly).contains(QStringLiteral("CUSTOM_READ"))) << ScriptText(roleOnly).toStdString();
+    EXPECT_FALSE(ScriptText(roleOnly).contains(QStringLiteral("TO USER"))) << ScriptText(roleOnly).toStdString();
+    const QStringList withDatabase = from.Extract(efMetadataOnly | efCreateDatabase, original, role).lines;
+    EXPECT_TRUE(withDatabase.contains(QStringLiteral("GRANT CREATE TABLE TO USER CLERK;")))
+        << ScriptText(withDatabase).toStdString();
+    EXPECT_TRUE(withDatabase.contains(QStringLiteral("GRANT DROP ANY PROCEDURE TO USER \"Clerk 2\";")))
+        << ScriptText(withDatabase).toStdString();
+    EXPECT_TRUE(withDatabase.contains(QStringLiteral("GRANT CREATE SEQUENCE TO PUBLIC;")))
+        << ScriptText(withDatabase).toStdString();
 }
 
 std::vector<Case> cases()
