@@ -172,10 +172,19 @@ QString ScriptLiteral(const QString& text, int dialect)
 
 QString CommentText(const QString& text)
 {
-    QString result = text;
+    // Every character taken out or replaced first: dropping one between "*"
+    // and "/" afterwards would join them into a comment end.
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        // The client library reads a statement up to its first NUL.
+        if (c.unicode() == 0)
+            continue;
+        // A terminal showing the script would obey a raw control character.
+        result += IsControlCharacter(c) || c.category() == QChar::Other_Control ? QChar(u' ') : c;
+    }
+    // Nothing is removed after this, and "* /" cannot join a neighbour into "*/".
     result.replace(QLatin1String("*/"), QLatin1String("* /"));
-    // The client library reads a statement up to its first NUL.
-    result.remove(QChar(0));
     return result;
 }
 
