@@ -73,8 +73,9 @@ QStringList HeaderLines(TExtractJob& job, const TExtractHeader& header)
     if (job.Flag(efUserPassword))
         line += QStringLiteral("USER ") + job.Literal(header.user) + QStringLiteral(" PASSWORD ")
             + job.Literal(header.password);
-    // A new database gets the original's character set.
+    // A new database gets the original's page size and character set.
     if (create) {
+        line += QStringLiteral(" PAGE_SIZE ") + QString::number(job.Database().PageSize());
         const QString characterSet = DefaultCharacterSet(job.Database(), job.Transaction());
         if (namesCharacterSet(characterSet))
             line += QStringLiteral(" DEFAULT CHARACTER SET ") + job.Name(characterSet);
