@@ -44,6 +44,10 @@ QString ScriptLiteral(const QString& text, int dialect);
 // in; and no other control character (a line break, BEL, ESC) but a blank
 // in its place, so that showing the script on a terminal shows its text.
 QString CommentText(const QString& text);
+// The same with the other control characters kept, for a text read back
+// from its comment as it was (a local variable's description in a routine's
+// source, which the routine's editor shows again).
+QString CommentTextKeepingControls(const QString& text);
 
 // A literal for a script, of a text the server keeps in a system table (a
 // description, an exception's message), where only a literal may stand: as

@@ -123,27 +123,34 @@ TEST(SqlText, RandomTextsInACommentStayOneClosedComment)
         const int length = random.bounded(24);
         for (int i = 0; i < length; ++i)
             text += QChar(alphabet[random.bounded(int(std::size(alphabet)))]);
-        const QString inside = QvSql::CommentText(text);
-        ASSERT_EQ(inside.indexOf(QStringLiteral("*/")), -1) << qPrintable(text);
-        ASSERT_TRUE(std::none_of(inside.cbegin(), inside.cend(),
+        const QString shown = QvSql::CommentText(text);
+        ASSERT_TRUE(std::none_of(shown.cbegin(), shown.cend(),
                                  [](QChar c) { return c.category() == QChar::Other_Control; }))
             << qPrintable(text);
-        for (const auto& [open, close] : {std::pair{"/* ", " */"}, std::pair{"/*", "*/"}, std::pair{" /*", "  */"}}) {
-            const QString comment = QLatin1String(open) + inside + QLatin1String(close);
-            std::vector<QvSql::Span> spans;
-            QvSql::ForEachSpan(comment, [&spans](const QvSql::Span& span) {
-                spans.push_back(span);
-                return true;
-            });
-            // A leading blank is a code span of its own.
-            const QvSql::Span& last = spans.back();
-            ASSERT_TRUE(last.Kind == QvSql::SpanKind::Comment && last.Closed && last.End() == comment.size()
-                        && spans.size() <= 2)
-                << qPrintable(text);
-            ++wrapped;
+        // A routine's source keeps its descriptions' controls, but no NUL.
+        const QString kept = QvSql::CommentTextKeepingControls(text);
+        ASSERT_EQ(kept, QString(text).remove(QChar(0)).replace(QStringLiteral("*/"), QStringLiteral("* /")))
+            << qPrintable(text);
+        for (const QString& inside : {shown, kept}) {
+            ASSERT_EQ(inside.indexOf(QStringLiteral("*/")), -1) << qPrintable(text);
+            for (const auto& [open, close] :
+                 {std::pair{"/* ", " */"}, std::pair{"/*", "*/"}, std::pair{" /*", "  */"}}) {
+                const QString comment = QLatin1String(open) + inside + QLatin1String(close);
+                std::vector<QvSql::Span> spans;
+                QvSql::ForEachSpan(comment, [&spans](const QvSql::Span& span) {
+                    spans.push_back(span);
+                    return true;
+                });
+                // A leading blank is a code span of its own.
+                const QvSql::Span& last = spans.back();
+                ASSERT_TRUE(last.Kind == QvSql::SpanKind::Comment && last.Closed && last.End() == comment.size()
+                            && spans.size() <= 2)
+                    << qPrintable(text);
+                ++wrapped;
+            }
         }
     }
-    EXPECT_EQ(wrapped, 60000);
+    EXPECT_EQ(wrapped, 120000);
 }
 
 TEST(SqlText, CommentOnAndTypedNames)
