@@ -190,10 +190,15 @@ QList<NameUse> NamesUsed(QStringView text, int dialect)
             appendCodeTokens(piece, tokens);
             break;
         case SpanKind::String:
-            if (dialect != 1 && span.Closed && QuotingOf(piece) == Quoting::Double)
-                tokens.push_back({NameToken::Name, Unquoted(piece)});
-            else
+            // The server drops a quoted name's trailing blanks, as the catalog keeps it.
+            if (dialect != 1 && span.Closed && QuotingOf(piece) == Quoting::Double) {
+                QString name = Unquoted(piece);
+                while (name.endsWith(u' '))
+                    name.chop(1);
+                tokens.push_back({NameToken::Name, name});
+            } else {
                 tokens.push_back({NameToken::Other, QString()});
+            }
             break;
         case SpanKind::Terminator:
             tokens.push_back({NameToken::Other, QString()});

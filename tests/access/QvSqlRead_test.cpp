@@ -89,6 +89,8 @@ TEST(SqlRead, NamesUsedAreReadExactlyAndOnlyFromCode)
     EXPECT_EQ(calls(u"select 1 /* G() */ from t where n <> 'H()' and m <> q'{I()}' -- J()\n", 3), QStringList());
     // A number is no name, and a name after it is not qualified by it.
     EXPECT_EQ(calls(u"select 1.E() from t", 3), QStringList{QStringLiteral("E")});
+    // As the catalog keeps a quoted name: without its trailing blanks.
+    EXPECT_EQ(calls(u"select \"g \"() from t", 3), QStringList{QStringLiteral("g")});
     // Dialect 1 reads double quotes as a string.
     EXPECT_EQ(calls(u"select \"f\"(), g() from t", 1), QStringList{QStringLiteral("G")});
     const QList<QvSql::NameUse> uses = QvSql::NamesUsed(u"select t.a from t", 3);
