@@ -2,6 +2,8 @@
 
 #include "access/QvSqlScan.h"
 
+#include <vector>
+
 namespace QvSql {
 
 namespace {
@@ -141,6 +143,87 @@ QString ParenthesizedText(QStringView source, QLatin1String keyword)
     const qsizetype close = matchingParenthesis(source, open);
     const QStringView inner = close < 0 ? source.mid(open + 1) : source.mid(open + 1, close - open - 1);
     return inner.trimmed().toString();
+}
+
+namespace {
+
+// What a name use is made of: names, ".", "(" and anything else.
+struct NameToken
+{
+    enum Kind { Name, Dot, Open, Other } kind;
+    QString name;
+};
+
+void appendCodeTokens(QStringView code, std::vector<NameToken>& tokens)
+{
+    for (qsizetype at = 0; at < code.size();) {
+        const QChar c = code[at];
+        if (c.isSpace()) {
+            ++at;
+            continue;
+        }
+        if (IsNameCharacter(c)) {
+            qsizetype end = at;
+            while (end < code.size() && IsNameCharacter(code[end]))
+                ++end;
+            // A number is no name.
+            const bool name = c.isLetter();
+            tokens.push_back({name ? NameToken::Name : NameToken::Other,
+                              name ? code.mid(at, end - at).toString().toUpper() : QString()});
+            at = end;
+            continue;
+        }
+        tokens.push_back({c == u'.' ? NameToken::Dot : c == u'(' ? NameToken::Open : NameToken::Other, QString()});
+        ++at;
+    }
+}
+
+} // namespace
+
+QList<NameUse> NamesUsed(QStringView text, int dialect)
+{
+    std::vector<NameToken> tokens;
+    ForEachSpan(text, [&](const Span& span) {
+        const QStringView piece = text.mid(span.Start, span.Length);
+        switch (span.Kind) {
+        case SpanKind::Code:
+            appendCodeTokens(piece, tokens);
+            break;
+        case SpanKind::String:
+            // The server drops a quoted name's trailing blanks, as the catalog keeps it.
+            if (dialect != 1 && span.Closed && QuotingOf(piece) == Quoting::Double) {
+                QString name = Unquoted(piece);
+                while (name.endsWith(u' '))
+                    name.chop(1);
+                tokens.push_back({NameToken::Name, name});
+            } else {
+                tokens.push_back({NameToken::Other, QString()});
+            }
+            break;
+        case SpanKind::Terminator:
+            tokens.push_back({NameToken::Other, QString()});
+            break;
+        case SpanKind::Comment:
+        case SpanKind::LineComment:
+            break;
+        }
+        return true;
+    });
+    QList<NameUse> uses;
+    const auto is = [&tokens](std::size_t at, NameToken::Kind kind) {
+        return at < tokens.size() && tokens[at].kind == kind;
+    };
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        if (tokens[i].kind != NameToken::Name)
+            continue;
+        NameUse use;
+        if (i >= 2 && is(i - 1, NameToken::Dot) && is(i - 2, NameToken::Name))
+            use.Qualifier = tokens[i - 2].name;
+        use.Name = tokens[i].name;
+        use.Called = is(i + 1, NameToken::Open);
+        uses << use;
+    }
+    return uses;
 }
 
 bool EndsInLineComment(QStringView text)

@@ -52,6 +52,20 @@ QString StoredDefault(QStringView source);
 // kept; blanks around are not. A fragment of another form comes back trimmed.
 QString ParenthesizedText(QStringView source, QLatin1String keyword = QLatin1String());
 
+// A name as a text uses it in code, read as the server reads it: a plain
+// word upper-cased, a double-quoted name (dialect 3 only; dialect 1 reads
+// those as strings) as it is stored. `Qualifier` is the name before a "."
+// ("K" of K.F), empty when there is none; `Called` when a "(" follows, as
+// it follows every function's name. Keywords are read as names too; what
+// stands in comments and strings is not read at all.
+struct NameUse
+{
+    QString Qualifier;
+    QString Name;
+    bool Called = false;
+};
+QList<NameUse> NamesUsed(QStringView text, int dialect);
+
 // Whether the text's last line ends inside a "--" comment, which would take
 // in whatever followed it on that line.
 bool EndsInLineComment(QStringView text);

@@ -170,13 +170,37 @@ QString ScriptLiteral(const QString& text, int dialect)
     return out;
 }
 
+namespace {
+
+// Every character taken out or replaced first: dropping one between "*" and
+// "/" afterwards would join them into a comment end. `showable` replaces
+// the control characters a terminal would obey.
+QString commentText(const QString& text, bool showable)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        // The client library reads a statement up to its first NUL.
+        if (c.unicode() == 0)
+            continue;
+        const bool control = IsControlCharacter(c) || c.category() == QChar::Other_Control;
+        result += showable && control ? QChar(u' ') : c;
+    }
+    // Nothing is removed after this, and "* /" cannot join a neighbour into "*/".
+    result.replace(QLatin1String("*/"), QLatin1String("* /"));
+    return result;
+}
+
+} // namespace
+
 QString CommentText(const QString& text)
 {
-    QString result = text;
-    result.replace(QLatin1String("*/"), QLatin1String("* /"));
-    // The client library reads a statement up to its first NUL.
-    result.remove(QChar(0));
-    return result;
+    return commentText(text, true);
+}
+
+QString CommentTextKeepingControls(const QString& text)
+{
+    return commentText(text, false);
 }
 
 namespace {

@@ -38,10 +38,16 @@ QString BinaryLiteral(QByteArrayView bytes);
 void AppendScriptLiteral(QString& out, QStringView text, int dialect);
 QString ScriptLiteral(const QString& text, int dialect);
 
-// Text to stand between "/*" and "*/": no "*/" remains in it, so nothing
-// written into a comment can end the comment and run as a statement, and no
-// NUL, which would end the statement the comment stands in.
+// Text to stand between "/*" and "*/": no "*/" remains in it, whatever it
+// was given, so nothing written into a comment can end the comment and run
+// as a statement; no NUL, which would end the statement the comment stands
+// in; and no other control character (a line break, BEL, ESC) but a blank
+// in its place, so that showing the script on a terminal shows its text.
 QString CommentText(const QString& text);
+// The same with the other control characters kept, for a text read back
+// from its comment as it was (a local variable's description in a routine's
+// source, which the routine's editor shows again).
+QString CommentTextKeepingControls(const QString& text);
 
 // A literal for a script, of a text the server keeps in a system table (a
 // description, an exception's message), where only a literal may stand: as

@@ -344,7 +344,7 @@ QString CommentText(const QString& description)
     QString text = description;
     text.remove(u'\r');
     text.remove(u'\n');
-    return QvSql::CommentText(text);
+    return QvSql::CommentTextKeepingControls(text);
 }
 
 QString LocalVariablesText(const TParamRows& locals, int dialect)

@@ -2,11 +2,10 @@
 
 #include "access/QvDatabase.h"
 #include "access/QvQuery.h"
+#include "access/QvSqlRead.h"
 #include "app/shell/CatalogQuery.h"
 #include "app/sqltools/ExtractOrder.h"
 #include "app/sqltools/ExtractWriters.h"
-
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -156,31 +155,20 @@ TUses ReadUses(TExtractJob& job, TQvQuery& query, const TSelection& selected, co
             }
         }
     }
-    // The server records no view's use of a function: a view whose source
-    // names a selected PSQL function or package uses it.
-    QStringList routines;
-    QHash<QString, QString> keyOf;
-    for (const QString& name : selected.functions) {
-        routines << QRegularExpression::escape(name);
-        keyOf.insert(name.toUpper(), FunctionKey(name));
-    }
-    for (const QString& name : selected.packages) {
-        routines << QRegularExpression::escape(name);
-        keyOf.insert(name.toUpper(), PackageKey(name));
-    }
-    if (routines.isEmpty())
+    // The server records no view's use of a function: a view whose code
+    // calls a selected PSQL function, or a function of a selected package,
+    // uses it. Names are compared as stored: "f" is not F.
+    if (selected.functions.isEmpty() && selected.packages.isEmpty())
         return uses;
-    const QRegularExpression named(
-        QStringLiteral("(?<![\\w$])(") + routines.join(QLatin1Char('|')) + QStringLiteral(")(?![\\w$])"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
-    for (const TView& view : views) {
-        auto match = named.globalMatch(view.source);
-        while (match.hasNext()) {
-            const QString key = keyOf.value(match.next().captured(1).toUpper());
-            if (!key.isEmpty())
-                uses[ViewKey(view.name)].insert(key);
+    for (const TView& view : views)
+        for (const QvSql::NameUse& use : QvSql::NamesUsed(view.source, job.Dialect())) {
+            if (!use.Called)
+                continue;
+            if (use.Qualifier.isEmpty() && selected.functions.contains(use.Name))
+                uses[ViewKey(view.name)].insert(FunctionKey(use.Name));
+            else if (selected.packages.contains(use.Qualifier))
+                uses[ViewKey(view.name)].insert(PackageKey(use.Qualifier));
         }
-    }
     return uses;
 }
 

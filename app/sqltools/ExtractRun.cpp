@@ -73,8 +73,9 @@ QStringList HeaderLines(TExtractJob& job, const TExtractHeader& header)
     if (job.Flag(efUserPassword))
         line += QStringLiteral("USER ") + job.Literal(header.user) + QStringLiteral(" PASSWORD ")
             + job.Literal(header.password);
-    // A new database gets the original's character set.
+    // A new database gets the original's page size and character set.
     if (create) {
+        line += QStringLiteral(" PAGE_SIZE ") + QString::number(job.Database().PageSize());
         const QString characterSet = DefaultCharacterSet(job.Database(), job.Transaction());
         if (namesCharacterSet(characterSet))
             line += QStringLiteral(" DEFAULT CHARACTER SET ") + job.Name(characterSet);
@@ -260,6 +261,23 @@ bool ExtractScriptToFile(TQvDatabase& database, TQvTransaction& transaction, con
 
 namespace {
 
+// Runs a section's writer; a section that wrote nothing but its banner and
+// blank lines (external functions of a database that has only PSQL ones,
+// views that all wait for routines) is taken out again.
+void WriteSection(TExtractJob& job, void (*writer)(TExtractJob&))
+{
+    QStringList& out = job.Output();
+    const qsizetype start = out.size();
+    writer(job);
+    constexpr qsizetype bannerLines = 4;
+    if (out.size() < start + bannerLines)
+        return;
+    for (qsizetype i = start + bannerLines; i < out.size(); ++i)
+        if (!out.at(i).trimmed().isEmpty())
+            return;
+    out.resize(start);
+}
+
 void RunWriters(TExtractJob& job, TExtractResult& result, const TExtractHeader& header,
                 const QList<TExtractItem>& items, int flags, const std::function<void(int)>& progress)
 {
@@ -273,25 +291,25 @@ void RunWriters(TExtractJob& job, TExtractResult& result, const TExtractHeader& 
         if (job.Flag(efDropObjects))
             ExtractDrops(job);
         if (hasKind(items, ekCollation))
-            ExtractCollations(job);
+            WriteSection(job, ExtractCollations);
         // Domains, checks and computed columns may call external functions.
         if (hasKind(items, ekFunction))
-            ExtractFunctions(job);
+            WriteSection(job, ExtractFunctions);
         if (hasKind(items, ekDomain))
-            ExtractDomains(job);
+            WriteSection(job, ExtractDomains);
         if (hasKind(items, ekGenerator))
-            ExtractGenerators(job);
+            WriteSection(job, ExtractGenerators);
         if (hasKind(items, ekException))
-            ExtractExceptions(job);
+            WriteSection(job, ExtractExceptions);
         if (hasKind(items, ekTable))
-            ExtractTables(job);
+            WriteSection(job, ExtractTables);
         if (hasKind(items, ekView))
-            ExtractViews(job);
+            WriteSection(job, ExtractViews);
         result.lines << QStringLiteral("COMMIT WORK;") << QStringLiteral("SET TERM ^ ;");
         if (hasKind(items, ekProcedure) || hasKind(items, ekFunction) || hasKind(items, ekPackage))
-            ExtractProcedures(job);
+            WriteSection(job, ExtractProcedures);
         if (hasKind(items, ekTrigger))
-            ExtractTriggers(job);
+            WriteSection(job, ExtractTriggers);
         result.lines << QStringLiteral("COMMIT WORK ^") << QStringLiteral("SET TERM ; ^");
         if (hasKind(items, ekTable) || hasKind(items, ekDomain))
             ExtractLateDefinitions(job);

@@ -72,4 +72,32 @@ TEST(SqlRead, AFragmentEndingInALineCommentIsFollowedOnANewLine)
         EXPECT_EQ(QvSql::Fragment(QString::fromLatin1(kept)), QString::fromLatin1(kept));
 }
 
+// The calls a view's source makes, as the server reads its names: exactly,
+// and never from a comment or a string.
+TEST(SqlRead, NamesUsedAreReadExactlyAndOnlyFromCode)
+{
+    const auto calls = [](QStringView text, int dialect) {
+        QStringList called;
+        for (const QvSql::NameUse& use : QvSql::NamesUsed(text, dialect))
+            if (use.Called)
+                called << (use.Qualifier.isEmpty() ? use.Name : use.Qualifier + QLatin1Char('.') + use.Name);
+        return called;
+    };
+    EXPECT_EQ(calls(u"select \"f\"\"1\"() a, \"k\"\"2\" . x ( ) b, f(1), \"f\" /* c */ (), count(*) from t", 3),
+              (QStringList{QStringLiteral("f\"1"), QStringLiteral("k\"2.X"), QStringLiteral("F"), QStringLiteral("f"),
+                           QStringLiteral("COUNT")}));
+    EXPECT_EQ(calls(u"select 1 /* G() */ from t where n <> 'H()' and m <> q'{I()}' -- J()\n", 3), QStringList());
+    // A number is no name, and a name after it is not qualified by it.
+    EXPECT_EQ(calls(u"select 1.E() from t", 3), QStringList{QStringLiteral("E")});
+    // As the catalog keeps a quoted name: without its trailing blanks.
+    EXPECT_EQ(calls(u"select \"g \"() from t", 3), QStringList{QStringLiteral("g")});
+    // Dialect 1 reads double quotes as a string.
+    EXPECT_EQ(calls(u"select \"f\"(), g() from t", 1), QStringList{QStringLiteral("G")});
+    const QList<QvSql::NameUse> uses = QvSql::NamesUsed(u"select t.a from t", 3);
+    ASSERT_EQ(uses.size(), 5);
+    EXPECT_EQ(uses.at(2).Qualifier, QStringLiteral("T"));
+    EXPECT_EQ(uses.at(2).Name, QStringLiteral("A"));
+    EXPECT_FALSE(uses.at(2).Called);
+}
+
 } // namespace

@@ -1,7 +1,12 @@
+#include "access/QvSqlScan.h"
 #include "access/QvSqlText.h"
 #include "access/QvTextCodec.h"
 
+#include <QRandomGenerator>
+
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -98,6 +103,54 @@ TEST(SqlText, NothingWrittenIntoACommentCanEndIt)
     }
     // Nor end the statement it stands in: the client library stops at a NUL.
     EXPECT_EQ(QvSql::CommentText(QStringLiteral("a") + QChar(0) + QStringLiteral("b")), QStringLiteral("ab"));
+    // A NUL between "*" and "/" is gone before the comment end is broken.
+    EXPECT_EQ(QvSql::CommentText(QStringLiteral("x*") + QChar(0) + QStringLiteral("/; CREATE TABLE INJ(A INT); /*")),
+              QStringLiteral("x* /; CREATE TABLE INJ(A INT); /*"));
+    // A terminal showing the script meets no escape sequence.
+    EXPECT_EQ(QvSql::CommentText(QStringLiteral("a\a\x1b[2Jb\r\nc")), QStringLiteral("a  [2Jb  c"));
+}
+
+// Whatever the text, each way the writers wrap it reads as one closed
+// comment, and it shows no control character.
+TEST(SqlText, RandomTextsInACommentStayOneClosedComment)
+{
+    static const char16_t alphabet[] = {u'*', u'*', u'/', u'/', u'*', u'/', 0, 0, u'\r', u'\n', u'\t', 7,
+                                        27, 0x7f, 0x9b, u'a', u' ', u'\'', u'-', u';'};
+    QRandomGenerator random(44);
+    int wrapped = 0;
+    for (int round = 0; round < 20000; ++round) {
+        QString text;
+        const int length = random.bounded(24);
+        for (int i = 0; i < length; ++i)
+            text += QChar(alphabet[random.bounded(int(std::size(alphabet)))]);
+        const QString shown = QvSql::CommentText(text);
+        ASSERT_TRUE(std::none_of(shown.cbegin(), shown.cend(),
+                                 [](QChar c) { return c.category() == QChar::Other_Control; }))
+            << qPrintable(text);
+        // A routine's source keeps its descriptions' controls, but no NUL.
+        const QString kept = QvSql::CommentTextKeepingControls(text);
+        ASSERT_EQ(kept, QString(text).remove(QChar(0)).replace(QStringLiteral("*/"), QStringLiteral("* /")))
+            << qPrintable(text);
+        for (const QString& inside : {shown, kept}) {
+            ASSERT_EQ(inside.indexOf(QStringLiteral("*/")), -1) << qPrintable(text);
+            for (const auto& [open, close] :
+                 {std::pair{"/* ", " */"}, std::pair{"/*", "*/"}, std::pair{" /*", "  */"}}) {
+                const QString comment = QLatin1String(open) + inside + QLatin1String(close);
+                std::vector<QvSql::Span> spans;
+                QvSql::ForEachSpan(comment, [&spans](const QvSql::Span& span) {
+                    spans.push_back(span);
+                    return true;
+                });
+                // A leading blank is a code span of its own.
+                const QvSql::Span& last = spans.back();
+                ASSERT_TRUE(last.Kind == QvSql::SpanKind::Comment && last.Closed && last.End() == comment.size()
+                            && spans.size() <= 2)
+                    << qPrintable(text);
+                ++wrapped;
+            }
+        }
+    }
+    EXPECT_EQ(wrapped, 120000);
 }
 
 TEST(SqlText, CommentOnAndTypedNames)

@@ -81,8 +81,9 @@ TEST_P(ExtractWriters, HeaderNamesThePathAndOnlyWhatIsAsked)
         ExtractSource source(GetParam(), path);
         const QStringList lines =
             source.Extract(efMetadataOnly | efCreateDatabase | efUserPassword, QStringLiteral("/p/db.fdb")).lines;
-        EXPECT_EQ(lines.at(4), QStringLiteral("CREATE DATABASE \"/p/db.fdb\" USER \"%1\" PASSWORD \"%2\";")
-                                   .arg(GetParam().user, GetParam().password));
+        EXPECT_EQ(lines.at(4), QStringLiteral("CREATE DATABASE \"/p/db.fdb\" USER \"%1\" PASSWORD \"%2\" PAGE_SIZE %3;")
+                                   .arg(GetParam().user, GetParam().password)
+                                   .arg(source.Database().PageSize()));
     }
 }
 
