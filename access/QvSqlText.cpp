@@ -174,16 +174,19 @@ namespace {
 
 // Every character taken out or replaced first: dropping one between "*" and
 // "/" afterwards would join them into a comment end. `showable` replaces
-// the control characters a terminal would obey.
+// the control characters a terminal would obey; tabs and line ends (LF, or
+// CR LF) keep a text of several lines as it reads.
 QString commentText(const QString& text, bool showable)
 {
+    // The client library reads a statement up to its first NUL.
+    const QString kept = QString(text).remove(QChar(0));
     QString result;
-    result.reserve(text.size());
-    for (const QChar c : text) {
-        // The client library reads a statement up to its first NUL.
-        if (c.unicode() == 0)
-            continue;
-        const bool control = IsControlCharacter(c) || c.category() == QChar::Other_Control;
+    result.reserve(kept.size());
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        const QChar c = kept.at(i);
+        const bool lineBreak = c == u'\n' || c == u'\t'
+            || (c == u'\r' && i + 1 < kept.size() && kept.at(i + 1) == u'\n');
+        const bool control = !lineBreak && (IsControlCharacter(c) || c.category() == QChar::Other_Control);
         result += showable && control ? QChar(u' ') : c;
     }
     // Nothing is removed after this, and "* /" cannot join a neighbour into "*/".

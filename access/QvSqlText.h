@@ -41,8 +41,9 @@ QString ScriptLiteral(const QString& text, int dialect);
 // Text to stand between "/*" and "*/": no "*/" remains in it, whatever it
 // was given, so nothing written into a comment can end the comment and run
 // as a statement; no NUL, which would end the statement the comment stands
-// in; and no other control character (a line break, BEL, ESC) but a blank
-// in its place, so that showing the script on a terminal shows its text.
+// in; and no other control character (BEL, ESC, a lone CR) but a blank in
+// its place, so that showing the script on a terminal shows its text (tabs
+// and line ends, LF or CR LF, stay).
 QString CommentText(const QString& text);
 // The same with the other control characters kept, for a text read back
 // from its comment as it was (a local variable's description in a routine's
