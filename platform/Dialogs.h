@@ -113,7 +113,8 @@ bool runFontDialog(QFont& font, bool fixedPitchOnly = false, const QString& titl
 bool loginDialog(const QString& databaseName, QString& userName, QString& password);
 
 // Shows a dialog modally. Accepted gives mrOk, rejected mrCancel, done(r)
-// for any other r gives r.
+// for any other r gives r. Every dialog and box of this layer, once closed,
+// gives the activation back to the window that had it.
 ModalResult showModal(QDialog& dialog);
 
 } // namespace qv

@@ -171,23 +171,6 @@ TEST(RealDialogs, AMessageBoxOpensCentredOnTheMainWindowWhoeverAsks)
     EXPECT_EQ(boxes, 3);
 }
 
-TEST(RealDialogs, WithoutAMainWindowABoxOpensCentredOnTheWindowThatAsks)
-{
-    QWidget window;
-    window.setGeometry(300, 200, 400, 300);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    bool shown = false;
-    whenModal([&](QWidget& box) {
-        shown = true;
-        EXPECT_EQ(box.parentWidget(), &window);
-        EXPECT_LE((box.frameGeometry().center() - window.frameGeometry().center()).manhattanLength(), 4);
-        static_cast<QDialog&>(box).reject();
-    });
-    messageDlg(&window, QStringLiteral("Delete Field ?"), mtWarning, mbYesNo);
-    EXPECT_TRUE(shown);
-}
-
 TEST(RealDialogs, AClosedBoxOrDialogGivesTheKeysBackToTheWindowThatHadThem)
 {
     QMainWindow main;
