@@ -6,6 +6,7 @@
 // throws UnscriptedDialog (naming that text) when no answer is queued.
 
 #include <QFont>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +34,7 @@ struct ShownDialog
     MsgDlgType type = mtCustom;
     QString value;          // initial input text, proposed file name or user name
     QString owner;          // a message box: the object name of the window it is centred on
+    QPoint centre;          // a message box: where on the screen its centre is put (null: left to Qt)
 };
 
 class UnscriptedDialog : public std::logic_error

@@ -14,7 +14,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
@@ -85,26 +85,46 @@ ModalResult escapeResult(MsgDlgButtons buttons)
     return mrCancel;
 }
 
-// The window a box belongs to: the MDI child or top-level window around the
-// widget that asks, else around the focus.
-QWidget* askingWindow(QWidget* owner)
+// The widget that asks for a box: the one named, else the focus, else the
+// active window.
+QWidget* askingWidget(QWidget* owner)
 {
-    QWidget* widget = owner ? owner : QApplication::focusWidget();
-    if (!widget)
-        return QApplication::activeWindow();
-    while (!widget->isWindow() && widget->parentWidget() && !qobject_cast<QMdiSubWindow*>(widget->parentWidget()))
-        widget = widget->parentWidget();
-    return widget;
+    if (owner)
+        return owner;
+    if (QWidget* focus = QApplication::focusWidget())
+        return focus;
+    return QApplication::activeWindow();
 }
 
-// A message box that opens centred on the window that asks, which for an
-// MDI child is not the top-level window Qt would centre it on.
+// Boxes open centred on the main window, whichever of its children asks and
+// wherever the focus is; a program without one centres them on the
+// top-level window that asks.
+QWidget* centringWindow(QWidget* asking)
+{
+    QWidget* top = asking ? asking->window() : nullptr;
+    if (qobject_cast<QMainWindow*>(top) && top->isVisible())
+        return top;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows)
+        if (qobject_cast<QMainWindow*>(window) && window->isVisible())
+            return window;
+    return top && top->isVisible() ? top : nullptr;
+}
+
+QPoint centreOf(const QWidget* window)
+{
+    return window ? window->frameGeometry().center() : QPoint();
+}
+
+// A message box centred on a window of the caller's choosing, whole on the
+// screen; Qt alone would centre it on whatever window is its parent.
 class CentredMessageBox : public QMessageBox
 {
 public:
-    CentredMessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text, QWidget* asking)
-        : QMessageBox(icon, caption, text, QMessageBox::NoButton, asking)
-        , m_asking(asking)
+    CentredMessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text, QWidget* parent,
+                      QWidget* centredOn)
+        : QMessageBox(icon, caption, text, QMessageBox::NoButton, parent)
+        , m_centredOn(centredOn)
     {
     }
 
@@ -112,13 +132,12 @@ protected:
     void showEvent(QShowEvent* event) override
     {
         QMessageBox::showEvent(event);
-        if (!m_asking || !m_asking->isVisible())
+        if (!m_centredOn || !m_centredOn->isVisible())
             return;
-        const QPoint centre = m_asking->mapToGlobal(m_asking->rect().center());
         QRect frame = frameGeometry();
-        frame.moveCenter(centre);
+        frame.moveCenter(centreOf(m_centredOn));
         // Whole on the screen, title bar included.
-        if (const QScreen* screen = m_asking->screen()) {
+        if (const QScreen* screen = m_centredOn->screen()) {
             const QRect available = screen->availableGeometry();
             frame.moveLeft(qBound(available.left(), frame.left(), qMax(available.left(), available.right() - frame.width())));
             frame.moveTop(qBound(available.top(), frame.top(), qMax(available.top(), available.bottom() - frame.height())));
@@ -127,7 +146,30 @@ protected:
     }
 
 private:
-    QPointer<QWidget> m_asking;
+    QPointer<QWidget> m_centredOn;
+};
+
+// A modal window or box hands the activation back, when it closes, to the
+// window that had it: a display without a window manager (and Qt's offscreen
+// one) leaves no window active, and keys and shortcuts then reach nothing
+// until the user clicks a window.
+class ActivationReturn
+{
+public:
+    ActivationReturn()
+        : m_window(QApplication::activeWindow())
+    {
+    }
+    ~ActivationReturn()
+    {
+        if (m_window && m_window->isVisible() && !m_window->isMinimized())
+            m_window->activateWindow();
+    }
+    ActivationReturn(const ActivationReturn&) = delete;
+    ActivationReturn& operator=(const ActivationReturn&) = delete;
+
+private:
+    QPointer<QWidget> m_window;
 };
 
 ModalResult showMessageBox(const QString& text, const QString& caption, MsgDlgType type,
@@ -135,7 +177,9 @@ ModalResult showMessageBox(const QString& text, const QString& caption, MsgDlgTy
 {
     if (buttons == 0)
         buttons = mbOK;
-    QWidget* asking = askingWindow(owner);
+    QWidget* asking = askingWidget(owner);
+    QWidget* centredOn = centringWindow(asking);
+    const ActivationReturn activation;
     if (DialogScript* script = DialogScript::active()) {
         ShownDialog shown;
         shown.kind = DialogKind::Message;
@@ -143,11 +187,15 @@ ModalResult showMessageBox(const QString& text, const QString& caption, MsgDlgTy
         shown.text = text;
         shown.buttons = buttonCaptions(buttons);
         shown.type = type;
-        shown.owner = asking ? asking->objectName() : QString();
+        shown.owner = centredOn ? centredOn->objectName() : QString();
+        shown.centre = centreOf(centredOn);
         return script->takeMessage(shown, buttons);
     }
 
-    CentredMessageBox box(iconOf(type), caption, text, asking);
+    // Owned by the window that asks, so that it stays above it even when that
+    // is a dialog of its own; one that is not shown is no owner.
+    QWidget* parent = asking && asking->window()->isVisible() ? asking->window() : centredOn;
+    CentredMessageBox box(iconOf(type), caption, text, parent, centredOn);
     std::vector<std::pair<QAbstractButton*, ModalResult>> answers;
     QAbstractButton* escape = nullptr;
     const ModalResult escapeAnswer = escapeResult(buttons);
@@ -320,6 +368,7 @@ bool inputQuery(const QString& caption, const QString& prompt, QString& value)
         value = *answer;
         return true;
     }
+    const ActivationReturn activation;
     bool ok = false;
     const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
                                                QLineEdit::Normal, value, &ok);
@@ -352,6 +401,7 @@ bool runFileDialog(FileDialogRequest& request)
         if (answer->second > 0)
             filterIndex = answer->second;
     } else {
+        const ActivationReturn activation;
         QFileDialog dialog(QApplication::activeWindow(), request.title, request.initialDir);
         const QStringList filters = nameFilters(request.filter);
         if (!filters.isEmpty()) {
@@ -419,6 +469,7 @@ bool runFontDialog(QFont& font, bool fixedPitchOnly, const QString& title)
     QFontDialog::FontDialogOptions options;
     if (fixedPitchOnly)
         options |= QFontDialog::MonospacedFonts;
+    const ActivationReturn activation;
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, FontDialogStart(font), QApplication::activeWindow(), title, options);
     if (ok)
@@ -442,6 +493,7 @@ bool loginDialog(const QString& databaseName, QString& userName, QString& passwo
         password = answer->second;
         return true;
     }
+    const ActivationReturn activation;
     LoginDialog dialog(databaseName, userName, QApplication::activeWindow());
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -452,6 +504,7 @@ bool loginDialog(const QString& databaseName, QString& userName, QString& passwo
 
 ModalResult showModal(QDialog& dialog)
 {
+    const ActivationReturn activation;
     int code = 0;
     if (DialogScript* script = DialogScript::active()) {
         ShownDialog shown;

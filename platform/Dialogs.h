@@ -63,8 +63,8 @@ QString captionOfType(MsgDlgType type);
 // A message box captioned by its type. Esc and the window's close button give
 // Cancel's answer, else No's, else OK's; the first button is the default. Help
 // asks for help on helpContext and leaves the box open.
-// The box opens centred on the window that asks: the MDI child or window
-// around the focus, or around owner when one is given.
+// The box opens centred on the main window, whichever window asks; it is
+// owned by the window around owner when one is given, else around the focus.
 ModalResult messageDlg(const QString& text, MsgDlgType type, MsgDlgButtons buttons,
                        int helpContext = 0);
 ModalResult messageDlg(QWidget* owner, const QString& text, MsgDlgType type, MsgDlgButtons buttons);
@@ -113,7 +113,8 @@ bool runFontDialog(QFont& font, bool fixedPitchOnly = false, const QString& titl
 bool loginDialog(const QString& databaseName, QString& userName, QString& password);
 
 // Shows a dialog modally. Accepted gives mrOk, rejected mrCancel, done(r)
-// for any other r gives r.
+// for any other r gives r. Every dialog and box of this layer, once closed,
+// gives the activation back to the window that had it.
 ModalResult showModal(QDialog& dialog);
 
 } // namespace qv

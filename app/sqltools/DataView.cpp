@@ -181,8 +181,9 @@ void TFDataView::CreateControls()
 
     Panel5 = new QWidget(TablePage);
     Panel5->setObjectName(QStringLiteral("Panel5"));
-    auto* bottom = new QHBoxLayout(Panel5);
-    bottom->setContentsMargins(2, 2, 2, 2);
+    auto* bottomRows = new QVBoxLayout(Panel5);
+    bottomRows->setContentsMargins(2, 2, 2, 2);
+    auto* bottom = new QHBoxLayout;
     RecCountBtn = MakeButton(Panel5, "RecCountBtn", QStringLiteral("Record count (F4):"));
     RCount = new QLabel(Panel5);
     RCount->setObjectName(QStringLiteral("RCount"));
@@ -191,6 +192,9 @@ void TFDataView::CreateControls()
     NoSortBtn = MakeButton(Panel5, "NoSortBtn", QStringLiteral("No Sort (Ctrl-C)"));
     Orderby = new QLabel(QStringLiteral("ORDER BY:"), Panel5);
     Orderby->setObjectName(QStringLiteral("Orderby"));
+    // The order grows with every column sorted on: the whole width under the
+    // buttons, wrapped at blanks, so that it is read whole.
+    Orderby->setWordWrap(true);
     TempE = new QLineEdit(Panel5);
     TempE->setObjectName(QStringLiteral("TempE"));
     TempE->hide();
@@ -198,7 +202,9 @@ void TFDataView::CreateControls()
     bottom->addWidget(RCount);
     bottom->addWidget(SortBtn);
     bottom->addWidget(NoSortBtn);
-    bottom->addWidget(Orderby, 1);
+    bottom->addStretch(1);
+    bottomRows->addLayout(bottom);
+    bottomRows->addWidget(Orderby);
     table->addWidget(Panel5);
 
     auto* form = new QVBoxLayout(FormSheet);

@@ -534,6 +534,9 @@ QString TSQLEditor::CaptionFor(const QString& text)
 {
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    // Blanks the editor put before the first word (a click past a line's
+    // end, then typing) say nothing of the statement.
+    shown = shown.trimmed();
     const bool cut = shown.size() >= kCaptionLength;
     shown = StrLeftWhole(shown, kCaptionLength);
     if (cut)

@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMainWindow>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -129,31 +131,66 @@ TEST(RealDialogs, FontDialogStartsOnTheFontsOwnFamilyStyleAndSize)
     }
 }
 
-TEST(RealDialogs, AMessageBoxOpensCentredOnTheWindowThatAsks)
+TEST(RealDialogs, AMessageBoxOpensCentredOnTheMainWindowWhoeverAsks)
 {
     // An MDI child away from the middle of its main window.
-    QMdiArea main;
-    main.setGeometry(0, 0, 780, 580);
+    QMainWindow main;
+    main.setObjectName(QStringLiteral("Main"));
+    auto* area = new QMdiArea;
+    main.setCentralWidget(area);
+    main.setGeometry(40, 30, 780, 580);
     auto* child = new QWidget;
     auto* edit = new QLineEdit(child);
-    QMdiSubWindow* sub = main.addSubWindow(child);
+    QMdiSubWindow* sub = area->addSubWindow(child);
     sub->setGeometry(380, 250, 360, 280);
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
-    const QPoint centre = child->mapToGlobal(child->rect().center());
-    auto centredOnChild = [&](QWidget& box) {
-        EXPECT_EQ(box.parentWidget(), child);
+    const QPoint centre = main.frameGeometry().center();
+    int boxes = 0;
+    auto centredOnMain = [&](QWidget& box) {
+        ++boxes;
+        EXPECT_EQ(box.parentWidget(), &main);
         EXPECT_LE((box.frameGeometry().center() - centre).manhattanLength(), 4)
             << box.frameGeometry().center().x() << "," << box.frameGeometry().center().y();
         static_cast<QDialog&>(box).reject();
     };
     // Named by the caller, and found from the focus.
-    whenModal(centredOnChild);
+    whenModal(centredOnMain);
     messageDlg(child, QStringLiteral("Save changes ?"), mtConfirmation, mbYesNoCancel);
     main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     edit->setFocus();
-    if (QApplication::focusWidget() == edit) {
-        whenModal(centredOnChild);
-        messageDlg(QStringLiteral("Save changes ?"), mtConfirmation, mbYesNoCancel);
-    }
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    whenModal(centredOnMain);
+    messageDlg(QStringLiteral("Save changes ?"), mtConfirmation, mbYesNoCancel);
+    // Asked for by a window that is not shown (a menu just closed): not at
+    // that window's corner of the screen either.
+    QMenu closedMenu;
+    whenModal(centredOnMain);
+    messageDlg(&closedMenu, QStringLiteral("Commit Work ?"), mtConfirmation, mbYesNoCancel);
+    EXPECT_EQ(boxes, 3);
+}
+
+TEST(RealDialogs, AClosedBoxOrDialogGivesTheKeysBackToTheWindowThatHadThem)
+{
+    QMainWindow main;
+    auto* edit = new QLineEdit;
+    main.setCentralWidget(edit);
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    edit->setFocus();
+    whenModal([](QWidget& box) { buttonNamed(box, QStringLiteral("OK"))->click(); });
+    EXPECT_EQ(messageDlg(QStringLiteral("Done."), mtInformation, mbOK), mrOk);
+    // What the window system says comes through the event loop, as the user's next key does.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &main);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+
+    QDialog dialog(&main);
+    whenModal([](QWidget& shown) { static_cast<QDialog&>(shown).accept(); });
+    EXPECT_EQ(showModal(dialog), mrOk);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &main);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
 }

@@ -175,6 +175,36 @@ TEST_P(TableEditorTest, NewTableTypedAndSaved)
               QStringList({"1 1"}));
 }
 
+// The column dialog gives the window its keys back: F2 right after Add field's
+// OK saves, with no click in the window first.
+TEST_P(TableEditorTest, AddFieldThenF2SavesTheNewTable)
+{
+    auto database = qvdebug::createDatabase(target(), m_dir, dialect());
+    TNewTable editor(database.get());
+    QStringList created;
+    editor.OnTableCreated = [&](const QString& name) { created << name; };
+    editor.NewTable();
+    editor.show();
+    editor.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    QTest::keyClicks(editor.TableName, "t");
+
+    m_script.onModal(fillColumn("ID", "Integer", {}, false));
+    QTest::mouseClick(editor.AddFieldBtn, Qt::LeftButton);
+    ASSERT_EQ(m_script.pendingAnswers(), 0);
+    EXPECT_EQ(editor.FieldList->Cells(TNewTable::fcName, 1), "ID");
+
+    // The key goes where a key goes, through the event loop: to the focus of
+    // the active window.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &editor);
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : static_cast<QWidget*>(&editor), Qt::Key_F2);
+    EXPECT_EQ(created, QStringList({"T"}));
+    EXPECT_FALSE(editor.Modified());
+    EXPECT_EQ(read("select rdb$field_name from rdb$relation_fields where rdb$relation_name='T'"), QStringList({"ID"}));
+}
+
 // An existing table changed through the dialogs; a failed step keeps the
 // window and its changes and saves nothing, all of it is saved on closing.
 TEST_P(TableEditorTest, ExistingTableChangedAndClosed)

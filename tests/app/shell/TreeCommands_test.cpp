@@ -208,9 +208,10 @@ TEST_P(TreeCommandsTest, AFailingDropShowsTheServersMessageAndKeepsTheNode)
     ASSERT_EQ(messages.size(), 2);
     EXPECT_EQ(messages[0], QStringLiteral("Are you really want to drop this table ?"));
     EXPECT_TRUE(messages[1].contains(QStringLiteral("CUSTOMER"))) << qPrintable(messages[1]);
-    // An error box, with its icon, on the tree's window.
+    // An error box, with its icon, centred on the main window.
     EXPECT_EQ(m_script.shown().back().type, qv::mtError);
-    EXPECT_EQ(m_script.shown().back().owner, MainTree->objectName());
+    EXPECT_EQ(m_script.shown().back().owner, MainForm->objectName());
+    EXPECT_EQ(m_script.shown().back().centre, MainForm->frameGeometry().center());
     EXPECT_EQ(object(tables, QStringLiteral("CUSTOMER")), customer);
     EXPECT_FALSE(DM->IBTran()->Active());
     EXPECT_EQ(countRows(target(), path,

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
@@ -230,6 +231,56 @@ TEST_P(DataViewTest, StatementsSortingCountAndReadOnlyOnOneDatabase)
     EXPECT_EQ(sv->DS->UpdateSQL().join(QString()),
               QStringLiteral("UPDATE SV SET A=?A,B=?B WHERE A=?old_A and B=?old_B"));
     EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(QLatin1Char('|')).toStdString();
+}
+
+// Whether a label shows its whole text: the lines it needs at its width,
+// each as wide as it is, fit the room it has.
+bool showsWhole(const QLabel* label)
+{
+    const QRect room = label->contentsRect();
+    const int flags = Qt::AlignLeft | Qt::AlignTop | (label->wordWrap() ? Qt::TextWordWrap : 0);
+    const QRect needed =
+        QFontMetrics(label->font()).boundingRect(QRect(0, 0, room.width(), 100000), flags, label->text());
+    return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+// The order the user picks from the popup is shown whole under the grid, at
+// the size the window opens at and wider, one column or several.
+TEST_P(DataViewTest, TheOrderChosenFromThePopupIsShownWhole)
+{
+    const quint64 id = makeDatabase({QStringLiteral("create table DEPARTMENT (DEPT_NO char(3), DEPARTMENT varchar(25), "
+                                                    "HEAD_DEPT char(3), LOCATION varchar(15))"),
+                                     QStringLiteral("insert into DEPARTMENT values ('000', 'Headquarters', null, "
+                                                    "'Monterey')"),
+                                     QStringLiteral("insert into DEPARTMENT values ('100', 'Sales', '000', 'Tokyo')")});
+    TFDataView* view = open(id, QStringLiteral("DEPARTMENT"));
+    TQcDBGrid* grid = view->TableViewGrid;
+    // Right button on a cell of the column, then the popup's item.
+    auto sortDescending = [&](int column) {
+        const QRect cell = grid->visualRect(grid->model()->index(0, column));
+        ASSERT_TRUE(cell.isValid());
+        QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, cell.center());
+        ASSERT_TRUE(view->Popup1->isVisible());
+        QTest::mouseClick(view->Popup1, Qt::LeftButton, {},
+                          view->Popup1->actionGeometry(view->DescSortMenu).center());
+        QCoreApplication::processEvents();
+    };
+    for (const int width : {600, 800}) {
+        SCOPED_TRACE(width);
+        view->resize(width, 400);
+        sortDescending(1);
+        EXPECT_EQ(view->Orderby->text(), QStringLiteral(" ORDER BY DEPARTMENT DESCENDING"));
+        EXPECT_TRUE(view->Orderby->isVisible());
+        EXPECT_TRUE(showsWhole(view->Orderby)) << view->Orderby->contentsRect().width();
+        sortDescending(3);
+        sortDescending(2);
+        EXPECT_EQ(view->Orderby->text(),
+                  QStringLiteral(" ORDER BY DEPARTMENT DESCENDING,LOCATION DESCENDING,HEAD_DEPT DESCENDING"));
+        EXPECT_TRUE(showsWhole(view->Orderby)) << view->Orderby->contentsRect().width();
+        EXPECT_EQ(cell(view, 0, 1), QStringLiteral("Sales"));
+        QTest::mouseClick(view->NoSortBtn, Qt::LeftButton);
+        EXPECT_EQ(view->Orderby->text(), QStringLiteral("ORDER BY:"));
+    }
 }
 
 TEST_P(DataViewTest, EditCommitAndReopenKeepsTheChange)

@@ -31,6 +31,8 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -465,6 +467,58 @@ TEST_P(SQLEditorInProgram, OptionsReachOpenEditorsAndQuittingAsksAboutTheTransac
     EXPECT_EQ(script.messages(),
               (QStringList{QStringLiteral("Commit Work ?"), QStringLiteral("Do you want to quit Qorvane ?")}));
     EXPECT_EQ(qvsql::scalar(target, path, QStringLiteral("select NAME from T where ID = 77")), QStringLiteral("on quit"));
+}
+
+// File > Exit as a user picks it, twice, with the editor that holds work
+// covered by another: both questions open centred on the main window, the
+// second too when the first box took the activation away with it.
+TEST_P(SQLEditorInProgram, EveryQuitQuestionOpensCentredOnTheMainWindow)
+{
+    QTreeWidgetItem* node = databaseNode();
+    ASSERT_NE(node, nullptr);
+    node->setExpanded(true);
+    MainTree->Tree()->setCurrentItem(node);
+    TSQLEditor* working = ExecuteSQLBtnClick();
+    ASSERT_NE(working, nullptr);
+    working->SQLText->SetText(QStringLiteral("insert into T values (78, 'covered')"));
+    working->RunBtnClick();
+    ASSERT_TRUE(working->RunT->Active());
+    MainTree->Tree()->setCurrentItem(node);
+    TSQLEditor* cover = ExecuteSQLBtnClick();
+    ASSERT_NE(cover, working);
+    MainForm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(MainForm));
+    cover->SQLText->setFocus();
+    ASSERT_EQ(MainForm->MdiArea()->activeSubWindow()->widget(), cover);
+
+    auto exitFromTheMenu = [] {
+        QMenuBar* bar = MainForm->menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(MainForm->FileMenu->menuAction()).center());
+        ASSERT_TRUE(MainForm->FileMenu->isVisible());
+        QTest::mouseClick(MainForm->FileMenu, Qt::LeftButton, {},
+                          MainForm->FileMenu->actionGeometry(MainForm->FileExitItem).center());
+    };
+    // A real box is a window of its own that takes the activation while it is up.
+    script.answerMessage(qv::mrCancel, [] {
+        QDialog box;
+        box.show();
+        box.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&box));
+    });
+    exitFromTheMenu();
+    QCoreApplication::processEvents();
+    script.answerMessage(qv::mrCancel);
+    exitFromTheMenu();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(script.messages(), (QStringList{QStringLiteral("Commit Work ?"), QStringLiteral("Commit Work ?")}));
+    const QPoint centre = MainForm->frameGeometry().center();
+    for (const qv::ShownDialog& box : script.shown()) {
+        EXPECT_EQ(box.owner, MainForm->objectName());
+        EXPECT_EQ(box.centre, centre);
+    }
+    EXPECT_EQ(QApplication::activeWindow(), MainForm);
+    EXPECT_TRUE(working->RunT->Active());
+    EXPECT_EQ(editors().size(), 2);
 }
 
 TEST_P(SQLEditorInProgram, LinkWordsShowTheObjectsDefinitionOfTheWindowsDatabase)

@@ -231,6 +231,30 @@ TEST_P(SQLEditorTest, CaptionIsCutAtFortyCharacters)
               QStringLiteral("SQL Editor - (select '") + QString(30, u'x') + smile + QStringLiteral("...)"));
 }
 
+TEST_P(SQLEditorTest, CaptionLeavesOutTheBlanksOfAClickPastTheLineEnd)
+{
+    TqeCustomEdit* text = editor->SQLText;
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+    // Ten columns past the end of the empty first line, then typing.
+    const QPoint pastTheEnd(text->TextOrigin() + 10 * text->CharWidth() + text->CharWidth() / 2,
+                            text->LineHeight() / 2);
+    QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, pastTheEnd);
+    ASSERT_EQ(text->CaretXY(), QPoint(11, 1));
+    QTest::keyClicks(text, QStringLiteral("select ID from T"));
+    QTest::keyClick(text, Qt::Key_R, Qt::ControlModifier);
+    // The window acts on its keys once they have been delivered.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    // The statement keeps what the editor made of it; the caption says the statement.
+    EXPECT_EQ(editor->StatementText(), QString(10, u' ') + QStringLiteral("select ID from T"));
+    EXPECT_EQ(editor->History().size(), 1);
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral("SQL Editor - (select ID from T)"));
+
+    // Blank lines before it are no part of the caption either.
+    run(QStringLiteral("\r\n  \r\nselect NAME from T"));
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral("SQL Editor - (select NAME from T)"));
+}
+
 TEST_P(SQLEditorTest, HistoryStepsBackAndForth)
 {
     run(QStringLiteral("select ID from T"));
