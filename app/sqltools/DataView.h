@@ -128,11 +128,19 @@ private:
     // and the transaction went with it: both are opened anew); false when it
     // could not be connected.
     bool Connected();
+    // The grid found the connection lost: said once, unless a command
+    // already did and connected again.
+    void GridFoundLoss();
 
     QPointer<TQvDatabase> m_database;
     TEntryConnection* m_connection = nullptr;
     // The server dropped the connection, and the transaction with it.
     bool m_transactionLost = false;
+    // The lost transaction held changes the user had not committed.
+    bool m_changesLost = false;
+    // The record the user was on (1-based), found again when the rows are
+    // read anew after a lost connection.
+    int m_recNo = 0;
     // The columns of the last open, as the server described them.
     QList<TDataViewColumn> m_columns;
     bool m_readOnlyCaption = false;
