@@ -774,9 +774,15 @@ void TFDataView::showEvent(QShowEvent* event)
     TableViewGrid->setFont(DataFont());
 }
 
+bool TFDataView::QueryClose()
+{
+    return !qv::BusyGuard::isBusy(this);
+}
+
 void TFDataView::closeEvent(QCloseEvent* event)
 {
-    if (qv::BusyGuard::isBusy(this)) {
+    TakeAnswered();
+    if (!QueryClose()) {
         event->ignore();
         return;
     }

@@ -6,6 +6,7 @@
 // table's columns before every open; a table that cannot be opened for
 // editing is browsed read-only.
 
+#include "app/shell/CloseQuery.h"
 #include "app/shell/TextExport.h"
 #include "app/sqltools/DataViewSQL.h"
 
@@ -27,7 +28,7 @@ class TQvDataSet;
 class TQvDatabase;
 class TQvTransaction;
 
-class TFDataView : public QWidget, public TResultWindow
+class TFDataView : public QWidget, public TResultWindow, public TCloseQuery
 {
     Q_OBJECT
 public:
@@ -40,6 +41,8 @@ public:
     bool OpenOn(TQvDatabase* database);
 
     TDataSet* ResultDataSet() const override;
+    // Nothing to ask: the window commits when it closes.
+    bool QueryClose() override;
 
     // Handlers.
     void CommitBtnClick();
