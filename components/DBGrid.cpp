@@ -335,14 +335,22 @@ void TQcDBGrid::focusOutEvent(QFocusEvent* event)
     }
 }
 
+void TQcDBGrid::SetErrorTaker(TDataSetModel::ErrorTaker taker)
+{
+    m_errorTaker = taker;
+    m_model->setErrorTaker(std::move(taker));
+}
+
 void TQcDBGrid::Attempt(const std::function<void()>& action)
 {
     try {
         action();
     } catch (const EDatabaseError& error) {
-        ShowError(error.Message());
+        if (!m_errorTaker || !m_errorTaker(error))
+            ShowError(error.Message());
     } catch (const std::exception& error) {
-        ShowError(QString::fromUtf8(error.what()));
+        if (!m_errorTaker || !m_errorTaker(error))
+            ShowError(QString::fromUtf8(error.what()));
     }
 }
 

@@ -9,6 +9,7 @@
 // with Ctrl+Delete, and Ctrl+Home / Ctrl+End to the dataset's first and last
 // record.
 
+#include "platform/db/DataSetModel.h"
 #include "platform/db/DbTypes.h"
 
 #include <QFlags>
@@ -17,7 +18,6 @@
 
 #include <functional>
 
-class TDataSetModel;
 class TDataSource;
 
 enum TDBGridOption : unsigned {
@@ -87,6 +87,9 @@ public:
     // Writes the text of an open cell editor to its field and closes the
     // editor; the record is not posted.
     void CommitEdit();
+    // Failures its owner handles itself, found by the grid's keys or by its
+    // rows (see TDataSetModel::setErrorTaker); the rest are shown.
+    void SetErrorTaker(TDataSetModel::ErrorTaker taker);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -111,4 +114,5 @@ private:
     bool m_showGlyphs = true;
     bool m_defaultDrawing = true;
     bool m_following = false;
+    TDataSetModel::ErrorTaker m_errorTaker;
 };

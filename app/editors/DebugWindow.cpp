@@ -671,13 +671,35 @@ bool Ts_debug::FormCloseQuery()
         m_debugger->Reset();
         return false;
     }
+    EndSession();
+    return true;
+}
+
+bool Ts_debug::QueryClose()
+{
+    // A step or a run under way: the quit waits for it.
+    if (qv::BusyGuard::isBusy(this) || m_inRun || m_closeAfterRun)
+        return false;
+    return !m_debugger->Running()
+        || qv::messageDlg(QStringLiteral("Debug Session in progress. Terminate and close window?"),
+                          qv::mtConfirmation, qv::mbYesNo)
+        == qv::mrYes;
+}
+
+void Ts_debug::EndSession()
+{
     for (const QString& message : m_debugger->Reset())
         qWarning("Ending the debug session: %s", qPrintable(message));
-    return true;
 }
 
 void Ts_debug::closeEvent(QCloseEvent* event)
 {
+    if (TakeAnswered()) {
+        if (m_debugger->Running())
+            EndSession();
+        event->accept();
+        return;
+    }
     if (FormCloseQuery())
         event->accept();
     else

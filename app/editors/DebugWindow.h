@@ -9,6 +9,7 @@
 // statement cost; the stepping itself is TDebugger's.
 
 #include "app/editors/Debugger.h"
+#include "app/shell/CloseQuery.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -31,7 +32,7 @@ class TqeCustomEdit;
 class TqeGeneralSyn;
 class TqeImageList;
 
-class Ts_debug : public QWidget
+class Ts_debug : public QWidget, public TCloseQuery
 {
     Q_OBJECT
     // The shell finds the windows of a database through these.
@@ -124,6 +125,9 @@ public:
     QTableWidget* StGrid;
     TFormStorage* FormStorage1;
 
+    // Asks about a session in progress; it ends only when the window goes.
+    bool QueryClose() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -149,6 +153,7 @@ private:
     static bool IsOwnKey(int key, Qt::KeyboardModifiers modifiers);
     // Whether the window may close now (asks while a session runs).
     bool FormCloseQuery();
+    void EndSession();
     QString DatabaseName() const;
 
     quint64 m_dbId;

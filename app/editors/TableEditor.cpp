@@ -946,7 +946,7 @@ void TNewTable::reject()
 
 void TNewTable::closeEvent(QCloseEvent* event)
 {
-    if (FormCloseQuery())
+    if (TakeAnswered() || FormCloseQuery())
         event->accept();
     else
         event->ignore();

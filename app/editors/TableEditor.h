@@ -7,6 +7,7 @@
 
 #include "app/editors/TableCatalog.h"
 #include "app/editors/TableDDL.h"
+#include "app/shell/CloseQuery.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -43,7 +44,7 @@ public:
     QPlainTextEdit* IBMsg;
 };
 
-class TNewTable : public QDialog
+class TNewTable : public QDialog, public TCloseQuery
 {
     Q_OBJECT
 public:
@@ -95,6 +96,7 @@ public:
     void DisableConstraintButtons();
     // Closing: asks "Save changes ?" when modified; false keeps the window.
     bool FormCloseQuery();
+    bool QueryClose() override { return FormCloseQuery(); }
 
     QLineEdit* TableName;
     TTypedGrid* FieldList;

@@ -122,6 +122,12 @@ bool TBaseMDI::FormCloseQuery()
     }
 }
 
+bool TBaseMDI::QueryClose()
+{
+    const qv::BusyGuard busy(this);
+    return busy.acquired() && FormCloseQuery();
+}
+
 void TBaseMDI::closeEvent(QCloseEvent* event)
 {
     // Never while its own work runs: that code still uses the window.
@@ -130,7 +136,7 @@ void TBaseMDI::closeEvent(QCloseEvent* event)
         return;
     }
     const qv::BusyGuard busy(this);
-    if (!FormCloseQuery()) {
+    if (!TakeAnswered() && !FormCloseQuery()) {
         event->ignore();
         return;
     }

@@ -7,6 +7,7 @@
 // the window's vertical layout, below the tool bar. The window frees itself
 // when closed.
 
+#include "app/shell/CloseQuery.h"
 #include "app/shell/ObjectOpeners.h"
 
 #include <QWidget>
@@ -14,7 +15,7 @@
 class QAction;
 class QToolBar;
 
-class TBaseMDI : public QWidget
+class TBaseMDI : public QWidget, public TCloseQuery
 {
     Q_OBJECT
 public:
@@ -43,6 +44,8 @@ public:
     // Yes closes only after a successful save, No discards, Cancel stays.
     // The close handler asks it.
     bool FormCloseQuery();
+    // The quit's question: the same, never while the window's own work runs.
+    bool QueryClose() override;
 
     QToolBar* ToolBar1;
     QAction* OkBtn;

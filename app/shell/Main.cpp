@@ -1,6 +1,7 @@
 #include "app/shell/Main.h"
 
 #include "app/shell/AboutBox.h"
+#include "app/shell/CloseQuery.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/MainTreeF.h"
 #include "app/shell/MdiPlacement.h"
@@ -450,13 +451,47 @@ void TMainForm::FormShow()
 
 bool TMainForm::ChildrenAgreeToClose()
 {
+    // Asked only: a window that agreed goes on working if the quit does not go ahead.
     for (QWidget* form : Children()) {
+        if (auto* asked = dynamic_cast<TCloseQuery*>(form)) {
+            if (!asked->QueryClose())
+                return false;
+            continue;
+        }
         QCloseEvent query;
         QCoreApplication::sendEvent(form, &query);
         if (!query.isAccepted())
             return false;
     }
     return true;
+}
+
+bool TMainForm::CloseChildren()
+{
+    QList<QPointer<QWidget>> forms;
+    for (QWidget* form : Children())
+        forms << form;
+    for (const QPointer<QWidget>& form : forms) {
+        // The tree and the description window go with the program.
+        if (!form || form == MainTree || form == ShowDesc)
+            continue;
+        if (auto* asked = dynamic_cast<TCloseQuery*>(form.data()))
+            asked->CloseAsAnswered();
+        QMdiSubWindow* frame = MdiSubWindowOf(form);
+        // One that cannot go (its commit failed, and said so) keeps the program open.
+        if (!(frame ? frame->close() : form->close())) {
+            ForgetChildrenAnswers();
+            return false;
+        }
+    }
+    return true;
+}
+
+void TMainForm::ForgetChildrenAnswers()
+{
+    for (QWidget* form : Children())
+        if (auto* asked = dynamic_cast<TCloseQuery*>(form))
+            asked->ForgetCloseAnswers();
 }
 
 bool TMainForm::FormCloseQuery()
@@ -468,7 +503,7 @@ bool TMainForm::FormCloseQuery()
 void TMainForm::closeEvent(QCloseEvent* event)
 {
     m_shuttingDown = true;
-    if (!ChildrenAgreeToClose() || !FormCloseQuery()) {
+    if (!ChildrenAgreeToClose() || !FormCloseQuery() || !CloseChildren()) {
         m_shuttingDown = false;
         event->ignore();
         return;

@@ -157,6 +157,10 @@ private:
     void DecorateMenus();
     void UpdateWindowMenu();
     bool ChildrenAgreeToClose();
+    // The quit goes ahead: each child closes on the answers it gave. False
+    // when one could not; the rest stay open as they are.
+    bool CloseChildren();
+    void ForgetChildrenAnswers();
     // Commands run by openers of the libraries above: available while registered.
     void UpdateOpenerCommands();
     // The selected tree node's registration, 0 unless the node is a database node (or below one with below).

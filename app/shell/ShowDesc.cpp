@@ -33,6 +33,7 @@ TShowDesc::TShowDesc(QWidget* parent)
 
 void TShowDesc::closeEvent(QCloseEvent* event)
 {
+    TakeAnswered();
     if (KeepOpen && KeepOpen()) {
         event->ignore();
         return;

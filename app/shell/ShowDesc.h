@@ -4,6 +4,8 @@
 // descriptions are switched on in description mode 0. Created at start-up,
 // shown and hidden by "Show Descriptions".
 
+#include "app/shell/CloseQuery.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -11,7 +13,7 @@
 class QLabel;
 class TFormPlacement;
 
-class TShowDesc : public QWidget
+class TShowDesc : public QWidget, public TCloseQuery
 {
     Q_OBJECT
 public:
@@ -20,6 +22,7 @@ public:
     QLabel* Descr() const { return m_descr; }
     // Asked before the window closes; a true answer keeps it open.
     std::function<bool()> KeepOpen;
+    bool QueryClose() override { return !(KeepOpen && KeepOpen()); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

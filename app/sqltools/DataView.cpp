@@ -75,8 +75,17 @@ TFDataView::TFDataView(quint64 dbId, const QString& tableName, QWidget* parent)
     // The rows and the transaction went with the attachment; Refresh brings them back.
     connect(m_connection, &TEntryConnection::Dropped, this, [this] {
         m_transactionLost = true;
+        m_changesLost = m_changesLost || CommitBtn->isEnabled();
         EnableTransactionButtons(false);
         UpdateNavigator();
+    });
+    // What the grid's own keys and reads find of a lost connection is the
+    // loss, said once like a command's; found in a paint, it is said after it.
+    TableViewGrid->SetErrorTaker([this](const std::exception& error) {
+        if (!dynamic_cast<const EQvConnectionLost*>(&error))
+            return false;
+        QMetaObject::invokeMethod(this, [this] { GridFoundLoss(); }, Qt::QueuedConnection);
+        return true;
     });
 
     DS->BeforeOpen = [this](TDataSet&) { DSBeforeOpen(); };
@@ -105,7 +114,15 @@ TFDataView::TFDataView(quint64 dbId, const QString& tableName, QWidget* parent)
             EnableTransactionButtons(true);
         UpdateNavigator();
     };
-    DSrc->OnDataChange = [this](TDataSource&, TField*) { UpdateNavigator(); };
+    DSrc->OnDataChange = [this](TDataSource&, TField*) {
+        UpdateNavigator();
+        // Where the user is, to be found again in the rows read anew.
+        try {
+            if (DS->Active() && DS->State() == dsBrowse)
+                m_recNo = DS->RecNo();
+        } catch (const std::exception&) {
+        }
+    };
 
     qApp->installEventFilter(this);
 }
@@ -363,36 +380,46 @@ void TFDataView::UpdateNavigator()
 
 void TFDataView::NavigatorClick(QAction* action)
 {
-    try {
-        if (action == NavFirst)
-            DS->First();
-        else if (action == NavPrior)
-            DS->Prior();
-        else if (action == NavNext)
-            DS->Next();
-        else if (action == NavLast)
-            DS->Last();
-        else if (action == NavInsert)
-            DS->Insert();
-        else if (action == NavDelete)
-            TableViewGrid->DeleteCurrentRecord();
-        else if (action == NavEdit)
-            DS->Edit();
-        else if (action == NavPost) {
-            // The text still in a cell's editor is part of the record posted.
-            TableViewGrid->CommitEdit();
-            DS->Post();
-        }
-        else if (action == NavCancel)
-            DS->Cancel();
-        else if (action == NavRefresh)
-            RefreshData();
-    } catch (const EQvConnectionLost&) {
-        m_connection->ActionLost();
-    } catch (const std::exception& error) {
-        ShowError(error);
-    }
+    // Moving is done again on a new connection; a change is not: what it
+    // worked on went with the old one.
+    if (action == NavFirst)
+        ServerCommand([this] { DS->First(); }, true);
+    else if (action == NavPrior)
+        ServerCommand([this] { DS->Prior(); }, true);
+    else if (action == NavNext)
+        ServerCommand([this] { DS->Next(); }, true);
+    else if (action == NavLast)
+        ServerCommand([this] { DS->Last(); }, true);
+    else if (action == NavInsert)
+        ServerCommand([this] { DS->Insert(); }, false);
+    else if (action == NavDelete)
+        ServerCommand([this] { TableViewGrid->DeleteCurrentRecord(); }, false);
+    else if (action == NavEdit)
+        ServerCommand([this] { DS->Edit(); }, false);
+    else if (action == NavPost)
+        ServerCommand(
+            [this] {
+                // A record being typed went with a lost connection: nothing to post.
+                if (DS->State() != dsEdit && DS->State() != dsInsert)
+                    return;
+                // The text still in a cell's editor is part of the record posted.
+                TableViewGrid->CommitEdit();
+                DS->Post();
+            },
+            false);
+    else if (action == NavCancel)
+        ServerCommand([this] { DS->Cancel(); }, false);
+    else if (action == NavRefresh)
+        RefreshData();
     UpdateNavigator();
+}
+
+void TFDataView::GridFoundLoss()
+{
+    // A command already said it and connected again.
+    if (m_database && m_database->Connected() && !m_database->ConnectionLost())
+        return;
+    m_connection->ActionLost();
 }
 
 bool TFDataView::Connected()
@@ -401,14 +428,20 @@ bool TFDataView::Connected()
     if (!database)
         return false;
     if (std::exchange(m_transactionLost, false) || m_database != database) {
+        // The loss was said on the way here.
+        m_changesLost = false;
         m_database = database;
         DS->SetDatabase(database);
         if (Tran->FindDatabase(database) < 0)
             Tran->AddDatabase(database);
         if (!Tran->Active())
             Tran->StartTransaction();
-        if (!DS->Active())
+        if (!DS->Active()) {
+            const int recNo = m_recNo;
             DS->Open();
+            if (recNo > 1)
+                DS->SetRecNo(recNo);
+        }
     }
     return true;
 }
@@ -560,6 +593,9 @@ void TFDataView::NoSortBtnClick()
 
 void TFDataView::SortBtnClick()
 {
+    // The rows a lost connection took are read again for the dialog's columns.
+    if (!DS->Active() && m_transactionLost)
+        ServerCommand([] {}, true);
     if (!DS->Active())
         return;
     TFormSort dialog(*DS, OrderFields, this);
@@ -670,11 +706,15 @@ bool TFDataView::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
             return true;
         }
         if (ctrl && key == Qt::Key_Right) {
-            DS->Next();
+            ServerCommand([this] { DS->Next(); }, true);
             return true;
         }
         if (ctrl && key == Qt::Key_Left) {
-            DS->Prior();
+            ServerCommand([this] { DS->Prior(); }, true);
+            return true;
+        }
+        if (ctrl && key == Qt::Key_Delete && Pages->currentWidget() == TablePage) {
+            ServerCommand([this] { TableViewGrid->DeleteCurrentRecord(); }, false);
             return true;
         }
         if (modifiers == Qt::NoModifier && key == Qt::Key_F4) {
@@ -740,9 +780,15 @@ void TFDataView::showEvent(QShowEvent* event)
     TableViewGrid->setFont(DataFont());
 }
 
+bool TFDataView::QueryClose()
+{
+    return !qv::BusyGuard::isBusy(this);
+}
+
 void TFDataView::closeEvent(QCloseEvent* event)
 {
-    if (qv::BusyGuard::isBusy(this)) {
+    TakeAnswered();
+    if (!QueryClose()) {
         event->ignore();
         return;
     }
@@ -751,12 +797,12 @@ void TFDataView::closeEvent(QCloseEvent* event)
             DS->CheckBrowseMode();
         if (Tran->Active())
             Tran->Commit();
+        else if (m_transactionLost && m_changesLost)
+            m_connection->ActionLost();
     } catch (const EQvConnectionLost&) {
-        // The change went with the attachment: said once, the window stays
-        // this time, and the next close goes.
+        // The change went with the attachment, and there is nothing left in
+        // the window to keep: said once, and the window goes.
         m_connection->ActionLost();
-        event->ignore();
-        return;
     } catch (const std::exception& error) {
         // The change is still in the window; nothing is lost by staying.
         ShowError(error);

@@ -6,6 +6,7 @@
 // table's columns before every open; a table that cannot be opened for
 // editing is browsed read-only.
 
+#include "app/shell/CloseQuery.h"
 #include "app/shell/TextExport.h"
 #include "app/sqltools/DataViewSQL.h"
 
@@ -27,7 +28,7 @@ class TQvDataSet;
 class TQvDatabase;
 class TQvTransaction;
 
-class TFDataView : public QWidget, public TResultWindow
+class TFDataView : public QWidget, public TResultWindow, public TCloseQuery
 {
     Q_OBJECT
 public:
@@ -40,6 +41,8 @@ public:
     bool OpenOn(TQvDatabase* database);
 
     TDataSet* ResultDataSet() const override;
+    // Nothing to ask: the window commits when it closes.
+    bool QueryClose() override;
 
     // Handlers.
     void CommitBtnClick();
@@ -128,11 +131,19 @@ private:
     // and the transaction went with it: both are opened anew); false when it
     // could not be connected.
     bool Connected();
+    // The grid found the connection lost: said once, unless a command
+    // already did and connected again.
+    void GridFoundLoss();
 
     QPointer<TQvDatabase> m_database;
     TEntryConnection* m_connection = nullptr;
     // The server dropped the connection, and the transaction with it.
     bool m_transactionLost = false;
+    // The lost transaction held changes the user had not committed.
+    bool m_changesLost = false;
+    // The record the user was on (1-based), found again when the rows are
+    // read anew after a lost connection.
+    int m_recNo = 0;
     // The columns of the last open, as the server described them.
     QList<TDataViewColumn> m_columns;
     bool m_readOnlyCaption = false;

@@ -318,6 +318,7 @@ void TRunScript::ShowProgress()
 
 void TRunScript::closeEvent(QCloseEvent* event)
 {
+    TakeAnswered();
     // The running script still uses the window.
     if (Running()) {
         event->ignore();

@@ -5,6 +5,7 @@
 // statement's error as a block the result text colours. It has a connection
 // of its own: the script connects or creates its database itself.
 
+#include "app/shell/CloseQuery.h"
 #include "app/sqltools/ScriptEcho.h"
 #include "platform/Dialogs.h"
 
@@ -22,7 +23,7 @@ class TQvDatabase;
 class TQvScript;
 class TQvTransaction;
 
-class TRunScript : public QWidget
+class TRunScript : public QWidget, public TCloseQuery
 {
     Q_OBJECT
 
@@ -36,6 +37,7 @@ public:
     QString StatusText() const;
     // True while a script runs.
     bool Running() const;
+    bool QueryClose() override { return !Running(); }
     // The echo of the runs, whose clock a test may set.
     TScriptEcho& Echo() { return m_echo; }
 

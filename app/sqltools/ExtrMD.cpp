@@ -307,6 +307,7 @@ void TExtrMD::showEvent(QShowEvent* event)
 
 void TExtrMD::closeEvent(QCloseEvent* event)
 {
+    TakeAnswered();
     if (m_running) {
         event->ignore();
         return;

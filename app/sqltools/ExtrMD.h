@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QTreeWidget>
 
+#include "app/shell/CloseQuery.h"
 #include "app/sqltools/ExtractRun.h"
 #include "access/QvDatabase.h"
 
@@ -39,7 +40,7 @@ private:
     TExtractList* m_partner = nullptr;
 };
 
-class TExtrMD : public QDialog
+class TExtrMD : public QDialog, public TCloseQuery
 {
     Q_OBJECT
 public:
@@ -89,6 +90,8 @@ public:
     int Flags() const;
     // The selected list's objects, in its order.
     QList<TExtractItem> SelectedItems() const;
+    // Not while an extraction runs.
+    bool QueryClose() override { return !m_running; }
 
 protected:
     void showEvent(QShowEvent* event) override;

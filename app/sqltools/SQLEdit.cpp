@@ -1000,14 +1000,33 @@ void TSQLEditor::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     }
 }
 
-bool TSQLEditor::FormCloseQuery()
+bool TSQLEditor::QueryClose()
 {
+    // Never under a running statement or fetch.
+    return !Busy() && AskCommit();
+}
+
+bool TSQLEditor::AskCommit()
+{
+    m_closeAnswer = qv::mrNone;
     if (!RunT->Active())
         return true;
     const qv::ModalResult answer =
         qv::messageDlg(QStringLiteral("Commit Work ?"), qv::mtConfirmation, qv::mbYesNoCancel);
     if (answer != qv::mrYes && answer != qv::mrNo)
         return false;
+    m_closeAnswer = answer;
+    return true;
+}
+
+bool TSQLEditor::FormCloseQuery()
+{
+    const bool answered = TakeAnswered() && (m_closeAnswer != qv::mrNone || !RunT->Active());
+    if (!answered && !AskCommit())
+        return false;
+    if (!RunT->Active())
+        return true;
+    const qv::ModalResult answer = std::exchange(m_closeAnswer, qv::mrNone);
     try {
         if (answer == qv::mrYes)
             RunT->Commit();

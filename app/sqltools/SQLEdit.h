@@ -8,8 +8,10 @@
 // buffer counters, per-table counters as bar charts) and kept in a history.
 
 #include "access/QvDatabase.h"
+#include "app/shell/CloseQuery.h"
 #include "app/shell/TextExport.h"
 #include "app/sqltools/ExecStatistics.h"
+#include "platform/Dialogs.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -37,7 +39,7 @@ class TResultGrid;
 class TqeCustomEdit;
 class TqeGeneralSyn;
 
-class TSQLEditor : public QWidget, public TResultWindow
+class TSQLEditor : public QWidget, public TResultWindow, public TCloseQuery
 {
     Q_OBJECT
     // The shell finds the windows of a database through these.
@@ -68,6 +70,8 @@ public:
     // The last text the window put on the main window's status line.
     const QString& StatusText() const { return m_statusText; }
     // True while a statement runs or the result is being fetched.
+    // Asks "Commit Work ?" about an active transaction and keeps the answer.
+    bool QueryClose() override;
     bool Busy() const;
     // The result set while it is open ("Save to File" writes it).
     TDataSet* ResultDataSet() const override;
@@ -166,8 +170,12 @@ private:
     // A later statement that succeeds takes "Error in query !" off the line.
     void ClearErrorStatus();
     void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
-    // Asks about an active transaction; false keeps the window open.
+    // Ends an active transaction as the user answered "Commit Work ?" (asked
+    // now unless the quit asked already); false keeps the window open.
     bool FormCloseQuery();
+    bool AskCommit();
+    // The answer kept for the close: Yes commits, No rolls back.
+    qv::ModalResult m_closeAnswer = qv::mrNone;
 
     quint64 m_dbId;
     QPointer<TQvDatabase> m_database;

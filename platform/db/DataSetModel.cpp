@@ -120,7 +120,7 @@ void TDataSetModel::reset()
         try {
             m_currentRow = ds->ActiveRow();
         } catch (const std::exception& error) {
-            reportError(ErrorText(error));
+            reportError(error);
         }
     }
     endResetModel();
@@ -135,7 +135,7 @@ int TDataSetModel::liveRowCount() const
     try {
         return ds->RowCount() + (ds->State() == dsInsert ? 1 : 0);
     } catch (const std::exception& error) {
-        reportError(ErrorText(error));
+        reportError(error);
         return m_rowCount;
     }
 }
@@ -167,7 +167,7 @@ void TDataSetModel::syncCurrentRow(bool always)
         try {
             row = dataSet()->ActiveRow();
         } catch (const std::exception& error) {
-            reportError(ErrorText(error));
+            reportError(error);
             row = m_currentRow;
         }
     }
@@ -201,7 +201,7 @@ void TDataSetModel::recordChanged(TField* field)
     try {
         row = dataSet()->ActiveRow();
     } catch (const std::exception& error) {
-        reportError(ErrorText(error));
+        reportError(error);
     }
     if (row < 0 || row >= m_rowCount || m_columns.isEmpty())
         return;
@@ -270,7 +270,7 @@ QVariant TDataSetModel::data(const QModelIndex& index, int role) const
         const TDataSet::RowReadScope scope(*dataSet(), *m_rowBuffer);
         return display ? field->DisplayText() : field->Text();
     } catch (const std::exception& error) {
-        reportReadError(ErrorText(error));
+        reportReadError(error);
         return {};
     }
 }
@@ -297,7 +297,7 @@ Qt::ItemFlags TDataSetModel::flags(const QModelIndex& index) const
         if (!field->IsBlob() && field->CanModify())
             result |= Qt::ItemIsEditable;
     } catch (const std::exception& error) {
-        reportError(ErrorText(error));
+        reportError(error);
     }
     return result;
 }
@@ -327,7 +327,7 @@ bool TDataSetModel::setCurrentRow(int row)
     try {
         return moveTo(row);
     } catch (const std::exception& error) {
-        reportError(ErrorText(error));
+        reportError(error);
         return false;
     }
 }
@@ -348,7 +348,7 @@ bool TDataSetModel::setData(const QModelIndex& index, const QVariant& value, int
         else
             field->SetAsVariant(value);
     } catch (const std::exception& error) {
-        reportError(ErrorText(error));
+        reportError(error);
         return false;
     }
     if (ds->ControlsDisabled()) // the link hears of the change only later
@@ -367,7 +367,7 @@ bool TDataSetModel::submit()
         ds->Post();
         return true;
     } catch (const std::exception& error) {
-        reportError(ErrorText(error));
+        reportError(error);
         return false;
     }
 }
@@ -379,7 +379,7 @@ void TDataSetModel::revert()
     try {
         dataSet()->Cancel();
     } catch (const std::exception& error) {
-        reportError(ErrorText(error));
+        reportError(error);
     }
 }
 
@@ -390,7 +390,7 @@ bool TDataSetModel::canFetchMore(const QModelIndex& parent) const
     try {
         return dataSet()->CanFetchMore();
     } catch (const std::exception& error) {
-        reportError(ErrorText(error));
+        reportError(error);
         return false;
     }
 }
@@ -402,9 +402,31 @@ void TDataSetModel::fetchMore(const QModelIndex& parent)
     try {
         dataSet()->FetchMore(m_fetchChunk);
     } catch (const std::exception& error) {
-        reportError(ErrorText(error));
+        reportError(error);
     }
     syncRowCount();
+}
+
+void TDataSetModel::setErrorTaker(ErrorTaker taker)
+{
+    m_errorTaker = std::move(taker);
+}
+
+bool TDataSetModel::taken(const std::exception& error) const
+{
+    return m_errorTaker && m_errorTaker(error);
+}
+
+void TDataSetModel::reportError(const std::exception& error) const
+{
+    if (!taken(error))
+        reportError(ErrorText(error));
+}
+
+void TDataSetModel::reportReadError(const std::exception& error) const
+{
+    if (!taken(error))
+        reportReadError(ErrorText(error));
 }
 
 void TDataSetModel::reportError(const QString& message) const

@@ -4,6 +4,9 @@
 
 #include <QAbstractTableModel>
 #include <QPointer>
+
+#include <exception>
+#include <functional>
 #include <memory>
 
 class TDataSource;
@@ -43,6 +46,11 @@ public:
     // Rows asked of the dataset per fetchMore.
     int fetchChunk() const { return m_fetchChunk; }
     void setFetchChunk(int rows) { m_fetchChunk = rows > 0 ? rows : 1; }
+    // A failure its owner handles itself (true) instead of its being
+    // reported: called at once, from wherever it was found (a paint too),
+    // so it must not open a window there.
+    using ErrorTaker = std::function<bool(const std::exception&)>;
+    void setErrorTaker(ErrorTaker taker);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -73,6 +81,9 @@ private:
     // Reads a view row for display; false when it is not there.
     bool loadRow(int datasetRow) const;
     bool moveTo(int row);
+    bool taken(const std::exception& error) const;
+    void reportError(const std::exception& error) const;
+    void reportReadError(const std::exception& error) const;
     void reportError(const QString& message) const;
     // The same failure while painting is reported once, not on every repaint.
     void reportReadError(const QString& message) const;
@@ -92,6 +103,7 @@ private:
     mutable std::unique_ptr<TRecordBuffer> m_rowBuffer;
     mutable int m_bufferRow = -1;
     mutable QString m_lastReadError;
+    ErrorTaker m_errorTaker;
     // Inside a change announcement of this model: a fetch asked for by a
     // slot of that announcement is skipped (the view asks again later).
     int m_announcing = 0;
