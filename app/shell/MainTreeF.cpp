@@ -15,6 +15,7 @@
 #include "app/shell/ShellImages.h"
 #include "app/shell/ShowDesc.h"
 #include "app/shell/TreeCommands.h"
+#include "app/shell/TreeRowDelegate.h"
 #include "components/FormPlacement.h"
 #include "components/StrUtils.h"
 #include "platform/Dialogs.h"
@@ -276,6 +277,7 @@ TMainTree::TMainTree(QWidget* parent)
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->setIconSize(QSize(16, 16));
     m_tree->setExpandsOnDoubleClick(true);
+    m_tree->setItemDelegate(new TTreeRowDelegate(m_tree));
     m_tree->addTopLevelItem(m_topNode);
     SetNodeImage(m_topNode, tiTop);
     m_tree->installEventFilter(this);
@@ -626,8 +628,9 @@ void TMainTree::FillCategory(QTreeWidgetItem* node)
 
     DM->Query()->SetDatabase(database);
     // The tree is painted once, filled; the messages let through before the
-    // query (the wait cursor shown) do not paint it half done.
-    UpdatesOff updates(m_tree);
+    // query (the wait cursor shown) do not paint it half done. Only the rows
+    // wait: the view's frame, and the windows below it, have nothing new to paint.
+    UpdatesOff updates(m_tree->viewport());
     qDeleteAll(node->takeChildren());
     m_descriptions.remove({id, category});
     std::optional<qv::WaitCursor> wait;
@@ -644,6 +647,9 @@ void TMainTree::FillCategory(QTreeWidgetItem* node)
         transaction.Commit();
     }
     node->addChildren(nodes.Release());
+    // Laid out now, so that the rows are painted once, in place, rather than
+    // painted and then painted again when the view lays them out late.
+    m_tree->doItemsLayout();
     if (!descriptions.isEmpty())
         m_descriptions.insert({id, category}, std::move(descriptions));
 }
@@ -655,7 +661,7 @@ void TMainTree::RefreshCategory(QTreeWidgetItem* node)
         return;
     QTreeWidgetItem* category = level == 3 ? node->parent() : node;
     // Painted once, when listed anew: not emptied first.
-    UpdatesOff updates(m_tree);
+    UpdatesOff updates(m_tree->viewport());
     CollapseQuietly(category);
     qDeleteAll(category->takeChildren());
     AddPlaceholder(category);
