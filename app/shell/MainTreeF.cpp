@@ -631,21 +631,29 @@ void TMainTree::FillCategory(QTreeWidgetItem* node)
     // query (the wait cursor shown) do not paint it half done. Only the rows
     // wait: the view's frame, and the windows below it, have nothing new to paint.
     UpdatesOff updates(m_tree->viewport());
-    qDeleteAll(node->takeChildren());
-    m_descriptions.remove({id, category});
     std::optional<qv::WaitCursor> wait;
     if (category == catTables) {
         wait.emplace();
         qv::processMessages();
     }
 
+    // The old rows stay until the new ones are read: the view lays the
+    // category out once, with what it lists now.
     PendingNodes nodes;
     QHash<QString, QString> descriptions;
-    {
+    const auto empty = [&] {
+        qDeleteAll(node->takeChildren());
+        m_descriptions.remove({id, category});
+    };
+    try {
         TQvTransactionScope transaction(DM->IBTran());
         ReadCategory(category, database, m_commentInText, nodes, descriptions);
         transaction.Commit();
+    } catch (...) {
+        empty();
+        throw;
     }
+    empty();
     node->addChildren(nodes.Release());
     // Laid out now, so that the rows are painted once, in place, rather than
     // painted and then painted again when the view lays them out late.
@@ -662,10 +670,15 @@ void TMainTree::RefreshCategory(QTreeWidgetItem* node)
     QTreeWidgetItem* category = level == 3 ? node->parent() : node;
     // Painted once, when listed anew: not emptied first.
     UpdatesOff updates(m_tree->viewport());
-    CollapseQuietly(category);
+    SetNodeData(category, false);
+    if (category->isExpanded()) {
+        // Listed anew as it stands, open: collapsing it first would lay the
+        // tree out, and its scroll bar, once more for nothing.
+        OnItemExpanded(category);
+        return;
+    }
     qDeleteAll(category->takeChildren());
     AddPlaceholder(category);
-    SetNodeData(category, false);
     category->setExpanded(true);
 }
 

@@ -21,11 +21,15 @@ void TTreeRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     initStyleOption(&row, index);
     const QWidget* widget = row.widget;
     const QStyle* style = widget ? widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &row, painter, widget);
+    const bool selected = row.state & QStyle::State_Selected;
+    // A row neither selected nor coloured has no background of its own: the
+    // view's is already there, and the style would draw nothing but compute
+    // its colours all the same.
+    if (selected || row.backgroundBrush.style() != Qt::NoBrush)
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &row, painter, widget);
 
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     QRect rest = row.rect.adjusted(margin, 0, -margin, 0);
-    const bool selected = row.state & QStyle::State_Selected;
     if (row.features & QStyleOptionViewItem::HasDecoration) {
         const QSize size = row.decorationSize;
         const QRect iconRect(rest.left(), rest.top() + (rest.height() - size.height()) / 2, size.width(),

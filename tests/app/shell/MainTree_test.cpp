@@ -21,6 +21,7 @@
 #include <QHash>
 #include <QImage>
 #include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -300,6 +301,39 @@ TEST_P(TreeTest, ARefreshPaintsTheCategorysRowsOnceAndNotTheWindowAroundThem)
         for (int y = row.top(); y <= row.bottom(); ++y)
             inked += shown.pixel(x, y) != background ? 1 : 0;
     EXPECT_GT(inked, 20);
+}
+
+TEST_P(TreeTest, ARefreshOfAnOpenCategoryNeitherClosesItNorResizesTheScrollBar)
+{
+    QStringList schema = kShopSchema;
+    for (int i = 0; i < 80; ++i)
+        schema << QStringLiteral("CREATE TABLE T_%1 (A INTEGER)").arg(i, 3, 10, QLatin1Char('0'));
+    registerShop(QStringLiteral("Shop"), createDatabase(target(), m_user.dir(), QStringLiteral("many.fdb"), schema));
+    Shell shell;
+    QTreeWidgetItem* tables = categoryNode(connectedShop(), QStringLiteral("Tables"));
+    ASSERT_NE(tables, nullptr);
+    expand(tables);
+    ASSERT_EQ(tables->childCount(), 82);
+    paintPending();
+    QScrollBar* scroll = MainTree->Tree()->verticalScrollBar();
+    ASSERT_GT(scroll->maximum(), 40);
+    MainTree->Tree()->setCurrentItem(tables->child(70));
+
+    int closed = 0;
+    int ranges = 0;
+    const QMetaObject::Connection collapse =
+        QObject::connect(MainTree->Tree(), &QTreeWidget::itemCollapsed, [&] { ++closed; });
+    const QMetaObject::Connection range = QObject::connect(scroll, &QScrollBar::rangeChanged, [&] { ++ranges; });
+    MainForm->Refresh1Click();
+    paintPending();
+    QObject::disconnect(collapse);
+    QObject::disconnect(range);
+    EXPECT_EQ(closed, 0);
+    EXPECT_EQ(ranges, 0);
+    EXPECT_EQ(tables->childCount(), 82);
+    EXPECT_TRUE(tables->isExpanded());
+    EXPECT_EQ(TMainTree::NodeImage(tables), tiCategoryOpen);
+    EXPECT_EQ(MainTree->Tree()->currentItem(), tables);
 }
 
 TEST_P(TreeTest, CommentsAndTriggerTypesInTheNodeText)
