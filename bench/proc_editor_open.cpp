@@ -1,7 +1,8 @@
 // Opening the procedure editor on a large procedure (100 input and 100
 // output parameters, 100 local variables, a 10,000-line body): from a new
-// window to its grids and body filled, beside selecting the source and the
-// parameters through the access layer and setting an editor's text.
+// window to its grids and body filled, laid out and painted, beside
+// selecting the source and the parameters through the access layer and
+// setting an editor's text.
 //   BENCH proc_editor_open ours=<ms>ms ref=<ms>ms ratio=<r>
 // QV_BENCH_SCALE multiplies the body's 10,000 lines.
 
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -92,6 +94,7 @@ void Reference(TQvDatabase& database, TqeCustomEdit& editor)
 
 int main(int argc, char** argv)
 {
+    qvbench::paintWhenIdle();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     qputenv("QORVANE_REGISTRY", QDir(dir.path()).filePath(QStringLiteral("registry.reg")).toUtf8());
@@ -122,17 +125,31 @@ int main(int argc, char** argv)
             Reference(database, referenceEditor);
             ref = std::min(ref, timer.nsecsElapsed() / 1e6);
 
+            qvbench::paintsLeft();
+            const qvbench::EventCounter painted;
             timer.restart();
-            auto* editor = new TEditProc(id);
+            auto editor = std::make_unique<TEditProc>(id);
             editor->IsNew = false;
             editor->ProcName->setText(QStringLiteral("BIG"));
             editor->LoadProcedure();
+            editor->show();
+            qvbench::showResult();
             ours = std::min(ours, timer.nsecsElapsed() / 1e6);
+            if (painted.Paints() == 0) {
+                std::fprintf(stderr, "the editor was not painted\n");
+                exitCode = 1;
+                break;
+            }
+            if (const int left = qvbench::paintsLeft()) {
+                std::fprintf(stderr, "opening left %d paints untimed\n", left);
+                exitCode = 1;
+                break;
+            }
             const bool complete = editor->Inputs->Rows().size() == Parameters
                                   && editor->Outputs->Rows().size() == Parameters
                                   && editor->Locals->Rows().size() == Parameters
                                   && editor->BodyLines().size() == bodyLines + 1;
-            delete editor;
+            editor.reset();
             if (!complete) {
                 std::fprintf(stderr, "the editor did not load the whole procedure\n");
                 exitCode = 1;

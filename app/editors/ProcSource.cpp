@@ -175,19 +175,31 @@ struct TLineSpan
 QList<TLineSpan> LineSpans(const QString& text)
 {
     QList<TLineSpan> lines;
+    const char16_t* const chars = QStringView(text).utf16();
+    const qsizetype size = text.size();
     qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\r' && c != u'\n')
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = chars[i];
+        // Most characters lie above both line-break characters.
+        if (c > u'\r' || (c != u'\r' && c != u'\n'))
             continue;
         lines << TLineSpan{start, i - start};
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+        if (c == u'\r' && i + 1 < size && chars[i + 1] == u'\n')
             ++i;
         start = i + 1;
     }
-    if (start < text.size())
-        lines << TLineSpan{start, text.size() - start};
+    if (start < size)
+        lines << TLineSpan{start, size - start};
     return lines;
+}
+
+// Whether a CR LF stands anywhere in text; the rare CR is searched for alone.
+bool HasCRLF(QStringView text)
+{
+    for (qsizetype at = text.indexOf(u'\r'); at >= 0; at = text.indexOf(u'\r', at + 1))
+        if (at + 1 < text.size() && text.at(at + 1) == u'\n')
+            return true;
+    return false;
 }
 
 // The body's lines and where they stand in the text after "begin": from
@@ -226,6 +238,7 @@ TBodyRange FindBody(const QString& afterBegin, bool dropTrailingBlankLines)
         break;
     }
     TBodyRange range;
+    range.Lines.reserve(std::max<qsizetype>(0, last - first));
     for (qsizetype k = first; k < last; ++k)
         range.Lines << (k + 1 == last && lastLength >= 0 ? text(k).left(lastLength) : text(k));
     if (dropTrailingBlankLines) {
@@ -317,7 +330,7 @@ TSourceLayout TSourceLayout::Read(const QString& source, bool dropTrailingBlankL
     layout.m_beforeBody = parts.Body.left(body.Start);
     layout.m_bodyText = parts.Body.mid(body.Start, body.End - body.Start);
     layout.m_afterBody = parts.Body.mid(body.End);
-    layout.m_lineBreak = source.contains(CRLF) || !source.contains(u'\n') ? CRLF : QStringLiteral("\n");
+    layout.m_lineBreak = HasCRLF(source) || !source.contains(u'\n') ? CRLF : QStringLiteral("\n");
     return layout;
 }
 

@@ -15,6 +15,7 @@
 #include "app/shell/ShellImages.h"
 #include "app/shell/ShowDesc.h"
 #include "app/shell/TreeCommands.h"
+#include "app/shell/TreeRowDelegate.h"
 #include "components/FormPlacement.h"
 #include "components/StrUtils.h"
 #include "platform/Dialogs.h"
@@ -276,6 +277,7 @@ TMainTree::TMainTree(QWidget* parent)
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->setIconSize(QSize(16, 16));
     m_tree->setExpandsOnDoubleClick(true);
+    m_tree->setItemDelegate(new TTreeRowDelegate(m_tree));
     m_tree->addTopLevelItem(m_topNode);
     SetNodeImage(m_topNode, tiTop);
     m_tree->installEventFilter(this);
@@ -626,24 +628,36 @@ void TMainTree::FillCategory(QTreeWidgetItem* node)
 
     DM->Query()->SetDatabase(database);
     // The tree is painted once, filled; the messages let through before the
-    // query (the wait cursor shown) do not paint it half done.
-    UpdatesOff updates(m_tree);
-    qDeleteAll(node->takeChildren());
-    m_descriptions.remove({id, category});
+    // query (the wait cursor shown) do not paint it half done. Only the rows
+    // wait: the view's frame, and the windows below it, have nothing new to paint.
+    UpdatesOff updates(m_tree->viewport());
     std::optional<qv::WaitCursor> wait;
     if (category == catTables) {
         wait.emplace();
         qv::processMessages();
     }
 
+    // The old rows stay until the new ones are read: the view lays the
+    // category out once, with what it lists now.
     PendingNodes nodes;
     QHash<QString, QString> descriptions;
-    {
+    const auto empty = [&] {
+        qDeleteAll(node->takeChildren());
+        m_descriptions.remove({id, category});
+    };
+    try {
         TQvTransactionScope transaction(DM->IBTran());
         ReadCategory(category, database, m_commentInText, nodes, descriptions);
         transaction.Commit();
+    } catch (...) {
+        empty();
+        throw;
     }
+    empty();
     node->addChildren(nodes.Release());
+    // Laid out now, so that the rows are painted once, in place, rather than
+    // painted and then painted again when the view lays them out late.
+    m_tree->doItemsLayout();
     if (!descriptions.isEmpty())
         m_descriptions.insert({id, category}, std::move(descriptions));
 }
@@ -655,11 +669,16 @@ void TMainTree::RefreshCategory(QTreeWidgetItem* node)
         return;
     QTreeWidgetItem* category = level == 3 ? node->parent() : node;
     // Painted once, when listed anew: not emptied first.
-    UpdatesOff updates(m_tree);
-    CollapseQuietly(category);
+    UpdatesOff updates(m_tree->viewport());
+    SetNodeData(category, false);
+    if (category->isExpanded()) {
+        // Listed anew as it stands, open: collapsing it first would lay the
+        // tree out, and its scroll bar, once more for nothing.
+        OnItemExpanded(category);
+        return;
+    }
     qDeleteAll(category->takeChildren());
     AddPlaceholder(category);
-    SetNodeData(category, false);
     category->setExpanded(true);
 }
 

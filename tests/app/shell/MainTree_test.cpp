@@ -17,6 +17,11 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QImage>
+#include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -77,6 +82,35 @@ protected:
 QStringList allCategories()
 {
     return QStringList(CategoryNames.begin(), CategoryNames.end());
+}
+
+// The paints each widget receives while it lives.
+class PaintLog : public QObject
+{
+public:
+    PaintLog() { qApp->installEventFilter(this); }
+    ~PaintLog() override { qApp->removeEventFilter(this); }
+    int Of(const QObject* widget) const { return m_paints.value(widget); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++m_paints[watched];
+        return false;
+    }
+
+private:
+    QHash<const QObject*, int> m_paints;
+};
+
+// Lets the event loop paint whatever waits, the platform's paint timer included.
+void paintPending()
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 100)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 } // namespace
@@ -230,6 +264,76 @@ TEST_P(TreeTest, DescriptionsBelongToTheirDatabaseAndARefreshReplacesThem)
               (QStringList{QStringLiteral("ADDED"), QStringLiteral("CUSTOMER"), QStringLiteral("ORDERS")}));
     EXPECT_EQ(MainTree->NodeDescription(firstTables->child(1)), QStringLiteral("Changed"));
     EXPECT_EQ(MainTree->NodeDescription(secondTables->child(0)), QStringLiteral("Second customers"));
+}
+
+TEST_P(TreeTest, ARefreshPaintsTheCategorysRowsOnceAndNotTheWindowAroundThem)
+{
+    registerShop(QStringLiteral("Shop"), makeShop());
+    Shell shell;
+    QTreeWidgetItem* tables = categoryNode(connectedShop(), QStringLiteral("Tables"));
+    ASSERT_NE(tables, nullptr);
+    expand(tables);
+    MainTree->Tree()->setCurrentItem(tables);
+    QMdiSubWindow* frame = qobject_cast<QMdiSubWindow*>(MainTree->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(MainTree->isVisible());
+    paintPending();
+
+    execute(target(), DBList->GetPath(DBList->IndexOf(QStringLiteral("Shop"))),
+            {QStringLiteral("CREATE TABLE ADDED (A INTEGER)")});
+    const PaintLog paints;
+    MainForm->Refresh1Click();
+    paintPending();
+    EXPECT_EQ(childTexts(tables), (QStringList{QStringLiteral("ADDED"), QStringLiteral("CUSTOMER"),
+                                               QStringLiteral("ORDERS")}));
+    QWidget* rows = MainTree->Tree()->viewport();
+    EXPECT_EQ(paints.Of(rows), 1);
+    EXPECT_EQ(paints.Of(MainTree->Tree()), 0);
+    EXPECT_EQ(paints.Of(MainTree), 0);
+    EXPECT_EQ(paints.Of(frame), 0);
+
+    // What was painted shows each new row's caption beside its picture.
+    const QImage shown = rows->grab().toImage();
+    const QRect row = MainTree->Tree()->visualItemRect(tables->child(0));
+    const QRgb background = shown.pixel(rows->width() - 1, row.center().y());
+    int inked = 0;
+    for (int x = row.left() + MainTree->Tree()->iconSize().width() + 4; x < row.right() && x < shown.width(); ++x)
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            inked += shown.pixel(x, y) != background ? 1 : 0;
+    EXPECT_GT(inked, 20);
+}
+
+TEST_P(TreeTest, ARefreshOfAnOpenCategoryNeitherClosesItNorResizesTheScrollBar)
+{
+    QStringList schema = kShopSchema;
+    for (int i = 0; i < 80; ++i)
+        schema << QStringLiteral("CREATE TABLE T_%1 (A INTEGER)").arg(i, 3, 10, QLatin1Char('0'));
+    registerShop(QStringLiteral("Shop"), createDatabase(target(), m_user.dir(), QStringLiteral("many.fdb"), schema));
+    Shell shell;
+    QTreeWidgetItem* tables = categoryNode(connectedShop(), QStringLiteral("Tables"));
+    ASSERT_NE(tables, nullptr);
+    expand(tables);
+    ASSERT_EQ(tables->childCount(), 82);
+    paintPending();
+    QScrollBar* scroll = MainTree->Tree()->verticalScrollBar();
+    ASSERT_GT(scroll->maximum(), 40);
+    MainTree->Tree()->setCurrentItem(tables->child(70));
+
+    int closed = 0;
+    int ranges = 0;
+    const QMetaObject::Connection collapse =
+        QObject::connect(MainTree->Tree(), &QTreeWidget::itemCollapsed, [&] { ++closed; });
+    const QMetaObject::Connection range = QObject::connect(scroll, &QScrollBar::rangeChanged, [&] { ++ranges; });
+    MainForm->Refresh1Click();
+    paintPending();
+    QObject::disconnect(collapse);
+    QObject::disconnect(range);
+    EXPECT_EQ(closed, 0);
+    EXPECT_EQ(ranges, 0);
+    EXPECT_EQ(tables->childCount(), 82);
+    EXPECT_TRUE(tables->isExpanded());
+    EXPECT_EQ(TMainTree::NodeImage(tables), tiCategoryOpen);
+    EXPECT_EQ(MainTree->Tree()->currentItem(), tables);
 }
 
 TEST_P(TreeTest, CommentsAndTriggerTypesInTheNodeText)
