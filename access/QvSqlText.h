@@ -28,6 +28,10 @@ bool IsControlCharacter(QChar c);
 
 // A binary literal of the bytes, X'…', which the server keeps as they are.
 QString BinaryLiteral(QByteArrayView bytes);
+// A text given as its bytes in a character set, _SET X'…': one literal
+// however many control characters the text holds, which no script reader
+// can change, at two characters a byte.
+QString TextBytesLiteral(const QString& characterSet, QByteArrayView bytes);
 
 // A literal for a script that line-oriented readers replay: a control
 // character (CR, LF, tab, NUL, ...) goes as ASCII_CHAR(n) joined with "||",
