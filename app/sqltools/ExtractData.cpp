@@ -206,22 +206,23 @@ private:
     // text as its bytes where that is what fits the statement.
     void AppendText(QString& line, const QString& text)
     {
-        if (text.size() * 30 <= m_inlineLimit) {
+        qsizetype controls = 0;
+        const qsizetype length = text.size() <= m_inlineLimit ? ScriptLength(text, &controls) : m_inlineLimit + 1;
+        const bool chained = controls <= QvSql::ChainedControlCharacters;
+        if (chained && text.size() * 30 <= m_inlineLimit) {
             QvSql::AppendScriptLiteral(line, text, m_job.Dialect());
             return;
         }
-        if (text.size() <= m_literalBytes && text.size() <= m_inlineLimit) {
-            qsizetype controls = 0;
-            const qsizetype length = ScriptLength(text, &controls);
+        if (length <= m_inlineLimit || (controls > 0 && 2 * text.size() < m_inlineLimit)) {
             // A single-byte set needs no encoding to count.
-            const QByteArray bytes = m_maxBytesPerChar > 1 || controls > 0 ? m_codec.encode(text) : QByteArray();
-            const qsizetype byteCount = m_maxBytesPerChar > 1 || controls > 0 ? bytes.size() : text.size();
+            const QByteArray bytes = m_maxBytesPerChar > 1 || !chained ? m_codec.encode(text) : QByteArray();
+            const qsizetype byteCount = m_maxBytesPerChar > 1 || !chained ? bytes.size() : text.size();
             if (byteCount <= m_literalBytes) {
-                if (length <= m_inlineLimit && (controls == 0 || byteCount <= ChainBytes)) {
+                if (chained && length <= m_inlineLimit && (controls == 0 || byteCount <= ChainBytes)) {
                     QvSql::AppendScriptLiteral(line, text, m_job.Dialect());
                     return;
                 }
-                if (controls > 0 && 2 * byteCount + 16 <= m_inlineLimit) {
+                if (!chained && 2 * byteCount + 16 <= m_inlineLimit) {
                     line += QvSql::TextBytesLiteral(m_codec.characterSet().toUpper(), bytes);
                     return;
                 }

@@ -94,23 +94,12 @@ void TLongValueStage::WriteText(QStringList& out, QStringView text)
             length /= 2;
         }
         const QStringView piece = text.mid(start, length);
+        const qsizetype controls = std::count_if(piece.cbegin(), piece.cend(), QvSql::IsControlCharacter);
         QString literal;
-        const bool controls = std::any_of(piece.cbegin(), piece.cend(), QvSql::IsControlCharacter);
-        if (controls) {
-            // Whichever of the two is shorter: a text of many lines goes
-            // as its bytes, one with a control character here and there
-            // as a concatenation that keeps it readable.
-            const QString bytesLiteral = QvSql::TextBytesLiteral(m_connection.characterSet().toUpper(), bytes);
-            if (bytes.size() <= ChainBytes) {
-                QvSql::AppendScriptLiteral(literal, piece, m_dialect);
-                if (literal.size() > bytesLiteral.size())
-                    literal = bytesLiteral;
-            } else {
-                literal = bytesLiteral;
-            }
-        } else {
-            QvSql::AppendLiteral(literal, piece, m_dialect);
-        }
+        if (controls <= QvSql::ChainedControlCharacters && (controls == 0 || bytes.size() <= ChainBytes))
+            QvSql::AppendScriptLiteral(literal, piece, m_dialect);
+        else
+            literal = QvSql::TextBytesLiteral(m_connection.characterSet().toUpper(), bytes);
         Write(out, QLatin1Char('P'), literal, bytes.size());
         start += length;
     }
