@@ -164,7 +164,10 @@ double runExecutor(const QString& scriptFile)
             std::fprintf(stderr, "executor, line %d: %s\n", lineNo, qPrintable(line.left(300)));
     });
     script.SetScript(ReadScriptFile(scriptFile));
+    const double read = double(timer.nsecsElapsed()) / 1e9;
     script.ExecuteScript();
+    std::fprintf(stderr, "executor: the file read in %.3fs, run in %.3fs\n", read,
+                 double(timer.nsecsElapsed()) / 1e9 - read);
     if (database.Connected())
         database.Close();
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
