@@ -4,6 +4,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace QvScriptCodec {
 
 namespace {
@@ -140,9 +142,20 @@ QString Decode(const QByteArray& bytes)
     // One character per byte: the words and quotes that find SET NAMES are
     // ASCII in every character set a connection can have.
     TNamesTracker names;
-    const QList<TNamesTracker::Change> changes = names.Read(QString::fromLatin1(bytes));
+    QString scanned = QString::fromLatin1(bytes);
+    const QList<TNamesTracker::Change> changes = names.Read(scanned);
     const QByteArrayView all(bytes);
     qsizetype first = changes.isEmpty() ? bytes.size() : changes.front().Position;
+    // A script of many megabytes is not copied again where the text read
+    // is already the text: ASCII up to SET NAMES, and NONE (Latin-1) after.
+    const bool asScanned = !changes.isEmpty()
+        && std::all_of(all.begin(), all.begin() + first, [](char c) { return uchar(c) < 0x80; })
+        && std::all_of(changes.cbegin(), changes.cend(), [](const TNamesTracker::Change& change) {
+               return QvTextCodec(change.CharacterSet).kind() == QvTextCodec::Latin1;
+           });
+    if (asScanned)
+        return scanned;
+    scanned = QString();
     QString text = decodeLeadingPart(all.first(first));
     for (qsizetype i = 0; i < changes.size(); ++i) {
         const qsizetype end = i + 1 < changes.size() ? changes.at(i + 1).Position : bytes.size();

@@ -101,6 +101,11 @@ QString BinaryLiteral(QByteArrayView bytes)
     return QStringLiteral("X'") + QString::fromLatin1(bytes.toByteArray().toHex().toUpper()) + QLatin1Char('\'');
 }
 
+QString TextBytesLiteral(const QString& characterSet, QByteArrayView bytes)
+{
+    return QLatin1Char('_') + characterSet + QLatin1Char(' ') + BinaryLiteral(bytes);
+}
+
 void AppendScriptLiteral(QString& out, QStringView text, int dialect)
 {
     const qsizetype controls = std::count_if(text.cbegin(), text.cend(), IsControlCharacter);

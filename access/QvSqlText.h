@@ -28,6 +28,16 @@ bool IsControlCharacter(QChar c);
 
 // A binary literal of the bytes, X'…', which the server keeps as they are.
 QString BinaryLiteral(QByteArrayView bytes);
+// The control characters a script literal of AppendScriptLiteral may hold:
+// the server copies the text made so far at every "||", so a chain over a
+// text of many lines costs the square of its length, and such a text goes
+// as TextBytesLiteral instead.
+constexpr qsizetype ChainedControlCharacters = 16;
+
+// A text given as its bytes in a character set, _SET X'…': one literal
+// however many control characters the text holds, which no script reader
+// can change, at two characters a byte.
+QString TextBytesLiteral(const QString& characterSet, QByteArrayView bytes);
 
 // A literal for a script that line-oriented readers replay: a control
 // character (CR, LF, tab, NUL, ...) goes as ASCII_CHAR(n) joined with "||",

@@ -6,6 +6,7 @@
 #include "access/QvTextCodec.h"
 #include "access/QvValue.h"
 #include "app/shell/CatalogQuery.h"
+#include "app/sqltools/ExtractLongValues.h"
 #include "app/sqltools/ExtractSupport.h"
 #include "app/sqltools/ExtractWriters.h"
 
@@ -18,15 +19,14 @@
 namespace {
 
 // What a statement may take: its text is at most 64 KB as the client library
-// takes it, and a string made by "||" at most 32,765 bytes.
+// takes it, a string made by "||" at most 32,765 bytes, and a literal at most
+// 64 KB divided by the longest character of the connection's set.
 constexpr qsizetype StatementBytes = 64000;
 constexpr qsizetype ChainBytes = 32000;
-// The script text a value may take in its row's INSERT; a longer one goes in
-// pieces of at most so much text and so many characters, each appended by
-// a statement of its own.
+constexpr qsizetype LiteralBytes = 65535;
+// The script text a value may take in its row's INSERT; a longer one goes
+// ahead of the row in pieces.
 constexpr qsizetype InlineScriptChars = 30000;
-constexpr qsizetype PieceScriptChars = 30000;
-constexpr qsizetype PieceChars = 8000;
 constexpr int OctetsCharacterSet = 1;
 // Lines of rows handed on at a time when the script goes to a file.
 constexpr qsizetype FlushLines = 4096;
@@ -63,26 +63,25 @@ qsizetype ScriptLength(QStringView text, qsizetype* controls = nullptr)
     return length + count * 28;
 }
 
-// A value too long for the INSERT of its row: the INSERT gives it an empty
-// start, and UPDATEs of the row append the rest a piece at a time.
+// A value too long for the INSERT of its row, which builds it from pieces
+// written ahead of it.
 struct TLongValue
 {
-    int column = 0;
     QString text;
     QByteArray bytes;
     bool binary = false;
-    // CHAR: what came before is padded; a piece goes after its characters.
-    bool fixedLength = false;
 };
 
 class TRowWriter
 {
 public:
-    TRowWriter(TExtractJob& job, TQvQuery& query)
+    TRowWriter(TExtractJob& job, TQvQuery& query, const TLongValueStage& stage)
         : m_job(job)
         , m_query(query)
+        , m_stage(stage)
         , m_codec(job.Database().TextCodec())
         , m_maxBytesPerChar(m_codec.kind() == QvTextCodec::Latin1 ? 1 : 4)
+        , m_literalBytes(LiteralBytes / m_maxBytesPerChar)
     {
     }
 
@@ -129,11 +128,11 @@ public:
             const int characterSet = var->sqlsubtype & 0xff;
             const bool fixed = field.SQLType() == SQL_TEXT;
             if (characterSet == OctetsCharacterSet) {
-                AppendBinary(line, column, QByteArrayView(data, length), fixed);
+                AppendBinary(line, QByteArrayView(data, length));
                 return;
             }
             // A CHAR value without the padding a multi-byte set adds.
-            AppendText(line, column, fixed ? field.AsString() : m_codec.decode(data, length), fixed);
+            AppendText(line, fixed ? field.AsString() : m_codec.decode(data, length));
             return;
         }
         case SQL_FLOAT: {
@@ -178,7 +177,7 @@ public:
             return;
         }
         case SQL_BLOB:
-            AppendBlob(line, field, column);
+            AppendBlob(line, field);
             return;
         default:
             line += QLatin1String("NULL");
@@ -187,7 +186,7 @@ public:
     }
 
 private:
-    void AppendBlob(QString& line, const TQvXSQLVAR& field, int column)
+    void AppendBlob(QString& line, const TQvXSQLVAR& field)
     {
         TQvBlobStream blob;
         blob.SetDatabase(&m_job.Database());
@@ -197,35 +196,50 @@ private:
         QByteArray bytes(blob.Size(), Qt::Uninitialized);
         blob.ReadBuffer(bytes.data(), bytes.size());
         if (field.Data()->sqlsubtype != 1)
-            AppendBinary(line, column, bytes, false);
+            AppendBinary(line, bytes);
         else
-            AppendText(line, column, m_codec.decode(bytes.constData(), bytes.size()), false);
+            AppendText(line, m_codec.decode(bytes.constData(), bytes.size()));
     }
 
-    // A text value as a literal every script reader reads back whole: its
-    // control characters (a CR LF among them) as ASCII_CHAR(n).
-    void AppendText(QString& line, int column, const QString& text, bool fixedLength)
+    // A text value as one literal every script reader reads back whole: its
+    // control characters (a CR LF among them) as ASCII_CHAR(n), or the whole
+    // text as its bytes where that is what fits the statement.
+    void AppendText(QString& line, const QString& text)
     {
         qsizetype controls = 0;
-        const bool inlined = text.size() * 30 <= m_inlineLimit
-            || (ScriptLength(text, &controls) <= m_inlineLimit
-                && (controls == 0 || text.size() * m_maxBytesPerChar <= ChainBytes));
-        if (inlined) {
+        const qsizetype length = text.size() <= m_inlineLimit ? ScriptLength(text, &controls) : m_inlineLimit + 1;
+        const bool chained = controls <= QvSql::ChainedControlCharacters;
+        if (chained && text.size() * 30 <= m_inlineLimit) {
             QvSql::AppendScriptLiteral(line, text, m_job.Dialect());
             return;
         }
-        QvSql::AppendLiteral(line, QStringView(), m_job.Dialect());
-        m_long.push_back({column, text, {}, false, fixedLength});
+        if (length <= m_inlineLimit || (controls > 0 && 2 * text.size() < m_inlineLimit)) {
+            // A single-byte set needs no encoding to count.
+            const QByteArray bytes = m_maxBytesPerChar > 1 || !chained ? m_codec.encode(text) : QByteArray();
+            const qsizetype byteCount = m_maxBytesPerChar > 1 || !chained ? bytes.size() : text.size();
+            if (byteCount <= m_literalBytes) {
+                if (chained && length <= m_inlineLimit && (controls == 0 || byteCount <= ChainBytes)) {
+                    QvSql::AppendScriptLiteral(line, text, m_job.Dialect());
+                    return;
+                }
+                if (!chained && 2 * byteCount + 16 <= m_inlineLimit) {
+                    line += QvSql::TextBytesLiteral(m_codec.characterSet().toUpper(), bytes);
+                    return;
+                }
+            }
+        }
+        line += m_stage.Expression(int(m_long.size()), false);
+        m_long.push_back({text, {}, false});
     }
 
-    void AppendBinary(QString& line, int column, QByteArrayView bytes, bool fixedLength)
+    void AppendBinary(QString& line, QByteArrayView bytes)
     {
         if (2 * bytes.size() + 3 <= m_inlineLimit || bytes.isEmpty()) {
             line += QvSql::BinaryLiteral(bytes);
             return;
         }
-        line += QLatin1String("X''");
-        m_long.push_back({column, {}, bytes.toByteArray(), true, fixedLength});
+        line += m_stage.Expression(int(m_long.size()), true);
+        m_long.push_back({{}, bytes.toByteArray(), true});
     }
 
     // Locale-independent, and the shortest text that reads back as the
@@ -264,59 +278,16 @@ private:
 
     TExtractJob& m_job;
     TQvQuery& m_query;
+    const TLongValueStage& m_stage;
     const QvTextCodec& m_codec;
     int m_maxBytesPerChar;
+    qsizetype m_literalBytes;
     qsizetype m_inlineLimit = InlineScriptChars;
     std::vector<TLongValue> m_long;
 };
 
-// The statements that append a long value to the row just inserted, the
-// only row of its table the transaction has written.
-void WriteLongValue(QStringList& out, const QString& table, const QString& column, const TLongValue& value,
-                    int dialect)
-{
-    const QString tail = QStringLiteral(" WHERE RDB$RECORD_VERSION = CURRENT_TRANSACTION;");
-    qint64 written = 0; // characters (code points), or bytes of a binary value
-    const auto head = [&] {
-        QString text = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + column + QStringLiteral(" = ");
-        if (value.fixedLength)
-            text += QStringLiteral("SUBSTRING(%1 FROM 1 FOR %2) || ").arg(column).arg(written);
-        else
-            text += column + QStringLiteral(" || ");
-        return text;
-    };
-    if (value.binary) {
-        const QByteArrayView bytes(value.bytes);
-        const qsizetype pieceBytes = PieceScriptChars / 2;
-        for (qsizetype start = 0; start < bytes.size(); start += pieceBytes) {
-            const QByteArrayView piece = bytes.sliced(start, std::min(pieceBytes, bytes.size() - start));
-            out << head() + QvSql::BinaryLiteral(piece) + tail;
-            written += piece.size();
-        }
-        return;
-    }
-    const QString& text = value.text;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = start;
-        qsizetype cost = 0;
-        while (end < text.size() && end - start < PieceChars && cost < PieceScriptChars) {
-            const QChar c = text.at(end);
-            cost += QvSql::IsControlCharacter(c) ? 30 : (c == QLatin1Char('\'') || c == QLatin1Char('"')) ? 2 : 1;
-            ++end;
-        }
-        // A character of two UTF-16 units stays whole.
-        if (end < text.size() && end - start > 1 && text.at(end - 1).isHighSurrogate())
-            --end;
-        const QStringView piece = QStringView(text).mid(start, end - start);
-        out << head() + QvSql::ScriptLiteral(piece.toString(), dialect) + tail;
-        written += piece.toUcs4().size();
-        start = end;
-    }
-}
-
 void WriteRows(TExtractJob& job, TQvTransaction& transaction, const QString& table,
-               const std::vector<TDataColumn>& columns)
+               const std::vector<TDataColumn>& columns, TLongValueStage& stage)
 {
     QStringList& out = job.Output();
     QStringList names;
@@ -352,7 +323,7 @@ void WriteRows(TExtractJob& job, TQvTransaction& transaction, const QString& tab
         + QStringLiteral(") VALUES(");
     query.SetSQLText(QStringLiteral("select ") + names.join(QLatin1Char(',')) + QStringLiteral(" from ") + name);
     query.ExecQuery();
-    TRowWriter writer(job, query);
+    TRowWriter writer(job, query, stage);
     const int count = int(names.size());
     // One buffer for every row, so that each line is made once at its size.
     QString line = head;
@@ -373,11 +344,14 @@ void WriteRows(TExtractJob& job, TQvTransaction& transaction, const QString& tab
         if (longValues.empty()) {
             out << QString(line.constData(), line.size());
         } else {
-            // The row's record version tells it apart from the rows before.
-            out << QStringLiteral("COMMIT WORK;") << QString(line.constData(), line.size());
-            for (const TLongValue& value : longValues)
-                WriteLongValue(out, name, names.at(value.column), value, job.Dialect());
-            out << QStringLiteral("COMMIT WORK;");
+            for (const TLongValue& value : longValues) {
+                if (value.binary)
+                    stage.WriteBinary(out, value.bytes);
+                else
+                    stage.WriteText(out, value.text);
+            }
+            out << QString(line.constData(), line.size());
+            stage.RowWritten(out);
         }
         if (out.size() >= FlushLines)
             job.Flush();
@@ -427,11 +401,22 @@ void ExtractData(TExtractJob& job)
             out << QStringLiteral("ALTER TRIGGER ") + trigger + QStringLiteral(" INACTIVE;");
         out << QString() << QStringLiteral("COMMIT WORK;");
     }
+    QStringList taken;
+    {
+        TCatalogQuery rows(catalog, &job.Database(),
+            QStringLiteral("select rdb$relation_name from rdb$relations "
+                           "where rdb$relation_name starting with 'QV$LONG_VALUE_PIECES'"));
+        for (; !rows.Eof(); rows.Next())
+            taken << rows.Name(0);
+    }
+    TLongValueStage stage(LongValueTableName(taken), job.Database().TextCodec(), job.Dialect());
     for (const QString& table : tables) {
         out << QStringLiteral("/*  Table Data: ") + QvSql::CommentText(table) + QStringLiteral("    */");
-        WriteRows(job, job.Transaction(), table, columns.value(table));
+        WriteRows(job, job.Transaction(), table, columns.value(table), stage);
         out << QString() << QStringLiteral("COMMIT WORK;");
+        stage.Committed();
     }
+    stage.Finish(out);
     if (!silenced.isEmpty()) {
         for (const QString& trigger : silenced)
             out << QStringLiteral("ALTER TRIGGER ") + trigger + QStringLiteral(" ACTIVE;");

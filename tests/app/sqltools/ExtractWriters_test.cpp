@@ -169,22 +169,29 @@ TEST_P(ExtractWriters, DataIsExactAndNothingIsDroppedSilently)
         << ScriptText(lines).toStdString();
     EXPECT_NE(lines.indexOf(QStringLiteral("INSERT INTO BLOBS(T,B) VALUES('a''b' || ASCII_CHAR(10) || 'c',X'00FF');")),
               -1);
-    // The value too long for one statement starts empty and is appended
-    // to in pieces, in a transaction of its own that wrote no other row.
-    const qsizetype insert = lines.indexOf(QStringLiteral("INSERT INTO BLOBS(T,B) VALUES('',NULL);"));
+    // The value too long for one statement goes ahead of its row in pieces
+    // of a temporary table, and the row's INSERT takes it whole from them.
+    const qsizetype insert = lines.indexOf(QStringLiteral(
+        "INSERT INTO BLOBS(T,B) VALUES((SELECT LIST(P, '') FROM (SELECT P FROM QV$LONG_VALUE_PIECES "
+        "WHERE V = 1 ORDER BY V, N)),NULL);"));
     ASSERT_GT(insert, 0) << ScriptText(lines).toStdString();
-    EXPECT_EQ(lines.at(insert - 1), QStringLiteral("COMMIT WORK;"));
+    const qsizetype made = lines.indexOf(QStringLiteral(
+        "RECREATE GLOBAL TEMPORARY TABLE QV$LONG_VALUE_PIECES (V INTEGER NOT NULL, N INTEGER NOT NULL, "
+        "P VARCHAR(16000) CHARACTER SET NONE, B VARCHAR(16000) CHARACTER SET OCTETS, PRIMARY KEY (V, N)) "
+        "ON COMMIT DELETE ROWS;"));
+    ASSERT_GT(made, 0);
     QString appended;
-    qsizetype next = insert + 1;
-    const QString head = QStringLiteral("UPDATE BLOBS SET T = T || '");
-    const QString tail = QStringLiteral("' WHERE RDB$RECORD_VERSION = CURRENT_TRANSACTION;");
-    for (; lines.at(next).startsWith(head); ++next) {
-        ASSERT_TRUE(lines.at(next).endsWith(tail));
+    int piece = 0;
+    for (qsizetype next = made + 2; next < insert; ++next) {
+        const QString head = QStringLiteral("INSERT INTO QV$LONG_VALUE_PIECES(V,N,P) VALUES(1,%1,'").arg(++piece);
+        ASSERT_TRUE(lines.at(next).startsWith(head)) << lines.at(next).left(100).toStdString();
+        ASSERT_TRUE(lines.at(next).endsWith(QLatin1String("');")));
         EXPECT_LT(lines.at(next).size(), 32000);
-        appended += lines.at(next).mid(head.size(), lines.at(next).size() - head.size() - tail.size());
+        appended += lines.at(next).mid(head.size(), lines.at(next).size() - head.size() - 3);
     }
     EXPECT_EQ(appended, QString(70000, QLatin1Char('x')));
-    EXPECT_EQ(lines.at(next), QStringLiteral("COMMIT WORK;"));
+    EXPECT_FALSE(containsLineStartingWith(lines, QStringLiteral("UPDATE ")));
+    EXPECT_NE(lines.indexOf(QStringLiteral("DROP TABLE QV$LONG_VALUE_PIECES;"), insert), -1);
     EXPECT_NE(lines.indexOf(QStringLiteral("INSERT INTO ARR(ID) VALUES(7);")), -1);
     EXPECT_NE(lines.indexOf(QStringLiteral("SET GENERATOR G_ID TO 42;")), -1);
     // The array column holds nothing, so nothing of it is lost.
