@@ -93,7 +93,7 @@ private:
 
 EScriptCommentError::EScriptCommentError() : std::runtime_error("Error parsing comments") {}
 
-QStringList ScriptTokens(const QStringList& lines, int limit)
+QStringList ScriptTokens(const QStringList& lines, int limit, QvSql::CharacterBytes bytes)
 {
     QStringList tokens;
     QString token;
@@ -138,7 +138,7 @@ QStringList ScriptTokens(const QStringList& lines, int limit)
                 }
                 return true;
             },
-            state);
+            state, QString(), bytes);
         // A line break separates words; inside a value it is kept.
         if (state.InString()) {
             if (keep)
@@ -186,6 +186,7 @@ public:
     QString fromFirstWord(const QString& piece)
     {
         QvSql::Scanner scanner(piece, m_state);
+        scanner.SetCharacterBytes(m_bytes);
         QvSql::Span span;
         while (scanner.Next(span)) {
             if (span.Kind == QvSql::SpanKind::LineComment)
@@ -204,6 +205,9 @@ public:
         return {};
     }
 
+    // Statements are read as the connection they go to reads them.
+    void SetCharacterBytes(QvSql::CharacterBytes bytes) { m_bytes = bytes; }
+
     // Whether a /* */ comment is still open.
     bool InComment() const { return m_state == QvSql::ScanState::Comment; }
 
@@ -213,6 +217,7 @@ public:
     {
         QvSql::Scanner scanner(text, m_state);
         scanner.SetTerminator(terminator);
+        scanner.SetCharacterBytes(m_bytes);
         QvSql::Span span;
         while (scanner.Next(span)) {
             if (span.Kind == QvSql::SpanKind::Terminator || span.Kind == QvSql::SpanKind::LineComment) {
@@ -226,6 +231,7 @@ public:
 
 private:
     QvSql::ScanState m_state = QvSql::ScanState::Code;
+    QvSql::CharacterBytes m_bytes = QvSql::CharacterBytes::Single;
 };
 
 TQvScript::TQvScript(QObject* parent) : TQvQuery(parent) {}
@@ -309,6 +315,8 @@ void TQvScript::ExecuteScript()
             break;
         QString piece = line;
         for (;;) {
+            // A CONNECT or SET NAMES run just now changes how the rest reads.
+            collector.SetCharacterBytes(TextBytes());
             if (statement.isEmpty())
                 piece = collector.fromFirstWord(piece);
             const qsizetype position = collector.findTerminator(piece, m_terminator);
@@ -364,7 +372,7 @@ void TQvScript::RunStatement(const QString& text)
         // Words are read line by line: a "--" comment ends with its line.
         const QStringList lines = text.split(QLatin1Char('\n'));
         // Four words tell a script-only statement and its word count apart.
-        const QStringList tokens = ScriptTokens(lines, 4);
+        const QStringList tokens = ScriptTokens(lines, 4, TextBytes());
         // Nothing but comments: nothing to run.
         if (tokens.isEmpty())
             return;
@@ -384,14 +392,14 @@ bool TQvScript::RunScriptOnly(const QStringList& tokens, const QStringList& line
 {
     const QString& first = tokens.at(0);
     if (sameWord(first, "CONNECT")) {
-        Connect(ScriptTokens(lines));
+        Connect(ScriptTokens(lines, -1, TextBytes()));
         return true;
     }
     if (tokens.size() < 2)
         return false;
     const QString& second = tokens.at(1);
     if (sameWord(first, "CREATE") && sameWord(second, "DATABASE")) {
-        CreateNewDatabase(ScriptTokens(lines));
+        CreateNewDatabase(ScriptTokens(lines, -1, TextBytes()));
         return true;
     }
     if (sameWord(first, "DROP") && sameWord(second, "DATABASE")) {
@@ -403,11 +411,11 @@ bool TQvScript::RunScriptOnly(const QStringList& tokens, const QStringList& line
         return true;
     }
     if (sameWord(first, "SET") && sameWord(second, "NAMES")) {
-        SetNames(ScriptTokens(lines));
+        SetNames(ScriptTokens(lines, -1, TextBytes()));
         return true;
     }
     if (tokens.size() >= 3 && sameWord(first, "SET") && sameWord(second, "SQL") && sameWord(tokens.at(2), "DIALECT")) {
-        SetDialect(ScriptTokens(lines));
+        SetDialect(ScriptTokens(lines, -1, TextBytes()));
         return true;
     }
     return false;
@@ -679,8 +687,16 @@ bool TQvScript::RunsImmediately(const QStringList& tokens, const QString& text) 
         for (qsizetype i = span.Start; i < span.End() && immediate; ++i)
             immediate = text.at(i) != u'?' && !wordAt(i);
         return immediate;
-    });
+    }, QvSql::ScanState::Code, QString(), TextBytes());
     return immediate;
+}
+
+QvSql::CharacterBytes TQvScript::TextBytes() const
+{
+    const TQvDatabase* database = Database();
+    const bool multiByte = database && database->Connected() ? database->TextCodec().multiByte()
+                                                              : QvTextCodec(m_names).multiByte();
+    return multiByte ? QvSql::CharacterBytes::Multi : QvSql::CharacterBytes::Single;
 }
 
 void TQvScript::Execute(const QStringList& tokens, const QString& text)

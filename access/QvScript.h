@@ -7,6 +7,7 @@
 // each failure, and goes on after a failure.
 
 #include "access/QvQuery.h"
+#include "access/QvSqlScan.h"
 #include "access/QvTransactionScope.h"
 
 #include <QString>
@@ -34,7 +35,9 @@ public:
 // quoted values (a quoted value is one word, quotes kept); at most `limit`
 // of them when it is not negative. The whole text is checked all the same:
 // raises EScriptCommentError for an unclosed "/*" or a "*/" outside a comment.
-QStringList ScriptTokens(const QStringList& lines, int limit = -1);
+// `bytes` tells how the connection's character set reads q'...' literals.
+QStringList ScriptTokens(const QStringList& lines, int limit = -1,
+                         QvSql::CharacterBytes bytes = QvSql::CharacterBytes::Single);
 
 // The lines of a script's text. A line ends at a line feed, together with
 // the carriage returns right before it (a file written with CR LF line ends
@@ -115,6 +118,9 @@ private:
     // rolled back.
     void CommitWork();
     void ShowParameterLines(const QStringList& lines);
+    // How the server reads statement text on the connection in force (the
+    // open one, else the one SET NAMES chose for the next).
+    QvSql::CharacterBytes TextBytes() const;
     void StartIfConnected();
     TQvDatabase& RequireDatabase() const;
     TQvTransaction& RequireTransaction() const;

@@ -56,41 +56,53 @@ QString decodeLeadingPart(QByteArrayView bytes)
 QList<TNamesTracker::Change> TNamesTracker::Read(QStringView piece)
 {
     QList<Change> changes;
-    m_state = QvSql::ForEachSpan(
-        piece,
-        [&](const QvSql::Span& span) {
-            const QStringView text = piece.mid(span.Start, span.Length);
-            if (span.IsComment())
-                return true;
-            if (span.Kind == QvSql::SpanKind::String) {
-                if (m_expect == Expect::Name && span.Closed && text.size() >= 2)
-                    changes.append({span.End(), QvSql::Unquoted(text)});
-                m_expect = Expect::Set;
-                return true;
-            }
-            // Most code holds no SET NAMES: only a SET at its end can start one.
-            if (m_expect == Expect::Set && !containsNames(text)) {
-                m_expect = endsWithSet(text) ? Expect::Names : Expect::Set;
-                return true;
-            }
-            for (qsizetype i = 0; i < text.size();) {
-                if (QvSql::IsNameCharacter(text[i])) {
-                    qsizetype end = i + 1;
-                    while (end < text.size() && QvSql::IsNameCharacter(text[end]))
-                        ++end;
-                    Word(text.mid(i, end - i), span.Start + end, changes);
-                    i = end;
-                    continue;
-                }
-                // Anything but a blank between the words is another statement.
-                if (text[i].unicode() > u' ')
+    // After a change the rest reads as the new set reads q'...' literals.
+    for (qsizetype from = 0;;) {
+        const qsizetype found = changes.size();
+        const QStringView rest = piece.mid(from);
+        m_state = QvSql::ForEachSpan(
+            rest,
+            [&](const QvSql::Span& span) {
+                const QStringView text = rest.mid(span.Start, span.Length);
+                if (span.IsComment())
+                    return true;
+                if (span.Kind == QvSql::SpanKind::String) {
+                    if (m_expect == Expect::Name && span.Closed && text.size() >= 2)
+                        changes.append({from + span.End(), QvSql::Unquoted(text)});
                     m_expect = Expect::Set;
-                ++i;
-            }
-            return true;
-        },
-        m_state);
-    return changes;
+                    return changes.size() == found;
+                }
+                // Most code holds no SET NAMES: only a SET at its end can start one.
+                if (m_expect == Expect::Set && !containsNames(text)) {
+                    m_expect = endsWithSet(text) ? Expect::Names : Expect::Set;
+                    return true;
+                }
+                for (qsizetype i = 0; i < text.size();) {
+                    if (QvSql::IsNameCharacter(text[i])) {
+                        qsizetype end = i + 1;
+                        while (end < text.size() && QvSql::IsNameCharacter(text[end]))
+                            ++end;
+                        Word(text.mid(i, end - i), from + span.Start + end, changes);
+                        if (changes.size() > found)
+                            return false;
+                        i = end;
+                        continue;
+                    }
+                    // Anything but a blank between the words is another statement.
+                    if (text[i].unicode() > u' ')
+                        m_expect = Expect::Set;
+                    ++i;
+                }
+                return true;
+            },
+            m_state, QString(), m_bytes);
+        if (changes.size() == found)
+            return changes;
+        m_state = QvSql::ScanState::Code;
+        m_bytes = QvTextCodec(changes.back().CharacterSet).multiByte() ? QvSql::CharacterBytes::Multi
+                                                                        : QvSql::CharacterBytes::Single;
+        from = changes.back().Position;
+    }
 }
 
 void TNamesTracker::Word(QStringView word, qsizetype end, QList<Change>& changes)

@@ -21,7 +21,8 @@ namespace QvScriptCodec {
 
 // Finds the SET NAMES statements of a script's text read piece by piece (a
 // line at a time, or all at once): strings and comments are passed over, a
-// piece ends whatever word it ends in.
+// piece ends whatever word it ends in. q'...' literals are read as the set
+// in force reads them, so the text and its bytes tell the same statements.
 class TNamesTracker
 {
 public:
@@ -40,6 +41,8 @@ private:
     void Word(QStringView word, qsizetype end, QList<Change>& changes);
 
     QvSql::ScanState m_state = QvSql::ScanState::Code;
+    // UTF-8 until a SET NAMES
+    QvSql::CharacterBytes m_bytes = QvSql::CharacterBytes::Multi;
     Expect m_expect = Expect::Set;
 };
 

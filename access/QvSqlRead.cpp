@@ -2,6 +2,7 @@
 
 #include "access/QvSqlScan.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace QvSql {
@@ -114,6 +115,11 @@ bool IsKeyword(QStringView text, const Word& word, QLatin1String keyword)
 
 QString StoredDefault(QStringView source)
 {
+    return Unquoted(StoredDefaultSource(source));
+}
+
+QString StoredDefaultSource(QStringView source)
+{
     qsizetype at = SkipBlanksAndComments(source);
     const QList<Word> first = LeadWords(source, 1);
     if (!first.isEmpty() && IsKeyword(source, first.front(), QLatin1String("DEFAULT")))
@@ -126,7 +132,65 @@ QString StoredDefault(QStringView source)
             value += source.mid(at + span.Start, span.Length);
         return true;
     });
-    return Unquoted(QStringView(value).trimmed());
+    return QStringView(value).trimmed().toString();
+}
+
+namespace {
+
+bool isContextValue(QStringView word)
+{
+    static const QLatin1String plain[] = {QLatin1String("NULL"), QLatin1String("USER"),
+                                          QLatin1String("CURRENT_USER"), QLatin1String("CURRENT_ROLE"),
+                                          QLatin1String("CURRENT_DATE")};
+    for (const QLatin1String value : plain)
+        if (word.compare(value, Qt::CaseInsensitive) == 0)
+            return true;
+    // The time values may carry a precision: CURRENT_TIMESTAMP(3).
+    qsizetype end = word.size();
+    if (word.endsWith(u')')) {
+        const qsizetype open = word.indexOf(u'(');
+        if (open < 0)
+            return false;
+        const QStringView digits = word.mid(open + 1, word.size() - open - 2).trimmed();
+        if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); }))
+            return false;
+        end = open;
+    }
+    const QStringView name = word.left(end).trimmed();
+    return name.compare(QLatin1String("CURRENT_TIME"), Qt::CaseInsensitive) == 0
+        || name.compare(QLatin1String("CURRENT_TIMESTAMP"), Qt::CaseInsensitive) == 0;
+}
+
+// What may stand right before a string literal and make it another literal:
+// a character set introducer (blanks may follow it) or the X of a binary one.
+bool isLiteralPrefix(QStringView code)
+{
+    if (code.size() == 1 && (code[0] == u'x' || code[0] == u'X'))
+        return true;
+    const QStringView introducer = code.trimmed();
+    return introducer.size() > 1 && introducer.front() == u'_'
+        && std::all_of(introducer.begin(), introducer.end(), IsNameCharacter);
+}
+
+} // namespace
+
+bool IsWrittenValue(QStringView text)
+{
+    const QStringView value = text.trimmed();
+    Scanner scanner(value);
+    Span first;
+    if (!scanner.Next(first))
+        return false;
+    Span string = first;
+    if (first.Kind == SpanKind::Code) {
+        if (!scanner.Next(string))
+            return isContextValue(value);
+        if (!isLiteralPrefix(scanner.Text(first)))
+            return false;
+    }
+    Span after;
+    return string.Kind == SpanKind::String && string.Closed && value[string.Start] != u'"'
+        && !scanner.Next(after);
 }
 
 QString ParenthesizedText(QStringView source, QLatin1String keyword)

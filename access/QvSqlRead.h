@@ -45,6 +45,15 @@ bool IsKeyword(QStringView text, const Word& word, QLatin1String keyword);
 // parameter's default) and the comments taken off, a literal unquoted.
 // "DEFAULT 'it''s' -- why" gives it's, "DEFAULT 0" 0, "DEFAULT USER" USER.
 QString StoredDefault(QStringView source);
+// The same value as written: "DEFAULT 'it''s' -- why" gives 'it''s'.
+QString StoredDefaultSource(QStringView source);
+
+// Whether the text is one value written in SQL, as a default may be: a
+// string literal (quoted or q'...', with or without a character set
+// introducer such as _UTF8), a binary literal X'...', or a context value
+// (NULL, USER, CURRENT_USER, CURRENT_ROLE, CURRENT_DATE, CURRENT_TIME and
+// CURRENT_TIMESTAMP, the last two with or without a precision).
+bool IsWrittenValue(QStringView text);
 
 // What stands between the parentheses that follow the keyword of a stored
 // fragment, or that open it when no keyword is given: "CHECK (A > 0) -- why"

@@ -68,6 +68,8 @@ bool Scanner::alternativeStartsAt(qsizetype at) const
     if ((c != u'q' && c != u'Q') || at + 2 >= m_text.size() || m_text[at + 1] != u'\'')
         return false;
     const QChar opener = m_text[at + 2];
+    if (m_bytes == CharacterBytes::Multi && opener.unicode() >= 0x80)
+        return false;
     return opener != u'\n' && opener != u'\r' && (at == 0 || !IsNameCharacter(m_text[at - 1]));
 }
 

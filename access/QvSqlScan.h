@@ -22,6 +22,14 @@ enum class SpanKind {
     Terminator,  // the terminator set on the scanner, found in code
 };
 
+// How the text's character set stores a character. The server reads a
+// statement's bytes: on a set where some characters take more than one byte
+// (UTF8, UNICODE_FSS, the East Asian sets) a q'...' literal opens only on an
+// ASCII character, and "q" before a quote and any other character is a name
+// followed by an ordinary string. On a one-byte set (NONE included) every
+// character may open one.
+enum class CharacterBytes : quint8 { Single, Multi };
+
 // A character of a plain name or parameter name: an ASCII letter or digit, "_" or "$".
 bool IsNameCharacter(QChar c);
 
@@ -65,6 +73,8 @@ public:
     // empty. Comment marks are seen first, so with "/" or "*" as terminator
     // the slash of "/*" still opens a comment.
     void SetTerminator(const QString& terminator) { m_terminator = terminator; }
+    // Single unless the caller knows the text's character set is a multi-byte one.
+    void SetCharacterBytes(CharacterBytes bytes) { m_bytes = bytes; }
 
     // The next span; false at the end of the text.
     bool Next(Span& span);
@@ -85,6 +95,7 @@ private:
 
     QStringView m_text;
     QString m_terminator;
+    CharacterBytes m_bytes = CharacterBytes::Single;
     ScanState m_state;
     qsizetype m_position = 0;
     int m_line = 1;
@@ -95,10 +106,11 @@ private:
 // returns false. Returns the state at the end.
 template <typename Visit>
 ScanState ForEachSpan(QStringView text, Visit&& visit, ScanState start = ScanState::Code,
-                      const QString& terminator = QString())
+                      const QString& terminator = QString(), CharacterBytes bytes = CharacterBytes::Single)
 {
     Scanner scanner(text, start);
     scanner.SetTerminator(terminator);
+    scanner.SetCharacterBytes(bytes);
     Span span;
     while (scanner.Next(span)) {
         if (!visit(static_cast<const Span&>(span)))

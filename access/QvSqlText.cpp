@@ -281,6 +281,11 @@ QString NameFromTyped(const QString& typed, int dialect)
     return text.toUpper();
 }
 
+QString TypingCase(const QString& typed)
+{
+    return typed.trimmed().startsWith(QLatin1Char('"')) ? typed : typed.toUpper();
+}
+
 TNameCheck CheckTypedName(const QString& typed, int dialect)
 {
     const QString text = typed.trimmed();

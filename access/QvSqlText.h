@@ -132,6 +132,11 @@ inline bool IsValidTypedName(const QString& typed, int dialect)
 // text is upper-cased as it stands.
 QString NameFromTyped(const QString& typed, int dialect);
 
+// A name as a name edit shows it while the user types it, in the letter
+// case the server will keep: an unquoted name upper-cased, a name that opens
+// with a double quote (finished or not) as typed. Blanks stay where they are.
+QString TypingCase(const QString& typed);
+
 // The reverse: a stored name as the user types it, so that NameFromTyped
 // gives it back (in dialect 3 "myParam" and "my tab" show in their quotes).
 QString TypedName(const QString& stored, int dialect);

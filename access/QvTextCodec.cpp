@@ -6,6 +6,9 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // Firebird's character set names as Qt (ICU) knows them.
@@ -57,6 +60,16 @@ QvTextCodec::QvTextCodec(const QString& characterSet)
         // A set Qt cannot convert keeps its bytes unchanged rather than losing them.
         m_kind = QStringDecoder(m_converterName.constData()).isValid() ? Named : Latin1;
     }
+}
+
+bool QvTextCodec::multiByte() const
+{
+    static const QLatin1String sets[] = {
+        QLatin1String("UTF8"),     QLatin1String("UNICODE_FSS"), QLatin1String("SJIS_0208"), QLatin1String("EUCJ_0208"),
+        QLatin1String("KSC_5601"), QLatin1String("BIG_5"),       QLatin1String("GB_2312"),   QLatin1String("GBK"),
+        QLatin1String("CP943C"),   QLatin1String("GB18030")};
+    return std::any_of(std::begin(sets), std::end(sets),
+                       [this](QLatin1String set) { return m_characterSet == set; });
 }
 
 QString QvTextCodec::decode(const char* bytes, qsizetype length) const

@@ -16,6 +16,9 @@ public:
 
     const QString& characterSet() const { return m_characterSet; }
     Kind kind() const { return m_kind; }
+    // Whether some character of the set takes more than one byte, as the
+    // server reads statement text in it.
+    bool multiByte() const;
 
     QString decode(const char* bytes, qsizetype length) const;
     // Characters the set cannot carry come out as its substitute ("?").

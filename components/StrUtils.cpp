@@ -213,17 +213,92 @@ QString ExtractWordNPos(int n, const QString& s, const TCharSet& delims, int& po
     return s.mid(start, end - start);
 }
 
+namespace {
+
+char32_t codePointAt(const QString& s, qsizetype i)
+{
+    const QChar c = s.at(i);
+    if (c.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate())
+        return QChar::surrogateToUcs4(c, s.at(i + 1));
+    return c.unicode();
+}
+
+// The code point that ends just before i.
+char32_t codePointBefore(const QString& s, qsizetype i)
+{
+    const QChar c = s.at(i - 1);
+    if (c.isLowSurrogate() && i >= 2 && s.at(i - 2).isHighSurrogate())
+        return QChar::surrogateToUcs4(s.at(i - 2), c);
+    return c.unicode();
+}
+
+qsizetype codePointStartBefore(const QString& s, qsizetype i)
+{
+    return codePointBefore(s, i) > 0xFFFF ? i - 2 : i - 1;
+}
+
+bool isRegionalIndicator(char32_t c)
+{
+    return c >= 0x1F1E6 && c <= 0x1F1FF;
+}
+
+// A code point that belongs to the character before it: the rules Qt's
+// grapheme finder misses for Thai, Indic scripts and emoji sequences.
+bool extendsPrevious(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+        return true;
+    default:
+        break;
+    }
+    return c == 0x200D                       // zero width joiner
+        || c == 0x0E33 || c == 0x0EB3        // Thai and Lao SARA AM, spacing marks
+        || (c >= 0xFE00 && c <= 0xFE0F)      // variation selectors
+        || (c >= 0xE0100 && c <= 0xE01EF)
+        || (c >= 0x1F3FB && c <= 0x1F3FF)    // skin-tone modifiers
+        || (c >= 0xE0020 && c <= 0xE007F);   // tag characters (subdivision flags)
+}
+
+// Regional indicators pair up from the start of their run.
+bool splitsFlagPair(const QString& s, qsizetype at)
+{
+    if (!isRegionalIndicator(codePointAt(s, at)) || !isRegionalIndicator(codePointBefore(s, at)))
+        return false;
+    int before = 0;
+    for (qsizetype i = at; i > 0 && isRegionalIndicator(codePointBefore(s, i)); i = codePointStartBefore(s, i))
+        ++before;
+    return before % 2 == 1;
+}
+
+bool mayCutAt(const QString& s, QTextBoundaryFinder& finder, qsizetype at)
+{
+    if (at == 0 || at == s.size())
+        return true;
+    if (s.at(at).isLowSurrogate() && s.at(at - 1).isHighSurrogate())
+        return false;
+    finder.setPosition(at);
+    if (!finder.isAtBoundary())
+        return false;
+    return !extendsPrevious(codePointAt(s, at)) && codePointBefore(s, at) != 0x200D
+        && !splitsFlagPair(s, at);
+}
+
+} // namespace
+
 QString StrLeftWhole(const QString& s, qsizetype maxLength)
 {
     if (s.size() <= maxLength)
         return s;
     if (maxLength <= 0)
         return {};
-    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, s);
-    characters.setPosition(maxLength);
-    // On a boundary already, or the last one before the cut.
-    const qsizetype end = characters.isAtBoundary() ? maxLength : characters.toPreviousBoundary();
-    return s.left(std::max<qsizetype>(end, 0));
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, s);
+    qsizetype end = maxLength;
+    while (!mayCutAt(s, finder, end))
+        --end;
+    return s.left(end);
 }
 
 QString IdentStr(const QString& s)

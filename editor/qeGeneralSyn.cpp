@@ -105,6 +105,15 @@ void TqeGeneralSyn::SetComments(CommentStyles comments)
     DefHighlightChange();
 }
 
+void TqeGeneralSyn::SetMultiByteText(bool multiByte)
+{
+    if (m_multiByteText == multiByte)
+        return;
+    m_multiByteText = multiByte;
+    emit ScanRulesChanged();
+    DefHighlightChange();
+}
+
 namespace {
 
 QStringList upperCased(const QStringList& words)
@@ -415,6 +424,8 @@ bool TqeGeneralSyn::AlternativeStringProc()
     const char16_t c = At(m_run);
     const char16_t opener = At(m_run + 2);
     if ((c != u'q' && c != u'Q') || At(m_run + 1) != u'\'' || opener == 0 || opener == 10 || opener == 13)
+        return false;
+    if (m_multiByteText && opener >= 0x80)
         return false;
     // Brackets close with their partner, any other character with itself.
     static const QStringView pairs = u"(){}[]<>";

@@ -108,6 +108,13 @@ public:
     bool IsKeyword(QStringView word) const;
     bool IsLinkWord(QStringView word) const;
 
+    // Whether the text is in a character set where some characters take more
+    // than one byte: the server then opens a q'...' literal only on an ASCII
+    // character, and reads "q" before a quote and any other character as a
+    // name and an ordinary string.
+    bool MultiByteText() const { return m_multiByteText; }
+    void SetMultiByteText(bool multiByte);
+
     CommentStyles Comments() const { return m_comments; }
     void SetComments(CommentStyles comments);
 
@@ -211,6 +218,7 @@ private:
     int m_tokenKind = tkNull;
     int m_range = rsUnKnown;
     char16_t m_closer = 0;  // of an open q'...' literal
+    bool m_multiByteText = false;
 };
 
 // The highlighter of an SQL text, named "Syntax": /* */ comments and the

@@ -2,9 +2,9 @@
 
 #include "access/QvSqlScan.h"
 #include "access/QvSqlText.h"
+#include "access/QvTypeCatalog.h"
 #include "app/editors/DebugWords.h"
 
-#include <QRegularExpression>
 
 namespace {
 
@@ -21,10 +21,11 @@ QString procedureIdentifier(const QString& name, const TWrapperContext& context,
     return QvSql::SourceName(name, context.Dialect);
 }
 
+// Pasted into the procedure's declarations: only a type the catalog makes
+// or takes, a quoted character set or collation and array bounds included.
 QString checkedType(const TSQLVar& var)
 {
-    static const QRegularExpression typeText(QStringLiteral("^[A-Za-z][A-Za-z0-9_$ (),.]*$"));
-    if (!typeText.match(var.Type).hasMatch())
+    if (var.Type.trimmed().isEmpty() || !QvTypes::IsValidTypeText(var.Type))
         throw EDebugError(QString::fromLatin1(DebugMessages::InvalidVariableType).arg(var.Type, var.Name));
     return var.Type;
 }

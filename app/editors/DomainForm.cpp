@@ -49,6 +49,16 @@ bool IsDateDefaultKeyword(const QString& text)
         || word.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0;
 }
 
+// The default as the box shows it: a literal without its quotes, unless
+// the text inside would, typed again, mean another value (the string 'USER'
+// is not the keyword USER).
+QString shownDefault(const QString& source)
+{
+    const QString written = QvSql::StoredDefaultSource(source);
+    const QString value = QvSql::Unquoted(written);
+    return value != written && QvSql::IsWrittenValue(value) ? written : value;
+}
+
 } // namespace
 
 TDomainForm::TDomainForm(quint64 dbId, QWidget* parent)
@@ -181,7 +191,8 @@ bool TDomainForm::RefusedDefaultKey(const QString& typed) const
 void TDomainForm::DDefaultExit()
 {
     const QString text = DDefault->currentText();
-    if (DType->currentIndex() != dtDate || text.trimmed().isEmpty() || IsDateDefaultKeyword(text))
+    if (DType->currentIndex() != dtDate || text.trimmed().isEmpty() || IsDateDefaultKeyword(text)
+        || QvSql::IsWrittenValue(text))
         return;
     try {
         DomainDefaultValue(DType->currentText(), text);
@@ -236,7 +247,7 @@ void TDomainForm::LoadDomain(const QString& name)
             typeText = QvTypes::TypeText(TTypeFactReader(rows).Read(rows), dialect, QStringLiteral("Domain %1").arg(name));
             size = characters > 0 ? characters : length;
             notNull = rows.Integer(QStringLiteral("RDB$NULL_FLAG")) == 1;
-            defaultText = QvSql::StoredDefault(rows.Text(QStringLiteral("RDB$DEFAULT_SOURCE")));
+            defaultText = shownDefault(rows.Text(QStringLiteral("RDB$DEFAULT_SOURCE")));
             checkText = QvSql::ParenthesizedText(rows.Text(QStringLiteral("RDB$VALIDATION_SOURCE")),
                                                  QLatin1String("CHECK"));
         }

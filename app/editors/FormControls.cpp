@@ -1,5 +1,7 @@
 #include "app/editors/FormControls.h"
 
+#include "access/QvSqlText.h"
+
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -16,9 +18,10 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
 void KeepUpperCase(QLineEdit* edit)
 {
     QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
-        if (!text.trimmed().startsWith(QLatin1Char('"')) && text != text.toUpper()) {
+        const QString shown = QvSql::TypingCase(text);
+        if (shown != text) {
             const int position = edit->cursorPosition();
-            edit->setText(text.toUpper());
+            edit->setText(shown);
             edit->setCursorPosition(position);
         }
     });

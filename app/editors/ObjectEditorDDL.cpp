@@ -80,10 +80,13 @@ QString DomainDefaultValue(const QString& typeName, const QString& text)
         return QStringLiteral("'NOW'");
     if (IsNumberType(BaseTypeName(typeName)))
         return NumberDefault(text);
-    if (BaseTypeName(typeName).compare(QLatin1String("Date"), Qt::CaseInsensitive) == 0)
-        return DateDefault(text);
     if (IsKeyword(text, "USER"))
         return QStringLiteral("USER");
+    // A literal or context value typed as SQL means what it says.
+    if (QvSql::IsWrittenValue(text))
+        return text.trimmed();
+    if (BaseTypeName(typeName).compare(QLatin1String("Date"), Qt::CaseInsensitive) == 0)
+        return DateDefault(text);
     return QvSql::SingleQuoted(text);
 }
 
@@ -119,8 +122,9 @@ QString AlterDomainStatement(const TDomainDefinition& domain, const QString& old
     QString clauses;
     const bool checkChanged = domain.Check ? domain.CheckText.trimmed() != oldCheck.trimmed() : !oldCheck.isEmpty();
     if (!domain.Default.isEmpty()) {
-        // The same default again changes nothing unless the check changes too.
-        if (domain.Default != oldDefault || checkChanged)
+        // A default is shown unquoted: written again from what is shown, an
+        // untouched one could change its meaning.
+        if (domain.Default != oldDefault)
             clauses += QStringLiteral(" SET DEFAULT ") + DomainDefaultValue(domain.TypeName, domain.Default);
     } else if (!oldDefault.isEmpty()) {
         clauses += QStringLiteral(" DROP DEFAULT");

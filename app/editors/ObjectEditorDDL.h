@@ -41,15 +41,18 @@ struct TDomainDefinition
 // The default as the statement writes it: a number as typed (with "." as its
 // decimal separator), a text or a date between single quotes (a date in ISO
 // form), "NOW" between single quotes, and the keywords NULL and USER as
-// keywords. A number or date that does not read as one raises EConvertError.
+// keywords. Outside number types, a value typed as SQL (a quoted or
+// introduced literal, X'...', a context value such as CURRENT_USER) stands
+// as typed. A number or date that does not read as one raises EConvertError.
 QString DomainDefaultValue(const QString& typeName, const QString& text);
 
 // "CREATE DOMAIN name AS type[(size)|(precision,scale)][ DEFAULT v ][ NOT NULL ][ CHECK (c)]"
 QString CreateDomainStatement(const TDomainDefinition& domain, int dialect);
 
 // The ALTER DOMAIN for an existing domain whose loaded default and check
-// were oldDefault and oldCheck (empty: none). Empty when there is nothing to
-// change, so that no statement is sent.
+// were oldDefault and oldCheck (empty: none). A default equal to the loaded
+// one is left as the server keeps it. Empty when there is nothing to change,
+// so that no statement is sent.
 QString AlterDomainStatement(const TDomainDefinition& domain, const QString& oldDefault, const QString& oldCheck,
                              int dialect);
 

@@ -135,8 +135,8 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
             QStringLiteral("select * from rdb$relation_constraints WHERE rdb$constraint_type='PRIMARY KEY' "
                            "and rdb$relation_name=") + QvSql::SingleQuoted(key));
         if (!key1.Eof()) {
-            indexName = key1.Text(QStringLiteral("RDB$INDEX_NAME")).trimmed();
-            constraintName = key1.Text(QStringLiteral("RDB$CONSTRAINT_NAME")).trimmed();
+            indexName = StrTrimTrailingSpaces(key1.Text(QStringLiteral("RDB$INDEX_NAME")));
+            constraintName = StrTrimTrailingSpaces(key1.Text(QStringLiteral("RDB$CONSTRAINT_NAME")));
         }
     }
     if (!indexName.isEmpty()) {
@@ -176,7 +176,7 @@ QString tableText(TQvDataSet& dataSet, TQvQuery& query, TQvDatabase* database, c
             columns.clear();
         };
         for (; !unique.Eof(); unique.Next()) {
-            const QString constraint = unique.Text(nameColumn).trimmed();
+            const QString constraint = StrTrimTrailingSpaces(unique.Text(nameColumn));
             if (constraint != current) {
                 flush();
                 current = constraint;

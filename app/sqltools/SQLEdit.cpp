@@ -464,6 +464,8 @@ void TSQLEditor::BindDatabase()
         PagesChange();
     });
     SetObjectLinkWords(Syntax, m_dbId);
+    // q'...' literals are painted as the connection's character set reads them.
+    Syntax->SetMultiByteText(m_database->TextCodec().multiByte());
 }
 
 int TSQLEditor::DBNumber() const

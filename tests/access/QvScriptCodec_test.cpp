@@ -37,6 +37,18 @@ TEST(ScriptCodec, OnlyAStatementSetsTheNames)
               QByteArray("SET /* x */ NAMES \"WIN1252\"; '\xfc'"));
 }
 
+// A q'...' literal whose opener takes two bytes in UTF-8 opens none there, in
+// the text as in its bytes; on a one-byte set it opens one in both.
+TEST(ScriptCodec, AlternativeQuotesReadAsTheSetInForceReadsThem)
+{
+    const QString text = QStringLiteral("SELECT q'\u00e9;\u00e9' FROM T; SET NAMES WIN1252; '\u00fc';\n"
+                                        "SELECT q'\u00e9 SET NAMES UTF8; \u00e9' FROM T; '\u00fc'");
+    const QByteArray bytes("SELECT q'\xc3\xa9;\xc3\xa9' FROM T; SET NAMES WIN1252; '\xfc';\n"
+                           "SELECT q'\xe9 SET NAMES UTF8; \xe9' FROM T; '\xfc'");
+    EXPECT_EQ(Encode(text), bytes);
+    EXPECT_EQ(Decode(bytes), text);
+}
+
 TEST(ScriptCodec, PieceByPieceAsAWhole)
 {
     QvScriptCodec::TEncoder encoder;

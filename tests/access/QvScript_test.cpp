@@ -570,6 +570,36 @@ TEST_P(ScriptOnTarget, SetNamesIsTheCharacterSetOfTheNextConnection)
     EXPECT_EQ(errorTexts(), QStringList{QStringLiteral("FAILED - Incorrect Set Names")});
 }
 
+// The server reads a statement's bytes in the connection's character set;
+// the script is cut into statements as the server will read them.
+TEST_P(ScriptOnTarget, AnAlternativeQuoteWithANonAsciiOpenerIsReadAsTheConnectionReadsIt)
+{
+    const QString statements = QStringLiteral("INSERT INTO T VALUES (1, q'\u00e9;\u00e9'); "
+                                              "INSERT INTO T VALUES (2, q'\u00e9'); INSERT INTO T VALUES (3, '\u00e9');");
+    // One byte per character: both q'...' literals are taken.
+    run({QStringLiteral("SET NAMES WIN1252;"),
+         QStringLiteral("CREATE DATABASE '%1' USER '%2'%3 DEFAULT CHARACTER SET WIN1252;")
+             .arg(path(QStringLiteral("win.fdb")), GetParam().user, passwordClause()),
+         QStringLiteral("CREATE TABLE T (ID INTEGER, V VARCHAR(40));"), statements});
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errorTexts().join(QLatin1Char('\n')));
+    EXPECT_EQ(rows(QStringLiteral("select ID, V from T order by ID"), QStringLiteral("win.fdb"), QStringLiteral("UTF8")),
+              (QStringList{QStringLiteral("1|;"), QStringLiteral("2|'); INSERT INTO T VALUES (3, '")}));
+
+    // UTF8: "q" and a quote before a two-byte character are a name and a
+    // string; each statement goes on its own, and only the server refuses
+    // the two that hold such a name.
+    run({QStringLiteral("SET NAMES UTF8;"),
+         QStringLiteral("CREATE DATABASE '%1' USER '%2'%3 DEFAULT CHARACTER SET UTF8;")
+             .arg(path(QStringLiteral("utf.fdb")), GetParam().user, passwordClause()),
+         QStringLiteral("CREATE TABLE T (ID INTEGER, V VARCHAR(40));"), statements});
+    ASSERT_EQ(errors.size(), 2) << qPrintable(errorTexts().join(QLatin1Char('\n')));
+    EXPECT_EQ(executed.size(), 4);
+    for (const Report& report : errors)
+        EXPECT_TRUE(report.text.contains(QStringLiteral("Token unknown"))) << qPrintable(report.text);
+    EXPECT_EQ(rows(QStringLiteral("select ID, V from T order by ID"), QStringLiteral("utf.fdb"), QStringLiteral("UTF8")),
+              QStringList{QStringLiteral("3|\u00e9")});
+}
+
 TEST_P(ScriptOnTarget, LineBreaksAndBlanksReachTheServerAsTheyStand)
 {
     // Lines that end in a carriage return: it is part of the line (a text's

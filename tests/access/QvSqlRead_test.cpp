@@ -100,4 +100,16 @@ TEST(SqlRead, NamesUsedAreReadExactlyAndOnlyFromCode)
     EXPECT_FALSE(uses.at(2).Called);
 }
 
+TEST(SqlRead, AValueWrittenInSqlIsOneLiteralOrContextValue)
+{
+    for (const char* value : {"'abc'", " 'it''s' ", "_UTF8 'abc'", "_win1252'x'", "X'4142'", "x''", "q'{a'b}'",
+                              "_UTF8 q'[x]'", "NULL", "user", "Current_User", "CURRENT_ROLE", "CURRENT_DATE",
+                              "current_timestamp", "CURRENT_TIMESTAMP(3)", "CURRENT_TIME ( 0 )"})
+        EXPECT_TRUE(QvSql::IsWrittenValue(QString::fromLatin1(value))) << value;
+    for (const char* text : {"", "abc", "NOW", "\"abc\"", "'a' || 'b'", "'a' 'b'", "X '41'", "_UTF8 x 'a'",
+                             "_ 'a'", "Y'41'", "'open", "CURRENT_TIMESTAMP(x)", "CURRENT_USER(1)",
+                             "CURRENT_TIMESTAMP)", "'a' -- b", "1", "USER1"})
+        EXPECT_FALSE(QvSql::IsWrittenValue(QString::fromLatin1(text))) << text;
+}
+
 } // namespace

@@ -76,6 +76,40 @@ TEST(SqlScan, AlternativeQuotingIsOneLiteral)
     EXPECT_EQ(end, ScanState::Code);
 }
 
+// The server reads a statement's bytes in the connection's character set: a
+// q'...' literal opens on a one-byte character only. On a multi-byte set the
+// "q" before a quote and a non-ASCII character is a name, the quote an
+// ordinary string's.
+TEST(SqlScan, AnAlternativeQuoteOpensOnAOneByteCharacterOnly)
+{
+    const auto multiByte = [](QStringView text) {
+        QString letters;
+        QvSql::ForEachSpan(
+            text,
+            [&](const Span& span) {
+                static const char letter[] = {'c', 's', 'b', 'l', 't'};
+                letters += QString(span.Length, QLatin1Char(letter[int(span.Kind)]));
+                return true;
+            },
+            ScanState::Code, QStringLiteral(";"), QvSql::CharacterBytes::Multi);
+        return letters;
+    };
+    const QString text = QStringLiteral("(q'\u00e9'); ('\u00e9');");
+    EXPECT_EQ(kinds(text, QStringLiteral(";")), "csssssssssssct");
+    EXPECT_EQ(multiByte(text), "ccsssctccsssct");
+    EXPECT_EQ(multiByte(u"q'\u00e9;\u00e9'"), "csssss");
+    EXPECT_EQ(multiByte(u"q'\u4e2d;\u4e2d' q'\U0001F600;'"), "csssssccsssss");
+    // An ASCII opener opens one on either, whatever is inside.
+    EXPECT_EQ(multiByte(u"q'{\u00e9;}';"), "ssssssst");
+    EXPECT_EQ(kinds(u"q'{\u00e9;}';", QStringLiteral(";")), "ssssssst");
+    // What stays open at the end differs as well.
+    ScanState end = QvSql::ForEachSpan(u"q'\u00e9 a", [](const Span&) { return true; }, ScanState::Code, QString(),
+                             QvSql::CharacterBytes::Multi);
+    EXPECT_EQ(end, ScanState::SingleQuoted);
+    end = QvSql::ForEachSpan(u"q'\u00e9 a", [](const Span&) { return true; });
+    EXPECT_EQ(end, ScanState(ScanState::AlternativeQuoted, u'\u00e9'));
+}
+
 // A "--" comment ends where the server ends it: at a line feed or at a
 // carriage return.
 TEST(SqlScan, ALineCommentEndsAtEitherLineBreak)

@@ -241,7 +241,15 @@ TEST(SqlText, TypedNamesMeanWhatTheServerReads)
         EXPECT_EQ(QvSql::CheckTypedName(shown, row.dialect), TNameCheck::Valid);
         // Written into a procedure's text, it names the same.
         EXPECT_EQ(QvSql::NameFromTyped(QvSql::SourceName(typed, row.dialect), row.dialect), stored);
+        // As a name edit shows it while typed, it still names the same: each
+        // prefix shown as the edit shows it ends in the name that is saved.
+        QString shownWhileTyped;
+        for (const QChar c : typed)
+            shownWhileTyped = QvSql::TypingCase(shownWhileTyped + c);
+        EXPECT_EQ(QvSql::NameFromTyped(shownWhileTyped, row.dialect), stored);
     }
+    EXPECT_EQ(QvSql::TypingCase(QStringLiteral(" ab c")), QStringLiteral(" AB C"));
+    EXPECT_EQ(QvSql::TypingCase(QStringLiteral(" \"ab")), QStringLiteral(" \"ab"));
     // The catalog keeps 31 bytes: fifteen two-byte letters fit, sixteen do not.
     EXPECT_EQ(QvSql::CheckTypedName(QLatin1Char('"') + cyrillic15 + QLatin1Char('"'), 3), TNameCheck::Valid);
     EXPECT_EQ(QvSql::CheckTypedName(QLatin1Char('"') + cyrillic15 + QChar(0x0414) + QLatin1Char('"'), 3),

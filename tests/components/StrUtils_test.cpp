@@ -151,3 +151,42 @@ TEST(LeftWhole, CutsBetweenCharactersNeverInsideOne)
     EXPECT_EQ(StrLeftWhole(text, 20), text);
     EXPECT_EQ(StrLeftWhole(text, -1), QString());
 }
+
+TEST(LeftWhole, NeverEndsInsideAScriptsLetterOrAnEmojiSequence)
+{
+    // Each entry is one character as the user sees it; a cut keeps whole entries only.
+    const QStringList seen{
+        QString::fromUtf8("\u0E01"),                          // Thai KO KAI
+        QString::fromUtf8("\U0001F600"),                      // emoji right after it
+        QString::fromUtf8("\u0E19\u0E49\u0E33"),              // Thai letter, tone mark, SARA AM
+        QString::fromUtf8("\u0E17\u0E35\u0E48"),              // Thai letter, vowel sign, tone mark
+        QStringLiteral("a"),
+        QString::fromUtf8("\u0939\u093F\u0902"),              // Devanagari letter, vowel sign, anusvara
+        QString::fromUtf8("\u0915\u093E"),                    // Devanagari letter, spacing vowel sign
+        QString::fromUtf8("\u1780\u17BB\u17C6"),              // Khmer letter, vowel sign, mark
+        QString::fromUtf8("\u1780\u17B6"),                    // Khmer letter, spacing vowel sign
+        QString::fromUtf8("\U0001F44D\U0001F3FD"),            // thumbs up, medium skin tone
+        QString::fromUtf8("\U0001F600"),
+        QString::fromUtf8("\U0001F1E9\U0001F1EA"),            // flag DE right after an emoji
+        QString::fromUtf8("\U0001F1EB\U0001F1F7"),            // flag FR right after a flag
+        QString::fromUtf8("\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466"), // family
+        QString::fromUtf8("\U0001F469\U0001F3FF\u200D\U0001F4BB"), // technologist, dark skin tone
+        QString::fromUtf8("\u2764\uFE0F"),                    // heart with emoji presentation
+        QString::fromUtf8("\U0001F3F4\U000E0067\U000E0062\U000E0073\U000E0063\U000E0074\U000E007F"),
+        QStringLiteral("e\u0301"),
+        QStringLiteral("z")};
+    const QString text = seen.join(QString());
+    int checked = 0;
+    for (qsizetype length = 0; length <= text.size(); ++length) {
+        QString expected;
+        for (const QString& one : seen) {
+            if (expected.size() + one.size() > length)
+                break;
+            expected += one;
+        }
+        EXPECT_EQ(StrLeftWhole(text, length), expected) << "cut at " << length;
+        ++checked;
+    }
+    EXPECT_EQ(checked, text.size() + 1);
+    EXPECT_EQ(StrLeftWhole(QString::fromUtf8("\u0E01\U0001F600"), 2), QString::fromUtf8("\u0E01"));
+}

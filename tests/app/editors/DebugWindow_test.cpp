@@ -834,6 +834,64 @@ TEST_P(QuotedTriggerDebugTest, TheTriggerStepsAsTheServerRunsIt)
     EXPECT_EQ(qvdebug::temporaryProcedures(target, utf8Path), 0);
 }
 
+// Trigger columns carry their exact type into the stepped statement's
+// declarations: a collation whose name is quoted, and array bounds beside it.
+TEST_P(QuotedTriggerDebugTest, ATriggerOnATableWithAnArrayAndAQuotedCollationSteps)
+{
+    qvtest::runStatements(
+        *utf8,
+        {QStringLiteral("create collation \"Ci coll\" for utf8 from unicode case insensitive"),
+         QStringLiteral("create table \"Tags\" (ID integer not null primary key, ARR integer[1:3], "
+                        "NAME varchar(20) character set utf8 collate \"Ci coll\", N integer)"),
+         QStringLiteral("insert into \"Tags\" (ID, NAME, N) values (1, 'x', 0)"),
+         QStringLiteral("create trigger \"Trg tags\" for \"Tags\" active before update position 0 as\r\n"
+                        "begin\r\n"
+                        "  if (new.NAME = 'ABC') then\r\n"
+                        "    new.N = 2;\r\n"
+                        "  else\r\n"
+                        "    new.N = 3;\r\n"
+                        "end")});
+    auto* editor = new TEditTrig();
+    editor->IsNew = false;
+    editor->SetDatabaseEntry(utf8Id);
+    editor->SetTriggerName(QStringLiteral("Trg tags"));
+    editor->LoadTrigger();
+    main->AddChild(editor);
+    editor->show();
+    editor->DebugBtn->trigger();
+    QPointer<Ts_debug> window = Ts_debug::Find(utf8Id, QStringLiteral("Trg tags"));
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+    EXPECT_EQ(window->Vars().FindVar(QStringLiteral("new.NAME"))->Type,
+              QStringLiteral("Varchar(20) COLLATE \"Ci coll\""));
+    EXPECT_EQ(window->Vars().FindVar(QStringLiteral("new.ARR"))->Type, QStringLiteral("Integer [1:3]"));
+    bool named = false;
+    for (const auto& row : window->InitialValueRows()) {
+        if (row->Name() == QLatin1String("new.NAME") && row->TextEdit) {
+            row->TextEdit->setText(QStringLiteral("abc"));
+            named = true;
+        } else {
+            row->NullBox->setChecked(true);
+        }
+    }
+    ASSERT_TRUE(named);
+
+    int steps = 0;
+    do {
+        press(window, Qt::Key_F8);
+        ASSERT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+    } while (window->Running() && ++steps < 10);
+    EXPECT_FALSE(window->Running());
+    qvtest::runStatements(*connectUtf8(), {QStringLiteral("update \"Tags\" set NAME = 'abc'")});
+    const QString server = qvdebug::column(target, utf8Path, QStringLiteral("select N from \"Tags\""),
+                                           QStringLiteral("UTF8"))
+                               .value(0);
+    // The collation takes "abc" for 'ABC': the then-branch ran, in both.
+    ASSERT_EQ(server, QStringLiteral("2"));
+    EXPECT_EQ(shown(window, QStringLiteral("new.N")), server);
+    EXPECT_EQ(qvdebug::temporaryProcedures(target, utf8Path), 0);
+}
+
 std::vector<qvdebug::TargetDialect> dialect3Targets()
 {
     std::vector<qvdebug::TargetDialect> chosen;

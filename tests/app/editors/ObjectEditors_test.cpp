@@ -43,6 +43,8 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -276,9 +278,11 @@ TEST_P(ObjectEditors, ADomainsCommentedDefaultAndCheckReadAsTheirValues)
     settle();
     EXPECT_FALSE(form);
     EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
-    EXPECT_EQ(read(QStringLiteral("select cast(rdb$default_source as varchar(200)) from rdb$fields "
-                                  "where rdb$field_name = 'DC'")),
-              QStringList{QStringLiteral("DEFAULT 5")});
+    // Only the check changed: the default is left as the server keeps it.
+    const QStringList defaultSource = read(QStringLiteral("select cast(rdb$default_source as varchar(200)) "
+                                                          "from rdb$fields where rdb$field_name = 'DC'"));
+    ASSERT_EQ(defaultSource.size(), 1);
+    EXPECT_TRUE(defaultSource[0].startsWith(QStringLiteral("default 5 -- five"))) << defaultSource[0].toStdString();
     const QStringList check = read(QStringLiteral("select cast(rdb$validation_source as varchar(200)) from rdb$fields "
                                                   "where rdb$field_name = 'DC'"));
     ASSERT_EQ(check.size(), 1);
@@ -367,6 +371,116 @@ TEST_P(ObjectEditors, DomainDefaultsUserAndNullAreKeywordsAndBadNamesAreRefused)
                   QStringList{QStringLiteral("1")});
     }
     settle();
+}
+
+// Domains whose defaults the form shows in a way that a rewrite from the
+// shown text would change: keywords, strings that read as keywords,
+// character set introducers and binary literals.
+struct DefaultKind
+{
+    const char* Domain;
+    const char* Declaration;
+    QString Value; // what a row inserted without a value holds
+};
+
+std::vector<DefaultKind> defaultKinds(const QString& user)
+{
+    return {{"D_TS", "timestamp default current_timestamp", QStringLiteral("now")},
+            {"D_CU", "varchar(31) default current_user", user},
+            {"D_CR", "varchar(31) default current_role", QStringLiteral("NONE")},
+            {"D_SU", "varchar(10) default 'USER'", QStringLiteral("USER")},
+            {"D_SN", "varchar(10) default 'NULL'", QStringLiteral("NULL")},
+            {"D_IN", "varchar(10) character set utf8 default _UTF8 'abc'", QStringLiteral("abc")},
+            {"D_X", "varchar(10) character set octets default x'4142'", QStringLiteral("AB")}};
+}
+
+TEST_P(ObjectEditors, ChangingOnlyADomainsCheckLeavesEveryKindOfDefaultAsItWas)
+{
+    const std::vector<DefaultKind> kinds = defaultKinds(target.user.toUpper());
+    QStringList statements;
+    QString columns = QStringLiteral("ID integer");
+    for (const DefaultKind& kind : kinds) {
+        statements << QStringLiteral("create domain %1 as %2 check (value is not null)")
+                          .arg(QLatin1String(kind.Domain), QLatin1String(kind.Declaration));
+        columns += QStringLiteral(", C%1 %1").arg(QLatin1String(kind.Domain));
+    }
+    statements << QStringLiteral("create table R (%1)").arg(columns);
+    qvtest::execute(target, path, statements);
+    const QString sources = QStringLiteral("select cast(rdb$default_source as varchar(200)) from rdb$fields "
+                                           "where rdb$field_name starting with 'D_' order by rdb$field_name");
+    const QStringList before = read(sources);
+    ASSERT_EQ(before.size(), qsizetype(kinds.size()));
+
+    int saved = 0;
+    for (const DefaultKind& kind : kinds) {
+        QPointer<TDomainForm> form = edit<TDomainForm>(catDomains, QLatin1String(kind.Domain));
+        ASSERT_TRUE(form) << kind.Domain;
+        form->DCheckText->setPlainText(QStringLiteral("value is not null and 1 = 1"));
+        ASSERT_TRUE(form->SaveChanges()) << kind.Domain << ": " << script.messages().join(u'\n').toStdString();
+        settle();
+        ++saved;
+    }
+    EXPECT_EQ(saved, int(kinds.size()));
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
+    EXPECT_EQ(read(sources), before);
+    EXPECT_EQ(read(QStringLiteral("select count(*) from rdb$fields where rdb$field_name starting with 'D_' "
+                                  "and cast(rdb$validation_source as varchar(200)) containing '1 = 1'")),
+              QStringList{QString::number(kinds.size())});
+
+    qvtest::execute(target, path, {QStringLiteral("insert into R (ID) values (1)")});
+    for (const DefaultKind& kind : kinds) {
+        const QString column = QStringLiteral("C") + QLatin1String(kind.Domain);
+        const QString value = kind.Value == QLatin1String("now")
+            ? QStringLiteral("case when %1 > current_timestamp - 1 then 'now' end").arg(column)
+            : QStringLiteral("cast(%1 as varchar(31))").arg(column);
+        EXPECT_EQ(read(QStringLiteral("select coalesce(%1, '<null>') from R").arg(value)), QStringList{kind.Value})
+            << kind.Domain;
+    }
+}
+
+TEST_P(ObjectEditors, AChangedDomainDefaultMeansWhatWasTyped)
+{
+    const std::vector<DefaultKind> kinds = defaultKinds(target.user.toUpper());
+    QStringList statements;
+    for (const DefaultKind& kind : kinds)
+        statements << QStringLiteral("create domain %1 as %2").arg(QLatin1String(kind.Domain), QLatin1String(kind.Declaration));
+    // Each domain takes another kind's default, typed as a user would.
+    const QList<std::pair<const char*, QString>> typed{
+        {"D_TS", QStringLiteral("current_timestamp")},      {"D_CU", QStringLiteral("'USER'")},
+        {"D_CR", QStringLiteral("CURRENT_USER")},      {"D_SU", QStringLiteral("current_role")},
+        {"D_SN", QStringLiteral("NULL")},              {"D_IN", QStringLiteral("_UTF8 'xyz'")},
+        {"D_X", QStringLiteral("X'4344'")}};
+    QString columns = QStringLiteral("ID integer");
+    for (const auto& [domain, text] : typed)
+        columns += QStringLiteral(", C%1 %1").arg(QLatin1String(domain));
+    statements << QStringLiteral("create table R (%1)").arg(columns);
+    qvtest::execute(target, path, statements);
+    for (const auto& [domain, text] : typed) {
+        QPointer<TDomainForm> form = edit<TDomainForm>(catDomains, QLatin1String(domain));
+        ASSERT_TRUE(form) << domain;
+        form->DDefault->setEditText(QString());
+        QTest::keyClicks(form->DDefault->lineEdit(), text);
+        ASSERT_TRUE(form->SaveChanges()) << domain << ": " << script.messages().join(u'\n').toStdString();
+        settle();
+        // The server keeps what was sent (an introduced literal in its own spelling).
+        const QStringList source = read(QStringLiteral("select cast(rdb$default_source as varchar(200)) from rdb$fields "
+                                                       "where rdb$field_name = '%1'").arg(QLatin1String(domain)));
+        ASSERT_EQ(source.size(), 1) << domain;
+        if (text.front() != u'_') {
+            EXPECT_EQ(source[0].compare(QStringLiteral("DEFAULT ") + text, Qt::CaseInsensitive), 0)
+                << domain << ": " << source[0].toStdString();
+        }
+    }
+    qvtest::execute(target, path, {QStringLiteral("insert into R (ID) values (1)")});
+    EXPECT_EQ(read(QStringLiteral("select case when CD_TS > current_timestamp - 1 then 'now' end from R")),
+              QStringList{QStringLiteral("now")});
+    const QStringList values{QStringLiteral("USER"), target.user.toUpper(), QStringLiteral("NONE"),
+                             QStringLiteral("<null>"), QStringLiteral("xyz"), QStringLiteral("CD")};
+    for (qsizetype i = 1; i < typed.size(); ++i)
+        EXPECT_EQ(read(QStringLiteral("select coalesce(cast(C%1 as varchar(31)), '<null>') from R")
+                           .arg(QLatin1String(typed[i].first))),
+                  QStringList{values[i - 1]})
+            << typed[i].first;
 }
 
 TEST_P(ObjectEditors, GeneratorIsCreatedSetAndAFailedValueRetriedWithoutCreatingAgain)

@@ -258,6 +258,51 @@ TEST_P(ObjectDDLTest, ThePreviewShowsTheTextModally)
     DBList->SetDatabase(index, nullptr);
 }
 
+// A stored name keeps its leading blanks: " X" is another table than X, and
+// " PK" another constraint than PK.
+TEST_P(ObjectDDLTest, ThePreviewOfANameWithLeadingBlanksShowsThatName)
+{
+    const qvtest::TempDir registryDir;
+    IsolatedUser user;
+    TQvDatabase* database = open({QStringLiteral("CREATE TABLE X (ID INTEGER)"),
+                                  QStringLiteral("CREATE TABLE \" X\" (\" C\" INTEGER NOT NULL, \" D\" INTEGER, "
+                                                 "CONSTRAINT \" PK\" PRIMARY KEY (\" C\"), "
+                                                 "CONSTRAINT \" U\" UNIQUE (\" D\"))")},
+                                 3, QStringLiteral("UTF8"));
+    TDBListScope list;
+    const int index = DBList->Add(QStringLiteral("Db"));
+    DBList->SetDatabase(index, database);
+    qv::DialogScript script;
+    QString text;
+    script.onModal([&](QDialog& dialog) {
+        text = static_cast<TProcPreview&>(dialog).Memo()->Text();
+        dialog.accept();
+    });
+    ShowObjectDDL(QStringLiteral(" X"), index + 1, 1);
+    DBList->SetDatabase(index, nullptr);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("CREATE TABLE \" X\" (\r\n       \" C\" Integer NOT NULL,")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("CONSTRAINT \" PK\" PRIMARY KEY (\" C\")"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("CONSTRAINT \" U\" UNIQUE (\" D\")"))) << text.toStdString();
+
+    // Run as a script, it makes that table with those constraints.
+    const QString copy = qvtest::createDialect3Database(target(), m_dir, QStringLiteral("copy.fdb"),
+                                                        {QStringLiteral("CREATE TABLE X (ID INTEGER)")},
+                                                        QStringLiteral("UTF8"));
+    const QString lines = QStringLiteral("CONNECT %1 USER %2 PASSWORD %3;\r\n")
+                              .arg(QvSql::SingleQuoted(copy), QvSql::SingleQuoted(target().user),
+                                   QvSql::SingleQuoted(target().password))
+        + text + QStringLiteral("\r\n");
+    const QStringList failures = qvtest::RunScript(ScriptLines(lines));
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(QLatin1Char('\n')).toStdString();
+    const QString constraints = QStringLiteral(
+        "select '[' || trim(trailing from rdb$constraint_name) || ']' from rdb$relation_constraints "
+        "where rdb$relation_name = ' X' and rdb$constraint_type in ('PRIMARY KEY', 'UNIQUE') order by 1");
+    EXPECT_EQ(qvtest::column(target(), copy, constraints), (QStringList{QStringLiteral("[ PK]"), QStringLiteral("[ U]")}));
+    EXPECT_EQ(qvtest::column(target(), copy, constraints),
+              qvtest::column(target(), m_connection->DBName(), constraints));
+}
+
 TEST_P(ObjectDDLTest, AFailingHandlerRollsTheSharedTransactionBack)
 {
     TQvDatabase* database = open({QStringLiteral("CREATE TABLE T (A INTEGER)")});

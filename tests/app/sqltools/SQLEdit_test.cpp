@@ -10,6 +10,7 @@
 #include "components/SpeedButton.h"
 #include "components/Splitter.h"
 #include "editor/qeCustomEdit.h"
+#include "editor/qeGeneralSyn.h"
 #include "platform/DialogScript.h"
 #include "platform/db/DataSetModel.h"
 
@@ -25,6 +26,9 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -198,6 +202,34 @@ TEST_P(SQLEditorTest, TooShortTextDoesNothing)
     run(QStringLiteral("selec"));
     EXPECT_EQ(editor->History().size(), 1);
     EXPECT_TRUE(editor->RunT->Active());
+}
+
+// The highlighter reads a q'...' literal as the server reads it on the
+// editor's connection: on UTF8 a two-byte opener opens none.
+TEST_P(SQLEditorTest, AlternativeQuotesArePaintedAsTheConnectionReadsThem)
+{
+    const QString text = QStringLiteral("q'\u00e9;\u00e9' x");
+    const auto firstToken = [&text](TqeGeneralSyn* syntax) {
+        syntax->ResetRange();
+        syntax->SetLine(text);
+        return std::make_pair(syntax->GetTokenKind(), syntax->GetTokenLen());
+    };
+    // The fixture's connection has no character set: one byte a character.
+    EXPECT_EQ(firstToken(editor->Syntax), std::make_pair(int(tkString), 6));
+
+    TQvDatabase utf8;
+    utf8.SetDBName(path);
+    utf8.SetDBParams(qvtest::connectParams(target) << QStringLiteral("isc_dpb_lc_ctype=UTF8"));
+    utf8.Open();
+    const int index = DBList->Add(QStringLiteral("Utf8"));
+    DBList->SetPath(index, path);
+    DBList->SetDatabase(index, &utf8);
+    {
+        const std::unique_ptr<TSQLEditor> other = std::make_unique<TSQLEditor>(DBList->GetId(index));
+        other->show();
+        EXPECT_EQ(firstToken(other->Syntax), std::make_pair(int(tkIdentifier), 1));
+    }
+    DBList->SetDatabase(index, nullptr);
 }
 
 TEST_P(SQLEditorTest, CaptionIsCutAtFortyCharacters)
