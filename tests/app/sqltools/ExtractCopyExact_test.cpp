@@ -217,28 +217,10 @@ TEST_P(ExtractCopyExact, KeepsCollationsNotNullsAndEveryPrivilege)
     const QByteArray script = scriptFile.readAll();
     scriptFile.close();
 
-    const QString isqlFailures = qvtest::RunIsql(target, scriptPath, characterSet);
-    EXPECT_TRUE(isqlFailures.isEmpty()) << "isql-fb -i:\n" << isqlFailures.toStdString();
-    QByteArray forExecutor = script;
-    forExecutor.replace(QvSql::Literal(byIsql, 3).toUtf8(), QvSql::Literal(byExecutor, 3).toUtf8());
-    const QString executorPath = dir.filePath(QStringLiteral("for executor.sql"));
-    {
-        QFile file(executorPath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(forExecutor) == forExecutor.size());
-    }
-    const QStringList executorFailures = qvtest::RunScriptFile(executorPath, target);
-    EXPECT_TRUE(executorFailures.isEmpty()) << "executor:\n" << executorFailures.join(QLatin1Char('\n')).toStdString();
-
-    const QString originalExtract = qvtest::IsqlExtract(target, original);
-    qvtest::ExpectSameExtract(originalExtract, qvtest::IsqlExtract(target, byIsql), "replayed by isql-fb");
-    qvtest::ExpectSameExtract(originalExtract, qvtest::IsqlExtract(target, byExecutor), "replayed by the executor");
-    const auto rows = qvtest::AllRows(target, original);
-    EXPECT_EQ(rows.value(QStringLiteral("T_CODES")).size(), 3);
-    qvtest::ExpectSameRows(rows, qvtest::AllRows(target, byIsql), "replayed by isql-fb");
-    qvtest::ExpectSameRows(rows, qvtest::AllRows(target, byExecutor), "replayed by the executor");
-    const QStringList privileges = qvtest::AllPrivileges(target, original);
-    qvtest::ExpectSamePrivileges(privileges, qvtest::AllPrivileges(target, byIsql), "replayed by isql-fb");
-    qvtest::ExpectSamePrivileges(privileges, qvtest::AllPrivileges(target, byExecutor), "replayed by the executor");
+    qvtest::ReplayByIsqlAndExecutor(target, scriptPath, characterSet, 3, byIsql, byExecutor);
+    EXPECT_EQ(qvtest::AllRows(target, original).value(QStringLiteral("T_CODES")).size(), 3);
+    qvtest::ExpectSameCopy(target, original, byIsql, "replayed by isql-fb");
+    qvtest::ExpectSameCopy(target, original, byExecutor, "replayed by the executor");
     const QStringList constraints = Constraints(target, original);
     EXPECT_EQ(constraints, Constraints(target, byIsql)) << "replayed by isql-fb";
     EXPECT_EQ(constraints, Constraints(target, byExecutor)) << "replayed by the executor";

@@ -67,28 +67,11 @@ protected:
                               const QString& scriptPath)
     {
         const qvtest::Target& target = GetParam();
-        const QString isqlFailures = qvtest::RunIsql(target, scriptPath, QStringLiteral("UTF8"));
-        EXPECT_TRUE(isqlFailures.isEmpty()) << "isql-fb -i:\n" << isqlFailures.toStdString();
-
         const QString byExecutor = byIsql + QStringLiteral(".executor.fdb");
-        QByteArray forExecutor = script;
-        forExecutor.replace(QvSql::SingleQuoted(byIsql).toUtf8(), QvSql::SingleQuoted(byExecutor).toUtf8());
-        const QString executorScript = scriptPath + QStringLiteral(".executor.sql");
-        {
-            QFile file(executorScript);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(forExecutor) == forExecutor.size());
-        }
-        const QStringList executorFailures = qvtest::RunScriptFile(executorScript, target);
-        EXPECT_TRUE(executorFailures.isEmpty()) << "executor:\n"
-                                                << executorFailures.join(QLatin1Char('\n')).toStdString();
-
-        const QString originalExtract = qvtest::IsqlExtract(target, original);
-        qvtest::ExpectSameExtract(originalExtract, qvtest::IsqlExtract(target, byIsql), "replayed by isql-fb");
-        qvtest::ExpectSameExtract(originalExtract, qvtest::IsqlExtract(target, byExecutor), "replayed by the executor");
-        const auto rows = qvtest::AllRows(target, original);
-        EXPECT_FALSE(rows.isEmpty());
-        qvtest::ExpectSameRows(rows, qvtest::AllRows(target, byIsql), "replayed by isql-fb");
-        qvtest::ExpectSameRows(rows, qvtest::AllRows(target, byExecutor), "replayed by the executor");
+        qvtest::ReplayByIsqlAndExecutor(target, scriptPath, QStringLiteral("UTF8"), 3, byIsql, byExecutor);
+        EXPECT_FALSE(qvtest::AllRows(target, original).isEmpty());
+        qvtest::ExpectSameCopy(target, original, byIsql, "replayed by isql-fb");
+        qvtest::ExpectSameCopy(target, original, byExecutor, "replayed by the executor");
         const QString pageSize = QStringLiteral("select mon$page_size from mon$database");
         const QStringList originalPageSize = qvtest::column(target, original, pageSize);
         EXPECT_EQ(qvtest::column(target, byIsql, pageSize), originalPageSize) << "replayed by isql-fb";

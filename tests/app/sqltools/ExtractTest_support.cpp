@@ -278,4 +278,30 @@ void ExpectSamePrivileges(const QStringList& original, const QStringList& copy, 
         << gained.join(QLatin1Char('\n')).toStdString();
 }
 
+void ReplayByIsqlAndExecutor(const Target& target, const QString& scriptPath, const QString& characterSet,
+                             int dialect, const QString& byIsql, const QString& byExecutor)
+{
+    const QString isqlFailures = RunIsql(target, scriptPath, characterSet);
+    EXPECT_TRUE(isqlFailures.isEmpty()) << "isql-fb -i:\n" << isqlFailures.toStdString();
+
+    QFile scriptFile(scriptPath);
+    ASSERT_TRUE(scriptFile.open(QIODevice::ReadOnly));
+    QByteArray forExecutor = scriptFile.readAll();
+    forExecutor.replace(QvSql::Literal(byIsql, dialect).toUtf8(), QvSql::Literal(byExecutor, dialect).toUtf8());
+    const QString executorPath = scriptPath + QStringLiteral(".executor.sql");
+    {
+        QFile file(executorPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(forExecutor) == forExecutor.size());
+    }
+    const QStringList executorFailures = RunScriptFile(executorPath, target);
+    EXPECT_TRUE(executorFailures.isEmpty()) << "executor:\n" << executorFailures.join(QLatin1Char('\n')).toStdString();
+}
+
+void ExpectSameCopy(const Target& target, const QString& original, const QString& copy, const char* how)
+{
+    ExpectSameExtract(IsqlExtract(target, original), IsqlExtract(target, copy), how);
+    ExpectSameRows(AllRows(target, original), AllRows(target, copy), how);
+    ExpectSamePrivileges(AllPrivileges(target, original), AllPrivileges(target, copy), how);
+}
+
 } // namespace qvtest

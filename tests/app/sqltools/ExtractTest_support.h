@@ -71,4 +71,13 @@ void ExpectSamePrivileges(const QStringList& original, const QStringList& copy, 
 // Two outputs of IsqlExtract, line by line.
 void ExpectSameExtract(const QString& original, const QString& copy, const char* how);
 
+// Replays an extracted script that creates `byIsql`: by isql-fb as it
+// stands, and by the executor with `byExecutor` named instead (the same
+// bytes otherwise). Expects no failed statement in either.
+void ReplayByIsqlAndExecutor(const Target& target, const QString& scriptPath, const QString& characterSet,
+                             int dialect, const QString& byIsql, const QString& byExecutor);
+// Expects a copy to hold what the original holds: isql-fb's extract, every
+// row and every privilege.
+void ExpectSameCopy(const Target& target, const QString& original, const QString& copy, const char* how);
+
 } // namespace qvtest
