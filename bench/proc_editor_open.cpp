@@ -49,11 +49,12 @@ QString ProcedureDDL(long long bodyLines)
            + QStringLiteral("\nbegin\n") + body + QStringLiteral("  suspend;\nend");
 }
 
-// The least a program does for a user to see the procedure: both selects
-// read through the client library alone, every value as text, and the source
-// set into a bare editor (the window's editor widget and highlighter, nothing
-// around it) of the size the window gives its body, shown and painted until
-// the event loop is idle, as the window is.
+// The least a program does for a user to see the procedure: the window's
+// selects (its source, its parameters with their exact types) read through
+// the client library alone, every value as text, and the source set into a
+// bare editor (the window's editor widget and highlighter, nothing around
+// it) of the size the window gives its body, shown and painted until the
+// event loop is idle, as the window is.
 std::unique_ptr<TqeCustomEdit> Reference(TQvDatabase& database, TqeGeneralSyn& syntax, const QSize& size)
 {
     QString source;
@@ -70,13 +71,8 @@ std::unique_ptr<TqeCustomEdit> Reference(TQvDatabase& database, TqeGeneralSyn& s
     }
     int rows = 0;
     {
-        qvbench::RawCursor cursor(
-            database.Handle(),
-            "select a.rdb$parameter_name, a.rdb$parameter_type, a.rdb$description, b.rdb$field_type,"
-            " b.rdb$field_length, b.rdb$field_scale from rdb$procedure_parameters a join rdb$fields b"
-            " on a.rdb$field_source = b.rdb$field_name where a.rdb$procedure_name = 'BIG'"
-            " order by a.rdb$parameter_type, a.rdb$parameter_number",
-            3);
+        const QByteArray select = ProcedureParametersSelect(QStringLiteral("BIG")).toLatin1();
+        qvbench::RawCursor cursor(database.Handle(), select.constData(), 3);
         for (; cursor.Fetch(); ++rows)
             for (int c = 0; c < cursor.Columns(); ++c)
                 (void)qvbench::rawCatalogText(database.Handle(), cursor.Transaction(), cursor.Var(c));
