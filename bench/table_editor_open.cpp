@@ -14,6 +14,7 @@
 #include "bench/BenchSupport.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QTableWidget>
 #include <QDir>
 #include <QTemporaryDir>
@@ -79,6 +80,8 @@ qint64 showReference(TQvDatabase& database, const QSize& size, std::vector<std::
     for (int r = 0; r < columnRows.size(); ++r)
         for (int c = 0; c < TNewTable::fcCount && c < columnRows[r].size(); ++c)
             grid->setItem(r, c, new QTableWidgetItem(columnRows[r][c]));
+    // The window's grid numbers no rows either.
+    grid->verticalHeader()->hide();
     grid->resize(size);
     grid->show();
     qvbench::showResult();
