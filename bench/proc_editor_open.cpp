@@ -144,9 +144,9 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "the reference was not painted\n");
                 exitCode = 1;
             }
+            shown.reset();
             qvbench::paintsLeft();
             const qvbench::EventCounter painted;
-            shown.reset();
             std::unique_ptr<TEditProc> editor;
             ours = std::min(ours, qvbench::secondsOf([&] { editor = OpenEditor(id); }) * 1e3);
             if (painted.Paints() == 0) {
