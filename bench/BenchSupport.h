@@ -142,6 +142,7 @@ public:
     bool Fetch() { return isc_dsql_fetch(m_status, &m_statement, 1, m_sqlda.get()) == 0; }
     int Columns() const { return m_sqlda->sqld; }
     const XSQLVAR& Var(int column) const { return m_sqlda->sqlvar[column]; }
+    isc_tr_handle* Transaction() { return &m_transaction; }
     // One row as the client library hands it over: values and null indicators.
     int RowBytes() const { return m_rowBytes; }
 
@@ -184,6 +185,53 @@ QString rawText(const XSQLVAR& var, TimestampText&& timestampText)
         return QString::number(*reinterpret_cast<const double*>(var.sqldata), 'g', 15);
     case SQL_TIMESTAMP:
         return timestampText(*reinterpret_cast<const ISC_TIMESTAMP*>(var.sqldata));
+    }
+    return {};
+}
+
+// A blob read whole through the client library.
+inline QByteArray rawBlob(isc_db_handle* db, isc_tr_handle* transaction, ISC_QUAD id)
+{
+    ISC_STATUS_ARRAY status = {};
+    isc_blob_handle blob = 0;
+    isc_open_blob2(status, db, transaction, &blob, &id, 0, nullptr);
+    check(status, "open blob");
+    QByteArray bytes;
+    char segment[32768];
+    unsigned short length = 0;
+    for (;;) {
+        const ISC_STATUS result = isc_get_segment(status, &blob, &length, sizeof segment, segment);
+        if (result != 0 && result != isc_segment)
+            break;
+        bytes.append(segment, length);
+    }
+    isc_close_blob(status, &blob);
+    return bytes;
+}
+
+// A catalog field as text the plain way: numbers, fixed and varying text
+// (Latin-1, trailing blanks cut) and text blobs read whole.
+inline QString rawCatalogText(isc_db_handle* db, isc_tr_handle* transaction, const XSQLVAR& var)
+{
+    if ((var.sqltype & 1) && *var.sqlind == -1)
+        return {};
+    switch (var.sqltype & ~1) {
+    case SQL_SHORT:
+        return QString::number(*reinterpret_cast<const short*>(var.sqldata));
+    case SQL_LONG:
+        return QString::number(*reinterpret_cast<const ISC_LONG*>(var.sqldata));
+    case SQL_INT64:
+        return QString::number(*reinterpret_cast<const ISC_INT64*>(var.sqldata));
+    case SQL_TEXT: {
+        int length = var.sqllen;
+        while (length > 0 && var.sqldata[length - 1] == ' ')
+            --length;
+        return QString::fromLatin1(var.sqldata, length);
+    }
+    case SQL_VARYING:
+        return QString::fromLatin1(var.sqldata + 2, *reinterpret_cast<const short*>(var.sqldata));
+    case SQL_BLOB:
+        return QString::fromLatin1(rawBlob(db, transaction, *reinterpret_cast<const ISC_QUAD*>(var.sqldata)));
     }
     return {};
 }

@@ -42,17 +42,6 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace {
-
-// Read from the system tables for the parameter grids.
-const QString ParametersSelect = QStringLiteral(
-    "select a.rdb$parameter_name, a.rdb$parameter_type, a.rdb$description, %1"
-    " from rdb$procedure_parameters a join rdb$fields b on a.rdb$field_source = b.rdb$field_name"
-    " where a.rdb$procedure_name = %2 and a.rdb$package_name is null"
-    " order by a.rdb$parameter_type, a.rdb$parameter_number");
-
-} // namespace
-
 std::function<void(TEditProc&, const TProcDebugData&)>& TEditProc::DebuggerOpener()
 {
     static std::function<void(TEditProc&, const TProcDebugData&)> opener;
@@ -320,7 +309,8 @@ void TEditProc::LoadSource(TQvQuery& query, const QString& name)
     QString source;
     {
         const TCatalogQuery select(query, query.Database(),
-                                   QStringLiteral("select * from rdb$procedures where rdb$procedure_name=")
+                                   QStringLiteral("select rdb$procedure_source from rdb$procedures"
+                                                  " where rdb$procedure_name=")
                                        + QvSql::SingleQuoted(name)
                                        + QStringLiteral(" and rdb$package_name is null"));
         if (!select.Eof())
@@ -337,6 +327,15 @@ void TEditProc::LoadSource(TQvQuery& query, const QString& name)
     SQLText->SetLines(BodyText(parts.Body, true));
 }
 
+QString ProcedureParametersSelect(const QString& name)
+{
+    return QStringLiteral("select a.rdb$parameter_name, a.rdb$parameter_type, a.rdb$description, %1"
+                          " from rdb$procedure_parameters a join rdb$fields b on a.rdb$field_source = b.rdb$field_name"
+                          " where a.rdb$procedure_name = %2 and a.rdb$package_name is null"
+                          " order by a.rdb$parameter_type, a.rdb$parameter_number")
+        .arg(TypeFactColumns(QStringLiteral("b"), QStringLiteral("a.rdb$collation_id")), QvSql::SingleQuoted(name));
+}
+
 void TEditProc::LoadParameters(TQvQuery& query, const QString& name)
 {
     const int dialect = query.Database()->SQLDialect();
@@ -344,8 +343,7 @@ void TEditProc::LoadParameters(TQvQuery& query, const QString& name)
     TParamRows outputs;
     {
         TCatalogQuery select(query, query.Database(),
-                             ParametersSelect.arg(TypeFactColumns(QStringLiteral("b"), QStringLiteral("a.rdb$collation_id")),
-                                                  QvSql::SingleQuoted(name)));
+                             ProcedureParametersSelect(name));
         const TTypeFactReader types(select);
         const int nameCol = select.Column(QStringLiteral("rdb$parameter_name"));
         const int kindCol = select.Column(QStringLiteral("rdb$parameter_type"));

@@ -166,5 +166,7 @@ private:
 // Opens the editor of a new procedure, or brings the open editor of an
 // existing one forward, for the tree's New and Edit commands.
 TEditProc* OpenProcEditor(const TObjectRef& ref, bool isNew);
+// The select of a procedure's parameters with their exact types, in the window's order.
+QString ProcedureParametersSelect(const QString& name);
 // Registers the openers for the Procedures category.
 void InstallProcEditor();
