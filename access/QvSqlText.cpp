@@ -106,6 +106,31 @@ QString TextBytesLiteral(const QString& characterSet, QByteArrayView bytes)
     return QLatin1Char('_') + characterSet + QLatin1Char(' ') + BinaryLiteral(bytes);
 }
 
+bool AppendLinesLiteral(QString& out, QStringView text, int dialect)
+{
+    qsizetype returns = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!IsControlCharacter(c) || c == u'\t')
+            continue;
+        const bool returnBeforeFeed = c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
+        if (c != u'\n' && !returnBeforeFeed)
+            return false;
+        returns += returnBeforeFeed ? 1 : 0;
+    }
+    if (returns == 0) {
+        AppendLiteral(out, text, dialect);
+        return true;
+    }
+    // Each LF must have had its CR, or REPLACE would give one too many.
+    if (returns != std::count(text.cbegin(), text.cend(), u'\n'))
+        return false;
+    out += QLatin1String("REPLACE(");
+    AppendLiteral(out, text.toString().remove(u'\r'), dialect);
+    out += QLatin1String(", ASCII_CHAR(10), ASCII_CHAR(13) || ASCII_CHAR(10))");
+    return true;
+}
+
 void AppendScriptLiteral(QString& out, QStringView text, int dialect)
 {
     const qsizetype controls = std::count_if(text.cbegin(), text.cend(), IsControlCharacter);

@@ -39,6 +39,13 @@ constexpr qsizetype ChainedControlCharacters = 16;
 // can change, at two characters a byte.
 QString TextBytesLiteral(const QString& characterSet, QByteArrayView bytes);
 
+// A text of lines (tabs, line ends LF or CR LF, no other control
+// character) at about its own size: the LFs stand in the literal as they
+// are, which every script reader keeps, and a CR before each LF is put back
+// by REPLACE, as script readers drop or keep a CR at their liking. False,
+// and nothing written, for any other text.
+bool AppendLinesLiteral(QString& out, QStringView text, int dialect);
+
 // A literal for a script that line-oriented readers replay: a control
 // character (CR, LF, tab, NUL, ...) goes as ASCII_CHAR(n) joined with "||",
 // so no reader can turn a CR LF inside the value into a line end of its own

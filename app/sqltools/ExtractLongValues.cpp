@@ -85,8 +85,11 @@ void TLongValueStage::WriteText(QStringList& out, QStringView text)
         qsizetype length = std::min(text.size() - start, singleByte ? PieceBytes : WidePieceCharacters);
         QByteArray bytes;
         for (;;) {
-            // A character of two UTF-16 units stays whole.
-            if (start + length < text.size() && length > 1 && text.at(start + length - 1).isHighSurrogate())
+            // A character of two UTF-16 units stays whole, and so does a
+            // CR LF, which keeps the piece a text of lines.
+            if (start + length < text.size() && length > 1
+                && (text.at(start + length - 1).isHighSurrogate()
+                    || (text.at(start + length - 1) == u'\r' && text.at(start + length) == u'\n')))
                 --length;
             bytes = m_connection.encode(text.mid(start, length).toString());
             if (bytes.size() <= PieceBytes || length == 1)
@@ -94,12 +97,14 @@ void TLongValueStage::WriteText(QStringList& out, QStringView text)
             length /= 2;
         }
         const QStringView piece = text.mid(start, length);
-        const qsizetype controls = std::count_if(piece.cbegin(), piece.cend(), QvSql::IsControlCharacter);
         QString literal;
-        if (controls <= QvSql::ChainedControlCharacters && (controls == 0 || bytes.size() <= ChainBytes))
-            QvSql::AppendScriptLiteral(literal, piece, m_dialect);
-        else
-            literal = QvSql::TextBytesLiteral(m_connection.characterSet().toUpper(), bytes);
+        if (!QvSql::AppendLinesLiteral(literal, piece, m_dialect)) {
+            const qsizetype controls = std::count_if(piece.cbegin(), piece.cend(), QvSql::IsControlCharacter);
+            if (controls <= QvSql::ChainedControlCharacters && bytes.size() <= ChainBytes)
+                QvSql::AppendScriptLiteral(literal, piece, m_dialect);
+            else
+                literal = QvSql::TextBytesLiteral(m_connection.characterSet().toUpper(), bytes);
+        }
         Write(out, QLatin1Char('P'), literal, bytes.size());
         start += length;
     }

@@ -5,8 +5,10 @@
 
 #include "ExtractTest_support.h"
 
+#include "access/QvQuery.h"
 #include "access/QvSqlText.h"
 #include "access/QvTextCodec.h"
+#include "access/QvTransactionScope.h"
 #include "app/sqltools/ExtractRun.h"
 
 #include <QFile>
@@ -164,6 +166,34 @@ TEST_P(ExtractLongValues, ValueThatFitsIsWrittenWholeInItsInsert)
             EXPECT_FALSE(line.contains(QLatin1String("SELECT LIST"))) << line.left(200).toStdString();
     }
     EXPECT_EQ(rows, 3);
+}
+
+TEST_P(ExtractLongValues, TextOfLinesTakesAboutItsOwnSize)
+{
+    const QString path = original();
+    qvtest::ExtractSource source(target(), path, characterSet());
+    const QStringList lines = source.Extract(efDataOnly, QStringLiteral("/p/db.fdb")).lines;
+    qsizetype pieces = 0;
+    for (const QString& line : lines)
+        if (line.startsWith(QLatin1String("INSERT INTO QV$LONG_VALUE_PIECES(V,N,P)")))
+            pieces += line.size();
+    // The long texts, one of lines ending in CR LF and one of plain text:
+    // their pieces take about their bytes, where their bytes in hex would
+    // take twice as many.
+    qsizetype bytes = 0;
+    {
+        TQvTransactionScope scope(source.Transaction());
+        TQvQuery query;
+        query.SetDatabase(&source.Database());
+        query.SetTransaction(&source.Transaction());
+        query.SetSQLText(QStringLiteral("select sum(octet_length(BIG)) from T"));
+        query.ExecQuery();
+        bytes = qsizetype(query.Fields(0).AsInt64());
+        query.Close();
+        scope.Commit();
+    }
+    EXPECT_GT(bytes, 200000);
+    EXPECT_LT(pieces, bytes * 5 / 4);
 }
 
 std::vector<Case> cases()
