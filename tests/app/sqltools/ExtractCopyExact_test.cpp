@@ -219,8 +219,7 @@ TEST_P(ExtractCopyExact, KeepsCollationsNotNullsAndEveryPrivilege)
 
     qvtest::ReplayByIsqlAndExecutor(target, scriptPath, characterSet, 3, byIsql, byExecutor);
     EXPECT_EQ(qvtest::AllRows(target, original).value(QStringLiteral("T_CODES")).size(), 3);
-    qvtest::ExpectSameCopy(target, original, byIsql, "replayed by isql-fb");
-    qvtest::ExpectSameCopy(target, original, byExecutor, "replayed by the executor");
+    qvtest::ExpectSameCopies(target, original, byIsql, byExecutor);
     const QStringList constraints = Constraints(target, original);
     EXPECT_EQ(constraints, Constraints(target, byIsql)) << "replayed by isql-fb";
     EXPECT_EQ(constraints, Constraints(target, byExecutor)) << "replayed by the executor";

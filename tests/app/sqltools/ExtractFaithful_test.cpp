@@ -70,8 +70,7 @@ protected:
         const QString byExecutor = byIsql + QStringLiteral(".executor.fdb");
         qvtest::ReplayByIsqlAndExecutor(target, scriptPath, QStringLiteral("UTF8"), 3, byIsql, byExecutor);
         EXPECT_FALSE(qvtest::AllRows(target, original).isEmpty());
-        qvtest::ExpectSameCopy(target, original, byIsql, "replayed by isql-fb");
-        qvtest::ExpectSameCopy(target, original, byExecutor, "replayed by the executor");
+        qvtest::ExpectSameCopies(target, original, byIsql, byExecutor);
         const QString pageSize = QStringLiteral("select mon$page_size from mon$database");
         const QStringList originalPageSize = qvtest::column(target, original, pageSize);
         EXPECT_EQ(qvtest::column(target, byIsql, pageSize), originalPageSize) << "replayed by isql-fb";

@@ -263,8 +263,7 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
 
     // The same file into another database, read as the script runner reads it.
     qvtest::ReplayByIsqlAndExecutor(target, scriptPath, characterSet, source.dialect, byIsql, byExecutor);
-    qvtest::ExpectSameCopy(target, original, byIsql, "replayed by isql-fb");
-    qvtest::ExpectSameCopy(target, original, byExecutor, "replayed by the executor");
+    qvtest::ExpectSameCopies(target, original, byIsql, byExecutor);
     const QStringList indices = AllIndices(target, original);
     EXPECT_EQ(indices, AllIndices(target, byIsql)) << "replayed by isql-fb";
     EXPECT_EQ(indices, AllIndices(target, byExecutor)) << "replayed by the executor";

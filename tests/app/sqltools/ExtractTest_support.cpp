@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace qvtest {
 
@@ -297,11 +298,18 @@ void ReplayByIsqlAndExecutor(const Target& target, const QString& scriptPath, co
     EXPECT_TRUE(executorFailures.isEmpty()) << "executor:\n" << executorFailures.join(QLatin1Char('\n')).toStdString();
 }
 
-void ExpectSameCopy(const Target& target, const QString& original, const QString& copy, const char* how)
+void ExpectSameCopies(const Target& target, const QString& original, const QString& byIsql,
+                      const QString& byExecutor)
 {
-    ExpectSameExtract(IsqlExtract(target, original), IsqlExtract(target, copy), how);
-    ExpectSameRows(AllRows(target, original), AllRows(target, copy), how);
-    ExpectSamePrivileges(AllPrivileges(target, original), AllPrivileges(target, copy), how);
+    const QString extract = IsqlExtract(target, original);
+    const auto rows = AllRows(target, original);
+    const QStringList privileges = AllPrivileges(target, original);
+    for (const auto& [copy, how] :
+         {std::pair{byIsql, "replayed by isql-fb"}, std::pair{byExecutor, "replayed by the executor"}}) {
+        ExpectSameExtract(extract, IsqlExtract(target, copy), how);
+        ExpectSameRows(rows, AllRows(target, copy), how);
+        ExpectSamePrivileges(privileges, AllPrivileges(target, copy), how);
+    }
 }
 
 } // namespace qvtest

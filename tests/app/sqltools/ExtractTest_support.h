@@ -76,8 +76,9 @@ void ExpectSameExtract(const QString& original, const QString& copy, const char*
 // bytes otherwise). Expects no failed statement in either.
 void ReplayByIsqlAndExecutor(const Target& target, const QString& scriptPath, const QString& characterSet,
                              int dialect, const QString& byIsql, const QString& byExecutor);
-// Expects a copy to hold what the original holds: isql-fb's extract, every
-// row and every privilege.
-void ExpectSameCopy(const Target& target, const QString& original, const QString& copy, const char* how);
+// Expects the copies replayed by isql-fb and by the executor to hold what
+// the original holds: isql-fb's extract, every row and every privilege.
+void ExpectSameCopies(const Target& target, const QString& original, const QString& byIsql,
+                      const QString& byExecutor);
 
 } // namespace qvtest
