@@ -6,6 +6,7 @@
 // Header only: every bench/*.cpp is a program of its own.
 
 #include "access/QvQuery.h"
+#include "access/QvScript.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -78,6 +79,30 @@ inline double runIsql(const QStringList& options, const QString& file, bool& ok)
     if (!ok)
         std::fprintf(stderr, "isql-fb: %s\n", output.left(400).constData());
     return seconds;
+}
+
+// Runs the script's lines through TQvScript on a connection of its own
+// (the script makes or names its database); the statements that failed,
+// the first three of them told on stderr.
+inline int executeScript(const QStringList& lines)
+{
+    TQvDatabase database;
+    TQvTransaction transaction;
+    transaction.SetDefaultDatabase(&database);
+    TQvScript script;
+    script.SetDatabase(&database);
+    script.SetTransaction(&transaction);
+    script.SetParamCheck(false);
+    int failures = 0;
+    QObject::connect(&script, &TQvScript::OnError, [&failures](const QString& text, int lineNo, int) {
+        if (++failures <= 3)
+            std::fprintf(stderr, "line %d: %s\n", lineNo, qPrintable(text.left(300)));
+    });
+    script.SetScript(lines);
+    script.ExecuteScript();
+    if (database.Connected())
+        database.Close();
+    return failures;
 }
 
 // The first column of a query's first row, on a connection of its own; the

@@ -15,7 +15,6 @@
 
 #include "access/QvBlob.h"
 #include "access/QvQuery.h"
-#include "access/QvScript.h"
 #include "app/sqltools/ExtractRun.h"
 #include "app/sqltools/ExtractWriters.h"
 #include "app/sqltools/ScriptFile.h"
@@ -160,26 +159,11 @@ double runExecutor(const QString& scriptFile)
 {
     QElapsedTimer timer;
     timer.start();
-    TQvDatabase database;
-    TQvTransaction transaction;
-    transaction.SetDefaultDatabase(&database);
-    TQvScript script;
-    script.SetDatabase(&database);
-    script.SetTransaction(&transaction);
-    script.SetParamCheck(false);
-    int failures = 0;
-    QObject::connect(&script, &TQvScript::OnError, [&failures](const QString& line, int lineNo, int) {
-        if (++failures <= 3)
-            std::fprintf(stderr, "executor, line %d: %s\n", lineNo, qPrintable(line.left(300)));
-    });
-    script.SetScript(ReadScriptFile(scriptFile));
+    const QStringList lines = ReadScriptFile(scriptFile);
     const double read = double(timer.nsecsElapsed()) / 1e9;
-    script.ExecuteScript();
-    std::fprintf(stderr, "executor: the file read in %.3fs, run in %.3fs\n", read,
-                 double(timer.nsecsElapsed()) / 1e9 - read);
-    if (database.Connected())
-        database.Close();
+    const int failures = qvbench::executeScript(lines);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    std::fprintf(stderr, "executor: the file read in %.3fs, run in %.3fs\n", read, seconds - read);
     return failures == 0 ? seconds : -1;
 }
 

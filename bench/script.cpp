@@ -7,7 +7,6 @@
 //                                (left out, with a note, when no server answers there)
 
 #include "ScriptBench.h"
-#include "access/QvScript.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -34,21 +33,7 @@ double runOurs(const QString& file)
     QFile input(file);
     if (!input.open(QIODevice::ReadOnly))
         return -1;
-    const QStringList lines = QString::fromUtf8(input.readAll()).split(QLatin1Char('\n'));
-    TQvDatabase database;
-    TQvTransaction transaction;
-    transaction.SetDefaultDatabase(&database);
-    TQvScript script;
-    script.SetDatabase(&database);
-    script.SetTransaction(&transaction);
-    script.SetParamCheck(false);
-    int failures = 0;
-    QObject::connect(&script, &TQvScript::OnError, [&failures](const QString& text, int lineNo, int) {
-        if (++failures <= 3)
-            std::fprintf(stderr, "line %d: %s\n", lineNo, qPrintable(text));
-    });
-    script.SetScript(lines);
-    script.ExecuteScript();
+    const int failures = qvbench::executeScript(QString::fromUtf8(input.readAll()).split(QLatin1Char('\n')));
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     return failures > 0 ? -1 : seconds;
 }
