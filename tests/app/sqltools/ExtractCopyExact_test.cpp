@@ -204,13 +204,8 @@ TEST_P(ExtractCopyExact, KeepsCollationsNotNullsAndEveryPrivilege)
     const QString byExecutor = target.databasePath(dir, QStringLiteral("by executor.fdb"));
     const QString scriptPath = dir.filePath(QStringLiteral("extracted.sql"));
     TExtractResult extracted;
-    {
-        qvtest::ExtractSource from(target, original, characterSet);
-        const TExtractHeader header{QStringLiteral("NAME"), byIsql, target.user, target.password, characterSet};
-        ASSERT_TRUE(ExtractScriptToFile(from.Database(), from.Transaction(), header, from.AllObjects(),
-                                        efMetadataAndData | efCreateDatabase | efUserPassword | efKeys | efIndices,
-                                        scriptPath, extracted));
-    }
+    ASSERT_TRUE(qvtest::ExtractSource(target, original, characterSet)
+                    .ExtractEverythingToFile(byIsql, scriptPath, extracted));
     EXPECT_TRUE(extracted.reports.isEmpty()) << extracted.reports.join(QLatin1Char('\n')).toStdString();
     QFile scriptFile(scriptPath);
     ASSERT_TRUE(scriptFile.open(QIODevice::ReadOnly));

@@ -50,12 +50,8 @@ protected:
     {
         const qvtest::Target& target = GetParam();
         TExtractResult extracted;
-        qvtest::ExtractSource from(target, original, QStringLiteral("UTF8"));
-        const TExtractHeader header{QStringLiteral("NAME"), copyPath, target.user, target.password,
-                                    QStringLiteral("UTF8")};
-        EXPECT_TRUE(ExtractScriptToFile(from.Database(), from.Transaction(), header, from.AllObjects(),
-                                        efMetadataAndData | efCreateDatabase | efUserPassword | efKeys | efIndices,
-                                        scriptPath, extracted));
+        EXPECT_TRUE(qvtest::ExtractSource(target, original, QStringLiteral("UTF8"))
+                        .ExtractEverythingToFile(copyPath, scriptPath, extracted));
         EXPECT_TRUE(extracted.reports.isEmpty()) << extracted.reports.join(QLatin1Char('\n')).toStdString();
         QFile file(scriptPath);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

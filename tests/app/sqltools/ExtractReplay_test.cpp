@@ -243,13 +243,8 @@ TEST_P(ExtractReplay, RebuildsTheDatabaseInIsqlAndInTheExecutor)
     // Written to the file as the dialog writes it, a block at a time.
     const QString scriptPath = dir.filePath(QStringLiteral("extracted.sql"));
     TExtractResult extracted;
-    {
-        qvtest::ExtractSource from(target, original, characterSet);
-        const TExtractHeader header{QStringLiteral("NAME"), byIsql, target.user, target.password, characterSet};
-        ASSERT_TRUE(ExtractScriptToFile(from.Database(), from.Transaction(), header, from.AllObjects(),
-                                        efMetadataAndData | efCreateDatabase | efUserPassword | efKeys | efIndices,
-                                        scriptPath, extracted));
-    }
+    ASSERT_TRUE(qvtest::ExtractSource(target, original, characterSet)
+                    .ExtractEverythingToFile(byIsql, scriptPath, extracted));
     EXPECT_TRUE(extracted.lines.isEmpty());
     EXPECT_TRUE(extracted.reports.isEmpty()) << extracted.reports.join(QLatin1Char('\n')).toStdString();
     // It holds the password: its owner's alone.

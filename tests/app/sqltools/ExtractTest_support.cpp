@@ -51,6 +51,15 @@ TExtractResult ExtractSource::Extract(int flags, const QString& headerPath, cons
     return ExtractScript(m_database, m_transaction, header, items.isEmpty() ? AllObjects() : items, flags);
 }
 
+bool ExtractSource::ExtractEverythingToFile(const QString& headerPath, const QString& scriptPath,
+                                            TExtractResult& result)
+{
+    const TExtractHeader header{QStringLiteral("NAME"), headerPath, m_target.user, m_target.password, m_characterSet};
+    return ExtractScriptToFile(m_database, m_transaction, header, AllObjects(),
+                               efMetadataAndData | efCreateDatabase | efUserPassword | efKeys | efIndices, scriptPath,
+                               result);
+}
+
 QStringList RunScriptText(const QString& text, const Target& target)
 {
     Q_UNUSED(target);

@@ -27,6 +27,9 @@ public:
     // Extracts the items (all objects when none are given) under a header
     // naming the database "NAME" at `headerPath`.
     TExtractResult Extract(int flags, const QString& headerPath, const QList<TExtractItem>& items = {});
+    // Everything, with its data, into a script file that creates the copy
+    // at `headerPath`, as the dialog writes it; false when the writing failed.
+    bool ExtractEverythingToFile(const QString& headerPath, const QString& scriptPath, TExtractResult& result);
 
 private:
     Target m_target;
