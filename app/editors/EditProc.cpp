@@ -30,7 +30,7 @@
 #include "platform/db/DatabaseError.h"
 
 #include <QAction>
-#include <QGroupBox>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +40,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 std::function<void(TEditProc&, const TProcDebugData&)>& TEditProc::DebuggerOpener()
@@ -149,30 +150,54 @@ TEditProc::TEditProc(quint64 dbId, QWidget* parent)
 TEditProc::~TEditProc() = default;
 
 QWidget* TEditProc::CreateGridBox(const QString& title, TTypedGrid*& grid, TParamGrid*& params, const QString& what,
-                                  QAction*& add, QAction*& remove, QAction*& describe, QGroupBox*& box)
+                                  QAction*& add, QAction*& remove, QAction*& describe, QWidget*& box)
 {
-    box = new QGroupBox(title, this);
+    // A caption over a framed panel, and a row of tool buttons: the look of
+    // a group box holding a tool bar at a fraction of the cost, as the style
+    // paints a group box's frame from a scaled picture and every tool bar
+    // loads the icons of its extension button.
+    box = new QWidget(this);
     auto* boxLayout = new QVBoxLayout(box);
-    boxLayout->setContentsMargins(2, 2, 2, 2);
+    boxLayout->setContentsMargins(0, 0, 0, 0);
     boxLayout->setSpacing(1);
-    auto* bar = new QToolBar(box);
-    bar->setIconSize(QSize(16, 16));
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    add = bar->addAction(QStringLiteral("Add"));
+    auto* caption = new QLabel(title, box);
+    boxLayout->addWidget(caption);
+    auto* frame = new QFrame(box);
+    frame->setFrameShape(QFrame::StyledPanel);
+    boxLayout->addWidget(frame);
+    auto* frameLayout = new QVBoxLayout(frame);
+    frameLayout->setContentsMargins(2, 2, 2, 2);
+    frameLayout->setSpacing(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(0);
+    const auto button = [&](const QString& text) {
+        auto* action = new QAction(text, box);
+        auto* tool = new QToolButton(frame);
+        tool->setAutoRaise(true);
+        tool->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        tool->setDefaultAction(action);
+        buttons->addWidget(tool);
+        return action;
+    };
+    add = button(QStringLiteral("Add"));
     add->setToolTip(QStringLiteral("Add ") + what);
-    remove = bar->addAction(QStringLiteral("Remove"));
+    remove = button(QStringLiteral("Remove"));
     remove->setToolTip(QStringLiteral("Remove ") + what);
-    describe = bar->addAction(QStringLiteral("More..."));
+    describe = button(QStringLiteral("More..."));
     describe->setIconText(describe->text()); // a tool button would drop the dots
-    boxLayout->addWidget(bar);
-    grid = new TTypedGrid(box);
+    buttons->addStretch();
+    frameLayout->addLayout(buttons);
+    grid = new TTypedGrid(frame);
     grid->SetDefaultRowHeight(20);
-    boxLayout->addWidget(grid);
+    frameLayout->addWidget(grid);
+    caption->setBuddy(grid);
     box->setFocusProxy(grid);
     params = new TParamGrid(grid, QStringLiteral("Parameter name"), ParamTypeItems(false, Dialect()), 9, this);
     params->SetDialect(Dialect());
-    grid->GetColumn(ParamNameCol).SetWidth(95);
-    grid->GetColumn(ParamTypeCol).SetWidth(100);
+    // Both columns fit a grid of the window's first size: no scroll bar for
+    // a few pixels' overhang.
+    grid->GetColumn(ParamNameCol).SetWidth(86);
+    grid->GetColumn(ParamTypeCol).SetWidth(96);
     TParamGrid* target = params;
     params->OnModified = [this] { SetModified(); };
     params->OnRemoveRequest = [this, target](int row) { RemoveRequest(target, row); };

@@ -18,7 +18,6 @@
 #include <functional>
 
 class QAction;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -115,9 +114,9 @@ public:
     QAction* DebugProcBtn;
     QLineEdit* ProcName;
     QLabel* ProcNameLabel;
-    QGroupBox* InputBox;
-    QGroupBox* OutputBox;
-    QGroupBox* LocalBox;
+    QWidget* InputBox;
+    QWidget* OutputBox;
+    QWidget* LocalBox;
     TTypedGrid* InputList;
     TTypedGrid* OutputList;
     TTypedGrid* LocalList;
@@ -146,7 +145,7 @@ protected:
 
 private:
     QWidget* CreateGridBox(const QString& title, TTypedGrid*& grid, TParamGrid*& params, const QString& what,
-                           QAction*& add, QAction*& remove, QAction*& describe, QGroupBox*& box);
+                           QAction*& add, QAction*& remove, QAction*& describe, QWidget*& box);
     void CreateBody(QWidget* parent);
     void LoadSource(TQvQuery& query, const QString& name);
     void LoadParameters(TQvQuery& query, const QString& name);

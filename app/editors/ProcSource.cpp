@@ -48,13 +48,13 @@ QString JoinLines(const QStringList& lines)
     return text;
 }
 
-bool IsBlankLine(const QString& line)
+bool IsBlankLine(QStringView line)
 {
     return std::all_of(line.begin(), line.end(), [](QChar c) { return c == u' ' || c == u'\t'; });
 }
 
 // Start of the last word of text, or -1.
-qsizetype LastWordStart(const QString& text)
+qsizetype LastWordStart(QStringView text)
 {
     const TCharSet& delimiters = SourceWordDelimiters();
     qsizetype end = text.size();
@@ -172,10 +172,10 @@ struct TLineSpan
 };
 
 // The lines as SplitLines makes them, where they stand.
-QList<TLineSpan> LineSpans(const QString& text)
+QList<TLineSpan> LineSpans(QStringView text)
 {
     QList<TLineSpan> lines;
-    const char16_t* const chars = QStringView(text).utf16();
+    const char16_t* const chars = text.utf16();
     const qsizetype size = text.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < size; ++i) {
@@ -211,7 +211,7 @@ struct TBodyRange
     qsizetype End = 0;
 };
 
-TBodyRange FindBody(const QString& afterBegin, bool dropTrailingBlankLines)
+TBodyRange FindBody(QStringView afterBegin, bool dropTrailingBlankLines)
 {
     const QList<TLineSpan> spans = LineSpans(afterBegin);
     const auto text = [&](qsizetype k) { return afterBegin.mid(spans.at(k).Start, spans.at(k).Length); };
@@ -240,7 +240,7 @@ TBodyRange FindBody(const QString& afterBegin, bool dropTrailingBlankLines)
     TBodyRange range;
     range.Lines.reserve(std::max<qsizetype>(0, last - first));
     for (qsizetype k = first; k < last; ++k)
-        range.Lines << (k + 1 == last && lastLength >= 0 ? text(k).left(lastLength) : text(k));
+        range.Lines << (k + 1 == last && lastLength >= 0 ? text(k).left(lastLength) : text(k)).toString();
     if (dropTrailingBlankLines) {
         while (!range.Lines.isEmpty() && StrDeleteSpaces(range.Lines.last()).isEmpty())
             range.Lines.removeLast();
@@ -259,27 +259,46 @@ const TCharSet& SourceWordDelimiters()
     return delimiters;
 }
 
-TSourceParts SplitSource(const QString& source)
+namespace {
+
+// Where a source's parts stand: its leading blank lines end at Start, its
+// first "begin" in code stands at BeginAt (-1 without one).
+struct TSourceSplit
 {
-    // Leading lines that hold nothing but blanks go.
-    qsizetype start = 0;
+    qsizetype Start = 0;
+    qsizetype BeginAt = -1;
+};
+
+TSourceSplit FindSplit(QStringView source)
+{
+    TSourceSplit split;
     for (qsizetype i = 0; i < source.size(); ++i) {
         const QChar c = source.at(i);
         if (c == u'\r' || c == u'\n')
-            start = i + 1;
+            split.Start = i + 1;
         else if (c != u' ' && c != u'\t')
             break;
     }
-    const QStringView text = QStringView(source).mid(start);
+    const qsizetype at = FirstWordInCode(source.mid(split.Start), u"begin");
+    if (at >= 0)
+        split.BeginAt = split.Start + at;
+    return split;
+}
+
+} // namespace
+
+TSourceParts SplitSource(const QString& source)
+{
+    const TSourceSplit split = FindSplit(source);
+    const QStringView text = QStringView(source).mid(split.Start);
     TSourceParts parts;
-    const qsizetype at = FirstWordInCode(text, u"begin");
-    if (at < 0) {
+    if (split.BeginAt < 0) {
         parts.Header = text.toString();
         return parts;
     }
     parts.HasBegin = true;
-    parts.Header = text.left(at).toString();
-    parts.Body = text.mid(at + 5).toString();
+    parts.Header = QStringView(source).mid(split.Start, split.BeginAt - split.Start).toString();
+    parts.Body = QStringView(source).mid(split.BeginAt + 5).toString();
     return parts;
 }
 
@@ -315,21 +334,21 @@ QStringList BodyText(const QString& afterBegin, bool dropTrailingBlankLines)
 
 TSourceLayout TSourceLayout::Read(const QString& source, bool dropTrailingBlankLines)
 {
-    const TSourceParts parts = SplitSource(source);
+    const TSourceSplit split = FindSplit(source);
     TSourceLayout layout;
-    if (!parts.HasBegin)
+    if (split.BeginAt < 0)
         return layout;
     layout.m_known = true;
-    // SplitSource drops the leading blank lines: they stay with the header.
-    const qsizetype beginAt = source.size() - parts.Body.size() - 5;
-    layout.m_header = source.left(beginAt);
-    layout.m_begin = source.mid(beginAt, 5);
-    layout.m_locals = ParseLocalVariables(parts.Header);
-    const TBodyRange body = FindBody(parts.Body, dropTrailingBlankLines);
-    layout.m_body = body.Lines;
-    layout.m_beforeBody = parts.Body.left(body.Start);
-    layout.m_bodyText = parts.Body.mid(body.Start, body.End - body.Start);
-    layout.m_afterBody = parts.Body.mid(body.End);
+    // The source is kept whole (shared, not copied) and its parts are
+    // places in it: a long body is not copied again for what stays unseen.
+    layout.m_source = source;
+    layout.m_beginAt = split.BeginAt;
+    layout.m_locals = ParseLocalVariables(source.mid(split.Start, split.BeginAt - split.Start));
+    const qsizetype afterBegin = split.BeginAt + 5;
+    TBodyRange body = FindBody(QStringView(source).mid(afterBegin), dropTrailingBlankLines);
+    layout.m_body = std::move(body.Lines);
+    layout.m_bodyStart = afterBegin + body.Start;
+    layout.m_bodyEnd = afterBegin + body.End;
     layout.m_lineBreak = HasCRLF(source) || !source.contains(u'\n') ? CRLF : QStringLiteral("\n");
     return layout;
 }
@@ -340,16 +359,31 @@ QString TSourceLayout::Text(const TParamRows& locals, const QStringList& body, i
     for (const TParamRow& row : locals)
         if (!row.Name.isEmpty())
             named << row;
-    QString text = named == m_locals ? m_header
+    const QStringView source(m_source);
+    const QStringView header = source.left(m_beginAt);
+    const QStringView begin = source.mid(m_beginAt, 5);
+    const QStringView beforeBody = source.mid(m_beginAt + 5, m_bodyStart - m_beginAt - 5);
+    const QStringView afterBody = source.mid(m_bodyEnd);
+    if (named == m_locals && body == m_body)
+        return m_source;
+    QString text = named == m_locals ? header.toString()
                                      : m_lineBreak + LocalVariablesText(named, dialect) + m_lineBreak;
-    text += m_begin;
-    if (body == m_body)
-        return text + m_beforeBody + m_bodyText + m_afterBody;
+    text += begin;
+    if (body == m_body) {
+        text += source.mid(m_beginAt + 5);
+        return text;
+    }
     const QString lines = body.join(m_lineBreak);
     // An empty body leaves nothing to tell where the lines go but before the final word.
-    if (m_body.isEmpty())
-        return text + m_lineBreak + lines + m_lineBreak + m_afterBody.trimmed();
-    return text + m_beforeBody + lines + m_afterBody;
+    if (m_body.isEmpty()) {
+        text += m_lineBreak + lines + m_lineBreak;
+        text += afterBody.trimmed();
+        return text;
+    }
+    text += beforeBody;
+    text += lines;
+    text += afterBody;
+    return text;
 }
 
 QString CommentText(const QString& description)

@@ -75,11 +75,10 @@ private:
     bool m_known = false;
     TParamRows m_locals;
     QStringList m_body;
-    QString m_header;     // the declarations, from the source's start
-    QString m_begin;      // "begin" as written
-    QString m_beforeBody; // from after "begin" to the body's first line
-    QString m_bodyText;   // the body as written
-    QString m_afterBody;  // from the body's end to the source's end
+    QString m_source;         // as read; its parts are places in it
+    qsizetype m_beginAt = 0;   // "begin" as written; the declarations stand before it
+    qsizetype m_bodyStart = 0; // the body as written, from its first line
+    qsizetype m_bodyEnd = 0;   // to its end; what follows is kept as it stands
     QString m_lineBreak;  // the source's own line break
 };
 

@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <array>
 #include <functional>
 
 namespace {
@@ -340,5 +341,11 @@ QImage CommandImage(TCommandImage image)
 
 QIcon CommandIcon(TCommandImage image)
 {
-    return QIcon(QPixmap::fromImage(CommandImage(image)));
+    // Drawn on first use and shared by every window, and with the icon the
+    // disabled form the style makes of it.
+    static std::array<QIcon, ciCommandCount> icons;
+    QIcon& icon = icons.at(image);
+    if (icon.isNull())
+        icon = QIcon(QPixmap::fromImage(CommandImage(image)));
+    return icon;
 }
