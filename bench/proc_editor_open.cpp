@@ -3,7 +3,7 @@
 // window to its grids and body filled, laid out and painted, beside the
 // least that shows the procedure: the source and the parameters read through
 // the client library alone and the source shown and painted in a bare editor
-// of the same size (see Reference).
+// of the same size and font (see Reference).
 //   BENCH proc_editor_open ours=<ms>ms ref=<ms>ms ratio=<r>
 // QV_BENCH_SCALE multiplies the body's 10,000 lines.
 
@@ -12,6 +12,7 @@
 #include "app/editors/ParamGrid.h"
 #include "app/shell/DBListObject.h"
 #include "app/shell/DataM.h"
+#include "app/shell/Options.h"
 #include "editor/qeCustomEdit.h"
 #include "editor/qeGeneralSyn.h"
 
@@ -52,9 +53,9 @@ QString ProcedureDDL(long long bodyLines)
 // The least a program does for a user to see the procedure: the window's
 // selects (its source, its parameters with their exact types) read through
 // the client library alone, every value as text, and the source set into a
-// bare editor (the window's editor widget and highlighter, nothing around
-// it) of the size the window gives its body, shown and painted until the
-// event loop is idle, as the window is.
+// bare editor (the window's editor widget, highlighter and editor options,
+// nothing around it) of the size the window gives its body, shown and
+// painted until the event loop is idle, as the window is.
 std::unique_ptr<TqeCustomEdit> Reference(TQvDatabase& database, TqeGeneralSyn& syntax, const QSize& size)
 {
     QString source;
@@ -83,6 +84,9 @@ std::unique_ptr<TqeCustomEdit> Reference(TQvDatabase& database, TqeGeneralSyn& s
     }
     auto editor = std::make_unique<TqeCustomEdit>();
     editor->SetHighLighter(&syntax);
+    // The user's editor options, as the window applies them: the same font
+    // shows the same number of lines.
+    ApplyEditorOptions(editor.get(), &syntax);
     editor->resize(size);
     editor->SetText(source);
     editor->show();
