@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -546,13 +547,26 @@ TEST_F(ProcEditorWindowTest, BodyKeysPickListAndStatus)
 
 TEST_F(ProcEditorWindowTest, RowsDescriptionsPreviewAndDebugData)
 {
+    // The buttons above each grid, clicked; the captions' mnemonics reach the grids.
+    const auto click = [this](QAction* action) {
+        QToolButton* button = nullptr;
+        for (QToolButton* candidate : editor->findChildren<QToolButton*>())
+            if (candidate->defaultAction() == action && candidate->isVisible())
+                button = candidate;
+        ASSERT_NE(button, nullptr) << action->text().toStdString();
+        QTest::mouseClick(button, Qt::LeftButton);
+    };
+    QTest::keyClick(editor, Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(editor->OutputList->hasFocus());
+    QTest::keyClick(editor, Qt::Key_I, Qt::AltModifier);
+    EXPECT_TRUE(editor->InputList->hasFocus());
     script.answerMessage(qv::mrYes);
     editor->InputList->FocusCell(ParamNameCol, 2);
-    editor->RemoveVarBtn1->trigger();
+    click(editor->RemoveVarBtn1);
     EXPECT_EQ(script.messages(), QStringList{"Do you want to delete INPUT variable \"B\" ?"});
     EXPECT_EQ(editor->Inputs->Rows(), (TParamRows{{"A", "Integer", "first"}, {"C", "Float", "third"}}));
     script.answerMessage(qv::mrNo);
-    editor->RemoveVarBtn2->trigger();
+    click(editor->RemoveVarBtn2);
     EXPECT_EQ(editor->Outputs->Rows().size(), 1);
 
     editor->ProcName->setText("P");
