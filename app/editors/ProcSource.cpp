@@ -360,29 +360,24 @@ QString TSourceLayout::Text(const TParamRows& locals, const QStringList& body, i
         if (!row.Name.isEmpty())
             named << row;
     const QStringView source(m_source);
-    const QStringView header = source.left(m_beginAt);
-    const QStringView begin = source.mid(m_beginAt, 5);
-    const QStringView beforeBody = source.mid(m_beginAt + 5, m_bodyStart - m_beginAt - 5);
-    const QStringView afterBody = source.mid(m_bodyEnd);
-    if (named == m_locals && body == m_body)
-        return m_source;
-    QString text = named == m_locals ? header.toString()
+    const qsizetype afterBegin = m_beginAt + 5;
+    QString text = named == m_locals ? source.left(m_beginAt).toString()
                                      : m_lineBreak + LocalVariablesText(named, dialect) + m_lineBreak;
-    text += begin;
+    text += source.mid(m_beginAt, 5);
     if (body == m_body) {
-        text += source.mid(m_beginAt + 5);
+        text += source.mid(afterBegin);
         return text;
     }
     const QString lines = body.join(m_lineBreak);
     // An empty body leaves nothing to tell where the lines go but before the final word.
     if (m_body.isEmpty()) {
         text += m_lineBreak + lines + m_lineBreak;
-        text += afterBody.trimmed();
+        text += source.mid(m_bodyEnd).trimmed();
         return text;
     }
-    text += beforeBody;
+    text += source.mid(afterBegin, m_bodyStart - afterBegin);
     text += lines;
-    text += afterBody;
+    text += source.mid(m_bodyEnd);
     return text;
 }
 
