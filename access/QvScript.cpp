@@ -276,6 +276,7 @@ void TQvScript::ExecuteScript()
     m_stoppedAtLine = 0;
     m_dialect = 0;
     m_names.clear();
+    m_namesBytes = QvSql::CharacterBytes::Single;
     Close();
     SetSQL({});
     SetSQLDialect(0);
@@ -652,6 +653,7 @@ void TQvScript::SetNames(const QStringList& tokens)
     if (tokens.size() != 3)
         throw EInvalidParameters("Incorrect Set Names");
     m_names = QvSql::Unquoted(tokens.at(2));
+    m_namesBytes = QvTextCodec(m_names).characterBytes();
 }
 
 bool TQvScript::RunsImmediately(const QStringList& tokens, const QString& text) const
@@ -694,9 +696,7 @@ bool TQvScript::RunsImmediately(const QStringList& tokens, const QString& text) 
 QvSql::CharacterBytes TQvScript::TextBytes() const
 {
     const TQvDatabase* database = Database();
-    const bool multiByte = database && database->Connected() ? database->TextCodec().multiByte()
-                                                              : QvTextCodec(m_names).multiByte();
-    return multiByte ? QvSql::CharacterBytes::Multi : QvSql::CharacterBytes::Single;
+    return database && database->Connected() ? database->TextCodec().characterBytes() : m_namesBytes;
 }
 
 void TQvScript::Execute(const QStringList& tokens, const QString& text)

@@ -138,6 +138,7 @@ private:
     int m_stoppedAtLine = 0;
     int m_dialect = 0;
     QString m_names;
+    QvSql::CharacterBytes m_namesBytes = QvSql::CharacterBytes::Single;
     int m_lineNo = 0;
     int m_numLines = 0;
     // The transaction's work since it started or was last committed.

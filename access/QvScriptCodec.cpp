@@ -99,8 +99,7 @@ QList<TNamesTracker::Change> TNamesTracker::Read(QStringView piece)
         if (changes.size() == found)
             return changes;
         m_state = QvSql::ScanState::Code;
-        m_bytes = QvTextCodec(changes.back().CharacterSet).multiByte() ? QvSql::CharacterBytes::Multi
-                                                                        : QvSql::CharacterBytes::Single;
+        m_bytes = QvTextCodec(changes.back().CharacterSet).characterBytes();
         from = changes.back().Position;
     }
 }

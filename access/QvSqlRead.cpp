@@ -135,9 +135,7 @@ QString StoredDefaultSource(QStringView source)
     return QStringView(value).trimmed().toString();
 }
 
-namespace {
-
-bool isContextValue(QStringView word)
+bool IsContextValue(QStringView word)
 {
     static const QLatin1String plain[] = {QLatin1String("NULL"), QLatin1String("USER"),
                                           QLatin1String("CURRENT_USER"), QLatin1String("CURRENT_ROLE"),
@@ -160,6 +158,8 @@ bool isContextValue(QStringView word)
     return name.compare(QLatin1String("CURRENT_TIME"), Qt::CaseInsensitive) == 0
         || name.compare(QLatin1String("CURRENT_TIMESTAMP"), Qt::CaseInsensitive) == 0;
 }
+
+namespace {
 
 // What may stand right before a string literal and make it another literal:
 // a character set introducer (blanks may follow it) or the X of a binary one.
@@ -184,7 +184,7 @@ bool IsWrittenValue(QStringView text)
     Span string = first;
     if (first.Kind == SpanKind::Code) {
         if (!scanner.Next(string))
-            return isContextValue(value);
+            return IsContextValue(value);
         if (!isLiteralPrefix(scanner.Text(first)))
             return false;
     }

@@ -48,11 +48,14 @@ QString StoredDefault(QStringView source);
 // The same value as written: "DEFAULT 'it''s' -- why" gives 'it''s'.
 QString StoredDefaultSource(QStringView source);
 
+// A value the server reads as a word of its own: NULL, USER, CURRENT_USER,
+// CURRENT_ROLE, CURRENT_DATE, CURRENT_TIME and CURRENT_TIMESTAMP, the last
+// two with or without a precision.
+bool IsContextValue(QStringView word);
+
 // Whether the text is one value written in SQL, as a default may be: a
 // string literal (quoted or q'...', with or without a character set
-// introducer such as _UTF8), a binary literal X'...', or a context value
-// (NULL, USER, CURRENT_USER, CURRENT_ROLE, CURRENT_DATE, CURRENT_TIME and
-// CURRENT_TIMESTAMP, the last two with or without a precision).
+// introducer such as _UTF8), a binary literal X'...', or a context value.
 bool IsWrittenValue(QStringView text);
 
 // What stands between the parentheses that follow the keyword of a stored

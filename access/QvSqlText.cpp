@@ -209,15 +209,13 @@ namespace {
 QString commentText(const QString& text, bool showable)
 {
     // The client library reads a statement up to its first NUL.
-    const QString kept = QString(text).remove(QChar(0));
-    QString result;
-    result.reserve(kept.size());
-    for (qsizetype i = 0; i < kept.size(); ++i) {
-        const QChar c = kept.at(i);
+    QString result = QString(text).remove(QChar(0));
+    for (qsizetype i = 0; showable && i < result.size(); ++i) {
+        const QChar c = result.at(i);
         const bool lineBreak = c == u'\n' || c == u'\t'
-            || (c == u'\r' && i + 1 < kept.size() && kept.at(i + 1) == u'\n');
-        const bool control = !lineBreak && (IsControlCharacter(c) || c.category() == QChar::Other_Control);
-        result += showable && control ? QChar(u' ') : c;
+            || (c == u'\r' && i + 1 < result.size() && result.at(i + 1) == u'\n');
+        if (!lineBreak && (IsControlCharacter(c) || c.category() == QChar::Other_Control))
+            result[i] = u' ';
     }
     // Nothing is removed after this, and "* /" cannot join a neighbour into "*/".
     result.replace(QLatin1String("*/"), QLatin1String("* /"));

@@ -42,6 +42,21 @@ QByteArray converterNameFor(const QString& set)
     return set.toLatin1();
 }
 
+// The sets in which some character takes more than one byte: their ids (as
+// the system tables give them), names, and the most bytes a character takes.
+struct TMultiByteSet
+{
+    int Id;
+    QLatin1String Name;
+    int Bytes;
+};
+constexpr TMultiByteSet kMultiByteSets[] = {
+    {3, QLatin1String("UNICODE_FSS"), 3}, {4, QLatin1String("UTF8"), 4},     {69, QLatin1String("GB18030"), 4},
+    {5, QLatin1String("SJIS_0208"), 2},   {6, QLatin1String("EUCJ_0208"), 2}, {44, QLatin1String("KSC_5601"), 2},
+    {56, QLatin1String("BIG_5"), 2},      {57, QLatin1String("GB_2312"), 2},  {67, QLatin1String("GBK"), 2},
+    {68, QLatin1String("CP943C"), 2},
+};
+
 } // namespace
 
 QvTextCodec::QvTextCodec(const QString& characterSet)
@@ -49,6 +64,8 @@ QvTextCodec::QvTextCodec(const QString& characterSet)
 {
     if (m_characterSet.isEmpty())
         m_characterSet = QStringLiteral("NONE");
+    m_multiByte = std::any_of(std::begin(kMultiByteSets), std::end(kMultiByteSets),
+                              [this](const TMultiByteSet& set) { return m_characterSet == set.Name; });
     const QString& set = m_characterSet;
     if (set == QLatin1String("NONE") || set == QLatin1String("OCTETS")
         || set == QLatin1String("BINARY") || set == QLatin1String("ASCII")) {
@@ -60,16 +77,6 @@ QvTextCodec::QvTextCodec(const QString& characterSet)
         // A set Qt cannot convert keeps its bytes unchanged rather than losing them.
         m_kind = QStringDecoder(m_converterName.constData()).isValid() ? Named : Latin1;
     }
-}
-
-bool QvTextCodec::multiByte() const
-{
-    static const QLatin1String sets[] = {
-        QLatin1String("UTF8"),     QLatin1String("UNICODE_FSS"), QLatin1String("SJIS_0208"), QLatin1String("EUCJ_0208"),
-        QLatin1String("KSC_5601"), QLatin1String("BIG_5"),       QLatin1String("GB_2312"),   QLatin1String("GBK"),
-        QLatin1String("CP943C"),   QLatin1String("GB18030")};
-    return std::any_of(std::begin(sets), std::end(sets),
-                       [this](QLatin1String set) { return m_characterSet == set; });
 }
 
 QString QvTextCodec::decode(const char* bytes, qsizetype length) const
@@ -192,20 +199,10 @@ const QvTextCodec& QvTextCodec::binary()
 
 int QvTextCodec::bytesPerCharacter(int characterSetId)
 {
-    switch (characterSetId) {
-    case 3: return 3;  // UNICODE_FSS
-    case 4: return 4;  // UTF8
-    case 69: return 4; // GB18030
-    case 5:            // SJIS_0208
-    case 6:            // EUCJ_0208
-    case 44:           // KSC_5601
-    case 56:           // BIG_5
-    case 57:           // GB_2312
-    case 67:           // GBK
-    case 68:           // CP943C
-        return 2;
-    default: return 1;
-    }
+    for (const TMultiByteSet& set : kMultiByteSets)
+        if (set.Id == characterSetId)
+            return set.Bytes;
+    return 1;
 }
 
 QString QvTextCodec::withoutCharPadding(QString text, int characterSetId, int byteLength)

@@ -4,6 +4,8 @@
 // NONE (and OCTETS) keep their bytes as Latin-1 both ways, UTF8 is UTF-8, any
 // other set goes through Qt's converter of the same name.
 
+#include "access/QvSqlScan.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -18,7 +20,11 @@ public:
     Kind kind() const { return m_kind; }
     // Whether some character of the set takes more than one byte, as the
     // server reads statement text in it.
-    bool multiByte() const;
+    bool multiByte() const { return m_multiByte; }
+    QvSql::CharacterBytes characterBytes() const
+    {
+        return m_multiByte ? QvSql::CharacterBytes::Multi : QvSql::CharacterBytes::Single;
+    }
 
     QString decode(const char* bytes, qsizetype length) const;
     // Characters the set cannot carry come out as its substitute ("?").
@@ -46,5 +52,6 @@ private:
 
     QString m_characterSet;
     Kind m_kind = Latin1;
+    bool m_multiByte = false;
     QByteArray m_converterName;
 };

@@ -18,11 +18,9 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -138,35 +136,45 @@ int main(int argc, char** argv)
         syntax.SetKeyWords(TDM::SQLKeywords());
         // A first opening, untimed, gives the body's size for the reference's editor.
         const QSize bodySize = OpenEditor(id)->SQLText->size();
-        double ours = 1e300, ref = 1e300;
-        for (int round = 0; round < 9 && exitCode == 0; ++round) {
-            qvbench::paintsLeft();
-            const qvbench::EventCounter referencePainted;
-            std::unique_ptr<TqeCustomEdit> shown;
-            ref = std::min(ref, qvbench::secondsOf([&] { shown = Reference(database, syntax, bodySize); }) * 1e3);
-            if (referencePainted.Paints() == 0) {
-                std::fprintf(stderr, "the reference was not painted\n");
-                exitCode = 1;
-            }
-            shown.reset();
-            qvbench::paintsLeft();
-            const qvbench::EventCounter painted;
-            std::unique_ptr<TEditProc> editor;
-            ours = std::min(ours, qvbench::secondsOf([&] { editor = OpenEditor(id); }) * 1e3);
-            if (painted.Paints() == 0) {
-                std::fprintf(stderr, "the editor was not painted\n");
-                exitCode = 1;
-            }
-            if (const int left = qvbench::paintsLeft()) {
-                std::fprintf(stderr, "opening left %d paints untimed\n", left);
-                exitCode = 1;
-            }
-            if (!Complete(*editor, bodyLines)) {
-                std::fprintf(stderr, "the editor did not load the whole procedure\n");
-                exitCode = 1;
-            }
+        constexpr int Rounds = 9;
+        std::unique_ptr<TqeCustomEdit> shown;
+        std::unique_ptr<TEditProc> editor;
+        int referencePainted = 0, painted = 0, unpainted = 0, complete = 0;
+        qvbench::paintsLeft();
+        const qvbench::BestTimes best = qvbench::bestOfTurns(
+            Rounds,
+            [&] {
+                const qvbench::EventCounter counter;
+                shown = Reference(database, syntax, bodySize);
+                referencePainted += counter.Paints() > 0 ? 1 : 0;
+            },
+            [&] {
+                const qvbench::EventCounter counter;
+                editor = OpenEditor(id);
+                painted += counter.Paints() > 0 ? 1 : 0;
+            },
+            [&] {
+                // What the opening left to paint counts against it.
+                if (editor) {
+                    unpainted += qvbench::paintsLeft();
+                    complete += Complete(*editor, bodyLines) ? 1 : 0;
+                }
+                shown.reset();
+                editor.reset();
+                qvbench::paintsLeft();
+            });
+        unpainted += qvbench::paintsLeft();
+        complete += Complete(*editor, bodyLines) ? 1 : 0;
+        if (painted != Rounds || referencePainted != Rounds || unpainted > 0) {
+            std::fprintf(stderr, "%d openings of %d painted the window, %d the reference's; %d paints left untimed\n",
+                         painted, Rounds, referencePainted, unpainted);
+            exitCode = 1;
         }
-        std::printf("BENCH proc_editor_open ours=%.1fms ref=%.1fms ratio=%.2f\n", ours, ref, ours / ref);
+        if (complete != Rounds) {
+            std::fprintf(stderr, "%d openings of %d loaded the whole procedure\n", complete, Rounds);
+            exitCode = 1;
+        }
+        qvbench::printBench("proc_editor_open", best.ours * 1e3, best.ref * 1e3, "ms", 1);
     }
     database.DropDatabase();
     return exitCode;

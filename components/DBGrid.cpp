@@ -337,7 +337,6 @@ void TQcDBGrid::focusOutEvent(QFocusEvent* event)
 
 void TQcDBGrid::SetErrorTaker(TDataSetModel::ErrorTaker taker)
 {
-    m_errorTaker = taker;
     m_model->setErrorTaker(std::move(taker));
 }
 
@@ -345,12 +344,9 @@ void TQcDBGrid::Attempt(const std::function<void()>& action)
 {
     try {
         action();
-    } catch (const EDatabaseError& error) {
-        if (!m_errorTaker || !m_errorTaker(error))
-            ShowError(error.Message());
     } catch (const std::exception& error) {
-        if (!m_errorTaker || !m_errorTaker(error))
-            ShowError(QString::fromUtf8(error.what()));
+        if (!m_model->taken(error))
+            ShowError(ErrorText(error));
     }
 }
 

@@ -114,5 +114,4 @@ private:
     bool m_showGlyphs = true;
     bool m_defaultDrawing = true;
     bool m_following = false;
-    TDataSetModel::ErrorTaker m_errorTaker;
 };

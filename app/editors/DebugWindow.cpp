@@ -661,9 +661,7 @@ bool Ts_debug::FormCloseQuery()
         return false;
     if (!m_debugger->Running())
         return true;
-    if (qv::messageDlg(QStringLiteral("Debug Session in progress. Terminate and close window?"),
-                       qv::mtConfirmation, qv::mbYesNo)
-        == qv::mrNo)
+    if (!UserEndsSession())
         return false;
     if (m_inRun) {
         // The run stops after its statement; the window closes then.
@@ -680,8 +678,12 @@ bool Ts_debug::QueryClose()
     // A step or a run under way: the quit waits for it.
     if (qv::BusyGuard::isBusy(this) || m_inRun || m_closeAfterRun)
         return false;
-    return !m_debugger->Running()
-        || qv::messageDlg(QStringLiteral("Debug Session in progress. Terminate and close window?"),
+    return !m_debugger->Running() || UserEndsSession();
+}
+
+bool Ts_debug::UserEndsSession() const
+{
+    return qv::messageDlg(QStringLiteral("Debug Session in progress. Terminate and close window?"),
                           qv::mtConfirmation, qv::mbYesNo)
         == qv::mrYes;
 }

@@ -153,6 +153,8 @@ private:
     static bool IsOwnKey(int key, Qt::KeyboardModifiers modifiers);
     // Whether the window may close now (asks while a session runs).
     bool FormCloseQuery();
+    // "Debug Session in progress. Terminate and close window?" answered Yes.
+    bool UserEndsSession() const;
     void EndSession();
     QString DatabaseName() const;
 

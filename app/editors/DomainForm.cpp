@@ -191,8 +191,7 @@ bool TDomainForm::RefusedDefaultKey(const QString& typed) const
 void TDomainForm::DDefaultExit()
 {
     const QString text = DDefault->currentText();
-    if (DType->currentIndex() != dtDate || text.trimmed().isEmpty() || IsDateDefaultKeyword(text)
-        || QvSql::IsWrittenValue(text))
+    if (DType->currentIndex() != dtDate || text.trimmed().isEmpty() || IsDateDefaultKeyword(text))
         return;
     try {
         DomainDefaultValue(DType->currentText(), text);

@@ -22,7 +22,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QStatusBar;
-class QToolBar;
 class TFormPlacement;
 class TParamGrid;
 class TQvDatabase;

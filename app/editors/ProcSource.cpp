@@ -338,7 +338,6 @@ TSourceLayout TSourceLayout::Read(const QString& source, bool dropTrailingBlankL
     TSourceLayout layout;
     if (split.BeginAt < 0)
         return layout;
-    layout.m_known = true;
     // The source is kept whole (shared, not copied) and its parts are
     // places in it: a long body is not copied again for what stays unseen.
     layout.m_source = source;
@@ -349,7 +348,6 @@ TSourceLayout TSourceLayout::Read(const QString& source, bool dropTrailingBlankL
     layout.m_body = std::move(body.Lines);
     layout.m_bodyStart = afterBegin + body.Start;
     layout.m_bodyEnd = afterBegin + body.End;
-    layout.m_lineBreak = HasCRLF(source) || !source.contains(u'\n') ? CRLF : QStringLiteral("\n");
     return layout;
 }
 
@@ -361,17 +359,19 @@ QString TSourceLayout::Text(const TParamRows& locals, const QStringList& body, i
             named << row;
     const QStringView source(m_source);
     const qsizetype afterBegin = m_beginAt + 5;
+    // What is written anew takes the source's own line break.
+    const QString lineBreak = HasCRLF(source) || !source.contains(u'\n') ? CRLF : QStringLiteral("\n");
     QString text = named == m_locals ? source.left(m_beginAt).toString()
-                                     : m_lineBreak + LocalVariablesText(named, dialect) + m_lineBreak;
+                                     : lineBreak + LocalVariablesText(named, dialect) + lineBreak;
     text += source.mid(m_beginAt, 5);
     if (body == m_body) {
         text += source.mid(afterBegin);
         return text;
     }
-    const QString lines = body.join(m_lineBreak);
+    const QString lines = body.join(lineBreak);
     // An empty body leaves nothing to tell where the lines go but before the final word.
     if (m_body.isEmpty()) {
-        text += m_lineBreak + lines + m_lineBreak;
+        text += lineBreak + lines + lineBreak;
         text += source.mid(m_bodyEnd).trimmed();
         return text;
     }

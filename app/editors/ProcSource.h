@@ -62,7 +62,7 @@ public:
     // False when the source has no "begin": then there is nothing to keep.
     static TSourceLayout Read(const QString& source, bool dropTrailingBlankLines);
 
-    bool Known() const { return m_known; }
+    bool Known() const { return !m_source.isEmpty(); }
     const TParamRows& Locals() const { return m_locals; }
     const QStringList& Body() const { return m_body; }
 
@@ -72,14 +72,12 @@ public:
     QString Text(const TParamRows& locals, const QStringList& body, int dialect) const;
 
 private:
-    bool m_known = false;
     TParamRows m_locals;
     QStringList m_body;
-    QString m_source;         // as read; its parts are places in it
+    QString m_source;          // as read; its parts are places in it (empty: no "begin")
     qsizetype m_beginAt = 0;   // "begin" as written; the declarations stand before it
     qsizetype m_bodyStart = 0; // the body as written, from its first line
     qsizetype m_bodyEnd = 0;   // to its end; what follows is kept as it stands
-    QString m_lineBreak;  // the source's own line break
 };
 
 // A description as it may stand inside a /* */ comment of generated text:

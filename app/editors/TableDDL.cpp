@@ -54,17 +54,6 @@ bool IsNumberLiteral(const QString& text)
     return number.match(text).hasMatch();
 }
 
-// Words the server reads as a value of their own after DEFAULT.
-bool IsContextWord(const QString& text)
-{
-    static const QStringList words{
-        QStringLiteral("NULL"),         QStringLiteral("USER"),         QStringLiteral("CURRENT_USER"),
-        QStringLiteral("CURRENT_ROLE"), QStringLiteral("CURRENT_DATE"), QStringLiteral("CURRENT_TIME"),
-        QStringLiteral("CURRENT_TIMESTAMP"),
-    };
-    return words.contains(text.trimmed(), Qt::CaseInsensitive);
-}
-
 bool IsNumberDomain(int domainType)
 {
     switch (domainType) {
@@ -255,7 +244,7 @@ bool IsNumberColumnType(const QString& type)
 QString DefaultLiteral(const TColumnDef& column, int domainType, int dialect)
 {
     const QString& value = column.Default;
-    if (IsContextWord(value))
+    if (QvSql::IsContextValue(QStringView(value).trimmed()))
         return value.trimmed();
     const bool builtIn = IsBuiltInType(column.Type);
     const bool number = builtIn ? IsNumberColumnType(column.Type) : IsNumberDomain(domainType);

@@ -472,8 +472,8 @@ bool TMainForm::CloseChildren()
     for (QWidget* form : Children())
         forms << form;
     for (const QPointer<QWidget>& form : forms) {
-        // The tree and the description window go with the program.
-        if (!form || form == MainTree || form == ShowDesc)
+        // The tree goes with the program.
+        if (!form || form == MainTree)
             continue;
         if (auto* asked = dynamic_cast<TCloseQuery*>(form.data()))
             asked->CloseAsAnswered();

@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QToolTip>
 #include <QTreeWidget>
@@ -645,15 +646,13 @@ void TMainTree::FillCategory(QTreeWidgetItem* node)
         qDeleteAll(node->takeChildren());
         m_descriptions.remove({id, category});
     };
-    try {
+    {
+        // The old rows go whether the new ones were read or not.
+        const auto emptied = qScopeGuard(empty);
         TQvTransactionScope transaction(DM->IBTran());
         ReadCategory(category, database, m_commentInText, nodes, descriptions);
         transaction.Commit();
-    } catch (...) {
-        empty();
-        throw;
     }
-    empty();
     node->addChildren(nodes.Release());
     // Laid out now, so that the rows are painted once, in place, rather than
     // painted and then painted again when the view lays them out late.

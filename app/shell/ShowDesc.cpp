@@ -33,7 +33,6 @@ TShowDesc::TShowDesc(QWidget* parent)
 
 void TShowDesc::closeEvent(QCloseEvent* event)
 {
-    TakeAnswered();
     if (KeepOpen && KeepOpen()) {
         event->ignore();
         return;

@@ -4,8 +4,6 @@
 // descriptions are switched on in description mode 0. Created at start-up,
 // shown and hidden by "Show Descriptions".
 
-#include "app/shell/CloseQuery.h"
-
 #include <QWidget>
 
 #include <functional>
@@ -13,7 +11,7 @@
 class QLabel;
 class TFormPlacement;
 
-class TShowDesc : public QWidget, public TCloseQuery
+class TShowDesc : public QWidget
 {
     Q_OBJECT
 public:
@@ -22,7 +20,6 @@ public:
     QLabel* Descr() const { return m_descr; }
     // Asked before the window closes; a true answer keeps it open.
     std::function<bool()> KeepOpen;
-    bool QueryClose() override { return !(KeepOpen && KeepOpen()); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

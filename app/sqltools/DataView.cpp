@@ -84,7 +84,9 @@ TFDataView::TFDataView(quint64 dbId, const QString& tableName, QWidget* parent)
     TableViewGrid->SetErrorTaker([this](const std::exception& error) {
         if (!dynamic_cast<const EQvConnectionLost*>(&error))
             return false;
-        QMetaObject::invokeMethod(this, [this] { GridFoundLoss(); }, Qt::QueuedConnection);
+        // Every row a paint could not read finds it: one is enough.
+        if (!std::exchange(m_lossQueued, true))
+            QMetaObject::invokeMethod(this, [this] { GridFoundLoss(); }, Qt::QueuedConnection);
         return true;
     });
 
@@ -416,6 +418,7 @@ void TFDataView::NavigatorClick(QAction* action)
 
 void TFDataView::GridFoundLoss()
 {
+    m_lossQueued = false;
     // A command already said it and connected again.
     if (m_database && m_database->Connected() && !m_database->ConnectionLost())
         return;
@@ -787,7 +790,6 @@ bool TFDataView::QueryClose()
 
 void TFDataView::closeEvent(QCloseEvent* event)
 {
-    TakeAnswered();
     if (!QueryClose()) {
         event->ignore();
         return;

@@ -139,6 +139,7 @@ private:
     TEntryConnection* m_connection = nullptr;
     // The server dropped the connection, and the transaction with it.
     bool m_transactionLost = false;
+    bool m_lossQueued = false; // a lost connection the grid found waits to be said
     // The lost transaction held changes the user had not committed.
     bool m_changesLost = false;
     // The record the user was on (1-based), found again when the rows are

@@ -318,9 +318,8 @@ void TRunScript::ShowProgress()
 
 void TRunScript::closeEvent(QCloseEvent* event)
 {
-    TakeAnswered();
     // The running script still uses the window.
-    if (Running()) {
+    if (!QueryClose()) {
         event->ignore();
         return;
     }

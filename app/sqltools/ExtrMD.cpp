@@ -307,8 +307,7 @@ void TExtrMD::showEvent(QShowEvent* event)
 
 void TExtrMD::closeEvent(QCloseEvent* event)
 {
-    TakeAnswered();
-    if (m_running) {
+    if (!QueryClose()) {
         event->ignore();
         return;
     }

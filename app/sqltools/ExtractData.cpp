@@ -215,15 +215,16 @@ private:
         }
         if (length <= m_inlineLimit || (controls > 0 && 2 * text.size() < m_inlineLimit)) {
             // A single-byte set needs no encoding to count.
-            const QByteArray bytes = m_maxBytesPerChar > 1 || !chained ? m_codec.encode(text) : QByteArray();
-            const qsizetype byteCount = m_maxBytesPerChar > 1 || !chained ? bytes.size() : text.size();
+            const bool encoded = m_maxBytesPerChar > 1 || !chained;
+            const QByteArray bytes = encoded ? m_codec.encode(text) : QByteArray();
+            const qsizetype byteCount = encoded ? bytes.size() : text.size();
             if (byteCount <= m_literalBytes) {
                 if (chained && length <= m_inlineLimit && (controls == 0 || byteCount <= ChainBytes)) {
                     QvSql::AppendScriptLiteral(line, text, m_job.Dialect());
                     return;
                 }
                 if (!chained && 2 * byteCount + 16 <= m_inlineLimit) {
-                    line += QvSql::TextBytesLiteral(m_codec.characterSet().toUpper(), bytes);
+                    line += QvSql::TextBytesLiteral(m_codec.characterSet(), bytes);
                     return;
                 }
             }

@@ -60,7 +60,7 @@ void TLongValueStage::Start(QStringList& out)
                           "PRIMARY KEY (V, N)) ON COMMIT DELETE ROWS;")
                .arg(m_table)
                .arg(characters)
-               .arg(m_connection.characterSet().toUpper())
+               .arg(m_connection.characterSet())
                .arg(PieceBytes)
         << QStringLiteral("COMMIT WORK;");
 }
@@ -103,7 +103,7 @@ void TLongValueStage::WriteText(QStringList& out, QStringView text)
             if (controls <= QvSql::ChainedControlCharacters && bytes.size() <= ChainBytes)
                 QvSql::AppendScriptLiteral(literal, piece, m_dialect);
             else
-                literal = QvSql::TextBytesLiteral(m_connection.characterSet().toUpper(), bytes);
+                literal = QvSql::TextBytesLiteral(m_connection.characterSet(), bytes);
         }
         Write(out, QLatin1Char('P'), literal, bytes.size());
         start += length;

@@ -269,10 +269,9 @@ void WriteSection(TExtractJob& job, void (*writer)(TExtractJob&))
     QStringList& out = job.Output();
     const qsizetype start = out.size();
     writer(job);
-    constexpr qsizetype bannerLines = 4;
-    if (out.size() < start + bannerLines)
+    if (out.size() < start + BannerLines)
         return;
-    for (qsizetype i = start + bannerLines; i < out.size(); ++i)
+    for (qsizetype i = start + BannerLines; i < out.size(); ++i)
         if (!out.at(i).trimmed().isEmpty())
             return;
     out.resize(start);

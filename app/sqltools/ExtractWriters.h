@@ -156,5 +156,7 @@ void ExtractData(TExtractJob& job);
 
 // The banner of a section: four lines around a 37-character title line.
 void WriteBanner(QStringList& output, const QString& title);
+// The lines WriteBanner writes: a rule, the title, a rule and a blank line.
+inline constexpr qsizetype BannerLines = 4;
 // A description as a comment line; no comment end inside it survives.
 QString DescriptionComment(const QString& description);

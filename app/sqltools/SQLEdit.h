@@ -69,9 +69,9 @@ public:
     const TExecStatistics& Statistics() const { return m_statistics; }
     // The last text the window put on the main window's status line.
     const QString& StatusText() const { return m_statusText; }
-    // True while a statement runs or the result is being fetched.
     // Asks "Commit Work ?" about an active transaction and keeps the answer.
     bool QueryClose() override;
+    // True while a statement runs or the result is being fetched.
     bool Busy() const;
     // The result set while it is open ("Save to File" writes it).
     TDataSet* ResultDataSet() const override;

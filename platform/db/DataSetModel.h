@@ -51,6 +51,8 @@ public:
     // so it must not open a window there.
     using ErrorTaker = std::function<bool(const std::exception&)>;
     void setErrorTaker(ErrorTaker taker);
+    // Whether the owner took the failure; an untaken one is the caller's to show.
+    bool taken(const std::exception& error) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -81,7 +83,6 @@ private:
     // Reads a view row for display; false when it is not there.
     bool loadRow(int datasetRow) const;
     bool moveTo(int row);
-    bool taken(const std::exception& error) const;
     void reportError(const std::exception& error) const;
     void reportReadError(const std::exception& error) const;
     void reportError(const QString& message) const;

@@ -117,7 +117,6 @@ TEST(SqlText, RandomTextsInACommentStayOneClosedComment)
     static const char16_t alphabet[] = {u'*', u'*', u'/', u'/', u'*', u'/', 0, 0, u'\r', u'\n', u'\t', 7,
                                         27, 0x7f, 0x9b, u'a', u' ', u'\'', u'-', u';'};
     QRandomGenerator random(44);
-    int wrapped = 0;
     for (int round = 0; round < 20000; ++round) {
         QString text;
         const int length = random.bounded(24);
@@ -150,11 +149,9 @@ TEST(SqlText, RandomTextsInACommentStayOneClosedComment)
                 ASSERT_TRUE(last.Kind == QvSql::SpanKind::Comment && last.Closed && last.End() == comment.size()
                             && spans.size() <= 2)
                     << qPrintable(text);
-                ++wrapped;
             }
         }
     }
-    EXPECT_EQ(wrapped, 120000);
 }
 
 TEST(SqlText, CommentOnAndTypedNames)

@@ -176,7 +176,6 @@ TEST(LeftWhole, NeverEndsInsideAScriptsLetterOrAnEmojiSequence)
         QStringLiteral("e\u0301"),
         QStringLiteral("z")};
     const QString text = seen.join(QString());
-    int checked = 0;
     for (qsizetype length = 0; length <= text.size(); ++length) {
         QString expected;
         for (const QString& one : seen) {
@@ -185,8 +184,6 @@ TEST(LeftWhole, NeverEndsInsideAScriptsLetterOrAnEmojiSequence)
             expected += one;
         }
         EXPECT_EQ(StrLeftWhole(text, length), expected) << "cut at " << length;
-        ++checked;
     }
-    EXPECT_EQ(checked, text.size() + 1);
     EXPECT_EQ(StrLeftWhole(QString::fromUtf8("\u0E01\U0001F600"), 2), QString::fromUtf8("\u0E01"));
 }

@@ -411,16 +411,13 @@ TEST_P(ObjectEditors, ChangingOnlyADomainsCheckLeavesEveryKindOfDefaultAsItWas)
     const QStringList before = read(sources);
     ASSERT_EQ(before.size(), qsizetype(kinds.size()));
 
-    int saved = 0;
     for (const DefaultKind& kind : kinds) {
         QPointer<TDomainForm> form = edit<TDomainForm>(catDomains, QLatin1String(kind.Domain));
         ASSERT_TRUE(form) << kind.Domain;
         form->DCheckText->setPlainText(QStringLiteral("value is not null and 1 = 1"));
         ASSERT_TRUE(form->SaveChanges()) << kind.Domain << ": " << script.messages().join(u'\n').toStdString();
         settle();
-        ++saved;
     }
-    EXPECT_EQ(saved, int(kinds.size()));
     EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join(u'\n').toStdString();
     EXPECT_EQ(read(sources), before);
     EXPECT_EQ(read(QStringLiteral("select count(*) from rdb$fields where rdb$field_name starting with 'D_' "

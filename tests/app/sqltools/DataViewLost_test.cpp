@@ -34,8 +34,7 @@ protected:
     void SetUp() override
     {
         target = GetParam();
-        if (target.isServer() && !qvtest::serverRunning())
-            GTEST_SKIP() << "Firebird server is not running on 127.0.0.1:3050; server test skipped";
+        QV_SKIP_UNLESS_REACHABLE(target);
         m_folders.emplace(dir);
         path = qvsql::createDatabase(target, dir, QStringLiteral("lost.fdb"), qvsql::tableStatements(10));
         ASSERT_TRUE(qvtest::registerDatabase(QStringLiteral("Test"), path, target.user, target.password));
@@ -75,13 +74,7 @@ protected:
         return script->messages();
     }
 
-    void click(QAction* action)
-    {
-        ASSERT_TRUE(action->isEnabled()) << qPrintable(action->objectName());
-        QWidget* button = view->DBNavigator1->widgetForAction(action);
-        ASSERT_TRUE(button && button->isVisible()) << qPrintable(action->objectName());
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
+    void click(QAction* action) { qvsql::clickNavigator(*view, action); }
 
     void key(int key, Qt::KeyboardModifiers modifiers)
     {

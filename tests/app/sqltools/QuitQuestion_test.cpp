@@ -74,11 +74,6 @@ protected:
         return nullptr;
     }
 
-    void click(TFDataView* view, QAction* action)
-    {
-        ASSERT_TRUE(action->isEnabled()) << qPrintable(action->objectName());
-        QTest::mouseClick(view->DBNavigator1->widgetForAction(action), Qt::LeftButton);
-    }
 
     QString committed(const QString& sql) const { return qvsql::scalar(target, path, sql); }
 
@@ -99,9 +94,9 @@ TEST_P(QuitQuestion, NoLeavesEveryWindowWorkingWithNothingCommittedAndYesClosesT
 {
     QPointer<TFDataView> view = OpenDataView(id, QStringLiteral("T"));
     ASSERT_TRUE(view);
-    click(view, view->NavEdit);
+    qvsql::clickNavigator(*view, view->NavEdit);
     view->DS->FieldByName(QStringLiteral("NAME")).SetAsString(QStringLiteral("posted"));
-    click(view, view->NavPost);
+    qvsql::clickNavigator(*view, view->NavPost);
     ASSERT_EQ(view->DS->State(), dsBrowse);
 
     QPointer<TEditException> exception = editException();
@@ -144,7 +139,7 @@ TEST_P(QuitQuestion, NoLeavesEveryWindowWorkingWithNothingCommittedAndYesClosesT
     view->TableViewGrid->setFocus();
     QTest::keyClick(view->TableViewGrid, Qt::Key_F4);
     EXPECT_EQ(view->RCount->text(), QStringLiteral("10"));
-    click(view, view->NavRefresh);
+    qvsql::clickNavigator(*view, view->NavRefresh);
     ASSERT_TRUE(view->DS->Active());
     EXPECT_EQ(view->DS->FieldByName(QStringLiteral("NAME")).AsString(), QStringLiteral("posted"));
     EXPECT_TRUE(view->CommitBtn->isEnabled());

@@ -1,6 +1,7 @@
 #include "SQLEditTest_support.h"
 
 #include "access/QvQuery.h"
+#include "app/sqltools/DataView.h"
 #include "app/sqltools/SQLEdit.h"
 #include "editor/qeCustomEdit.h"
 
@@ -9,8 +10,20 @@
 #include <QChart>
 #include <QChartView>
 #include <QHorizontalBarSeries>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
 
 namespace qvsql {
+
+void clickNavigator(TFDataView& view, QAction* action)
+{
+    ASSERT_TRUE(action->isEnabled()) << qPrintable(action->objectName());
+    QWidget* button = view.DBNavigator1->widgetForAction(action);
+    ASSERT_TRUE(button && button->isVisible()) << qPrintable(action->objectName());
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 
 QStringList tableStatements(int rows)
 {

@@ -18,6 +18,8 @@
 #include <optional>
 
 class TSQLEditor;
+class TFDataView;
+class QAction;
 class QChartView;
 
 namespace qvsql {
@@ -35,6 +37,10 @@ QString scalar(const qvtest::Target& target, const QString& path, const QString&
 QStringList queryRows(TQvDatabase& database, const QString& sql);
 // The same on a connection of its own.
 QStringList rows(const qvtest::Target& target, const QString& path, const QString& sql);
+
+// Clicks the data view's navigator button of the action, as a user does;
+// the action must be enabled and its button shown.
+void clickNavigator(TFDataView& view, QAction* action);
 
 // The list (for the fixture's life) with registered, connected databases.
 class RegisteredDatabases
